@@ -1,0 +1,352 @@
+// first_frame_probe: starts a video player, watches the X screen until the
+// clip's solid colour appears, then measures the player's memory while it
+// keeps playing, and ends it.
+//
+// Usage:
+//   first_frame_probe [options] -- program [arguments...]
+//
+// Options:
+//   --label TEXT         name printed in the result line (default: program name)
+//   --colour RRGGBB      the clip's colour (default FF00FF)
+//   --tolerance N        per-channel tolerance (default 60)
+//   --min-pixels N       pixels of that colour needed on screen (default 2000)
+//   --step N             sample every N-th pixel in both directions (default 4)
+//   --poll-ms N          pause between two screen grabs (default 5)
+//   --timeout-ms N       give up waiting for the picture after N ms (default 15000)
+//   --hold-ms N          keep the player running N ms after the picture (default 2000)
+//   --rss-poll-ms N      VmRSS sampling period while holding (default 20)
+//   --log FILE           append the player's stdout and stderr to FILE
+//
+// One JSON object is printed on stdout per run, for example
+//   {"label":"mpv","first_frame_ms":183.4,"vm_hwm_kib":71234,"rss_max_kib":70112,...}
+// The exit status is 0 when the picture was seen and the memory was read.
+//
+// The method is the same for every program: the time is taken from right
+// before the process is started to the screen grab that first shows enough
+// pixels of the clip's colour. Peak memory is VmHWM from /proc/<pid>/status
+// read just before the process is asked to end; the largest VmRSS seen while
+// polling is printed as a cross-check.
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QProcess>
+#include <QScreen>
+#include <QStringList>
+#include <QThread>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+
+#include <signal.h>
+#include <sys/types.h>
+
+namespace
+{
+
+struct Options {
+    QString label;
+    QRgb colour = qRgb(0xFF, 0x00, 0xFF);
+    int tolerance = 60;
+    int minPixels = 2000;
+    int step = 4;
+    int pollMs = 5;
+    int timeoutMs = 15000;
+    int holdMs = 2000;
+    int rssPollMs = 20;
+    QString logFile;
+    QString program;
+    QStringList arguments;
+};
+
+struct ProcMemory {
+    qint64 rssKib = -1;
+    qint64 hwmKib = -1;
+};
+
+// Reads VmRSS and VmHWM (kB) of a running process; -1 when not available
+// (the process is gone or is a zombie).
+ProcMemory readProcMemory(qint64 pid)
+{
+    ProcMemory m;
+    QFile f(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+        return m;
+    const QList<QByteArray> lines = f.readAll().split('\n');
+    for (const QByteArray &line : lines) {
+        const bool isRss = line.startsWith("VmRSS:");
+        const bool isHwm = line.startsWith("VmHWM:");
+        if (!isRss && !isHwm)
+            continue;
+        const QList<QByteArray> parts = line.simplified().split(' ');
+        if (parts.size() < 2)
+            continue;
+        bool ok = false;
+        const qint64 v = parts.at(1).toLongLong(&ok);
+        if (!ok)
+            continue;
+        if (isRss)
+            m.rssKib = v;
+        else
+            m.hwmKib = v;
+    }
+    return m;
+}
+
+// Counts the sampled pixels close to the wanted colour and returns the
+// equivalent number of screen pixels (each sample stands for step*step).
+qint64 colourArea(const QImage &image, const Options &o)
+{
+    const int r0 = qRed(o.colour);
+    const int g0 = qGreen(o.colour);
+    const int b0 = qBlue(o.colour);
+    const int tol = o.tolerance;
+    qint64 hits = 0;
+    const int w = image.width();
+    const int h = image.height();
+    for (int y = 0; y < h; y += o.step) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < w; x += o.step) {
+            const QRgb p = line[x];
+            if (std::abs(qRed(p) - r0) <= tol && std::abs(qGreen(p) - g0) <= tol &&
+                std::abs(qBlue(p) - b0) <= tol)
+                ++hits;
+        }
+    }
+    return hits * o.step * o.step;
+}
+
+std::optional<Options> parseArguments(const QStringList &args, QString *error)
+{
+    Options o;
+    int i = 1;
+    auto intValue = [&](int *target) {
+        if (i + 1 >= args.size()) {
+            *error = QStringLiteral("missing value for %1").arg(args.at(i));
+            return false;
+        }
+        bool ok = false;
+        const int v = args.at(i + 1).toInt(&ok);
+        if (!ok || v < 0) {
+            *error = QStringLiteral("bad value for %1").arg(args.at(i));
+            return false;
+        }
+        *target = v;
+        ++i;
+        return true;
+    };
+    for (; i < args.size(); ++i) {
+        const QString &a = args.at(i);
+        if (a == QLatin1String("--")) {
+            ++i;
+            break;
+        }
+        if (a == QLatin1String("--label") && i + 1 < args.size()) {
+            o.label = args.at(++i);
+        } else if (a == QLatin1String("--log") && i + 1 < args.size()) {
+            o.logFile = args.at(++i);
+        } else if (a == QLatin1String("--colour") && i + 1 < args.size()) {
+            bool ok = false;
+            const uint v = args.at(++i).toUInt(&ok, 16);
+            if (!ok) {
+                *error = QStringLiteral("bad colour");
+                return std::nullopt;
+            }
+            o.colour = qRgb((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+        } else if (a == QLatin1String("--tolerance")) {
+            if (!intValue(&o.tolerance))
+                return std::nullopt;
+        } else if (a == QLatin1String("--min-pixels")) {
+            if (!intValue(&o.minPixels))
+                return std::nullopt;
+        } else if (a == QLatin1String("--step")) {
+            if (!intValue(&o.step))
+                return std::nullopt;
+        } else if (a == QLatin1String("--poll-ms")) {
+            if (!intValue(&o.pollMs))
+                return std::nullopt;
+        } else if (a == QLatin1String("--timeout-ms")) {
+            if (!intValue(&o.timeoutMs))
+                return std::nullopt;
+        } else if (a == QLatin1String("--hold-ms")) {
+            if (!intValue(&o.holdMs))
+                return std::nullopt;
+        } else if (a == QLatin1String("--rss-poll-ms")) {
+            if (!intValue(&o.rssPollMs))
+                return std::nullopt;
+        } else {
+            *error = QStringLiteral("unknown option %1").arg(a);
+            return std::nullopt;
+        }
+    }
+    if (i >= args.size()) {
+        *error = QStringLiteral("no program given");
+        return std::nullopt;
+    }
+    o.program = args.at(i);
+    o.arguments = args.mid(i + 1);
+    if (o.step < 1)
+        o.step = 1;
+    if (o.rssPollMs < 1)
+        o.rssPollMs = 1;
+    if (o.label.isEmpty())
+        o.label = o.program.section(QLatin1Char('/'), -1);
+    return o;
+}
+
+QString jsonString(const QString &s)
+{
+    QString out = QStringLiteral("\"");
+    for (const QChar c : s) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('\\'))
+            out += QLatin1Char('\\');
+        if (c.unicode() < 0x20)
+            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    out += QLatin1Char('"');
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QGuiApplication app(argc, argv);
+    QString error;
+    const std::optional<Options> parsed = parseArguments(app.arguments(), &error);
+    if (!parsed) {
+        std::fprintf(stderr, "first_frame_probe: %s\n", qPrintable(error));
+        std::fprintf(stderr, "usage: first_frame_probe [options] -- program [arguments...]\n");
+        return 2;
+    }
+    const Options &o = *parsed;
+
+    QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen) {
+        std::fprintf(stderr, "first_frame_probe: no screen\n");
+        return 2;
+    }
+
+    QProcess proc;
+    proc.setProgram(o.program);
+    proc.setArguments(o.arguments);
+    proc.setStandardInputFile(QProcess::nullDevice());
+    if (o.logFile.isEmpty()) {
+        proc.setStandardOutputFile(QProcess::nullDevice());
+        proc.setStandardErrorFile(QProcess::nullDevice());
+    } else {
+        proc.setStandardOutputFile(o.logFile, QIODevice::Append);
+        proc.setStandardErrorFile(o.logFile, QIODevice::Append);
+    }
+
+    // Make sure nothing of the colour is on screen before the start.
+    {
+        const QImage before = screen->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+        if (colourArea(before, o) >= o.minPixels) {
+            std::fprintf(stderr, "first_frame_probe: the colour is already on screen\n");
+            return 2;
+        }
+    }
+
+    QElapsedTimer clock; // monotonic
+    clock.start();
+    proc.start();
+    if (!proc.waitForStarted(5000)) {
+        std::fprintf(stderr, "first_frame_probe: cannot start %s: %s\n", qPrintable(o.program),
+                     qPrintable(proc.errorString()));
+        return 1;
+    }
+    const qint64 pid = proc.processId();
+
+    double firstFrameMs = -1.0;
+    qint64 rssMaxKib = -1;
+    int grabs = 0;
+    double grabMsTotal = 0.0;
+    double lastMissMs = 0.0;
+    bool exitedEarly = false;
+
+    while (clock.elapsed() < o.timeoutMs) {
+        const double issuedMs = clock.nsecsElapsed() / 1e6;
+        // A shallow copy when the grab is already 32-bit RGB, as on X11.
+        const QImage image = screen->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+        const double grabbedMs = clock.nsecsElapsed() / 1e6;
+        ++grabs;
+        grabMsTotal += grabbedMs - issuedMs;
+        if (colourArea(image, o) >= o.minPixels) {
+            // The picture appeared after the previous grab and before this
+            // one finished; take the moment this grab was issued.
+            firstFrameMs = issuedMs;
+            break;
+        }
+        lastMissMs = issuedMs;
+        const ProcMemory m = readProcMemory(pid);
+        rssMaxKib = std::max(rssMaxKib, m.rssKib);
+        QCoreApplication::processEvents();
+        if (proc.state() == QProcess::NotRunning) {
+            exitedEarly = true;
+            break;
+        }
+        if (o.pollMs > 0)
+            QThread::msleep(o.pollMs);
+    }
+
+    ProcMemory last;
+    if (firstFrameMs >= 0) {
+        QElapsedTimer hold;
+        hold.start();
+        while (hold.elapsed() < o.holdMs) {
+            const ProcMemory m = readProcMemory(pid);
+            if (m.rssKib < 0)
+                break;
+            rssMaxKib = std::max(rssMaxKib, m.rssKib);
+            last = m;
+            QThread::msleep(o.rssPollMs);
+        }
+    }
+    // Read just before the process is asked to end.
+    const ProcMemory atEnd = readProcMemory(pid);
+    if (atEnd.hwmKib >= 0)
+        last = atEnd;
+    rssMaxKib = std::max(rssMaxKib, atEnd.rssKib);
+
+    bool killed = false;
+    if (proc.state() != QProcess::NotRunning) {
+        ::kill(static_cast<pid_t>(pid), SIGTERM);
+        if (!proc.waitForFinished(5000)) {
+            proc.kill();
+            proc.waitForFinished(5000);
+            killed = true;
+        }
+    } else {
+        exitedEarly = true;
+    }
+
+    const bool ok = firstFrameMs >= 0 && last.hwmKib >= 0;
+    QString line = QStringLiteral("{\"label\":%1").arg(jsonString(o.label));
+    line += QStringLiteral(",\"ok\":%1").arg(ok ? QStringLiteral("true") : QStringLiteral("false"));
+    line += QStringLiteral(",\"first_frame_ms\":%1")
+                .arg(firstFrameMs >= 0 ? QString::number(firstFrameMs, 'f', 1)
+                                       : QStringLiteral("null"));
+    line += QStringLiteral(",\"last_miss_ms\":%1").arg(QString::number(lastMissMs, 'f', 1));
+    line += QStringLiteral(",\"vm_hwm_kib\":%1")
+                .arg(last.hwmKib >= 0 ? QString::number(last.hwmKib) : QStringLiteral("null"));
+    line += QStringLiteral(",\"rss_max_kib\":%1")
+                .arg(rssMaxKib >= 0 ? QString::number(rssMaxKib) : QStringLiteral("null"));
+    line += QStringLiteral(",\"grabs\":%1").arg(grabs);
+    line += QStringLiteral(",\"mean_grab_ms\":%1")
+                .arg(QString::number(grabs ? grabMsTotal / grabs : 0.0, 'f', 2));
+    line += QStringLiteral(",\"exited_early\":%1")
+                .arg(exitedEarly ? QStringLiteral("true") : QStringLiteral("false"));
+    line += QStringLiteral(",\"killed\":%1}")
+                .arg(killed ? QStringLiteral("true") : QStringLiteral("false"));
+    std::printf("%s\n", qPrintable(line));
+    std::fflush(stdout);
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,172 @@
+#!/usr/bin/env bash
+# Start-to-first-frame time and peak memory: Sazanami side by side with the
+# mpv command, same clip, same kind of output, same X server, one run.
+#
+# Usage: bash bench/startup_vs_mpv.sh [build-dir]
+#   build-dir  holds sazanami and bench/first_frame_probe (default: ./build)
+# Environment:
+#   RUNS=7       measured rounds (each round runs both programs once)
+#   HOLD_MS=2000 how long each program keeps playing after its first frame
+#   POLL_MS=5    pause between two screen grabs of the probe
+#   KEEP_TMP=1   keep the temporary folder (clip, logs, raw results)
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+build="${1:-$here/../build}"
+build="$(cd "$build" && pwd)"
+runs="${RUNS:-7}"
+hold_ms="${HOLD_MS:-2000}"
+poll_ms="${POLL_MS:-5}"
+
+sazanami="$build/sazanami"
+probe="$build/bench/first_frame_probe"
+for f in "$sazanami" "$probe"; do
+    if [ ! -x "$f" ]; then
+        echo "missing $f (build the targets sazanami and first_frame_probe)" >&2
+        exit 2
+    fi
+done
+for c in mpv ffmpeg Xvfb python3; do
+    if ! command -v "$c" >/dev/null; then
+        echo "missing command: $c" >&2
+        exit 2
+    fi
+done
+
+tmp="$(mktemp -d /tmp/sazanami-bench.XXXXXX)"
+xvfb_pid=""
+cleanup() {
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+    if [ "${KEEP_TMP:-0}" = 1 ]; then
+        echo "kept $tmp" >&2
+    else
+        rm -rf "$tmp"
+    fi
+}
+trap cleanup EXIT
+
+# A clip without audio, so that neither program opens an audio output: a solid
+# magenta picture that the probe looks for on screen.
+clip="$tmp/magenta.avi"
+ffmpeg -hide_banner -loglevel error -y \
+    -f lavfi -i color=c=0xFF00FF:size=320x240:rate=25:duration=20 \
+    -c:v mpeg4 -an "$clip"
+
+# Sazanami keeps its state files and its single-instance lock in its program
+# folder (the executable's folder when writable). A private copy keeps the
+# build tree untouched and away from anything else running from it.
+progdir="$tmp/sazanami"
+mkdir -p "$progdir"
+cp "$sazanami" "$progdir/sazanami"
+
+# A private X server; -displayfd picks a free display and reports it once the
+# server accepts connections.
+mkdir -p -m 700 "$tmp/runtime"
+export XDG_RUNTIME_DIR="$tmp/runtime"
+exec 3>"$tmp/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
+xvfb_pid=$!
+exec 3>&-
+for _ in $(seq 1 100); do
+    [ -s "$tmp/display" ] && break
+    sleep 0.1
+done
+if [ ! -s "$tmp/display" ]; then
+    echo "Xvfb did not start" >&2
+    cat "$tmp/xvfb.log" >&2
+    exit 1
+fi
+export DISPLAY=":$(head -n1 "$tmp/display")"
+export QT_QPA_PLATFORM=xcb
+unset WAYLAND_DISPLAY
+
+results="$tmp/results.jsonl"
+: >"$results"
+
+run_one() { # name
+    local name="$1" out
+    local cmd
+    if [ "$name" = sazanami ]; then
+        cmd=("$progdir/sazanami" "$clip")
+    else
+        cmd=(mpv --no-config --vo=gpu --gpu-sw=yes --ao=null --hwdec=no --keep-open=yes
+             --geometry=800x600+0+0 "$clip")
+    fi
+    # The probe waits for the program to exit before it returns, so runs never
+    # overlap and the single-instance lock is free for the next one.
+    out="$("$probe" --label "$name" --poll-ms "$poll_ms" --hold-ms "$hold_ms" \
+        --log "$tmp/$name.log" -- "${cmd[@]}" 2>>"$tmp/probe.log")" || true
+    if [ -z "$out" ]; then
+        out="{\"label\":\"$name\",\"ok\":false}"
+    fi
+    echo "$out"
+    sleep 0.3
+}
+
+echo "clip: 320x240 solid magenta, mpeg4 in .avi, no audio; X server $DISPLAY 1280x1024x24"
+echo "mpv: $(mpv --version | head -n1)"
+echo "load average before the runs: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
+echo "warm-up round (not counted)"
+run_one sazanami >/dev/null
+run_one mpv >/dev/null
+
+for round in $(seq 1 "$runs"); do
+    if [ $((round % 2)) -eq 1 ]; then
+        order=(sazanami mpv)
+    else
+        order=(mpv sazanami)
+    fi
+    for name in "${order[@]}"; do
+        line="$(run_one "$name")"
+        echo "$line" >>"$results"
+        echo "round $round $line"
+    done
+done
+
+python3 - "$results" <<'EOF'
+import json, statistics, sys
+
+rows = [json.loads(l) for l in open(sys.argv[1]) if l.strip()]
+
+def values(label, key):
+    return [r[key] for r in rows if r.get("label") == label and r.get("ok") and r.get(key) is not None]
+
+def med(label, key):
+    v = values(label, key)
+    return statistics.median(v) if v else None
+
+for label in ("sazanami", "mpv"):
+    bad = sum(1 for r in rows if r.get("label") == label and not r.get("ok"))
+    if bad:
+        print(f"warning: {bad} failed run(s) of {label} left out")
+
+def line(title, key, scale, unit, target, fmt):
+    s, m = med("sazanami", key), med("mpv", key)
+    if s is None or m is None:
+        print(f"{title:<22}no result")
+        return
+    s, m = s / scale, m / scale
+    ratio = s / m if m else float("nan")
+    verdict = "ok" if ratio <= target else "OVER"
+    print(f"{title:<22}sazanami {s:{fmt}} {unit}  mpv {m:{fmt}} {unit}  "
+          f"ratio {ratio:.2f} (target <= {target:.2f}) {verdict}")
+
+def spread(label, key, scale):
+    v = [x / scale for x in values(label, key)]
+    return f"{min(v):.1f}..{max(v):.1f}" if v else "-"
+
+print()
+print(f"medians of {len(values('sazanami', 'first_frame_ms'))} sazanami and "
+      f"{len(values('mpv', 'first_frame_ms'))} mpv runs")
+line("start-to-first-frame", "first_frame_ms", 1, "ms", 1.10, ".0f")
+line("peak RSS", "vm_hwm_kib", 1024, "MiB", 1.50, ".1f")
+line("  (max polled VmRSS)", "rss_max_kib", 1024, "MiB", 1.50, ".1f")
+print()
+for label in ("sazanami", "mpv"):
+    print(f"{label:<9} first frame {spread(label, 'first_frame_ms', 1)} ms, "
+          f"VmHWM {spread(label, 'vm_hwm_kib', 1024)} MiB, "
+          f"one screen grab ~{statistics.median(values(label, 'mean_grab_ms') or [0]):.1f} ms")
+EOF

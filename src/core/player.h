@@ -1,0 +1,82 @@
+#pragma once
+
+#include "window/screen_metrics.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class CMovie;
+class ListPanel;
+class MainWindow;
+class OpenAndPlay;
+class PlayMode;
+class PositionTimer;
+class SingleInstance;
+class TerminationSignals;
+
+// What start-up is given: the command-line arguments, the folder they are
+// relative to, and, for tests, a program folder to use instead of the one
+// next to the executable.
+struct StartupOptions {
+    QStringList arguments;
+    QString currentDir;
+    QString programFolder;
+};
+
+// The running program: it owns the main window, the media session and every
+// part that works on them, and carries out start-up and shut-down.
+class Player : public QObject
+{
+    Q_OBJECT
+public:
+    Player();
+    ~Player() override;
+
+    // Start-up.  False when another instance already runs for the same
+    // program folder: nothing was shown or written and the caller should end.
+    bool Form_Load(const StartupOptions &options);
+    // Shut-down: saves state and ends the session.  Runs once.
+    void Form_Unload();
+    // Closes the main window, which runs shut-down.
+    void m_exit_Click();
+
+    MainWindow &window() const { return *window_; }
+    CMovie &movie() const { return *movie_; }
+    ListPanel &listPanel() const { return *listPanel_; }
+    PlayMode &playMode() const { return *playMode_; }
+    PositionTimer &positionTimer() const { return *positionTimer_; }
+    OpenAndPlay &openAndPlay() const { return *openAndPlay_; }
+
+    const QString &programFolder() const { return programFolder_; }
+    const QString &imageFolder() const { return imageFolder_; }
+    const QString &sceneFolder() const { return sceneFolder_; }
+    const ScreenMetrics &metrics() const { return metrics_; }
+    bool isLoading() const { return loading_; }
+
+private:
+    void buildParts();
+    void letWindowAppear();
+    void applyFirstRunValues();
+    void createStateFolders();
+    void playCommandLineMovie(const StartupOptions &options);
+
+    // The session outlives the window so that the picture's surface, a child
+    // of the video area, is gone before the session ends.
+    std::unique_ptr<CMovie> movie_;
+    std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<ListPanel> listPanel_;
+    std::unique_ptr<PlayMode> playMode_;
+    std::unique_ptr<PositionTimer> positionTimer_;
+    std::unique_ptr<OpenAndPlay> openAndPlay_;
+    std::unique_ptr<SingleInstance> instance_;
+    std::unique_ptr<TerminationSignals> signals_;
+
+    ScreenMetrics metrics_;
+    QString programFolder_;
+    QString imageFolder_;
+    QString sceneFolder_;
+    bool loading_ = false;
+    bool unloaded_ = false;
+};

@@ -1,0 +1,119 @@
+// Start-up of the program: the main window's load sequence.
+
+#include "core/player.h"
+
+#include "core/command_line.h"
+#include "core/movie_ext.h"
+#include "core/program_folder.h"
+#include "core/single_instance.h"
+#include "library/path.h"
+#include "media/cmovie.h"
+#include "panels/list_panel.h"
+#include "playback/open_and_play.h"
+#include "playback/play_mode.h"
+#include "version.h"
+#include "window/main_window.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QWindow>
+#include <QFileInfo>
+#include <QLabel>
+#include <QSlider>
+
+bool Player::Form_Load(const StartupOptions &options)
+{
+    // Only the folder is needed to tell whether another instance runs; nothing
+    // is created or shown before that is known.
+    programFolder_ = options.programFolder.isEmpty()
+                         ? program_folder::forExecutableDir(QCoreApplication::applicationDirPath())
+                         : path::addbackslash(options.programFolder);
+    instance_ = std::make_unique<SingleInstance>(programFolder_);
+    if (!instance_->acquire()) {
+        instance_.reset();
+        unloaded_ = true;
+        return false;
+    }
+
+    movie_ = std::make_unique<CMovie>();
+    buildParts();
+    metrics_ = ScreenMetrics::measure(*window_);
+
+    loading_ = true;
+    listPanel_->Ver->setText(QString::fromUtf8("バージョン：　Ver.%1.%2.%3")
+                                 .arg(SAZANAMI_VERSION_MAJOR)
+                                 .arg(SAZANAMI_VERSION_MINOR)
+                                 .arg(SAZANAMI_VERSION_PATCH));
+
+    applyFirstRunValues();
+    loading_ = false;
+
+    window_->show();
+    window_->layoutControls();
+    letWindowAppear();
+
+    createStateFolders();
+    playCommandLineMovie(options);
+    return true;
+}
+
+// The picture is drawn with OpenGL, which needs the window on screen; the
+// window system maps it asynchronously, so wait a little for that.
+void Player::letWindowAppear()
+{
+    QDeadlineTimer deadline(2000);
+    QCoreApplication::processEvents();
+    while (!deadline.hasExpired() && window_->windowHandle() && !window_->windowHandle()->isExposed())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+    QCoreApplication::processEvents();
+}
+
+void Player::applyFirstRunValues()
+{
+    window_->vol()->setValue(100);
+    window_->volForFullscreen()->setValue(100);
+    playMode_->mode_Click(PlayMode::Continuous);
+}
+
+void Player::createStateFolders()
+{
+    imageFolder_ = program_folder::imageFolder(programFolder_);
+    sceneFolder_ = program_folder::sceneFolder(programFolder_);
+    for (const QString &folder : {imageFolder_, sceneFolder_}) {
+        if (path::checkpath(folder) == -1)
+            QDir().mkpath(folder);
+    }
+}
+
+// The movie named on the command line: found whole even with blanks in its
+// name, made absolute, and played when its extension is a movie's.
+void Player::playCommandLineMovie(const StartupOptions &options)
+{
+    const QString commandLine = command_line::getlongpath(
+        command_line::joinArguments(options.arguments), options.currentDir);
+    if (commandLine.isEmpty())
+        return;
+
+    const QString moviePath = command_line::findMoviePath(commandLine);
+    const QFileInfo info(moviePath);
+    if (!info.isFile())
+        return;
+
+    const QString fileName = info.fileName();
+    for (qsizetype dot = fileName.lastIndexOf('.'); dot >= 0;
+         dot = dot > 0 ? fileName.lastIndexOf('.', dot - 1) : -1) {
+        if (is_movie_ext(fileName.mid(dot + 1))) {
+            movie_->filename = moviePath;
+            break;
+        }
+    }
+
+    listPanel_->selectTab(ListPanel::FilePage);
+    // A file that is not a movie leaves the session's name empty, and opening
+    // an empty name plays nothing.
+    openAndPlay_->play_file(movie_->filename, 0);
+    // The folder lists are for choosing a movie; one was chosen already.
+    if (!movie_->filename.isEmpty())
+        window_->directory()->hide();
+}

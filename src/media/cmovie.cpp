@@ -1,0 +1,480 @@
+#include "media/cmovie.h"
+
+#include "media/audio_gain.h"
+#include "media/video_surface.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QWidget>
+#include <cmath>
+
+#include <mpv/client.h>
+
+namespace {
+
+QString &audioOutputName()
+{
+    static QString name;
+    return name;
+}
+
+// How long an open may take before we give up on the file.
+constexpr double kLoadTimeoutSeconds = 5.0;
+// How long closing waits for mpv to let go of the file.
+constexpr int kUnloadTimeoutMs = 2000;
+
+void setOption(mpv_handle *mpv, const char *name, const char *value)
+{
+    mpv_set_option_string(mpv, name, value);
+}
+
+void setFlag(mpv_handle *mpv, const char *name, bool on)
+{
+    int value = on ? 1 : 0;
+    mpv_set_property(mpv, name, MPV_FORMAT_FLAG, &value);
+}
+
+bool getFlag(mpv_handle *mpv, const char *name)
+{
+    int value = 0;
+    return mpv_get_property(mpv, name, MPV_FORMAT_FLAG, &value) >= 0 && value;
+}
+
+bool getDouble(mpv_handle *mpv, const char *name, double *value)
+{
+    double v = 0;
+    if (mpv_get_property(mpv, name, MPV_FORMAT_DOUBLE, &v) < 0)
+        return false;
+    *value = v;
+    return true;
+}
+
+qint64 getInt(mpv_handle *mpv, const char *name)
+{
+    int64_t v = 0;
+    if (mpv_get_property(mpv, name, MPV_FORMAT_INT64, &v) < 0)
+        return 0;
+    return v;
+}
+
+QByteArray number(double value)
+{
+    return QByteArray::number(value, 'f', 6);
+}
+
+} // namespace
+
+void CMovie::setAudioOutput(const QString &name)
+{
+    audioOutputName() = name;
+}
+
+CMovie::CMovie(QObject *parent) : QObject(parent)
+{
+    mpv_ = mpv_create();
+    if (!mpv_)
+        return;
+    setOption(mpv_, "config", "no");
+    setOption(mpv_, "terminal", "no");
+    setOption(mpv_, "load-scripts", "no");
+    setOption(mpv_, "osc", "no");
+    setOption(mpv_, "ytdl", "no");
+    setOption(mpv_, "input-default-bindings", "no");
+    setOption(mpv_, "input-vo-keyboard", "no");
+    setOption(mpv_, "vo", "libmpv");
+    setOption(mpv_, "hwdec", "no");
+    // Without hardware decoding there is nothing to share with the GPU; not
+    // probing for it also keeps the CUDA loader quiet on machines without it.
+    setOption(mpv_, "gpu-hwdec-interop", "no");
+    // The program places and sizes the picture itself.
+    setOption(mpv_, "keepaspect", "no");
+    // A file stays loaded at its end, and the player waits for files.
+    setOption(mpv_, "keep-open", "yes");
+    setOption(mpv_, "idle", "yes");
+    setOption(mpv_, "audio-client-name", "Sazanami");
+    setOption(mpv_, "log-file", "/tmp/mpv.log");
+    if (!audioOutputName().isEmpty())
+        setOption(mpv_, "ao", audioOutputName().toUtf8().constData());
+    if (mpv_initialize(mpv_) < 0) {
+        mpv_terminate_destroy(mpv_);
+        mpv_ = nullptr;
+        return;
+    }
+    mpv_set_wakeup_callback(mpv_, &CMovie::onWakeup, this);
+}
+
+CMovie::~CMovie()
+{
+    if (mpv_)
+        mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
+    // The render context must go before the player it belongs to.
+    delete surface_.data();
+    if (mpv_)
+        mpv_terminate_destroy(mpv_);
+}
+
+void CMovie::onWakeup(void *self)
+{
+    // Runs on an mpv thread: only post the work to the GUI thread, once.
+    auto *movie = static_cast<CMovie *>(self);
+    if (movie->drainQueued_.exchange(true))
+        return;
+    QMetaObject::invokeMethod(
+        movie,
+        [movie] {
+            movie->drainQueued_ = false;
+            movie->drainEvents();
+        },
+        Qt::QueuedConnection);
+}
+
+void CMovie::drainEvents()
+{
+    if (!mpv_)
+        return;
+    for (;;) {
+        const mpv_event *event = mpv_wait_event(mpv_, 0);
+        if (event->event_id == MPV_EVENT_NONE)
+            break;
+        handleEvent(*event);
+    }
+}
+
+void CMovie::handleEvent(const mpv_event &event)
+{
+    switch (event.event_id) {
+    case MPV_EVENT_PLAYBACK_RESTART:
+        seekTarget_.reset();
+        break;
+    case MPV_EVENT_END_FILE:
+        // With keep-open mpv only lets go of a file when told to or when it
+        // fails to go on reading it.
+        loaded_ = false;
+        seekTarget_.reset();
+        break;
+    default:
+        break;
+    }
+}
+
+bool CMovie::waitForLoad(double timeoutSeconds)
+{
+    QDeadlineTimer deadline(qint64(timeoutSeconds * 1000));
+    while (!deadline.hasExpired()) {
+        const mpv_event *event = mpv_wait_event(mpv_, deadline.remainingTime() / 1000.0);
+        switch (event->event_id) {
+        case MPV_EVENT_FILE_LOADED:
+            return true;
+        case MPV_EVENT_END_FILE:
+            // The file could not be played (or turned out to be a playlist,
+            // which we do not follow).
+            handleEvent(*event);
+            return false;
+        case MPV_EVENT_SHUTDOWN:
+            return false;
+        default:
+            handleEvent(*event);
+            break;
+        }
+    }
+    return false;
+}
+
+void CMovie::unloadFile()
+{
+    if (getFlag(mpv_, "idle-active")) {
+        loaded_ = false;
+        return;
+    }
+    const char *stop[] = {"stop", nullptr};
+    if (mpv_command(mpv_, stop) < 0)
+        return;
+    // Wait until mpv has closed the file, so that nothing of it is left once
+    // we return and the next open starts from an idle player.
+    QDeadlineTimer deadline(kUnloadTimeoutMs);
+    while (!deadline.hasExpired()) {
+        const mpv_event *event = mpv_wait_event(mpv_, deadline.remainingTime() / 1000.0);
+        if (event->event_id == MPV_EVENT_NONE)
+            continue;
+        handleEvent(*event);
+        if (event->event_id == MPV_EVENT_IDLE || event->event_id == MPV_EVENT_SHUTDOWN)
+            break;
+    }
+    loaded_ = false;
+}
+
+void CMovie::ensureSurface(QWidget *screen)
+{
+    const VideoSurface::Backend wanted = VideoSurface::preferredBackend();
+    if (surface_ && surface_->parentWidget() == screen && surface_->isReady() &&
+        (surface_->backend() == wanted || !screen->isVisible()))
+        return;
+    delete surface_.data();
+
+    auto create = [&](VideoSurface::Backend backend) {
+        auto *surface = new VideoSurface(mpv_, backend, screen);
+        connect(surface, &VideoSurface::frameShown, this, &CMovie::frameShown);
+        surface->setGeometry(0, 0, screen->width(), screen->height());
+        // Showing an OpenGL surface inside a visible window creates its GL
+        // context, and with it mpv's render context, right here.
+        surface->show();
+        return surface;
+    };
+    // OpenGL needs a visible window; until the screen is shown, draw in
+    // software and switch at a later open.
+    if (wanted == VideoSurface::Backend::OpenGL && screen->isVisible()) {
+        surface_ = create(VideoSurface::Backend::OpenGL);
+        if (surface_->isReady())
+            return;
+        delete surface_.data();
+    }
+    surface_ = create(VideoSurface::Backend::Software);
+}
+
+qint16 CMovie::MediaOpen(const QString &NewFileName, const QString &NewFilterName,
+                         QWidget *screen, double pos)
+{
+    MediaClose();
+    if (!mpv_)
+        return 0;
+    // mpv would also play folders and playlists; only a file is a movie.
+    const QFileInfo info(NewFileName);
+    if (!info.isFile())
+        return 0;
+
+    if (screen)
+        ensureSurface(screen);
+    // Every file starts paused at pos and at normal speed; MediaPlay starts it.
+    setFlag(mpv_, "pause", true);
+    double speed = 1.0;
+    mpv_set_property(mpv_, "speed", MPV_FORMAT_DOUBLE, &speed);
+    mpv_set_property_string(mpv_, "start", pos > 0 ? number(pos).constData() : "none");
+    mpv_set_property_string(mpv_, "vd", NewFilterName.toUtf8().constData());
+
+    const QByteArray path = QFile::encodeName(info.absoluteFilePath());
+    const char *load[] = {"loadfile", path.constData(), "replace", nullptr};
+    if (mpv_command(mpv_, load) < 0 || !waitForLoad(kLoadTimeoutSeconds)) {
+        unloadFile();
+        if (surface_)
+            surface_->hide();
+        return 0;
+    }
+    loaded_ = true;
+    seekTarget_ = pos > 0 ? pos : 0.0;
+    filename = NewFileName;
+
+    // The volume belongs to the player, not the file; reading and writing it
+    // back settles it on a value the program's unit can express.  Without an
+    // audio track both fail and nothing changes.
+    qint32 v = 0;
+    if (audioVolume(&v)) {
+        volume = v;
+        setAudioVolume(v);
+    }
+
+    if (surface_ && screen) {
+        surface_->setGeometry(0, 0, screen->width(), screen->height());
+        surface_->show();
+        surface_->raise();
+    }
+
+    qint16 result = -1;
+    MediaPlay(1);
+
+    double seconds = 0;
+    if (duration(&seconds)) {
+        const double hundredths = std::floor(seconds * 100.0);
+        if (hundredths < 1)
+            result = 0;
+        else if (hundredths <= 32767)
+            result = static_cast<qint16>(hundredths);
+    }
+    return result;
+}
+
+void CMovie::MediaClose()
+{
+    if (!mpv_ || (!loaded_ && filename.isEmpty()))
+        return;
+    setFlag(mpv_, "pause", true);
+    unloadFile();
+    seekTarget_.reset();
+    if (surface_) {
+        surface_->setCursorHidden(false);
+        surface_->hide();
+    }
+    filename.clear();
+    mblnInCommand = false;
+}
+
+void CMovie::MediaClear()
+{
+    MediaClose();
+}
+
+void CMovie::MediaPlay(int State)
+{
+    if (!isOpen())
+        return;
+    mblnInCommand = true;
+    switch (State) {
+    case 1:
+        setFlag(mpv_, "pause", false);
+        break;
+    case 2:
+        setFlag(mpv_, "pause", true);
+        break;
+    case 3:
+        // Stopping keeps the file loaded: pause on its first frame.
+        setFlag(mpv_, "pause", true);
+        seekTo(0);
+        break;
+    default:
+        break;
+    }
+    QCoreApplication::processEvents();
+    if (State >= 1 && State <= 3)
+        PlayState = State;
+    mblnInCommand = false;
+}
+
+void CMovie::SetRate(float rate)
+{
+    if (!isOpen())
+        return;
+    double speed = rate > 2.0f ? 2.0 : double(rate);
+    mpv_set_property(mpv_, "speed", MPV_FORMAT_DOUBLE, &speed);
+}
+
+void CMovie::SetWindowSize(qint16 w, qint16 h)
+{
+    width = w;
+    height = h;
+    if (surface_)
+        surface_->setGeometry(0, 0, w, h);
+}
+
+void CMovie::SetWindowPosition(int left, int top, int w, int h)
+{
+    if (surface_)
+        surface_->setGeometry(left, top, w, h);
+}
+
+// The program's own full screen enlarges its window around the picture; the
+// session only records which display is in use.
+void CMovie::fullscreen()
+{
+    DisplaySize = 1;
+}
+
+void CMovie::normalscreen()
+{
+    DisplaySize = 0;
+}
+
+void CMovie::HideCursor(bool hide)
+{
+    if (surface_)
+        surface_->setCursorHidden(hide);
+}
+
+QString CMovie::secondsToString(qint32 seconds)
+{
+    if (seconds < 0)
+        return QStringLiteral("0:00");
+    const qint32 s = seconds % 60;
+    const qint32 m = (seconds / 60) % 60;
+    if (seconds < 3600)
+        return QStringLiteral("%1:%2").arg(m).arg(s, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1:%2:%3")
+        .arg(seconds / 3600)
+        .arg(m, 2, 10, QLatin1Char('0'))
+        .arg(s, 2, 10, QLatin1Char('0'));
+}
+
+bool CMovie::isOpen() const
+{
+    return mpv_ && loaded_;
+}
+
+void CMovie::seekTo(double seconds)
+{
+    const double target = seconds > 0 ? seconds : 0.0;
+    const QByteArray where = number(target);
+    const char *seek[] = {"seek", where.constData(), "absolute+exact", nullptr};
+    if (mpv_command(mpv_, seek) >= 0)
+        seekTarget_ = target;
+}
+
+bool CMovie::currentPosition(double *seconds) const
+{
+    if (!isOpen())
+        return false;
+    if (seekTarget_) {
+        *seconds = *seekTarget_;
+        return true;
+    }
+    // At the end mpv keeps showing the last frame, whose time is a little
+    // short of the duration.
+    if (getFlag(mpv_, "eof-reached") && getDouble(mpv_, "duration", seconds))
+        return true;
+    return getDouble(mpv_, "time-pos", seconds);
+}
+
+bool CMovie::setCurrentPosition(double seconds)
+{
+    if (!isOpen())
+        return false;
+    seekTo(seconds);
+    return seekTarget_.has_value();
+}
+
+bool CMovie::duration(double *seconds) const
+{
+    return isOpen() && getDouble(mpv_, "duration", seconds);
+}
+
+bool CMovie::rate(double *value) const
+{
+    return isOpen() && getDouble(mpv_, "speed", value);
+}
+
+bool CMovie::hasAudio() const
+{
+    int64_t id = 0;
+    return isOpen() && mpv_get_property(mpv_, "current-tracks/audio/id", MPV_FORMAT_INT64, &id) >= 0;
+}
+
+bool CMovie::audioVolume(qint32 *value) const
+{
+    double percent = 0;
+    if (!hasAudio() || !getDouble(mpv_, "volume", &percent))
+        return false;
+    *value = audio_gain::hundredthsDbFromMpvVolume(percent);
+    return true;
+}
+
+bool CMovie::setAudioVolume(qint32 value)
+{
+    if (!hasAudio())
+        return false;
+    double percent = audio_gain::mpvVolumeFromHundredthsDb(value);
+    return mpv_set_property(mpv_, "volume", MPV_FORMAT_DOUBLE, &percent) >= 0;
+}
+
+int CMovie::sourceWidth() const
+{
+    return isOpen() ? int(getInt(mpv_, "dwidth")) : 0;
+}
+
+int CMovie::sourceHeight() const
+{
+    return isOpen() ? int(getInt(mpv_, "dheight")) : 0;
+}
+
+QWidget *CMovie::videoWidget() const
+{
+    return surface_.data();
+}

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <atomic>
+#include <optional>
+
+class QWidget;
+class VideoSurface;
+struct mpv_handle;
+struct mpv_event;
+
+// The one media session of the program.  It plays a file through libmpv and
+// shows the picture in a video surface that is a child of the window given at
+// open.  Every operation swallows errors of the media service: callers learn
+// about failure from MediaOpen's result and from `filename` being empty.
+class CMovie : public QObject
+{
+    Q_OBJECT
+public:
+    explicit CMovie(QObject *parent = nullptr);
+    ~CMovie() override;
+
+    // Opens NewFileName and starts it at pos seconds.  Returns 0 when nothing
+    // was opened, the duration in hundredths of a second when it lies in
+    // 1..32767, and -1 for a longer movie (ask duration()).
+    qint16 MediaOpen(const QString &NewFileName, const QString &NewFilterName, QWidget *screen,
+                     double pos);
+    void MediaClose();
+    void MediaClear();
+    // 1 run, 2 pause, 3 stop and rewind to 0.  No effect when nothing is open.
+    void MediaPlay(int State);
+    void SetRate(float rate);
+    void SetWindowSize(qint16 w, qint16 h);
+    // Places the picture inside the screen widget, in pixels.
+    void SetWindowPosition(int left, int top, int w, int h);
+    void fullscreen();
+    void normalscreen();
+    void HideCursor(bool hide);
+
+    static QString secondsToString(qint32 seconds);
+
+    // The mpv audio output of sessions created from now on ("null" plays
+    // silently on a clock of its own); empty, the default, lets mpv choose.
+    static void setAudioOutput(const QString &name);
+
+    // Position interface (IMediaPosition).  Reads return false when no movie is
+    // open; a position at the end of the movie reads as its duration.
+    bool isOpen() const;
+    bool currentPosition(double *seconds) const;
+    bool setCurrentPosition(double seconds);
+    bool duration(double *seconds) const;
+    bool rate(double *value) const;
+
+    // Audio interface (IBasicAudio): hundredths of a decibel, 0 full,
+    // -10000 silent.  Fail when the movie has no audio.
+    bool audioVolume(qint32 *value) const;
+    bool setAudioVolume(qint32 value);
+
+    // Video interface (IBasicVideo): the display size of the picture, 0 when
+    // there is no video.
+    int sourceWidth() const;
+    int sourceHeight() const;
+
+    // The widget that shows the picture, or null before the first open.
+    QWidget *videoWidget() const;
+
+    // Public state, read and written by the rest of the program.
+    bool mblnInCommand = false;
+    bool mblnInResize = false;
+    QString filename;
+    int okini_index = 0;
+    qint32 volume = 0;
+    qint16 height = 0;
+    qint16 width = 0;
+    QString FilterNameCD;
+    qint32 PlayState = 0;
+    qint32 DisplaySize = 0;
+
+signals:
+    // A new picture has been drawn on screen (first frame and after).
+    void frameShown();
+
+private:
+    static void onWakeup(void *self);
+    void handleEvent(const mpv_event &event);
+    void drainEvents();
+    bool waitForLoad(double timeoutSeconds);
+    void unloadFile();
+    void ensureSurface(QWidget *screen);
+    void seekTo(double seconds);
+    bool hasAudio() const;
+
+    mpv_handle *mpv_ = nullptr;
+    QPointer<VideoSurface> surface_;
+    bool loaded_ = false;
+    // The target of a seek that mpv has not finished yet: the position reads
+    // as this until playback restarts there.
+    std::optional<double> seekTarget_;
+    std::atomic<bool> drainQueued_{false};
+};

@@ -1,0 +1,308 @@
+#include "media/video_surface.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QOpenGLWidget>
+#include <QPainter>
+#include <QResizeEvent>
+#include <atomic>
+
+#include <mpv/client.h>
+#include <mpv/render.h>
+#include <mpv/render_gl.h>
+
+namespace {
+
+// What both kinds of view share: the render context and the bookkeeping of
+// mpv's update callback, which runs on an mpv thread and may only post a call
+// to the GUI thread.
+class RenderLink
+{
+public:
+    virtual ~RenderLink() = default;
+    bool ready() const { return ctx_ != nullptr; }
+
+protected:
+    // Installs the update callback; `view` receives the posted calls.
+    void attach(mpv_render_context *ctx, QWidget *view)
+    {
+        ctx_ = ctx;
+        view_ = view;
+        mpv_render_context_set_update_callback(ctx_, &RenderLink::onUpdate, this);
+    }
+
+    void release()
+    {
+        if (!ctx_)
+            return;
+        // After this returns mpv will not call onUpdate again; calls already
+        // posted die with the view.
+        mpv_render_context_set_update_callback(ctx_, nullptr, nullptr);
+        mpv_render_context_free(ctx_);
+        ctx_ = nullptr;
+    }
+
+    // Called after the view drew mpv's picture: reports a new frame once.
+    void afterRender(VideoSurface *surface)
+    {
+        if (!framePending_)
+            return;
+        framePending_ = false;
+        emit surface->frameShown();
+    }
+
+    mpv_render_context *ctx_ = nullptr;
+
+private:
+    static void onUpdate(void *self)
+    {
+        auto *link = static_cast<RenderLink *>(self);
+        if (link->updateQueued_.exchange(true))
+            return;
+        QMetaObject::invokeMethod(link->view_, [link] { link->poll(); }, Qt::QueuedConnection);
+    }
+
+    void poll()
+    {
+        updateQueued_ = false;
+        if (!ctx_)
+            return;
+        if (mpv_render_context_update(ctx_) & MPV_RENDER_UPDATE_FRAME) {
+            framePending_ = true;
+            view_->update();
+        }
+    }
+
+    QWidget *view_ = nullptr;
+    std::atomic<bool> updateQueued_{false};
+    bool framePending_ = false;
+};
+
+void *glProcAddress(void *, const char *name)
+{
+    QOpenGLContext *context = QOpenGLContext::currentContext();
+    return context ? reinterpret_cast<void *>(context->getProcAddress(name)) : nullptr;
+}
+
+void passEventsThrough(QWidget *w)
+{
+    w->setAttribute(Qt::WA_TransparentForMouseEvents);
+    w->setFocusPolicy(Qt::NoFocus);
+}
+
+class GlView final : public QOpenGLWidget, public RenderLink
+{
+public:
+    GlView(mpv_handle *mpv, VideoSurface *surface)
+        : QOpenGLWidget(surface), mpv_(mpv), surface_(surface)
+    {
+        passEventsThrough(this);
+    }
+
+    ~GlView() override
+    {
+        if (context())
+            QObject::disconnect(context(), nullptr, this, nullptr);
+        releaseCurrent();
+    }
+
+protected:
+    void initializeGL() override
+    {
+        // The GL context goes away when the widget changes windows or dies;
+        // mpv's GL objects must be freed while it is still current.
+        connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] { releaseCurrent(); },
+                Qt::DirectConnection);
+        mpv_opengl_init_params init{&glProcAddress, nullptr};
+        mpv_render_param params[] = {
+            {MPV_RENDER_PARAM_API_TYPE, const_cast<char *>(MPV_RENDER_API_TYPE_OPENGL)},
+            {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &init},
+            {MPV_RENDER_PARAM_INVALID, nullptr},
+        };
+        mpv_render_context *ctx = nullptr;
+        if (mpv_render_context_create(&ctx, mpv_, params) >= 0)
+            attach(ctx, this);
+    }
+
+    void paintGL() override
+    {
+        if (!ctx_) {
+            QOpenGLFunctions *f = context()->functions();
+            f->glClearColor(0, 0, 0, 1);
+            f->glClear(GL_COLOR_BUFFER_BIT);
+            return;
+        }
+        const qreal ratio = devicePixelRatioF();
+        mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()),
+                           static_cast<int>(width() * ratio), static_cast<int>(height() * ratio),
+                           0};
+        int flipY = 1;
+        mpv_render_param params[] = {
+            {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
+            {MPV_RENDER_PARAM_FLIP_Y, &flipY},
+            {MPV_RENDER_PARAM_INVALID, nullptr},
+        };
+        mpv_render_context_render(ctx_, params);
+        afterRender(surface_);
+    }
+
+private:
+    void releaseCurrent()
+    {
+        if (!ctx_)
+            return;
+        makeCurrent();
+        release();
+        doneCurrent();
+    }
+
+    mpv_handle *mpv_;
+    VideoSurface *surface_;
+};
+
+class SoftwareView final : public QWidget, public RenderLink
+{
+public:
+    SoftwareView(mpv_handle *mpv, VideoSurface *surface) : QWidget(surface), surface_(surface)
+    {
+        passEventsThrough(this);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        mpv_render_param params[] = {
+            {MPV_RENDER_PARAM_API_TYPE, const_cast<char *>(MPV_RENDER_API_TYPE_SW)},
+            {MPV_RENDER_PARAM_INVALID, nullptr},
+        };
+        mpv_render_context *ctx = nullptr;
+        if (mpv_render_context_create(&ctx, mpv, params) >= 0)
+            attach(ctx, this);
+    }
+
+    ~SoftwareView() override { release(); }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        const qreal ratio = devicePixelRatioF();
+        const QSize pixels = size() * ratio;
+        if (!ctx_ || pixels.isEmpty()) {
+            painter.fillRect(rect(), Qt::black);
+            return;
+        }
+        // RGB32 is B, G, R, 0xff in memory on the little-endian machines we
+        // run on, which is mpv's "bgr0".
+        if (frame_.size() != pixels)
+            frame_ = QImage(pixels, QImage::Format_RGB32);
+        int sizeParam[2] = {pixels.width(), pixels.height()};
+        size_t stride = static_cast<size_t>(frame_.bytesPerLine());
+        mpv_render_param params[] = {
+            {MPV_RENDER_PARAM_SW_SIZE, sizeParam},
+            {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char *>("bgr0")},
+            {MPV_RENDER_PARAM_SW_STRIDE, &stride},
+            {MPV_RENDER_PARAM_SW_POINTER, frame_.bits()},
+            {MPV_RENDER_PARAM_INVALID, nullptr},
+        };
+        if (mpv_render_context_render(ctx_, params) < 0)
+            frame_.fill(Qt::black);
+        frame_.setDevicePixelRatio(ratio);
+        painter.drawImage(QPoint(0, 0), frame_);
+        afterRender(surface_);
+    }
+
+private:
+    VideoSurface *surface_;
+    QImage frame_;
+};
+
+RenderLink *linkOf(QWidget *view)
+{
+    return dynamic_cast<RenderLink *>(view);
+}
+
+bool openGLWorks()
+{
+    const QString platform = QGuiApplication::platformName();
+    if (platform == "offscreen" || platform == "minimal")
+        return false;
+    QOpenGLContext context;
+    if (!context.create())
+        return false;
+    QOffscreenSurface surface;
+    surface.setFormat(context.format());
+    surface.create();
+    if (!context.makeCurrent(&surface))
+        return false;
+    context.doneCurrent();
+    return true;
+}
+
+} // namespace
+
+VideoSurface::Backend VideoSurface::preferredBackend()
+{
+    static const Backend backend = openGLWorks() ? Backend::OpenGL : Backend::Software;
+    return backend;
+}
+
+VideoSurface::VideoSurface(mpv_handle *mpv, Backend backend, QWidget *screen)
+    : QWidget(screen), backend_(backend)
+{
+    setObjectName("VideoSurface");
+    passEventsThrough(this);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::black);
+    setPalette(pal);
+    if (backend == Backend::OpenGL)
+        view_ = new GlView(mpv, this);
+    else
+        view_ = new SoftwareView(mpv, this);
+}
+
+VideoSurface::~VideoSurface()
+{
+    setCursorHidden(false);
+    // The view frees the render context; do it now, while this object is
+    // still whole, rather than in QWidget's destruction of the children.
+    delete view_;
+}
+
+bool VideoSurface::isReady() const
+{
+    const RenderLink *link = linkOf(view_);
+    return link && link->ready();
+}
+
+void VideoSurface::setCursorHidden(bool hidden)
+{
+    if (hidden == cursorHidden_)
+        return;
+    cursorHidden_ = hidden;
+    QWidget *screen = parentWidget();
+    if (hidden) {
+        setCursor(Qt::BlankCursor);
+        view_->setCursor(Qt::BlankCursor);
+        if (screen) {
+            screenHadCursor_ = screen->testAttribute(Qt::WA_SetCursor);
+            screenCursor_ = screen->cursor();
+            screen->setCursor(Qt::BlankCursor);
+        }
+    } else {
+        unsetCursor();
+        view_->unsetCursor();
+        if (screen) {
+            if (screenHadCursor_)
+                screen->setCursor(screenCursor_);
+            else
+                screen->unsetCursor();
+        }
+    }
+}
+
+void VideoSurface::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    view_->setGeometry(rect());
+}

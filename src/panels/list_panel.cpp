@@ -1,0 +1,223 @@
+#include "panels/list_panel.h"
+
+#include "media/cmovie.h"
+#include "window/button_images.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSignalBlocker>
+#include <QTabBar>
+#include <QVBoxLayout>
+
+namespace {
+
+QListWidget *makeList(const char *name, QWidget *parent)
+{
+    auto *list = new QListWidget(parent);
+    list->setObjectName(name);
+    return list;
+}
+
+QFrame *makeFrame(const char *name, QWidget *parent)
+{
+    auto *frame = new QFrame(parent);
+    frame->setObjectName(name);
+    return frame;
+}
+
+} // namespace
+
+ListPanel::ListPanel(QFrame *list, QWidget *directory, QWidget *display, QAction *captureButton,
+                     const CMovie &movie, QObject *parent)
+    : QObject(parent), list_(list), directory_(directory), display_(display),
+      captureButton_(captureButton), movie_(movie)
+{
+    buildPages(list);
+}
+
+void ListPanel::buildPages(QFrame *list)
+{
+    auto *layout = new QVBoxLayout(list);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+
+    Tab1 = new QTabBar(list);
+    Tab1->setObjectName("Tab1");
+    Tab1->setExpanding(false);
+    Tab1->setDrawBase(true);
+    const struct {
+        const char *caption;
+        const char *key;
+    } tabs[] = {{"ファイル", "file"}, {"お気に入り", "okini"}, {"検索", "find"}, {"設定", "config"}};
+    for (const auto &tab : tabs)
+        Tab1->setTabData(Tab1->addTab(QString::fromUtf8(tab.caption)), QString(tab.key));
+    Tab1->installEventFilter(this);
+    layout->addWidget(Tab1);
+
+    File = makeList("File", list);
+    List_okini = makeList("List_okini", list);
+    List_Find = makeList("List_Find", list);
+    layout->addWidget(File, 1);
+    layout->addWidget(List_okini, 1);
+    layout->addWidget(List_Find, 1);
+
+    find = makeFrame("find", list);
+    auto *findRow = new QHBoxLayout(find);
+    findRow->setContentsMargins(2, 2, 2, 2);
+    labelFind = new QLabel(QString::fromUtf8("検索文字列"), find);
+    labelFind->setObjectName("labelFind");
+    FindText = new QLineEdit(find);
+    FindText->setObjectName("FindText");
+    findRow->addWidget(labelFind);
+    findRow->addWidget(FindText, 1);
+    layout->addWidget(find);
+
+    config = makeFrame("config", list);
+    auto *configLayout = new QVBoxLayout(config);
+    soft_info = makeFrame("soft_info", config);
+    auto *infoLayout = new QVBoxLayout(soft_info);
+    auto *softName = new QLabel(QString::fromUtf8("ソフト名：　Sazanami"), soft_info);
+    softName->setObjectName("soft_name");
+    Ver = new QLabel(soft_info);
+    Ver->setObjectName("Ver");
+    infoLayout->addWidget(softName);
+    infoLayout->addWidget(Ver);
+    infoLayout->addStretch(1);
+    configLayout->addWidget(soft_info, 1);
+    layout->addWidget(config, 1);
+
+    connect(Tab1, &QTabBar::currentChanged, this, &ListPanel::Tab1_Click);
+    showFilePage();
+}
+
+int ListPanel::selectedTab() const
+{
+    return Tab1->currentIndex() + 1;
+}
+
+void ListPanel::selectTab(int page)
+{
+    if (page < FilePage || page > OptionsPage)
+        return;
+    {
+        const QSignalBlocker blocker(Tab1);
+        Tab1->setCurrentIndex(page - 1);
+    }
+    showPage(page);
+}
+
+void ListPanel::Tab1_Click()
+{
+    if (movie_.DisplaySize == 1)
+        return;
+    showPage(selectedTab());
+}
+
+void ListPanel::showPage(int page)
+{
+    switch (page) {
+    case FilePage:
+        showFilePage();
+        break;
+    case FavouritesPage:
+        showFavouritesPage();
+        break;
+    case SearchPage:
+        showSearchPage();
+        break;
+    case OptionsPage:
+        showOptionsPage();
+        break;
+    default:
+        break;
+    }
+}
+
+void ListPanel::showOnly(QWidget *page)
+{
+    for (QWidget *candidate : {static_cast<QWidget *>(File), static_cast<QWidget *>(List_okini),
+                               static_cast<QWidget *>(List_Find), static_cast<QWidget *>(config)})
+        candidate->setVisible(candidate == page);
+    find->setVisible(page == List_Find);
+}
+
+void ListPanel::showFilePage()
+{
+    showOnly(File);
+    if (File->count() > 0) {
+        directory_->hide();
+    } else if (list_->isVisible() && directory_->isHidden()) {
+        // Nothing to play yet: offer the folder lists so the user can pick one.
+        directory_->show();
+        directory_->raise();
+    }
+    setCaptureImage("capture_mask");
+}
+
+void ListPanel::showFavouritesPage()
+{
+    showOnly(List_okini);
+    directory_->hide();
+    setCaptureImage("capture");
+}
+
+void ListPanel::showSearchPage()
+{
+    showOnly(List_Find);
+    if (List_Find->count() == 0 && directory_->isHidden()) {
+        directory_->show();
+        directory_->raise();
+    }
+    setCaptureImage("capture_mask");
+    if (FindText->isVisible())
+        FindText->setFocus();
+}
+
+void ListPanel::showOptionsPage()
+{
+    showOnly(config);
+    directory_->hide();
+    setCaptureImage("capture_mask");
+}
+
+void ListPanel::setCaptureImage(const char *key)
+{
+    if (captureButton_)
+        captureButton_->setIcon(button_images::image(key));
+}
+
+bool ListPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != Tab1)
+        return QObject::eventFilter(watched, event);
+
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+        // In full screen the tabs stay as they are.
+        return movie_.DisplaySize == 1;
+    case QEvent::FocusIn:
+        if (display_ && display_->isVisible())
+            display_->setFocus();
+        return false;
+    case QEvent::KeyPress: {
+        auto *key = static_cast<QKeyEvent *>(event);
+        emit keyDown(key->key(), key->modifiers());
+        return true;
+    }
+    case QEvent::KeyRelease: {
+        auto *key = static_cast<QKeyEvent *>(event);
+        emit keyUp(key->key(), key->modifiers());
+        return true;
+    }
+    default:
+        return QObject::eventFilter(watched, event);
+    }
+}

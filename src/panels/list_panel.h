@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QObject>
+
+class CMovie;
+class QAction;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QTabBar;
+class QWidget;
+
+// The side panel `list`: the tab strip `Tab1` and its four pages (files,
+// favourites, search results, options).  The page shown also names the list
+// that continuous play walks.
+class ListPanel : public QObject
+{
+    Q_OBJECT
+public:
+    enum Page { FilePage = 1, FavouritesPage = 2, SearchPage = 3, OptionsPage = 4 };
+
+    ListPanel(QFrame *list, QWidget *directory, QWidget *display, QAction *captureButton,
+              const CMovie &movie, QObject *parent = nullptr);
+
+    // The selected tab, 1 to 4.
+    int selectedTab() const;
+    // Selects a tab and shows its page.
+    void selectTab(int page);
+
+    void showFilePage();
+    void showFavouritesPage();
+    void showSearchPage();
+    void showOptionsPage();
+    void showPage(int page);
+
+    QTabBar *Tab1 = nullptr;
+    QListWidget *File = nullptr;
+    QListWidget *List_okini = nullptr;
+    QFrame *find = nullptr;
+    QLabel *labelFind = nullptr;
+    QLineEdit *FindText = nullptr;
+    QListWidget *List_Find = nullptr;
+    QFrame *config = nullptr;
+    QFrame *soft_info = nullptr;
+    QLabel *Ver = nullptr;
+
+signals:
+    // Keys pressed on the tab strip go to the window's key handling.
+    void keyDown(int key, Qt::KeyboardModifiers modifiers);
+    void keyUp(int key, Qt::KeyboardModifiers modifiers);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildPages(QFrame *list);
+    void Tab1_Click();
+    void setCaptureImage(const char *key);
+    void showOnly(QWidget *page);
+
+    QFrame *list_;
+    QWidget *directory_;
+    QWidget *display_;
+    QAction *captureButton_;
+    const CMovie &movie_;
+};

@@ -1,0 +1,91 @@
+#include "playback/open_and_play.h"
+
+#include "library/path.h"
+#include "media/cmovie.h"
+#include "panels/list_panel.h"
+#include "playback/position_timer.h"
+#include "window/main_window.h"
+#include "window/seek_bar.h"
+#include "window/video_area.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QSlider>
+#include <cmath>
+
+OpenAndPlay::OpenAndPlay(CMovie &movie, MainWindow &window, ListPanel &panel,
+                         PositionTimer &timer, QObject *parent)
+    : QObject(parent), movie_(movie), window_(window), panel_(panel), timer_(timer)
+{
+}
+
+void OpenAndPlay::play_file(const QString &path, double pos)
+{
+    // A paused movie asked for again goes on where it was.
+    if (movie_.PlayState == 2 && path == movie_.filename) {
+        movie_.MediaPlay(1);
+        return;
+    }
+
+    const qint16 result = movie_.MediaOpen(path, QString(), window_.display(), pos);
+    window_.time()->setWindowTitle(QString::number(result));
+
+    fitVideo();
+    if (movie_.DisplaySize == 1)
+        movie_.HideCursor(true);
+
+    restoreVolume();
+
+    window_.display()->showLogo(false);
+    window_.sel()->hide();
+    window_.seekBar()->setSelLength(0);
+
+    if (!scaleSeekBar(pos))
+        return;
+
+    timer_.start();
+    if (movie_.DisplaySize != 1)
+        window_.setWindowTitle(path::getbasename(path));
+}
+
+int OpenAndPlay::lastOpenResult() const
+{
+    return window_.time()->windowTitle().toInt();
+}
+
+void OpenAndPlay::fitVideo()
+{
+    const QWidget *display = window_.display();
+    movie_.SetWindowSize(qint16(display->width()), qint16(display->height()));
+}
+
+void OpenAndPlay::restoreVolume()
+{
+    // The volume bar runs 0..100; the movie takes hundredths of a decibel,
+    // 0 at the top and -50 dB at the bottom.
+    const int bar = window_.vol()->value();
+    movie_.setAudioVolume(qint32(std::lround((bar - 100) * 50.0)));
+    qint32 applied = 0;
+    if (movie_.audioVolume(&applied))
+        movie_.volume = applied;
+}
+
+bool OpenAndPlay::scaleSeekBar(double pos)
+{
+    const int result = lastOpenResult();
+    if (result == 0)
+        return false;
+
+    SeekBar *bar = window_.seekBar();
+    if (result > 0) {
+        bar->setMaximum(result);
+    } else {
+        double duration = 0;
+        movie_.duration(&duration);
+        bar->setMaximum(int(std::lround(duration * 100)));
+    }
+    bar->setValue(int(std::lround(pos * 100)));
+    window_.seekBarForFullscreen()->setMaximum(bar->maximum());
+    window_.lblMedia(3)->setText(CMovie::secondsToString(bar->maximum() / 100));
+    return true;
+}

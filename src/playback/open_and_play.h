@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class CMovie;
+class ListPanel;
+class MainWindow;
+class PositionTimer;
+
+// play_file: the one way a movie is opened and started.  It opens the file in
+// the media session inside the video area, restores volume on the new movie,
+// scales the seek bar to its length, starts the position timer and names the
+// window after the movie.
+class OpenAndPlay : public QObject
+{
+    Q_OBJECT
+public:
+    OpenAndPlay(CMovie &movie, MainWindow &window, ListPanel &panel, PositionTimer &timer,
+                QObject *parent = nullptr);
+
+    // Opens path and plays it from pos seconds; resumes instead when path is
+    // the paused movie.  Failure is silent: the session's filename stays "".
+    void play_file(const QString &path, double pos);
+
+    // The last open result kept in the caption of the time box: the length in
+    // hundredths of a second, -1 for a long movie, 0 for a failed open.
+    int lastOpenResult() const;
+
+    // Places the picture over the whole video area.
+    void fitVideo();
+
+private:
+    void restoreVolume();
+    bool scaleSeekBar(double pos);
+
+    CMovie &movie_;
+    MainWindow &window_;
+    ListPanel &panel_;
+    PositionTimer &timer_;
+};

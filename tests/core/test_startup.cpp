@@ -1,0 +1,202 @@
+// Start-up and shut-down of the whole program in a real window.
+
+#include "media/cmovie.h"
+#include "panels/list_panel.h"
+#include "player_fixture.h"
+#include "playback/play_mode.h"
+#include "playback/position_timer.h"
+#include "test_media.h"
+#include "window/main_window.h"
+#include "window/video_area.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QSlider>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+
+namespace {
+
+QStringList filesBelow(const QString &folder)
+{
+    QStringList found;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found << it.next();
+    found.sort();
+    return found;
+}
+
+void copyClip(const QString &clip, const QString &target)
+{
+    QFile::remove(target);
+    QVERIFY(QFile::copy(clip, target));
+}
+
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void firstStartWithoutAMovie()
+    {
+        PlayerFixture fixture;
+        QVERIFY(fixture.started());
+        Player &player = fixture.player();
+        MainWindow &window = player.window();
+
+        QVERIFY(window.isVisible());
+        QCOMPARE(window.objectName(), QString("player"));
+        QCOMPARE(window.windowTitle(), QString("Sazanami"));
+        QVERIFY(window.display()->logo()->isVisible());
+        QCOMPARE(window.vol()->value(), 100);
+        QCOMPARE(player.playMode().get_play_mode(), int(PlayMode::Continuous));
+        QCOMPARE(player.movie().PlayState, 0);
+        QVERIFY(player.listPanel().Ver->text().startsWith(QString::fromUtf8("バージョン：　Ver.")));
+        QVERIFY(QDir(fixture.programFolder() + "image").exists());
+        QVERIFY(QDir(fixture.programFolder() + "seen").exists());
+        QCOMPARE(player.imageFolder(), fixture.programFolder() + "image/");
+        QCOMPARE(player.sceneFolder(), fixture.programFolder() + "seen/");
+    }
+
+    void controlsCarryTheirNames()
+    {
+        PlayerFixture fixture;
+        MainWindow &window = fixture.player().window();
+        for (const char *name :
+             {"display", "logo", "control", "panel", "SeekBar", "lblMedia_3", "lblMedia_4", "vol",
+              "SeekBarForFullscreen", "time_forFullscreen", "volForFullscreen", "kyoukai", "list",
+              "Tab1", "File", "List_okini", "find", "FindText", "List_Find", "config", "directory",
+              "Ver"})
+            QVERIFY2(window.findChild<QObject *>(name), name);
+        for (const char *key : {"play", "stop", "pre", "next", "size", "speed", "mode", "temae",
+                                "capture", "fullscreen"})
+            QVERIFY2(window.button(key), key);
+        QCOMPARE(window.lblMedia(3)->text(), QString("00:00"));
+        QCOMPARE(window.lblMedia(4)->text(), QString(" 00:00 "));
+        QVERIFY(!window.volForFullscreen()->isVisible());
+        QTabBar *tabs = fixture.player().listPanel().Tab1;
+        QCOMPARE(tabs->count(), 4);
+        QCOMPARE(tabs->tabText(0), QString::fromUtf8("ファイル"));
+        QCOMPARE(tabs->tabText(3), QString::fromUtf8("設定"));
+    }
+
+    void commandLinePathWithBlanksAndJapaneseLetters()
+    {
+        QTemporaryDir movies;
+        const QString name = movies.path() + QString::fromUtf8("/夏の 海, \"浜\".AVI");
+        copyClip(test_media::clip("clip.avi"), name);
+        // The shell splits the name at its blanks; words after it are ignored.
+        const QStringList arguments = name.split(' ') << "extra" << "words";
+        PlayerFixture fixture(arguments);
+        Player &player = fixture.player();
+        QCOMPARE(player.movie().filename, name);
+        QCOMPARE(player.window().windowTitle(), QString::fromUtf8("夏の 海, \"浜\""));
+        QCOMPARE(player.listPanel().selectedTab(), int(ListPanel::FilePage));
+    }
+
+    void relativeCommandLinePathIsMadeAbsolute()
+    {
+        QTemporaryDir movies;
+        copyClip(test_media::clip("clip.mpg"), movies.path() + "/a.mpg");
+        PlayerFixture fixture({"a.mpg"}, movies.path());
+        QCOMPARE(fixture.player().movie().filename, movies.path() + "/a.mpg");
+    }
+
+    void commandLineThatNamesNoMoviePlaysNothing()
+    {
+        QTemporaryDir folder;
+        QFile notes(folder.path() + "/notes.txt");
+        QVERIFY(notes.open(QIODevice::WriteOnly));
+        notes.write("not a movie\n");
+        notes.close();
+
+        for (const QString &argument : {notes.fileName(), folder.path() + "/missing.avi"}) {
+            PlayerFixture fixture({argument});
+            Player &player = fixture.player();
+            QCOMPARE(player.movie().filename, QString());
+            QCOMPARE(player.movie().PlayState, 0);
+            QCOMPARE(player.window().windowTitle(), QString("Sazanami"));
+            QVERIFY(player.window().display()->logo()->isVisible());
+            QVERIFY(!player.positionTimer().isActive());
+        }
+    }
+
+    void secondInstanceEndsWithoutShowingOrWriting()
+    {
+        PlayerFixture first;
+        QVERIFY(first.started());
+        const QStringList before = filesBelow(first.programFolder());
+        const int windowsBefore = QApplication::topLevelWidgets().size();
+
+        Player second;
+        StartupOptions options;
+        options.programFolder = first.programFolder();
+        options.arguments = QStringList{test_media::clip("clip.avi")};
+        QVERIFY(!second.Form_Load(options));
+        QCOMPARE(QApplication::topLevelWidgets().size(), windowsBefore);
+        QCOMPARE(filesBelow(first.programFolder()), before);
+        QCOMPARE(first.player().movie().filename, QString());
+    }
+
+    // The real program, started twice from one folder, and ended by the
+    // session manager's signal.
+    void secondProcessEndsAtOnceAndFirstEndsOnSigterm()
+    {
+        QTemporaryDir install;
+        const QString program = install.path() + "/sazanami";
+        QVERIFY(QFile::copy(SAZANAMI_PROGRAM, program));
+        QFile::setPermissions(program, QFile::permissions(SAZANAMI_PROGRAM));
+
+        QProcess firstStart;
+        firstStart.start(program, {});
+        QVERIFY(firstStart.waitForStarted());
+        // The state folders appear once start-up is past the instance check.
+        QTRY_VERIFY_WITH_TIMEOUT(QDir(install.path() + "/seen").exists(), 10000);
+        const QStringList before = filesBelow(install.path());
+
+        QProcess secondStart;
+        secondStart.start(program, {test_media::clip("clip.avi")});
+        QVERIFY(secondStart.waitForFinished(10000));
+        QCOMPARE(secondStart.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(secondStart.exitCode(), 0);
+        QCOMPARE(filesBelow(install.path()), before);
+        QCOMPARE(firstStart.state(), QProcess::Running);
+
+        firstStart.terminate();
+        QVERIFY(firstStart.waitForFinished(10000));
+        QCOMPARE(firstStart.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(firstStart.exitCode(), 0);
+    }
+
+    void terminationSignalClosesTheWindowAndEndsTheSession()
+    {
+        PlayerFixture fixture({test_media::clip("clip.avi")});
+        Player &player = fixture.player();
+        QVERIFY(!player.movie().filename.isEmpty());
+        ::raise(SIGTERM);
+        QTRY_VERIFY_WITH_TIMEOUT(!player.window().isVisible(), 5000);
+        QCOMPARE(player.movie().filename, QString());
+        QVERIFY(!player.positionTimer().isActive());
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    prepareMediaTests();
+    TestStartup test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_startup.moc"

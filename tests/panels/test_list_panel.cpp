@@ -1,0 +1,136 @@
+// The side panel's pages and what each one shows.
+
+#include "media/cmovie.h"
+#include "panels/list_panel.h"
+#include "player_fixture.h"
+#include "window/button_images.h"
+#include "window/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFrame>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTest>
+
+namespace {
+
+bool showsImage(QAction *button, const char *key)
+{
+    return button->icon().cacheKey() == button_images::image(key).cacheKey();
+}
+
+void clickTab(QTabBar *tabs, int page)
+{
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(page - 1).center());
+}
+
+} // namespace
+
+class TestListPanel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void eachPageShowsItsOwnList()
+    {
+        PlayerFixture fixture;
+        ListPanel &panel = fixture.player().listPanel();
+        QAction *capture = fixture.player().window().button("capture");
+        fixture.player().window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&fixture.player().window()));
+
+        clickTab(panel.Tab1, ListPanel::FavouritesPage);
+        QCOMPARE(panel.selectedTab(), int(ListPanel::FavouritesPage));
+        QVERIFY(panel.List_okini->isVisible());
+        QVERIFY(!panel.File->isVisible() && !panel.List_Find->isVisible());
+        QVERIFY(showsImage(capture, "capture"));
+
+        clickTab(panel.Tab1, ListPanel::SearchPage);
+        QVERIFY(panel.List_Find->isVisible() && panel.find->isVisible());
+        QVERIFY(!panel.List_okini->isVisible());
+        QVERIFY(showsImage(capture, "capture_mask"));
+        QVERIFY(panel.FindText->hasFocus());
+
+        clickTab(panel.Tab1, ListPanel::OptionsPage);
+        QVERIFY(panel.config->isVisible());
+        QVERIFY(!panel.find->isVisible() && !panel.List_Find->isVisible());
+        QVERIFY(showsImage(capture, "capture_mask"));
+
+        clickTab(panel.Tab1, ListPanel::FilePage);
+        QVERIFY(panel.File->isVisible() && !panel.config->isVisible());
+    }
+
+    void folderFrameOpensOnlyWhenThereIsNothingToPlay()
+    {
+        PlayerFixture fixture;
+        ListPanel &panel = fixture.player().listPanel();
+        QWidget *directory = fixture.player().window().directory();
+
+        panel.selectTab(ListPanel::FilePage);
+        QVERIFY(directory->isVisible());
+        panel.selectTab(ListPanel::FavouritesPage);
+        QVERIFY(!directory->isVisible());
+
+        panel.File->addItem("clip.avi");
+        panel.selectTab(ListPanel::FilePage);
+        QVERIFY(!directory->isVisible());
+
+        // The search page opens the frame for an empty result list only, and
+        // otherwise leaves it as it was.
+        panel.selectTab(ListPanel::SearchPage);
+        QVERIFY(directory->isVisible());
+        panel.List_Find->addItem("found.avi");
+        panel.selectTab(ListPanel::OptionsPage);
+        QVERIFY(!directory->isVisible());
+        panel.selectTab(ListPanel::SearchPage);
+        QVERIFY(!directory->isVisible());
+    }
+
+    void tabsDoNothingInFullScreen()
+    {
+        PlayerFixture fixture;
+        ListPanel &panel = fixture.player().listPanel();
+        panel.selectTab(ListPanel::FilePage);
+        fixture.player().movie().DisplaySize = 1;
+
+        clickTab(panel.Tab1, ListPanel::OptionsPage);
+        QCOMPARE(panel.selectedTab(), int(ListPanel::FilePage));
+        QVERIFY(panel.File->isVisible());
+        QVERIFY(!panel.config->isVisible());
+        fixture.player().movie().DisplaySize = 0;
+    }
+
+    void tabStripPassesFocusAndKeysOn()
+    {
+        PlayerFixture fixture;
+        ListPanel &panel = fixture.player().listPanel();
+        QWidget *display = fixture.player().window().findChild<QWidget *>("display");
+        fixture.player().window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&fixture.player().window()));
+
+        panel.Tab1->setFocus();
+        QTRY_VERIFY(display->hasFocus());
+
+        QSignalSpy downs(&panel, &ListPanel::keyDown);
+        QSignalSpy ups(&panel, &ListPanel::keyUp);
+        QTest::keyClick(panel.Tab1, Qt::Key_Right);
+        QCOMPARE(downs.count(), 1);
+        QCOMPARE(ups.count(), 1);
+        QCOMPARE(downs.first().at(0).toInt(), int(Qt::Key_Right));
+        // The key does not move the tabs itself.
+        QCOMPARE(panel.selectedTab(), int(ListPanel::FilePage));
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    prepareMediaTests();
+    TestListPanel test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_list_panel.moc"

@@ -1,0 +1,209 @@
+// Opening a movie in the real window and what the position timer does with it.
+
+#include "media/cmovie.h"
+#include "panels/list_panel.h"
+#include "player_fixture.h"
+#include "playback/open_and_play.h"
+#include "playback/play_mode.h"
+#include "playback/position_timer.h"
+#include "test_media.h"
+#include "window/main_window.h"
+#include "window/seek_bar.h"
+#include "window/video_area.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+
+class TestPlayFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startsWithClipAndFollowsPlayback()
+    {
+        PlayerFixture fixture({test_media::clip("clip.avi")});
+        QVERIFY(fixture.started());
+        Player &player = fixture.player();
+        MainWindow &window = player.window();
+
+        QCOMPARE(window.windowTitle(), QString("clip"));
+        QCOMPARE(window.seekBar()->maximum(), 300);
+        QCOMPARE(window.seekBarForFullscreen()->maximum(), 300);
+        QCOMPARE(window.lblMedia(3)->text(), QString("0:03"));
+        QCOMPARE(window.time()->windowTitle(), QString("300"));
+        QVERIFY(!window.display()->logo()->isVisible());
+        QVERIFY(player.positionTimer().isActive());
+        QCOMPARE(player.positionTimer().tmrPosition()->interval(), 500);
+
+        // The timer moves the bar and the elapsed time, and the full-screen
+        // time follows the label.
+        QTRY_VERIFY_WITH_TIMEOUT(window.seekBar()->value() >= 100, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(window.lblMedia(4)->text(), QString(" 0:01 "), 5000);
+        QCOMPARE(window.timeForFullscreen()->text(), window.lblMedia(4)->text());
+        // Outside full screen the full-screen bar does not follow.
+        QCOMPARE(window.seekBarForFullscreen()->value(), 0);
+    }
+
+    void normalModeStopsAndRewindsAtTheEnd()
+    {
+        PlayerFixture fixture({test_media::clip("clip.mpg")});
+        Player &player = fixture.player();
+        player.playMode().mode_Click(PlayMode::Normal);
+
+        QTRY_VERIFY_WITH_TIMEOUT(!player.positionTimer().isActive(), 10000);
+        QCOMPARE(player.movie().PlayState, 3);
+        double position = -1;
+        QVERIFY(player.movie().currentPosition(&position));
+        QCOMPARE(position, 0.0);
+        // The bar keeps the last position it showed.
+        QVERIFY(player.window().seekBar()->value() > 200);
+        QCOMPARE(player.movie().filename, test_media::clip("clip.mpg"));
+    }
+
+    void loopModeRestartsWithoutReopening()
+    {
+        PlayerFixture fixture({test_media::clip("clip.wmv")});
+        Player &player = fixture.player();
+        player.playMode().mode_Click(PlayMode::Loop);
+        // Opening sets the caption; a restart that reopened would set it again.
+        player.window().setWindowTitle("marker");
+
+        SeekBar *bar = player.window().seekBar();
+        QTRY_VERIFY_WITH_TIMEOUT(bar->value() >= 200, 6000);
+        QTRY_VERIFY_WITH_TIMEOUT(bar->value() < 100, 6000);
+        QTRY_VERIFY_WITH_TIMEOUT(bar->value() >= 50, 6000);
+        QCOMPARE(player.movie().PlayState, 1);
+        QVERIFY(player.positionTimer().isActive());
+        QCOMPARE(player.window().windowTitle(), QString("marker"));
+    }
+
+    void continuousModeAsksForTheNextItemEveryTick()
+    {
+        PlayerFixture fixture({test_media::clip("clip.asf")});
+        Player &player = fixture.player();
+        QCOMPARE(player.playMode().get_play_mode(), int(PlayMode::Continuous));
+        QSignalSpy nextWanted(&player.positionTimer(), &PositionTimer::nextItemWanted);
+
+        QTRY_VERIFY_WITH_TIMEOUT(nextWanted.count() >= 2, 10000);
+        // Nothing took the request, so the movie stays at its end.
+        QVERIFY(player.positionTimer().isActive());
+        QCOMPARE(player.movie().filename, test_media::clip("clip.asf"));
+    }
+
+    void sectionIsReplayed()
+    {
+        PlayerFixture fixture({test_media::clip("clip.mov")});
+        Player &player = fixture.player();
+        SeekBar *bar = player.window().seekBar();
+        bar->setSelStart(50);
+        bar->setSelLength(50);
+
+        QTRY_VERIFY_WITH_TIMEOUT(bar->value() > 100, 4000);
+        QTRY_VERIFY_WITH_TIMEOUT(bar->value() >= 50 && bar->value() <= 100, 2000);
+        double position = 0;
+        QVERIFY(player.movie().currentPosition(&position));
+        QVERIFY2(position < 1.6, qPrintable(QString::number(position)));
+    }
+
+    void windingMovesBySteppedSecondsWithTheSoundOff()
+    {
+        PlayerFixture fixture({test_media::clip("long3.avi")});
+        Player &player = fixture.player();
+        PositionTimer &timer = player.positionTimer();
+        CMovie &movie = player.movie();
+        QCOMPARE(player.window().seekBar()->maximum(), 18000);
+
+        movie.MediaPlay(2);
+        timer.setTag(10);
+        timer.tmrPosition_Timer();
+        double position = 0;
+        QVERIFY(movie.currentPosition(&position));
+        QVERIFY2(position >= 9.5 && position <= 11, qPrintable(QString::number(position)));
+        qint32 volume = 0;
+        QVERIFY(movie.audioVolume(&volume));
+        QVERIFY(volume <= -9999);
+
+        timer.setTag(-100);
+        timer.tmrPosition_Timer();
+        QVERIFY(movie.currentPosition(&position));
+        QCOMPARE(position, 0.0);
+
+        timer.setTag(0);
+        timer.tmrPosition_Timer();
+        QVERIFY(movie.audioVolume(&volume));
+        QVERIFY(qAbs(volume - movie.volume) <= 1);
+    }
+
+    void volumeBarSetsTheMovieVolumeAtOpen()
+    {
+        PlayerFixture fixture;
+        Player &player = fixture.player();
+        player.window().vol()->setValue(60);
+        player.openAndPlay().play_file(test_media::clip("clip.avi"), 1.0);
+        // 60 on the bar is 40 steps of half a decibel down.
+        QVERIFY(qAbs(player.movie().volume - (-2000)) <= 1);
+        QCOMPARE(player.window().seekBar()->value(), 100);
+    }
+
+    void pausedMovieResumesInsteadOfReopening()
+    {
+        PlayerFixture fixture({test_media::clip("clip.avi")});
+        Player &player = fixture.player();
+        const QString clip = test_media::clip("clip.avi");
+        player.movie().MediaPlay(2);
+        player.window().setWindowTitle("marker");
+
+        player.openAndPlay().play_file(clip, 0);
+        QCOMPARE(player.movie().PlayState, 1);
+        QCOMPARE(player.window().windowTitle(), QString("marker"));
+
+        // Playing, the same movie is opened again from the given position.
+        player.openAndPlay().play_file(clip, 2.0);
+        QCOMPARE(player.window().windowTitle(), QString("clip"));
+        double position = 0;
+        QVERIFY(player.movie().currentPosition(&position));
+        QVERIFY(position >= 1.9);
+    }
+
+    void failedOpenLeavesTheWindowAsItWas()
+    {
+        PlayerFixture fixture({test_media::clip("clip.avi")});
+        Player &player = fixture.player();
+        MainWindow &window = player.window();
+        player.positionTimer().stop();
+
+        player.openAndPlay().play_file(test_media::clip("notmovie.avi"), 0);
+        QCOMPARE(player.movie().filename, QString());
+        QCOMPARE(window.time()->windowTitle(), QString("0"));
+        QCOMPARE(window.windowTitle(), QString("clip"));
+        QCOMPARE(window.seekBar()->maximum(), 300);
+        QVERIFY(!player.positionTimer().isActive());
+
+        player.openAndPlay().play_file(QString(), 0);
+        QCOMPARE(player.movie().filename, QString());
+    }
+
+    void longMovieTakesItsRangeFromTheDuration()
+    {
+        PlayerFixture fixture({test_media::clip("long10.avi")});
+        Player &player = fixture.player();
+        QCOMPARE(player.window().time()->windowTitle(), QString("-1"));
+        QVERIFY(qAbs(player.window().seekBar()->maximum() - 60000) <= 5);
+        QCOMPARE(player.window().lblMedia(3)->text(), QString("10:00"));
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    prepareMediaTests();
+    TestPlayFile test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_play_file.moc"

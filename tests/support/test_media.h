@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+// Movie clips for the tests, made with the ffmpeg command on first use and kept
+// in the build tree (SAZANAMI_TEST_MEDIA_DIR), so no media is committed.
+namespace test_media {
+
+// The full path of a clip, generated if it does not exist yet; "" when ffmpeg
+// failed.  Known names:
+//   clip.mpg, clip.mpeg, clip.avi, clip.wmv, clip.asf, clip.mov
+//                3 s, 320x240 at 25 fps, with a 440 Hz tone
+//   noaudio.avi  the same picture without sound
+//   long3.avi    exactly 180 s, 64x48 at one frame a second, no sound
+//   long10.avi   600 s, 64x48 at one frame a second, no sound
+//   notmovie.avi a text file with a movie's name
+QString clip(const QString &name);
+
+// The folder of the generated clips.
+QString mediaDir();
+
+} // namespace test_media
