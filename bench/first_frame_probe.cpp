@@ -18,7 +18,9 @@
 //   --log FILE           append the player's stdout and stderr to FILE
 //
 // One JSON object is printed on stdout per run, for example
-//   {"label":"mpv","first_frame_ms":183.4,"vm_hwm_kib":71234,"rss_max_kib":70112,...}
+//   {"label":"mpv","first_frame_ms":183.4,"vm_hwm_kib":71234,"rss_max_kib":70112,
+//    "picture":"800x600+0+0",...}
+// where "picture" is the rectangle the clip's colour covers at the end.
 // The exit status is 0 when the picture was seen and the memory was read.
 //
 // The method is the same for every program: the time is taken from right
@@ -34,6 +36,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QProcess>
+#include <QRect>
 #include <QScreen>
 #include <QStringList>
 #include <QThread>
@@ -98,27 +101,70 @@ ProcMemory readProcMemory(qint64 pid)
     return m;
 }
 
+bool isNear(QRgb p, const Options &o)
+{
+    return std::abs(qRed(p) - qRed(o.colour)) <= o.tolerance &&
+           std::abs(qGreen(p) - qGreen(o.colour)) <= o.tolerance &&
+           std::abs(qBlue(p) - qBlue(o.colour)) <= o.tolerance;
+}
+
 // Counts the sampled pixels close to the wanted colour and returns the
 // equivalent number of screen pixels (each sample stands for step*step).
 qint64 colourArea(const QImage &image, const Options &o)
 {
-    const int r0 = qRed(o.colour);
-    const int g0 = qGreen(o.colour);
-    const int b0 = qBlue(o.colour);
-    const int tol = o.tolerance;
     qint64 hits = 0;
     const int w = image.width();
     const int h = image.height();
     for (int y = 0; y < h; y += o.step) {
         const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
         for (int x = 0; x < w; x += o.step) {
-            const QRgb p = line[x];
-            if (std::abs(qRed(p) - r0) <= tol && std::abs(qGreen(p) - g0) <= tol &&
-                std::abs(qBlue(p) - b0) <= tol)
+            if (isNear(line[x], o))
                 ++hits;
         }
     }
     return hits * o.step * o.step;
+}
+
+// Counts the sampled pixels that differ from the same pixels of an earlier
+// grab of the same size.
+qint64 changedSamples(const QImage &image, const QImage &before, const Options &o)
+{
+    if (image.size() != before.size())
+        return 0;
+    qint64 changed = 0;
+    for (int y = 0; y < image.height(); y += o.step) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        const auto *old = reinterpret_cast<const QRgb *>(before.constScanLine(y));
+        for (int x = 0; x < image.width(); x += o.step) {
+            if ((line[x] & 0xFFFFFF) != (old[x] & 0xFFFFFF))
+                ++changed;
+        }
+    }
+    return changed;
+}
+
+// The smallest rectangle holding every pixel close to the wanted colour, at
+// full resolution; empty when there is none.
+QRect colourBounds(const QImage &image, const Options &o)
+{
+    int left = image.width();
+    int top = image.height();
+    int right = -1;
+    int bottom = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (!isNear(line[x], o))
+                continue;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+        }
+    }
+    if (right < 0)
+        return QRect();
+    return QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
 std::optional<Options> parseArguments(const QStringList &args, QString *error)
@@ -247,12 +293,10 @@ int main(int argc, char **argv)
     }
 
     // Make sure nothing of the colour is on screen before the start.
-    {
-        const QImage before = screen->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
-        if (colourArea(before, o) >= o.minPixels) {
-            std::fprintf(stderr, "first_frame_probe: the colour is already on screen\n");
-            return 2;
-        }
+    const QImage before = screen->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+    if (colourArea(before, o) >= o.minPixels) {
+        std::fprintf(stderr, "first_frame_probe: the colour is already on screen\n");
+        return 2;
     }
 
     QElapsedTimer clock; // monotonic
@@ -266,6 +310,10 @@ int main(int argc, char **argv)
     const qint64 pid = proc.processId();
 
     double firstFrameMs = -1.0;
+    // A diagnostic: the first grab where the screen differs from the one
+    // before the start (a window other than black was drawn, or the picture).
+    double firstChangeMs = -1.0;
+    const qint64 minChangedSamples = std::max<qint64>(1, o.minPixels / (o.step * o.step));
     qint64 rssMaxKib = -1;
     int grabs = 0;
     double grabMsTotal = 0.0;
@@ -279,6 +327,8 @@ int main(int argc, char **argv)
         const double grabbedMs = clock.nsecsElapsed() / 1e6;
         ++grabs;
         grabMsTotal += grabbedMs - issuedMs;
+        if (firstChangeMs < 0 && changedSamples(image, before, o) >= minChangedSamples)
+            firstChangeMs = issuedMs;
         if (colourArea(image, o) >= o.minPixels) {
             // The picture appeared after the previous grab and before this
             // one finished; take the moment this grab was issued.
@@ -310,6 +360,13 @@ int main(int argc, char **argv)
             QThread::msleep(o.rssPollMs);
         }
     }
+    // Where the picture is once it plays, so that the caller can compare the
+    // picture sizes of different programs.
+    QRect picture;
+    if (firstFrameMs >= 0 && proc.state() != QProcess::NotRunning)
+        picture =
+            colourBounds(screen->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32), o);
+
     // Read just before the process is asked to end.
     const ProcMemory atEnd = readProcMemory(pid);
     if (atEnd.hwmKib >= 0)
@@ -334,11 +391,21 @@ int main(int argc, char **argv)
     line += QStringLiteral(",\"first_frame_ms\":%1")
                 .arg(firstFrameMs >= 0 ? QString::number(firstFrameMs, 'f', 1)
                                        : QStringLiteral("null"));
+    line += QStringLiteral(",\"first_change_ms\":%1")
+                .arg(firstChangeMs >= 0 ? QString::number(firstChangeMs, 'f', 1)
+                                        : QStringLiteral("null"));
     line += QStringLiteral(",\"last_miss_ms\":%1").arg(QString::number(lastMissMs, 'f', 1));
     line += QStringLiteral(",\"vm_hwm_kib\":%1")
                 .arg(last.hwmKib >= 0 ? QString::number(last.hwmKib) : QStringLiteral("null"));
     line += QStringLiteral(",\"rss_max_kib\":%1")
                 .arg(rssMaxKib >= 0 ? QString::number(rssMaxKib) : QStringLiteral("null"));
+    line += QStringLiteral(",\"picture\":%1")
+                .arg(picture.isEmpty() ? QStringLiteral("null")
+                                       : jsonString(QStringLiteral("%1x%2+%3+%4")
+                                                        .arg(picture.width())
+                                                        .arg(picture.height())
+                                                        .arg(picture.x())
+                                                        .arg(picture.y())));
     line += QStringLiteral(",\"grabs\":%1").arg(grabs);
     line += QStringLiteral(",\"mean_grab_ms\":%1")
                 .arg(QString::number(grabs ? grabMsTotal / grabs : 0.0, 'f', 2));

@@ -93,7 +93,7 @@ run_one() { # name
         cmd=("$progdir/sazanami" "$clip")
     else
         cmd=(mpv --no-config --vo=gpu --gpu-sw=yes --ao=null --hwdec=no --keep-open=yes
-             --geometry=800x600+0+0 "$clip")
+             --keepaspect=no "--geometry=$mpv_size+0+0" "$clip")
     fi
     # The probe waits for the program to exit before it returns, so runs never
     # overlap and the single-instance lock is free for the next one.
@@ -109,8 +109,18 @@ run_one() { # name
 echo "clip: 320x240 solid magenta, mpeg4 in .avi, no audio; X server $DISPLAY 1280x1024x24"
 echo "mpv: $(mpv --version | head -n1)"
 echo "load average before the runs: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
+# The warm-up run of Sazanami also tells the size of its picture; mpv's
+# window gets the same size, so that both draw the same number of pixels.
+mpv_size=800x600
 echo "warm-up round (not counted)"
-run_one sazanami >/dev/null
+warm="$(run_one sazanami)"
+size="$(printf '%s' "$warm" | sed -n 's/.*"picture":"\([0-9]*x[0-9]*\)+.*/\1/p')"
+if [ -n "$size" ]; then
+    mpv_size="$size"
+else
+    echo "warning: no picture seen in Sazanami's warm-up run: $warm"
+fi
+echo "mpv window: $mpv_size (Sazanami's picture size)"
 run_one mpv >/dev/null
 
 for round in $(seq 1 "$runs"); do
@@ -165,6 +175,12 @@ line("start-to-first-frame", "first_frame_ms", 1, "ms", 1.10, ".0f")
 line("peak RSS", "vm_hwm_kib", 1024, "MiB", 1.50, ".1f")
 line("  (max polled VmRSS)", "rss_max_kib", 1024, "MiB", 1.50, ".1f")
 print()
+for label in ("sazanami", "mpv"):
+    pictures = sorted({r["picture"] for r in rows if r.get("label") == label and r.get("picture")})
+    change = med(label, "first_change_ms")
+    change_text = f"{change:.0f} ms" if change is not None else "-"
+    print(f"{label:<9} picture {', '.join(pictures) or '-'}; "
+          f"screen first changed (window or picture) at {change_text} (median)")
 for label in ("sazanami", "mpv"):
     print(f"{label:<9} first frame {spread(label, 'first_frame_ms', 1)} ms, "
           f"VmHWM {spread(label, 'vm_hwm_kib', 1024)} MiB, "

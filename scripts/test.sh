@@ -7,14 +7,9 @@ BUILD="${BUILD_DIR:-$ROOT/build}"
 bash "$ROOT/scripts/install-deps.sh"
 bash "$ROOT/scripts/build.sh" "$BUILD"
 
-run_ctest() {
-  cd "$BUILD" && ctest --output-on-failure "$@"
-}
-
+CTEST=(ctest --test-dir "$BUILD" --output-on-failure "$@")
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-  run_ctest "$@"
+  "${CTEST[@]}"
 else
-  export -f run_ctest
-  export BUILD
-  xvfb-run -a -s '-screen 0 1280x1024x24 -nolisten tcp' bash -c 'run_ctest "$@"' _ "$@"
+  xvfb-run -a -s '-screen 0 1280x1024x24 -nolisten tcp' "${CTEST[@]}"
 fi

@@ -2,8 +2,8 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 #include <QLockFile>
-#include <QStandardPaths>
 
 SingleInstance::SingleInstance(const QString &programFolder)
     : lockPath_(lockPathFor(programFolder))
@@ -14,8 +14,10 @@ SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::lockPathFor(const QString &programFolder)
 {
-    QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (runtime.isEmpty())
+    // The session's runtime folder when there is one; asking QStandardPaths
+    // would complain on stderr where there is none (a root shell, CI).
+    QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (runtime.isEmpty() || !QFileInfo(runtime).isDir())
         runtime = QDir::tempPath();
     const QByteArray key =
         QCryptographicHash::hash(programFolder.toUtf8(), QCryptographicHash::Sha1).toHex();

@@ -112,7 +112,8 @@ void Player::playCommandLineMovie(const StartupOptions &options)
     listPanel_->selectTab(ListPanel::FilePage);
     // A file that is not a movie leaves the session's name empty, and opening
     // an empty name plays nothing.
-    openAndPlay_->play_file(movie_->filename, 0);
+    const QString movieToPlay = movie_->filename;
+    openAndPlay_->play_file(movieToPlay, 0);
     // The folder lists are for choosing a movie; one was chosen already.
     if (!movie_->filename.isEmpty())
         window_->directory()->hide();

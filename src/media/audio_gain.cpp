@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-namespace audio_gain {
+namespace audio_gain
+{
 
 double mpvVolumeFromHundredthsDb(std::int32_t hundredthsDb)
 {

@@ -5,7 +5,8 @@
 // Conversion between the program's volume unit, hundredths of a decibel (0 is
 // full volume, -10000 silence), and mpv's volume percentage, which is cubic:
 // a gain g plays at 100 * cbrt(g) percent.
-namespace audio_gain {
+namespace audio_gain
+{
 
 constexpr std::int32_t kSilent = -10000;
 constexpr std::int32_t kFull = 0;

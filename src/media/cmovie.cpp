@@ -9,10 +9,12 @@
 #include <QFileInfo>
 #include <QWidget>
 #include <cmath>
+#include <functional>
 
 #include <mpv/client.h>
 
-namespace {
+namespace
+{
 
 QString &audioOutputName()
 {
@@ -21,9 +23,13 @@ QString &audioOutputName()
 }
 
 // How long an open may take before we give up on the file.
-constexpr double kLoadTimeoutSeconds = 5.0;
+constexpr int kLoadTimeoutMs = 5000;
 // How long closing waits for mpv to let go of the file.
 constexpr int kUnloadTimeoutMs = 2000;
+// While waiting for mpv, how often we look whether a picture is to be drawn.
+constexpr double kEventPollSeconds = 0.002;
+// Tags the reply to our loadfile command.
+constexpr uint64_t kLoadReply = 1;
 
 void setOption(mpv_handle *mpv, const char *name, const char *value)
 {
@@ -94,7 +100,6 @@ CMovie::CMovie(QObject *parent) : QObject(parent)
     setOption(mpv_, "keep-open", "yes");
     setOption(mpv_, "idle", "yes");
     setOption(mpv_, "audio-client-name", "Sazanami");
-    setOption(mpv_, "log-file", "/tmp/mpv.log");
     if (!audioOutputName().isEmpty())
         setOption(mpv_, "ao", audioOutputName().toUtf8().constData());
     if (mpv_initialize(mpv_) < 0) {
@@ -159,50 +164,82 @@ void CMovie::handleEvent(const mpv_event &event)
     }
 }
 
-bool CMovie::waitForLoad(double timeoutSeconds)
+bool CMovie::waitForEvent(int timeoutMs, const std::function<bool(const mpv_event &)> &done)
 {
-    QDeadlineTimer deadline(qint64(timeoutSeconds * 1000));
+    QDeadlineTimer deadline(timeoutMs);
     while (!deadline.hasExpired()) {
-        const mpv_event *event = mpv_wait_event(mpv_, deadline.remainingTime() / 1000.0);
-        switch (event->event_id) {
-        case MPV_EVENT_FILE_LOADED:
+        // While a video output starts or stops, mpv waits for its picture to
+        // be drawn; we are the ones drawing it.
+        if (surface_)
+            surface_->renderPendingFrame();
+        const mpv_event *event = mpv_wait_event(mpv_, kEventPollSeconds);
+        if (event->event_id == MPV_EVENT_NONE)
+            continue;
+        handleEvent(*event);
+        if (done(*event))
             return true;
-        case MPV_EVENT_END_FILE:
-            // The file could not be played (or turned out to be a playlist,
-            // which we do not follow).
-            handleEvent(*event);
+        if (event->event_id == MPV_EVENT_SHUTDOWN)
             return false;
-        case MPV_EVENT_SHUTDOWN:
-            return false;
-        default:
-            handleEvent(*event);
-            break;
-        }
     }
     return false;
 }
 
+bool CMovie::loadFile(const QByteArray &path)
+{
+    drainEvents();
+    const char *load[] = {"loadfile", path.constData(), "replace", nullptr};
+    if (mpv_command_async(mpv_, kLoadReply, load) < 0)
+        return false;
+
+    // The file is ours from its start-file event on; it is open once loaded
+    // and fails with an end-file event of its own (a playlist, which we do not
+    // follow, ends the same way).
+    int64_t entry = -1;
+    bool failed = false;
+    const bool loaded = waitForEvent(kLoadTimeoutMs, [&](const mpv_event &event) {
+        switch (event.event_id) {
+        case MPV_EVENT_COMMAND_REPLY:
+            failed = event.reply_userdata == kLoadReply && event.error < 0;
+            return failed;
+        case MPV_EVENT_START_FILE:
+            entry = static_cast<const mpv_event_start_file *>(event.data)->playlist_entry_id;
+            return false;
+        case MPV_EVENT_END_FILE:
+            failed =
+                static_cast<const mpv_event_end_file *>(event.data)->playlist_entry_id == entry;
+            return failed;
+        case MPV_EVENT_FILE_LOADED:
+            return entry >= 0;
+        default:
+            return false;
+        }
+    });
+    if (!loaded || failed)
+        return false;
+
+    // Loaded paused: wait for the first picture, so that the video size is
+    // known and mpv is no longer busy setting up its output when we go on.
+    waitForEvent(kLoadTimeoutMs, [&](const mpv_event &event) {
+        if (event.event_id == MPV_EVENT_END_FILE)
+            failed =
+                static_cast<const mpv_event_end_file *>(event.data)->playlist_entry_id == entry;
+        return failed || event.event_id == MPV_EVENT_PLAYBACK_RESTART;
+    });
+    return !failed;
+}
+
 void CMovie::unloadFile()
 {
-    if (getFlag(mpv_, "idle-active")) {
-        loaded_ = false;
+    loaded_ = false;
+    if (getFlag(mpv_, "idle-active"))
         return;
-    }
     const char *stop[] = {"stop", nullptr};
-    if (mpv_command(mpv_, stop) < 0)
+    if (mpv_command_async(mpv_, 0, stop) < 0)
         return;
     // Wait until mpv has closed the file, so that nothing of it is left once
     // we return and the next open starts from an idle player.
-    QDeadlineTimer deadline(kUnloadTimeoutMs);
-    while (!deadline.hasExpired()) {
-        const mpv_event *event = mpv_wait_event(mpv_, deadline.remainingTime() / 1000.0);
-        if (event->event_id == MPV_EVENT_NONE)
-            continue;
-        handleEvent(*event);
-        if (event->event_id == MPV_EVENT_IDLE || event->event_id == MPV_EVENT_SHUTDOWN)
-            break;
-    }
-    loaded_ = false;
+    waitForEvent(kUnloadTimeoutMs,
+                 [](const mpv_event &event) { return event.event_id == MPV_EVENT_IDLE; });
 }
 
 void CMovie::ensureSurface(QWidget *screen)
@@ -233,9 +270,11 @@ void CMovie::ensureSurface(QWidget *screen)
     surface_ = create(VideoSurface::Backend::Software);
 }
 
-qint16 CMovie::MediaOpen(const QString &NewFileName, const QString &NewFilterName,
+qint16 CMovie::MediaOpen(const QString &NewFileNameArgument, const QString &NewFilterName,
                          QWidget *screen, double pos)
 {
+    // Callers may pass `filename` itself, which closing clears.
+    const QString NewFileName = NewFileNameArgument;
     MediaClose();
     if (!mpv_)
         return 0;
@@ -253,16 +292,13 @@ qint16 CMovie::MediaOpen(const QString &NewFileName, const QString &NewFilterNam
     mpv_set_property_string(mpv_, "start", pos > 0 ? number(pos).constData() : "none");
     mpv_set_property_string(mpv_, "vd", NewFilterName.toUtf8().constData());
 
-    const QByteArray path = QFile::encodeName(info.absoluteFilePath());
-    const char *load[] = {"loadfile", path.constData(), "replace", nullptr};
-    if (mpv_command(mpv_, load) < 0 || !waitForLoad(kLoadTimeoutSeconds)) {
+    if (!loadFile(QFile::encodeName(info.absoluteFilePath()))) {
         unloadFile();
         if (surface_)
             surface_->hide();
         return 0;
     }
     loaded_ = true;
-    seekTarget_ = pos > 0 ? pos : 0.0;
     filename = NewFileName;
 
     // The volume belongs to the player, not the file; reading and writing it
@@ -298,7 +334,6 @@ void CMovie::MediaClose()
 {
     if (!mpv_ || (!loaded_ && filename.isEmpty()))
         return;
-    setFlag(mpv_, "pause", true);
     unloadFile();
     seekTarget_.reset();
     if (surface_) {
@@ -444,7 +479,8 @@ bool CMovie::rate(double *value) const
 bool CMovie::hasAudio() const
 {
     int64_t id = 0;
-    return isOpen() && mpv_get_property(mpv_, "current-tracks/audio/id", MPV_FORMAT_INT64, &id) >= 0;
+    return isOpen() &&
+           mpv_get_property(mpv_, "current-tracks/audio/id", MPV_FORMAT_INT64, &id) >= 0;
 }
 
 bool CMovie::audioVolume(qint32 *value) const

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QString>
 #include <atomic>
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -86,7 +87,8 @@ private:
     static void onWakeup(void *self);
     void handleEvent(const mpv_event &event);
     void drainEvents();
-    bool waitForLoad(double timeoutSeconds);
+    bool waitForEvent(int timeoutMs, const std::function<bool(const mpv_event &)> &done);
+    bool loadFile(const QByteArray &path);
     void unloadFile();
     void ensureSurface(QWidget *screen);
     void seekTo(double seconds);

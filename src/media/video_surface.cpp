@@ -14,7 +14,8 @@
 #include <mpv/render.h>
 #include <mpv/render_gl.h>
 
-namespace {
+namespace
+{
 
 // What both kinds of view share: the render context and the bookkeeping of
 // mpv's update callback, which runs on an mpv thread and may only post a call
@@ -24,6 +25,16 @@ class RenderLink
 public:
     virtual ~RenderLink() = default;
     bool ready() const { return ctx_ != nullptr; }
+
+    // Draws a frame that mpv is waiting for right away, without waiting for
+    // the posted call and the paint event.
+    void renderPending()
+    {
+        if (updateQueued_)
+            poll();
+        if (undrawn_)
+            draw();
+    }
 
 protected:
     // Installs the update callback; `view` receives the posted calls.
@@ -48,11 +59,15 @@ protected:
     // Called after the view drew mpv's picture: reports a new frame once.
     void afterRender(VideoSurface *surface)
     {
+        undrawn_ = false;
         if (!framePending_)
             return;
         framePending_ = false;
         emit surface->frameShown();
     }
+
+    // Draws mpv's current picture outside a paint event.
+    virtual void renderNow() = 0;
 
     mpv_render_context *ctx_ = nullptr;
 
@@ -62,7 +77,8 @@ private:
         auto *link = static_cast<RenderLink *>(self);
         if (link->updateQueued_.exchange(true))
             return;
-        QMetaObject::invokeMethod(link->view_, [link] { link->poll(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            link->view_, [link] { link->poll(); }, Qt::QueuedConnection);
     }
 
     void poll()
@@ -72,13 +88,27 @@ private:
             return;
         if (mpv_render_context_update(ctx_) & MPV_RENDER_UPDATE_FRAME) {
             framePending_ = true;
+            undrawn_ = true;
+            // mpv's output waits until its frame is drawn; a hidden view gets
+            // no paint events, so draw it here.
+            if (!view_->isVisible())
+                draw();
             view_->update();
         }
     }
 
+    void draw()
+    {
+        renderNow();
+        undrawn_ = false;
+    }
+
     QWidget *view_ = nullptr;
     std::atomic<bool> updateQueued_{false};
+    // A new frame is announced and not shown yet.
     bool framePending_ = false;
+    // A new frame is announced and not drawn yet, not even outside a paint.
+    bool undrawn_ = false;
 };
 
 void *glProcAddress(void *, const char *name)
@@ -114,8 +144,9 @@ protected:
     {
         // The GL context goes away when the widget changes windows or dies;
         // mpv's GL objects must be freed while it is still current.
-        connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] { releaseCurrent(); },
-                Qt::DirectConnection);
+        connect(
+            context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] { releaseCurrent(); },
+            Qt::DirectConnection);
         mpv_opengl_init_params init{&glProcAddress, nullptr};
         mpv_render_param params[] = {
             {MPV_RENDER_PARAM_API_TYPE, const_cast<char *>(MPV_RENDER_API_TYPE_OPENGL)},
@@ -135,6 +166,23 @@ protected:
             f->glClear(GL_COLOR_BUFFER_BIT);
             return;
         }
+        render();
+        afterRender(surface_);
+    }
+
+    void renderNow() override
+    {
+        if (!ctx_)
+            return;
+        makeCurrent();
+        render();
+        doneCurrent();
+    }
+
+private:
+    // Into the widget's framebuffer; the GL context must be current.
+    void render()
+    {
         const qreal ratio = devicePixelRatioF();
         mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()),
                            static_cast<int>(width() * ratio), static_cast<int>(height() * ratio),
@@ -146,10 +194,8 @@ protected:
             {MPV_RENDER_PARAM_INVALID, nullptr},
         };
         mpv_render_context_render(ctx_, params);
-        afterRender(surface_);
     }
 
-private:
     void releaseCurrent()
     {
         if (!ctx_)
@@ -185,12 +231,24 @@ protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
-        const qreal ratio = devicePixelRatioF();
-        const QSize pixels = size() * ratio;
-        if (!ctx_ || pixels.isEmpty()) {
+        if (!render()) {
             painter.fillRect(rect(), Qt::black);
             return;
         }
+        painter.drawImage(QPoint(0, 0), frame_);
+        afterRender(surface_);
+    }
+
+    void renderNow() override { render(); }
+
+private:
+    // Into frame_, sized to the widget; false when there is nothing to draw.
+    bool render()
+    {
+        const qreal ratio = devicePixelRatioF();
+        const QSize pixels = size() * ratio;
+        if (!ctx_ || pixels.isEmpty())
+            return false;
         // RGB32 is B, G, R, 0xff in memory on the little-endian machines we
         // run on, which is mpv's "bgr0".
         if (frame_.size() != pixels)
@@ -207,11 +265,9 @@ protected:
         if (mpv_render_context_render(ctx_, params) < 0)
             frame_.fill(Qt::black);
         frame_.setDevicePixelRatio(ratio);
-        painter.drawImage(QPoint(0, 0), frame_);
-        afterRender(surface_);
+        return true;
     }
 
-private:
     VideoSurface *surface_;
     QImage frame_;
 };
@@ -267,6 +323,12 @@ VideoSurface::~VideoSurface()
     // The view frees the render context; do it now, while this object is
     // still whole, rather than in QWidget's destruction of the children.
     delete view_;
+}
+
+void VideoSurface::renderPendingFrame()
+{
+    if (RenderLink *link = linkOf(view_))
+        link->renderPending();
 }
 
 bool VideoSurface::isReady() const

@@ -29,6 +29,9 @@ public:
     Backend backend() const { return backend_; }
     // True once mpv can draw into the surface.
     bool isReady() const;
+    // Draws a frame mpv has announced at once.  For code that waits for mpv
+    // on the GUI thread: mpv may in turn wait for that frame.
+    void renderPendingFrame();
 
     // A blank pointer over the picture.  Since events pass through to the
     // hosting window, that window's pointer is blanked as well and restored

@@ -36,7 +36,9 @@ void OpenAndPlay::play_file(const QString &path, double pos)
 
     restoreVolume();
 
-    window_.display()->showLogo(false);
+    // The logo stands for "nothing open": a file that failed to open closed
+    // the previous movie, so the logo comes back instead of a black area.
+    window_.display()->showLogo(result == 0);
     window_.sel()->hide();
     window_.seekBar()->setSelLength(0);
 

@@ -102,28 +102,37 @@ private slots:
         SeekBar *bar = player.window().seekBar();
         bar->setSelStart(50);
         bar->setSelLength(50);
+        QSignalSpy moves(bar, &QSlider::valueChanged);
 
-        QTRY_VERIFY_WITH_TIMEOUT(bar->value() > 100, 4000);
-        QTRY_VERIFY_WITH_TIMEOUT(bar->value() >= 50 && bar->value() <= 100, 2000);
+        // Within a tick of passing the section's end the bar goes back to its
+        // start, again and again, and the movie never gets near its end.
+        auto jumpsBack = [&] {
+            int jumps = 0;
+            for (int i = 1; i < moves.count(); ++i)
+                jumps += moves[i - 1][0].toInt() > 100 && moves[i][0].toInt() == 50;
+            return jumps;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(jumpsBack() >= 2, 6000);
         double position = 0;
         QVERIFY(player.movie().currentPosition(&position));
-        QVERIFY2(position < 1.6, qPrintable(QString::number(position)));
+        QVERIFY2(position < 1.7, qPrintable(QString::number(position)));
     }
 
     void windingMovesBySteppedSecondsWithTheSoundOff()
     {
-        PlayerFixture fixture({test_media::clip("long3.avi")});
+        PlayerFixture fixture({test_media::clip("clip.avi")});
         Player &player = fixture.player();
         PositionTimer &timer = player.positionTimer();
         CMovie &movie = player.movie();
-        QCOMPARE(player.window().seekBar()->maximum(), 18000);
-
+        timer.stop();
         movie.MediaPlay(2);
-        timer.setTag(10);
+        movie.setCurrentPosition(0.5);
+
+        timer.setTag(1);
         timer.tmrPosition_Timer();
         double position = 0;
         QVERIFY(movie.currentPosition(&position));
-        QVERIFY2(position >= 9.5 && position <= 11, qPrintable(QString::number(position)));
+        QVERIFY2(qAbs(position - 1.5) < 0.05, qPrintable(QString::number(position)));
         qint32 volume = 0;
         QVERIFY(movie.audioVolume(&volume));
         QVERIFY(volume <= -9999);
@@ -183,6 +192,8 @@ private slots:
         QCOMPARE(window.windowTitle(), QString("clip"));
         QCOMPARE(window.seekBar()->maximum(), 300);
         QVERIFY(!player.positionTimer().isActive());
+        // The previous movie is closed, so the logo is back.
+        QVERIFY(window.display()->logo()->isVisible());
 
         player.openAndPlay().play_file(QString(), 0);
         QCOMPARE(player.movie().filename, QString());

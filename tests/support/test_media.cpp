@@ -1,5 +1,6 @@
 #include "test_media.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,9 +8,11 @@
 #include <QStringList>
 #include <QUuid>
 
-namespace test_media {
+namespace test_media
+{
 
-namespace {
+namespace
+{
 
 // Three seconds of test picture with a tone.  The lengths of picture and
 // sound are tuned per container so that every clip's duration reads 3.00 s
@@ -28,8 +31,8 @@ QStringList shortClip(const QStringList &codec)
 
 QStringList longClip(int seconds)
 {
-    return {"-f",   "lavfi",   "-i", QString("testsrc=size=64x48:rate=1:duration=%1").arg(seconds),
-            "-c:v", "mpeg4",   "-f", "avi"};
+    return {"-f",   "lavfi", "-i", QString("testsrc=size=64x48:rate=1:duration=%1").arg(seconds),
+            "-c:v", "mpeg4", "-f", "avi"};
 }
 
 // The ffmpeg arguments between the global options and the output file.
@@ -46,7 +49,7 @@ QStringList recipe(const QString &name)
         return shortClip({"-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-c:a",
                           "aac", "-f", "mov"});
     if (name == "noaudio.avi")
-        return {"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=3",
+        return {"-f",   "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=3",
                 "-c:v", "mpeg4", "-f", "avi"};
     if (name == "long3.avi")
         return longClip(180);
@@ -72,7 +75,8 @@ bool generate(const QString &name, const QString &target)
         if (body.isEmpty())
             return false;
         QProcess ffmpeg;
-        ffmpeg.start("ffmpeg", QStringList{"-v", "error", "-nostdin", "-y"} + body + QStringList{temp});
+        ffmpeg.start("ffmpeg",
+                     QStringList{"-v", "error", "-nostdin", "-y"} + body + QStringList{temp});
         if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitStatus() != QProcess::NormalExit ||
             ffmpeg.exitCode() != 0) {
             QFile::remove(temp);
@@ -94,8 +98,15 @@ QString mediaDir()
 
 QString clip(const QString &name)
 {
-    QDir().mkpath(mediaDir());
-    const QString target = QDir(mediaDir()).filePath(name);
+    // Clips live in a folder named after their recipe, so a changed recipe
+    // never meets a clip made by the old one.
+    const QByteArray key = QCryptographicHash::hash(recipe(name).join(' ').toUtf8() + name.toUtf8(),
+                                                    QCryptographicHash::Sha1)
+                               .toHex()
+                               .left(10);
+    const QString folder = mediaDir() + "/" + QString::fromLatin1(key);
+    QDir().mkpath(folder);
+    const QString target = QDir(folder).filePath(name);
     if (QFileInfo::exists(target) || generate(name, target))
         return target;
     return QString();

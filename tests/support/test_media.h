@@ -4,7 +4,8 @@
 
 // Movie clips for the tests, made with the ffmpeg command on first use and kept
 // in the build tree (SAZANAMI_TEST_MEDIA_DIR), so no media is committed.
-namespace test_media {
+namespace test_media
+{
 
 // The full path of a clip, generated if it does not exist yet; "" when ffmpeg
 // failed.  Known names:
