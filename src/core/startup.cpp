@@ -13,6 +13,7 @@
 #include "playback/play_mode.h"
 #include "version.h"
 #include "window/main_window.h"
+#include "window/video_area.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -38,6 +39,7 @@ bool Player::Form_Load(const StartupOptions &options)
 
     movie_ = std::make_unique<CMovie>();
     buildParts();
+    movie_->prepareSurface(window_->display());
     metrics_ = ScreenMetrics::measure(*window_);
 
     loading_ = true;

@@ -242,32 +242,58 @@ void CMovie::unloadFile()
                  [](const mpv_event &event) { return event.event_id == MPV_EVENT_IDLE; });
 }
 
+VideoSurface *CMovie::createSurface(int backendValue, QWidget *screen)
+{
+    const auto backend = static_cast<VideoSurface::Backend>(backendValue);
+    auto *surface = new VideoSurface(mpv_, backend, screen);
+    connect(surface, &VideoSurface::frameShown, this, &CMovie::frameShown);
+    surface->setGeometry(0, 0, screen->width(), screen->height());
+    return surface;
+}
+
+void CMovie::prepareSurface(QWidget *screen)
+{
+    if (!mpv_ || !screen || (surface_ && surface_->parentWidget() == screen))
+        return;
+    delete surface_.data();
+    // Hidden until a movie opens.  Being there before the window is first
+    // shown lets the window be made for OpenGL from the start instead of
+    // being rebuilt at the first open.
+    surface_ = createSurface(int(VideoSurface::preferredBackend()), screen);
+    surface_->hide();
+}
+
 void CMovie::ensureSurface(QWidget *screen)
 {
     const VideoSurface::Backend wanted = VideoSurface::preferredBackend();
-    if (surface_ && surface_->parentWidget() == screen && surface_->isReady() &&
-        (surface_->backend() == wanted || !screen->isVisible()))
-        return;
+    const bool visible = screen->isVisible();
+    if (surface_ && surface_->parentWidget() == screen) {
+        // A software stand-in made while the screen was hidden gives way to
+        // OpenGL once it can be had.
+        const bool upgrade = surface_->backend() != wanted && visible;
+        if (!upgrade && (surface_->isReady() || !visible))
+            return;
+        if (!upgrade) {
+            // Showing an OpenGL surface inside a visible window creates its
+            // GL context, and with it mpv's render context, right here.
+            surface_->show();
+            if (surface_->isReady())
+                return;
+        }
+    }
     delete surface_.data();
 
-    auto create = [&](VideoSurface::Backend backend) {
-        auto *surface = new VideoSurface(mpv_, backend, screen);
-        connect(surface, &VideoSurface::frameShown, this, &CMovie::frameShown);
-        surface->setGeometry(0, 0, screen->width(), screen->height());
-        // Showing an OpenGL surface inside a visible window creates its GL
-        // context, and with it mpv's render context, right here.
-        surface->show();
-        return surface;
-    };
     // OpenGL needs a visible window; until the screen is shown, draw in
     // software and switch at a later open.
-    if (wanted == VideoSurface::Backend::OpenGL && screen->isVisible()) {
-        surface_ = create(VideoSurface::Backend::OpenGL);
+    if (wanted == VideoSurface::Backend::OpenGL && visible) {
+        surface_ = createSurface(int(VideoSurface::Backend::OpenGL), screen);
+        surface_->show();
         if (surface_->isReady())
             return;
         delete surface_.data();
     }
-    surface_ = create(VideoSurface::Backend::Software);
+    surface_ = createSurface(int(VideoSurface::Backend::Software), screen);
+    surface_->show();
 }
 
 qint16 CMovie::MediaOpen(const QString &NewFileNameArgument, const QString &NewFilterName,

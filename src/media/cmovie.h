@@ -36,6 +36,8 @@ public:
     void SetWindowSize(qint16 w, qint16 h);
     // Places the picture inside the screen widget, in pixels.
     void SetWindowPosition(int left, int top, int w, int h);
+    // Makes the picture's surface inside screen ahead of the first open.
+    void prepareSurface(QWidget *screen);
     void fullscreen();
     void normalscreen();
     void HideCursor(bool hide);
@@ -91,6 +93,8 @@ private:
     bool loadFile(const QByteArray &path);
     void unloadFile();
     void ensureSurface(QWidget *screen);
+    // backend is a VideoSurface::Backend.
+    VideoSurface *createSurface(int backend, QWidget *screen);
     void seekTo(double seconds);
     bool hasAudio() const;
 
