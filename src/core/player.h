@@ -2,19 +2,24 @@
 
 #include "window/screen_metrics.h"
 
+#include <QFileInfo>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <memory>
 
 class CMovie;
+class FileBrowser;
 class ListPanel;
 class MainWindow;
 class OpenAndPlay;
 class PlayMode;
+class PlaySequencer;
+class PlaySpeed;
 class PositionTimer;
 class SingleInstance;
 class TerminationSignals;
+class Transport;
 
 // What start-up is given: the command-line arguments, the folder they are
 // relative to, and, for tests, a program folder to use instead of the one
@@ -48,6 +53,10 @@ public:
     PlayMode &playMode() const { return *playMode_; }
     PositionTimer &positionTimer() const { return *positionTimer_; }
     OpenAndPlay &openAndPlay() const { return *openAndPlay_; }
+    PlaySpeed &playSpeed() const { return *playSpeed_; }
+    FileBrowser &fileBrowser() const { return *fileBrowser_; }
+    PlaySequencer &sequencer() const { return *sequencer_; }
+    Transport &transport() const { return *transport_; }
 
     const QString &programFolder() const { return programFolder_; }
     const QString &imageFolder() const { return imageFolder_; }
@@ -57,10 +66,12 @@ public:
 
 private:
     void buildParts();
+    void attachToolbarMenus();
     void letWindowAppear();
     void applyFirstRunValues();
     void createStateFolders();
     void playCommandLineMovie(const StartupOptions &options);
+    void showInBrowser(const QFileInfo &movie);
 
     // The session outlives the window so that the picture's surface, a child
     // of the video area, is gone before the session ends.
@@ -69,7 +80,11 @@ private:
     std::unique_ptr<ListPanel> listPanel_;
     std::unique_ptr<PlayMode> playMode_;
     std::unique_ptr<PositionTimer> positionTimer_;
+    std::unique_ptr<PlaySpeed> playSpeed_;
     std::unique_ptr<OpenAndPlay> openAndPlay_;
+    std::unique_ptr<FileBrowser> fileBrowser_;
+    std::unique_ptr<PlaySequencer> sequencer_;
+    std::unique_ptr<Transport> transport_;
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<TerminationSignals> signals_;
 

@@ -6,11 +6,14 @@
 #include "core/movie_ext.h"
 #include "core/program_folder.h"
 #include "core/single_instance.h"
+#include "library/file_browser.h"
 #include "library/path.h"
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
+#include "panels/list_selection.h"
 #include "playback/open_and_play.h"
 #include "playback/play_mode.h"
+#include "playback/play_speed.h"
 #include "version.h"
 #include "window/main_window.h"
 #include "window/video_area.h"
@@ -18,10 +21,11 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QWindow>
 #include <QFileInfo>
 #include <QLabel>
+#include <QListWidget>
 #include <QSlider>
+#include <QWindow>
 
 bool Player::Form_Load(const StartupOptions &options)
 {
@@ -49,6 +53,7 @@ bool Player::Form_Load(const StartupOptions &options)
                                  .arg(SAZANAMI_VERSION_PATCH));
 
     applyFirstRunValues();
+    fileBrowser_->setFolder(options.currentDir);
     loading_ = false;
 
     window_->show();
@@ -76,6 +81,21 @@ void Player::applyFirstRunValues()
     window_->vol()->setValue(100);
     window_->volForFullscreen()->setValue(100);
     playMode_->mode_Click(PlayMode::Continuous);
+    playSpeed_->bai_Click(2);
+}
+
+// Points the file page at the movie's folder and puts its entry at the top.
+void Player::showInBrowser(const QFileInfo &movie)
+{
+    fileBrowser_->setFolder(movie.absolutePath());
+    listPanel_->selectTab(ListPanel::FilePage);
+    QListWidget *files = fileBrowser_->fileList();
+    const auto found = files->findItems(movie.fileName(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (found.isEmpty())
+        return;
+    const int row = files->row(found.first());
+    list_selection::moveCurrent(files, row);
+    list_selection::scrollToTop(files, row);
 }
 
 void Player::createStateFolders()
@@ -111,12 +131,9 @@ void Player::playCommandLineMovie(const StartupOptions &options)
         }
     }
 
-    listPanel_->selectTab(ListPanel::FilePage);
+    showInBrowser(info);
     // A file that is not a movie leaves the session's name empty, and opening
     // an empty name plays nothing.
     const QString movieToPlay = movie_->filename;
     openAndPlay_->play_file(movieToPlay, 0);
-    // The folder lists are for choosing a movie; one was chosen already.
-    if (!movie_->filename.isEmpty())
-        window_->directory()->hide();
 }

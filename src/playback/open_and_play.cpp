@@ -3,6 +3,7 @@
 #include "library/path.h"
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
+#include "playback/play_speed.h"
 #include "playback/position_timer.h"
 #include "window/main_window.h"
 #include "window/seek_bar.h"
@@ -14,8 +15,8 @@
 #include <cmath>
 
 OpenAndPlay::OpenAndPlay(CMovie &movie, MainWindow &window, ListPanel &panel,
-                         PositionTimer &timer, QObject *parent)
-    : QObject(parent), movie_(movie), window_(window), panel_(panel), timer_(timer)
+                         PositionTimer &timer, PlaySpeed &speed, QObject *parent)
+    : QObject(parent), movie_(movie), window_(window), panel_(panel), timer_(timer), speed_(speed)
 {
 }
 
@@ -35,6 +36,7 @@ void OpenAndPlay::play_file(const QString &path, double pos)
         movie_.HideCursor(true);
 
     restoreVolume();
+    speed_.applyToOpenMovie();
 
     // The logo stands for "nothing open": a file that failed to open closed
     // the previous movie, so the logo comes back instead of a black area.

@@ -6,6 +6,7 @@
 class CMovie;
 class ListPanel;
 class MainWindow;
+class PlaySpeed;
 class PositionTimer;
 
 // play_file: the one way a movie is opened and started.  It opens the file in
@@ -17,7 +18,7 @@ class OpenAndPlay : public QObject
     Q_OBJECT
 public:
     OpenAndPlay(CMovie &movie, MainWindow &window, ListPanel &panel, PositionTimer &timer,
-                QObject *parent = nullptr);
+                PlaySpeed &speed, QObject *parent = nullptr);
 
     // Opens path and plays it from pos seconds; resumes instead when path is
     // the paused movie.  Failure is silent: the session's filename stays "".
@@ -38,4 +39,5 @@ private:
     MainWindow &window_;
     ListPanel &panel_;
     PositionTimer &timer_;
+    PlaySpeed &speed_;
 };

@@ -5,6 +5,7 @@
 class QAction;
 class QMenu;
 class QWidget;
+class RadioMenu;
 
 // The play mode: which entry of the menu array `mode` is checked.  It decides
 // what happens when a movie reaches its end.
@@ -17,7 +18,7 @@ public:
     // toolbarButton is the toolbar's "mode" button, whose picture shows the mode.
     PlayMode(QWidget *menuParent, QAction *toolbarButton, QObject *parent = nullptr);
 
-    QMenu *menu() const { return menu_; }
+    QMenu *menu() const;
     QAction *entry(int index) const;
 
     // Checks entry `index` and unchecks the others; a running movie goes on
@@ -27,7 +28,5 @@ public:
     int get_play_mode() const;
 
 private:
-    QMenu *menu_;
-    QAction *toolbarButton_;
-    QList<QAction *> entries_;
+    RadioMenu *entries_;
 };

@@ -43,6 +43,10 @@ public:
     // Places the controls for the current window size.
     void layoutControls();
 
+    // Set before an input box opens: the key-up handling then swallows the
+    // next release of the play key (the Enter that closed the box).
+    bool swallow_enter = false;
+
 signals:
     // The window is being closed by any means; shut-down runs here.
     void closing();

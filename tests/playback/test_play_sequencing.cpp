@@ -1,0 +1,191 @@
+// Playing a folder through: next, previous and the end of a movie by mode.
+
+#include "library/file_browser.h"
+#include "media/cmovie.h"
+#include "panels/list_panel.h"
+#include "panels/list_selection.h"
+#include "player_fixture.h"
+#include "playback/open_and_play.h"
+#include "playback/play_mode.h"
+#include "playback/play_sequencing.h"
+#include "test_media.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <set>
+
+namespace {
+
+// A folder of short movies with the given names.
+class ClipFolder
+{
+public:
+    explicit ClipFolder(const QStringList &names)
+    {
+        for (const QString &name : names)
+            QFile::copy(test_media::clip("clip.avi"), path(name));
+    }
+    QString path(const QString &name = {}) const { return dir_.path() + "/" + name; }
+
+private:
+    QTemporaryDir dir_;
+};
+
+QString playing(Player &player)
+{
+    return QFileInfo(player.movie().filename).fileName();
+}
+
+void playRow(Player &player, int row)
+{
+    QListWidget *files = player.fileBrowser().fileList();
+    list_selection::moveCurrent(files, row);
+    player.openAndPlay().play_file(player.fileBrowser().fullPath(row), 0);
+}
+
+} // namespace
+
+class TestPlaySequencing : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void nextAndPreviousWrapAroundTheFolder()
+    {
+        ClipFolder folder({"a.avi", "b b.avi", "c.avi"});
+        PlayerFixture fixture({}, folder.path());
+        Player &player = fixture.player();
+        QCOMPARE(player.fileBrowser().fileList()->count(), 3);
+
+        playRow(player, 2);
+        QCOMPARE(playing(player), QString("c.avi"));
+        player.sequencer().play_next();
+        QCOMPARE(playing(player), QString("a.avi"));
+        QCOMPARE(player.movie().PlayState, 1);
+        player.sequencer().play_prev();
+        QCOMPARE(playing(player), QString("c.avi"));
+        player.sequencer().play_prev();
+        QCOMPARE(playing(player), QString("b b.avi"));
+        QCOMPARE(player.fileBrowser().fileList()->currentRow(), 1);
+    }
+
+    void continuousModeGoesOnFromTheLastFileToTheFirst()
+    {
+        ClipFolder folder({"a.avi", "b.avi"});
+        PlayerFixture fixture({}, folder.path());
+        Player &player = fixture.player();
+        player.playMode().mode_Click(PlayMode::Continuous);
+        playRow(player, 1);
+
+        QTRY_COMPARE_WITH_TIMEOUT(playing(player), QString("a.avi"), 10000);
+        QCOMPARE(player.movie().PlayState, 1);
+        QCOMPARE(player.window().windowTitle(), QString("a"));
+    }
+
+    void randomPlaysEveryFileBeforeRepeating()
+    {
+        ClipFolder folder({"1.avi", "2.avi", "3.avi", "4.avi", "5.avi"});
+        PlayerFixture fixture({}, folder.path());
+        Player &player = fixture.player();
+        player.playMode().mode_Click(PlayMode::Random);
+
+        std::set<QString> played;
+        for (int i = 0; i < 5; ++i) {
+            player.sequencer().play_next();
+            played.insert(playing(player));
+        }
+        QCOMPARE(int(played.size()), 5);
+        QCOMPARE(int(player.sequencer().randomPicker().history().size()), 5);
+        player.sequencer().play_next();
+        QCOMPARE(int(player.sequencer().randomPicker().history().size()), 1);
+    }
+
+    void randomOverOneFileReplaysIt()
+    {
+        ClipFolder folder({"only.avi"});
+        PlayerFixture fixture({}, folder.path());
+        Player &player = fixture.player();
+        player.playMode().mode_Click(PlayMode::Random);
+        player.sequencer().play_next();
+        QCOMPARE(playing(player), QString("only.avi"));
+        player.sequencer().play_next();
+        QCOMPARE(playing(player), QString("only.avi"));
+        QVERIFY(player.sequencer().randomPicker().history().empty());
+    }
+
+    void vanishedFileIsDroppedFromTheListAndNotPlayed()
+    {
+        ClipFolder folder({"a.avi", "b.avi", "c.avi"});
+        PlayerFixture fixture({}, folder.path());
+        Player &player = fixture.player();
+        playRow(player, 0);
+        QVERIFY(QFile::remove(folder.path("b.avi")));
+
+        player.sequencer().play_next();
+        QCOMPARE(player.fileBrowser().fileList()->count(), 2);
+        QCOMPARE(playing(player), QString("a.avi"));
+        QCOMPARE(player.movie().PlayState, 3);
+    }
+
+    void settingsPageHasNothingToPlay()
+    {
+        ClipFolder folder({"a.avi", "b.avi"});
+        PlayerFixture fixture({}, folder.path());
+        Player &player = fixture.player();
+        playRow(player, 0);
+        player.listPanel().selectTab(ListPanel::OptionsPage);
+        player.sequencer().play_next();
+        player.sequencer().play_prev();
+        QCOMPARE(playing(player), QString("a.avi"));
+        QCOMPARE(player.movie().PlayState, 1);
+    }
+
+    // On the search page a paused movie that comes up again as the next
+    // result goes on where it was; going back restarts it.
+    void searchPageKeepsAPausedMovieGoingForward()
+    {
+        ClipFolder folder({"a.avi"});
+        PlayerFixture fixture;
+        Player &player = fixture.player();
+        QListWidget *results = player.listPanel().List_Find;
+        for (int i = 0; i < 2; ++i) {
+            auto *item = new QListWidgetItem("a.avi", results);
+            item->setData(Qt::UserRole, folder.path());
+        }
+        player.listPanel().selectTab(ListPanel::SearchPage);
+        list_selection::moveCurrent(results, 0);
+        player.openAndPlay().play_file(folder.path("a.avi"), 0);
+        CMovie &movie = player.movie();
+        movie.setCurrentPosition(1.5);
+        movie.MediaPlay(2);
+
+        player.sequencer().play_next();
+        QCOMPARE(results->currentRow(), 1);
+        QCOMPARE(movie.PlayState, 1);
+        double position = 0;
+        QVERIFY(movie.currentPosition(&position));
+        QVERIFY2(position >= 1.4, qPrintable(QString::number(position)));
+
+        movie.MediaPlay(2);
+        player.sequencer().play_prev();
+        QCOMPARE(results->currentRow(), 0);
+        QCOMPARE(movie.PlayState, 1);
+        QVERIFY(movie.currentPosition(&position));
+        QVERIFY2(position < 1.0, qPrintable(QString::number(position)));
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    prepareMediaTests();
+    TestPlaySequencing test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_play_sequencing.moc"

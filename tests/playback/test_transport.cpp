@@ -1,0 +1,158 @@
+// Play, stop, the first frame and the four speeds from the window.
+
+#include "library/file_browser.h"
+#include "media/cmovie.h"
+#include "panels/list_selection.h"
+#include "player_fixture.h"
+#include "playback/open_and_play.h"
+#include "playback/play_mode.h"
+#include "playback/play_speed.h"
+#include "playback/position_timer.h"
+#include "playback/transport.h"
+#include "test_media.h"
+#include "window/button_images.h"
+#include "window/main_window.h"
+#include "window/seek_bar.h"
+#include "window/video_area.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+double rateOf(CMovie &movie)
+{
+    double rate = 0;
+    movie.rate(&rate);
+    return rate;
+}
+
+bool showsImage(QAction *button, const char *key)
+{
+    return button->icon().cacheKey() == button_images::image(key).cacheKey();
+}
+
+} // namespace
+
+class TestTransport : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir folder_;
+
+    QString clip(const QString &name) const { return folder_.path() + "/" + name; }
+
+private slots:
+    void initTestCase()
+    {
+        for (const char *name : {"a.avi", "b.avi"})
+            QVERIFY(QFile::copy(test_media::clip("clip.avi"), clip(name)));
+    }
+
+    void speedAppliesAtOnceAndToTheNextMovie()
+    {
+        PlayerFixture fixture({clip("a.avi")});
+        Player &player = fixture.player();
+        PlaySpeed &speed = player.playSpeed();
+        QCOMPARE(speed.checkedIndex(), 2);
+        QCOMPARE(rateOf(player.movie()), 1.0);
+
+        speed.entry(1)->trigger();
+        QCOMPARE(rateOf(player.movie()), 1.5);
+        QVERIFY(showsImage(player.window().button("speed"), "bai15"));
+
+        player.openAndPlay().play_file(clip("b.avi"), 0);
+        QCOMPARE(rateOf(player.movie()), 1.5);
+
+        // No speed at all: every entry unchecked, the rate left alone.
+        speed.bai_Click(-1);
+        QCOMPARE(speed.checkedIndex(), -1);
+        QCOMPARE(rateOf(player.movie()), 1.5);
+        speed.bai_Click(0);
+        QCOMPARE(rateOf(player.movie()), 2.0);
+    }
+
+    void toolbarOpensTheSpeedAndModeMenus()
+    {
+        PlayerFixture fixture;
+        Player &player = fixture.player();
+        QCOMPARE(player.window().button("speed")->menu(), player.playSpeed().menu());
+        QCOMPARE(player.window().button("mode")->menu(), player.playMode().menu());
+        player.playMode().entry(3)->trigger();
+        QCOMPARE(player.playMode().get_play_mode(), int(PlayMode::Random));
+        QVERIFY(showsImage(player.window().button("mode"), "rnd"));
+    }
+
+    void stopClosesTheMovieAndPlayStartsItAgain()
+    {
+        PlayerFixture fixture({clip("a.avi")});
+        Player &player = fixture.player();
+        CMovie &movie = player.movie();
+        QTRY_VERIFY_WITH_TIMEOUT(player.window().seekBar()->value() >= 100, 5000);
+
+        player.window().button("stop")->trigger();
+        QCOMPARE(movie.filename, QString());
+        QVERIFY(player.window().display()->logo()->isVisible());
+        QCOMPARE(player.window().seekBar()->value(), 0);
+        QVERIFY(!player.positionTimer().isActive());
+
+        player.window().button("play")->trigger();
+        QCOMPARE(movie.filename, clip("a.avi"));
+        QCOMPARE(movie.PlayState, 1);
+        double position = 10;
+        QVERIFY(movie.currentPosition(&position));
+        QVERIFY2(position < 0.5, qPrintable(QString::number(position)));
+        QVERIFY(player.positionTimer().isActive());
+    }
+
+    void firstFrameShowsTheSelectedMoviePausedAtTheStart()
+    {
+        PlayerFixture fixture({clip("a.avi")});
+        Player &player = fixture.player();
+        QListWidget *files = player.fileBrowser().fileList();
+        list_selection::moveCurrent(files, 1);
+
+        player.transport().mTopSeek_Click();
+        CMovie &movie = player.movie();
+        QCOMPARE(movie.filename, clip("b.avi"));
+        QCOMPARE(movie.PlayState, 2);
+        double position = 10;
+        QVERIFY(movie.currentPosition(&position));
+        QCOMPARE(position, 0.0);
+        QCOMPARE(player.window().seekBar()->value(), 0);
+        QVERIFY(player.window().display()->isVisible());
+        QVERIFY(!player.transport().blackShape()->isVisible());
+        QVERIFY(player.transport().firstFrameReady());
+        // Still at the start a moment later: it is paused, not playing.
+        QTest::qWait(700);
+        QVERIFY(movie.currentPosition(&position));
+        QCOMPARE(position, 0.0);
+    }
+
+    void nextAndPreviousButtonsWalkTheFolder()
+    {
+        PlayerFixture fixture({clip("a.avi")});
+        Player &player = fixture.player();
+        player.window().button("next")->trigger();
+        QCOMPARE(QFileInfo(player.movie().filename).fileName(), QString("b.avi"));
+        player.window().button("pre")->trigger();
+        QCOMPARE(QFileInfo(player.movie().filename).fileName(), QString("a.avi"));
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    prepareMediaTests();
+    TestTransport test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_transport.moc"
