@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <optional>
+
+// The record files: the scene files under seen/, resume.ini, searchData.ini,
+// dir.ini and key.ini.
+//
+// Format.  UTF-8 text, one record per line, lines ending with CR LF (CR LF, LF
+// or a lone CR when read), no sections.  A record is a list of fields
+// separated by commas.  A text field stands in double quotes, with no escape
+// of any kind: it runs from its opening quote to the next quote, so it may
+// hold commas but never a double quote or a line break.  A number stands bare,
+// in C notation ("12", "-1", "83.5").  Example:
+//
+//     "/home/aki/動画/a, b.avi",83.5,1
+//
+// Reading is forgiving, since the files may have been edited by hand or cut
+// short: blanks (space, tab, a byte-order mark) around fields are dropped,
+// blank lines are skipped, a text field whose closing quote is missing runs
+// to the end of the line, anything between a closing quote and the next comma
+// is ignored, and a comma at the end of a line adds an empty bare field.  A
+// record may have fewer fields than its reader expects; fieldAt() gives an
+// empty field for the missing ones.  No input makes the reader fail.
+//
+// Writing never produces a line whose fields read back split or shifted.  In a
+// text field, a double quote becomes the closing typographic quote "”"
+// (U+201D), and CR and LF become blanks: an unescaped quote would end the field
+// early and shift every field after it.  Bare fields are meant for numbers;
+// the writer drops from them what would change their reading: commas, line
+// breaks, quotes at their start (a quote there opens a text field) and blanks
+// around them.  Whatever parse() returns, write() gives it back unchanged.  A
+// record that comes out as a blank line (no fields, or one empty bare field)
+// reads back as no record.
+namespace quoted_records
+{
+
+struct Field {
+    QString text;
+    bool quoted = false; // true for a text field, false for a bare one
+
+    static Field quotedText(const QString &text);
+    static Field integer(qint64 value);
+    // The shortest form that reads back as the same double; a value that is
+    // not finite is written as 0.
+    static Field real(double value);
+
+    // The field as a number, quoted or not, when its whole text (blanks
+    // aside) is one: a decimal integer, or a finite decimal number.
+    std::optional<qint64> toInteger() const;
+    std::optional<double> toDouble() const;
+
+    bool operator==(const Field &other) const = default;
+};
+
+using Record = QList<Field>;
+
+QList<Record> parse(const QByteArray &content);
+QByteArray write(const QList<Record> &records);
+
+// Field index of record, or an empty bare field when the record is shorter.
+const Field &fieldAt(const Record &record, qsizetype index);
+
+// parse() of the file at path; a missing, unreadable or oversized file has no
+// records.
+QList<Record> load(const QString &path);
+// Replaces the file whole with write(records); false on failure, the old file
+// untouched.
+bool save(const QString &path, const QList<Record> &records);
+
+} // namespace quoted_records

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringView>
+#include <optional>
+
+// Whole-file reads and writes of the program's state files (config.ini,
+// okini.ini, the scene files, ...).  Every state file is rewritten whole.
+namespace state_file
+{
+
+// No state file of ours comes near this; anything larger is not one of ours.
+inline constexpr qint64 kDefaultReadLimit = 16 * 1024 * 1024;
+
+// Writes content to a temporary file beside path and renames it over path, so
+// a crash, a full disk or an unwritable folder never leaves a half-written
+// file: either the new content is in place or the old file is untouched.
+// False on any failure.
+bool writeWhole(const QString &path, const QByteArray &content);
+
+// The whole content of the regular file at path (symbolic links followed).
+// Nothing when it is missing, not a regular file (a folder, a pipe, a
+// device), unreadable, or larger than limit bytes.
+std::optional<QByteArray> readWhole(const QString &path, qint64 limit = kDefaultReadLimit);
+
+// The lines of a state file's text, without their ends.  CR LF, LF and a lone
+// CR each end a line, so files written on any system read alike and no line
+// ever holds a CR or an LF.  A last line without an end counts; an empty
+// content has no lines.
+QList<QByteArray> splitLines(const QByteArray &content);
+
+// True for the blanks trimmed around the parts of a line: space, tab, and the
+// byte-order mark U+FEFF that an editor may leave at the start of a file.
+// Other white space (the ideographic space U+3000, say) belongs to the text:
+// a Japanese folder name may end with it.
+bool isBlank(QChar c);
+QStringView trimBlanks(QStringView text);
+
+} // namespace state_file
