@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/config_values.h"
+#include "input/key_bindings.h"
 #include "window/screen_metrics.h"
 
 #include <QFileInfo>
@@ -44,6 +46,13 @@ public:
     bool Form_Load(const StartupOptions &options);
     // Shut-down: saves state and ends the session.  Runs once.
     void Form_Unload();
+    // Reads config.ini and applies it; start-up runs it when the file exists.
+    void load_config();
+    // Writes config.ini from the window's state; shut-down runs it.
+    void save_config();
+    QString configPath() const;
+    KeyBindings &keyBindings() { return keys_; }
+
     // Closes the main window, which runs shut-down.
     void m_exit_Click();
 
@@ -69,6 +78,7 @@ private:
     void attachToolbarMenus();
     void letWindowAppear();
     void applyFirstRunValues();
+    bool applyConfig(const QString &folder);
     void createStateFolders();
     void playCommandLineMovie(const StartupOptions &options);
     void showInBrowser(const QFileInfo &movie);
@@ -89,6 +99,8 @@ private:
     std::unique_ptr<TerminationSignals> signals_;
 
     ScreenMetrics metrics_;
+    ConfigValues config_;
+    KeyBindings keys_;
     QString programFolder_;
     QString imageFolder_;
     QString sceneFolder_;

@@ -14,6 +14,9 @@ void Player::Form_Unload()
 
     // Each step stands alone: one that fails must not keep the others from
     // running.  State files are saved first, then the session ends.
+    if (window_ && fileBrowser_)
+        save_config();
+    keys_.save(programFolder_);
     if (movie_)
         movie_->MediaClear();
     if (positionTimer_)

@@ -52,8 +52,12 @@ bool Player::Form_Load(const StartupOptions &options)
                                  .arg(SAZANAMI_VERSION_MINOR)
                                  .arg(SAZANAMI_VERSION_PATCH));
 
-    applyFirstRunValues();
-    fileBrowser_->setFolder(options.currentDir);
+    if (path::checkpath(configPath()) == 0) {
+        load_config();
+    } else {
+        applyFirstRunValues();
+        fileBrowser_->setFolder(options.currentDir);
+    }
     loading_ = false;
 
     window_->show();
@@ -61,6 +65,7 @@ bool Player::Form_Load(const StartupOptions &options)
     letWindowAppear();
 
     createStateFolders();
+    keys_ = KeyBindings::load(programFolder_);
     playCommandLineMovie(options);
     return true;
 }
@@ -78,6 +83,7 @@ void Player::letWindowAppear()
 
 void Player::applyFirstRunValues()
 {
+    config_ = ConfigValues::firstRun(programFolder_);
     window_->vol()->setValue(100);
     window_->volForFullscreen()->setValue(100);
     playMode_->mode_Click(PlayMode::Continuous);

@@ -2,15 +2,19 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
+#include <memory>
 
 class CMovie;
+class FileManager;
 class ListPanel;
 class MainWindow;
 class OpenAndPlay;
 class QComboBox;
 class QListWidget;
 class QMenu;
+class QMimeData;
 
 // The file page: the drive list `Drive1`, the folder list `Dir1` (both in the
 // folder frame `directory`) and the file list `File` with the movie files of
@@ -20,15 +24,29 @@ class FileBrowser : public QObject
 {
     Q_OBJECT
 public:
-    // What the browser asks of parts that are not its own.
+    // What the browser asks of parts that are not its own.  Unset hooks are
+    // skipped.
     struct Hooks {
         // Stops playback the way the stop command does (before a rename of the
         // playing file).
         std::function<void()> stop;
+        // Full path of the selected favourite, selecting the first one when
+        // none is; "" when the favourites are empty.
+        std::function<QString()> favouritePath = nullptr;
+        // F2 on the favourites page.
+        std::function<void()> renameFavourite = nullptr;
+        // Around the rename box: the window leaves the always-on-top layer so
+        // that the box is not hidden behind it, and goes back afterwards.
+        std::function<void()> leaveTopLayer = nullptr;
+        std::function<void()> restoreTopLayer = nullptr;
+        // Fills the scene submenu `m_seen_load_file` for a file when the
+        // context menu opens.
+        std::function<void(const QString &path, QMenu *menu)> buildSceneMenu = nullptr;
     };
 
     FileBrowser(MainWindow &window, ListPanel &panel, CMovie &movie, OpenAndPlay &player,
                 QObject *parent = nullptr);
+    ~FileBrowser() override;
 
     void setHooks(Hooks hooks);
 
@@ -37,18 +55,29 @@ public:
     // Points the drive, folder and file lists at folder; false when it cannot
     // be read (nothing changes then).
     bool setFolder(const QString &folder);
-    // Reads the file list again from disk.
+    // Reads the file list again from disk.  Entries still there keep their
+    // selection, and the current entry stays current.
     void refresh();
     // addbackslash(folder) + the entry's name; "" for a row out of range.
     QString fullPath(int row) const;
 
     QListWidget *fileList() const;
     QMenu *fileMenu() const;
+    QComboBox *driveList() const;
+    QListWidget *folderList() const;
+    FileManager &fileManager() const;
 
     void play_selection();
     void rename_selection();
     // Shows the folder frame when hidden, hides it when shown (F4).
     void toggleDirectory();
+
+    // What a movie dropped on the file list or the video area does: the
+    // browser moves to its folder, plays it and puts its entry at the top.
+    // False when path is not a movie that could be shown.
+    bool openDroppedMovie(const QString &path);
+    // The file data a drag out of the file list carries: the selected files.
+    QMimeData *selectionMimeData() const;
 
     // The file pattern of the list, matched without regard to case.
     static const char *const kPattern;
@@ -57,8 +86,13 @@ signals:
     // Keys pressed in the lists go on to the window's key handling.
     void keyDown(int key, Qt::KeyboardModifiers modifiers);
     void keyUp(int key, Qt::KeyboardModifiers modifiers);
+    // "お気に入りに追加": full paths of the selected files, in list order.
+    void addToFavouritesRequested(const QStringList &paths);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     struct Private;
-    Private *d;
+    std::unique_ptr<Private> d;
 };

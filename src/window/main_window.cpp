@@ -15,11 +15,12 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
 // Design sizes of the fixed parts, in pixels.
-constexpr int kListWidth = 270;
+constexpr int kMinimumListWidth = 100;
 constexpr int kSplitterWidth = 4;
 constexpr int kControlHeight = 58;
 constexpr int kSeekRowHeight = 24;
@@ -79,7 +80,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     buildDirectoryFrame(central);
     buildFullscreenBar(central);
 
-    resize(640 + kSplitterWidth + kListWidth, 480 + kControlHeight);
+    resize(640 + kSplitterWidth + listWidth_, 480 + kControlHeight);
 }
 
 void MainWindow::buildControlPanel(QWidget *central)
@@ -206,7 +207,7 @@ void MainWindow::layoutControls()
     const int w = centralWidget()->width();
     const int h = centralWidget()->height();
     const bool listShown = !list_->isHidden();
-    const int sideWidth = listShown ? kListWidth + kSplitterWidth : 0;
+    const int sideWidth = listShown ? listWidth_ + kSplitterWidth : 0;
     const int videoWidth = qMax(10, w - sideWidth);
     const int videoHeight = qMax(10, h - kControlHeight);
 
@@ -214,7 +215,7 @@ void MainWindow::layoutControls()
     directory_->setGeometry(0, 0, videoWidth, videoHeight);
     control_->setGeometry(0, videoHeight, videoWidth, kControlHeight);
     kyoukai_->setGeometry(videoWidth, 0, kSplitterWidth, h);
-    list_->setGeometry(videoWidth + kSplitterWidth, 0, kListWidth, h);
+    list_->setGeometry(videoWidth + kSplitterWidth, 0, listWidth_, h);
 
     const int seekWidth = qMax(100, videoWidth - kTimeWidth);
     seekBar_->setGeometry(0, 0, seekWidth, kSeekRowHeight);
@@ -227,6 +228,14 @@ void MainWindow::layoutControls()
     rightPanel_->setGeometry(videoWidth - kRightPanelWidth, kSeekRowHeight, kRightPanelWidth,
                              rowHeight);
     fullscreenControl_->setGeometry(0, qMax(0, h - kSeekRowHeight - 8), w, kSeekRowHeight + 8);
+}
+
+void MainWindow::setListWidth(int pixels)
+{
+    // A width from an old or damaged settings file must leave room for both
+    // the list and the video.
+    listWidth_ = std::clamp(pixels, kMinimumListWidth, qMax(kMinimumListWidth, width() - 200));
+    layoutControls();
 }
 
 void MainWindow::resizeEvent(QResizeEvent *event)

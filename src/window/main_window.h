@@ -40,6 +40,10 @@ public:
     QFrame *directory() const { return directory_; }
     QWidget *sel() const { return sel_; }
 
+    // Width of the list panel in pixels.
+    int listWidth() const { return listWidth_; }
+    void setListWidth(int pixels);
+
     // Places the controls for the current window size.
     void layoutControls();
 
@@ -81,4 +85,5 @@ private:
     QFrame *fullscreenControl_ = nullptr;
     QWidget *sel_ = nullptr;
     bool closed_ = false;
+    int listWidth_ = 270;
 };

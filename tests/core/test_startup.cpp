@@ -2,9 +2,9 @@
 
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
-#include "player_fixture.h"
 #include "playback/play_mode.h"
 #include "playback/position_timer.h"
+#include "player_fixture.h"
 #include "test_media.h"
 #include "window/main_window.h"
 #include "window/video_area.h"
@@ -21,7 +21,8 @@
 #include <QTest>
 #include <csignal>
 
-namespace {
+namespace
+{
 
 QStringList filesBelow(const QString &folder)
 {
@@ -72,11 +73,28 @@ private slots:
     {
         PlayerFixture fixture;
         MainWindow &window = fixture.player().window();
-        for (const char *name :
-             {"display", "logo", "control", "panel", "SeekBar", "lblMedia_3", "lblMedia_4", "vol",
-              "SeekBarForFullscreen", "time_forFullscreen", "volForFullscreen", "kyoukai", "list",
-              "Tab1", "File", "List_okini", "find", "FindText", "List_Find", "config", "directory",
-              "Ver"})
+        for (const char *name : {"display",
+                                 "logo",
+                                 "control",
+                                 "panel",
+                                 "SeekBar",
+                                 "lblMedia_3",
+                                 "lblMedia_4",
+                                 "vol",
+                                 "SeekBarForFullscreen",
+                                 "time_forFullscreen",
+                                 "volForFullscreen",
+                                 "kyoukai",
+                                 "list",
+                                 "Tab1",
+                                 "File",
+                                 "List_okini",
+                                 "find",
+                                 "FindText",
+                                 "List_Find",
+                                 "config",
+                                 "directory",
+                                 "Ver"})
             QVERIFY2(window.findChild<QObject *>(name), name);
         for (const char *key : {"play", "stop", "pre", "next", "size", "speed", "mode", "temae",
                                 "capture", "fullscreen"})
@@ -96,7 +114,8 @@ private slots:
         const QString name = movies.path() + QString::fromUtf8("/夏の 海, \"浜\".AVI");
         copyClip(test_media::clip("clip.avi"), name);
         // The shell splits the name at its blanks; words after it are ignored.
-        const QStringList arguments = name.split(' ') << "extra" << "words";
+        const QStringList arguments = name.split(' ') << "extra"
+                                                      << "words";
         PlayerFixture fixture(arguments);
         Player &player = fixture.player();
         QCOMPARE(player.movie().filename, name);

@@ -9,6 +9,7 @@
 #include "playback/play_mode.h"
 #include "playback/play_sequencing.h"
 #include "test_media.h"
+#include "window/main_window.h"
 
 #include <QApplication>
 #include <QDir>

@@ -11,14 +11,27 @@
 class PlayerFixture
 {
 public:
+    // A program folder of its own, given to the program or made here.
+    struct Options {
+        QString programFolder;
+        QStringList arguments;
+        QString currentDir;
+    };
+
     explicit PlayerFixture(const QStringList &arguments = {}, const QString &currentDir = {});
+    static std::unique_ptr<PlayerFixture> start(const Options &options);
 
     bool started() const { return started_; }
     Player &player() { return *player_; }
-    QString programFolder() const { return folder_.path() + "/"; }
+    QString programFolder() const { return programFolder_; }
 
 private:
+    // Tagged so that a braced argument list never picks it.
+    struct FromOptions {};
+    PlayerFixture(FromOptions, const Options &options);
+
     QTemporaryDir folder_;
+    QString programFolder_;
     std::unique_ptr<Player> player_;
     bool started_ = false;
 };

@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# The file page's list of a folder of 10,000 files, side by side with `ls`:
+# Sazanami reading the folder, matching its movie pattern, sorting and showing
+# the list in its real window, against `ls -1 FOLDER > /dev/null` and
+# `ls -1 FOLDER | grep -iE PATTERN > /dev/null` on the same folder.
+#
+# Usage: bash bench/file_list_vs_ls.sh [build-dir]
+#   build-dir  holds bench/file_list_fill (default: ./build)
+# Environment:
+#   RUNS=9       measured runs of each
+#   FILES=10000  files in the folder
+#   KEEP_TMP=1   keep the temporary folder
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+build="${1:-$here/../build}"
+build="$(cd "$build" && pwd)"
+runs="${RUNS:-9}"
+count="${FILES:-10000}"
+
+fill="$build/bench/file_list_fill"
+if [ ! -x "$fill" ]; then
+    echo "missing $fill (build the target file_list_fill)" >&2
+    exit 2
+fi
+for c in Xvfb python3 ls grep; do
+    if ! command -v "$c" >/dev/null; then
+        echo "missing command: $c" >&2
+        exit 2
+    fi
+done
+
+tmp="$(mktemp -d /tmp/sazanami-files.XXXXXX)"
+xvfb_pid=""
+cleanup() {
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+    if [ "${KEEP_TMP:-0}" = 1 ]; then
+        echo "kept $tmp" >&2
+    else
+        rm -rf "$tmp"
+    fi
+}
+trap cleanup EXIT
+
+# Empty files named like movies, in every listed extension and case, with
+# some that are not listed (other extensions, hidden files) and Japanese
+# names, blanks and commas among them.
+folder="$tmp/files"
+mkdir -p "$folder"
+python3 - "$folder" "$count" <<'EOF'
+import os, sys
+folder, count = sys.argv[1], int(sys.argv[2])
+exts = ["avi", "MPG", "mpeg", "wmv", "mov", "asf", "xasf", "AVI", "txt", "jpg", "srt", "mp4"]
+stems = ["clip", "動画", "Movie take", "旅行, 夏", "rec"]
+for i in range(count):
+    name = f"{stems[i % len(stems)]} {i:05d}.{exts[i % len(exts)]}"
+    if i % 97 == 0:
+        name = "." + name
+    open(os.path.join(folder, name), "w").close()
+EOF
+pattern='(\.mpg|\.avi|\.mpeg|asf|\.wmv|\.mov)$'
+listed=$(ls -1 "$folder" | grep -ciE "$pattern" || true)
+echo "folder: $count files, $listed of them listed by the pattern (hidden ones excluded by ls too)"
+echo "load: $(cut -d' ' -f1-3 /proc/loadavg)"
+
+mkdir -p -m 700 "$tmp/runtime"
+export XDG_RUNTIME_DIR="$tmp/runtime"
+exec 3>"$tmp/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
+xvfb_pid=$!
+exec 3>&-
+for _ in $(seq 1 100); do
+    [ -s "$tmp/display" ] && break
+    sleep 0.1
+done
+if [ ! -s "$tmp/display" ]; then
+    echo "Xvfb did not start" >&2
+    exit 1
+fi
+export DISPLAY=":$(cat "$tmp/display")"
+export QT_QPA_PLATFORM=xcb
+
+# Warm the folder into the page cache for both sides.
+ls -1 "$folder" >/dev/null
+
+ms_now() { date +%s%N; }
+: >"$tmp/ls.txt"
+for run in $(seq 1 "$runs"); do
+    t0=$(ms_now)
+    ls -1 "$folder" >/dev/null
+    t1=$(ms_now)
+    ls -1 "$folder" | grep -iE "$pattern" >/dev/null
+    t2=$(ms_now)
+    echo "$run $(( (t1 - t0) )) $(( (t2 - t1) ))" >>"$tmp/ls.txt"
+done
+
+"$fill" "$folder" "$runs" >"$tmp/sazanami.txt" 2>"$tmp/sazanami.log" || {
+    echo "file_list_fill failed:" >&2
+    cat "$tmp/sazanami.log" >&2
+    exit 1
+}
+
+python3 - "$tmp/ls.txt" "$tmp/sazanami.txt" "$listed" <<'EOF'
+import json, statistics, sys
+ls_runs = [line.split() for line in open(sys.argv[1]) if line.strip()]
+ls_ms = [int(r[1]) / 1e6 for r in ls_runs]
+grep_ms = [int(r[2]) / 1e6 for r in ls_runs]
+saz = [json.loads(line) for line in open(sys.argv[2]) if line.startswith("{")]
+listed = int(sys.argv[3])
+print("raw runs:")
+for r, a, b in zip(saz, ls_ms, grep_ms):
+    print(f"  run {r['run']}: sazanami set_folder {r['set_folder_ms']:.1f} ms, shown {r['shown_ms']:.1f} ms, "
+          f"longest stall {r['longest_stall_ms']:.1f} ms, {r['entries']} entries | "
+          f"ls {a:.1f} ms | ls|grep {b:.1f} ms")
+bad = [r for r in saz if r["entries"] != listed]
+if bad:
+    print(f"WARNING: Sazanami listed {bad[0]['entries']} entries, ls|grep {listed}")
+med = statistics.median
+s_set = med(r["set_folder_ms"] for r in saz)
+s_shown = med(r["shown_ms"] for r in saz)
+s_stall = med(r["longest_stall_ms"] for r in saz)
+m_ls, m_grep = med(ls_ms), med(grep_ms)
+print()
+print(f"median of {len(saz)} runs")
+print(f"  Sazanami setFolder (read, match, sort, fill)  {s_set:8.1f} ms")
+print(f"  Sazanami until the list is painted           {s_shown:8.1f} ms   (target: well under 1000 ms)")
+print(f"  Sazanami longest event-loop stall            {s_stall:8.1f} ms")
+print(f"  ls -1 > /dev/null                             {m_ls:8.1f} ms")
+print(f"  ls -1 | grep -iE pattern > /dev/null          {m_grep:8.1f} ms")
+print(f"ratio shown / ls          {s_shown / m_ls:6.2f}x")
+print(f"ratio shown / ls|grep     {s_shown / m_grep:6.2f}x")
+EOF

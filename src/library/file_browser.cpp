@@ -1,0 +1,552 @@
+#include "library/file_browser.h"
+
+#include "core/movie_ext.h"
+#include "desktop/file_manager.h"
+#include "library/drive_list.h"
+#include "library/file_browser_p.h"
+#include "library/folder_list.h"
+#include "library/folder_reader.h"
+#include "library/path.h"
+#include "media/cmovie.h"
+#include "panels/list_panel.h"
+#include "panels/list_selection.h"
+#include "panels/selection_info.h"
+#include "playback/open_and_play.h"
+#include "playback/play_sequencing.h"
+#include "window/main_window.h"
+#include "window/video_area.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFrame>
+#include <QInputDialog>
+#include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QSet>
+#include <QSignalBlocker>
+#include <QUrl>
+
+const char *const FileBrowser::kPattern = "*.mpg;*.avi;*.mpeg;*asf;*.wmv;*.mov";
+
+namespace
+{
+
+// An absolute folder without "." or ".." parts and without a trailing "/"
+// except at the root.
+QString cleanFolder(const QString &folder)
+{
+    if (folder.isEmpty())
+        return QString();
+    return QDir::cleanPath(QDir(folder).absolutePath());
+}
+
+QString parentOf(const QString &folder)
+{
+    const qsizetype slash = folder.lastIndexOf(u'/');
+    return slash <= 0 ? QStringLiteral("/") : folder.left(slash);
+}
+
+} // namespace
+
+FileBrowser::Private::Private(FileBrowser &q, MainWindow &window, ListPanel &panel, CMovie &movie,
+                              OpenAndPlay &player)
+    : q(q), window(window), panel(panel), movie(movie), player(player),
+      pattern(QString::fromLatin1(kPattern))
+{
+}
+
+FileBrowser::FileBrowser(MainWindow &window, ListPanel &panel, CMovie &movie, OpenAndPlay &player,
+                         QObject *parent)
+    : QObject(parent), d(std::make_unique<Private>(*this, window, panel, movie, player))
+{
+    d->directory = window.directory();
+    d->drives = d->directory->findChild<QComboBox *>("Drive1");
+    d->folders = d->directory->findChild<QListWidget *>("Dir1");
+    d->files = panel.File;
+    d->fileManager = new FileManager(this);
+
+    QListWidget *files = d->files;
+    // A press toggles the entry under it; dragging inverts a range (see the
+    // events file), so Qt's own drag start stays off.
+    files->setSelectionMode(QAbstractItemView::MultiSelection);
+    files->setUniformItemSizes(true);
+    files->setDragEnabled(false);
+    files->setAcceptDrops(true);
+    files->viewport()->setAcceptDrops(true);
+    files->setContextMenuPolicy(Qt::PreventContextMenu);
+    files->installEventFilter(this);
+    files->viewport()->installEventFilter(this);
+
+    folder_list::prepare(d->folders);
+    d->folders->setContextMenuPolicy(Qt::PreventContextMenu);
+    d->folders->installEventFilter(this);
+    d->folders->viewport()->installEventFilter(this);
+    // Queued: the list is refilled, and the activated entry must not be
+    // deleted while its own signal is being delivered.
+    connect(d->folders, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
+        const QString target = item->data(folder_list::PathRole).toString();
+        QMetaObject::invokeMethod(
+            this,
+            [this, target] {
+                if (!setFolder(target)) {
+                    QApplication::beep();
+                    folder_list::fill(d->folders, d->folder);
+                }
+            },
+            Qt::QueuedConnection);
+    });
+
+    d->drives->installEventFilter(this);
+    connect(d->drives, &QComboBox::activated, this, [this](int index) { d->driveChosen(index); });
+    d->directory->installEventFilter(this);
+
+    window.display()->setAcceptDrops(true);
+    window.display()->installEventFilter(this);
+    window.setAcceptDrops(true);
+    window.installEventFilter(this);
+
+    d->buildMenu();
+    d->fillDrives();
+}
+
+FileBrowser::~FileBrowser() = default;
+
+void FileBrowser::setHooks(Hooks hooks)
+{
+    d->hooks = std::move(hooks);
+}
+
+QString FileBrowser::folder() const
+{
+    return d->folder;
+}
+
+bool FileBrowser::setFolder(const QString &folder)
+{
+    const QString target = cleanFolder(folder);
+    if (!folder_reader::canRead(target))
+        return false;
+    d->folder = target;
+    folder_list::fill(d->folders, target);
+    d->showFiles(folder_reader::files(target, d->pattern));
+    d->showDriveOf(target);
+    return true;
+}
+
+void FileBrowser::refresh()
+{
+    if (d->folder.isEmpty())
+        return;
+    // A folder that is gone leaves the browser in the nearest one still there.
+    QString target = d->folder;
+    while (!folder_reader::canRead(target) && target != QStringLiteral("/"))
+        target = parentOf(target);
+    if (target != d->folder) {
+        setFolder(target);
+        return;
+    }
+
+    QListWidget *files = d->files;
+    QSet<QString> selected;
+    for (const QListWidgetItem *item : files->selectedItems())
+        selected.insert(item->text());
+    const QString current = files->currentItem() ? files->currentItem()->text() : QString();
+    const int top = files->indexAt(QPoint(0, 0)).row();
+
+    d->showFiles(folder_reader::files(d->folder, d->pattern));
+    folder_list::fill(d->folders, d->folder);
+
+    for (int row = 0; row < files->count(); ++row) {
+        QListWidgetItem *item = files->item(row);
+        if (item->text() == current)
+            files->setCurrentRow(row, QItemSelectionModel::NoUpdate);
+        if (!selected.isEmpty() && selected.contains(item->text()))
+            item->setSelected(true);
+    }
+    if (top > 0)
+        list_selection::scrollToTop(files, qMin(top, files->count() - 1));
+}
+
+QString FileBrowser::fullPath(int row) const
+{
+    if (row < 0 || row >= d->files->count())
+        return QString();
+    return path::addbackslash(d->folder) + d->files->item(row)->text();
+}
+
+QListWidget *FileBrowser::fileList() const
+{
+    return d->files;
+}
+
+QMenu *FileBrowser::fileMenu() const
+{
+    return d->menu;
+}
+
+QComboBox *FileBrowser::driveList() const
+{
+    return d->drives;
+}
+
+QListWidget *FileBrowser::folderList() const
+{
+    return d->folders;
+}
+
+FileManager &FileBrowser::fileManager() const
+{
+    return *d->fileManager;
+}
+
+void FileBrowser::play_selection()
+{
+    QString target;
+    switch (d->panel.selectedTab()) {
+    case ListPanel::FilePage:
+        if (d->files->count() > 0) {
+            if (list_selection::currentRow(d->files) < 0)
+                list_selection::moveCurrent(d->files, 0);
+            target = fullPath(list_selection::currentRow(d->files));
+        }
+        break;
+    case ListPanel::FavouritesPage:
+        if (d->hooks.favouritePath)
+            target = d->hooks.favouritePath();
+        break;
+    case ListPanel::SearchPage: {
+        QListWidget *results = d->panel.List_Find;
+        if (results->count() > 0) {
+            if (list_selection::currentRow(results) < 0)
+                list_selection::moveCurrent(results, 0);
+            target = PlaySequencer::searchResultPath(results, list_selection::currentRow(results));
+        }
+        break;
+    }
+    default:
+        break;
+    }
+
+    if (target.isEmpty()) {
+        d->movie.MediaPlay(3);
+    } else if (target == d->movie.filename) {
+        d->movie.MediaPlay(d->movie.PlayState == 1 ? 2 : 1);
+    } else {
+        // play_file resumes a paused movie whose name it is given, so the
+        // session's name must stay that of the movie actually loaded: the new
+        // one is opened, and opening sets the name.
+        d->player.play_file(target, 0);
+    }
+}
+
+void FileBrowser::rename_selection()
+{
+    switch (d->panel.selectedTab()) {
+    case ListPanel::FilePage: {
+        const QList<int> rows = d->selectedRows();
+        if (rows.size() == 1)
+            d->renameRow(rows.first());
+        break;
+    }
+    case ListPanel::FavouritesPage:
+        if (d->hooks.renameFavourite)
+            d->hooks.renameFavourite();
+        break;
+    default:
+        break;
+    }
+}
+
+void FileBrowser::toggleDirectory()
+{
+    if (d->directory->isVisible()) {
+        d->directory->hide();
+    } else {
+        d->directory->show();
+        d->directory->raise();
+    }
+}
+
+bool FileBrowser::openDroppedMovie(const QString &dropped)
+{
+    const QFileInfo info(dropped);
+    const QString name = info.fileName();
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot < 0 || !is_movie_ext(name.mid(dot + 1)) || !info.isFile())
+        return false;
+    if (!setFolder(info.absolutePath()))
+        return false;
+
+    d->player.play_file(path::addbackslash(d->folder) + name, 0);
+
+    const QList<QListWidgetItem *> found =
+        d->files->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (!found.isEmpty()) {
+        const int row = d->files->row(found.first());
+        list_selection::moveCurrent(d->files, row);
+        list_selection::scrollToTop(d->files, row);
+    }
+    return true;
+}
+
+QMimeData *FileBrowser::selectionMimeData() const
+{
+    QList<QUrl> urls;
+    for (const QString &file : d->selectedPaths())
+        urls.append(QUrl::fromLocalFile(file));
+    auto *data = new QMimeData;
+    data->setUrls(urls);
+    return data;
+}
+
+// ---- Folders and drives ----
+
+void FileBrowser::Private::fillDrives()
+{
+    const QStringList roots = drive_list::mountedRoots();
+    QStringList shown;
+    for (int i = 0; i < drives->count(); ++i)
+        shown.append(drives->itemText(i));
+    if (shown != roots) {
+        const QSignalBlocker blocker(drives);
+        drives->clear();
+        drives->addItems(roots);
+    }
+    if (!folder.isEmpty())
+        showDriveOf(folder);
+}
+
+void FileBrowser::Private::showDriveOf(const QString &where)
+{
+    const QString root = drive_list::driveOf(where);
+    int index = drives->findText(root, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index < 0) {
+        // Mounted since the list was made.
+        fillDrives();
+        index = drives->findText(root, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    }
+    if (index < 0) {
+        drives->addItem(root);
+        index = drives->count() - 1;
+    }
+    const QSignalBlocker blocker(drives);
+    drives->setCurrentIndex(index);
+}
+
+void FileBrowser::Private::driveChosen(int index)
+{
+    const QString root = drives->itemText(index);
+    if (q.setFolder(root))
+        return;
+    message(QString::fromUtf8("デバイスの準備ができてません"));
+    QApplication::beep();
+    showDriveOf(folder.isEmpty() ? QStringLiteral("/") : folder);
+}
+
+void FileBrowser::Private::goToParent()
+{
+    if (folder.isEmpty() || folder == QStringLiteral("/"))
+        return;
+    q.setFolder(parentOf(folder));
+}
+
+void FileBrowser::Private::showFiles(const QStringList &names)
+{
+    files->setUpdatesEnabled(false);
+    files->clear();
+    files->addItems(names);
+    files->setUpdatesEnabled(true);
+}
+
+// ---- Selection ----
+
+int FileBrowser::Private::targetRow() const
+{
+    const QList<int> rows = selectedRows();
+    if (rows.size() == 1)
+        return rows.first();
+    return list_selection::currentRow(files);
+}
+
+QList<int> FileBrowser::Private::selectedRows() const
+{
+    QList<int> rows;
+    for (const QModelIndex &index : files->selectionModel()->selectedIndexes())
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+QStringList FileBrowser::Private::selectedPaths() const
+{
+    QStringList paths;
+    for (int row : selectedRows())
+        paths.append(q.fullPath(row));
+    return paths;
+}
+
+// ---- The context menu `m_FileMenu` ----
+
+void FileBrowser::Private::buildMenu()
+{
+    menu = new QMenu(QString::fromUtf8("ファイル"), &window);
+    menu->setObjectName("m_FileMenu");
+
+    auto addAction = [this](const char *name, const char *caption) {
+        QAction *action = menu->addAction(QString::fromUtf8(caption));
+        action->setObjectName(name);
+        return action;
+    };
+    auto addSubmenu = [this](const char *name, const char *caption) {
+        QMenu *submenu = menu->addMenu(QString::fromUtf8(caption));
+        submenu->setObjectName(name);
+        return submenu;
+    };
+
+    openDirectory = addAction("m_OpenDirectory", "ディレクトリの表示(F4)");
+    // The registered folders fill these two.
+    jumpMenu = addSubmenu("m_jmp_directory", "ディレクトリ移動");
+    editMenu = addSubmenu("m_edit_directory", "ディレクトリ編集");
+    menu->addSeparator();
+    filePlay = addAction("m_filePlay", "再生(Enter)");
+    sceneMenu = addSubmenu("m_seen_load_file", "シーン");
+    for (int i = 0; i < 10; ++i) {
+        QAction *scene = sceneMenu->addAction(QString());
+        scene->setObjectName(QStringLiteral("m_seen_file_%1").arg(i));
+        scene->setVisible(false);
+    }
+    // Shown by the scene marks once the file has some.
+    sceneMenu->menuAction()->setVisible(false);
+    addOkini = addAction("m_addOkini", "お気に入りに追加(Ctrl+D)");
+    rename = addAction("m_rename", "名前を変更(F2)");
+    menu->addSeparator();
+    properties = addAction("m_propaty", "プロパティ");
+    menu->addSeparator();
+    info = addAction("m_info", "");
+
+    connect(openDirectory, &QAction::triggered, &q, &FileBrowser::toggleDirectory);
+    connect(filePlay, &QAction::triggered, &q, [this] { playRow(targetRow()); });
+    connect(addOkini, &QAction::triggered, &q, [this] {
+        const QStringList paths = selectedPaths();
+        if (!paths.isEmpty())
+            emit q.addToFavouritesRequested(paths);
+    });
+    connect(rename, &QAction::triggered, &q, [this] { renameRow(targetRow()); });
+    connect(properties, &QAction::triggered, &q, [this] {
+        const QString file = q.fullPath(targetRow());
+        if (!file.isEmpty())
+            fileManager->showProperties(file);
+    });
+    connect(info, &QAction::triggered, &q, [this] {
+        if (!folder.isEmpty())
+            fileManager->showFolder(folder);
+    });
+}
+
+void FileBrowser::Private::prepareMenu()
+{
+    const QList<int> rows = selectedRows();
+    const int n = int(rows.size());
+    double bytes = 0;
+    // A file that has gone since the list was read counts as empty.
+    for (int row : rows)
+        bytes += double(QFileInfo(q.fullPath(row)).size());
+
+    const bool one = n == 1;
+    rename->setEnabled(one);
+    properties->setEnabled(one);
+    filePlay->setEnabled(one);
+    addOkini->setEnabled(n >= 1);
+    info->setText(selection_info::infoCaption(n, bytes));
+
+    if (hooks.buildSceneMenu)
+        hooks.buildSceneMenu(one ? q.fullPath(rows.first()) : QString(), sceneMenu);
+}
+
+void FileBrowser::Private::showMenuAt(const QPoint &viewportPos, const QPoint &globalPos)
+{
+    if (QListWidgetItem *item = files->itemAt(viewportPos); item && !item->isSelected()) {
+        files->clearSelection();
+        list_selection::moveCurrent(files, files->row(item));
+    }
+    prepareMenu();
+    menu->popup(globalPos);
+}
+
+void FileBrowser::Private::playRow(int row)
+{
+    const QString file = q.fullPath(row);
+    if (!file.isEmpty())
+        player.play_file(file, 0);
+}
+
+// ---- Rename ----
+
+void FileBrowser::Private::renameRow(int row)
+{
+    if (row < 0 || row >= files->count())
+        return;
+    const QString base = path::addbackslash(folder);
+    const QString oldName = files->item(row)->text();
+
+    if (hooks.leaveTopLayer)
+        hooks.leaveTopLayer();
+    window.swallow_enter = true;
+    bool ok = false;
+    const QString answer =
+        QInputDialog::getText(&window, QString::fromUtf8("ファイル名を変更"),
+                              base + oldName + QString::fromUtf8("\nのファイル名を変更します。"),
+                              QLineEdit::Normal, oldName, &ok);
+    if (hooks.restoreTopLayer)
+        hooks.restoreTopLayer();
+    if (!ok || answer.isEmpty())
+        return;
+
+    const QString oldPath = base + oldName;
+    const QString newPath = base + answer;
+    // A "/" would move the file into another folder; that is no rename.
+    if (answer.contains(u'/')) {
+        message(QString::fromUtf8("不正なファイル名が指定されました"));
+        return;
+    }
+    // Nothing is renamed over an existing entry, and nothing is said.
+    // (QFileInfo::exists is false for a dangling link, which is still a
+    // name taken.)
+    const QFileInfo target(newPath);
+    if (target.exists() || target.isSymLink())
+        return;
+
+    // The playing file is let go before it is renamed.
+    if (movie.filename == oldPath && hooks.stop)
+        hooks.stop();
+
+    if (!QFile::rename(oldPath, newPath)) {
+        message(QString::fromUtf8("不正なファイル名が指定されました"));
+        if (!QFileInfo::exists(oldPath))
+            q.refresh();
+        return;
+    }
+
+    q.refresh();
+    files->clearSelection();
+    const QList<QListWidgetItem *> found =
+        files->findItems(answer, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (!found.isEmpty()) {
+        const int renamed = files->row(found.first());
+        list_selection::moveCurrent(files, renamed);
+        files->scrollToItem(found.first());
+    }
+}
+
+void FileBrowser::Private::message(const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Sazanami"), text, QMessageBox::Ok,
+                    &window);
+    box.exec();
+}

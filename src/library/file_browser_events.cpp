@@ -1,0 +1,326 @@
+// Mouse, keys, tooltips and drag and drop of the file page.
+
+#include "library/file_browser.h"
+
+#include "library/file_browser_p.h"
+#include "library/folder_list.h"
+#include "media/cmovie.h"
+#include "panels/list_panel.h"
+#include "panels/list_selection.h"
+#include "panels/selection_info.h"
+#include "playback/open_and_play.h"
+#include "window/main_window.h"
+#include "window/video_area.h"
+
+#include <QComboBox>
+#include <QDrag>
+#include <QDropEvent>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QStyle>
+#include <QToolTip>
+#include <QUrl>
+
+namespace
+{
+
+// The first dropped file, if the data carries files at all.
+QString firstLocalFile(const QMimeData *data)
+{
+    if (!data || !data->hasUrls())
+        return QString();
+    for (const QUrl &url : data->urls()) {
+        if (url.isLocalFile())
+            return url.toLocalFile();
+    }
+    return QString();
+}
+
+bool carriesFiles(const QMimeData *data)
+{
+    return !firstLocalFile(data).isEmpty();
+}
+
+// Drag enter and drag move: offer a copy, or refuse.
+bool answerDrag(QEvent *event, bool accept)
+{
+    auto *drag = static_cast<QDragMoveEvent *>(event);
+    if (accept) {
+        drag->setDropAction(Qt::CopyAction);
+        drag->accept();
+    } else {
+        drag->setDropAction(Qt::IgnoreAction);
+        drag->ignore();
+    }
+    return true;
+}
+
+} // namespace
+
+bool FileBrowser::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == d->files->viewport())
+        return d->fileViewportEvent(event);
+    if (watched == d->files)
+        return d->fileListEvent(event);
+    if (watched == d->folders || watched == d->folders->viewport())
+        return d->folderListEvent(watched, event);
+    if (watched == d->drives) {
+        if (event->type() == QEvent::KeyRelease) {
+            auto *key = static_cast<QKeyEvent *>(event);
+            emit keyUp(key->key(), key->modifiers());
+        }
+        return false;
+    }
+    if (watched == d->directory) {
+        // Volumes come and go; the list is brought up to date when shown.
+        if (event->type() == QEvent::Show)
+            d->fillDrives();
+        return false;
+    }
+    if (watched == d->window.display())
+        return d->displayEvent(event);
+    if (watched == &d->window)
+        return d->windowEvent(event);
+    return QObject::eventFilter(watched, event);
+}
+
+// The file list's entries live in its viewport: the mouse, tooltips and drops
+// arrive there.
+//
+// Left button: a press toggles the entry under it, except that unselecting
+// an entry waits for the release (the press may start a drag of the
+// selection).  Releasing on another entry inverts every entry from there
+// towards the pressed one, not including it.  Leaving the list with the button
+// down drags the selected files out.
+bool FileBrowser::Private::fileViewportEvent(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        files->setFocus(Qt::MouseFocusReason);
+        if (mouse->button() != Qt::LeftButton)
+            return true;
+        leftDown = true;
+        releaseAfterDoubleClick = false;
+        pressRow = files->indexAt(mouse->position().toPoint()).row();
+        if (pressRow < 0)
+            return true;
+        QListWidgetItem *item = files->item(pressRow);
+        pressedWasSelected = item->isSelected();
+        files->setCurrentRow(pressRow, QItemSelectionModel::NoUpdate);
+        if (!pressedWasSelected)
+            item->setSelected(true);
+        return true;
+    }
+    case QEvent::MouseMove: {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (!leftDown || !(mouse->buttons() & Qt::LeftButton))
+            return false;
+        if (!draggingOut && pressRow >= 0 &&
+            !files->viewport()->rect().contains(mouse->position().toPoint()) &&
+            !selectedRows().isEmpty())
+            startDragOut();
+        return true;
+    }
+    case QEvent::MouseButtonRelease: {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::RightButton) {
+            showMenuAt(mouse->position().toPoint(), mouse->globalPosition().toPoint());
+            return true;
+        }
+        if (mouse->button() != Qt::LeftButton || !leftDown)
+            return true;
+        leftDown = false;
+        if (releaseAfterDoubleClick) {
+            releaseAfterDoubleClick = false;
+            return true;
+        }
+        // The list may have been read again while the button was down.
+        if (pressRow < 0 || pressRow >= files->count())
+            return true;
+
+        const int under = files->indexAt(mouse->position().toPoint()).row();
+        // The press's toggle of an entry that was selected, held back until
+        // it was clear that no drag followed.
+        if (pressedWasSelected)
+            files->item(pressRow)->setSelected(false);
+        for (int row : selection_info::rangeToggleRows(pressRow, under)) {
+            QListWidgetItem *item = files->item(row);
+            item->setSelected(!item->isSelected());
+        }
+        pressRow = -1;
+
+        // A click on the file page makes it the page shown and closes the
+        // folder frame.
+        if (panel.selectedTab() != ListPanel::FilePage)
+            panel.selectTab(ListPanel::FilePage);
+        directory->hide();
+        return true;
+    }
+    case QEvent::MouseButtonDblClick: {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() != Qt::LeftButton)
+            return true;
+        leftDown = true;
+        releaseAfterDoubleClick = true;
+        const int row = files->indexAt(mouse->position().toPoint()).row();
+        if (row < 0)
+            return true;
+        directory->hide();
+        // The entry played stays selected, whatever the first click did.
+        files->setCurrentRow(row, QItemSelectionModel::NoUpdate);
+        files->item(row)->setSelected(true);
+        playRow(row);
+        return true;
+    }
+    case QEvent::ContextMenu:
+        return true;
+    case QEvent::ToolTip: {
+        auto *help = static_cast<QHelpEvent *>(event);
+        const QString tip = longNameTip(help->pos());
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), tip, files->viewport());
+        return true;
+    }
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+        // What is dragged out of the list does not come back into it.
+        return answerDrag(event, !draggingOut &&
+                                     carriesFiles(static_cast<QDropEvent *>(event)->mimeData()));
+    case QEvent::Drop: {
+        auto *drop = static_cast<QDropEvent *>(event);
+        if (draggingOut) {
+            drop->ignore();
+            return true;
+        }
+        drop->setDropAction(Qt::CopyAction);
+        drop->accept();
+        q.openDroppedMovie(firstLocalFile(drop->mimeData()));
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+// Keys go on to the window's key handling and then do what they do in a list
+// (arrows move the current entry, Space toggles it).
+bool FileBrowser::Private::fileListEvent(QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        emit q.keyDown(key->key(), key->modifiers());
+    } else if (event->type() == QEvent::KeyRelease) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        emit q.keyUp(key->key(), key->modifiers());
+    }
+    return false;
+}
+
+bool FileBrowser::Private::folderListEvent(QObject *watched, QEvent *event)
+{
+    if (watched == folders) {
+        if (event->type() == QEvent::KeyRelease &&
+            static_cast<QKeyEvent *>(event)->key() == Qt::Key_Backspace) {
+            goToParent();
+            return true;
+        }
+        return false;
+    }
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        return static_cast<QMouseEvent *>(event)->button() == Qt::RightButton;
+    case QEvent::MouseButtonRelease:
+        if (static_cast<QMouseEvent *>(event)->button() != Qt::RightButton)
+            return false;
+        directory->hide();
+        return true;
+    case QEvent::ContextMenu:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A movie dropped on the video area is taken as if dropped on the file list.
+bool FileBrowser::Private::displayEvent(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+        return answerDrag(event, carriesFiles(static_cast<QDropEvent *>(event)->mimeData()));
+    case QEvent::Drop: {
+        auto *drop = static_cast<QDropEvent *>(event);
+        drop->setDropAction(Qt::CopyAction);
+        drop->accept();
+        q.openDroppedMovie(firstLocalFile(drop->mimeData()));
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+// Files dropped anywhere else on the window close the movie and are not used.
+// Files dragged out of the file list are not taken back this way.
+bool FileBrowser::Private::windowEvent(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto *drag = static_cast<QDropEvent *>(event);
+        return answerDrag(event,
+                          drag->mimeData() && drag->mimeData()->hasUrls() && !isOwnDrag(event));
+    }
+    case QEvent::Drop: {
+        auto *drop = static_cast<QDropEvent *>(event);
+        if (isOwnDrag(event) || !carriesFiles(drop->mimeData())) {
+            drop->ignore();
+            return true;
+        }
+        drop->setDropAction(Qt::CopyAction);
+        drop->accept();
+        movie.MediaClear();
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool FileBrowser::Private::isOwnDrag(const QEvent *event) const
+{
+    const QObject *source = static_cast<const QDropEvent *>(event)->source();
+    return draggingOut || (source && (source == files || source == files->viewport()));
+}
+
+// The entry's full name when it is wider than the list can show.
+QString FileBrowser::Private::longNameTip(const QPoint &viewportPos) const
+{
+    const QListWidgetItem *item = files->itemAt(viewportPos);
+    if (!item)
+        return QString();
+    const int margin =
+        files->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, files) + 1;
+    const int usable = files->viewport()->width() - 2 * margin;
+    const int wanted = files->fontMetrics().horizontalAdvance(item->text());
+    return wanted > usable ? item->text() : QString();
+}
+
+void FileBrowser::Private::startDragOut()
+{
+    draggingOut = true;
+    auto *drag = new QDrag(files);
+    drag->setMimeData(q.selectionMimeData());
+    drag->exec(Qt::CopyAction, Qt::CopyAction);
+    draggingOut = false;
+    // The drag took the button's release.
+    leftDown = false;
+    pressRow = -1;
+}

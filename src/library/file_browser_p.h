@@ -1,0 +1,87 @@
+#pragma once
+
+// The inside of FileBrowser, shared by its two source files: file_browser.cpp
+// (folders, playing, renaming, the menu) and file_browser_events.cpp (mouse,
+// keys, tooltips, drag and drop).
+
+#include "library/file_browser.h"
+#include "library/name_pattern.h"
+
+#include <QList>
+#include <QPoint>
+#include <QString>
+#include <QStringList>
+
+class QAction;
+class QWidget;
+
+struct FileBrowser::Private {
+    Private(FileBrowser &q, MainWindow &window, ListPanel &panel, CMovie &movie,
+            OpenAndPlay &player);
+
+    // Folders and drives.
+    void fillDrives();
+    void showDriveOf(const QString &folder);
+    void driveChosen(int index);
+    void goToParent();
+    void showFiles(const QStringList &names);
+
+    // The entry the menu's single-file commands act on: the selected one
+    // when exactly one is selected, otherwise the current one.
+    int targetRow() const;
+    QList<int> selectedRows() const;
+    QStringList selectedPaths() const;
+
+    void buildMenu();
+    // Counts and sizes the selection and sets the menu up for it.
+    void prepareMenu();
+    void showMenuAt(const QPoint &viewportPos, const QPoint &globalPos);
+    void playRow(int row);
+    void renameRow(int row);
+    void message(const QString &text);
+
+    // Mouse, keys and drops (file_browser_events.cpp).
+    bool fileViewportEvent(QEvent *event);
+    bool fileListEvent(QEvent *event);
+    bool folderListEvent(QObject *watched, QEvent *event);
+    bool displayEvent(QEvent *event);
+    bool windowEvent(QEvent *event);
+    QString longNameTip(const QPoint &viewportPos) const;
+    void startDragOut();
+    bool isOwnDrag(const QEvent *event) const;
+
+    FileBrowser &q;
+    MainWindow &window;
+    ListPanel &panel;
+    CMovie &movie;
+    OpenAndPlay &player;
+    Hooks hooks;
+    NamePattern pattern;
+    QString folder;
+
+    QWidget *directory = nullptr;
+    QComboBox *drives = nullptr;
+    QListWidget *folders = nullptr;
+    QListWidget *files = nullptr;
+    FileManager *fileManager = nullptr;
+
+    QMenu *menu = nullptr;
+    QAction *openDirectory = nullptr;
+    QMenu *jumpMenu = nullptr;
+    QMenu *editMenu = nullptr;
+    QAction *filePlay = nullptr;
+    QMenu *sceneMenu = nullptr;
+    QAction *addOkini = nullptr;
+    QAction *rename = nullptr;
+    QAction *properties = nullptr;
+    QAction *info = nullptr;
+
+    // The left button's way through the file list: the row it went down on
+    // (-1 off the entries) and whether that row was selected already, in
+    // which case the press leaves it to the release to unselect it.
+    bool leftDown = false;
+    int pressRow = -1;
+    bool pressedWasSelected = false;
+    bool draggingOut = false;
+    bool releaseAfterDoubleClick = false;
+};

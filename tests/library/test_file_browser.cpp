@@ -1,0 +1,481 @@
+// The file page in the running program: folders and drives, the mouse in the
+// file list, its menu, renaming, playing the selection and drops.
+
+#include "library/file_browser.h"
+#include "media/cmovie.h"
+#include "panels/list_panel.h"
+#include "panels/list_selection.h"
+#include "player_fixture.h"
+#include "test_media.h"
+#include "window/main_window.h"
+#include "window/video_area.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QHelpEvent>
+#include <QInputDialog>
+#include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QStorageInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolTip>
+#include <QUrl>
+#include <functional>
+
+namespace
+{
+
+// A folder of empty files, files of a given size, or copies of a real clip.
+struct Folder {
+    QTemporaryDir dir;
+    QString path(const QString &name = {}) const
+    {
+        return dir.path() + (name.isEmpty() ? "" : "/" + name);
+    }
+    void file(const QString &name, qint64 size = 0) const
+    {
+        QFile file(path(name));
+        if (file.open(QIODevice::WriteOnly))
+            file.resize(size);
+    }
+    void clip(const QString &name) const { QFile::copy(test_media::clip("clip.avi"), path(name)); }
+};
+
+// Answers the next modal dialog of the given kind from inside its own loop.
+template <typename Dialog> void whenModal(std::function<void(Dialog *)> answer)
+{
+    auto *timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, answer] {
+        if (auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget())) {
+            timer->deleteLater();
+            timer->stop();
+            answer(dialog);
+        }
+    });
+    timer->start(20);
+}
+
+// The next message box's title, text and buttons, e.g. "Sazanami|text|ok".
+void readMessage(QString &seen)
+{
+    whenModal<QMessageBox>([&seen](QMessageBox *box) {
+        const bool okOnly = box->standardButtons() == QMessageBox::Ok;
+        seen = box->windowTitle() + "|" + box->text() + (okOnly ? "|ok" : "|more");
+        box->accept();
+    });
+}
+
+QStringList names(const QListWidget *list)
+{
+    QStringList out;
+    for (int row = 0; row < list->count(); ++row)
+        out.append(list->item(row)->text());
+    return out;
+}
+
+QList<int> selected(const QListWidget *list)
+{
+    QList<int> rows;
+    for (int row = 0; row < list->count(); ++row) {
+        if (list->item(row)->isSelected())
+            rows.append(row);
+    }
+    return rows;
+}
+
+QPoint at(const QListWidget *list, int row)
+{
+    return list->visualItemRect(list->item(row)).center();
+}
+
+// A double click as the window system delivers it.
+void doubleClick(QWidget *widget, const QPoint &pos)
+{
+    QTest::mouseClick(widget, Qt::LeftButton, {}, pos);
+    QTest::mouseDClick(widget, Qt::LeftButton, {}, pos);
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, pos);
+}
+
+// Files dragged onto target and dropped; the drop goes where the drag was
+// accepted.
+void drop(QWidget *target, const QString &first, const QString &second = {})
+{
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
+    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(QPoint(5, 5), actions, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &enter);
+    QDropEvent event(QPointF(5, 5), actions, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &event);
+}
+
+} // namespace
+
+class TestFileBrowser : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void listsMoviesAndMovesThroughFolders()
+    {
+        Folder folder;
+        for (const char *name : {"clip.xasf", "CLIP.AVI", "notes.txt", ".hidden.avi",
+                                 "名前 a, \"b\".wmv", "a/b/in b.avi"}) {
+            QDir(folder.path()).mkpath("a/b");
+            folder.file(QString::fromUtf8(name));
+        }
+        QDir(folder.path()).mkdir("folder.avi");
+        QDir(folder.path()).mkdir(".cache");
+        PlayerFixture fixture({}, folder.path() + "/");
+        FileBrowser &browser = fixture.player().fileBrowser();
+        QListWidget *dirs = browser.folderList();
+
+        QCOMPARE(browser.folder(), folder.path());
+        QCOMPARE(names(browser.fileList()),
+                 QStringList({"CLIP.AVI", "clip.xasf", QString::fromUtf8("名前 a, \"b\".wmv")}));
+        QCOMPARE(browser.fullPath(2), folder.path(QString::fromUtf8("名前 a, \"b\".wmv")));
+        QCOMPARE(browser.driveList()->currentText(), QStorageInfo(folder.path()).rootPath());
+        QCOMPARE(dirs->item(0)->text(), QString("/"));
+        QCOMPARE(names(dirs).mid(dirs->currentRow()),
+                 QStringList({QDir(folder.path()).dirName(), "a", "folder.avi"}));
+        // A folder that cannot be read changes nothing.
+        QVERIFY(!browser.setFolder(folder.path("missing")));
+        QVERIFY(!browser.setFolder(folder.path("notes.txt")));
+        QCOMPARE(browser.folder(), folder.path());
+
+        browser.toggleDirectory();
+        doubleClick(dirs->viewport(), at(dirs, dirs->currentRow() + 1));
+        QTRY_COMPARE(browser.folder(), folder.path("a"));
+        dirs->setCurrentRow(dirs->count() - 1);
+        QTest::keyClick(dirs, Qt::Key_Return);
+        QTRY_COMPARE(names(browser.fileList()), QStringList({"in b.avi"}));
+        // Backspace goes up one level, and at the root nowhere.
+        QTest::keyClick(dirs, Qt::Key_Backspace);
+        QCOMPARE(browser.folder(), folder.path("a"));
+        QVERIFY(browser.setFolder("/"));
+        QTest::keyClick(dirs, Qt::Key_Backspace);
+        QCOMPARE(browser.folder(), QString("/"));
+        // The right button hides the folder frame.
+        QVERIFY(fixture.player().window().directory()->isVisible());
+        QTest::mouseClick(dirs->viewport(), Qt::RightButton, {}, at(dirs, 0));
+        QVERIFY(!fixture.player().window().directory()->isVisible());
+
+        // A drive that cannot be read: message, and the list goes back.
+        browser.driveList()->addItem("/no such volume");
+        QString message;
+        readMessage(message);
+        QTest::keyClick(browser.driveList(), Qt::Key_End);
+        QCOMPARE(message, QString::fromUtf8("Sazanami|デバイスの準備ができてません|ok"));
+        QCOMPARE(browser.driveList()->currentText(), QString("/"));
+        QCOMPARE(browser.folder(), QString("/"));
+    }
+
+    void pressTogglesAndDraggingInvertsARange()
+    {
+        Folder folder;
+        for (const char *name : {"0.avi", "1.avi", "2.avi", "3.avi", "4.avi", "5.avi"})
+            folder.file(name);
+        PlayerFixture fixture({}, folder.path());
+        FileBrowser &browser = fixture.player().fileBrowser();
+        QListWidget *files = browser.fileList();
+        QWidget *view = files->viewport();
+
+        QTest::mouseClick(view, Qt::LeftButton, {}, at(files, 1));
+        QTest::mouseClick(view, Qt::LeftButton, {}, at(files, 3));
+        QTest::mouseClick(view, Qt::LeftButton, {}, at(files, 1));
+        QCOMPARE(selected(files), QList<int>({3}));
+        // Pressed on 2 and released on 5: 2 by the press, 3 to 5 inverted.
+        QTest::mousePress(view, Qt::LeftButton, {}, at(files, 2));
+        QTest::mouseRelease(view, Qt::LeftButton, {}, at(files, 5));
+        QCOMPARE(selected(files), QList<int>({2, 4, 5}));
+        // Upwards from a selected entry: it is unselected, 0 and 1 inverted.
+        QTest::mousePress(view, Qt::LeftButton, {}, at(files, 2));
+        QTest::mouseRelease(view, Qt::LeftButton, {}, at(files, 0));
+        QCOMPARE(selected(files), QList<int>({0, 1, 4, 5}));
+        QCOMPARE(files->currentRow(), 2);
+
+        // A click closes the folder frame; keys go on to the key handling.
+        browser.toggleDirectory();
+        QTest::mouseClick(view, Qt::LeftButton, {}, at(files, 3));
+        QVERIFY(!fixture.player().window().directory()->isVisible());
+        QSignalSpy down(&browser, &FileBrowser::keyDown);
+        QSignalSpy up(&browser, &FileBrowser::keyUp);
+        QTest::keyClick(files, Qt::Key_F2, Qt::ShiftModifier);
+        QCOMPARE(down.last().at(0).toInt(), int(Qt::Key_F2));
+        QCOMPARE(up.first().at(1).value<Qt::KeyboardModifiers>(), Qt::ShiftModifier);
+    }
+
+    void contextMenuFollowsTheSelection()
+    {
+        Folder folder;
+        folder.file("a.avi", 999999);
+        folder.file("b.avi", 1);
+        folder.file("c.avi", 2500000);
+        PlayerFixture fixture({}, folder.path());
+        FileBrowser &browser = fixture.player().fileBrowser();
+        QListWidget *files = browser.fileList();
+        QWidget *view = files->viewport();
+        QMenu *menu = browser.fileMenu();
+        auto rightClick = [&](const QPoint &pos) {
+            QTest::mouseClick(view, Qt::RightButton, {}, pos);
+            QString state;
+            for (const char *name : {"m_rename", "m_propaty", "m_filePlay", "m_addOkini"})
+                state += menu->findChild<QAction *>(name)->isEnabled() ? '1' : '0';
+            state += " " + menu->findChild<QAction *>("m_info")->text();
+            return menu->isVisible() ? state : QString("not shown");
+        };
+
+        QCOMPARE(rightClick(QPoint(5, view->height() - 3)), QString("0000 "));
+        menu->hide();
+        // An entry that is not selected becomes the only selected one.
+        QTest::mouseClick(view, Qt::LeftButton, {}, at(files, 1));
+        QCOMPARE(rightClick(at(files, 0)), QString("1111 999,999Byte"));
+        QCOMPARE(selected(files), QList<int>({0}));
+        menu->hide();
+        // On an entry of a larger selection the selection stays.
+        QTest::mouseClick(view, Qt::LeftButton, {}, at(files, 2));
+        QCOMPARE(rightClick(at(files, 2)), QString::fromUtf8("0001 3MByte - 2個のファイル"));
+        QSignalSpy added(&browser, &FileBrowser::addToFavouritesRequested);
+        menu->findChild<QAction *>("m_addOkini")->trigger();
+        QCOMPARE(added.first().first().toStringList(),
+                 QStringList({folder.path("a.avi"), folder.path("c.avi")}));
+        // A selected file that has gone counts as empty, and goes at refresh.
+        QTest::mouseClick(view, Qt::LeftButton, {}, at(files, 0));
+        QFile::remove(folder.path("c.avi"));
+        QCOMPARE(rightClick(at(files, 2)), QString("1111 Byte"));
+        menu->hide();
+        browser.refresh();
+        QCOMPARE(names(files), QStringList({"a.avi", "b.avi"}));
+
+        QStringList entries;
+        for (QAction *action : menu->actions())
+            entries.append(action->isSeparator() ? "-"
+                           : action->menu()      ? action->menu()->objectName()
+                                                 : action->objectName());
+        QCOMPARE(entries, QStringList({"m_OpenDirectory", "m_jmp_directory", "m_edit_directory",
+                                       "-", "m_filePlay", "m_seen_load_file", "m_addOkini",
+                                       "m_rename", "-", "m_propaty", "-", "m_info"}));
+    }
+
+    void refreshAndLongNames()
+    {
+        Folder folder;
+        const QString longName =
+            QString::fromUtf8("とても長い名前の動画 ") + QString(60, u'x') + ".avi";
+        for (const QString &name : {QString("a.avi"), QString("b.avi"), longName})
+            folder.file(name);
+        PlayerFixture fixture({}, folder.path());
+        FileBrowser &browser = fixture.player().fileBrowser();
+        QListWidget *files = browser.fileList();
+
+        auto tipAt = [files](int row) {
+            QHelpEvent help(QEvent::ToolTip, at(files, row),
+                            files->viewport()->mapToGlobal(at(files, row)));
+            QApplication::sendEvent(files->viewport(), &help);
+        };
+        tipAt(2);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), longName);
+        tipAt(1);
+        QTRY_VERIFY(!QToolTip::isVisible());
+
+        // Refresh keeps the selection and the current entry of what is left.
+        files->item(0)->setSelected(true);
+        files->item(1)->setSelected(true);
+        files->setCurrentRow(1, QItemSelectionModel::NoUpdate);
+        QFile::remove(folder.path("a.avi"));
+        folder.file("0.avi");
+        browser.refresh();
+        QCOMPARE(names(files), QStringList({"0.avi", "b.avi", longName}));
+        QCOMPARE(selected(files), QList<int>({1}));
+        QCOMPARE(files->currentRow(), 1);
+        // The folder itself gone: the browser goes up to what is left.
+        QDir(folder.path()).mkdir("sub");
+        QVERIFY(browser.setFolder(folder.path("sub")));
+        QDir(folder.path("sub")).removeRecursively();
+        browser.refresh();
+        QCOMPARE(browser.folder(), folder.path());
+    }
+
+    void renaming()
+    {
+        Folder folder;
+        folder.file("a.avi", 10);
+        folder.file("b.avi", 20);
+        QDir(folder.path()).mkdir("elsewhere");
+        PlayerFixture fixture({}, folder.path());
+        Player &player = fixture.player();
+        FileBrowser &browser = player.fileBrowser();
+        QListWidget *files = browser.fileList();
+        QStringList stops;
+        browser.setHooks({.stop = [&] {
+            stops.append(QFile::exists(folder.path("a.avi")) ? "before" : "after");
+        }});
+        QString prompt;
+        auto answer = [&prompt](const QString &text) {
+            whenModal<QInputDialog>([&prompt, text](QInputDialog *box) {
+                prompt = box->windowTitle() + "|" + box->labelText() + "|" + box->textValue();
+                box->setTextValue(text);
+                box->accept();
+            });
+        };
+
+        // F2 needs exactly one selected file.
+        browser.rename_selection();
+        QVERIFY(prompt.isEmpty());
+        // An existing name: both files stay as they are, and nothing is said.
+        list_selection::moveCurrent(files, 0);
+        answer("b.avi");
+        browser.rename_selection();
+        QCOMPARE(prompt, QString::fromUtf8("ファイル名を変更|") + folder.path("a.avi") +
+                             QString::fromUtf8("\nのファイル名を変更します。|a.avi"));
+        QVERIFY(player.window().swallow_enter);
+        QCOMPARE(QFileInfo(folder.path("b.avi")).size(), 20);
+        // A "/" would move the file into another folder: refused.
+        QString message;
+        answer("elsewhere/a.avi");
+        QTimer::singleShot(0, [&message] { readMessage(message); });
+        browser.rename_selection();
+        QCOMPARE(message, QString::fromUtf8("Sazanami|不正なファイル名が指定されました|ok"));
+        QCOMPARE(names(files), QStringList({"a.avi", "b.avi"}));
+        QVERIFY(QDir(folder.path("elsewhere")).isEmpty());
+
+        // The playing file is stopped before it is renamed; the renamed entry
+        // is the selected one.
+        player.movie().filename = folder.path("a.avi");
+        const QString newName = QString::fromUtf8("新しい 名前, \"1\".avi");
+        answer(newName);
+        menuFor(browser, "m_rename")->trigger();
+        QCOMPARE(stops, QStringList({"before"}));
+        QCOMPARE(QFileInfo(folder.path(newName)).size(), 10);
+        QCOMPARE(names(files), QStringList({"b.avi", newName}));
+        QCOMPARE(selected(files), QList<int>({1}));
+        QCOMPARE(files->currentRow(), 1);
+        player.movie().filename.clear();
+    }
+
+    void enterPlaysPausesAndResumes()
+    {
+        Folder folder;
+        folder.clip("a.avi");
+        folder.clip(QString::fromUtf8("b 動画.avi"));
+        folder.file("c.avi");
+        PlayerFixture fixture({}, folder.path());
+        Player &player = fixture.player();
+        FileBrowser &browser = player.fileBrowser();
+        CMovie &movie = player.movie();
+        QListWidget *files = browser.fileList();
+
+        // Nothing current: the first entry is taken.
+        browser.play_selection();
+        QCOMPARE(movie.filename, folder.path("a.avi"));
+        QCOMPARE(files->currentRow(), 0);
+        browser.play_selection();
+        QCOMPARE(movie.PlayState, 2);
+        browser.play_selection();
+        QCOMPARE(movie.PlayState, 1);
+        // Paused, another entry is opened, not the paused movie resumed.
+        browser.play_selection();
+        list_selection::moveCurrent(files, 1);
+        browser.play_selection();
+        QCOMPARE(movie.filename, folder.path(QString::fromUtf8("b 動画.avi")));
+        QCOMPARE(player.window().windowTitle(), QString::fromUtf8("b 動画"));
+        QCOMPARE(movie.PlayState, 1);
+
+        // A double click plays the entry and closes the folder frame.
+        browser.toggleDirectory();
+        doubleClick(files->viewport(), at(files, 0));
+        QCOMPARE(movie.filename, folder.path("a.avi"));
+        QVERIFY(files->item(0)->isSelected());
+        QVERIFY(!player.window().directory()->isVisible());
+        // Not a movie after all, or gone: fails quietly.
+        list_selection::moveCurrent(files, 2);
+        browser.play_selection();
+        QCOMPARE(movie.filename, QString());
+        QFile::remove(folder.path("a.avi"));
+        doubleClick(files->viewport(), at(files, 0));
+        QCOMPARE(movie.filename, QString());
+
+        // The search page plays the stored folder and the name.
+        ListPanel &panel = player.listPanel();
+        auto *result = new QListWidgetItem(QString::fromUtf8("b 動画.avi"), panel.List_Find);
+        result->setData(Qt::UserRole, folder.path() + "/");
+        panel.selectTab(ListPanel::SearchPage);
+        browser.play_selection();
+        QCOMPARE(movie.filename, folder.path(QString::fromUtf8("b 動画.avi")));
+        // No favourite to play: stop and rewind; one given: it plays.
+        panel.selectTab(ListPanel::FavouritesPage);
+        browser.play_selection();
+        QCOMPARE(movie.PlayState, 3);
+        browser.setHooks(
+            {.favouritePath = [&] { return folder.path(QString::fromUtf8("b 動画.avi")); }});
+        browser.play_selection();
+        QCOMPARE(movie.PlayState, 1);
+    }
+
+    void droppedFiles()
+    {
+        Folder start;
+        Folder folder;
+        // Enough entries after the movie's for it to become the top line.
+        for (int i = 0; i < 90; ++i)
+            folder.file(QString("%1%2.avi").arg(i < 30 ? 'a' : 'z').arg(i, 2, 10, QChar('0')));
+        const QString movieName = QString::fromUtf8("m 動画, \"q\".avi");
+        folder.clip(movieName);
+        folder.file("notes.txt");
+        PlayerFixture fixture({}, start.path());
+        Player &player = fixture.player();
+        FileBrowser &browser = player.fileBrowser();
+        QListWidget *files = browser.fileList();
+
+        drop(files->viewport(), folder.path("notes.txt"), folder.path(movieName));
+        QCOMPARE(browser.folder(), start.path());
+        // The first file only.
+        drop(files->viewport(), folder.path(movieName), folder.path("a00.avi"));
+        QCOMPARE(browser.folder(), folder.path());
+        QCOMPARE(player.movie().filename, folder.path(movieName));
+        QCOMPARE(selected(files), QList<int>({30}));
+        QCOMPARE(files->currentRow(), 30);
+        QCOMPARE(files->indexAt(QPoint(2, 2)).row(), 30);
+        // The same on the video area.
+        QVERIFY(browser.setFolder(start.path()));
+        player.movie().MediaClear();
+        drop(player.window().display(), folder.path(movieName));
+        QCOMPARE(player.movie().filename, folder.path(movieName));
+        QCOMPARE(browser.folder(), folder.path());
+
+        // Elsewhere on the window, files close the movie; other data is refused.
+        QMimeData text;
+        text.setText("text");
+        QDragEnterEvent textDrag(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, {});
+        QApplication::sendEvent(&player.window(), &textDrag);
+        QVERIFY(!textDrag.isAccepted());
+        drop(&player.window(), folder.path("a00.avi"));
+        QCOMPARE(player.movie().filename, QString());
+        QCOMPARE(browser.folder(), folder.path());
+    }
+
+private:
+    static QAction *menuFor(FileBrowser &browser, const char *name)
+    {
+        return browser.fileMenu()->findChild<QAction *>(name);
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    prepareMediaTests();
+    TestFileBrowser test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_file_browser.moc"
