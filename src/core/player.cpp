@@ -2,8 +2,11 @@
 
 #include "core/single_instance.h"
 #include "core/termination_signals.h"
+#include "input/command_dispatch.h"
+#include "input/main_menu.h"
 #include "library/file_browser.h"
 #include "media/cmovie.h"
+#include "panels/key_page.h"
 #include "panels/list_panel.h"
 #include "playback/open_and_play.h"
 #include "playback/play_mode.h"
@@ -11,14 +14,15 @@
 #include "playback/play_speed.h"
 #include "playback/position_timer.h"
 #include "playback/transport.h"
+#include "scenes/scene_menus.h"
 #include "window/main_window.h"
+#include "window/seek_control.h"
 #include "window/video_area.h"
 
 #include <QAction>
 #include <QFrame>
 #include <QMenu>
 #include <QToolBar>
-#include <QToolButton>
 
 Player::Player() = default;
 
@@ -45,10 +49,25 @@ void Player::buildParts()
                                                  *openAndPlay_, *playMode_);
     transport_ = std::make_unique<Transport>(*movie_, window, *listPanel_, *fileBrowser_,
                                              *openAndPlay_, *positionTimer_, *sequencer_);
-    fileBrowser_->setHooks({[this] { transport_->stop_Click(); }});
     connect(positionTimer_.get(), &PositionTimer::nextItemWanted, sequencer_.get(),
             &PlaySequencer::play_next);
     attachToolbarMenus();
+
+    mainMenu_ = std::make_unique<MainMenu>(&window, playSpeed_->menu(), playMode_->menu());
+    seekControl_ = std::make_unique<SeekControl>(*movie_, window, *positionTimer_);
+    sceneMenus_ = std::make_unique<SceneMenus>(*movie_, window, *mainMenu_, *fileBrowser_,
+                                               *openAndPlay_);
+    connect(openAndPlay_.get(), &OpenAndPlay::movieOpened, sceneMenus_.get(),
+            &SceneMenus::load_scenes);
+    keyPage_ = std::make_unique<KeyPage>(keys_, listPanel_->config);
+    dispatch_ = std::make_unique<CommandDispatch>(*this);
+
+    FileBrowser::Hooks hooks;
+    hooks.stop = [this] { transport_->stop_Click(); };
+    hooks.buildSceneMenu = [this](const QString &path, QMenu *menu) {
+        sceneMenus_->load_file_scenes(path, menu);
+    };
+    fileBrowser_->setHooks(hooks);
 
     connect(&window, &MainWindow::closing, this, &Player::Form_Unload);
     connect(&window, &MainWindow::resized, openAndPlay_.get(), &OpenAndPlay::fitVideo);
@@ -62,11 +81,17 @@ void Player::attachToolbarMenus()
 {
     const std::pair<const char *, QMenu *> menus[] = {{"speed", playSpeed_->menu()},
                                                      {"mode", playMode_->menu()}};
+    QToolBar *toolbar = window_->panel();
     for (const auto &[key, menu] : menus) {
         QAction *button = window_->button(key);
-        button->setMenu(menu);
-        if (auto *tool = qobject_cast<QToolButton *>(window_->panel()->widgetForAction(button)))
-            tool->setPopupMode(QToolButton::InstantPopup);
+        connect(button, &QAction::triggered, menu, [toolbar, button, menu = menu] {
+            const QWidget *pressed = toolbar->widgetForAction(button);
+            if (!pressed)
+                return;
+            // Left edge on the button's, top just under the toolbar.
+            menu->popup(QPoint(pressed->mapToGlobal(QPoint(0, 0)).x(),
+                               toolbar->mapToGlobal(QPoint(0, toolbar->height())).y()));
+        });
     }
 }
 

@@ -11,14 +11,19 @@
 #include <memory>
 
 class CMovie;
+class CommandDispatch;
 class FileBrowser;
+class KeyPage;
 class ListPanel;
+class MainMenu;
 class MainWindow;
 class OpenAndPlay;
 class PlayMode;
 class PlaySequencer;
 class PlaySpeed;
 class PositionTimer;
+class SceneMenus;
+class SeekControl;
 class SingleInstance;
 class TerminationSignals;
 class Transport;
@@ -66,6 +71,11 @@ public:
     FileBrowser &fileBrowser() const { return *fileBrowser_; }
     PlaySequencer &sequencer() const { return *sequencer_; }
     Transport &transport() const { return *transport_; }
+    MainMenu &mainMenu() const { return *mainMenu_; }
+    SeekControl &seekControl() const { return *seekControl_; }
+    SceneMenus &sceneMenus() const { return *sceneMenus_; }
+    KeyPage &keyPage() const { return *keyPage_; }
+    CommandDispatch &dispatch() const { return *dispatch_; }
 
     const QString &programFolder() const { return programFolder_; }
     const QString &imageFolder() const { return imageFolder_; }
@@ -95,6 +105,11 @@ private:
     std::unique_ptr<FileBrowser> fileBrowser_;
     std::unique_ptr<PlaySequencer> sequencer_;
     std::unique_ptr<Transport> transport_;
+    std::unique_ptr<MainMenu> mainMenu_;
+    std::unique_ptr<SeekControl> seekControl_;
+    std::unique_ptr<SceneMenus> sceneMenus_;
+    std::unique_ptr<KeyPage> keyPage_;
+    std::unique_ptr<CommandDispatch> dispatch_;
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<TerminationSignals> signals_;
 

@@ -9,11 +9,13 @@
 #include "library/file_browser.h"
 #include "library/path.h"
 #include "media/cmovie.h"
+#include "panels/key_page.h"
 #include "panels/list_panel.h"
 #include "panels/list_selection.h"
 #include "playback/open_and_play.h"
 #include "playback/play_mode.h"
 #include "playback/play_speed.h"
+#include "scenes/scene_menus.h"
 #include "version.h"
 #include "window/main_window.h"
 #include "window/video_area.h"
@@ -66,6 +68,7 @@ bool Player::Form_Load(const StartupOptions &options)
 
     createStateFolders();
     keys_ = KeyBindings::load(programFolder_);
+    keyPage_->refresh();
     playCommandLineMovie(options);
     return true;
 }
@@ -112,6 +115,7 @@ void Player::createStateFolders()
         if (path::checkpath(folder) == -1)
             QDir().mkpath(folder);
     }
+    sceneMenus_->setSceneFolder(sceneFolder_);
 }
 
 // The movie named on the command line: found whole even with blanks in its

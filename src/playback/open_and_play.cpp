@@ -50,6 +50,7 @@ void OpenAndPlay::play_file(const QString &path, double pos)
     timer_.start();
     if (movie_.DisplaySize != 1)
         window_.setWindowTitle(path::getbasename(path));
+    emit movieOpened(path);
 }
 
 int OpenAndPlay::lastOpenResult() const

@@ -30,9 +30,14 @@ public:
 
     // Places the picture over the whole video area.
     void fitVideo();
+    // Gives the open movie the volume of the volume bar `vol`.
+    void restoreVolume();
+
+signals:
+    // A movie was opened (not resumed) and is playing.
+    void movieOpened(const QString &path);
 
 private:
-    void restoreVolume();
     bool scaleSeekBar(double pos);
 
     CMovie &movie_;

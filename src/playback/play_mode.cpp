@@ -4,7 +4,7 @@
 
 PlayMode::PlayMode(QWidget *menuParent, QAction *toolbarButton, QObject *parent)
     : QObject(parent),
-      entries_(new RadioMenu("mode", QString::fromUtf8("再生モード"),
+      entries_(new RadioMenu("m_mode", "mode", QString::fromUtf8("再生モード"),
                              {QString::fromUtf8("通常"), QString::fromUtf8("連続"),
                               QString::fromUtf8("ループ"), QString::fromUtf8("ランダム")},
                              {"normal", "rennzoku", "roop", "rnd"}, toolbarButton, menuParent))

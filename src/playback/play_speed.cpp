@@ -11,7 +11,7 @@ constexpr double kRates[] = {2.0, 1.5, 1.0, 0.5};
 
 PlaySpeed::PlaySpeed(CMovie &movie, QWidget *menuParent, QAction *toolbarButton, QObject *parent)
     : QObject(parent), movie_(movie),
-      entries_(new RadioMenu("bai", QString::fromUtf8("再生速度"),
+      entries_(new RadioMenu("m_speed", "bai", QString::fromUtf8("再生スピード"),
                              {QString::fromUtf8("２．０倍"), QString::fromUtf8("１．５倍"),
                               QString::fromUtf8("等倍速"), QString::fromUtf8("０．５倍")},
                              {"bai20", "bai15", "bai10", "bai05"}, toolbarButton, menuParent))

@@ -5,15 +5,16 @@
 #include <QAction>
 #include <QMenu>
 
-RadioMenu::RadioMenu(const QString &name, const QString &title, const QStringList &captions,
-                     const QStringList &buttonImages, QAction *toolbarButton, QWidget *menuParent)
+RadioMenu::RadioMenu(const QString &menuName, const QString &entryName, const QString &title,
+                     const QStringList &captions, const QStringList &buttonImages,
+                     QAction *toolbarButton, QWidget *menuParent)
     : QObject(menuParent), menu_(new QMenu(title, menuParent)), toolbarButton_(toolbarButton),
       images_(buttonImages)
 {
-    menu_->setObjectName(name);
+    menu_->setObjectName(menuName);
     for (int i = 0; i < captions.size(); ++i) {
         QAction *action = menu_->addAction(captions[i]);
-        action->setObjectName(QString("%1_%2").arg(name).arg(i));
+        action->setObjectName(QString("%1_%2").arg(entryName).arg(i));
         action->setCheckable(true);
         connect(action, &QAction::triggered, this, [this, i] { emit picked(i); });
         entries_.append(action);

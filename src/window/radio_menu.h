@@ -11,12 +11,13 @@ class QWidget;
 
 // A menu of checkable entries of which the program keeps one checked (the
 // play mode, the speed), with a toolbar button whose picture shows the
-// checked entry.  Entries are named `name_index`.
+// checked entry.  The menu is named `menuName`, its entries `entryName_index`.
 class RadioMenu : public QObject
 {
     Q_OBJECT
 public:
-    RadioMenu(const QString &name, const QString &title, const QStringList &captions,
+    RadioMenu(const QString &menuName, const QString &entryName, const QString &title,
+              const QStringList &captions,
               const QStringList &buttonImages, QAction *toolbarButton, QWidget *menuParent);
 
     QMenu *menu() const { return menu_; }

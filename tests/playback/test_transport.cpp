@@ -24,6 +24,7 @@
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
 
 namespace {
 
@@ -83,8 +84,18 @@ private slots:
     {
         PlayerFixture fixture;
         Player &player = fixture.player();
-        QCOMPARE(player.window().button("speed")->menu(), player.playSpeed().menu());
-        QCOMPARE(player.window().button("mode")->menu(), player.playMode().menu());
+        QToolBar *toolbar = player.window().panel();
+        for (QMenu *menu : {player.playSpeed().menu(), player.playMode().menu()}) {
+            QAction *button = player.window().button(menu == player.playMode().menu() ? "mode"
+                                                                                      : "speed");
+            button->trigger();
+            QTRY_VERIFY(menu->isVisible());
+            // Opened with its left edge at the button's, just under the toolbar.
+            const QWidget *pressed = toolbar->widgetForAction(button);
+            QCOMPARE(menu->geometry().left(), pressed->mapToGlobal(QPoint(0, 0)).x());
+            QCOMPARE(menu->geometry().top(), toolbar->mapToGlobal(QPoint(0, toolbar->height())).y());
+            menu->close();
+        }
         player.playMode().entry(3)->trigger();
         QCOMPARE(player.playMode().get_play_mode(), int(PlayMode::Random));
         QVERIFY(showsImage(player.window().button("mode"), "rnd"));

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+
+class QAction;
+class QMenu;
+class QWidget;
+
+// The main popup menu `menu` ("メニュー") of the video area, with its
+// submenus in their order.  The speed and mode submenus are the ones the
+// toolbar opens too.  Entries whose operation is not there yet stay inert.
+class MainMenu : public QObject
+{
+    Q_OBJECT
+public:
+    MainMenu(QWidget *parent, QMenu *speedMenu, QMenu *modeMenu);
+
+    QMenu *menu() const { return menu_; }
+
+    QAction *m_addOkiniForMenu = nullptr;
+    QMenu *m = nullptr;
+    QAction *play = nullptr;
+    QAction *stop = nullptr;
+    QAction *pre = nullptr;
+    QAction *next = nullptr;
+    QAction *mTopSeek = nullptr;
+    QMenu *m_size = nullptr;
+    QAction *original = nullptr;
+    QList<QAction *> size;
+    QMenu *m_speed = nullptr;
+    QMenu *m_mode = nullptr;
+    QMenu *m_seen_load = nullptr;
+    QList<QAction *> m_seen;
+    QMenu *m_edit_seen = nullptr;
+    QMenu *m_regst = nullptr;
+    QList<QAction *> m_reg_seen;
+    QMenu *m_change_seen = nullptr;
+    QList<QAction *> m_chg_seen;
+    QMenu *m_delete_seen = nullptr;
+    QList<QAction *> m_del_seen;
+    QMenu *m_window = nullptr;
+    QAction *m_temae = nullptr;
+    QAction *m_saiteki = nullptr;
+    QAction *m_small = nullptr;
+    QAction *help = nullptr;
+    QAction *m_exit = nullptr;
+
+    // Before the menu opens: the scene submenus are usable only with a movie.
+    void prepare(bool movieOpen);
+
+private:
+    QMenu *menu_;
+};
