@@ -51,9 +51,8 @@ void Player::buildParts()
                                              *openAndPlay_, *positionTimer_, *sequencer_);
     connect(positionTimer_.get(), &PositionTimer::nextItemWanted, sequencer_.get(),
             &PlaySequencer::play_next);
-    attachToolbarMenus();
-
     mainMenu_ = std::make_unique<MainMenu>(&window, playSpeed_->menu(), playMode_->menu());
+    attachToolbarMenus();
     seekControl_ = std::make_unique<SeekControl>(*movie_, window, *positionTimer_);
     sceneMenus_ = std::make_unique<SceneMenus>(*movie_, window, *mainMenu_, *fileBrowser_,
                                                *openAndPlay_);
@@ -76,11 +75,14 @@ void Player::buildParts()
     connect(signals_.get(), &TerminationSignals::received, this, &Player::m_exit_Click);
 }
 
-// The speed and mode buttons open their menus right under themselves.
+// The size, speed, mode and window buttons open their menus right under
+// themselves.
 void Player::attachToolbarMenus()
 {
-    const std::pair<const char *, QMenu *> menus[] = {{"speed", playSpeed_->menu()},
-                                                     {"mode", playMode_->menu()}};
+    const std::pair<const char *, QMenu *> menus[] = {{"size", mainMenu_->m_size},
+                                                     {"speed", playSpeed_->menu()},
+                                                     {"mode", playMode_->menu()},
+                                                     {"temae", mainMenu_->m_window}};
     QToolBar *toolbar = window_->panel();
     for (const auto &[key, menu] : menus) {
         QAction *button = window_->button(key);
