@@ -10,7 +10,7 @@ PACKAGES=(
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   libpulse-dev
   xvfb xauth libgl1-mesa-dri x11-utils
-  ffmpeg mpv pulseaudio
+  ffmpeg mpv pulseaudio dbus-daemon
   fonts-noto-cjk
   time
 )

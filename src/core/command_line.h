@@ -8,7 +8,8 @@
 // longest prefix (ending before a blank, or the whole text) that names an
 // existing file is the path; words after it are ignored.  With no such prefix
 // the whole text is the path.
-namespace command_line {
+namespace command_line
+{
 
 QString joinArguments(const QStringList &arguments);
 // Absolute form of a command-line path, resolved against currentDir without

@@ -42,11 +42,11 @@ void Player::buildParts()
     playMode_ = std::make_unique<PlayMode>(&window, window.button("mode"));
     positionTimer_ = std::make_unique<PositionTimer>(*movie_, window, *playMode_);
     playSpeed_ = std::make_unique<PlaySpeed>(*movie_, &window, window.button("speed"));
-    openAndPlay_ = std::make_unique<OpenAndPlay>(*movie_, window, *listPanel_, *positionTimer_,
-                                                 *playSpeed_);
+    openAndPlay_ =
+        std::make_unique<OpenAndPlay>(*movie_, window, *listPanel_, *positionTimer_, *playSpeed_);
     fileBrowser_ = std::make_unique<FileBrowser>(window, *listPanel_, *movie_, *openAndPlay_);
-    sequencer_ = std::make_unique<PlaySequencer>(*movie_, *listPanel_, *fileBrowser_,
-                                                 *openAndPlay_, *playMode_);
+    sequencer_ = std::make_unique<PlaySequencer>(*movie_, *listPanel_, *fileBrowser_, *openAndPlay_,
+                                                 *playMode_);
     transport_ = std::make_unique<Transport>(*movie_, window, *listPanel_, *fileBrowser_,
                                              *openAndPlay_, *positionTimer_, *sequencer_);
     connect(positionTimer_.get(), &PositionTimer::nextItemWanted, sequencer_.get(),
@@ -54,8 +54,8 @@ void Player::buildParts()
     mainMenu_ = std::make_unique<MainMenu>(&window, playSpeed_->menu(), playMode_->menu());
     attachToolbarMenus();
     seekControl_ = std::make_unique<SeekControl>(*movie_, window, *positionTimer_);
-    sceneMenus_ = std::make_unique<SceneMenus>(*movie_, window, *mainMenu_, *fileBrowser_,
-                                               *openAndPlay_);
+    sceneMenus_ =
+        std::make_unique<SceneMenus>(*movie_, window, *mainMenu_, *fileBrowser_, *openAndPlay_);
     connect(openAndPlay_.get(), &OpenAndPlay::movieOpened, sceneMenus_.get(),
             &SceneMenus::load_scenes);
     keyPage_ = std::make_unique<KeyPage>(keys_, listPanel_->config);
@@ -80,9 +80,9 @@ void Player::buildParts()
 void Player::attachToolbarMenus()
 {
     const std::pair<const char *, QMenu *> menus[] = {{"size", mainMenu_->m_size},
-                                                     {"speed", playSpeed_->menu()},
-                                                     {"mode", playMode_->menu()},
-                                                     {"temae", mainMenu_->m_window}};
+                                                      {"speed", playSpeed_->menu()},
+                                                      {"mode", playMode_->menu()},
+                                                      {"temae", mainMenu_->m_window}};
     QToolBar *toolbar = window_->panel();
     for (const auto &[key, menu] : menus) {
         QAction *button = window_->button(key);

@@ -18,7 +18,8 @@
 #include <QSlider>
 #include <cmath>
 
-namespace {
+namespace
+{
 
 int toPixels(int twips, int twipsPerPixel)
 {
@@ -101,11 +102,9 @@ void Player::save_config()
     ConfigValues values = config_;
     values.listVisible = !window_->list()->isHidden();
     const Qt::WindowStates state = window_->windowState();
-    values.windowState =
-        state & Qt::WindowMinimized ? 1 : (state & Qt::WindowMaximized ? 2 : 0);
+    values.windowState = state & Qt::WindowMinimized ? 1 : (state & Qt::WindowMaximized ? 2 : 0);
     // The geometry kept is the normal window's, whatever state it is in.
-    const QRect normal =
-        values.windowState == 0 ? window_->geometry() : window_->normalGeometry();
+    const QRect normal = values.windowState == 0 ? window_->geometry() : window_->normalGeometry();
 
     values.lastDir = fileBrowser_->folder();
     values.left = normal.left() * metrics_.TwipsPerPixelX;

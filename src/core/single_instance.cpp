@@ -5,8 +5,7 @@
 #include <QFileInfo>
 #include <QLockFile>
 
-SingleInstance::SingleInstance(const QString &programFolder)
-    : lockPath_(lockPathFor(programFolder))
+SingleInstance::SingleInstance(const QString &programFolder) : lockPath_(lockPathFor(programFolder))
 {
 }
 

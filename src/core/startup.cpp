@@ -79,7 +79,8 @@ void Player::letWindowAppear()
 {
     QDeadlineTimer deadline(2000);
     QCoreApplication::processEvents();
-    while (!deadline.hasExpired() && window_->windowHandle() && !window_->windowHandle()->isExposed())
+    while (!deadline.hasExpired() && window_->windowHandle() &&
+           !window_->windowHandle()->isExposed())
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
     QCoreApplication::processEvents();
 }
@@ -99,7 +100,8 @@ void Player::showInBrowser(const QFileInfo &movie)
     fileBrowser_->setFolder(movie.absolutePath());
     listPanel_->selectTab(ListPanel::FilePage);
     QListWidget *files = fileBrowser_->fileList();
-    const auto found = files->findItems(movie.fileName(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    const auto found =
+        files->findItems(movie.fileName(), Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (found.isEmpty())
         return;
     const int row = files->row(found.first());

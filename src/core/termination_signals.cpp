@@ -5,7 +5,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 int g_signalSocket[2] = {-1, -1};
 

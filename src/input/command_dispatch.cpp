@@ -31,13 +31,15 @@
 #include <QToolButton>
 #include <QWindow>
 
-namespace {
+namespace
+{
 
 constexpr int kShift = 1;
 constexpr int kCtrl = 2;
 constexpr int kAlt = 4;
 
-namespace vk {
+namespace vk
+{
 constexpr int Enter = 13;
 constexpr int Esc = 27;
 constexpr int D = 68;

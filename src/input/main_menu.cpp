@@ -3,7 +3,8 @@
 #include <QAction>
 #include <QMenu>
 
-namespace {
+namespace
+{
 
 QAction *addEntry(QMenu *menu, const char *name, const char *caption)
 {
@@ -50,8 +51,8 @@ MainMenu::MainMenu(QWidget *parent, QMenu *speedMenu, QMenu *modeMenu)
     m_size = addSubmenu(menu_, "m_size", "再生サイズ");
     original = addEntry(m_size, "original", "再生時は常にオリジナルサイズ");
     original->setCheckable(true);
-    const char *const sizes[] = {"フルスクリーン(Alt+Enter)", "２００％", "１５０％",
-                                 "１００％(Home)", "７５％", "５０％"};
+    const char *const sizes[] = {
+        "フルスクリーン(Alt+Enter)", "２００％", "１５０％", "１００％(Home)", "７５％", "５０％"};
     for (int i = 0; i < 6; ++i)
         size.append(addEntry(m_size, qPrintable(QString("size_%1").arg(i)), sizes[i]));
 

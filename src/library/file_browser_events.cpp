@@ -199,10 +199,7 @@ bool FileBrowser::Private::fileViewportEvent(QEvent *event)
             drop->ignore();
             return true;
         }
-        drop->setDropAction(Qt::CopyAction);
-        drop->accept();
-        q.openDroppedMovie(firstLocalFile(drop->mimeData()));
-        return true;
+        return openDrop(drop);
     }
     default:
         return false;
@@ -248,6 +245,15 @@ bool FileBrowser::Private::folderListEvent(QObject *watched, QEvent *event)
     }
 }
 
+// Takes a drop of files as copied and plays the first of them if it is a movie.
+bool FileBrowser::Private::openDrop(QDropEvent *drop)
+{
+    drop->setDropAction(Qt::CopyAction);
+    drop->accept();
+    q.openDroppedMovie(firstLocalFile(drop->mimeData()));
+    return true;
+}
+
 // A movie dropped on the video area is taken as if dropped on the file list.
 bool FileBrowser::Private::displayEvent(QEvent *event)
 {
@@ -255,13 +261,8 @@ bool FileBrowser::Private::displayEvent(QEvent *event)
     case QEvent::DragEnter:
     case QEvent::DragMove:
         return answerDrag(event, carriesFiles(static_cast<QDropEvent *>(event)->mimeData()));
-    case QEvent::Drop: {
-        auto *drop = static_cast<QDropEvent *>(event);
-        drop->setDropAction(Qt::CopyAction);
-        drop->accept();
-        q.openDroppedMovie(firstLocalFile(drop->mimeData()));
-        return true;
-    }
+    case QEvent::Drop:
+        return openDrop(static_cast<QDropEvent *>(event));
     default:
         return false;
     }

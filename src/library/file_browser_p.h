@@ -13,6 +13,7 @@
 #include <QStringList>
 
 class QAction;
+class QDropEvent;
 class QWidget;
 
 struct FileBrowser::Private {
@@ -45,6 +46,7 @@ struct FileBrowser::Private {
     bool fileListEvent(QEvent *event);
     bool folderListEvent(QObject *watched, QEvent *event);
     bool displayEvent(QEvent *event);
+    bool openDrop(QDropEvent *drop);
     bool windowEvent(QEvent *event);
     QString longNameTip(const QPoint &viewportPos) const;
     void startDragOut();

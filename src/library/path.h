@@ -5,7 +5,8 @@
 // Path functions every part of the program uses to split, join and convert
 // paths.  "/" is the separator and the root "/" plays the part of a drive
 // root.  Only checkpath and getparentdir look at the file system.
-namespace path {
+namespace path
+{
 
 QString addbackslash(const QString &path);
 QString removebackslash(const QString &path);

@@ -15,7 +15,8 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
-namespace {
+namespace
+{
 
 QListWidget *makeList(const char *name, QWidget *parent)
 {
@@ -54,7 +55,8 @@ void ListPanel::buildPages(QFrame *list)
     const struct {
         const char *caption;
         const char *key;
-    } tabs[] = {{"ファイル", "file"}, {"お気に入り", "okini"}, {"検索", "find"}, {"設定", "config"}};
+    } tabs[] = {
+        {"ファイル", "file"}, {"お気に入り", "okini"}, {"検索", "find"}, {"設定", "config"}};
     for (const auto &tab : tabs)
         Tab1->setTabData(Tab1->addTab(QString::fromUtf8(tab.caption)), QString(tab.key));
     Tab1->installEventFilter(this);

@@ -2,7 +2,8 @@
 
 #include <QListWidget>
 
-namespace list_selection {
+namespace list_selection
+{
 
 void moveCurrent(QListWidget *list, int row)
 {

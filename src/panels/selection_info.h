@@ -5,7 +5,8 @@
 
 // Texts and rules shared by the context menus of the file list, the
 // favourites and the search results.  No widgets here.
-namespace selection_info {
+namespace selection_info
+{
 
 // The size of a selection: "###,###,###" with "Byte", or whole megabytes
 // ("MByte") once the figure has more than seven characters.  0 gives "Byte".

@@ -14,8 +14,8 @@
 #include <QSlider>
 #include <cmath>
 
-OpenAndPlay::OpenAndPlay(CMovie &movie, MainWindow &window, ListPanel &panel,
-                         PositionTimer &timer, PlaySpeed &speed, QObject *parent)
+OpenAndPlay::OpenAndPlay(CMovie &movie, MainWindow &window, ListPanel &panel, PositionTimer &timer,
+                         PlaySpeed &speed, QObject *parent)
     : QObject(parent), movie_(movie), window_(window), panel_(panel), timer_(timer), speed_(speed)
 {
 }

@@ -11,7 +11,8 @@
 #include <QListWidget>
 #include <QMessageBox>
 
-namespace {
+namespace
+{
 
 bool fileExists(const QString &path)
 {
@@ -22,8 +23,7 @@ bool fileExists(const QString &path)
 
 PlaySequencer::PlaySequencer(CMovie &movie, ListPanel &panel, FileBrowser &browser,
                              OpenAndPlay &player, const PlayMode &mode, QObject *parent)
-    : QObject(parent), movie_(movie), panel_(panel), browser_(browser), player_(player),
-      mode_(mode)
+    : QObject(parent), movie_(movie), panel_(panel), browser_(browser), player_(player), mode_(mode)
 {
 }
 
@@ -34,32 +34,26 @@ void PlaySequencer::setFavourites(Favourites favourites)
 
 void PlaySequencer::play_next()
 {
-    switch (panel_.selectedTab()) {
-    case ListPanel::FilePage:
-        stepFileList(Direction::Next);
-        break;
-    case ListPanel::FavouritesPage:
-        stepFavourites(Direction::Next);
-        break;
-    case ListPanel::SearchPage:
-        stepSearchResults(Direction::Next);
-        break;
-    default:
-        break;
-    }
+    step(Direction::Next);
 }
 
 void PlaySequencer::play_prev()
 {
+    step(Direction::Previous);
+}
+
+// The list of the page shown is the one walked; the options page has none.
+void PlaySequencer::step(Direction direction)
+{
     switch (panel_.selectedTab()) {
     case ListPanel::FilePage:
-        stepFileList(Direction::Previous);
+        stepFileList(direction);
         break;
     case ListPanel::FavouritesPage:
-        stepFavourites(Direction::Previous);
+        stepFavourites(direction);
         break;
     case ListPanel::SearchPage:
-        stepSearchResults(Direction::Previous);
+        stepSearchResults(direction);
         break;
     default:
         break;

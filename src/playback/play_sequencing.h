@@ -54,6 +54,7 @@ public:
 private:
     enum class Direction { Next, Previous };
 
+    void step(Direction direction);
     void stepFileList(Direction direction);
     void stepFavourites(Direction direction);
     void stepSearchResults(Direction direction);

@@ -3,7 +3,8 @@
 #include "media/cmovie.h"
 #include "window/radio_menu.h"
 
-namespace {
+namespace
+{
 
 constexpr double kRates[] = {2.0, 1.5, 1.0, 0.5};
 

@@ -5,15 +5,16 @@
 #include <QPainterPath>
 #include <QPixmap>
 
-namespace {
+namespace
+{
 
 constexpr int kSize = 24;
 
 const QHash<QString, QString> &themeNames()
 {
     static const QHash<QString, QString> names = {
-        {"play", "media-playback-start"}, {"stop", "media-playback-stop"},
-        {"pre", "media-skip-backward"},   {"next", "media-skip-forward"},
+        {"play", "media-playback-start"},  {"stop", "media-playback-stop"},
+        {"pre", "media-skip-backward"},    {"next", "media-skip-forward"},
         {"fullscreen", "view-fullscreen"},
     };
     return names;
@@ -101,7 +102,8 @@ QIcon drawnIcon(const QString &key)
 
 } // namespace
 
-namespace button_images {
+namespace button_images
+{
 
 QIcon image(const QString &key)
 {

@@ -17,7 +17,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 // Design sizes of the fixed parts, in pixels.
 constexpr int kMinimumListWidth = 100;
@@ -28,7 +29,7 @@ constexpr int kTimeWidth = 120;
 constexpr int kVolWidth = 110;
 constexpr int kRightPanelWidth = 28;
 
-const char *const kButtonKeys[] = {"play", "stop",  "pre",     "next",   "size",
+const char *const kButtonKeys[] = {"play",  "stop", "pre",   "next",    "size",
                                    "speed", "mode", "temae", "capture", "fullscreen"};
 
 QString buttonImageFor(const QString &key)
@@ -145,7 +146,8 @@ void MainWindow::buildToolbar()
         {"fullscreen", QString::fromUtf8("フルスクリーン")},
     };
     for (const char *key : kButtonKeys) {
-        auto *action = panel_->addAction(button_images::image(buttonImageFor(key)), tips.value(key));
+        auto *action =
+            panel_->addAction(button_images::image(buttonImageFor(key)), tips.value(key));
         // Toolbar buttons are found by "panel_" + their key; the bare names
         // belong to the menus.
         action->setObjectName(QString("panel_") + key);

@@ -17,8 +17,8 @@ class RadioMenu : public QObject
     Q_OBJECT
 public:
     RadioMenu(const QString &menuName, const QString &entryName, const QString &title,
-              const QStringList &captions,
-              const QStringList &buttonImages, QAction *toolbarButton, QWidget *menuParent);
+              const QStringList &captions, const QStringList &buttonImages, QAction *toolbarButton,
+              QWidget *menuParent);
 
     QMenu *menu() const { return menu_; }
     QAction *entry(int index) const { return entries_.value(index, nullptr); }

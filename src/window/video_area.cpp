@@ -5,7 +5,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
-namespace {
+namespace
+{
 
 // Three ripples over the program's name.
 QPixmap drawLogo()

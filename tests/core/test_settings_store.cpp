@@ -4,9 +4,9 @@
 #include "library/file_browser.h"
 #include "library/path.h"
 #include "panels/list_panel.h"
-#include "player_fixture.h"
 #include "playback/play_mode.h"
 #include "playback/play_speed.h"
+#include "player_fixture.h"
 #include "window/main_window.h"
 
 #include <QApplication>
@@ -18,7 +18,8 @@
 #include <QTest>
 #include <random>
 
-namespace {
+namespace
+{
 
 QByteArray readAll(const QString &path)
 {
@@ -70,13 +71,15 @@ private slots:
         }
         const QByteArray ini = readAll(programFolder + "config.ini");
         QCOMPARE(keysIn(ini),
-                 QStringList({"[directory]", "LastDir", "ImageDir", "homeDir", "[Position]", "Left",
-                              "Top", "Width", "Height", "ListWidth", "[volume]", "volume",
-                              "waveout", "[option]", "Resume", "AutoAdjust", "NoTaskBar",
-                              "AutoListHide", "HidePopup", "SeekTop", "[other]", "WindowState",
-                              "PlayMode", "SmallMode", "ListMode", "ListVisible", "PlaySpeed",
-                              "OriginalSize", "Temae", "upper_clip", "under_clip",
-                              "image_path_root", "soutai"}));
+                 QStringList({"[directory]", "LastDir",      "ImageDir",   "homeDir",
+                              "[Position]",  "Left",         "Top",        "Width",
+                              "Height",      "ListWidth",    "[volume]",   "volume",
+                              "waveout",     "[option]",     "Resume",     "AutoAdjust",
+                              "NoTaskBar",   "AutoListHide", "HidePopup",  "SeekTop",
+                              "[other]",     "WindowState",  "PlayMode",   "SmallMode",
+                              "ListMode",    "ListVisible",  "PlaySpeed",  "OriginalSize",
+                              "Temae",       "upper_clip",   "under_clip", "image_path_root",
+                              "soutai"}));
         QVERIFY(ini.contains("\r\n"));
         const PrivateProfile profile = PrivateProfile::parse(ini);
         QCOMPARE(profile.readString("directory", "LastDir"), folder.path());
@@ -108,8 +111,9 @@ private slots:
             geometry = player.window().geometry();
             player.window().close();
         }
-        QCOMPARE(PrivateProfile::load(programFolder + "config.ini").readString("other", "PlaySpeed"),
-                 QString("-1"));
+        QCOMPARE(
+            PrivateProfile::load(programFolder + "config.ini").readString("other", "PlaySpeed"),
+            QString("-1"));
 
         PlayerFixture::Options options{programFolder, {}, folder.path()};
         auto second = PlayerFixture::start(options);

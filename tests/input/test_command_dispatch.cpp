@@ -4,9 +4,9 @@
 #include "input/main_menu.h"
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
-#include "player_fixture.h"
 #include "playback/play_speed.h"
 #include "playback/position_timer.h"
+#include "player_fixture.h"
 #include "test_media.h"
 #include "window/main_window.h"
 #include "window/video_area.h"
@@ -19,7 +19,8 @@
 #include <QTest>
 #include <QTimer>
 
-namespace {
+namespace
+{
 
 double positionOf(CMovie &movie)
 {
@@ -152,9 +153,17 @@ private slots:
         QVERIFY(!player.mainMenu().m_seen_load->menuAction()->isEnabled());
         QVERIFY(!player.mainMenu().m_edit_seen->menuAction()->isEnabled());
 
-        const QStringList order = {"m_addOkiniForMenu", "m_entry", "m_size_entry",
-                                   "m_speed", "m_mode", "sep10", "m_seen_load_entry",
-                                   "m_edit_seen_entry", "sep3", "m_window_entry", "help",
+        const QStringList order = {"m_addOkiniForMenu",
+                                   "m_entry",
+                                   "m_size_entry",
+                                   "m_speed",
+                                   "m_mode",
+                                   "sep10",
+                                   "m_seen_load_entry",
+                                   "m_edit_seen_entry",
+                                   "sep3",
+                                   "m_window_entry",
+                                   "help",
                                    "m_exit"};
         QStringList names;
         for (QAction *action : menu->actions())

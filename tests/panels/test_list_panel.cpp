@@ -15,7 +15,8 @@
 #include <QTabBar>
 #include <QTest>
 
-namespace {
+namespace
+{
 
 bool showsImage(QAction *button, const char *key)
 {

@@ -2,10 +2,10 @@
 
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
-#include "player_fixture.h"
 #include "playback/open_and_play.h"
 #include "playback/play_mode.h"
 #include "playback/position_timer.h"
+#include "player_fixture.h"
 #include "test_media.h"
 #include "window/main_window.h"
 #include "window/seek_bar.h"

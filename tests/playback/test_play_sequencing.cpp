@@ -4,10 +4,10 @@
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
 #include "panels/list_selection.h"
-#include "player_fixture.h"
 #include "playback/open_and_play.h"
 #include "playback/play_mode.h"
 #include "playback/play_sequencing.h"
+#include "player_fixture.h"
 #include "test_media.h"
 #include "window/main_window.h"
 
@@ -20,7 +20,8 @@
 #include <QTest>
 #include <set>
 
-namespace {
+namespace
+{
 
 // A folder of short movies with the given names.
 class ClipFolder

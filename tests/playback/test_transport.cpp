@@ -3,12 +3,12 @@
 #include "library/file_browser.h"
 #include "media/cmovie.h"
 #include "panels/list_selection.h"
-#include "player_fixture.h"
 #include "playback/open_and_play.h"
 #include "playback/play_mode.h"
 #include "playback/play_speed.h"
 #include "playback/position_timer.h"
 #include "playback/transport.h"
+#include "player_fixture.h"
 #include "test_media.h"
 #include "window/button_images.h"
 #include "window/main_window.h"
@@ -26,7 +26,8 @@
 #include <QTest>
 #include <QToolBar>
 
-namespace {
+namespace
+{
 
 double rateOf(CMovie &movie)
 {
@@ -86,14 +87,15 @@ private slots:
         Player &player = fixture.player();
         QToolBar *toolbar = player.window().panel();
         for (QMenu *menu : {player.playSpeed().menu(), player.playMode().menu()}) {
-            QAction *button = player.window().button(menu == player.playMode().menu() ? "mode"
-                                                                                      : "speed");
+            QAction *button =
+                player.window().button(menu == player.playMode().menu() ? "mode" : "speed");
             button->trigger();
             QTRY_VERIFY(menu->isVisible());
             // Opened with its left edge at the button's, just under the toolbar.
             const QWidget *pressed = toolbar->widgetForAction(button);
             QCOMPARE(menu->geometry().left(), pressed->mapToGlobal(QPoint(0, 0)).x());
-            QCOMPARE(menu->geometry().top(), toolbar->mapToGlobal(QPoint(0, toolbar->height())).y());
+            QCOMPARE(menu->geometry().top(),
+                     toolbar->mapToGlobal(QPoint(0, toolbar->height())).y());
             menu->close();
         }
         player.playMode().entry(3)->trigger();

@@ -16,7 +16,8 @@ std::unique_ptr<PlayerFixture> PlayerFixture::start(const Options &options)
 }
 
 PlayerFixture::PlayerFixture(FromOptions, const Options &options)
-    : programFolder_(options.programFolder.isEmpty() ? folder_.path() + "/" : options.programFolder),
+    : programFolder_(options.programFolder.isEmpty() ? folder_.path() + "/"
+                                                     : options.programFolder),
       player_(std::make_unique<Player>())
 {
     StartupOptions startup;

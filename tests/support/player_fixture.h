@@ -27,7 +27,8 @@ public:
 
 private:
     // Tagged so that a braced argument list never picks it.
-    struct FromOptions {};
+    struct FromOptions {
+    };
     PlayerFixture(FromOptions, const Options &options);
 
     QTemporaryDir folder_;
