@@ -23,27 +23,10 @@ if [ ! -x "$fill" ]; then
     echo "missing $fill (build the target file_list_fill)" >&2
     exit 2
 fi
-for c in Xvfb python3 ls grep; do
-    if ! command -v "$c" >/dev/null; then
-        echo "missing command: $c" >&2
-        exit 2
-    fi
-done
+source "$here/common.sh"
+require_commands Xvfb python3 ls grep
 
-tmp="$(mktemp -d /tmp/sazanami-files.XXXXXX)"
-xvfb_pid=""
-cleanup() {
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
-    if [ "${KEEP_TMP:-0}" = 1 ]; then
-        echo "kept $tmp" >&2
-    else
-        rm -rf "$tmp"
-    fi
-}
-trap cleanup EXIT
+make_workdir sazanami-files
 
 # Empty files named like movies, in every listed extension and case, with
 # some that are not listed (other extensions, hidden files) and Japanese
@@ -66,22 +49,7 @@ listed=$(ls -1 "$folder" | grep -ciE "$pattern" || true)
 echo "folder: $count files, $listed of them listed by the pattern (hidden ones excluded by ls too)"
 echo "load: $(cut -d' ' -f1-3 /proc/loadavg)"
 
-mkdir -p -m 700 "$tmp/runtime"
-export XDG_RUNTIME_DIR="$tmp/runtime"
-exec 3>"$tmp/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-for _ in $(seq 1 100); do
-    [ -s "$tmp/display" ] && break
-    sleep 0.1
-done
-if [ ! -s "$tmp/display" ]; then
-    echo "Xvfb did not start" >&2
-    exit 1
-fi
-export DISPLAY=":$(cat "$tmp/display")"
-export QT_QPA_PLATFORM=xcb
+start_xvfb
 
 # Warm the folder into the page cache for both sides.
 ls -1 "$folder" >/dev/null

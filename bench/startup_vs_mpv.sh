@@ -26,27 +26,10 @@ for f in "$sazanami" "$probe"; do
         exit 2
     fi
 done
-for c in mpv ffmpeg Xvfb python3; do
-    if ! command -v "$c" >/dev/null; then
-        echo "missing command: $c" >&2
-        exit 2
-    fi
-done
+source "$here/common.sh"
+require_commands mpv ffmpeg Xvfb python3
 
-tmp="$(mktemp -d /tmp/sazanami-bench.XXXXXX)"
-xvfb_pid=""
-cleanup() {
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
-    if [ "${KEEP_TMP:-0}" = 1 ]; then
-        echo "kept $tmp" >&2
-    else
-        rm -rf "$tmp"
-    fi
-}
-trap cleanup EXIT
+make_workdir sazanami-bench
 
 # A clip without audio, so that neither program opens an audio output: a solid
 # magenta picture that the probe looks for on screen.
@@ -62,26 +45,7 @@ progdir="$tmp/sazanami"
 mkdir -p "$progdir"
 cp "$sazanami" "$progdir/sazanami"
 
-# A private X server; -displayfd picks a free display and reports it once the
-# server accepts connections.
-mkdir -p -m 700 "$tmp/runtime"
-export XDG_RUNTIME_DIR="$tmp/runtime"
-exec 3>"$tmp/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec 3>&-
-for _ in $(seq 1 100); do
-    [ -s "$tmp/display" ] && break
-    sleep 0.1
-done
-if [ ! -s "$tmp/display" ]; then
-    echo "Xvfb did not start" >&2
-    cat "$tmp/xvfb.log" >&2
-    exit 1
-fi
-export DISPLAY=":$(head -n1 "$tmp/display")"
-export QT_QPA_PLATFORM=xcb
-unset WAYLAND_DISPLAY
+start_xvfb
 
 results="$tmp/results.jsonl"
 : >"$results"

@@ -1,0 +1,55 @@
+# Shared by the benchmark scripts: sourced, not run.
+#   require_commands CMD...   exits 2 naming the first command that is missing
+#   make_workdir PREFIX       sets $tmp to a new temporary folder, removed at exit
+#                             unless KEEP_TMP=1
+#   start_xvfb                starts a private 1280x1024 X server and exports DISPLAY
+
+require_commands() {
+    for c in "$@"; do
+        if ! command -v "$c" >/dev/null; then
+            echo "missing command: $c" >&2
+            exit 2
+        fi
+    done
+}
+
+xvfb_pid=""
+bench_cleanup() {
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+    if [ "${KEEP_TMP:-0}" = 1 ]; then
+        echo "kept $tmp" >&2
+    else
+        rm -rf "$tmp"
+    fi
+}
+
+make_workdir() {
+    tmp="$(mktemp -d "/tmp/$1.XXXXXX")"
+    trap bench_cleanup EXIT
+}
+
+# -displayfd picks a free display and reports it once the server accepts
+# connections.
+start_xvfb() {
+    mkdir -p -m 700 "$tmp/runtime"
+    export XDG_RUNTIME_DIR="$tmp/runtime"
+    exec 3>"$tmp/display"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    exec 3>&-
+    for _ in $(seq 1 100); do
+        [ -s "$tmp/display" ] && break
+        sleep 0.1
+    done
+    if [ ! -s "$tmp/display" ]; then
+        echo "Xvfb did not start" >&2
+        cat "$tmp/xvfb.log" >&2
+        exit 1
+    fi
+    export DISPLAY=":$(head -n1 "$tmp/display")"
+    export QT_QPA_PLATFORM=xcb
+    unset WAYLAND_DISPLAY
+}
