@@ -214,8 +214,10 @@ bool FileBrowser::Private::fileListEvent(QEvent *event)
         auto *key = static_cast<QKeyEvent *>(event);
         emit q.keyDown(key->key(), key->modifiers());
     } else if (event->type() == QEvent::KeyRelease) {
+        // A held key repeats its presses; only the real release ends it.
         auto *key = static_cast<QKeyEvent *>(event);
-        emit q.keyUp(key->key(), key->modifiers());
+        if (!key->isAutoRepeat())
+            emit q.keyUp(key->key(), key->modifiers());
     }
     return false;
 }

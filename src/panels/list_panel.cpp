@@ -216,7 +216,8 @@ bool ListPanel::eventFilter(QObject *watched, QEvent *event)
     }
     case QEvent::KeyRelease: {
         auto *key = static_cast<QKeyEvent *>(event);
-        emit keyUp(key->key(), key->modifiers());
+        if (!key->isAutoRepeat())
+            emit keyUp(key->key(), key->modifiers());
         return true;
     }
     default:

@@ -77,6 +77,11 @@ void Transport::show_first_frame()
         return;
     firstFrameReady_ = false;
     const QString path = selectedEntryPath();
+    // Nothing selected: keep the movie that is open rather than close it.
+    if (path.isEmpty()) {
+        firstFrameReady_ = true;
+        return;
+    }
     // With nothing loaded there is nothing to hide first; the selected entry
     // is loaded all the same.
     if (!movie_.filename.isEmpty() && !QFileInfo::exists(movie_.filename)) {
