@@ -116,11 +116,12 @@ void PositionTimer::wind()
 {
     const double step = tag();
     if (step == 0) {
-        // Leaving the winding, or never in it: the movie's own volume.
-        movie_.setAudioVolume(movie_.volume);
+        // Leaving the winding: the movie's own volume comes back.
+        if (silenced_ && movie_.setAudioVolume(movie_.volume))
+            silenced_ = false;
         return;
     }
-    movie_.setAudioVolume(-10000);
+    silenced_ = movie_.setAudioVolume(-10000) || silenced_;
     double position = 0;
     double duration = 0;
     if (!movie_.currentPosition(&position) || !movie_.duration(&duration))

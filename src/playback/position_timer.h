@@ -49,4 +49,6 @@ private:
     MainWindow &window_;
     const PlayMode &mode_;
     QTimer *timer_;
+    // The sound was turned off for winding and is still off.
+    bool silenced_ = false;
 };

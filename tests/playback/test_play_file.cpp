@@ -59,7 +59,9 @@ private slots:
         QCOMPARE(player.movie().PlayState, 3);
         double position = -1;
         QVERIFY(player.movie().currentPosition(&position));
-        QCOMPARE(position, 0.0);
+        // Back at the first frame, which in an MPEG stream may sit a few
+        // milliseconds after zero.
+        QVERIFY2(position >= 0 && position < 0.05, qPrintable(QString::number(position)));
         // The bar keeps the last position it showed.
         QVERIFY(player.window().seekBar()->value() > 200);
         QCOMPARE(player.movie().filename, test_media::clip("clip.mpg"));
