@@ -276,14 +276,18 @@ RenderLink *linkOf(QWidget *view)
     return dynamic_cast<RenderLink *>(view);
 }
 
-// Platforms without windows cannot host an OpenGL widget at all.  Elsewhere
-// OpenGL is tried when a surface is first shown, and a surface that gets no
-// context there is replaced by a software one, so no trial context is needed
-// (making one would load the GL driver twice on the way to the first frame).
+// Platforms without windows cannot host an OpenGL widget at all, and a
+// window system without any OpenGL (no GLX or EGL: some remote sessions)
+// must not get one either: Qt cannot draw such a window.  Creating a context
+// loads the driver, which the first frame needs anyway; making it current
+// would cost more and tells nothing more.
 bool openGLWorks()
 {
     const QString platform = QGuiApplication::platformName();
-    return platform != "offscreen" && platform != "minimal";
+    if (platform == "offscreen" || platform == "minimal")
+        return false;
+    QOpenGLContext context;
+    return context.create();
 }
 
 } // namespace

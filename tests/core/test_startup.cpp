@@ -197,6 +197,31 @@ private slots:
         QCOMPARE(firstStart.exitCode(), 0);
     }
 
+    // An X session without any OpenGL (some remote desktops) still plays, in
+    // software, instead of crashing when the window is drawn.
+    void playsWithoutOpenGL()
+    {
+        QTemporaryDir install;
+        const QString program = install.path() + "/sazanami";
+        QVERIFY(QFile::copy(SAZANAMI_PROGRAM, program));
+        QFile::setPermissions(program, QFile::permissions(SAZANAMI_PROGRAM));
+
+        QProcess run;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_XCB_GL_INTEGRATION", "none");
+        run.setProcessEnvironment(environment);
+        run.start(program, {test_media::clip("clip.avi")});
+        QVERIFY(run.waitForStarted());
+        QTest::qWait(2500);
+        QCOMPARE(run.state(), QProcess::Running);
+        run.terminate();
+        QVERIFY(run.waitForFinished(10000));
+        QCOMPARE(run.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(run.exitCode(), 0);
+        // It got as far as playing: the movie's folder is what it saved.
+        QVERIFY(QFile::exists(install.path() + "/config.ini"));
+    }
+
     void terminationSignalClosesTheWindowAndEndsTheSession()
     {
         PlayerFixture fixture({test_media::clip("clip.avi")});

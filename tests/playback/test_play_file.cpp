@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
+#include <QOpenGLWidget>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
@@ -37,6 +38,9 @@ private slots:
         QCOMPARE(window.lblMedia(3)->text(), QString("0:03"));
         QCOMPARE(window.time()->windowTitle(), QString("300"));
         QVERIFY(!window.display()->logo()->isVisible());
+        // Drawn with OpenGL, not by the software stand-in, in an X session.
+        const auto *gl = window.display()->findChild<QOpenGLWidget *>();
+        QVERIFY(gl && gl->isValid() && gl->isVisible());
         QVERIFY(player.positionTimer().isActive());
         QCOMPARE(player.positionTimer().tmrPosition()->interval(), 500);
 
