@@ -3,6 +3,7 @@
 
 #include "core/private_profile.h"
 #include "core/state_file.h"
+#include "test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,17 +18,8 @@
 namespace
 {
 
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
+using test_files::readFile;
+using test_files::writeFile;
 
 } // namespace
 

@@ -7,6 +7,7 @@
 #include "playback/play_mode.h"
 #include "playback/play_speed.h"
 #include "player_fixture.h"
+#include "test_files.h"
 #include "window/main_window.h"
 
 #include <QApplication>
@@ -21,18 +22,8 @@
 namespace
 {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
+using test_files::readFile;
+using test_files::writeFile;
 
 QStringList keysIn(const QByteArray &ini)
 {
@@ -69,7 +60,7 @@ private slots:
             QCOMPARE(player.playSpeed().checkedIndex(), 2);
             player.window().close();
         }
-        const QByteArray ini = readAll(programFolder + "config.ini");
+        const QByteArray ini = readFile(programFolder + "config.ini");
         QCOMPARE(keysIn(ini),
                  QStringList({"[directory]", "LastDir",      "ImageDir",   "homeDir",
                               "[Position]",  "Left",         "Top",        "Width",
@@ -88,7 +79,7 @@ private slots:
         QCOMPARE(profile.readString("volume", "volume"), QString("100"));
         QCOMPARE(profile.readString("other", "ListVisible"), QString("1"));
         // key.ini is written with the default keys.
-        QVERIFY(readAll(programFolder + "key.ini").size() > 11);
+        QVERIFY(readFile(programFolder + "key.ini").size() > 11);
     }
 
     void settingsSurviveARestart()
@@ -130,8 +121,8 @@ private slots:
     {
         QTemporaryDir folder;
         const QString programFolder = folder.path() + "/";
-        writeAll(programFolder + "config.ini",
-                 "[directory]\r\nLastDir=/no/such/folder/anywhere\r\n[other]\r\nPlayMode=2\r\n");
+        writeFile(programFolder + "config.ini",
+                  "[directory]\r\nLastDir=/no/such/folder/anywhere\r\n[other]\r\nPlayMode=2\r\n");
         PlayerFixture::Options options{programFolder, {}, QDir::rootPath()};
         auto fixture = PlayerFixture::start(options);
         QCOMPARE(path::addbackslash(fixture->player().fileBrowser().folder()), programFolder);
@@ -152,11 +143,11 @@ private slots:
         for (const QByteArray &bytes : damaged) {
             QTemporaryDir folder;
             const QString programFolder = folder.path() + "/";
-            writeAll(programFolder + "config.ini", bytes);
+            QVERIFY(writeFile(programFolder + "config.ini", bytes));
             QByteArray keys(64, 0);
             for (char &c : keys)
                 c = char(random());
-            writeAll(programFolder + "key.ini", keys);
+            QVERIFY(writeFile(programFolder + "key.ini", keys));
 
             PlayerFixture::Options options{programFolder, {}, folder.path()};
             auto fixture = PlayerFixture::start(options);

@@ -35,6 +35,17 @@ QStringList filesBelow(const QString &folder)
     return found;
 }
 
+// The program copied into a folder of its own, which is then its program
+// folder; "" when the copy failed.
+QString installCopy(const QString &folder)
+{
+    const QString program = folder + "/sazanami";
+    if (!QFile::copy(SAZANAMI_PROGRAM, program))
+        return QString();
+    QFile::setPermissions(program, QFile::permissions(SAZANAMI_PROGRAM));
+    return program;
+}
+
 void copyClip(const QString &clip, const QString &target)
 {
     QFile::remove(target);
@@ -172,9 +183,8 @@ private slots:
     void secondProcessEndsAtOnceAndFirstEndsOnSigterm()
     {
         QTemporaryDir install;
-        const QString program = install.path() + "/sazanami";
-        QVERIFY(QFile::copy(SAZANAMI_PROGRAM, program));
-        QFile::setPermissions(program, QFile::permissions(SAZANAMI_PROGRAM));
+        const QString program = installCopy(install.path());
+        QVERIFY(!program.isEmpty());
 
         QProcess firstStart;
         firstStart.start(program, {});
@@ -202,9 +212,8 @@ private slots:
     void playsWithoutOpenGL()
     {
         QTemporaryDir install;
-        const QString program = install.path() + "/sazanami";
-        QVERIFY(QFile::copy(SAZANAMI_PROGRAM, program));
-        QFile::setPermissions(program, QFile::permissions(SAZANAMI_PROGRAM));
+        const QString program = installCopy(install.path());
+        QVERIFY(!program.isEmpty());
 
         QProcess run;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

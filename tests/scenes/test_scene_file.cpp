@@ -2,6 +2,7 @@
 // deleting scenes, and where a jump goes.
 
 #include "scenes/scene_file.h"
+#include "test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,18 +12,8 @@
 namespace
 {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
+using test_files::readFile;
+using test_files::writeFile;
 
 } // namespace
 
@@ -52,7 +43,7 @@ private slots:
             expected += n == 3 ? QByteArray("\"[3] 1:23\",\"83.9\"\r\n")
                                : "\"[" + QByteArray::number(n) + "] -----\",\"\"\r\n";
         }
-        QCOMPARE(readAll(seen + "clip.txt"), expected);
+        QCOMPARE(readFile(seen + "clip.txt"), expected);
         QCOMPARE(scenes.jumpTarget(3).value_or(-1), 84.0);
         QCOMPARE(scenes.menuCaption(3, SceneFile::Menu::Register), "[3] 1:23 に上書き");
         QCOMPARE(scenes.menuCaption(3, SceneFile::Menu::Delete), "[3] 1:23 を削除");
@@ -85,9 +76,9 @@ private slots:
         SceneFile scenes = SceneFile::forMovie(seen, "clip.avi");
         QVERIFY(scenes.registerScene(2, 10.5, 1050));
         QVERIFY(scenes.registerScene(3, 20, 2000));
-        const QByteArray before = readAll(scenes.path());
+        const QByteArray before = readFile(scenes.path());
         QVERIFY(!scenes.rename(2, ""));
-        QCOMPARE(readAll(scenes.path()), before);
+        QCOMPARE(readFile(scenes.path()), before);
 
         // A quote must not end the caption early and shift the fields after it.
         QVERIFY(scenes.rename(2, "say \"hi\",\"99\"\nthere"));
@@ -117,7 +108,7 @@ private slots:
         const QString path = seen + "clip.txt";
         // Mixed line ends, a blank line (skipped), a record without a
         // position, bare fields, fewer than ten records.
-        writeFile(path, "\"a\",\"1.5\"\r\n\r\n\"c\"\rd , 4\n");
+        QVERIFY(writeFile(path, "\"a\",\"1.5\"\r\n\r\n\"c\"\rd , 4\n"));
         SceneFile scenes(path);
         QVERIFY(scenes.exists());
         QCOMPARE(scenes.slot(0), (SceneSlot{"a", "1.5"}));
@@ -126,7 +117,7 @@ private slots:
         QCOMPARE(scenes.slot(9), (SceneSlot{"[9] -----", ""}));
 
         // An empty file still counts as there; records past the tenth do not.
-        writeFile(path, "");
+        QVERIFY(writeFile(path, ""));
         scenes.reload();
         QVERIFY(scenes.exists() && !scenes.hasScene(0));
         writeFile(path,
@@ -143,20 +134,20 @@ private slots:
         QVERIFY(!none.remove(0));
 
         // A plain file where the scene folder should be (so it holds for root).
-        writeFile(tmp.path() + "/blocked", "");
+        QVERIFY(writeFile(tmp.path() + "/blocked", ""));
         SceneFile blocked = SceneFile::forMovie(tmp.path() + "/blocked/", "clip.avi");
         QVERIFY(!blocked.registerScene(0, 1, 100));
         QCOMPARE(blocked.slot(0).caption, "[0] -----");
 
         SceneFile scenes = SceneFile::forMovie(seen, "clip.avi");
         QVERIFY(scenes.registerScene(0, 1, 100));
-        const QByteArray before = readAll(scenes.path());
+        const QByteArray before = readFile(scenes.path());
         QVERIFY(!scenes.registerScene(10, 1, 100));
         QVERIFY(!scenes.registerScene(-1, 1, 100));
         QVERIFY(!scenes.rename(10, "x"));
         QVERIFY(!scenes.remove(10));
         QVERIFY(!scenes.registerScene(1, qQNaN(), 0));
-        QCOMPARE(readAll(scenes.path()), before);
+        QCOMPARE(readFile(scenes.path()), before);
     }
 };
 

@@ -9,6 +9,7 @@
 #include "playback/transport.h"
 #include "player_fixture.h"
 #include "scenes/scene_menus.h"
+#include "test_files.h"
 #include "test_media.h"
 #include "window/main_window.h"
 #include "window/seek_bar.h"
@@ -28,11 +29,8 @@
 namespace
 {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
+using test_files::readFile;
+using test_files::writeFile;
 
 // A scene file whose slots hold the given positions; the others are free.
 QByteArray sceneLines(const std::map<int, QByteArray> &positions)
@@ -45,13 +43,6 @@ QByteArray sceneLines(const std::map<int, QByteArray> &positions)
                      : "\"scene " + QByteArray::number(n) + "\",\"" + it->second + "\"\r\n";
     }
     return bytes;
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
 }
 
 // Enabled state of ten entries as a string of 0 and 1.
@@ -118,7 +109,7 @@ private slots:
         menu.m_reg_seen[3]->trigger();
         QByteArray expected = sceneLines({});
         expected.replace("\"[3] -----\",\"\"", "\"[3] 1:23\",\"83.9\"");
-        QCOMPARE(readAll(sceneFile(fixture)), expected);
+        QCOMPARE(readFile(sceneFile(fixture)), expected);
         QVERIFY(menu.m_seen_load->menuAction()->isEnabled());
         QCOMPARE(menu.m_seen[3]->data().toString(), QString("83.9"));
         QCOMPARE(menu.m_del_seen[3]->text(), QString("[3] 1:23 を削除"));
@@ -130,7 +121,7 @@ private slots:
         QCOMPARE(positionOf(movie), 84.0);
         QCOMPARE(bar->value(), 8400);
 
-        writeFile(sceneFile(fixture), sceneLines({{1, "82.5"}, {2, "83.5"}}));
+        QVERIFY(writeFile(sceneFile(fixture), sceneLines({{1, "82.5"}, {2, "83.5"}})));
         player.sceneMenus().load_scenes();
         // Slot 3 is free now: no move.
         for (const auto &[slot, target] : {std::pair{1, 82.0}, {2, 84.0}, {3, 10.0}}) {
@@ -145,13 +136,13 @@ private slots:
         PlayerFixture fixture({movie()});
         Player &player = fixture.player();
         MainMenu &menu = player.mainMenu();
-        writeFile(sceneFile(fixture), sceneLines({{2, "20"}, {6, "60.5"}}));
+        QVERIFY(writeFile(sceneFile(fixture), sceneLines({{2, "20"}, {6, "60.5"}})));
         player.sceneMenus().load_scenes();
 
         menu.m_del_seen[2]->trigger();
         QByteArray expected = sceneLines({{6, "60.5"}});
         expected.replace("\"[2] -----\"", "\"----\"");
-        QCOMPARE(readAll(sceneFile(fixture)), expected);
+        QCOMPARE(readFile(sceneFile(fixture)), expected);
         QCOMPARE(menu.m_seen[2]->text(), QString("----"));
         QCOMPARE(enabledSlots(menu.m_seen), QString("0000001000"));
 
@@ -175,7 +166,7 @@ private slots:
         Player &player = fixture.player();
         MainMenu &menu = player.mainMenu();
         const QByteArray original = sceneLines({{1, "10"}, {4, "40.25"}});
-        writeFile(sceneFile(fixture), original);
+        QVERIFY(writeFile(sceneFile(fixture), original));
         player.sceneMenus().load_scenes();
 
         // Cancel and an empty answer change nothing.
@@ -186,7 +177,7 @@ private slots:
             box->accept();
         });
         menu.m_chg_seen[4]->trigger();
-        QCOMPARE(readAll(sceneFile(fixture)), original);
+        QCOMPARE(readFile(sceneFile(fixture)), original);
 
         player.window().swallow_enter = false;
         QString prompt;
@@ -217,7 +208,7 @@ private slots:
         PlayerFixture fixture({folder.filePath("clip.avi")});
         Player &player = fixture.player();
         FileBrowser &browser = player.fileBrowser();
-        writeFile(sceneFile(fixture), sceneLines({{7, "101.5"}}));
+        QVERIFY(writeFile(sceneFile(fixture), sceneLines({{7, "101.5"}})));
 
         QListWidget *files = browser.fileList();
         QMenu *scenes = browser.fileMenu()->findChild<QMenu *>("m_seen_load_file");

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Whole-file reads and writes for tests that look at the state files.
+namespace test_files
+{
+
+// The file's bytes, or "<unreadable>" when it cannot be read.
+QByteArray readFile(const QString &path);
+// Replaces the file's content; false when that failed.
+bool writeFile(const QString &path, const QByteArray &content);
+
+} // namespace test_files
