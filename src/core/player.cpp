@@ -99,6 +99,14 @@ void Player::attachToolbarMenus()
 
 void Player::m_exit_Click()
 {
+    // Start-up waits for the window and for the first movie and lets events
+    // through meanwhile; a termination signal may arrive then.  Closing in
+    // the middle would leave start-up working on a closed window, and the
+    // event loop, not running yet, would miss the last window closing.
+    if (starting_) {
+        exitRequested_ = true;
+        return;
+    }
     if (window_)
         window_->close();
 }

@@ -2,6 +2,7 @@
 
 #include "core/config_values.h"
 #include "input/key_bindings.h"
+#include "media/engine_preload.h"
 #include "window/screen_metrics.h"
 
 #include <QFileInfo>
@@ -46,8 +47,10 @@ public:
     Player();
     ~Player() override;
 
-    // Start-up.  False when another instance already runs for the same
-    // program folder: nothing was shown or written and the caller should end.
+    // Start-up.  False when the caller should end at once: another instance
+    // already runs for the same program folder (nothing was shown or
+    // written), or the program was asked to end while it was starting (it
+    // has shut down already).
     bool Form_Load(const StartupOptions &options);
     // Shut-down: saves state and ends the session.  Runs once.
     void Form_Unload();
@@ -58,7 +61,8 @@ public:
     QString configPath() const;
     KeyBindings &keyBindings() { return keys_; }
 
-    // Closes the main window, which runs shut-down.
+    // Closes the main window, which runs shut-down.  Asked while starting,
+    // it waits until start-up is through.
     void m_exit_Click();
 
     MainWindow &window() const { return *window_; }
@@ -93,6 +97,8 @@ private:
     void playCommandLineMovie(const StartupOptions &options);
     void showInBrowser(const QFileInfo &movie);
 
+    // Joined last, after everything that might still wait for it.
+    EnginePreload preload_;
     // The session outlives the window so that the picture's surface, a child
     // of the video area, is gone before the session ends.
     std::unique_ptr<CMovie> movie_;
@@ -121,4 +127,6 @@ private:
     QString sceneFolder_;
     bool loading_ = false;
     bool unloaded_ = false;
+    bool starting_ = false;
+    bool exitRequested_ = false;
 };

@@ -43,6 +43,9 @@ bool Player::Form_Load(const StartupOptions &options)
         return false;
     }
 
+    // The driver and libmpv load while the window is being built.
+    preload_.start();
+    starting_ = true;
     movie_ = std::make_unique<CMovie>();
     buildParts();
     movie_->prepareSurface(window_->display());
@@ -70,6 +73,11 @@ bool Player::Form_Load(const StartupOptions &options)
     keys_ = KeyBindings::load(programFolder_);
     keyPage_->refresh();
     playCommandLineMovie(options);
+    starting_ = false;
+    if (exitRequested_) {
+        m_exit_Click();
+        return false;
+    }
     return true;
 }
 

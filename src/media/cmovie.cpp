@@ -77,16 +77,34 @@ void CMovie::setAudioOutput(const QString &name)
     audioOutputName() = name;
 }
 
-CMovie::CMovie(QObject *parent) : QObject(parent)
+CMovie::CMovie(QObject *parent) : QObject(parent) {}
+
+// The player starts at its first use rather than with the session: libmpv may
+// still be loading while the window is built.
+mpv_handle *CMovie::player()
+{
+    if (!mpv_ && !playerFailed_)
+        startPlayer();
+    return mpv_;
+}
+
+void CMovie::startPlayer()
 {
     mpv_ = mpv_create();
-    if (!mpv_)
+    if (!mpv_) {
+        playerFailed_ = true;
         return;
+    }
     setOption(mpv_, "config", "no");
     setOption(mpv_, "terminal", "no");
     setOption(mpv_, "load-scripts", "no");
     setOption(mpv_, "osc", "no");
     setOption(mpv_, "ytdl", "no");
+    // mpv's own scripts (statistics page, console, profiles) would start a
+    // Lua interpreter and a font set-up for overlays the program never shows.
+    setOption(mpv_, "load-stats-overlay", "no");
+    setOption(mpv_, "load-osd-console", "no");
+    setOption(mpv_, "load-auto-profiles", "no");
     setOption(mpv_, "input-default-bindings", "no");
     setOption(mpv_, "input-vo-keyboard", "no");
     setOption(mpv_, "vo", "libmpv");
@@ -100,11 +118,17 @@ CMovie::CMovie(QObject *parent) : QObject(parent)
     setOption(mpv_, "keep-open", "yes");
     setOption(mpv_, "idle", "yes");
     setOption(mpv_, "audio-client-name", "Sazanami");
+    // Frames are drawn on the GUI thread.  By default mpv announces a frame
+    // ahead of its time and then holds the drawing call until that time,
+    // which would freeze the window for most of every frame; announced on
+    // time, a frame is drawn at once.
+    setOption(mpv_, "video-timing-offset", "0");
     if (!audioOutputName().isEmpty())
         setOption(mpv_, "ao", audioOutputName().toUtf8().constData());
     if (mpv_initialize(mpv_) < 0) {
         mpv_terminate_destroy(mpv_);
         mpv_ = nullptr;
+        playerFailed_ = true;
         return;
     }
     mpv_set_wakeup_callback(mpv_, &CMovie::onWakeup, this);
@@ -245,7 +269,7 @@ void CMovie::unloadFile()
 VideoSurface *CMovie::createSurface(int backendValue, QWidget *screen)
 {
     const auto backend = static_cast<VideoSurface::Backend>(backendValue);
-    auto *surface = new VideoSurface(mpv_, backend, screen);
+    auto *surface = new VideoSurface([this] { return player(); }, backend, screen);
     connect(surface, &VideoSurface::frameShown, this, &CMovie::frameShown);
     surface->setGeometry(0, 0, screen->width(), screen->height());
     return surface;
@@ -253,7 +277,7 @@ VideoSurface *CMovie::createSurface(int backendValue, QWidget *screen)
 
 void CMovie::prepareSurface(QWidget *screen)
 {
-    if (!mpv_ || !screen || (surface_ && surface_->parentWidget() == screen))
+    if (!screen || (surface_ && surface_->parentWidget() == screen))
         return;
     delete surface_.data();
     // Hidden until a movie opens.  Being there before the window is first
@@ -302,7 +326,7 @@ qint16 CMovie::MediaOpen(const QString &NewFileNameArgument, const QString &NewF
     // Callers may pass `filename` itself, which closing clears.
     const QString NewFileName = NewFileNameArgument;
     MediaClose();
-    if (!mpv_)
+    if (!player())
         return 0;
     // mpv would also play folders and playlists; only a file is a movie.
     const QFileInfo info(NewFileName);
@@ -358,9 +382,10 @@ qint16 CMovie::MediaOpen(const QString &NewFileNameArgument, const QString &NewF
 
 void CMovie::MediaClose()
 {
-    if (!mpv_ || (!loaded_ && filename.isEmpty()))
+    if (!loaded_ && filename.isEmpty())
         return;
-    unloadFile();
+    if (mpv_)
+        unloadFile();
     seekTarget_.reset();
     if (surface_) {
         surface_->setCursorHidden(false);

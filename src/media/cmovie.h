@@ -86,6 +86,8 @@ signals:
     void frameShown();
 
 private:
+    mpv_handle *player();
+    void startPlayer();
     static void onWakeup(void *self);
     void handleEvent(const mpv_event &event);
     void drainEvents();
@@ -99,6 +101,7 @@ private:
     bool hasAudio() const;
 
     mpv_handle *mpv_ = nullptr;
+    bool playerFailed_ = false;
     QPointer<VideoSurface> surface_;
     bool loaded_ = false;
     // The target of a seek that mpv has not finished yet: the position reads

@@ -1,6 +1,7 @@
 #include "media/video_surface.h"
 
-#include <QGuiApplication>
+#include "media/opengl_check.h"
+
 #include <QImage>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
@@ -125,8 +126,8 @@ void passEventsThrough(QWidget *w)
 class GlView final : public QOpenGLWidget, public RenderLink
 {
 public:
-    GlView(mpv_handle *mpv, VideoSurface *surface)
-        : QOpenGLWidget(surface), mpv_(mpv), surface_(surface)
+    GlView(const VideoSurface::Player &player, VideoSurface *surface)
+        : QOpenGLWidget(surface), player_(player), surface_(surface)
     {
         passEventsThrough(this);
     }
@@ -153,7 +154,8 @@ protected:
             {MPV_RENDER_PARAM_INVALID, nullptr},
         };
         mpv_render_context *ctx = nullptr;
-        if (mpv_render_context_create(&ctx, mpv_, params) >= 0)
+        mpv_handle *mpv = player_();
+        if (mpv && mpv_render_context_create(&ctx, mpv, params) >= 0)
             attach(ctx, this);
     }
 
@@ -204,14 +206,15 @@ private:
         doneCurrent();
     }
 
-    mpv_handle *mpv_;
+    VideoSurface::Player player_;
     VideoSurface *surface_;
 };
 
 class SoftwareView final : public QWidget, public RenderLink
 {
 public:
-    SoftwareView(mpv_handle *mpv, VideoSurface *surface) : QWidget(surface), surface_(surface)
+    SoftwareView(const VideoSurface::Player &player, VideoSurface *surface)
+        : QWidget(surface), surface_(surface)
     {
         passEventsThrough(this);
         setAttribute(Qt::WA_OpaquePaintEvent);
@@ -220,7 +223,8 @@ public:
             {MPV_RENDER_PARAM_INVALID, nullptr},
         };
         mpv_render_context *ctx = nullptr;
-        if (mpv_render_context_create(&ctx, mpv, params) >= 0)
+        mpv_handle *mpv = player();
+        if (mpv && mpv_render_context_create(&ctx, mpv, params) >= 0)
             attach(ctx, this);
     }
 
@@ -276,29 +280,14 @@ RenderLink *linkOf(QWidget *view)
     return dynamic_cast<RenderLink *>(view);
 }
 
-// Platforms without windows cannot host an OpenGL widget at all, and a
-// window system without any OpenGL (no GLX or EGL: some remote sessions)
-// must not get one either: Qt cannot draw such a window.  Creating a context
-// loads the driver, which the first frame needs anyway; making it current
-// would cost more and tells nothing more.
-bool openGLWorks()
-{
-    const QString platform = QGuiApplication::platformName();
-    if (platform == "offscreen" || platform == "minimal")
-        return false;
-    QOpenGLContext context;
-    return context.create();
-}
-
 } // namespace
 
 VideoSurface::Backend VideoSurface::preferredBackend()
 {
-    static const Backend backend = openGLWorks() ? Backend::OpenGL : Backend::Software;
-    return backend;
+    return opengl_check::available() ? Backend::OpenGL : Backend::Software;
 }
 
-VideoSurface::VideoSurface(mpv_handle *mpv, Backend backend, QWidget *screen)
+VideoSurface::VideoSurface(const Player &player, Backend backend, QWidget *screen)
     : QWidget(screen), backend_(backend)
 {
     setObjectName("VideoSurface");
@@ -308,9 +297,9 @@ VideoSurface::VideoSurface(mpv_handle *mpv, Backend backend, QWidget *screen)
     pal.setColor(QPalette::Window, Qt::black);
     setPalette(pal);
     if (backend == Backend::OpenGL)
-        view_ = new GlView(mpv, this);
+        view_ = new GlView(player, this);
     else
-        view_ = new SoftwareView(mpv, this);
+        view_ = new SoftwareView(player, this);
 }
 
 VideoSurface::~VideoSurface()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 struct mpv_handle;
 
@@ -16,14 +17,18 @@ class VideoSurface : public QWidget
     Q_OBJECT
 public:
     enum class Backend { OpenGL, Software };
+    // The mpv player to draw for, started on the first call; null when there
+    // is none.
+    using Player = std::function<mpv_handle *()>;
 
     // OpenGL unless the platform cannot host it (offscreen and minimal
     // platforms, or no OpenGL context can be created at all).
     static Backend preferredBackend();
 
-    // An OpenGL surface gets its render context when it is first shown inside
-    // a visible window; a software surface has it at once.
-    VideoSurface(mpv_handle *mpv, Backend backend, QWidget *screen);
+    // An OpenGL surface gets its render context, and asks for the player, when
+    // it is first shown inside a visible window; a software surface does both
+    // at once.
+    VideoSurface(const Player &player, Backend backend, QWidget *screen);
     ~VideoSurface() override;
 
     Backend backend() const { return backend_; }

@@ -231,6 +231,28 @@ private slots:
         QVERIFY(QFile::exists(install.path() + "/config.ini"));
     }
 
+    // The session manager may end the program at any moment, also while it is
+    // still starting and waiting for its window and its first movie.
+    void terminationSignalWhileStartingEndsTheProgram()
+    {
+        QTemporaryDir install;
+        const QString program = installCopy(install.path());
+        QVERIFY(!program.isEmpty());
+
+        for (const int delayMs : {0, 40, 80, 120, 160, 220, 300, 400}) {
+            QProcess run;
+            run.start(program, {test_media::clip("clip.avi")});
+            QVERIFY(run.waitForStarted());
+            QTest::qWait(delayMs);
+            run.terminate();
+            // A signal before the handlers are in place ends it the default
+            // way; after that, shut-down runs.  Either way it must not stay.
+            QVERIFY2(run.waitForFinished(10000), qPrintable(QString("delay %1").arg(delayMs)));
+            if (run.exitStatus() == QProcess::NormalExit)
+                QCOMPARE(run.exitCode(), 0);
+        }
+    }
+
     void terminationSignalClosesTheWindowAndEndsTheSession()
     {
         PlayerFixture fixture({test_media::clip("clip.avi")});

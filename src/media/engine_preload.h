@@ -1,0 +1,22 @@
+#pragma once
+
+#include <thread>
+
+// Loads what the first picture needs, the graphics driver and libmpv, on a
+// worker thread while the GUI thread builds the window.  Each part is loaded
+// once: whoever needs one first simply waits for it, on whichever thread it
+// is being loaded.
+class EnginePreload
+{
+public:
+    EnginePreload() = default;
+    EnginePreload(const EnginePreload &) = delete;
+    EnginePreload &operator=(const EnginePreload &) = delete;
+    // Waits for the worker, which may still be loading.
+    ~EnginePreload();
+
+    void start();
+
+private:
+    std::thread worker_;
+};

@@ -1,0 +1,47 @@
+#include "media/opengl_check.h"
+
+#include <QGuiApplication>
+#include <QOpenGLContext>
+#include <mutex>
+
+namespace
+{
+
+std::once_flag askOnce;
+bool works = false;
+
+// Platforms without windows cannot host an OpenGL widget at all, and a
+// window system without any OpenGL (no GLX or EGL: some remote sessions)
+// must not get one either: Qt cannot draw such a window.  Creating a context
+// loads the driver, which the first frame needs anyway; making it current
+// would cost more and tells nothing more.
+bool createContext()
+{
+    const QString platform = QGuiApplication::platformName();
+    if (platform == "offscreen" || platform == "minimal")
+        return false;
+    QOpenGLContext context;
+    return context.create();
+}
+
+void ask()
+{
+    works = createContext();
+}
+
+} // namespace
+
+bool opengl_check::available()
+{
+    std::call_once(askOnce, ask);
+    return works;
+}
+
+void opengl_check::warmUp()
+{
+    const QString platform = QGuiApplication::platformName();
+    if (platform == "offscreen" || platform == "minimal")
+        return;
+    if (QOpenGLContext::supportsThreadedOpenGL())
+        available();
+}
