@@ -9,7 +9,7 @@ PACKAGES=(
   libmpv-dev
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   libpulse-dev
-  xvfb xauth libgl1-mesa-dri x11-utils
+  xvfb xauth libgl1-mesa-dri x11-utils libx11-dev libxext-dev
   ffmpeg mpv pulseaudio dbus-daemon
   fonts-noto-cjk
   time
