@@ -443,8 +443,7 @@ int main(int argc, char **argv)
     // picture sizes of different programs.
     QRect picture;
     if (firstFrameMs >= 0 && proc.state() != QProcess::NotRunning)
-        picture =
-            colourBounds(grabber.grab(), o);
+        picture = colourBounds(grabber.grab(), o);
 
     // Read just before the process is asked to end.
     const ProcMemory atEnd = readProcMemory(pid);

@@ -43,10 +43,11 @@ bool Player::Form_Load(const StartupOptions &options)
         return false;
     }
 
-    // The driver and libmpv load while the window is being built.
-    preload_.start();
-    starting_ = true;
+    // The driver and libmpv load, and the player starts, while the window is
+    // being built.
     movie_ = std::make_unique<CMovie>();
+    preload_.start(movie_->playerStarter());
+    starting_ = true;
     buildParts();
     movie_->prepareSurface(window_->display());
     metrics_ = ScreenMetrics::measure(*window_);
@@ -151,9 +152,9 @@ void Player::playCommandLineMovie(const StartupOptions &options)
         }
     }
 
-    showInBrowser(info);
     // A file that is not a movie leaves the session's name empty, and opening
     // an empty name plays nothing.
     const QString movieToPlay = movie_->filename;
     openAndPlay_->play_file(movieToPlay, 0);
+    showInBrowser(info);
 }

@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <cmath>
 #include <functional>
+#include <future>
 
 #include <mpv/client.h>
 
@@ -27,7 +28,8 @@ constexpr int kLoadTimeoutMs = 5000;
 // How long closing waits for mpv to let go of the file.
 constexpr int kUnloadTimeoutMs = 2000;
 // While waiting for mpv, how often we look whether a picture is to be drawn.
-constexpr double kEventPollSeconds = 0.002;
+// A new picture also wakes the wait, so this is only a safety net.
+constexpr double kEventPollSeconds = 0.01;
 // Tags the reply to our loadfile command.
 constexpr uint64_t kLoadReply = 1;
 
@@ -79,63 +81,96 @@ void CMovie::setAudioOutput(const QString &name)
 
 CMovie::CMovie(QObject *parent) : QObject(parent) {}
 
-// The player starts at its first use rather than with the session: libmpv may
-// still be loading while the window is built.
-mpv_handle *CMovie::player()
+namespace
 {
-    if (!mpv_ && !playerFailed_)
-        startPlayer();
-    return mpv_;
-}
 
-void CMovie::startPlayer()
+// A player set up the way the program uses it; null when libmpv is missing
+// or will not start.  Safe on any thread.
+mpv_handle *createPlayer()
 {
-    mpv_ = mpv_create();
-    if (!mpv_) {
-        playerFailed_ = true;
-        return;
-    }
-    setOption(mpv_, "config", "no");
-    setOption(mpv_, "terminal", "no");
-    setOption(mpv_, "load-scripts", "no");
-    setOption(mpv_, "osc", "no");
-    setOption(mpv_, "ytdl", "no");
+    mpv_handle *mpv = mpv_create();
+    if (!mpv)
+        return nullptr;
+    setOption(mpv, "config", "no");
+    setOption(mpv, "terminal", "no");
+    setOption(mpv, "load-scripts", "no");
+    setOption(mpv, "osc", "no");
+    setOption(mpv, "ytdl", "no");
     // mpv's own scripts (statistics page, console, profiles) would start a
     // Lua interpreter and a font set-up for overlays the program never shows.
-    setOption(mpv_, "load-stats-overlay", "no");
-    setOption(mpv_, "load-osd-console", "no");
-    setOption(mpv_, "load-auto-profiles", "no");
-    setOption(mpv_, "input-default-bindings", "no");
-    setOption(mpv_, "input-vo-keyboard", "no");
-    setOption(mpv_, "vo", "libmpv");
-    setOption(mpv_, "hwdec", "no");
+    setOption(mpv, "load-stats-overlay", "no");
+    setOption(mpv, "load-osd-console", "no");
+    setOption(mpv, "load-auto-profiles", "no");
+    setOption(mpv, "input-default-bindings", "no");
+    setOption(mpv, "input-vo-keyboard", "no");
+    setOption(mpv, "vo", "libmpv");
+    setOption(mpv, "hwdec", "no");
     // Without hardware decoding there is nothing to share with the GPU; not
     // probing for it also keeps the CUDA loader quiet on machines without it.
-    setOption(mpv_, "gpu-hwdec-interop", "no");
+    setOption(mpv, "gpu-hwdec-interop", "no");
     // The program places and sizes the picture itself.
-    setOption(mpv_, "keepaspect", "no");
+    setOption(mpv, "keepaspect", "no");
     // A file stays loaded at its end, and the player waits for files.
-    setOption(mpv_, "keep-open", "yes");
-    setOption(mpv_, "idle", "yes");
-    setOption(mpv_, "audio-client-name", "Sazanami");
+    setOption(mpv, "keep-open", "yes");
+    setOption(mpv, "idle", "yes");
+    setOption(mpv, "audio-client-name", "Sazanami");
     // Frames are drawn on the GUI thread.  By default mpv announces a frame
     // ahead of its time and then holds the drawing call until that time,
     // which would freeze the window for most of every frame; announced on
     // time, a frame is drawn at once.
-    setOption(mpv_, "video-timing-offset", "0");
+    setOption(mpv, "video-timing-offset", "0");
     if (!audioOutputName().isEmpty())
-        setOption(mpv_, "ao", audioOutputName().toUtf8().constData());
-    if (mpv_initialize(mpv_) < 0) {
-        mpv_terminate_destroy(mpv_);
-        mpv_ = nullptr;
+        setOption(mpv, "ao", audioOutputName().toUtf8().constData());
+    if (mpv_initialize(mpv) < 0) {
+        mpv_terminate_destroy(mpv);
+        return nullptr;
+    }
+    return mpv;
+}
+
+} // namespace
+
+std::function<void()> CMovie::playerStarter()
+{
+    auto task = std::make_shared<std::packaged_task<mpv_handle *()>>(createPlayer);
+    pending_ = task->get_future();
+    return [task] { (*task)(); };
+}
+
+mpv_handle *CMovie::takeStartedPlayer()
+{
+    try {
+        return pending_.get();
+    } catch (const std::future_error &) {
+        // The starter was dropped without running.
+        return createPlayer();
+    }
+}
+
+// The player starts at its first use, or in the background ahead of it,
+// rather than with the session: libmpv may still be loading while the window
+// is built.
+mpv_handle *CMovie::player()
+{
+    if (mpv_ || playerFailed_)
+        return mpv_;
+    mpv_ = pending_.valid() ? takeStartedPlayer() : createPlayer();
+    if (!mpv_) {
         playerFailed_ = true;
-        return;
+        return nullptr;
     }
     mpv_set_wakeup_callback(mpv_, &CMovie::onWakeup, this);
+    return mpv_;
 }
 
 CMovie::~CMovie()
 {
+    if (pending_.valid()) {
+        try {
+            mpv_ = pending_.get();
+        } catch (const std::future_error &) {
+        }
+    }
     if (mpv_)
         mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
     // The render context must go before the player it belongs to.

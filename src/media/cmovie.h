@@ -5,6 +5,7 @@
 #include <QString>
 #include <atomic>
 #include <functional>
+#include <future>
 #include <optional>
 
 class QWidget;
@@ -38,6 +39,10 @@ public:
     void SetWindowPosition(int left, int top, int w, int h);
     // Makes the picture's surface inside screen ahead of the first open.
     void prepareSurface(QWidget *screen);
+    // Starting the player, to be run once on a worker thread (it waits for
+    // libmpv); the player's first use waits for it.  Once asked for, the
+    // returned function must be run.
+    std::function<void()> playerStarter();
     void fullscreen();
     void normalscreen();
     void HideCursor(bool hide);
@@ -87,7 +92,7 @@ signals:
 
 private:
     mpv_handle *player();
-    void startPlayer();
+    mpv_handle *takeStartedPlayer();
     static void onWakeup(void *self);
     void handleEvent(const mpv_event &event);
     void drainEvents();
@@ -102,6 +107,7 @@ private:
 
     mpv_handle *mpv_ = nullptr;
     bool playerFailed_ = false;
+    std::future<mpv_handle *> pending_;
     QPointer<VideoSurface> surface_;
     bool loaded_ = false;
     // The target of a seek that mpv has not finished yet: the position reads

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <thread>
 
 // Loads what the first picture needs, the graphics driver and libmpv, on a
@@ -15,7 +16,8 @@ public:
     // Waits for the worker, which may still be loading.
     ~EnginePreload();
 
-    void start();
+    // thenRun runs on the worker once both are loaded.
+    void start(std::function<void()> thenRun = {});
 
 private:
     std::thread worker_;

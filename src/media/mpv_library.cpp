@@ -22,6 +22,7 @@
     X(mpv_command)                                                                                 \
     X(mpv_command_async)                                                                           \
     X(mpv_wait_event)                                                                              \
+    X(mpv_wakeup)                                                                                  \
     X(mpv_set_wakeup_callback)                                                                     \
     X(mpv_render_context_create)                                                                   \
     X(mpv_render_context_free)                                                                     \
@@ -136,6 +137,11 @@ int mpv_command_async(mpv_handle *ctx, uint64_t reply_userdata, const char **arg
 mpv_event *mpv_wait_event(mpv_handle *ctx, double timeout)
 {
     return api().mpv_wait_event(ctx, timeout);
+}
+
+void mpv_wakeup(mpv_handle *ctx)
+{
+    api().mpv_wakeup(ctx);
 }
 
 void mpv_set_wakeup_callback(mpv_handle *ctx, void (*cb)(void *d), void *d)

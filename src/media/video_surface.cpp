@@ -38,9 +38,10 @@ public:
 
 protected:
     // Installs the update callback; `view` receives the posted calls.
-    void attach(mpv_render_context *ctx, QWidget *view)
+    void attach(mpv_render_context *ctx, mpv_handle *mpv, QWidget *view)
     {
         ctx_ = ctx;
+        mpv_ = mpv;
         view_ = view;
         mpv_render_context_set_update_callback(ctx_, &RenderLink::onUpdate, this);
     }
@@ -79,6 +80,9 @@ private:
             return;
         QMetaObject::invokeMethod(
             link->view_, [link] { link->poll(); }, Qt::QueuedConnection);
+        // The GUI thread may be waiting for mpv's events instead of running
+        // its event loop (while a file opens); wake it to draw the frame.
+        mpv_wakeup(link->mpv_);
     }
 
     void poll()
@@ -103,6 +107,7 @@ private:
         undrawn_ = false;
     }
 
+    mpv_handle *mpv_ = nullptr;
     QWidget *view_ = nullptr;
     std::atomic<bool> updateQueued_{false};
     // A new frame is announced and not shown yet.
@@ -156,7 +161,7 @@ protected:
         mpv_render_context *ctx = nullptr;
         mpv_handle *mpv = player_();
         if (mpv && mpv_render_context_create(&ctx, mpv, params) >= 0)
-            attach(ctx, this);
+            attach(ctx, mpv, this);
     }
 
     void paintGL() override
@@ -225,7 +230,7 @@ public:
         mpv_render_context *ctx = nullptr;
         mpv_handle *mpv = player();
         if (mpv && mpv_render_context_create(&ctx, mpv, params) >= 0)
-            attach(ctx, this);
+            attach(ctx, mpv, this);
     }
 
     ~SoftwareView() override { release(); }

@@ -9,7 +9,9 @@
 #include <QTest>
 #include <clocale>
 #include <cmath>
+#include <functional>
 #include <memory>
+#include <thread>
 
 namespace
 {
@@ -302,6 +304,21 @@ private slots:
 
         QCOMPARE(open("clip.avi"), qint16(300));
         QCOMPARE(movie_->videoWidget()->parentWidget(), screen_.get());
+    }
+
+    // The player may be started on a worker ahead of the first open; a
+    // starter that never runs must not leave the session without one.
+    void playerStartedAhead()
+    {
+        std::function<void()> starter = movie_->playerStarter();
+        std::thread worker(starter);
+        worker.join();
+        QCOMPARE(open("clip.avi"), qint16(300));
+
+        CMovie other;
+        other.playerStarter();
+        QCOMPARE(other.MediaOpen(test_media::clip("clip.avi"), "", screen_.get(), 0), qint16(300));
+        other.MediaClear();
     }
 
     void closedSession()
