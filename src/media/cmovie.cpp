@@ -304,7 +304,7 @@ void CMovie::unloadFile()
 VideoSurface *CMovie::createSurface(int backendValue, QWidget *screen)
 {
     const auto backend = static_cast<VideoSurface::Backend>(backendValue);
-    auto *surface = new VideoSurface([this] { return player(); }, backend, screen);
+    auto *surface = new VideoSurface(backend, screen);
     connect(surface, &VideoSurface::frameShown, this, &CMovie::frameShown);
     surface->setGeometry(0, 0, screen->width(), screen->height());
     return surface;
@@ -330,29 +330,44 @@ void CMovie::ensureSurface(QWidget *screen)
         // A software stand-in made while the screen was hidden gives way to
         // OpenGL once it can be had.
         const bool upgrade = surface_->backend() != wanted && visible;
-        if (!upgrade && (surface_->isReady() || !visible))
-            return;
         if (!upgrade) {
-            // Showing an OpenGL surface inside a visible window creates its
-            // GL context, and with it mpv's render context, right here.
-            surface_->show();
-            if (surface_->isReady())
+            // Showing an OpenGL surface inside a visible window sets up its
+            // GL context right here.
+            if (!surface_->canDraw() && visible)
+                surface_->show();
+            if (surface_->canDraw())
                 return;
         }
     }
-    delete surface_.data();
-
     // OpenGL needs a visible window; until the screen is shown, draw in
     // software and switch at a later open.
     if (wanted == VideoSurface::Backend::OpenGL && visible) {
-        surface_ = createSurface(int(VideoSurface::Backend::OpenGL), screen);
-        surface_->show();
-        if (surface_->isReady())
+        replaceSurface(int(VideoSurface::Backend::OpenGL), screen);
+        if (surface_->canDraw())
             return;
-        delete surface_.data();
     }
-    surface_ = createSurface(int(VideoSurface::Backend::Software), screen);
+    replaceSurface(int(VideoSurface::Backend::Software), screen);
+}
+
+void CMovie::replaceSurface(int backend, QWidget *screen)
+{
+    delete surface_.data();
+    surface_ = createSurface(backend, screen);
     surface_->show();
+}
+
+// An OpenGL too old for mpv's renderer is only found out here; the picture is
+// then drawn in software.
+bool CMovie::attachSurface()
+{
+    if (!surface_)
+        return true;
+    if (surface_->attachPlayer(mpv_))
+        return true;
+    if (surface_->backend() == VideoSurface::Backend::Software)
+        return false;
+    replaceSurface(int(VideoSurface::Backend::Software), surface_->parentWidget());
+    return surface_->attachPlayer(mpv_);
 }
 
 qint16 CMovie::MediaOpen(const QString &NewFileNameArgument, const QString &NewFilterName,
@@ -361,15 +376,20 @@ qint16 CMovie::MediaOpen(const QString &NewFileNameArgument, const QString &NewF
     // Callers may pass `filename` itself, which closing clears.
     const QString NewFileName = NewFileNameArgument;
     MediaClose();
-    if (!player())
-        return 0;
     // mpv would also play folders and playlists; only a file is a movie.
     const QFileInfo info(NewFileName);
     if (!info.isFile())
         return 0;
 
+    // The surface first: setting up its OpenGL needs no player, and the
+    // player may still be starting in the background.
     if (screen)
         ensureSurface(screen);
+    if (!player() || !attachSurface()) {
+        if (surface_)
+            surface_->hide();
+        return 0;
+    }
     // Every file starts paused at pos and at normal speed; MediaPlay starts it.
     setFlag(mpv_, "pause", true);
     double speed = 1.0;

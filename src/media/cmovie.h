@@ -101,6 +101,9 @@ private:
     void unloadFile();
     void ensureSurface(QWidget *screen);
     // backend is a VideoSurface::Backend.
+    void replaceSurface(int backend, QWidget *screen);
+    bool attachSurface();
+    // backend is a VideoSurface::Backend.
     VideoSurface *createSurface(int backend, QWidget *screen);
     void seekTo(double seconds);
     bool hasAudio() const;

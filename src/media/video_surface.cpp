@@ -25,6 +25,17 @@ class RenderLink
 public:
     virtual ~RenderLink() = default;
     bool ready() const { return ctx_ != nullptr; }
+    // Whether the view can host a render context now.
+    virtual bool canDraw() const = 0;
+
+    // Gives the view the player to draw for and makes its render context.
+    bool attachPlayer(mpv_handle *mpv)
+    {
+        mpv_ = mpv;
+        if (!ctx_ && canDraw())
+            createContext();
+        return ready();
+    }
 
     // Draws a frame that mpv is waiting for right away, without waiting for
     // the posted call and the paint event.
@@ -37,14 +48,22 @@ public:
     }
 
 protected:
-    // Installs the update callback; `view` receives the posted calls.
-    void attach(mpv_render_context *ctx, mpv_handle *mpv, QWidget *view)
+    // Makes the render context for the player, through attach().
+    virtual void createContext() = 0;
+
+    // Creates the render context from params for the attached player and
+    // installs the update callback; `view` receives the posted calls.
+    void attach(mpv_render_param *params, QWidget *view)
     {
+        mpv_render_context *ctx = nullptr;
+        if (!mpv_ || mpv_render_context_create(&ctx, mpv_, params) < 0)
+            return;
         ctx_ = ctx;
-        mpv_ = mpv;
         view_ = view;
         mpv_render_context_set_update_callback(ctx_, &RenderLink::onUpdate, this);
     }
+
+    mpv_handle *player() const { return mpv_; }
 
     void release()
     {
@@ -131,11 +150,12 @@ void passEventsThrough(QWidget *w)
 class GlView final : public QOpenGLWidget, public RenderLink
 {
 public:
-    GlView(const VideoSurface::Player &player, VideoSurface *surface)
-        : QOpenGLWidget(surface), player_(player), surface_(surface)
+    explicit GlView(VideoSurface *surface) : QOpenGLWidget(surface), surface_(surface)
     {
         passEventsThrough(this);
     }
+
+    bool canDraw() const override { return context() && context()->isValid(); }
 
     ~GlView() override
     {
@@ -152,16 +172,17 @@ protected:
         connect(
             context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] { releaseCurrent(); },
             Qt::DirectConnection);
-        mpv_opengl_init_params init{&glProcAddress, nullptr};
-        mpv_render_param params[] = {
-            {MPV_RENDER_PARAM_API_TYPE, const_cast<char *>(MPV_RENDER_API_TYPE_OPENGL)},
-            {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &init},
-            {MPV_RENDER_PARAM_INVALID, nullptr},
-        };
-        mpv_render_context *ctx = nullptr;
-        mpv_handle *mpv = player_();
-        if (mpv && mpv_render_context_create(&ctx, mpv, params) >= 0)
-            attach(ctx, mpv, this);
+        // A context made anew (the widget moved to another window) gets the
+        // player's render context back at once.
+        if (player())
+            createCurrent();
+    }
+
+    void createContext() override
+    {
+        makeCurrent();
+        createCurrent();
+        doneCurrent();
     }
 
     void paintGL() override
@@ -186,6 +207,18 @@ protected:
     }
 
 private:
+    // The GL context must be current.
+    void createCurrent()
+    {
+        mpv_opengl_init_params init{&glProcAddress, nullptr};
+        mpv_render_param params[] = {
+            {MPV_RENDER_PARAM_API_TYPE, const_cast<char *>(MPV_RENDER_API_TYPE_OPENGL)},
+            {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &init},
+            {MPV_RENDER_PARAM_INVALID, nullptr},
+        };
+        attach(params, this);
+    }
+
     // Into the widget's framebuffer; the GL context must be current.
     void render()
     {
@@ -211,27 +244,19 @@ private:
         doneCurrent();
     }
 
-    VideoSurface::Player player_;
     VideoSurface *surface_;
 };
 
 class SoftwareView final : public QWidget, public RenderLink
 {
 public:
-    SoftwareView(const VideoSurface::Player &player, VideoSurface *surface)
-        : QWidget(surface), surface_(surface)
+    explicit SoftwareView(VideoSurface *surface) : QWidget(surface), surface_(surface)
     {
         passEventsThrough(this);
         setAttribute(Qt::WA_OpaquePaintEvent);
-        mpv_render_param params[] = {
-            {MPV_RENDER_PARAM_API_TYPE, const_cast<char *>(MPV_RENDER_API_TYPE_SW)},
-            {MPV_RENDER_PARAM_INVALID, nullptr},
-        };
-        mpv_render_context *ctx = nullptr;
-        mpv_handle *mpv = player();
-        if (mpv && mpv_render_context_create(&ctx, mpv, params) >= 0)
-            attach(ctx, mpv, this);
     }
+
+    bool canDraw() const override { return true; }
 
     ~SoftwareView() override { release(); }
 
@@ -248,6 +273,15 @@ protected:
     }
 
     void renderNow() override { render(); }
+
+    void createContext() override
+    {
+        mpv_render_param params[] = {
+            {MPV_RENDER_PARAM_API_TYPE, const_cast<char *>(MPV_RENDER_API_TYPE_SW)},
+            {MPV_RENDER_PARAM_INVALID, nullptr},
+        };
+        attach(params, this);
+    }
 
 private:
     // Into frame_, sized to the widget; false when there is nothing to draw.
@@ -292,8 +326,7 @@ VideoSurface::Backend VideoSurface::preferredBackend()
     return opengl_check::available() ? Backend::OpenGL : Backend::Software;
 }
 
-VideoSurface::VideoSurface(const Player &player, Backend backend, QWidget *screen)
-    : QWidget(screen), backend_(backend)
+VideoSurface::VideoSurface(Backend backend, QWidget *screen) : QWidget(screen), backend_(backend)
 {
     setObjectName("VideoSurface");
     passEventsThrough(this);
@@ -302,9 +335,9 @@ VideoSurface::VideoSurface(const Player &player, Backend backend, QWidget *scree
     pal.setColor(QPalette::Window, Qt::black);
     setPalette(pal);
     if (backend == Backend::OpenGL)
-        view_ = new GlView(player, this);
+        view_ = new GlView(this);
     else
-        view_ = new SoftwareView(player, this);
+        view_ = new SoftwareView(this);
 }
 
 VideoSurface::~VideoSurface()
@@ -321,10 +354,16 @@ void VideoSurface::renderPendingFrame()
         link->renderPending();
 }
 
-bool VideoSurface::isReady() const
+bool VideoSurface::canDraw() const
 {
     const RenderLink *link = linkOf(view_);
-    return link && link->ready();
+    return link && link->canDraw();
+}
+
+bool VideoSurface::attachPlayer(mpv_handle *mpv)
+{
+    RenderLink *link = linkOf(view_);
+    return link && link->attachPlayer(mpv);
 }
 
 void VideoSurface::setCursorHidden(bool hidden)

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QWidget>
-#include <functional>
 
 struct mpv_handle;
 
@@ -17,23 +16,22 @@ class VideoSurface : public QWidget
     Q_OBJECT
 public:
     enum class Backend { OpenGL, Software };
-    // The mpv player to draw for, started on the first call; null when there
-    // is none.
-    using Player = std::function<mpv_handle *()>;
 
     // OpenGL unless the platform cannot host it (offscreen and minimal
     // platforms, or no OpenGL context can be created at all).
     static Backend preferredBackend();
 
-    // An OpenGL surface gets its render context, and asks for the player, when
-    // it is first shown inside a visible window; a software surface does both
-    // at once.
-    VideoSurface(const Player &player, Backend backend, QWidget *screen);
+    // An OpenGL surface sets up OpenGL when it is first shown inside a
+    // visible window; a software surface can draw at once.
+    VideoSurface(Backend backend, QWidget *screen);
     ~VideoSurface() override;
 
     Backend backend() const { return backend_; }
-    // True once mpv can draw into the surface.
-    bool isReady() const;
+    // True once the surface could take a player (its OpenGL is set up).
+    bool canDraw() const;
+    // Makes the render context for mpv, once the surface can draw; true
+    // when mpv can draw into the surface.
+    bool attachPlayer(mpv_handle *mpv);
     // Draws a frame mpv has announced at once.  For code that waits for mpv
     // on the GUI thread: mpv may in turn wait for that frame.
     void renderPendingFrame();
