@@ -16,7 +16,8 @@ public:
     // Waits for the worker, which may still be loading.
     ~EnginePreload();
 
-    // thenRun runs on the worker once both are loaded.
+    // thenRun runs on the worker once both are loaded.  Starts once; a later
+    // call is ignored, its thenRun with it.
     void start(std::function<void()> thenRun = {});
 
 private:

@@ -165,11 +165,12 @@ private:
     // By name, so that the loader makes its own choice of file.  Never
     // closed: the library that needs it will take it over right after.  A
     // failure (a library relying on symbols its siblings bring) is left to
-    // that loading too.
+    // that loading too.  Lazily bound, as at a program's start: functions
+    // that are never called are never looked up.
     void load(const std::string &soname)
     {
         if (loaded_.insert(soname).second)
-            dlopen(soname.c_str(), RTLD_NOW | RTLD_LOCAL);
+            dlopen(soname.c_str(), RTLD_LAZY | RTLD_LOCAL);
     }
 
     std::string locate(const std::string &soname) const

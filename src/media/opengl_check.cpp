@@ -10,15 +10,20 @@ namespace
 std::once_flag askOnce;
 bool works = false;
 
-// Platforms without windows cannot host an OpenGL widget at all, and a
-// window system without any OpenGL (no GLX or EGL: some remote sessions)
-// must not get one either: Qt cannot draw such a window.  Creating a context
-// loads the driver, which the first frame needs anyway; making it current
-// would cost more and tells nothing more.
-bool createContext()
+// Platforms without windows cannot host an OpenGL widget at all.
+bool windowless()
 {
     const QString platform = QGuiApplication::platformName();
-    if (platform == "offscreen" || platform == "minimal")
+    return platform == "offscreen" || platform == "minimal";
+}
+
+// A window system without any OpenGL (no GLX or EGL: some remote sessions)
+// must not get an OpenGL widget either: Qt cannot draw such a window.
+// Creating a context loads the driver, which the first frame needs anyway;
+// making it current would cost more and tells nothing more.
+bool createContext()
+{
+    if (windowless())
         return false;
     QOpenGLContext context;
     return context.create();
@@ -39,9 +44,6 @@ bool opengl_check::available()
 
 void opengl_check::warmUp()
 {
-    const QString platform = QGuiApplication::platformName();
-    if (platform == "offscreen" || platform == "minimal")
-        return;
-    if (QOpenGLContext::supportsThreadedOpenGL())
+    if (!windowless() && QOpenGLContext::supportsThreadedOpenGL())
         available();
 }
