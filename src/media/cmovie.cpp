@@ -72,18 +72,6 @@ QByteArray number(double value)
     return QByteArray::number(value, 'f', 6);
 }
 
-} // namespace
-
-void CMovie::setAudioOutput(const QString &name)
-{
-    audioOutputName() = name;
-}
-
-CMovie::CMovie(QObject *parent) : QObject(parent) {}
-
-namespace
-{
-
 // A player set up the way the program uses it; null when libmpv is missing
 // or will not start.  Safe on any thread.
 mpv_handle *createPlayer()
@@ -129,6 +117,13 @@ mpv_handle *createPlayer()
 }
 
 } // namespace
+
+void CMovie::setAudioOutput(const QString &name)
+{
+    audioOutputName() = name;
+}
+
+CMovie::CMovie(QObject *parent) : QObject(parent) {}
 
 std::function<void()> CMovie::playerStarter()
 {
