@@ -1,19 +1,29 @@
 #!/usr/bin/env bash
-# Installs what Sazanami needs to build, run and test on Debian 12.
-# Idempotent: packages already present are left alone.
+# Installs what Sazanami needs on Debian 12.  Idempotent: packages already
+# present are left alone.
+#   bash scripts/install-deps.sh          building and running
+#   bash scripts/install-deps.sh --test   and running the tests as well
+# Without root and without sudo it prints the apt-get command to run instead.
 set -euo pipefail
 
+# Building and running the program.
 PACKAGES=(
   g++ cmake make pkg-config
   qt6-base-dev libqt6opengl6-dev qt6-base-dev-tools libgl-dev
   libmpv-dev
-  libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
-  libpulse-dev
-  xvfb xauth libgl1-mesa-dri x11-utils libx11-dev libxext-dev
-  ffmpeg mpv pulseaudio dbus-daemon
+  libgl1-mesa-dri
   fonts-noto-cjk
-  time
 )
+# The tests: a headless X server, clips made by ffmpeg, a private PulseAudio
+# and session bus, real X input and a window manager, FUSE file systems.
+TEST_PACKAGES=(
+  xvfb xauth x11-utils
+  ffmpeg mpv pulseaudio dbus-daemon
+)
+
+if [ "${1:-}" = "--test" ]; then
+  PACKAGES+=("${TEST_PACKAGES[@]}")
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do
@@ -21,11 +31,18 @@ for p in "${PACKAGES[@]}"; do
     missing+=("$p")
   fi
 done
+((${#missing[@]})) || exit 0
 
-if ((${#missing[@]})); then
-  SUDO=""
-  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-  export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -q
-  $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+SUDO=()
+if [ "$(id -u)" -ne 0 ]; then
+  if command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
+    SUDO=(sudo)
+  else
+    echo "Missing packages; install them as root with:" >&2
+    echo "  apt-get install --no-install-recommends ${missing[*]}" >&2
+    exit 1
+  fi
 fi
+export DEBIAN_FRONTEND=noninteractive
+"${SUDO[@]}" apt-get update -q
+"${SUDO[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -4,7 +4,7 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${BUILD_DIR:-$ROOT/build}"
-bash "$ROOT/scripts/install-deps.sh"
+bash "$ROOT/scripts/install-deps.sh" --test
 bash "$ROOT/scripts/build.sh" "$BUILD"
 
 CTEST=(ctest --test-dir "$BUILD" --output-on-failure "$@")
