@@ -11,7 +11,7 @@
 // longest_stall_ms is the longest time the event loop did not run in that
 // span (what a user would feel as the window not answering).
 
-#include "core/player.h"
+#include "app/player.h"
 #include "library/file_browser.h"
 #include "window/main_window.h"
 

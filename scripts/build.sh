@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Configures and builds Sazanami into build/ (or $1).
+# Configures and builds Sazanami into build/ (or $1); further arguments go to
+# CMake's configuration, e.g. -DSAZANAMI_SANITIZE=ON.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="${1:-$ROOT/build}"
-cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+shift || true
+cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
 cmake --build "$BUILD" -j"$(nproc)"

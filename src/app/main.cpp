@@ -1,4 +1,4 @@
-#include "core/player.h"
+#include "app/player.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,18 +1,17 @@
 #include "library/file_browser.h"
 
-#include "core/movie_ext.h"
+#include "base/movie_ext.h"
 #include "desktop/file_manager.h"
 #include "library/drive_list.h"
 #include "library/file_browser_p.h"
 #include "library/folder_list.h"
-#include "library/folder_reader.h"
-#include "library/path.h"
+#include "base/folder_reader.h"
+#include "base/path.h"
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
 #include "panels/list_selection.h"
-#include "panels/selection_info.h"
+#include "base/selection_info.h"
 #include "playback/open_and_play.h"
-#include "playback/play_sequencing.h"
 #include "window/main_window.h"
 #include "window/video_area.h"
 
@@ -70,6 +69,7 @@ FileBrowser::FileBrowser(MainWindow &window, ListPanel &panel, CMovie &movie, Op
     d->folders = d->directory->findChild<QListWidget *>("Dir1");
     d->files = panel.File;
     d->fileManager = new FileManager(this);
+    d->source = std::make_unique<FileListSource>(d->files, *this);
 
     QListWidget *files = d->files;
     // A press toggles the entry under it; dragging inverts a range (see the
@@ -200,6 +200,11 @@ QListWidget *FileBrowser::folderList() const
     return d->folders;
 }
 
+PlaySource &FileBrowser::playSource() const
+{
+    return *d->source;
+}
+
 FileManager &FileBrowser::fileManager() const
 {
     return *d->fileManager;
@@ -207,42 +212,7 @@ FileManager &FileBrowser::fileManager() const
 
 void FileBrowser::play_selection()
 {
-    QString target;
-    switch (d->panel.selectedTab()) {
-    case ListPanel::FilePage:
-        if (d->files->count() > 0) {
-            if (list_selection::currentRow(d->files) < 0)
-                list_selection::moveCurrent(d->files, 0);
-            target = fullPath(list_selection::currentRow(d->files));
-        }
-        break;
-    case ListPanel::FavouritesPage:
-        if (d->hooks.favouritePath)
-            target = d->hooks.favouritePath();
-        break;
-    case ListPanel::SearchPage: {
-        QListWidget *results = d->panel.List_Find;
-        if (results->count() > 0) {
-            if (list_selection::currentRow(results) < 0)
-                list_selection::moveCurrent(results, 0);
-            target = PlaySequencer::searchResultPath(results, list_selection::currentRow(results));
-        }
-        break;
-    }
-    default:
-        break;
-    }
-
-    if (target.isEmpty()) {
-        d->movie.MediaPlay(3);
-    } else if (target == d->movie.filename) {
-        d->movie.MediaPlay(d->movie.PlayState == 1 ? 2 : 1);
-    } else {
-        // play_file resumes a paused movie whose name it is given, so the
-        // session's name must stay that of the movie actually loaded: the new
-        // one is opened, and opening sets the name.
-        d->player.play_file(target, 0);
-    }
+    d->player.play_selection(d->hooks.activeSource ? d->hooks.activeSource() : nullptr);
 }
 
 void FileBrowser::rename_selection()

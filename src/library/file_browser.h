@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/play_source.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -30,9 +32,9 @@ public:
         // Stops playback the way the stop command does (before a rename of the
         // playing file).
         std::function<void()> stop;
-        // Full path of the selected favourite, selecting the first one when
-        // none is; "" when the favourites are empty.
-        std::function<QString()> favouritePath = nullptr;
+        // The play source of the page shown (null for none): what
+        // play_selection plays.
+        ActivePlaySource activeSource = nullptr;
         // F2 on the favourites page.
         std::function<void()> renameFavourite = nullptr;
         // Around the rename box: the window leaves the always-on-top layer so
@@ -62,6 +64,8 @@ public:
     QString fullPath(int row) const;
 
     QListWidget *fileList() const;
+    // The file list as a play source.
+    PlaySource &playSource() const;
     QMenu *fileMenu() const;
     QComboBox *driveList() const;
     QListWidget *folderList() const;

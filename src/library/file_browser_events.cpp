@@ -7,7 +7,7 @@
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
 #include "panels/list_selection.h"
-#include "panels/selection_info.h"
+#include "base/selection_info.h"
 #include "playback/open_and_play.h"
 #include "window/main_window.h"
 #include "window/video_area.h"

@@ -5,12 +5,14 @@
 // keys, tooltips, drag and drop).
 
 #include "library/file_browser.h"
-#include "library/name_pattern.h"
+#include "base/name_pattern.h"
+#include "library/file_list_source.h"
 
 #include <QList>
 #include <QPoint>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 class QAction;
 class QDropEvent;
@@ -66,6 +68,7 @@ struct FileBrowser::Private {
     QListWidget *folders = nullptr;
     QListWidget *files = nullptr;
     FileManager *fileManager = nullptr;
+    std::unique_ptr<FileListSource> source;
 
     QMenu *menu = nullptr;
     QAction *openDirectory = nullptr;

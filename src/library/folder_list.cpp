@@ -1,6 +1,6 @@
 #include "library/folder_list.h"
 
-#include "library/folder_reader.h"
+#include "base/folder_reader.h"
 
 #include <QApplication>
 #include <QListWidget>

@@ -1,6 +1,6 @@
 #include "media/cmovie.h"
 
-#include "media/audio_gain.h"
+#include "base/audio_gain.h"
 #include "media/video_surface.h"
 
 #include <QCoreApplication>

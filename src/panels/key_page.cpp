@@ -1,6 +1,7 @@
 #include "panels/key_page.h"
 
-#include "input/virtual_keys.h"
+#include "base/virtual_keys.h"
+#include "input/key_events.h"
 
 #include <QBoxLayout>
 #include <QFrame>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "input/key_bindings.h"
+#include "base/key_bindings.h"
 
 #include <QObject>
 #include <array>

@@ -1,6 +1,7 @@
 #include "playback/open_and_play.h"
 
-#include "library/path.h"
+#include "base/path.h"
+#include "base/play_source.h"
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
 #include "playback/play_speed.h"
@@ -93,4 +94,19 @@ bool OpenAndPlay::scaleSeekBar(double pos)
     window_.seekBarForFullscreen()->setMaximum(bar->maximum());
     window_.lblMedia(3)->setText(CMovie::secondsToString(bar->maximum() / 100));
     return true;
+}
+
+void OpenAndPlay::play_selection(PlaySource *source)
+{
+    const QString target = source ? source->currentOrFirstPath() : QString();
+    if (target.isEmpty()) {
+        movie_.MediaPlay(3);
+    } else if (target == movie_.filename) {
+        movie_.MediaPlay(movie_.PlayState == 1 ? 2 : 1);
+    } else {
+        // play_file resumes a paused movie whose name it is given, so the
+        // session's name must stay that of the movie actually loaded: the new
+        // one is opened, and opening sets the name.
+        play_file(target, 0);
+    }
 }

@@ -4,6 +4,7 @@
 #include <QString>
 
 class CMovie;
+class PlaySource;
 class ListPanel;
 class MainWindow;
 class PlaySpeed;
@@ -23,6 +24,11 @@ public:
     // Opens path and plays it from pos seconds; resumes instead when path is
     // the paused movie.  Failure is silent: the session's filename stays "".
     void play_file(const QString &path, double pos);
+
+    // Plays the selected entry of source (the first when none is selected),
+    // or pauses and resumes it when it is the movie loaded; with nothing to
+    // play, the loaded movie stops.
+    void play_selection(PlaySource *source);
 
     // The last open result kept in the caption of the time box: the length in
     // hundredths of a second, -1 for a long movie, 0 for a failed open.

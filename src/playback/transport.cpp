@@ -1,9 +1,6 @@
 #include "playback/transport.h"
 
-#include "library/file_browser.h"
 #include "media/cmovie.h"
-#include "panels/list_panel.h"
-#include "panels/list_selection.h"
 #include "playback/open_and_play.h"
 #include "playback/play_sequencing.h"
 #include "playback/position_timer.h"
@@ -13,12 +10,11 @@
 
 #include <QAction>
 #include <QFileInfo>
-#include <QListWidget>
 
-Transport::Transport(CMovie &movie, MainWindow &window, ListPanel &panel, FileBrowser &browser,
+Transport::Transport(CMovie &movie, MainWindow &window, ActivePlaySource source,
                      OpenAndPlay &player, PositionTimer &timer, PlaySequencer &sequencer,
                      QObject *parent)
-    : QObject(parent), movie_(movie), window_(window), panel_(panel), browser_(browser),
+    : QObject(parent), movie_(movie), window_(window), source_(std::move(source)),
       player_(player), timer_(timer), sequencer_(sequencer),
       blackShape_(new QWidget(window.display()->parentWidget()))
 {
@@ -41,7 +37,7 @@ void Transport::connectToolbar()
 
 void Transport::play_Click()
 {
-    browser_.play_selection();
+    player_.play_selection(source_());
 }
 
 void Transport::stop_Click()
@@ -54,29 +50,13 @@ void Transport::stop_Click()
     window_.seekBar()->setValue(0);
 }
 
-QString Transport::selectedEntryPath() const
-{
-    switch (panel_.selectedTab()) {
-    case ListPanel::FilePage: {
-        const QListWidget *files = browser_.fileList();
-        return browser_.fullPath(list_selection::currentRow(files));
-    }
-    case ListPanel::SearchPage: {
-        const int row = list_selection::currentRow(panel_.List_Find);
-        return PlaySequencer::searchResultPath(panel_.List_Find, row > 0 ? row : 0);
-    }
-    default:
-        // The favourites give their selected entry once they are there.
-        return QString();
-    }
-}
-
 void Transport::show_first_frame()
 {
-    if (panel_.selectedTab() == ListPanel::OptionsPage)
+    PlaySource *source = source_();
+    if (!source)
         return;
     firstFrameReady_ = false;
-    const QString path = selectedEntryPath();
+    const QString path = source->selectedPath();
     // Nothing selected: keep the movie that is open rather than close it.
     if (path.isEmpty()) {
         firstFrameReady_ = true;
@@ -96,7 +76,7 @@ void Transport::show_first_frame()
     display->hide();
 
     player_.play_file(path, 0);
-    browser_.play_selection();
+    player_.play_selection(source);
 
     movie_.setCurrentPosition(0);
     display->show();

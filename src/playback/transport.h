@@ -2,9 +2,9 @@
 
 #include <QObject>
 
+#include "base/play_source.h"
+
 class CMovie;
-class FileBrowser;
-class ListPanel;
 class MainWindow;
 class OpenAndPlay;
 class PlaySequencer;
@@ -18,9 +18,8 @@ class Transport : public QObject
 {
     Q_OBJECT
 public:
-    Transport(CMovie &movie, MainWindow &window, ListPanel &panel, FileBrowser &browser,
-              OpenAndPlay &player, PositionTimer &timer, PlaySequencer &sequencer,
-              QObject *parent = nullptr);
+    Transport(CMovie &movie, MainWindow &window, ActivePlaySource source, OpenAndPlay &player,
+              PositionTimer &timer, PlaySequencer &sequencer, QObject *parent = nullptr);
 
     void play_Click();
     void stop_Click();
@@ -34,13 +33,11 @@ public:
     QWidget *blackShape() const { return blackShape_; }
 
 private:
-    QString selectedEntryPath() const;
     void connectToolbar();
 
     CMovie &movie_;
     MainWindow &window_;
-    ListPanel &panel_;
-    FileBrowser &browser_;
+    ActivePlaySource source_;
     OpenAndPlay &player_;
     PositionTimer &timer_;
     PlaySequencer &sequencer_;

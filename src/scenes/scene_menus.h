@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scenes/scene_file.h"
+#include "base/scene_file.h"
 
 #include <QList>
 #include <QObject>

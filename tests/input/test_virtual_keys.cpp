@@ -1,8 +1,9 @@
 // Key events become the virtual-key codes that the key handlers and key.ini
 // use, as a US keyboard produces them.
 
-#include "input/key_bindings.h"
-#include "input/virtual_keys.h"
+#include "base/key_bindings.h"
+#include "base/virtual_keys.h"
+#include "input/key_events.h"
 
 #include <QKeyEvent>
 #include <QTest>

@@ -5,6 +5,7 @@
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
 #include "panels/list_selection.h"
+#include "memory_play_source.h"
 #include "player_fixture.h"
 #include "test_media.h"
 #include "window/main_window.h"
@@ -415,8 +416,8 @@ private slots:
         panel.selectTab(ListPanel::FavouritesPage);
         browser.play_selection();
         QCOMPARE(movie.PlayState, 3);
-        browser.setHooks(
-            {.favouritePath = [&] { return folder.path(QString::fromUtf8("b 動画.avi")); }});
+        MemoryPlaySource favourites({folder.path(QString::fromUtf8("b 動画.avi"))});
+        browser.setHooks({.activeSource = [&] { return &favourites; }});
         browser.play_selection();
         QCOMPARE(movie.PlayState, 1);
     }

@@ -1,4 +1,4 @@
-#include "media/audio_gain.h"
+#include "base/audio_gain.h"
 #include "media/cmovie.h"
 #include "test_media.h"
 

@@ -1,7 +1,7 @@
 // The key page: assigning keys in the key boxes, the refusals, the defaults
 // button and the bindings kept across runs.
 
-#include "input/key_bindings.h"
+#include "base/key_bindings.h"
 #include "panels/list_panel.h"
 #include "player_fixture.h"
 #include "window/main_window.h"

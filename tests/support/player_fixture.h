@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/player.h"
+#include "app/player.h"
 
 #include <QStringList>
 #include <QTemporaryDir>

@@ -8,7 +8,7 @@
 #include "window/main_window.h"
 #include "window/screen_metrics.h"
 #include "window/seek_bar.h"
-#include "window/seek_geometry.h"
+#include "base/seek_geometry.h"
 
 #include <QApplication>
 #include <QFrame>

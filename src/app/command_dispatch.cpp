@@ -1,0 +1,349 @@
+#include "app/command_dispatch.h"
+
+#include "base/key_bindings.h"
+#include "input/main_menu.h"
+#include "base/virtual_keys.h"
+#include "input/key_events.h"
+#include "library/file_browser.h"
+#include "media/cmovie.h"
+#include "panels/list_panel.h"
+#include "playback/open_and_play.h"
+#include "playback/play_mode.h"
+#include "playback/play_sequencing.h"
+#include "playback/play_speed.h"
+#include "playback/position_timer.h"
+#include "playback/transport.h"
+#include "scenes/scene_menus.h"
+#include "window/main_window.h"
+#include "window/seek_bar.h"
+#include "window/video_area.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QSlider>
+#include <QTabBar>
+#include <QTimer>
+#include <QToolButton>
+#include <QWindow>
+
+namespace
+{
+
+constexpr int kShift = 1;
+constexpr int kCtrl = 2;
+constexpr int kAlt = 4;
+
+namespace vk
+{
+constexpr int Enter = 13;
+constexpr int Esc = 27;
+constexpr int D = 68;
+constexpr int F = 70;
+constexpr int I = 73;
+constexpr int W = 87;
+constexpr int Keypad0 = 96;
+constexpr int Keypad9 = 105;
+constexpr int KeypadPlus = 107;
+constexpr int KeypadMinus = 109;
+constexpr int F2 = 113;
+constexpr int F3 = 114;
+constexpr int F4 = 115;
+constexpr int F5 = 116;
+constexpr int F6 = 117;
+constexpr int PlusKey = 187;
+constexpr int MinusKey = 189;
+} // namespace vk
+
+} // namespace
+
+CommandDispatch::CommandDispatch(Parts parts) : QObject(&parts.window), p_(std::move(parts))
+{
+    MainWindow &window = p_.window;
+    const QList<QWidget *> keySources = {window.display(), window.findChild<QWidget *>("BtList"),
+                                         window.kyoukai()};
+    for (QWidget *source : keySources)
+        listenTo(source);
+    const QList<QWidget *> mouseSources = {window.control(), window.time(),
+                                           window.display()->logo()};
+    for (QWidget *source : mouseSources)
+        source->installEventFilter(this);
+
+    auto forward = [this](bool down) {
+        return [this, down](int key, Qt::KeyboardModifiers modifiers) {
+            const int code = virtual_keys::fromQtKey(key, modifiers);
+            const int shift = virtual_keys::shiftState(modifiers);
+            down ? on_key_down(code, shift) : on_key_up(code, shift);
+        };
+    };
+    connect(&p_.browser, &FileBrowser::keyDown, this, forward(true));
+    connect(&p_.browser, &FileBrowser::keyUp, this, forward(false));
+    connect(&p_.panel, &ListPanel::keyDown, this, forward(true));
+    connect(&p_.panel, &ListPanel::keyUp, this, forward(false));
+    listenTo(p_.panel.List_okini);
+    listenTo(p_.panel.List_Find);
+    connectMenus();
+}
+
+void CommandDispatch::listenTo(QWidget *source)
+{
+    if (source)
+        source->installEventFilter(this);
+}
+
+void CommandDispatch::connectMenus()
+{
+    MainMenu &menu = p_.menu;
+    Transport &transport = p_.transport;
+    PlaySequencer &sequencer = p_.sequencer;
+    connect(menu.play, &QAction::triggered, &transport, &Transport::play_Click);
+    connect(menu.stop, &QAction::triggered, &transport, &Transport::stop_Click);
+    connect(menu.pre, &QAction::triggered, &sequencer, &PlaySequencer::pre_Click);
+    connect(menu.next, &QAction::triggered, &sequencer, &PlaySequencer::next_Click);
+    connect(menu.mTopSeek, &QAction::triggered, &transport, &Transport::mTopSeek_Click);
+    connect(menu.m_exit, &QAction::triggered, this, [this] { p_.exit(); });
+}
+
+bool CommandDispatch::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *source = qobject_cast<QWidget *>(watched);
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+        auto *key = static_cast<QKeyEvent *>(event);
+        // The lists move their selection with the arrows themselves.
+        const bool list = qobject_cast<QListWidget *>(source) != nullptr;
+        const int code = virtual_keys::fromKeyEvent(*key);
+        const int shift = virtual_keys::shiftState(key->modifiers());
+        if (event->type() == QEvent::KeyPress) {
+            if (!key->isAutoRepeat() || p_.timer.tag() == 0)
+                on_key_down(code, shift);
+        } else if (!key->isAutoRepeat()) {
+            on_key_up(code, shift);
+        }
+        return !list;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        return handleMouse(source, static_cast<QMouseEvent *>(event));
+    default:
+        return QObject::eventFilter(watched, event);
+    }
+}
+
+bool CommandDispatch::handleMouse(QWidget *source, QMouseEvent *event)
+{
+    MainWindow &window = p_.window;
+    const bool fullScreen = p_.movie.DisplaySize != 0;
+    QWidget *logo = window.display()->logo();
+    const bool videoArea = source == window.display() || source == logo;
+
+    if (event->type() == QEvent::MouseButtonDblClick)
+        return videoArea; // small mode arrives with the display modes
+
+    if (source == logo)
+        window.display()->logoShape()->setVisible(!window.display()->logoShape()->isVisible());
+
+    if (event->button() == Qt::LeftButton) {
+        if (!(videoArea && fullScreen))
+            dragWindow();
+        return true;
+    }
+    if (videoArea && event->button() == Qt::RightButton) {
+        popupMenu(event->globalPosition().toPoint());
+        return true;
+    }
+    // Other buttons on the time display open the menu as well.
+    if (source == window.time()) {
+        popupMenu(event->globalPosition().toPoint());
+        return true;
+    }
+    return false;
+}
+
+// Dragging the video or the control panel moves the window.
+void CommandDispatch::dragWindow()
+{
+    if (QWindow *handle = p_.window.windowHandle())
+        handle->startSystemMove();
+}
+
+void CommandDispatch::popupMenu(const QPoint &globalPos)
+{
+    MainMenu &menu = p_.menu;
+    menu.prepare(!p_.movie.filename.isEmpty());
+    menu.menu()->popup(globalPos);
+}
+
+void CommandDispatch::focus_video()
+{
+    QWidget *display = p_.window.display();
+    if (display->isVisible())
+        display->setFocus();
+}
+
+void CommandDispatch::on_key_down(int key, int shift)
+{
+    lastShift_ = shift;
+    if (p_.timer.tag() == 0 && startWinding(key, shift))
+        focus_video();
+
+    if (key == vk::KeypadPlus || (key == vk::PlusKey && shift == kCtrl)) {
+        changeVolume(5);
+        focus_video();
+    } else if (key == vk::KeypadMinus || (key == vk::MinusKey && shift == kCtrl)) {
+        changeVolume(-5);
+        focus_video();
+    }
+}
+
+bool CommandDispatch::startWinding(int key, int shift)
+{
+    const KeyBindings &keys = p_.keys;
+    const bool forward = keys.matches(KeyBindings::FastForward, key);
+    const bool backward = keys.matches(KeyBindings::Rewind, key);
+    if (!forward && !backward)
+        return false;
+
+    CMovie &movie = p_.movie;
+    double duration = 0;
+    movie.duration(&duration);
+    const double size = shift == kShift ? duration / 20 : 1.0;
+    const double step = forward ? size : -size;
+
+    PositionTimer &timer = p_.timer;
+    timer.setTag(step);
+    double position = 0;
+    if (movie.currentPosition(&position))
+        movie.setCurrentPosition(std::clamp(position + step, 0.0, std::max(duration, 0.0)));
+    timer.tmrPosition()->setInterval(PositionTimer::kWindingInterval);
+    if (movie.DisplaySize == 1)
+        p_.window.seekBarForFullscreen()->setValue(p_.window.seekBar()->value());
+    return true;
+}
+
+void CommandDispatch::stopWinding()
+{
+    PositionTimer &timer = p_.timer;
+    timer.tmrPosition()->setInterval(PositionTimer::kNormalInterval);
+    timer.setTag(0);
+}
+
+void CommandDispatch::changeVolume(int step)
+{
+    MainWindow &window = p_.window;
+    QSlider *bar = window.vol();
+    bar->setValue(bar->value() + step);
+    window.volForFullscreen()->setValue(bar->value());
+    // A volume change that arrives while a command runs is dropped.
+    if (!p_.movie.mblnInCommand)
+        p_.player.restoreVolume();
+}
+
+void CommandDispatch::on_key_up(int key, int shift)
+{
+    if (onKeyUpTable(key, shift))
+        focus_video();
+}
+
+// The key-up table: the first row that matches acts.  True when the action
+// ends by giving the video the focus.
+bool CommandDispatch::onKeyUpTable(int key, int shift)
+{
+    const KeyBindings &keys = p_.keys;
+    ListPanel &panel = p_.panel;
+    CMovie &movie = p_.movie;
+
+    // Alt makes every key inert but Enter, which toggles full screen.
+    if (lastShift_ == kAlt)
+        return false;
+    if (key == vk::I && shift == kCtrl) {
+        panel.selectTab(ListPanel::FavouritesPage);
+        return true;
+    }
+    if ((key == vk::F && shift == kCtrl) || key == vk::F3) {
+        panel.selectTab(ListPanel::SearchPage);
+        if (panel.FindText->isVisible())
+            panel.FindText->setFocus();
+        return false;
+    }
+    if (keys.matches(KeyBindings::AddFavourite, key) || (key == vk::D && shift == kCtrl)) {
+        // Adding to the favourites arrives with the favourites list.
+        return true;
+    }
+    if (key == vk::W && shift == kCtrl) {
+        p_.exit();
+        return false;
+    }
+    if (keys.matches(KeyBindings::Play, key) || key == vk::Enter) {
+        MainWindow &window = p_.window;
+        if (window.swallow_enter) {
+            window.swallow_enter = false;
+            return false;
+        }
+        p_.transport.play_Click();
+        return true;
+    }
+    if (keys.matches(KeyBindings::Previous, key)) {
+        p_.sequencer.play_prev();
+        return true;
+    }
+    if (keys.matches(KeyBindings::Next, key)) {
+        p_.sequencer.play_next();
+        return true;
+    }
+    if (keys.matches(KeyBindings::Stop, key)) {
+        if (movie.PlayState == 1 || movie.PlayState == 2)
+            p_.transport.stop_Click();
+        return true;
+    }
+    if (key == vk::Esc)
+        return false; // leaving full screen arrives with the display modes
+    if (keys.matches(KeyBindings::NormalSpeed, key)) {
+        p_.speed.bai_Click(2);
+        return false;
+    }
+    if (keys.matches(KeyBindings::DoubleSpeed, key)) {
+        p_.speed.bai_Click(0);
+        return false;
+    }
+    if (keys.matches(KeyBindings::HalfSpeed, key)) {
+        p_.speed.bai_Click(3);
+        return false;
+    }
+    if (key == vk::F2) {
+        p_.browser.rename_selection();
+        return false;
+    }
+    if (key == vk::F4) {
+        p_.browser.toggleDirectory();
+        return false;
+    }
+    if (key == vk::F5) {
+        p_.browser.refresh();
+        return false;
+    }
+    if (key == vk::F6) {
+        p_.transport.show_first_frame();
+        return false;
+    }
+    if (keys.matches(KeyBindings::FastForward, key) || keys.matches(KeyBindings::Rewind, key)) {
+        stopWinding();
+        return false;
+    }
+    if (key >= vk::Keypad0 && key <= vk::Keypad9) {
+        const int n = key - vk::Keypad0;
+        if (shift == kCtrl) {
+            // Registering enables the slot's jump entry when it succeeds.
+            p_.scenes.registerScene(n);
+        } else {
+            p_.scenes.jump(n);
+        }
+        return true;
+    }
+    return false;
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+
+class CMovie;
+class FileBrowser;
+class KeyBindings;
+class ListPanel;
+class MainMenu;
+class MainWindow;
+class OpenAndPlay;
+class PlaySequencer;
+class PlaySpeed;
+class PositionTimer;
+class QMouseEvent;
+class QWidget;
+class SceneMenus;
+class Transport;
+
+// Where keys and mouse commands of the main window end: one key-down and one
+// key-up handler shared by the window's controls, the mouse handlers of the
+// video area, the control panel and the logo, and the main popup menu.  The
+// operations themselves belong to their own parts; this maps input to them.
+class CommandDispatch : public QObject
+{
+    Q_OBJECT
+public:
+    // The parts that keys and mouse commands reach.
+    struct Parts {
+        MainWindow &window;
+        CMovie &movie;
+        ListPanel &panel;
+        PositionTimer &timer;
+        OpenAndPlay &player;
+        PlaySpeed &speed;
+        FileBrowser &browser;
+        PlaySequencer &sequencer;
+        Transport &transport;
+        MainMenu &menu;
+        SceneMenus &scenes;
+        const KeyBindings &keys;
+        // Ends the program the way the exit command does.
+        std::function<void()> exit;
+    };
+
+    explicit CommandDispatch(Parts parts);
+
+    // Key codes are virtual-key codes; shift is 1 Shift + 2 Ctrl + 4 Alt.
+    void on_key_down(int key, int shift);
+    void on_key_up(int key, int shift);
+    // Gives the video area the keyboard focus when it is shown, so that keys
+    // keep arriving here.
+    void focus_video();
+    // The main popup menu at a point on the screen.
+    void popupMenu(const QPoint &globalPos);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void listenTo(QWidget *source);
+    void connectMenus();
+    bool startWinding(int key, int shift);
+    void stopWinding();
+    void changeVolume(int step);
+    bool handleMouse(QWidget *source, QMouseEvent *event);
+    void dragWindow();
+    bool onKeyUpTable(int key, int shift);
+
+    Parts p_;
+    int lastShift_ = 0;
+};

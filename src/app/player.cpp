@@ -1,0 +1,142 @@
+#include "app/player.h"
+
+#include "base/single_instance.h"
+#include "app/termination_signals.h"
+#include "app/command_dispatch.h"
+#include "input/main_menu.h"
+#include "library/file_browser.h"
+#include "media/cmovie.h"
+#include "panels/key_page.h"
+#include "panels/list_panel.h"
+#include "panels/list_widget_source.h"
+#include "playback/open_and_play.h"
+#include "playback/play_mode.h"
+#include "playback/play_sequencing.h"
+#include "playback/play_speed.h"
+#include "playback/position_timer.h"
+#include "playback/seek_control.h"
+#include "playback/transport.h"
+#include "scenes/scene_menus.h"
+#include "window/main_window.h"
+#include "window/video_area.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QMenu>
+#include <QToolBar>
+
+Player::Player() = default;
+
+Player::~Player()
+{
+    Form_Unload();
+}
+
+// Creates the window and the parts that work on it, and wires them together.
+void Player::buildParts()
+{
+    window_ = std::make_unique<MainWindow>();
+    MainWindow &window = *window_;
+
+    listPanel_ = std::make_unique<ListPanel>(window.list(), window.directory(), window.display(),
+                                             window.button("capture"), *movie_);
+    playMode_ = std::make_unique<PlayMode>(&window, window.button("mode"));
+    positionTimer_ = std::make_unique<PositionTimer>(*movie_, window, *playMode_);
+    playSpeed_ = std::make_unique<PlaySpeed>(*movie_, &window, window.button("speed"));
+    openAndPlay_ =
+        std::make_unique<OpenAndPlay>(*movie_, window, *listPanel_, *positionTimer_, *playSpeed_);
+    fileBrowser_ = std::make_unique<FileBrowser>(window, *listPanel_, *movie_, *openAndPlay_);
+    searchResults_ = std::make_unique<SearchResultsSource>(listPanel_->List_Find);
+    const ActivePlaySource source = [this] { return activePlaySource(); };
+    sequencer_ = std::make_unique<PlaySequencer>(
+        source, [this] { return playMode_->get_play_mode(); });
+    connect(sequencer_.get(), &PlaySequencer::stopWanted, movie_.get(),
+            [this] { movie_->MediaPlay(3); });
+    connect(sequencer_.get(), &PlaySequencer::playWanted, openAndPlay_.get(),
+            [this](const QString &path) { openAndPlay_->play_file(path, 0); });
+    transport_ = std::make_unique<Transport>(*movie_, window, source, *openAndPlay_,
+                                             *positionTimer_, *sequencer_);
+    connect(positionTimer_.get(), &PositionTimer::nextItemWanted, sequencer_.get(),
+            &PlaySequencer::play_next);
+    mainMenu_ = std::make_unique<MainMenu>(&window, playSpeed_->menu(), playMode_->menu());
+    attachToolbarMenus();
+    seekControl_ = std::make_unique<SeekControl>(*movie_, window, *positionTimer_);
+    sceneMenus_ =
+        std::make_unique<SceneMenus>(*movie_, window, *mainMenu_, *fileBrowser_, *openAndPlay_);
+    connect(openAndPlay_.get(), &OpenAndPlay::movieOpened, sceneMenus_.get(),
+            &SceneMenus::load_scenes);
+    keyPage_ = std::make_unique<KeyPage>(keys_, listPanel_->config);
+    dispatch_ = std::make_unique<CommandDispatch>(dispatchParts());
+
+    FileBrowser::Hooks hooks;
+    hooks.activeSource = source;
+    hooks.stop = [this] { transport_->stop_Click(); };
+    hooks.buildSceneMenu = [this](const QString &path, QMenu *menu) {
+        sceneMenus_->load_file_scenes(path, menu);
+    };
+    fileBrowser_->setHooks(hooks);
+
+    connect(&window, &MainWindow::closing, this, &Player::Form_Unload);
+    connect(&window, &MainWindow::resized, openAndPlay_.get(), &OpenAndPlay::fitVideo);
+
+    signals_ = std::make_unique<TerminationSignals>();
+    connect(signals_.get(), &TerminationSignals::received, this, &Player::m_exit_Click);
+}
+
+// The list that play, next, previous and the first frame work on: the one on
+// the page shown.
+PlaySource *Player::activePlaySource() const
+{
+    switch (listPanel_->selectedTab()) {
+    case ListPanel::FilePage:
+        return &fileBrowser_->playSource();
+    case ListPanel::SearchPage:
+        return searchResults_.get();
+    default:
+        return nullptr;
+    }
+}
+
+CommandDispatch::Parts Player::dispatchParts()
+{
+    return CommandDispatch::Parts{*window_,      *movie_,         *listPanel_, *positionTimer_,
+                                  *openAndPlay_, *playSpeed_,     *fileBrowser_, *sequencer_,
+                                  *transport_,   *mainMenu_,      *sceneMenus_, keys_,
+                                  [this] { m_exit_Click(); }};
+}
+
+// The size, speed, mode and window buttons open their menus right under
+// themselves.
+void Player::attachToolbarMenus()
+{
+    const std::pair<const char *, QMenu *> menus[] = {{"size", mainMenu_->m_size},
+                                                      {"speed", playSpeed_->menu()},
+                                                      {"mode", playMode_->menu()},
+                                                      {"temae", mainMenu_->m_window}};
+    QToolBar *toolbar = window_->panel();
+    for (const auto &[key, menu] : menus) {
+        QAction *button = window_->button(key);
+        connect(button, &QAction::triggered, menu, [toolbar, button, menu = menu] {
+            const QWidget *pressed = toolbar->widgetForAction(button);
+            if (!pressed)
+                return;
+            // Left edge on the button's, top just under the toolbar.
+            menu->popup(QPoint(pressed->mapToGlobal(QPoint(0, 0)).x(),
+                               toolbar->mapToGlobal(QPoint(0, toolbar->height())).y()));
+        });
+    }
+}
+
+void Player::m_exit_Click()
+{
+    // Start-up waits for the window and for the first movie and lets events
+    // through meanwhile; a termination signal may arrive then.  Closing in
+    // the middle would leave start-up working on a closed window, and the
+    // event loop, not running yet, would miss the last window closing.
+    if (starting_) {
+        exitRequested_ = true;
+        return;
+    }
+    if (window_)
+        window_->close();
+}

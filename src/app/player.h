@@ -1,0 +1,137 @@
+#pragma once
+
+#include "app/command_dispatch.h"
+#include "base/config_values.h"
+#include "base/key_bindings.h"
+#include "media/engine_preload.h"
+#include "window/screen_metrics.h"
+
+#include <QFileInfo>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class CMovie;
+class FileBrowser;
+class KeyPage;
+class ListPanel;
+class MainMenu;
+class MainWindow;
+class OpenAndPlay;
+class PlayMode;
+class PlaySequencer;
+class PlaySource;
+class SearchResultsSource;
+class PlaySpeed;
+class PositionTimer;
+class SceneMenus;
+class SeekControl;
+class SingleInstance;
+class TerminationSignals;
+class Transport;
+
+// What start-up is given: the command-line arguments, the folder they are
+// relative to, and, for tests, a program folder to use instead of the one
+// next to the executable.
+struct StartupOptions {
+    QStringList arguments;
+    QString currentDir;
+    QString programFolder;
+};
+
+// The running program: it owns the main window, the media session and every
+// part that works on them, and carries out start-up and shut-down.
+class Player : public QObject
+{
+    Q_OBJECT
+public:
+    Player();
+    ~Player() override;
+
+    // Start-up.  False when the caller should end at once: another instance
+    // already runs for the same program folder (nothing was shown or
+    // written), or the program was asked to end while it was starting (it
+    // has shut down already).
+    bool Form_Load(const StartupOptions &options);
+    // Shut-down: saves state and ends the session.  Runs once.
+    void Form_Unload();
+    // Reads config.ini and applies it; start-up runs it when the file exists.
+    void load_config();
+    // Writes config.ini from the window's state; shut-down runs it.
+    void save_config();
+    QString configPath() const;
+    KeyBindings &keyBindings() { return keys_; }
+
+    // Closes the main window, which runs shut-down.  Asked while starting,
+    // it waits until start-up is through.
+    void m_exit_Click();
+
+    MainWindow &window() const { return *window_; }
+    CMovie &movie() const { return *movie_; }
+    ListPanel &listPanel() const { return *listPanel_; }
+    PlayMode &playMode() const { return *playMode_; }
+    PositionTimer &positionTimer() const { return *positionTimer_; }
+    OpenAndPlay &openAndPlay() const { return *openAndPlay_; }
+    PlaySpeed &playSpeed() const { return *playSpeed_; }
+    FileBrowser &fileBrowser() const { return *fileBrowser_; }
+    PlaySequencer &sequencer() const { return *sequencer_; }
+    Transport &transport() const { return *transport_; }
+    MainMenu &mainMenu() const { return *mainMenu_; }
+    SeekControl &seekControl() const { return *seekControl_; }
+    SceneMenus &sceneMenus() const { return *sceneMenus_; }
+    KeyPage &keyPage() const { return *keyPage_; }
+    CommandDispatch &dispatch() const { return *dispatch_; }
+
+    const QString &programFolder() const { return programFolder_; }
+    const QString &imageFolder() const { return imageFolder_; }
+    const QString &sceneFolder() const { return sceneFolder_; }
+    const ScreenMetrics &metrics() const { return metrics_; }
+    bool isLoading() const { return loading_; }
+
+private:
+    void buildParts();
+    PlaySource *activePlaySource() const;
+    CommandDispatch::Parts dispatchParts();
+    void attachToolbarMenus();
+    void letWindowAppear();
+    void applyFirstRunValues();
+    bool applyConfig(const QString &folder);
+    void createStateFolders();
+    void playCommandLineMovie(const StartupOptions &options);
+    void showInBrowser(const QFileInfo &movie);
+
+    // Joined last, after everything that might still wait for it.
+    EnginePreload preload_;
+    // The session outlives the window so that the picture's surface, a child
+    // of the video area, is gone before the session ends.
+    std::unique_ptr<CMovie> movie_;
+    std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<ListPanel> listPanel_;
+    std::unique_ptr<PlayMode> playMode_;
+    std::unique_ptr<PositionTimer> positionTimer_;
+    std::unique_ptr<PlaySpeed> playSpeed_;
+    std::unique_ptr<OpenAndPlay> openAndPlay_;
+    std::unique_ptr<FileBrowser> fileBrowser_;
+    std::unique_ptr<SearchResultsSource> searchResults_;
+    std::unique_ptr<PlaySequencer> sequencer_;
+    std::unique_ptr<Transport> transport_;
+    std::unique_ptr<MainMenu> mainMenu_;
+    std::unique_ptr<SeekControl> seekControl_;
+    std::unique_ptr<SceneMenus> sceneMenus_;
+    std::unique_ptr<KeyPage> keyPage_;
+    std::unique_ptr<CommandDispatch> dispatch_;
+    std::unique_ptr<SingleInstance> instance_;
+    std::unique_ptr<TerminationSignals> signals_;
+
+    ScreenMetrics metrics_;
+    ConfigValues config_;
+    KeyBindings keys_;
+    QString programFolder_;
+    QString imageFolder_;
+    QString sceneFolder_;
+    bool loading_ = false;
+    bool unloaded_ = false;
+    bool starting_ = false;
+    bool exitRequested_ = false;
+};

@@ -1,0 +1,160 @@
+// Start-up of the program: the main window's load sequence.
+
+#include "app/player.h"
+
+#include "base/command_line.h"
+#include "base/movie_ext.h"
+#include "base/program_folder.h"
+#include "base/single_instance.h"
+#include "library/file_browser.h"
+#include "base/path.h"
+#include "media/cmovie.h"
+#include "panels/key_page.h"
+#include "panels/list_panel.h"
+#include "panels/list_selection.h"
+#include "playback/open_and_play.h"
+#include "playback/play_mode.h"
+#include "playback/play_speed.h"
+#include "scenes/scene_menus.h"
+#include "version.h"
+#include "window/main_window.h"
+#include "window/video_area.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QSlider>
+#include <QWindow>
+
+bool Player::Form_Load(const StartupOptions &options)
+{
+    // Only the folder is needed to tell whether another instance runs; nothing
+    // is created or shown before that is known.
+    programFolder_ = options.programFolder.isEmpty()
+                         ? program_folder::forExecutableDir(QCoreApplication::applicationDirPath())
+                         : path::addbackslash(options.programFolder);
+    instance_ = std::make_unique<SingleInstance>(programFolder_);
+    if (!instance_->acquire()) {
+        instance_.reset();
+        unloaded_ = true;
+        return false;
+    }
+
+    // The driver and libmpv load, and the player starts, while the window is
+    // being built.
+    movie_ = std::make_unique<CMovie>();
+    preload_.start(movie_->playerStarter());
+    starting_ = true;
+    buildParts();
+    movie_->prepareSurface(window_->display());
+    metrics_ = ScreenMetrics::measure(*window_);
+
+    loading_ = true;
+    listPanel_->Ver->setText(QString::fromUtf8("バージョン：　Ver.%1.%2.%3")
+                                 .arg(SAZANAMI_VERSION_MAJOR)
+                                 .arg(SAZANAMI_VERSION_MINOR)
+                                 .arg(SAZANAMI_VERSION_PATCH));
+
+    if (path::checkpath(configPath()) == 0) {
+        load_config();
+    } else {
+        applyFirstRunValues();
+        fileBrowser_->setFolder(options.currentDir);
+    }
+    loading_ = false;
+
+    window_->show();
+    window_->layoutControls();
+    letWindowAppear();
+
+    createStateFolders();
+    keys_ = KeyBindings::load(programFolder_);
+    keyPage_->refresh();
+    playCommandLineMovie(options);
+    starting_ = false;
+    if (exitRequested_) {
+        m_exit_Click();
+        return false;
+    }
+    return true;
+}
+
+// The picture is drawn with OpenGL, which needs the window on screen; the
+// window system maps it asynchronously, so wait a little for that.
+void Player::letWindowAppear()
+{
+    QDeadlineTimer deadline(2000);
+    QCoreApplication::processEvents();
+    while (!deadline.hasExpired() && window_->windowHandle() &&
+           !window_->windowHandle()->isExposed())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+    QCoreApplication::processEvents();
+}
+
+void Player::applyFirstRunValues()
+{
+    config_ = ConfigValues::firstRun(programFolder_);
+    window_->vol()->setValue(100);
+    window_->volForFullscreen()->setValue(100);
+    playMode_->mode_Click(PlayMode::Continuous);
+    playSpeed_->bai_Click(2);
+}
+
+// Points the file page at the movie's folder and puts its entry at the top.
+void Player::showInBrowser(const QFileInfo &movie)
+{
+    fileBrowser_->setFolder(movie.absolutePath());
+    listPanel_->selectTab(ListPanel::FilePage);
+    QListWidget *files = fileBrowser_->fileList();
+    const auto found =
+        files->findItems(movie.fileName(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (found.isEmpty())
+        return;
+    const int row = files->row(found.first());
+    list_selection::moveCurrent(files, row);
+    list_selection::scrollToTop(files, row);
+}
+
+void Player::createStateFolders()
+{
+    imageFolder_ = program_folder::imageFolder(programFolder_);
+    sceneFolder_ = program_folder::sceneFolder(programFolder_);
+    for (const QString &folder : {imageFolder_, sceneFolder_}) {
+        if (path::checkpath(folder) == -1)
+            QDir().mkpath(folder);
+    }
+    sceneMenus_->setSceneFolder(sceneFolder_);
+}
+
+// The movie named on the command line: found whole even with blanks in its
+// name, made absolute, and played when its extension is a movie's.
+void Player::playCommandLineMovie(const StartupOptions &options)
+{
+    const QString commandLine = command_line::getlongpath(
+        command_line::joinArguments(options.arguments), options.currentDir);
+    if (commandLine.isEmpty())
+        return;
+
+    const QString moviePath = command_line::findMoviePath(commandLine);
+    const QFileInfo info(moviePath);
+    if (!info.isFile())
+        return;
+
+    const QString fileName = info.fileName();
+    for (qsizetype dot = fileName.lastIndexOf('.'); dot >= 0;
+         dot = dot > 0 ? fileName.lastIndexOf('.', dot - 1) : -1) {
+        if (is_movie_ext(fileName.mid(dot + 1))) {
+            movie_->filename = moviePath;
+            break;
+        }
+    }
+
+    // A file that is not a movie leaves the session's name empty, and opening
+    // an empty name plays nothing.
+    const QString movieToPlay = movie_->filename;
+    openAndPlay_->play_file(movieToPlay, 0);
+    showInBrowser(info);
+}

@@ -1,0 +1,43 @@
+#include "base/command_line.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace command_line
+{
+
+QString joinArguments(const QStringList &arguments)
+{
+    return arguments.join(u' ');
+}
+
+QString getlongpath(const QString &path, const QString &currentDir)
+{
+    if (path.isEmpty())
+        return QString();
+    // Lexical only: "." and ".." are folded, symbolic links stay as named so
+    // the file browser shows the folder the user typed.
+    if (QDir::isAbsolutePath(path))
+        return QDir::cleanPath(path);
+    return QDir::cleanPath(currentDir + u'/' + path);
+}
+
+QString findMoviePath(const QString &commandLine)
+{
+    QString found;
+    for (qsizetype i = 0; i < commandLine.size(); ++i) {
+        if (commandLine.at(i) != u' ')
+            continue;
+        const QString candidate = commandLine.left(i);
+        if (QFileInfo(candidate).isFile())
+            found = candidate;
+    }
+    // The whole text is the longest candidate of all: when it names a file,
+    // a shorter file that happens to match its beginning ("a" for "a b.avi")
+    // must not win.
+    if (found.isEmpty() || QFileInfo(commandLine).isFile())
+        return commandLine;
+    return found;
+}
+
+} // namespace command_line

@@ -1,0 +1,57 @@
+#include "base/program_folder.h"
+
+#include "base/path.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+namespace program_folder
+{
+
+namespace
+{
+
+// Permission bits do not tell the whole story (root ignores them, a read-only
+// mount overrides them), so the folder counts as writable only when a file
+// can really be created in it.
+bool canWriteIn(const QString &dir)
+{
+    const QFileInfo info(dir);
+    if (!info.isDir() || !info.isWritable())
+        return false;
+    QTemporaryFile probe(path::addbackslash(dir) + QStringLiteral(".sazanami-write-XXXXXX"));
+    return probe.open();
+}
+
+QString userDataFolder()
+{
+    QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    // A relative XDG_DATA_HOME is invalid and must be ignored.
+    if (dataHome.isEmpty() || QDir::isRelativePath(dataHome))
+        dataHome = QDir::homePath() + QStringLiteral("/.local/share");
+    const QString folder = QDir::cleanPath(dataHome + QStringLiteral("/sazanami"));
+    QDir().mkpath(folder);
+    return path::addbackslash(folder);
+}
+
+} // namespace
+
+QString forExecutableDir(const QString &executableDir)
+{
+    if (!executableDir.isEmpty() && canWriteIn(executableDir))
+        return path::addbackslash(executableDir);
+    return userDataFolder();
+}
+
+QString imageFolder(const QString &programFolder)
+{
+    return programFolder + QStringLiteral("image/");
+}
+
+QString sceneFolder(const QString &programFolder)
+{
+    return programFolder + QStringLiteral("seen/");
+}
+
+} // namespace program_folder

@@ -1,0 +1,138 @@
+#include "base/quoted_records.h"
+
+#include "base/state_file.h"
+
+#include <QLocale>
+
+#include <cmath>
+
+namespace quoted_records
+{
+
+namespace
+{
+
+Record parseLine(QStringView line)
+{
+    Record record;
+    const qsizetype n = line.size();
+    qsizetype pos = 0;
+    while (true) {
+        while (pos < n && state_file::isBlank(line[pos]))
+            ++pos;
+        Field field;
+        qsizetype comma;
+        if (pos < n && line[pos] == u'"') {
+            field.quoted = true;
+            const qsizetype close = line.indexOf(u'"', pos + 1);
+            if (close < 0) {
+                field.text = line.sliced(pos + 1).toString();
+                comma = -1;
+            } else {
+                field.text = line.sliced(pos + 1, close - pos - 1).toString();
+                comma = line.indexOf(u',', close + 1);
+            }
+        } else {
+            comma = line.indexOf(u',', pos);
+            const qsizetype end = comma < 0 ? n : comma;
+            field.text = state_file::trimBlanks(line.sliced(pos, end - pos)).toString();
+        }
+        record.append(field);
+        if (comma < 0)
+            return record;
+        pos = comma + 1;
+    }
+}
+
+QString writableText(const Field &field)
+{
+    QString text = field.text;
+    if (field.quoted) {
+        text.replace(u'"', QChar(0x201D)).replace(u'\r', u' ').replace(u'\n', u' ');
+        return u'"' + text + u'"';
+    }
+    // A quote inside a bare field reads back as it is; one at its start would
+    // open a text field.
+    text.remove(u',').remove(u'\r').remove(u'\n');
+    qsizetype start = 0;
+    while (start < text.size() && (text[start] == u'"' || state_file::isBlank(text[start])))
+        ++start;
+    return state_file::trimBlanks(QStringView(text).sliced(start)).toString();
+}
+
+} // namespace
+
+Field Field::quotedText(const QString &text)
+{
+    return {text, true};
+}
+
+Field Field::integer(qint64 value)
+{
+    return {QString::number(value), false};
+}
+
+Field Field::real(double value)
+{
+    if (!std::isfinite(value))
+        value = 0;
+    return {QString::number(value, 'g', QLocale::FloatingPointShortest), false};
+}
+
+std::optional<qint64> Field::toInteger() const
+{
+    bool ok = false;
+    const qint64 value = state_file::trimBlanks(text).toLongLong(&ok);
+    return ok ? std::optional<qint64>(value) : std::nullopt;
+}
+
+std::optional<double> Field::toDouble() const
+{
+    bool ok = false;
+    const double value = state_file::trimBlanks(text).toDouble(&ok);
+    return ok && std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
+}
+
+QList<Record> parse(const QByteArray &content)
+{
+    QList<Record> records;
+    for (const QByteArray &bytes : state_file::splitLines(content)) {
+        const QString line = QString::fromUtf8(bytes);
+        if (!state_file::trimBlanks(line).isEmpty())
+            records.append(parseLine(line));
+    }
+    return records;
+}
+
+QByteArray write(const QList<Record> &records)
+{
+    QString out;
+    for (const Record &record : records) {
+        for (qsizetype i = 0; i < record.size(); ++i) {
+            if (i > 0)
+                out += u',';
+            out += writableText(record[i]);
+        }
+        out += u"\r\n";
+    }
+    return out.toUtf8();
+}
+
+const Field &fieldAt(const Record &record, qsizetype index)
+{
+    static const Field empty;
+    return index >= 0 && index < record.size() ? record[index] : empty;
+}
+
+QList<Record> load(const QString &path)
+{
+    const std::optional<QByteArray> content = state_file::readWhole(path);
+    return content ? parse(*content) : QList<Record>();
+}
+
+bool save(const QString &path, const QList<Record> &records)
+{
+    return state_file::writeWhole(path, write(records));
+}
+
+} // namespace quoted_records

@@ -1,0 +1,77 @@
+#include "base/state_file.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace state_file
+{
+
+bool writeWhole(const QString &path, const QByteArray &content)
+{
+    QSaveFile file(path);
+    // Never fall back to writing the target in place: that is the very
+    // truncate-then-write that could lose the old file.
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(content) != content.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    // commit() flushes, syncs and renames; it removes the temporary file on
+    // failure.
+    return file.commit();
+}
+
+std::optional<QByteArray> readWhole(const QString &path, qint64 limit)
+{
+    // A pipe or a device could block or never end.
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > limit)
+        return std::nullopt;
+    QByteArray content = file.readAll();
+    // The file may have grown since size() was asked.
+    if (file.error() != QFileDevice::NoError || content.size() > limit)
+        return std::nullopt;
+    return content;
+}
+
+QList<QByteArray> splitLines(const QByteArray &content)
+{
+    QList<QByteArray> lines;
+    const qsizetype n = content.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = content[i];
+        if (c != '\r' && c != '\n')
+            continue;
+        lines.append(content.mid(start, i - start));
+        if (c == '\r' && i + 1 < n && content[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < n)
+        lines.append(content.mid(start));
+    return lines;
+}
+
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == QChar(0xFEFF);
+}
+
+QStringView trimBlanks(QStringView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isBlank(text[begin]))
+        ++begin;
+    while (end > begin && isBlank(text[end - 1]))
+        --end;
+    return text.sliced(begin, end - begin);
+}
+
+} // namespace state_file

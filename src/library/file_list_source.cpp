@@ -1,0 +1,19 @@
+#include "library/file_list_source.h"
+
+#include "library/file_browser.h"
+
+FileListSource::FileListSource(QListWidget *files, FileBrowser &browser)
+    : ListWidgetSource(files), browser_(browser)
+{
+}
+
+QString FileListSource::pathAt(int index) const
+{
+    return browser_.fullPath(index);
+}
+
+void FileListSource::missing(int, Direction direction)
+{
+    if (direction == Direction::Next)
+        browser_.refresh();
+}

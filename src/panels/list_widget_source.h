@@ -1,0 +1,37 @@
+#pragma once
+
+#include "base/play_source.h"
+
+class QListWidget;
+
+// A play source over a list widget whose rows are its entries.
+class ListWidgetSource : public PlaySource
+{
+public:
+    explicit ListWidgetSource(QListWidget *list) : list_(list) {}
+
+    int count() const override;
+    int currentIndex() const override;
+    void select(int index, bool toTop) override;
+
+protected:
+    QListWidget *list_;
+};
+
+// The search results `List_Find`: each row shows a file name and keeps its
+// folder, with the trailing "/", as its user data.
+class SearchResultsSource final : public ListWidgetSource
+{
+public:
+    using ListWidgetSource::ListWidgetSource;
+
+    QString pathAt(int index) const override;
+    // Going forward the movie is not stopped first, so a paused movie that
+    // comes up again goes on where it was; going back restarts it.
+    bool stopsBeforeStep(Direction direction) const override
+    {
+        return direction == Direction::Previous;
+    }
+    // The current result, or the first when none is current.
+    QString selectedPath() const override;
+};

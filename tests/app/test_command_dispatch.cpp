@@ -1,0 +1,185 @@
+// Keys and mouse commands of the main window reaching their operations.
+
+#include "app/command_dispatch.h"
+#include "input/main_menu.h"
+#include "media/cmovie.h"
+#include "panels/list_panel.h"
+#include "playback/play_speed.h"
+#include "playback/position_timer.h"
+#include "player_fixture.h"
+#include "test_media.h"
+#include "window/main_window.h"
+#include "window/video_area.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+
+namespace
+{
+
+double positionOf(CMovie &movie)
+{
+    double position = -1;
+    movie.currentPosition(&position);
+    return position;
+}
+
+} // namespace
+
+class TestCommandDispatch : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void enterAfterAnInputBoxIsSwallowedOnce()
+    {
+        PlayerFixture fixture({test_media::clip("clip.avi")});
+        Player &player = fixture.player();
+        QWidget *display = player.window().display();
+        QCOMPARE(player.movie().PlayState, 1);
+
+        player.window().swallow_enter = true;
+        QTest::keyClick(display, Qt::Key_Return);
+        QCOMPARE(player.movie().PlayState, 1);
+        QVERIFY(!player.window().swallow_enter);
+
+        QTest::keyClick(display, Qt::Key_Return);
+        QCOMPARE(player.movie().PlayState, 2);
+        QTest::keyClick(display, Qt::Key_Return);
+        QCOMPARE(player.movie().PlayState, 1);
+    }
+
+    void holdingFastForwardWindsWithTheSoundOff()
+    {
+        PlayerFixture fixture({test_media::clip("long3.avi")});
+        Player &player = fixture.player();
+        CMovie &movie = player.movie();
+        PositionTimer &timer = player.positionTimer();
+        QWidget *display = player.window().display();
+        movie.MediaPlay(2);
+
+        QTest::keyPress(display, Qt::Key_X);
+        QCOMPARE(timer.tag(), 1.0);
+        QCOMPARE(timer.tmrPosition()->interval(), PositionTimer::kWindingInterval);
+        QVERIFY(qAbs(positionOf(movie) - 1.0) < 0.05);
+        // Each tick moves a second on.
+        QTRY_VERIFY_WITH_TIMEOUT(positionOf(movie) >= 4.0, 3000);
+
+        QTest::keyRelease(display, Qt::Key_X);
+        QCOMPARE(timer.tag(), 0.0);
+        QCOMPARE(timer.tmrPosition()->interval(), PositionTimer::kNormalInterval);
+
+        // With Shift the step is a twentieth of the movie: 9 seconds here.
+        const double before = positionOf(movie);
+        QTest::keyPress(display, Qt::Key_Z, Qt::ShiftModifier);
+        QCOMPARE(timer.tag(), -9.0);
+        QVERIFY(qAbs(positionOf(movie) - qMax(0.0, before - 9)) < 0.05);
+        QTest::keyRelease(display, Qt::Key_Z, Qt::ShiftModifier);
+        QCOMPARE(timer.tag(), 0.0);
+    }
+
+    void windingSilencesAndRestoresTheSound()
+    {
+        PlayerFixture fixture({test_media::clip("clip.avi")});
+        Player &player = fixture.player();
+        CMovie &movie = player.movie();
+        QWidget *display = player.window().display();
+        movie.MediaPlay(2);
+
+        QTest::keyPress(display, Qt::Key_X);
+        player.positionTimer().tmrPosition_Timer();
+        qint32 volume = 0;
+        QVERIFY(movie.audioVolume(&volume));
+        QVERIFY(volume <= -9999);
+        QTest::keyRelease(display, Qt::Key_X);
+        player.positionTimer().tmrPosition_Timer();
+        QVERIFY(movie.audioVolume(&volume));
+        QVERIFY(qAbs(volume - movie.volume) <= 1);
+    }
+
+    void volumeAndSpeedKeys()
+    {
+        PlayerFixture fixture({test_media::clip("clip.avi")});
+        Player &player = fixture.player();
+        QWidget *display = player.window().display();
+        QSlider *vol = player.window().vol();
+        vol->setValue(50);
+
+        QTest::keyClick(display, Qt::Key_Plus, Qt::KeypadModifier);
+        QCOMPARE(vol->value(), 55);
+        QCOMPARE(player.window().volForFullscreen()->value(), 55);
+        QVERIFY(qAbs(player.movie().volume - (55 - 100) * 50) <= 1);
+        QTest::keyClick(display, Qt::Key_Minus, Qt::ControlModifier);
+        QCOMPARE(vol->value(), 50);
+
+        QTest::keyClick(display, Qt::Key_2);
+        QCOMPARE(player.playSpeed().checkedIndex(), 0);
+        QTest::keyClick(display, Qt::Key_3);
+        QCOMPARE(player.playSpeed().checkedIndex(), 3);
+        QTest::keyClick(display, Qt::Key_1);
+        QCOMPARE(player.playSpeed().checkedIndex(), 2);
+    }
+
+    void altMakesKeysInertAndPagesFollowTheirKeys()
+    {
+        PlayerFixture fixture({test_media::clip("clip.avi")});
+        Player &player = fixture.player();
+        QWidget *display = player.window().display();
+
+        QTest::keyClick(display, Qt::Key_Q, Qt::AltModifier);
+        QCOMPARE(player.movie().PlayState, 1);
+        QTest::keyClick(display, Qt::Key_I, Qt::ControlModifier);
+        QCOMPARE(player.listPanel().selectedTab(), int(ListPanel::FavouritesPage));
+        QTest::keyClick(display, Qt::Key_F3);
+        QCOMPARE(player.listPanel().selectedTab(), int(ListPanel::SearchPage));
+        // Stop only acts on a movie that is playing or paused.
+        QTest::keyClick(display, Qt::Key_W);
+        QCOMPARE(player.movie().filename, QString());
+        QVERIFY(player.window().display()->logo()->isVisible());
+    }
+
+    void rightClickWithoutAMovieDisablesTheScenes()
+    {
+        PlayerFixture fixture;
+        Player &player = fixture.player();
+        QMenu *menu = player.mainMenu().menu();
+        QTimer::singleShot(0, menu, [menu] { menu->close(); });
+        QTest::mousePress(player.window().display(), Qt::RightButton);
+        QVERIFY(!player.mainMenu().m_seen_load->menuAction()->isEnabled());
+        QVERIFY(!player.mainMenu().m_edit_seen->menuAction()->isEnabled());
+
+        const QStringList order = {"m_addOkiniForMenu",
+                                   "m_entry",
+                                   "m_size_entry",
+                                   "m_speed",
+                                   "m_mode",
+                                   "sep10",
+                                   "m_seen_load_entry",
+                                   "m_edit_seen_entry",
+                                   "sep3",
+                                   "m_window_entry",
+                                   "help",
+                                   "m_exit"};
+        QStringList names;
+        for (QAction *action : menu->actions())
+            names << (action->menu() && action->objectName().isEmpty()
+                          ? action->menu()->objectName()
+                          : action->objectName());
+        QCOMPARE(names, order);
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    prepareMediaTests();
+    TestCommandDispatch test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_command_dispatch.moc"
