@@ -1,9 +1,9 @@
 #include "app/command_dispatch.h"
 
 #include "base/key_bindings.h"
-#include "input/main_menu.h"
 #include "base/virtual_keys.h"
 #include "input/key_events.h"
+#include "input/main_menu.h"
 #include "library/file_browser.h"
 #include "media/cmovie.h"
 #include "panels/list_panel.h"

@@ -1,8 +1,8 @@
 #include "app/player.h"
 
-#include "base/single_instance.h"
-#include "app/termination_signals.h"
 #include "app/command_dispatch.h"
+#include "app/termination_signals.h"
+#include "base/single_instance.h"
 #include "input/main_menu.h"
 #include "library/file_browser.h"
 #include "media/cmovie.h"
@@ -48,8 +48,8 @@ void Player::buildParts()
     fileBrowser_ = std::make_unique<FileBrowser>(window, *listPanel_, *movie_, *openAndPlay_);
     searchResults_ = std::make_unique<SearchResultsSource>(listPanel_->List_Find);
     const ActivePlaySource source = [this] { return activePlaySource(); };
-    sequencer_ = std::make_unique<PlaySequencer>(
-        source, [this] { return playMode_->get_play_mode(); });
+    sequencer_ =
+        std::make_unique<PlaySequencer>(source, [this] { return playMode_->get_play_mode(); });
     connect(sequencer_.get(), &PlaySequencer::stopWanted, movie_.get(),
             [this] { movie_->MediaPlay(3); });
     connect(sequencer_.get(), &PlaySequencer::playWanted, openAndPlay_.get(),
@@ -99,9 +99,18 @@ PlaySource *Player::activePlaySource() const
 
 CommandDispatch::Parts Player::dispatchParts()
 {
-    return CommandDispatch::Parts{*window_,      *movie_,         *listPanel_, *positionTimer_,
-                                  *openAndPlay_, *playSpeed_,     *fileBrowser_, *sequencer_,
-                                  *transport_,   *mainMenu_,      *sceneMenus_, keys_,
+    return CommandDispatch::Parts{*window_,
+                                  *movie_,
+                                  *listPanel_,
+                                  *positionTimer_,
+                                  *openAndPlay_,
+                                  *playSpeed_,
+                                  *fileBrowser_,
+                                  *sequencer_,
+                                  *transport_,
+                                  *mainMenu_,
+                                  *sceneMenus_,
+                                  keys_,
                                   [this] { m_exit_Click(); }};
 }
 

@@ -4,10 +4,10 @@
 
 #include "base/command_line.h"
 #include "base/movie_ext.h"
+#include "base/path.h"
 #include "base/program_folder.h"
 #include "base/single_instance.h"
 #include "library/file_browser.h"
-#include "base/path.h"
 #include "media/cmovie.h"
 #include "panels/key_page.h"
 #include "panels/list_panel.h"

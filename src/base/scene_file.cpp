@@ -1,9 +1,9 @@
 #include "base/scene_file.h"
 
+#include "base/media_time.h"
+#include "base/path.h"
 #include "base/quoted_records.h"
 #include "base/state_file.h"
-#include "base/path.h"
-#include "base/media_time.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,5 @@
 #include "base/virtual_keys.h"
 
-
 namespace virtual_keys
 {
 

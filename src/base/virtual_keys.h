@@ -3,7 +3,6 @@
 #include <QString>
 #include <Qt>
 
-
 // The program names keys by Windows virtual-key codes (A = 65, F1 = 112,
 // keypad 0 = 96, ...): the dispatch tables and key.ini are written in them.
 // These functions translate Qt's key events into those codes, as a US

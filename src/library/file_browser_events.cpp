@@ -2,12 +2,12 @@
 
 #include "library/file_browser.h"
 
+#include "base/selection_info.h"
 #include "library/file_browser_p.h"
 #include "library/folder_list.h"
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
 #include "panels/list_selection.h"
-#include "base/selection_info.h"
 #include "playback/open_and_play.h"
 #include "window/main_window.h"
 #include "window/video_area.h"

@@ -4,8 +4,8 @@
 // (folders, playing, renaming, the menu) and file_browser_events.cpp (mouse,
 // keys, tooltips, drag and drop).
 
-#include "library/file_browser.h"
 #include "base/name_pattern.h"
+#include "library/file_browser.h"
 #include "library/file_list_source.h"
 
 #include <QList>

@@ -1,11 +1,11 @@
 #include "playback/seek_control.h"
 
+#include "base/seek_geometry.h"
 #include "media/cmovie.h"
 #include "playback/position_timer.h"
 #include "window/main_window.h"
 #include "window/screen_metrics.h"
 #include "window/seek_bar.h"
-#include "base/seek_geometry.h"
 #include "window/video_area.h"
 
 #include <QVariant>

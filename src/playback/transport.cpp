@@ -14,8 +14,8 @@
 Transport::Transport(CMovie &movie, MainWindow &window, ActivePlaySource source,
                      OpenAndPlay &player, PositionTimer &timer, PlaySequencer &sequencer,
                      QObject *parent)
-    : QObject(parent), movie_(movie), window_(window), source_(std::move(source)),
-      player_(player), timer_(timer), sequencer_(sequencer),
+    : QObject(parent), movie_(movie), window_(window), source_(std::move(source)), player_(player),
+      timer_(timer), sequencer_(sequencer),
       blackShape_(new QWidget(window.display()->parentWidget()))
 {
     blackShape_->setObjectName("blackShape");

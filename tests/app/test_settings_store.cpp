@@ -1,8 +1,8 @@
 // config.ini and key.ini across a restart of the real program.
 
+#include "base/path.h"
 #include "base/private_profile.h"
 #include "library/file_browser.h"
-#include "base/path.h"
 #include "panels/list_panel.h"
 #include "playback/play_mode.h"
 #include "playback/play_speed.h"

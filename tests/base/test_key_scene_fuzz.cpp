@@ -3,8 +3,8 @@
 // is read is what gets written back.
 
 #include "base/key_bindings.h"
-#include "base/virtual_keys.h"
 #include "base/scene_file.h"
+#include "base/virtual_keys.h"
 
 #include <QFile>
 #include <QRandomGenerator>

@@ -1,7 +1,7 @@
 // Wildcard patterns of the file list (and of the search).
 
-#include "library/file_browser.h"
 #include "base/name_pattern.h"
+#include "library/file_browser.h"
 
 #include <QTest>
 

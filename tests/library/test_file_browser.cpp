@@ -3,9 +3,9 @@
 
 #include "library/file_browser.h"
 #include "media/cmovie.h"
+#include "memory_play_source.h"
 #include "panels/list_panel.h"
 #include "panels/list_selection.h"
-#include "memory_play_source.h"
 #include "player_fixture.h"
 #include "test_media.h"
 #include "window/main_window.h"

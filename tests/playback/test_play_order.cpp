@@ -26,7 +26,10 @@ struct Sequencing {
     QSignalSpy played{&sequencer, &PlaySequencer::playWanted};
     QSignalSpy stopped{&sequencer, &PlaySequencer::stopWanted};
 
-    QString lastPlayed() const { return played.isEmpty() ? QString() : played.last()[0].toString(); }
+    QString lastPlayed() const
+    {
+        return played.isEmpty() ? QString() : played.last()[0].toString();
+    }
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 // Seeking and marking a section with the mouse on the real window, over a
 // paused 180-second movie.
 
+#include "base/seek_geometry.h"
 #include "media/cmovie.h"
 #include "playback/position_timer.h"
 #include "player_fixture.h"
@@ -8,7 +9,6 @@
 #include "window/main_window.h"
 #include "window/screen_metrics.h"
 #include "window/seek_bar.h"
-#include "base/seek_geometry.h"
 
 #include <QApplication>
 #include <QFrame>
