@@ -1,4 +1,5 @@
 #include "app/player.h"
+#include "app/app_log.h"
 
 #include "app/command_dispatch.h"
 #include "app/termination_signals.h"
@@ -138,6 +139,7 @@ void Player::attachToolbarMenus()
 
 void Player::m_exit_Click()
 {
+    qCDebug(lcApp) << "exit asked" << (starting_ ? "while starting" : "");
     // Start-up waits for the window and for the first movie and lets events
     // through meanwhile; a termination signal may arrive then.  Closing in
     // the middle would leave start-up working on a closed window, and the

@@ -1,6 +1,7 @@
 // Start-up of the program: the main window's load sequence.
 
 #include "app/player.h"
+#include "app/app_log.h"
 
 #include "base/command_line.h"
 #include "base/movie_ext.h"
@@ -38,6 +39,7 @@ bool Player::Form_Load(const StartupOptions &options)
                          : path::addbackslash(options.programFolder);
     instance_ = std::make_unique<SingleInstance>(programFolder_);
     if (!instance_->acquire()) {
+        qCInfo(lcApp) << "another instance runs for" << programFolder_;
         instance_.reset();
         unloaded_ = true;
         return false;
@@ -124,7 +126,8 @@ void Player::createStateFolders()
     sceneFolder_ = program_folder::sceneFolder(programFolder_);
     for (const QString &folder : {imageFolder_, sceneFolder_}) {
         if (path::checkpath(folder) == -1)
-            QDir().mkpath(folder);
+            if (!QDir().mkpath(folder))
+                qCWarning(lcApp) << "cannot make the folder" << folder;
     }
     sceneMenus_->setSceneFolder(sceneFolder_);
 }

@@ -1,4 +1,5 @@
 #include "base/state_file.h"
+#include "base/base_log.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -13,15 +14,21 @@ bool writeWhole(const QString &path, const QByteArray &content)
     // Never fall back to writing the target in place: that is the very
     // truncate-then-write that could lose the old file.
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly)) {
+        qCWarning(lcBase) << "cannot write" << path << ":" << file.errorString();
         return false;
+    }
     if (file.write(content) != content.size()) {
+        qCWarning(lcBase) << "cannot write" << path << ":" << file.errorString();
         file.cancelWriting();
         return false;
     }
     // commit() flushes, syncs and renames; it removes the temporary file on
     // failure.
-    return file.commit();
+    if (file.commit())
+        return true;
+    qCWarning(lcBase) << "cannot replace" << path << ":" << file.errorString();
+    return false;
 }
 
 std::optional<QByteArray> readWhole(const QString &path, qint64 limit)

@@ -1,4 +1,5 @@
 #include "desktop/file_manager.h"
+#include "desktop/desktop_log.h"
 
 #include <QDBusError>
 #include <QDBusMessage>
@@ -47,6 +48,7 @@ void FileManager::call(const QString &method, const QString &path, std::function
     if (!bus_)
         bus_ = QDBusConnection::sessionBus();
     if (!bus_->isConnected()) {
+        qCInfo(lcDesktop) << "no session bus for" << method << ":" << bus_->lastError().message();
         if (onFailure)
             onFailure();
         emit finished(method, false);
@@ -66,6 +68,9 @@ void FileManager::call(const QString &method, const QString &path, std::function
                 // A file manager that is slow to answer may still show the
                 // folder; only one that is not there is replaced.
                 const QDBusError::ErrorType error = watcher->error().type();
+                if (!ok)
+                    qCInfo(lcDesktop) << "the file manager's" << method
+                                      << "failed:" << watcher->error().message();
                 if (!ok && onFailure && error != QDBusError::NoReply &&
                     error != QDBusError::Timeout)
                     onFailure();

@@ -1,4 +1,5 @@
 #include "library/file_browser.h"
+#include "library/library_log.h"
 
 #include "base/folder_reader.h"
 #include "base/movie_ext.h"
@@ -130,8 +131,10 @@ QString FileBrowser::folder() const
 bool FileBrowser::setFolder(const QString &folder)
 {
     const QString target = cleanFolder(folder);
-    if (!folder_reader::canRead(target))
+    if (!folder_reader::canRead(target)) {
+        qCInfo(lcLibrary) << "cannot read the folder" << folder;
         return false;
+    }
     d->folder = target;
     folder_list::fill(d->folders, target);
     d->showFiles(folder_reader::files(target, d->pattern));
@@ -497,6 +500,7 @@ void FileBrowser::Private::renameRow(int row)
         hooks.stop();
 
     if (!QFile::rename(oldPath, newPath)) {
+        qCInfo(lcLibrary) << "cannot rename" << oldPath << "to" << newPath;
         message(QString::fromUtf8("不正なファイル名が指定されました"));
         if (!QFileInfo::exists(oldPath))
             q.refresh();

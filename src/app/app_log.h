@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QLoggingCategory>
+
+// Diagnostics of start-up and shut-down.
+Q_DECLARE_LOGGING_CATEGORY(lcApp)

@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QLoggingCategory>
+
+// Diagnostics of opening, sequencing and transport.
+Q_DECLARE_LOGGING_CATEGORY(lcPlayback)
