@@ -293,7 +293,8 @@ for p in players[1:]:
     cmp = "<=" if p == "mpv" else "<"
     def cell(s, o, limit):
         if s is None or o is None:
-            return f"{'no result':<29}"
+            who = "sazanami" if s is None else p
+            return f"{'no picture from ' + who:<29}"
         r = s / o
         good = r <= limit if p == "mpv" else r < limit
         return f"{r:5.2f}  ({cmp} {limit:.1f}) {'ok' if good else 'MISSED':<7}      "
