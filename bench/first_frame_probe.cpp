@@ -15,6 +15,7 @@
 //   --timeout-ms N       give up waiting for the picture after N ms (default 15000)
 //   --hold-ms N          keep the player running N ms after the picture (default 2000)
 //   --rss-poll-ms N      VmRSS sampling period while holding (default 20)
+//   --tree-poll-ms N     period of the look-up of helper processes (default 100)
 //   --log FILE           append the player's stdout and stderr to FILE
 //
 // One JSON object is printed on stdout per run, for example
@@ -23,6 +24,17 @@
 // where "picture" is the rectangle the clip's colour covers at the end.
 // The exit status is 0 when the picture was seen and the memory was read.
 //
+// Programs that start helper processes (a front end running a separate
+// player, worker processes) are counted as a whole as well: the process and
+// all its descendants are looked up every --tree-poll-ms and their memory is
+// read with the program's own.  "tree_hwm_kib" is the largest sum of the
+// VmHWM of the processes running at the same time (at one look-up): helpers
+// that ran one after the other are not added up, but the peaks of processes
+// running together are, even if they did not happen at the same moment.
+// "processes" names every process seen, e.g. "smplayer,mpv*2" (two mpv
+// processes, one after the other or together).  For a program without
+// helpers tree_hwm_kib equals vm_hwm_kib.
+//
 // The method is the same for every program: the time is taken from right
 // before the process is started to the screen grab that first shows enough
 // pixels of the clip's colour. Peak memory is VmHWM from /proc/<pid>/status
@@ -30,6 +42,9 @@
 // polling is printed as a cross-check.
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QHash>
+#include <QMap>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
@@ -45,6 +60,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <utility>
 
 #include <signal.h>
 #include <sys/ipc.h>
@@ -140,6 +156,7 @@ struct Options {
     int timeoutMs = 15000;
     int holdMs = 2000;
     int rssPollMs = 20;
+    int treePollMs = 100;
     QString logFile;
     QString program;
     QStringList arguments;
@@ -178,6 +195,125 @@ ProcMemory readProcMemory(qint64 pid)
     }
     return m;
 }
+
+// The parent of every running process, from /proc/<pid>/stat.
+QHash<qint64, qint64> parentsOfAll()
+{
+    QHash<qint64, qint64> parents;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &entry : entries) {
+        bool ok = false;
+        const qint64 pid = entry.toLongLong(&ok);
+        if (!ok)
+            continue;
+        QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray stat = f.readAll();
+        // "pid (comm) state ppid ...": comm may hold blanks and parentheses.
+        const int close = stat.lastIndexOf(')');
+        if (close < 0)
+            continue;
+        const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
+        if (fields.size() < 2)
+            continue;
+        parents.insert(pid, fields.at(1).toLongLong());
+    }
+    return parents;
+}
+
+// The process and its helpers: every process started by it, directly or not.
+class ProcessTree
+{
+public:
+    explicit ProcessTree(qint64 root) : root_(root) {}
+
+    // Looks for new descendants and reads everyone's memory.
+    void scan()
+    {
+        const QHash<qint64, qint64> parents = parentsOfAll();
+        QList<qint64> tree{root_};
+        for (int i = 0; i < tree.size(); ++i) {
+            for (auto it = parents.constBegin(); it != parents.constEnd(); ++it) {
+                if (it.value() == tree.at(i) && !tree.contains(it.key()))
+                    tree.append(it.key());
+            }
+        }
+        live_ = tree;
+        sample();
+        // The name after the process has replaced itself (a wrapper that
+        // execs the program).
+        for (const qint64 pid : std::as_const(live_)) {
+            QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+            if (members_.contains(pid) && comm.open(QIODevice::ReadOnly))
+                members_[pid].name = QString::fromLocal8Bit(comm.readAll().trimmed());
+        }
+    }
+
+    // Reads the memory of the processes known to be in the tree; returns the
+    // sum of their VmRSS.
+    qint64 sample()
+    {
+        qint64 rss = 0;
+        qint64 hwm = 0;
+        for (const qint64 pid : std::as_const(live_)) {
+            const ProcMemory m = readOne(pid);
+            if (m.hwmKib < 0)
+                continue;
+            rss += std::max<qint64>(0, m.rssKib);
+            hwm += m.hwmKib;
+        }
+        peakHwmSumKib_ = std::max(peakHwmSumKib_, hwm);
+        return rss;
+    }
+
+    qint64 hwmSumKib() const { return peakHwmSumKib_; }
+
+    QString names() const
+    {
+        QStringList order;
+        QHash<QString, int> counts;
+        for (const Member &m : members_) {
+            if (!counts.contains(m.name))
+                order << m.name;
+            ++counts[m.name];
+        }
+        QStringList names;
+        for (const QString &name : std::as_const(order))
+            names << (counts.value(name) > 1
+                          ? QStringLiteral("%1*%2").arg(name).arg(counts.value(name))
+                          : name);
+        return names.join(QLatin1Char(','));
+    }
+
+    int count() const { return int(members_.size()); }
+
+private:
+    struct Member {
+        QString name;
+        qint64 hwmKib = -1;
+    };
+
+    ProcMemory readOne(qint64 pid)
+    {
+        const ProcMemory m = readProcMemory(pid);
+        if (m.hwmKib < 0)
+            return m;
+        Member &member = members_[pid];
+        if (member.name.isEmpty()) {
+            QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+            if (comm.open(QIODevice::ReadOnly))
+                member.name = QString::fromLocal8Bit(comm.readAll().trimmed());
+        }
+        member.hwmKib = std::max(member.hwmKib, m.hwmKib);
+        return m;
+    }
+
+    qint64 root_;
+    qint64 peakHwmSumKib_ = 0;
+    QList<qint64> live_;
+    QMap<qint64, Member> members_;
+};
 
 bool isNear(QRgb p, const Options &o)
 {
@@ -303,6 +439,9 @@ std::optional<Options> parseArguments(const QStringList &args, QString *error)
         } else if (a == QLatin1String("--rss-poll-ms")) {
             if (!intValue(&o.rssPollMs))
                 return std::nullopt;
+        } else if (a == QLatin1String("--tree-poll-ms")) {
+            if (!intValue(&o.treePollMs))
+                return std::nullopt;
         } else {
             *error = QStringLiteral("unknown option %1").arg(a);
             return std::nullopt;
@@ -318,6 +457,8 @@ std::optional<Options> parseArguments(const QStringList &args, QString *error)
         o.step = 1;
     if (o.rssPollMs < 1)
         o.rssPollMs = 1;
+    if (o.treePollMs < 1)
+        o.treePollMs = 1;
     if (o.label.isEmpty())
         o.label = o.program.section(QLatin1Char('/'), -1);
     return o;
@@ -388,6 +529,17 @@ int main(int argc, char **argv)
         return 1;
     }
     const qint64 pid = proc.processId();
+    ProcessTree tree(pid);
+    qint64 treeRssMaxKib = -1;
+    QElapsedTimer sinceTreeScan;
+    sinceTreeScan.start();
+    auto sampleTree = [&]() {
+        if (sinceTreeScan.elapsed() >= o.treePollMs) {
+            tree.scan();
+            sinceTreeScan.restart();
+        }
+        treeRssMaxKib = std::max(treeRssMaxKib, tree.sample());
+    };
 
     double firstFrameMs = -1.0;
     // A diagnostic: the first grab where the screen differs from the one
@@ -417,6 +569,8 @@ int main(int argc, char **argv)
         lastMissMs = issuedMs;
         const ProcMemory m = readProcMemory(pid);
         rssMaxKib = std::max(rssMaxKib, m.rssKib);
+        if (sinceTreeScan.elapsed() >= o.treePollMs)
+            sampleTree();
         QCoreApplication::processEvents();
         if (proc.state() == QProcess::NotRunning) {
             exitedEarly = true;
@@ -436,6 +590,7 @@ int main(int argc, char **argv)
                 break;
             rssMaxKib = std::max(rssMaxKib, m.rssKib);
             last = m;
+            sampleTree();
             QThread::msleep(o.rssPollMs);
         }
     }
@@ -450,6 +605,10 @@ int main(int argc, char **argv)
     if (atEnd.hwmKib >= 0)
         last = atEnd;
     rssMaxKib = std::max(rssMaxKib, atEnd.rssKib);
+    if (atEnd.hwmKib >= 0) {
+        tree.scan();
+        treeRssMaxKib = std::max(treeRssMaxKib, tree.sample());
+    }
 
     bool killed = false;
     if (proc.state() != QProcess::NotRunning) {
@@ -477,6 +636,11 @@ int main(int argc, char **argv)
                 .arg(last.hwmKib >= 0 ? QString::number(last.hwmKib) : QStringLiteral("null"));
     line += QStringLiteral(",\"rss_max_kib\":%1")
                 .arg(rssMaxKib >= 0 ? QString::number(rssMaxKib) : QStringLiteral("null"));
+    line += QStringLiteral(",\"tree_hwm_kib\":%1")
+                .arg(tree.count() ? QString::number(tree.hwmSumKib()) : QStringLiteral("null"));
+    line += QStringLiteral(",\"tree_rss_max_kib\":%1")
+                .arg(treeRssMaxKib >= 0 ? QString::number(treeRssMaxKib) : QStringLiteral("null"));
+    line += QStringLiteral(",\"processes\":%1").arg(jsonString(tree.names()));
     line += QStringLiteral(",\"picture\":%1")
                 .arg(picture.isEmpty() ? QStringLiteral("null")
                                        : jsonString(QStringLiteral("%1x%2+%3+%4")
