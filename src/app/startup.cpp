@@ -24,6 +24,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
@@ -32,6 +33,11 @@
 
 bool Player::Form_Load(const StartupOptions &options)
 {
+    QElapsedTimer clock;
+    clock.start();
+    const auto phase = [&clock](const char *what) {
+        qCDebug(lcApp) << "start-up:" << what << "after" << clock.elapsed() << "ms";
+    };
     // Only the folder is needed to tell whether another instance runs; nothing
     // is created or shown before that is known.
     programFolder_ = options.programFolder.isEmpty()
@@ -53,6 +59,7 @@ bool Player::Form_Load(const StartupOptions &options)
     buildParts();
     movie_->prepareSurface(window_->display());
     metrics_ = ScreenMetrics::measure(*window_);
+    phase("window built");
 
     loading_ = true;
     listPanel_->Ver->setText(QString::fromUtf8("バージョン：　Ver.%1.%2.%3")
@@ -67,15 +74,18 @@ bool Player::Form_Load(const StartupOptions &options)
         fileBrowser_->setFolder(options.currentDir);
     }
     loading_ = false;
+    phase("settings applied");
 
     window_->show();
     window_->layoutControls();
     letWindowAppear();
+    phase("window shown");
 
     createStateFolders();
     keys_ = KeyBindings::load(programFolder_);
     keyPage_->refresh();
     playCommandLineMovie(options);
+    phase("command-line movie opened");
     starting_ = false;
     if (exitRequested_) {
         m_exit_Click();
