@@ -19,6 +19,7 @@ PACKAGES=(
 TEST_PACKAGES=(
   xvfb xauth x11-utils
   ffmpeg mpv pulseaudio dbus-daemon
+  fuse3 python3-fusepy
 )
 
 if [ "${1:-}" = "--test" ]; then
