@@ -57,6 +57,7 @@ protected:
         ctx_ = ctx;
         view_ = view;
         mpv_render_context_set_update_callback(ctx_, &RenderLink::onUpdate, this);
+        resumeVideo();
     }
 
     mpv_handle *player() const { return mpv_; }
@@ -74,7 +75,11 @@ protected:
             return;
         const QByteArray id(track);
         mpv_free(track);
-        if (id == "no")
+        // Only a track of a loaded file is put aside; "auto" or "no" without
+        // a file would otherwise keep the next file from showing its video.
+        bool number = false;
+        id.toInt(&number);
+        if (!number)
             return;
         if (setTrack("no"))
             suspendedTrack_ = id;
@@ -203,10 +208,8 @@ protected:
             Qt::DirectConnection);
         // A context made anew gets the player's render context back at once,
         // and with it the picture.
-        if (player()) {
+        if (player())
             createCurrent();
-            resumeVideo();
-        }
     }
 
     void createContext() override
