@@ -4,7 +4,6 @@
 #include "media/media_log.h"
 #include "media/video_surface.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>

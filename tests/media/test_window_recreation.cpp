@@ -1,7 +1,8 @@
-// The picture goes on when the main window is made anew under it: window
-// flags and full screen change the native window, and with it the OpenGL
-// context of the picture.  CTest runs this once per way of drawing (EGL, GLX,
-// software).
+// The picture goes on while the window around it changes: window flags and
+// full screen, which on some platforms make the native window anew, and the
+// video area moved into a window of its own and back, which always gives the
+// picture a new OpenGL context.  CTest runs this once per way of drawing
+// (EGL, GLX, software).
 
 #include "media/cmovie.h"
 #include "player_fixture.h"
