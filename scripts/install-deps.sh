@@ -21,6 +21,7 @@ TEST_PACKAGES=(
   xvfb xauth x11-utils
   ffmpeg mpv pulseaudio dbus-daemon
   python3
+  fuse3 python3-fusepy
 )
 
 if [ "${1:-}" = "--test" ]; then

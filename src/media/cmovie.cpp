@@ -1,16 +1,19 @@
 #include "media/cmovie.h"
 
 #include "base/audio_gain.h"
+#include "media/media_log.h"
 #include "media/video_surface.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QTimer>
 #include <QWidget>
 #include <cmath>
 #include <functional>
 #include <future>
+#include <thread>
 
 #include <mpv/client.h>
 
@@ -27,33 +30,59 @@ QString &audioOutputName()
 constexpr int kLoadTimeoutMs = 5000;
 // How long closing waits for mpv to let go of the file.
 constexpr int kUnloadTimeoutMs = 2000;
-// While waiting for mpv, how often we look whether a picture is to be drawn.
-// A new picture also wakes the wait, so this is only a safety net.
-constexpr double kEventPollSeconds = 0.01;
 // Tags the reply to our loadfile command.
 constexpr uint64_t kLoadReply = 1;
 
+// Reports a failed mpv call; returns whether it succeeded.
+bool check(int result, const char *call, const char *name)
+{
+    if (result < 0)
+        qCWarning(lcMedia) << call << name << "failed:" << mpv_error_string(result);
+    return result >= 0;
+}
+
+// A property that does not exist right now (no file, no audio track) is the
+// ordinary answer to many of the program's questions, not a fault.
+bool checkRead(int result, const char *name)
+{
+    if (result == MPV_ERROR_PROPERTY_UNAVAILABLE) {
+        qCDebug(lcMedia) << "property" << name << "unavailable";
+        return false;
+    }
+    return check(result, "reading property", name);
+}
+
 void setOption(mpv_handle *mpv, const char *name, const char *value)
 {
-    mpv_set_option_string(mpv, name, value);
+    check(mpv_set_option_string(mpv, name, value), "setting option", name);
 }
 
 void setFlag(mpv_handle *mpv, const char *name, bool on)
 {
     int value = on ? 1 : 0;
-    mpv_set_property(mpv, name, MPV_FORMAT_FLAG, &value);
+    check(mpv_set_property(mpv, name, MPV_FORMAT_FLAG, &value), "setting property", name);
+}
+
+void setDouble(mpv_handle *mpv, const char *name, double value)
+{
+    check(mpv_set_property(mpv, name, MPV_FORMAT_DOUBLE, &value), "setting property", name);
+}
+
+void setText(mpv_handle *mpv, const char *name, const QByteArray &value)
+{
+    check(mpv_set_property_string(mpv, name, value.constData()), "setting property", name);
 }
 
 bool getFlag(mpv_handle *mpv, const char *name)
 {
     int value = 0;
-    return mpv_get_property(mpv, name, MPV_FORMAT_FLAG, &value) >= 0 && value;
+    return checkRead(mpv_get_property(mpv, name, MPV_FORMAT_FLAG, &value), name) && value;
 }
 
 bool getDouble(mpv_handle *mpv, const char *name, double *value)
 {
     double v = 0;
-    if (mpv_get_property(mpv, name, MPV_FORMAT_DOUBLE, &v) < 0)
+    if (!checkRead(mpv_get_property(mpv, name, MPV_FORMAT_DOUBLE, &v), name))
         return false;
     *value = v;
     return true;
@@ -62,9 +91,19 @@ bool getDouble(mpv_handle *mpv, const char *name, double *value)
 qint64 getInt(mpv_handle *mpv, const char *name)
 {
     int64_t v = 0;
-    if (mpv_get_property(mpv, name, MPV_FORMAT_INT64, &v) < 0)
+    if (!checkRead(mpv_get_property(mpv, name, MPV_FORMAT_INT64, &v), name))
         return 0;
     return v;
+}
+
+bool command(mpv_handle *mpv, const char **args)
+{
+    return check(mpv_command(mpv, args), "command", args[0]);
+}
+
+bool commandAsync(mpv_handle *mpv, uint64_t reply, const char **args)
+{
+    return check(mpv_command_async(mpv, reply, args), "command", args[0]);
 }
 
 QByteArray number(double value)
@@ -72,13 +111,36 @@ QByteArray number(double value)
     return QByteArray::number(value, 'f', 6);
 }
 
-// A player set up the way the program uses it; null when libmpv is missing
-// or will not start.  Safe on any thread.
+// mpv's log goes to ours: everything the category lets through when its
+// debug output is on, warnings and errors otherwise.
+void requestLog(mpv_handle *mpv)
+{
+    const char *level = lcMedia().isDebugEnabled() ? "v" : "warn";
+    check(mpv_request_log_messages(mpv, level), "requesting log level", level);
+}
+
+void forwardLog(const mpv_event_log_message &message)
+{
+    const QString text =
+        QStringLiteral("mpv[%1] %2").arg(message.prefix, QString::fromUtf8(message.text).trimmed());
+    if (message.log_level <= MPV_LOG_LEVEL_WARN)
+        qCWarning(lcMedia).noquote() << text;
+    else if (message.log_level == MPV_LOG_LEVEL_INFO)
+        qCInfo(lcMedia).noquote() << text;
+    else
+        qCDebug(lcMedia).noquote() << text;
+}
+
+// A player set up the way the program uses it; null when libmpv will not
+// start.  Safe on any thread.
 mpv_handle *createPlayer()
 {
     mpv_handle *mpv = mpv_create();
-    if (!mpv)
+    if (!mpv) {
+        qCWarning(lcMedia) << "mpv_create failed";
         return nullptr;
+    }
+    requestLog(mpv);
     setOption(mpv, "config", "no");
     setOption(mpv, "terminal", "no");
     setOption(mpv, "load-scripts", "no");
@@ -109,7 +171,7 @@ mpv_handle *createPlayer()
     setOption(mpv, "video-timing-offset", "0");
     if (!audioOutputName().isEmpty())
         setOption(mpv, "ao", audioOutputName().toUtf8().constData());
-    if (mpv_initialize(mpv) < 0) {
+    if (!check(mpv_initialize(mpv), "mpv_initialize", "")) {
         mpv_terminate_destroy(mpv);
         return nullptr;
     }
@@ -117,6 +179,27 @@ mpv_handle *createPlayer()
 }
 
 } // namespace
+
+// Marks the session busy for as long as it lives and tells when the outermost
+// open or close is over.
+class CMovie::BusyScope
+{
+public:
+    explicit BusyScope(CMovie &movie) : movie_(movie), outer_(!movie.busy_) { movie.busy_ = true; }
+    ~BusyScope()
+    {
+        if (!outer_)
+            return;
+        movie_.busy_ = false;
+        emit movie_.settled();
+    }
+    BusyScope(const BusyScope &) = delete;
+    BusyScope &operator=(const BusyScope &) = delete;
+
+private:
+    CMovie &movie_;
+    bool outer_;
+};
 
 void CMovie::setAudioOutput(const QString &name)
 {
@@ -143,8 +226,7 @@ mpv_handle *CMovie::takeStartedPlayer()
 }
 
 // The player starts at its first use, or in the background ahead of it,
-// rather than with the session: libmpv may still be loading while the window
-// is built.
+// rather than with the session: the window is built meanwhile.
 mpv_handle *CMovie::player()
 {
     if (mpv_ || playerFailed_)
@@ -155,6 +237,8 @@ mpv_handle *CMovie::player()
         return nullptr;
     }
     mpv_set_wakeup_callback(mpv_, &CMovie::onWakeup, this);
+    // Whatever mpv said while it started (its log) is waiting already.
+    drainEvents();
     return mpv_;
 }
 
@@ -166,12 +250,26 @@ CMovie::~CMovie()
         } catch (const std::future_error &) {
         }
     }
+    releasePlayer();
+}
+
+// The render context must go before the player it belongs to.
+void CMovie::releasePlayer()
+{
     if (mpv_)
         mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
-    // The render context must go before the player it belongs to.
     delete surface_.data();
-    if (mpv_)
+    if (!mpv_)
+        return;
+    if (stalled_) {
+        // mpv ends only once its stuck read returns; the program must not
+        // wait for a dead mount to end.
+        qCWarning(lcMedia) << "player still reading a file that stopped answering; left behind";
+        std::thread([mpv = mpv_] { mpv_terminate_destroy(mpv); }).detach();
+    } else {
         mpv_terminate_destroy(mpv_);
+    }
+    mpv_ = nullptr;
 }
 
 void CMovie::onWakeup(void *self)
@@ -199,101 +297,160 @@ void CMovie::drainEvents()
             break;
         handleEvent(*event);
     }
+    if (waitLoop_ && waitDone_ && waitDone_())
+        waitLoop_->quit();
 }
 
 void CMovie::handleEvent(const mpv_event &event)
 {
     switch (event.event_id) {
+    case MPV_EVENT_LOG_MESSAGE:
+        forwardLog(*static_cast<const mpv_event_log_message *>(event.data));
+        break;
+    case MPV_EVENT_COMMAND_REPLY:
+        if (event.reply_userdata == kLoadReply && event.error < 0) {
+            qCWarning(lcMedia) << "loadfile failed:" << mpv_error_string(event.error);
+            if (openStage_ == OpenStage::Loading)
+                openStage_ = OpenStage::Failed;
+        }
+        break;
+    case MPV_EVENT_START_FILE:
+        idle_ = false;
+        // The file is ours from its start-file event on: only our loadfile
+        // can start one while we open.
+        if (openStage_ == OpenStage::Loading && entry_ < 0)
+            entry_ = static_cast<const mpv_event_start_file *>(event.data)->playlist_entry_id;
+        break;
+    case MPV_EVENT_FILE_LOADED:
+        // Loaded paused: the open waits for the first picture, so that the
+        // video size is known and mpv is no longer busy setting up its output.
+        if (openStage_ == OpenStage::Loading && entry_ >= 0)
+            openStage_ = OpenStage::FirstPicture;
+        break;
     case MPV_EVENT_PLAYBACK_RESTART:
         seekTarget_.reset();
+        if (openStage_ == OpenStage::FirstPicture)
+            openStage_ = OpenStage::Loaded;
         break;
     case MPV_EVENT_END_FILE:
-        // With keep-open mpv only lets go of a file when told to or when it
-        // fails to go on reading it.
-        loaded_ = false;
-        seekTarget_.reset();
+        handleEndFile(event);
+        break;
+    case MPV_EVENT_IDLE:
+        idle_ = true;
+        stalled_ = false;
         break;
     default:
         break;
     }
 }
 
-bool CMovie::waitForEvent(int timeoutMs, const std::function<bool(const mpv_event &)> &done)
+void CMovie::handleEndFile(const mpv_event &event)
 {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!deadline.hasExpired()) {
-        // While a video output starts or stops, mpv waits for its picture to
-        // be drawn; we are the ones drawing it.
-        if (surface_)
-            surface_->renderPendingFrame();
-        const mpv_event *event = mpv_wait_event(mpv_, kEventPollSeconds);
-        if (event->event_id == MPV_EVENT_NONE)
-            continue;
-        handleEvent(*event);
-        if (done(*event))
-            return true;
-        if (event->event_id == MPV_EVENT_SHUTDOWN)
-            return false;
-    }
-    return false;
+    const auto *end = static_cast<const mpv_event_end_file *>(event.data);
+    // A file closed earlier may report its end late, after the next one was
+    // asked for.
+    if (end->playlist_entry_id != entry_)
+        return;
+    entryEnded_ = true;
+    stalled_ = false;
+    if (end->reason == MPV_END_FILE_REASON_ERROR)
+        qCWarning(lcMedia) << "file ended with an error:" << mpv_error_string(end->error);
+    // With keep-open mpv only lets go of a file when told to or when it fails
+    // to go on reading it; a playlist, which we do not follow, ends the same
+    // way.
+    loaded_ = false;
+    seekTarget_.reset();
+    if (openStage_ == OpenStage::Loading || openStage_ == OpenStage::FirstPicture)
+        openStage_ = OpenStage::Failed;
+}
+
+// Runs the event loop, user input left for later, until done() holds, the
+// time is up or an abort stops the wait.  Painting, timers and mpv's events go
+// on meanwhile.
+bool CMovie::waitUntil(int timeoutMs, const std::function<bool()> &done)
+{
+    drainEvents();
+    if (done())
+        return true;
+    QEventLoop loop;
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    waitLoop_ = &loop;
+    waitDone_ = done;
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    waitLoop_ = nullptr;
+    waitDone_ = nullptr;
+    return done();
+}
+
+void CMovie::stopWaiting()
+{
+    if (waitLoop_)
+        waitLoop_->quit();
+}
+
+void CMovie::sendStop()
+{
+    const char *stop[] = {"stop", nullptr};
+    commandAsync(mpv_, 0, stop);
 }
 
 bool CMovie::loadFile(const QByteArray &path)
 {
     drainEvents();
+    entry_ = -1;
+    entryEnded_ = false;
+    openStage_ = OpenStage::Loading;
     const char *load[] = {"loadfile", path.constData(), "replace", nullptr};
-    if (mpv_command_async(mpv_, kLoadReply, load) < 0)
+    if (!commandAsync(mpv_, kLoadReply, load)) {
+        openStage_ = OpenStage::None;
         return false;
+    }
 
-    // The file is ours from its start-file event on; it is open once loaded
-    // and fails with an end-file event of its own (a playlist, which we do not
-    // follow, ends the same way).
-    int64_t entry = -1;
-    bool failed = false;
-    const bool loaded = waitForEvent(kLoadTimeoutMs, [&](const mpv_event &event) {
-        switch (event.event_id) {
-        case MPV_EVENT_COMMAND_REPLY:
-            failed = event.reply_userdata == kLoadReply && event.error < 0;
-            return failed;
-        case MPV_EVENT_START_FILE:
-            entry = static_cast<const mpv_event_start_file *>(event.data)->playlist_entry_id;
-            return false;
-        case MPV_EVENT_END_FILE:
-            failed =
-                static_cast<const mpv_event_end_file *>(event.data)->playlist_entry_id == entry;
-            return failed;
-        case MPV_EVENT_FILE_LOADED:
-            return entry >= 0;
-        default:
-            return false;
-        }
-    });
-    if (!loaded || failed)
-        return false;
+    QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+    // The two steps, loading and the first picture, get the time each.
+    const auto settledOn = [this](OpenStage step) {
+        return [this, step] { return openStage_ != step; };
+    };
+    if (waitUntil(kLoadTimeoutMs, settledOn(OpenStage::Loading)))
+        waitUntil(kLoadTimeoutMs, settledOn(OpenStage::FirstPicture));
+    QGuiApplication::restoreOverrideCursor();
 
-    // Loaded paused: wait for the first picture, so that the video size is
-    // known and mpv is no longer busy setting up its output when we go on.
-    waitForEvent(kLoadTimeoutMs, [&](const mpv_event &event) {
-        if (event.event_id == MPV_EVENT_END_FILE)
-            failed =
-                static_cast<const mpv_event_end_file *>(event.data)->playlist_entry_id == entry;
-        return failed || event.event_id == MPV_EVENT_PLAYBACK_RESTART;
-    });
-    return !failed;
+    const bool loaded = openStage_ == OpenStage::Loaded;
+    if (!loaded) {
+        // Given up on (too slow, or aborted) before mpv let go of the file:
+        // mpv may be stuck in a read that never returns.
+        stalled_ = entry_ >= 0 && !entryEnded_;
+        qCWarning(lcMedia) << "open of" << path << "failed"
+                           << (stalled_ ? "(no answer in time)" : "");
+        sendStop();
+    }
+    openStage_ = OpenStage::None;
+    return loaded;
+}
+
+bool CMovie::isOpening() const
+{
+    return openStage_ == OpenStage::Loading || openStage_ == OpenStage::FirstPicture;
+}
+
+void CMovie::abortOpen()
+{
+    if (!isOpening())
+        return;
+    openStage_ = OpenStage::Failed;
+    stopWaiting();
 }
 
 void CMovie::unloadFile()
 {
     loaded_ = false;
-    if (getFlag(mpv_, "idle-active"))
+    if (idle_ || getFlag(mpv_, "idle-active"))
         return;
-    const char *stop[] = {"stop", nullptr};
-    if (mpv_command_async(mpv_, 0, stop) < 0)
-        return;
+    sendStop();
     // Wait until mpv has closed the file, so that nothing of it is left once
     // we return and the next open starts from an idle player.
-    waitForEvent(kUnloadTimeoutMs,
-                 [](const mpv_event &event) { return event.event_id == MPV_EVENT_IDLE; });
+    if (!waitUntil(kUnloadTimeoutMs, [this] { return idle_; }))
+        qCWarning(lcMedia) << "mpv did not let go of the file in time";
 }
 
 VideoSurface *CMovie::createSurface(int backendValue, QWidget *screen)
@@ -368,13 +525,27 @@ bool CMovie::attachSurface()
 qint16 CMovie::MediaOpen(const QString &NewFileNameArgument, const QString &NewFilterName,
                          QWidget *screen, double pos)
 {
+    if (busy_) {
+        // Code run from a timer while an open waits must not start another
+        // inside it.
+        qCWarning(lcMedia) << "open of" << NewFileNameArgument
+                           << "refused: another open or close is in progress";
+        return 0;
+    }
+    BusyScope busy(*this);
     // Callers may pass `filename` itself, which closing clears.
     const QString NewFileName = NewFileNameArgument;
-    MediaClose();
+    closeFile();
     // mpv would also play folders and playlists; only a file is a movie.
     const QFileInfo info(NewFileName);
     if (!info.isFile())
         return 0;
+    // A player stuck on an earlier file would keep this one waiting too.
+    if (stalled_) {
+        releasePlayer();
+        stalled_ = false;
+        idle_ = true;
+    }
 
     // The surface first: setting up its OpenGL needs no player, and the
     // player may still be starting in the background.
@@ -387,13 +558,12 @@ qint16 CMovie::MediaOpen(const QString &NewFileNameArgument, const QString &NewF
     }
     // Every file starts paused at pos and at normal speed; MediaPlay starts it.
     setFlag(mpv_, "pause", true);
-    double speed = 1.0;
-    mpv_set_property(mpv_, "speed", MPV_FORMAT_DOUBLE, &speed);
-    mpv_set_property_string(mpv_, "start", pos > 0 ? number(pos).constData() : "none");
-    mpv_set_property_string(mpv_, "vd", NewFilterName.toUtf8().constData());
+    setDouble(mpv_, "speed", 1.0);
+    setText(mpv_, "start", pos > 0 ? number(pos) : QByteArray("none"));
+    setText(mpv_, "vd", NewFilterName.toUtf8());
 
     if (!loadFile(QFile::encodeName(info.absoluteFilePath()))) {
-        unloadFile();
+        loaded_ = false;
         if (surface_)
             surface_->hide();
         return 0;
@@ -431,6 +601,16 @@ qint16 CMovie::MediaOpen(const QString &NewFileNameArgument, const QString &NewF
 }
 
 void CMovie::MediaClose()
+{
+    if (busy_) {
+        abortOpen();
+        return;
+    }
+    BusyScope busy(*this);
+    closeFile();
+}
+
+void CMovie::closeFile()
 {
     if (!loaded_ && filename.isEmpty())
         return;
@@ -470,7 +650,6 @@ void CMovie::MediaPlay(int State)
     default:
         break;
     }
-    QCoreApplication::processEvents();
     if (State >= 1 && State <= 3)
         PlayState = State;
     mblnInCommand = false;
@@ -480,8 +659,7 @@ void CMovie::SetRate(float rate)
 {
     if (!isOpen())
         return;
-    double speed = rate > 2.0f ? 2.0 : double(rate);
-    mpv_set_property(mpv_, "speed", MPV_FORMAT_DOUBLE, &speed);
+    setDouble(mpv_, "speed", rate > 2.0f ? 2.0 : double(rate));
 }
 
 void CMovie::SetWindowSize(qint16 w, qint16 h)
@@ -540,7 +718,7 @@ void CMovie::seekTo(double seconds)
     const double target = seconds > 0 ? seconds : 0.0;
     const QByteArray where = number(target);
     const char *seek[] = {"seek", where.constData(), "absolute+exact", nullptr};
-    if (mpv_command(mpv_, seek) >= 0)
+    if (command(mpv_, seek))
         seekTarget_ = target;
 }
 
@@ -579,9 +757,7 @@ bool CMovie::rate(double *value) const
 
 bool CMovie::hasAudio() const
 {
-    int64_t id = 0;
-    return isOpen() &&
-           mpv_get_property(mpv_, "current-tracks/audio/id", MPV_FORMAT_INT64, &id) >= 0;
+    return isOpen() && getInt(mpv_, "current-tracks/audio/id") > 0;
 }
 
 bool CMovie::audioVolume(qint32 *value) const
@@ -598,7 +774,8 @@ bool CMovie::setAudioVolume(qint32 value)
     if (!hasAudio())
         return false;
     double percent = audio_gain::mpvVolumeFromHundredthsDb(value);
-    return mpv_set_property(mpv_, "volume", MPV_FORMAT_DOUBLE, &percent) >= 0;
+    return check(mpv_set_property(mpv_, "volume", MPV_FORMAT_DOUBLE, &percent), "setting property",
+                 "volume");
 }
 
 int CMovie::sourceWidth() const

@@ -4,10 +4,12 @@
 #include <QPointer>
 #include <QString>
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <future>
 #include <optional>
 
+class QEventLoop;
 class QWidget;
 class VideoSurface;
 struct mpv_handle;
@@ -16,7 +18,13 @@ struct mpv_event;
 // The one media session of the program.  It plays a file through libmpv and
 // shows the picture in a video surface that is a child of the window given at
 // open.  Every operation swallows errors of the media service: callers learn
-// about failure from MediaOpen's result and from `filename` being empty.
+// about failure from MediaOpen's result and from `filename` being empty; the
+// log category sazanami.media tells what failed.
+//
+// Opening and closing wait for mpv in a nested event loop that leaves user
+// input for later: the window keeps painting and timers keep running, so code
+// run from a timer may call in meanwhile.  A second open or close is refused
+// then (isBusy() tells); a close aborts the open instead.
 class CMovie : public QObject
 {
     Q_OBJECT
@@ -26,11 +34,18 @@ public:
 
     // Opens NewFileName and starts it at pos seconds.  Returns 0 when nothing
     // was opened, the duration in hundredths of a second when it lies in
-    // 1..32767, and -1 for a longer movie (ask duration()).
+    // 1..32767, and -1 for a longer movie (ask duration()).  A file that
+    // delivers nothing within a few seconds counts as failed.  Refused with 0,
+    // touching nothing, while another open or close is in progress.
     qint16 MediaOpen(const QString &NewFileName, const QString &NewFilterName, QWidget *screen,
                      double pos);
+    // Closes the file.  During an open it aborts that open instead, which then
+    // returns 0.
     void MediaClose();
     void MediaClear();
+    // An open or a close is waiting for mpv.
+    bool isBusy() const { return busy_; }
+    bool isOpening() const;
     // 1 run, 2 pause, 3 stop and rewind to 0.  No effect when nothing is open.
     void MediaPlay(int State);
     void SetRate(float rate);
@@ -89,16 +104,28 @@ public:
 signals:
     // A new picture has been drawn on screen (first frame and after).
     void frameShown();
+    // An open or close that was in progress has returned.
+    void settled();
 
 private:
+    // How far the file being opened has come.
+    enum class OpenStage { None, Loading, FirstPicture, Loaded, Failed };
+    class BusyScope;
+
     mpv_handle *player();
     mpv_handle *takeStartedPlayer();
     static void onWakeup(void *self);
     void handleEvent(const mpv_event &event);
+    void handleEndFile(const mpv_event &event);
     void drainEvents();
-    bool waitForEvent(int timeoutMs, const std::function<bool(const mpv_event &)> &done);
+    bool waitUntil(int timeoutMs, const std::function<bool()> &done);
+    void stopWaiting();
     bool loadFile(const QByteArray &path);
     void unloadFile();
+    void sendStop();
+    void closeFile();
+    void abortOpen();
+    void releasePlayer();
     void ensureSurface(QWidget *screen);
     // backend is a VideoSurface::Backend.
     void replaceSurface(int backend, QWidget *screen);
@@ -117,4 +144,16 @@ private:
     // as this until playback restarts there.
     std::optional<double> seekTarget_;
     std::atomic<bool> drainQueued_{false};
+    bool busy_ = false;
+    OpenStage openStage_ = OpenStage::None;
+    // The playlist entry of the file opened last; events of earlier files are
+    // told apart by it.
+    int64_t entry_ = -1;
+    bool entryEnded_ = false;
+    bool idle_ = true;
+    // An open gave up while mpv was still reading: mpv holds on to the file
+    // until that read returns, which on a dead mount may be never.
+    bool stalled_ = false;
+    QEventLoop *waitLoop_ = nullptr;
+    std::function<bool()> waitDone_;
 };

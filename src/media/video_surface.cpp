@@ -1,5 +1,6 @@
 #include "media/video_surface.h"
 
+#include "media/media_log.h"
 #include "media/opengl_check.h"
 
 #include <QImage>
@@ -9,6 +10,7 @@
 #include <QPainter>
 #include <QResizeEvent>
 #include <atomic>
+#include <optional>
 
 #include <mpv/client.h>
 #include <mpv/render.h>
@@ -37,16 +39,6 @@ public:
         return ready();
     }
 
-    // Draws a frame that mpv is waiting for right away, without waiting for
-    // the posted call and the paint event.
-    void renderPending()
-    {
-        if (updateQueued_)
-            poll();
-        if (undrawn_)
-            draw();
-    }
-
 protected:
     // Makes the render context for the player, through attach().
     virtual void createContext() = 0;
@@ -56,21 +48,59 @@ protected:
     void attach(mpv_render_param *params, QWidget *view)
     {
         mpv_render_context *ctx = nullptr;
-        if (!mpv_ || mpv_render_context_create(&ctx, mpv_, params) < 0)
+        if (!mpv_)
             return;
+        if (const int error = mpv_render_context_create(&ctx, mpv_, params); error < 0) {
+            qCWarning(lcMedia) << "creating the render context failed:" << mpv_error_string(error);
+            return;
+        }
         ctx_ = ctx;
         view_ = view;
         mpv_render_context_set_update_callback(ctx_, &RenderLink::onUpdate, this);
+        resumeVideo();
     }
 
     mpv_handle *player() const { return mpv_; }
+
+    // Takes the picture away from mpv before the render context goes.  Freeing
+    // the context under a playing video makes mpv drop the video track for
+    // the rest of the file (and end a file without sound); without a track
+    // there is nothing to drop.
+    void suspendVideo()
+    {
+        if (!ctx_ || !mpv_ || suspendedTrack_)
+            return;
+        char *track = mpv_get_property_string(mpv_, "vid");
+        if (!track)
+            return;
+        const QByteArray id(track);
+        mpv_free(track);
+        // Only a track of a loaded file is put aside; "auto" or "no" without
+        // a file would otherwise keep the next file from showing its video.
+        bool number = false;
+        id.toInt(&number);
+        if (!number)
+            return;
+        if (setTrack("no"))
+            suspendedTrack_ = id;
+    }
+
+    // Gives the picture back once a render context exists again; mpv picks
+    // the track up at the current position.
+    void resumeVideo()
+    {
+        if (!ctx_ || !suspendedTrack_)
+            return;
+        setTrack(*suspendedTrack_);
+        suspendedTrack_.reset();
+    }
 
     void release()
     {
         if (!ctx_)
             return;
         // After this returns mpv will not call onUpdate again; calls already
-        // posted die with the view.
+        // posted find no context and do nothing.
         mpv_render_context_set_update_callback(ctx_, nullptr, nullptr);
         mpv_render_context_free(ctx_);
         ctx_ = nullptr;
@@ -79,7 +109,6 @@ protected:
     // Called after the view drew mpv's picture: reports a new frame once.
     void afterRender(VideoSurface *surface)
     {
-        undrawn_ = false;
         if (!framePending_)
             return;
         framePending_ = false;
@@ -92,6 +121,7 @@ protected:
     mpv_render_context *ctx_ = nullptr;
 
 private:
+    // Runs on an mpv thread, which must not call back into mpv: only post.
     static void onUpdate(void *self)
     {
         auto *link = static_cast<RenderLink *>(self);
@@ -99,9 +129,15 @@ private:
             return;
         QMetaObject::invokeMethod(
             link->view_, [link] { link->poll(); }, Qt::QueuedConnection);
-        // The GUI thread may be waiting for mpv's events instead of running
-        // its event loop (while a file opens); wake it to draw the frame.
-        mpv_wakeup(link->mpv_);
+    }
+
+    bool setTrack(const QByteArray &id)
+    {
+        const int error = mpv_set_property_string(mpv_, "vid", id.constData());
+        if (error < 0)
+            qCWarning(lcMedia) << "setting property vid to" << id
+                               << "failed:" << mpv_error_string(error);
+        return error >= 0;
     }
 
     void poll()
@@ -111,19 +147,12 @@ private:
             return;
         if (mpv_render_context_update(ctx_) & MPV_RENDER_UPDATE_FRAME) {
             framePending_ = true;
-            undrawn_ = true;
             // mpv's output waits until its frame is drawn; a hidden view gets
             // no paint events, so draw it here.
             if (!view_->isVisible())
-                draw();
+                renderNow();
             view_->update();
         }
-    }
-
-    void draw()
-    {
-        renderNow();
-        undrawn_ = false;
     }
 
     mpv_handle *mpv_ = nullptr;
@@ -131,8 +160,8 @@ private:
     std::atomic<bool> updateQueued_{false};
     // A new frame is announced and not shown yet.
     bool framePending_ = false;
-    // A new frame is announced and not drawn yet, not even outside a paint.
-    bool undrawn_ = false;
+    // The video track taken away while the render context was gone.
+    std::optional<QByteArray> suspendedTrack_;
 };
 
 void *glProcAddress(void *, const char *name)
@@ -167,13 +196,18 @@ public:
 protected:
     void initializeGL() override
     {
-        // The GL context goes away when the widget changes windows or dies;
+        // The GL context goes away when the widget dies and whenever its
+        // window is made anew (window flags, some ways to full screen);
         // mpv's GL objects must be freed while it is still current.
         connect(
-            context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] { releaseCurrent(); },
+            context(), &QOpenGLContext::aboutToBeDestroyed, this,
+            [this] {
+                suspendVideo();
+                releaseCurrent();
+            },
             Qt::DirectConnection);
-        // A context made anew (the widget moved to another window) gets the
-        // player's render context back at once.
+        // A context made anew gets the player's render context back at once,
+        // and with it the picture.
         if (player())
             createCurrent();
     }
@@ -346,12 +380,6 @@ VideoSurface::~VideoSurface()
     // The view frees the render context; do it now, while this object is
     // still whole, rather than in QWidget's destruction of the children.
     delete view_;
-}
-
-void VideoSurface::renderPendingFrame()
-{
-    if (RenderLink *link = linkOf(view_))
-        link->renderPending();
 }
 
 bool VideoSurface::canDraw() const

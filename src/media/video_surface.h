@@ -32,9 +32,6 @@ public:
     // Makes the render context for mpv, once the surface can draw; true
     // when mpv can draw into the surface.
     bool attachPlayer(mpv_handle *mpv);
-    // Draws a frame mpv has announced at once.  For code that waits for mpv
-    // on the GUI thread: mpv may in turn wait for that frame.
-    void renderPendingFrame();
 
     // A blank pointer over the picture.  Since events pass through to the
     // hosting window, that window's pointer is blanked as well and restored

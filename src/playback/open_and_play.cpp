@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QSlider>
 #include <cmath>
+#include <utility>
 
 OpenAndPlay::OpenAndPlay(CMovie &movie, MainWindow &window, ListPanel &panel, PositionTimer &timer,
                          PlaySpeed &speed, QObject *parent)
@@ -23,6 +24,14 @@ OpenAndPlay::OpenAndPlay(CMovie &movie, MainWindow &window, ListPanel &panel, Po
 
 void OpenAndPlay::play_file(const QString &path, double pos)
 {
+    // An open or close in progress lets timers run; a movie asked for then is
+    // played once it is over, the last one asked for winning.
+    if (movie_.isBusy()) {
+        playWhenSettled(path, pos);
+        return;
+    }
+    deferred_.reset();
+
     // A paused movie asked for again goes on where it was.
     if (movie_.PlayState == 2 && path == movie_.filename) {
         movie_.MediaPlay(1);
@@ -52,6 +61,22 @@ void OpenAndPlay::play_file(const QString &path, double pos)
     if (movie_.DisplaySize != 1)
         window_.setWindowTitle(path::getbasename(path));
     emit movieOpened(path);
+}
+
+void OpenAndPlay::playWhenSettled(const QString &path, double pos)
+{
+    const bool waiting = deferred_.has_value();
+    deferred_ = Deferred{path, pos};
+    if (waiting)
+        return;
+    // Queued: the open in progress and whoever asked for it finish first.
+    connect(
+        &movie_, &CMovie::settled, this,
+        [this] {
+            if (const std::optional<Deferred> next = std::exchange(deferred_, std::nullopt))
+                play_file(next->path, next->pos);
+        },
+        Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
 }
 
 int OpenAndPlay::lastOpenResult() const

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <optional>
 
 class CMovie;
 class PlaySource;
@@ -23,6 +24,8 @@ public:
 
     // Opens path and plays it from pos seconds; resumes instead when path is
     // the paused movie.  Failure is silent: the session's filename stays "".
+    // Asked while another open is in progress, it plays path once that open
+    // is over, unless another movie is asked for before.
     void play_file(const QString &path, double pos);
 
     // Plays the selected entry of source (the first when none is selected),
@@ -44,11 +47,18 @@ signals:
     void movieOpened(const QString &path);
 
 private:
+    struct Deferred {
+        QString path;
+        double pos = 0;
+    };
+
     bool scaleSeekBar(double pos);
+    void playWhenSettled(const QString &path, double pos);
 
     CMovie &movie_;
     MainWindow &window_;
     ListPanel &panel_;
     PositionTimer &timer_;
     PlaySpeed &speed_;
+    std::optional<Deferred> deferred_;
 };

@@ -51,6 +51,9 @@ QStringList recipe(const QString &name)
     if (name == "noaudio.avi")
         return {"-f",   "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=3",
                 "-c:v", "mpeg4", "-f", "avi"};
+    if (name == "play60.avi")
+        return {"-f",   "lavfi", "-i", "testsrc=size=160x120:rate=25:duration=60",
+                "-c:v", "mpeg4", "-f", "avi"};
     if (name == "long3.avi")
         return longClip(180);
     if (name == "long10.avi")

@@ -1,0 +1,65 @@
+#!/usr/bin/python3
+"""A read-only mirror of a folder whose file reads are slow or never return.
+
+    stalling_fs.py slow|hung SOURCE MOUNTPOINT
+
+slow: every read of file data takes about a second.  hung: every read of file
+data blocks until the file system is unmounted or this process ends, like a
+network mount whose server went away.  Listing and stat answer at once either
+way.  Runs in the foreground; ends when unmounted.
+"""
+import errno
+import os
+import sys
+import threading
+
+from fusepy import FUSE, FuseOSError, Operations
+
+SLOW_READ_SECONDS = 1.0
+
+
+class StallingMirror(Operations):
+    def __init__(self, mode, source):
+        self.mode = mode
+        self.source = source
+        self.never = threading.Event()
+
+    def _real(self, path):
+        return os.path.join(self.source, path.lstrip("/"))
+
+    def getattr(self, path, fh=None):
+        try:
+            st = os.lstat(self._real(path))
+        except OSError as e:
+            raise FuseOSError(e.errno)
+        return {key: getattr(st, key) for key in (
+            "st_mode", "st_nlink", "st_size", "st_uid", "st_gid",
+            "st_atime", "st_mtime", "st_ctime")}
+
+    def readdir(self, path, fh):
+        return [".", ".."] + os.listdir(self._real(path))
+
+    def open(self, path, flags):
+        if flags & (os.O_WRONLY | os.O_RDWR):
+            raise FuseOSError(errno.EROFS)
+        return os.open(self._real(path), os.O_RDONLY)
+
+    def read(self, path, size, offset, fh):
+        if self.mode == "hung":
+            self.never.wait()
+        self.never.wait(SLOW_READ_SECONDS)
+        return os.pread(fh, size, offset)
+
+    def release(self, path, fh):
+        os.close(fh)
+        return 0
+
+
+def main():
+    mode, source, mountpoint = sys.argv[1:4]
+    FUSE(StallingMirror(mode, source), mountpoint, foreground=True, ro=True,
+         nothreads=False)
+
+
+if __name__ == "__main__":
+    main()
