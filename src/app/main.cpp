@@ -1,5 +1,6 @@
 #include "app/app_log.h"
 #include "app/player.h"
+#include "media/renderer_choice.h"
 
 #include <QApplication>
 #include <QDir>
@@ -19,11 +20,16 @@ bool nvidiaDriverLoaded()
 // On X11 the picture reaches the screen sooner through EGL than through GLX
 // (measured with Mesa: about a tenth of the time to the first frame).  Only
 // where EGL is known to work, and never against a choice made in the
-// environment.
+// environment.  Where the picture is drawn in software, Qt is kept from
+// loading the OpenGL driver at all: it would do so at start-up otherwise.
 void chooseOpenGLIntegration()
 {
     if (!qEnvironmentVariableIsEmpty("QT_XCB_GL_INTEGRATION"))
         return;
+    if (renderer_choice::forThisMachine() == renderer_choice::Renderer::Software) {
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
+        return;
+    }
     if (nvidiaDriverLoaded()) {
         qCInfo(lcApp) << "NVIDIA driver: OpenGL through GLX";
         return;

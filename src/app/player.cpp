@@ -45,7 +45,7 @@ void Player::buildParts()
     positionTimer_ = std::make_unique<PositionTimer>(*movie_, window, *playMode_);
     playSpeed_ = std::make_unique<PlaySpeed>(*movie_, &window, window.button("speed"));
     openAndPlay_ =
-        std::make_unique<OpenAndPlay>(*movie_, window, *listPanel_, *positionTimer_, *playSpeed_);
+        std::make_unique<OpenAndPlay>(*movie_, window, *positionTimer_, *playSpeed_);
     fileBrowser_ = std::make_unique<FileBrowser>(window, *listPanel_, *movie_, *openAndPlay_);
     searchResults_ = std::make_unique<SearchResultsSource>(listPanel_->List_Find);
     const ActivePlaySource source = [this] { return activePlaySource(); };

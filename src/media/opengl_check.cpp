@@ -1,5 +1,7 @@
 #include "media/opengl_check.h"
 
+#include "media/renderer_choice.h"
+
 #include <QGuiApplication>
 #include <QOpenGLContext>
 #include <mutex>
@@ -21,9 +23,11 @@ bool windowless()
 // must not get an OpenGL widget either: Qt cannot draw such a window.
 // Creating a context loads the driver, which the first frame needs anyway;
 // making it current would cost more and tells nothing more.
+// Where the machine calls for software drawing no context is made, so the
+// driver is never loaded.
 bool createContext()
 {
-    if (windowless())
+    if (windowless() || renderer_choice::forThisMachine() == renderer_choice::Renderer::Software)
         return false;
     QOpenGLContext context;
     return context.create();

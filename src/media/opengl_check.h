@@ -1,6 +1,8 @@
 #pragma once
 
-// Whether this session can draw with OpenGL.  Asking creates a context, which
+// Whether this session draws the picture with OpenGL: the machine calls for it
+// (see renderer_choice.h) and an OpenGL context can be made.  Asking creates a
+// context, which
 // loads the graphics driver; that is the slowest step of showing the first
 // window, so it may be asked ahead on a worker thread.
 namespace opengl_check

@@ -2,8 +2,8 @@
 
 #include "base/path.h"
 #include "base/play_source.h"
+#include "playback/playback_log.h"
 #include "media/cmovie.h"
-#include "panels/list_panel.h"
 #include "playback/play_speed.h"
 #include "playback/position_timer.h"
 #include "window/main_window.h"
@@ -16,9 +16,9 @@
 #include <cmath>
 #include <utility>
 
-OpenAndPlay::OpenAndPlay(CMovie &movie, MainWindow &window, ListPanel &panel, PositionTimer &timer,
-                         PlaySpeed &speed, QObject *parent)
-    : QObject(parent), movie_(movie), window_(window), panel_(panel), timer_(timer), speed_(speed)
+OpenAndPlay::OpenAndPlay(CMovie &movie, MainWindow &window, PositionTimer &timer, PlaySpeed &speed,
+                         QObject *parent)
+    : QObject(parent), movie_(movie), window_(window), timer_(timer), speed_(speed)
 {
 }
 
@@ -27,6 +27,7 @@ void OpenAndPlay::play_file(const QString &path, double pos)
     // An open or close in progress lets timers run; a movie asked for then is
     // played once it is over, the last one asked for winning.
     if (movie_.isBusy()) {
+        qCDebug(lcPlayback) << "play after the open in progress:" << path;
         playWhenSettled(path, pos);
         return;
     }
@@ -40,6 +41,7 @@ void OpenAndPlay::play_file(const QString &path, double pos)
 
     const qint16 result = movie_.MediaOpen(path, QString(), window_.display(), pos);
     window_.time()->setWindowTitle(QString::number(result));
+    qCDebug(lcPlayback) << "opened" << path << "at" << pos << "s, result" << result;
 
     fitVideo();
     if (movie_.DisplaySize == 1)

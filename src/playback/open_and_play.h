@@ -6,7 +6,6 @@
 
 class CMovie;
 class PlaySource;
-class ListPanel;
 class MainWindow;
 class PlaySpeed;
 class PositionTimer;
@@ -19,8 +18,8 @@ class OpenAndPlay : public QObject
 {
     Q_OBJECT
 public:
-    OpenAndPlay(CMovie &movie, MainWindow &window, ListPanel &panel, PositionTimer &timer,
-                PlaySpeed &speed, QObject *parent = nullptr);
+    OpenAndPlay(CMovie &movie, MainWindow &window, PositionTimer &timer, PlaySpeed &speed,
+                QObject *parent = nullptr);
 
     // Opens path and plays it from pos seconds; resumes instead when path is
     // the paused movie.  Failure is silent: the session's filename stays "".
@@ -57,7 +56,6 @@ private:
 
     CMovie &movie_;
     MainWindow &window_;
-    ListPanel &panel_;
     PositionTimer &timer_;
     PlaySpeed &speed_;
     std::optional<Deferred> deferred_;
