@@ -8,8 +8,10 @@
 # Environment:
 #   RUNS=7          measured rounds (each round runs every player once)
 #   PLAYERS="..."   the players to run (default: sazanami mpv vlc celluloid
-#                   haruna smplayer; sazanami is always run); players whose
-#                   command is missing are left out with a note
+#                   haruna smplayer sazanami-gl mpv-auto; sazanami is always
+#                   run); players whose command is missing are left out with
+#                   a note.  sazanami-gl is Sazanami made to draw with OpenGL,
+#                   mpv-auto is mpv choosing its own output.
 #   HOLD_MS=2000    how long each player keeps playing after its first frame
 #   POLL_MS=5       pause between two screen grabs of the probe
 #   TIMEOUT_MS=20000  a player showing no picture by then counts as "no picture"
@@ -26,7 +28,7 @@ runs="${RUNS:-7}"
 hold_ms="${HOLD_MS:-2000}"
 poll_ms="${POLL_MS:-5}"
 timeout_ms="${TIMEOUT_MS:-20000}"
-read -r -a wanted <<<"${PLAYERS:-sazanami mpv vlc celluloid haruna smplayer}"
+read -r -a wanted <<<"${PLAYERS:-sazanami mpv vlc celluloid haruna smplayer sazanami-gl mpv-auto}"
 
 sazanami="$build/sazanami"
 probe="$build/bench/first_frame_probe"
@@ -42,7 +44,8 @@ require_commands ffmpeg Xvfb python3 dbus-daemon
 players=(sazanami)
 for p in "${wanted[@]}"; do
     [ "$p" = sazanami ] && continue
-    if command -v "$p" >/dev/null; then
+    # The variants run the same programs.
+    if [ "$p" = sazanami-gl ] || command -v "${p%-auto}" >/dev/null; then
         players+=("$p")
     else
         echo "note: $p is not installed; left out (bench/install-peers.sh installs it)"
@@ -109,9 +112,17 @@ player_env() { # name
 player_command() { # name
     case "$1" in
         sazanami) echo "$progdir/sazanami $clip" ;;
+        # Sazanami made to draw with OpenGL (through llvmpipe here), as it
+        # does on a desktop with a graphics processor: like for like with
+        # the mpv command below.
+        sazanami-gl) echo "env SAZANAMI_RENDERER=opengl $progdir/sazanami $clip" ;;
         # OpenGL output through Mesa's software renderer like Sazanami's, the
         # window as large as Sazanami's picture.
         mpv) echo "mpv --no-config --vo=gpu --gpu-sw=yes --ao=null --hwdec=no --keep-open=yes" \
+                  "--keepaspect=no --geometry=$mpv_size+0+0 $clip" ;;
+        # mpv choosing its output itself: it refuses OpenGL through a
+        # software renderer and draws with plain X11, as Sazanami does.
+        mpv-auto) echo "mpv --no-config --ao=null --hwdec=no --keep-open=yes" \
                   "--keepaspect=no --geometry=$mpv_size+0+0 $clip" ;;
         # The interface's own first-start question about network access.
         vlc) echo "vlc --no-qt-privacy-ask $clip" ;;
@@ -200,8 +211,8 @@ run_one() { # name
 
 version_of() {
     case "$1" in
-        sazanami) echo "this build" ;;
-        mpv) mpv --version 2>/dev/null | head -n1 ;;
+        sazanami*) echo "this build" ;;
+        mpv*) mpv --version 2>/dev/null | head -n1 ;;
         *) dpkg-query -W -f='${Package} ${Version}' "$1" 2>/dev/null || echo "?" ;;
     esac
 }
@@ -271,7 +282,7 @@ def fmt(v, f):
 
 print()
 print(f"medians of the measured runs; peak RSS = VmHWM of the player process plus its helper processes")
-print(f"{'player':<10} {'runs':>4} {'no pic':>6} {'first frame':>12} {'peak RSS':>9} "
+print(f"{'player':<11} {'runs':>4} {'no pic':>6} {'first frame':>12} {'peak RSS':>9} "
       f"{'(process)':>9}  processes counted; picture")
 for p in players:
     total = sum(1 for r in rows if r.get("label") == p)
@@ -279,27 +290,39 @@ for p in players:
     nopic = sum(1 for r in rows if r.get("label") == p and r.get("first_frame_ms") is None)
     procs = sorted({r.get("processes") for r in rows if r.get("label") == p and r.get("processes")})
     pics = sorted({r["picture"] for r in rows if r.get("label") == p and r.get("picture")})
-    print(f"{p:<10} {good:>4} {nopic:>6} {fmt(med(p, 'first_frame_ms'), '.0f'):>9} ms "
+    print(f"{p:<11} {good:>4} {nopic:>6} {fmt(med(p, 'first_frame_ms'), '.0f'):>9} ms "
           f"{fmt(med(p, 'tree_hwm_kib', 1024), '.1f'):>5} MiB {fmt(med(p, 'vm_hwm_kib', 1024), '.1f'):>5} MiB"
           f"  {' | '.join(procs) or '-'}; {', '.join(pics) or '-'}")
     if total and not good:
-        print(f"{'':<10} no picture within {timeout_ms} ms in any run")
+        print(f"{'':<11} no picture within {timeout_ms} ms in any run")
 
 print()
 print("Sazanami / player      first frame (target)          peak RSS (target)")
 s_ff, s_rss = med("sazanami", "first_frame_ms"), med("sazanami", "tree_hwm_kib")
-for p in players[1:]:
-    limit_ff, limit_rss = (1.2, 1.3) if p == "mpv" else (1.0, 1.0)
-    cmp = "<=" if p == "mpv" else "<"
+def ratios(me, s_ff, s_rss, p):
+    mpv = p.startswith("mpv")
+    limit_ff, limit_rss = (1.2, 1.3) if mpv else (1.0, 1.0)
+    cmp = "<=" if mpv else "<"
     def cell(s, o, limit):
         if s is None or o is None:
-            who = "sazanami" if s is None else p
+            who = me if s is None else p
             return f"{'no picture from ' + who:<29}"
         r = s / o
-        good = r <= limit if p == "mpv" else r < limit
+        good = r <= limit if mpv else r < limit
         return f"{r:5.2f}  ({cmp} {limit:.1f}) {'ok' if good else 'MISSED':<7}      "
     print(f"  vs {p:<17} {cell(s_ff, med(p, 'first_frame_ms'), limit_ff)}"
           f"{cell(s_rss, med(p, 'tree_hwm_kib'), limit_rss)}")
+
+for p in players:
+    if not p.startswith("sazanami"):
+        ratios("sazanami", s_ff, s_rss, p)
+if "sazanami-gl" in players:
+    print()
+    print("Sazanami drawing with OpenGL / player")
+    g_ff, g_rss = med("sazanami-gl", "first_frame_ms"), med("sazanami-gl", "tree_hwm_kib")
+    for p in players:
+        if not p.startswith("sazanami"):
+            ratios("sazanami-gl", g_ff, g_rss, p)
 
 print()
 for p in players:
@@ -307,7 +330,7 @@ for p in players:
     rss = [x / 1024 for x in values(p, "tree_hwm_kib")]
     change = med(p, "first_change_ms")
     grab = statistics.median(values(p, "mean_grab_ms") or [0])
-    print(f"{p:<10} first frame {min(ff):.0f}..{max(ff):.0f} ms, " if ff else f"{p:<10} first frame -, ",
+    print(f"{p:<11} first frame {min(ff):.0f}..{max(ff):.0f} ms, " if ff else f"{p:<11} first frame -, ",
           end="")
     print(f"peak RSS {min(rss):.1f}..{max(rss):.1f} MiB, " if rss else "peak RSS -, ", end="")
     print(f"screen first changed at {fmt(change, '.0f')} ms, one grab ~{grab:.1f} ms")
@@ -317,5 +340,5 @@ for fields in left_lines:
         left.setdefault(fields[0], set()).add(f.split(":")[0])
 for p in players:
     if p in left:
-        print(f"{p:<10} left running after it ended (ended by the script): {', '.join(sorted(left[p]))}")
+        print(f"{p:<11} left running after it ended (ended by the script): {', '.join(sorted(left[p]))}")
 EOF
