@@ -4,5 +4,5 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$ROOT/scripts/install-deps.sh"
-bash "$ROOT/scripts/build.sh" "$ROOT/build"
+BUILD_TARGET=sazanami bash "$ROOT/scripts/build.sh" "$ROOT/build"
 exec "$ROOT/build/sazanami" "$@"
