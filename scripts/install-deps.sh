@@ -22,6 +22,7 @@ TEST_PACKAGES=(
   ffmpeg mpv pulseaudio dbus-daemon
   python3
   fuse3 python3-fusepy
+  openbox wmctrl
 )
 
 if [ "${1:-}" = "--test" ]; then

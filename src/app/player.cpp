@@ -22,6 +22,7 @@
 #include "window/video_area.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QFrame>
 #include <QMenu>
 #include <QToolBar>
@@ -44,8 +45,7 @@ void Player::buildParts()
     playMode_ = std::make_unique<PlayMode>(&window, window.button("mode"));
     positionTimer_ = std::make_unique<PositionTimer>(*movie_, window, *playMode_);
     playSpeed_ = std::make_unique<PlaySpeed>(*movie_, &window, window.button("speed"));
-    openAndPlay_ =
-        std::make_unique<OpenAndPlay>(*movie_, window, *positionTimer_, *playSpeed_);
+    openAndPlay_ = std::make_unique<OpenAndPlay>(*movie_, window, *positionTimer_, *playSpeed_);
     fileBrowser_ = std::make_unique<FileBrowser>(window, *listPanel_, *movie_, *openAndPlay_);
     searchResults_ = std::make_unique<SearchResultsSource>(listPanel_->List_Find);
     const ActivePlaySource source = [this] { return activePlaySource(); };
@@ -78,6 +78,7 @@ void Player::buildParts()
     fileBrowser_->setHooks(hooks);
 
     connect(&window, &MainWindow::closing, this, &Player::Form_Unload);
+    window.installEventFilter(this);
     connect(&window, &MainWindow::resized, openAndPlay_.get(), &OpenAndPlay::fitVideo);
 
     signals_ = std::make_unique<TerminationSignals>();
@@ -135,6 +136,19 @@ void Player::attachToolbarMenus()
                                toolbar->mapToGlobal(QPoint(0, toolbar->height())).y()));
         });
     }
+}
+
+// The window manager may close the window while start-up still waits for it
+// to appear or for the first movie; that close is put off like an exit.
+bool Player::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == window_.get() && event->type() == QEvent::Close && starting_) {
+        qCDebug(lcApp) << "close put off until start-up is through";
+        exitRequested_ = true;
+        event->ignore();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void Player::m_exit_Click()

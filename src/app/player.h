@@ -89,6 +89,9 @@ public:
     const ScreenMetrics &metrics() const { return metrics_; }
     bool isLoading() const { return loading_; }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void buildParts();
     PlaySource *activePlaySource() const;

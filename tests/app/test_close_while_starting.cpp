@@ -1,0 +1,125 @@
+// The window manager closing the window while the program is still starting
+// (waiting for its window, opening the command-line movie) ends the program
+// with its state saved; the next start is not locked out.  Real processes
+// under a real window manager.
+
+#include "test_media.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace
+{
+
+QString installCopy(const QString &folder)
+{
+    const QString program = folder + "/sazanami";
+    if (!QFile::copy(SAZANAMI_PROGRAM, program))
+        return QString();
+    QFile::setPermissions(program, QFile::permissions(SAZANAMI_PROGRAM));
+    return program;
+}
+
+// The id of a top-level window of process pid as the window manager lists
+// it; "" when there is none.
+QString windowOf(qint64 pid)
+{
+    QProcess list;
+    list.start("wmctrl", {"-l", "-p"});
+    if (!list.waitForFinished(5000))
+        return QString();
+    static const QRegularExpression line(R"(^(0x[0-9a-f]+)\s+\S+\s+(\d+)\s)",
+                                         QRegularExpression::MultilineOption);
+    auto it = line.globalMatch(QString::fromLocal8Bit(list.readAllStandardOutput()));
+    while (it.hasNext()) {
+        const auto match = it.next();
+        if (match.captured(2).toLongLong() == pid)
+            return match.captured(1);
+    }
+    return QString();
+}
+
+QString waitForWindowOf(const QProcess &process)
+{
+    QString id;
+    for (int i = 0; i < 1000 && id.isEmpty() && process.state() == QProcess::Running; ++i) {
+        id = windowOf(process.processId());
+        if (id.isEmpty())
+            QTest::qWait(5);
+    }
+    return id;
+}
+
+void closeThroughWindowManager(const QString &id)
+{
+    QProcess::execute("wmctrl", {"-i", "-c", id});
+}
+
+} // namespace
+
+class TestCloseWhileStarting : public QObject
+{
+    Q_OBJECT
+
+    QProcess windowManager_;
+
+private slots:
+    void initTestCase()
+    {
+        if (QStandardPaths::findExecutable("openbox").isEmpty() ||
+            QStandardPaths::findExecutable("wmctrl").isEmpty())
+            QSKIP("needs openbox and wmctrl");
+        windowManager_.start("openbox", {"--sm-disable"});
+        QVERIFY(windowManager_.waitForStarted());
+        // wmctrl answers once a window manager runs.
+        QTRY_VERIFY_WITH_TIMEOUT(QProcess::execute("wmctrl", {"-m"}) == 0, 10000);
+    }
+
+    void cleanupTestCase()
+    {
+        windowManager_.terminate();
+        windowManager_.waitForFinished(5000);
+    }
+
+    void closingAtAnyMomentOfStartUpEndsTheProgram()
+    {
+        QTemporaryDir install;
+        const QString program = installCopy(install.path());
+        QVERIFY(!program.isEmpty());
+        const QString config = install.path() + "/config.ini";
+
+        for (const int delayMs : {0, 20, 50, 100, 200, 500}) {
+            const QString at = QString("closed %1 ms after the window appeared").arg(delayMs);
+            QFile::remove(config);
+            QProcess run;
+            run.start(program, {test_media::clip("clip.avi")});
+            QVERIFY(run.waitForStarted());
+            const QString id = waitForWindowOf(run);
+            QVERIFY2(!id.isEmpty(), qPrintable(at));
+            QTest::qWait(delayMs);
+            closeThroughWindowManager(id);
+            QVERIFY2(run.waitForFinished(8000), qPrintable(at));
+            QCOMPARE(run.exitStatus(), QProcess::NormalExit);
+            QVERIFY2(QFile::exists(config), qPrintable(at + ": settings not saved"));
+        }
+
+        // Nothing was left holding the program folder: the next start shows
+        // its window.
+        QProcess next;
+        next.start(program, {});
+        QVERIFY(next.waitForStarted());
+        const QString id = waitForWindowOf(next);
+        QVERIFY(!id.isEmpty());
+        closeThroughWindowManager(id);
+        QVERIFY(next.waitForFinished(8000));
+    }
+};
+
+QTEST_MAIN(TestCloseWhileStarting)
+
+#include "test_close_while_starting.moc"
