@@ -1,7 +1,7 @@
 // Start-up of the program: the main window's load sequence.
 
-#include "app/player.h"
 #include "app/app_log.h"
+#include "app/player.h"
 
 #include "base/command_line.h"
 #include "base/movie_ext.h"
@@ -95,14 +95,19 @@ bool Player::Form_Load(const StartupOptions &options)
 }
 
 // The picture is drawn with OpenGL, which needs the window on screen; the
-// window system maps it asynchronously, so wait a little for that.
+// window system maps it asynchronously, so wait a little for that.  A window
+// started minimised is not shown until the user restores it: no waiting then.
 void Player::letWindowAppear()
 {
-    QDeadlineTimer deadline(2000);
     QCoreApplication::processEvents();
+    if (window_->isMinimized())
+        return;
+    QDeadlineTimer deadline(2000);
     while (!deadline.hasExpired() && window_->windowHandle() &&
            !window_->windowHandle()->isExposed())
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+    if (deadline.hasExpired())
+        qCInfo(lcApp) << "the window was not shown within 2 s; starting without it";
     QCoreApplication::processEvents();
 }
 

@@ -1,7 +1,7 @@
-// The window manager closing the window while the program is still starting
-// (waiting for its window, opening the command-line movie) ends the program
-// with its state saved; the next start is not locked out.  Real processes
-// under a real window manager.
+// Start-up under a real window manager, with real processes: a close while
+// the program is still starting (waiting for its window, opening the
+// command-line movie) ends it with its state saved and does not lock the next
+// start out; a window kept minimised does not hold start-up up.
 
 #include "test_media.h"
 
@@ -62,7 +62,7 @@ void closeThroughWindowManager(const QString &id)
 
 } // namespace
 
-class TestCloseWhileStarting : public QObject
+class TestStartUnderWindowManager : public QObject
 {
     Q_OBJECT
 
@@ -118,8 +118,32 @@ private slots:
         closeThroughWindowManager(id);
         QVERIFY(next.waitForFinished(8000));
     }
+
+    // Closed minimised last time, or at log-out: the window starts minimised
+    // and is not shown until the user restores it.
+    void aMinimisedStartDoesNotWaitForTheWindow()
+    {
+        QTemporaryDir install;
+        const QString program = installCopy(install.path());
+        QVERIFY(!program.isEmpty());
+        QFile config(install.path() + "/config.ini");
+        QVERIFY(config.open(QIODevice::WriteOnly));
+        config.write("[other]\r\nWindowState=1\r\n");
+        config.close();
+
+        QProcess run;
+        run.start(program, {test_media::clip("clip.avi")});
+        QVERIFY(run.waitForStarted());
+        const QString id = waitForWindowOf(run);
+        QVERIFY(!id.isEmpty());
+        // Put off until start-up is through, if it is not yet.
+        closeThroughWindowManager(id);
+        QVERIFY(run.waitForFinished(8000));
+        const QString log = QString::fromLocal8Bit(run.readAllStandardError());
+        QVERIFY2(!log.contains("was not shown"), qPrintable(log));
+    }
 };
 
-QTEST_MAIN(TestCloseWhileStarting)
+QTEST_MAIN(TestStartUnderWindowManager)
 
-#include "test_close_while_starting.moc"
+#include "test_start_under_window_manager.moc"
