@@ -6,6 +6,7 @@
 
 #include "base/path.h"
 #include "base/private_profile.h"
+#include "input/main_menu.h"
 #include "library/file_browser.h"
 #include "panels/list_panel.h"
 #include "playback/play_mode.h"
@@ -69,6 +70,7 @@ bool Player::applyConfig(const QString &folder)
     if (config_.listWidth > 0)
         window_->setListWidth(toPixels(config_.listWidth, metrics_.TwipsPerPixelX));
     playMode_->mode_Click(config_.playMode);
+    mainMenu_->original->setChecked(config_.originalSize);
     window_->vol()->setValue(config_.volume);
     window_->volForFullscreen()->setValue(config_.volume);
 
@@ -82,6 +84,10 @@ bool Player::applyConfig(const QString &folder)
     }
 
     listPanel_->selectTab(config_.listMode);
+    if (!config_.listVisible)
+        window_->list()->hide();
+    // Whether the window is kept on top is acted on later in start-up.
+    mainMenu_->m_temae->setChecked(config_.temae);
 
     switch (config_.windowState) {
     case 1:
@@ -116,6 +122,8 @@ void Player::save_config()
     values.playMode = playMode_->get_play_mode();
     values.listMode = listPanel_->selectedTab();
     values.playSpeed = playSpeed_->checkedIndex();
+    values.originalSize = mainMenu_->original->isChecked();
+    values.temae = mainMenu_->m_temae->isChecked();
 
     // Written into the file as it is, so lines the user added survive.
     PrivateProfile profile = PrivateProfile::load(configPath());

@@ -8,6 +8,7 @@
 #include "base/path.h"
 #include "base/program_folder.h"
 #include "base/single_instance.h"
+#include "input/main_menu.h"
 #include "library/file_browser.h"
 #include "media/cmovie.h"
 #include "panels/key_page.h"
@@ -114,6 +115,7 @@ void Player::letWindowAppear()
 void Player::applyFirstRunValues()
 {
     config_ = ConfigValues::firstRun(programFolder_);
+    mainMenu_->m_temae->setChecked(config_.temae);
     window_->vol()->setValue(100);
     window_->volForFullscreen()->setValue(100);
     playMode_->mode_Click(PlayMode::Continuous);

@@ -209,6 +209,12 @@ void MainWindow::layoutControls()
     const int w = centralWidget()->width();
     const int h = centralWidget()->height();
     const bool listShown = !list_->isHidden();
+    // A width from an old or damaged settings file must leave room for both
+    // the list and the video; the width asked for comes back when the window
+    // is wide enough again (a settings file's width is set before the
+    // window's own size).
+    listWidth_ =
+        std::clamp(wantedListWidth_, kMinimumListWidth, qMax(kMinimumListWidth, width() - 200));
     const int sideWidth = listShown ? listWidth_ + kSplitterWidth : 0;
     const int videoWidth = qMax(10, w - sideWidth);
     const int videoHeight = qMax(10, h - kControlHeight);
@@ -234,9 +240,7 @@ void MainWindow::layoutControls()
 
 void MainWindow::setListWidth(int pixels)
 {
-    // A width from an old or damaged settings file must leave room for both
-    // the list and the video.
-    listWidth_ = std::clamp(pixels, kMinimumListWidth, qMax(kMinimumListWidth, width() - 200));
+    wantedListWidth_ = pixels;
     layoutControls();
 }
 

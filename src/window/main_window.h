@@ -86,4 +86,5 @@ private:
     QWidget *sel_ = nullptr;
     bool closed_ = false;
     int listWidth_ = 270;
+    int wantedListWidth_ = 270;
 };

@@ -2,6 +2,7 @@
 
 #include "base/path.h"
 #include "base/private_profile.h"
+#include "input/main_menu.h"
 #include "library/file_browser.h"
 #include "panels/list_panel.h"
 #include "playback/play_mode.h"
@@ -10,9 +11,11 @@
 #include "test_files.h"
 #include "window/main_window.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFrame>
 #include <QScreen>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -92,6 +95,10 @@ private slots:
             PlayerFixture::Options options{programFolder, {}, folder.path()};
             auto first = PlayerFixture::start(options);
             Player &player = first->player();
+            // Kept on top from the first run on.
+            QVERIFY(player.mainMenu().m_temae->isChecked());
+            player.mainMenu().m_temae->setChecked(false);
+            player.mainMenu().original->setChecked(true);
             player.playMode().mode_Click(3);
             player.playSpeed().bai_Click(-1);
             player.window().vol()->setValue(40);
@@ -99,6 +106,9 @@ private slots:
             player.listPanel().selectTab(ListPanel::SearchPage);
             player.window().setGeometry(120, 90, 1000, 640);
             QTRY_COMPARE(player.window().size(), QSize(1000, 640));
+            // Wider than a window of the first run's size would leave room for.
+            player.window().setListWidth(750);
+            player.window().list()->hide();
             geometry = player.window().geometry();
             player.window().close();
         }
@@ -115,6 +125,10 @@ private slots:
         QCOMPARE(player.fileBrowser().folder(), browsed.path());
         QCOMPARE(player.listPanel().selectedTab(), int(ListPanel::SearchPage));
         QCOMPARE(player.window().size(), geometry.size());
+        QVERIFY(player.mainMenu().original->isChecked());
+        QVERIFY(!player.mainMenu().m_temae->isChecked());
+        QCOMPARE(player.window().listWidth(), 750);
+        QVERIFY(player.window().list()->isHidden());
     }
 
     void lostFolderOpensTheProgramFolder()
