@@ -20,6 +20,7 @@
 
 #include <QAction>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -58,6 +59,30 @@ constexpr int F6 = 117;
 constexpr int PlusKey = 187;
 constexpr int MinusKey = 189;
 } // namespace vk
+
+// Hears every key release of the application, wherever it is delivered.
+class ReleaseWatch final : public QObject
+{
+public:
+    ReleaseWatch(std::function<void(int key)> onRelease, QObject *parent)
+        : QObject(parent), onRelease_(std::move(onRelease))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyRelease) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            if (!key->isAutoRepeat())
+                onRelease_(virtual_keys::fromKeyEvent(*key));
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void(int key)> onRelease_;
+};
 
 } // namespace
 
@@ -223,11 +248,48 @@ bool CommandDispatch::startWinding(int key, int shift)
     timer.tmrPosition()->setInterval(PositionTimer::kWindingInterval);
     if (movie.DisplaySize == 1)
         p_.window.seekBarForFullscreen()->setValue(p_.window.seekBar()->value());
+    watchForWindingEnd(true);
     return true;
+}
+
+bool CommandDispatch::isWindingKey(int key) const
+{
+    return p_.keys.matches(KeyBindings::FastForward, key) ||
+           p_.keys.matches(KeyBindings::Rewind, key);
+}
+
+// While winding, the key may be let go over a popup menu or another window,
+// or the window may lose the focus with the key still down: either ends it.
+void CommandDispatch::watchForWindingEnd(bool on)
+{
+    if (!releaseWatch_) {
+        releaseWatch_ = new ReleaseWatch(
+            [this](int key) {
+                if (isWindingKey(key))
+                    stopWinding();
+            },
+            this);
+    }
+    if (on) {
+        qApp->installEventFilter(releaseWatch_);
+        connect(qApp, &QGuiApplication::focusWindowChanged, this,
+                &CommandDispatch::stopWindingUnlessFocused, Qt::UniqueConnection);
+    } else {
+        qApp->removeEventFilter(releaseWatch_);
+        disconnect(qApp, &QGuiApplication::focusWindowChanged, this,
+                   &CommandDispatch::stopWindingUnlessFocused);
+    }
+}
+
+void CommandDispatch::stopWindingUnlessFocused()
+{
+    if (QGuiApplication::focusWindow() != p_.window.windowHandle())
+        stopWinding();
 }
 
 void CommandDispatch::stopWinding()
 {
+    watchForWindingEnd(false);
     PositionTimer &timer = p_.timer;
     timer.tmrPosition()->setInterval(PositionTimer::kNormalInterval);
     timer.setTag(0);
@@ -246,6 +308,10 @@ void CommandDispatch::changeVolume(int step)
 
 void CommandDispatch::on_key_up(int key, int shift)
 {
+    // Whatever else is held (Alt makes the table below inert), letting go of
+    // the winding key ends the winding.
+    if (isWindingKey(key))
+        stopWinding();
     if (onKeyUpTable(key, shift))
         focus_video();
 }

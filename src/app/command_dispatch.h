@@ -63,11 +63,15 @@ private:
     void connectMenus();
     bool startWinding(int key, int shift);
     void stopWinding();
+    bool isWindingKey(int key) const;
+    void watchForWindingEnd(bool on);
+    void stopWindingUnlessFocused();
     void changeVolume(int step);
     bool handleMouse(QWidget *source, QMouseEvent *event);
     void dragWindow();
     bool onKeyUpTable(int key, int shift);
 
     Parts p_;
+    QObject *releaseWatch_ = nullptr;
     int lastShift_ = 0;
 };

@@ -13,7 +13,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSlider>
 #include <QTest>
@@ -81,6 +83,35 @@ private slots:
         QVERIFY(qAbs(positionOf(movie) - qMax(0.0, before - 9)) < 0.05);
         QTest::keyRelease(display, Qt::Key_Z, Qt::ShiftModifier);
         QCOMPARE(timer.tag(), 0.0);
+    }
+
+    // Winding never outlives the key: let go with Alt down, let go over
+    // another window, or the window losing the focus with the key held.
+    void windingEndsHoweverTheKeyIsLetGo()
+    {
+        PlayerFixture fixture({test_media::clip("long3.avi")});
+        Player &player = fixture.player();
+        PositionTimer &timer = player.positionTimer();
+        QWidget *display = player.window().display();
+
+        QTest::keyPress(display, Qt::Key_X);
+        QCOMPARE(timer.tag(), 1.0);
+        QTest::keyRelease(display, Qt::Key_X, Qt::AltModifier);
+        QCOMPARE(timer.tag(), 0.0);
+
+        QLineEdit elsewhere;
+        elsewhere.show();
+        QTest::keyPress(display, Qt::Key_X);
+        QTest::keyRelease(&elsewhere, Qt::Key_X);
+        QCOMPARE(timer.tag(), 0.0);
+        QCOMPARE(timer.tmrPosition()->interval(), PositionTimer::kNormalInterval);
+
+        player.window().activateWindow();
+        QTRY_COMPARE(QGuiApplication::focusWindow(), player.window().windowHandle());
+        QTest::keyPress(display, Qt::Key_X);
+        QCOMPARE(timer.tag(), 1.0);
+        elsewhere.activateWindow();
+        QTRY_COMPARE(timer.tag(), 0.0);
     }
 
     void windingSilencesAndRestoresTheSound()
