@@ -270,6 +270,21 @@ bool FileBrowser::Private::displayEvent(QEvent *event)
     }
 }
 
+// Controls without drops of their own pass a drop on to the window; such a
+// drop is refused rather than taken as one on the window itself.  (The tab
+// strip's drops belong to the favourites list.)
+bool FileBrowser::Private::overControlWithoutDrops(const QPointF &windowPos) const
+{
+    const QList<const QWidget *> refusing = {window.control(), panel.Tab1, panel.config,
+                                             panel.soft_info};
+    for (const QWidget *w = window.childAt(windowPos.toPoint()); w && w != &window;
+         w = w->parentWidget()) {
+        if (refusing.contains(w))
+            return true;
+    }
+    return false;
+}
+
 // Files dropped anywhere else on the window close the movie and are not used.
 // Files dragged out of the file list are not taken back this way.
 bool FileBrowser::Private::windowEvent(QEvent *event)
@@ -278,12 +293,14 @@ bool FileBrowser::Private::windowEvent(QEvent *event)
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto *drag = static_cast<QDropEvent *>(event);
-        return answerDrag(event,
-                          drag->mimeData() && drag->mimeData()->hasUrls() && !isOwnDrag(event));
+        return answerDrag(event, drag->mimeData() && drag->mimeData()->hasUrls() &&
+                                     !isOwnDrag(event) &&
+                                     !overControlWithoutDrops(drag->position()));
     }
     case QEvent::Drop: {
         auto *drop = static_cast<QDropEvent *>(event);
-        if (isOwnDrag(event) || !carriesFiles(drop->mimeData())) {
+        if (isOwnDrag(event) || !carriesFiles(drop->mimeData()) ||
+            overControlWithoutDrops(drop->position())) {
             drop->ignore();
             return true;
         }

@@ -10,6 +10,7 @@
 
 #include <QList>
 #include <QPoint>
+#include <QPointF>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -50,6 +51,7 @@ struct FileBrowser::Private {
     bool displayEvent(QEvent *event);
     bool openDrop(QDropEvent *drop);
     bool windowEvent(QEvent *event);
+    bool overControlWithoutDrops(const QPointF &windowPos) const;
     QString longNameTip(const QPoint &viewportPos) const;
     void startDragOut();
     bool isOwnDrag(const QEvent *event) const;

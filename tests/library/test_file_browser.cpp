@@ -9,6 +9,7 @@
 #include "player_fixture.h"
 #include "test_media.h"
 #include "window/main_window.h"
+#include "window/seek_bar.h"
 #include "window/video_area.h"
 
 #include <QAction>
@@ -23,10 +24,13 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QStorageInfo>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolTip>
 #include <QUrl>
 #include <functional>
@@ -107,15 +111,22 @@ void doubleClick(QWidget *widget, const QPoint &pos)
 
 // Files dragged onto target and dropped; the drop goes where the drag was
 // accepted.
-void drop(QWidget *target, const QString &first, const QString &second = {})
+void drop(QWidget *target, const QString &first, const QString &second = {},
+          QPoint at = QPoint(5, 5))
 {
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
     const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
-    QDragEnterEvent enter(QPoint(5, 5), actions, &data, Qt::LeftButton, {});
+    QDragEnterEvent enter(at, actions, &data, Qt::LeftButton, {});
     QApplication::sendEvent(target, &enter);
-    QDropEvent event(QPointF(5, 5), actions, &data, Qt::LeftButton, {});
+    QDropEvent event(at, actions, &data, Qt::LeftButton, {});
     QApplication::sendEvent(target, &event);
+}
+
+// Where a widget's middle lies in the window's coordinates.
+QPoint middleOf(const QWidget *widget, const QWidget *window)
+{
+    return widget->mapTo(window, widget->rect().center());
 }
 
 } // namespace
@@ -459,7 +470,15 @@ private slots:
         QDragEnterEvent textDrag(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, {});
         QApplication::sendEvent(&player.window(), &textDrag);
         QVERIFY(!textDrag.isAccepted());
-        drop(&player.window(), folder.path("a00.avi"));
+        // Controls without drops of their own hand the drop to the window:
+        // it is refused there and the movie plays on.
+        MainWindow &window = player.window();
+        for (const QWidget *control : QList<const QWidget *>{
+                 window.seekBar(), window.vol(), window.panel(), player.listPanel().Tab1}) {
+            drop(&window, folder.path("a00.avi"), {}, middleOf(control, &window));
+            QCOMPARE(player.movie().filename, folder.path(movieName));
+        }
+        drop(&window, folder.path("a00.avi"));
         QCOMPARE(player.movie().filename, QString());
         QCOMPARE(browser.folder(), folder.path());
     }
