@@ -11,7 +11,7 @@ set -euo pipefail
 PACKAGES=(
   g++ cmake make pkg-config
   qt6-base-dev libqt6opengl6-dev qt6-base-dev-tools libgl-dev
-  libmpv-dev
+  libmpv-dev libxcb1-dev
   libgl1-mesa-dri
   fonts-noto-cjk
 )
@@ -22,7 +22,7 @@ TEST_PACKAGES=(
   ffmpeg mpv pulseaudio dbus-daemon
   python3
   fuse3 python3-fusepy
-  openbox wmctrl
+  openbox wmctrl x11-xkb-utils libx11-dev libxtst-dev
 )
 
 if [ "${1:-}" = "--test" ]; then

@@ -99,8 +99,7 @@ CommandDispatch::CommandDispatch(Parts parts) : QObject(&parts.window), p_(std::
         source->installEventFilter(this);
 
     auto forward = [this](bool down) {
-        return [this, down](int key, Qt::KeyboardModifiers modifiers) {
-            const int code = virtual_keys::fromQtKey(key, modifiers);
+        return [this, down](int, Qt::KeyboardModifiers modifiers, int code) {
             const int shift = virtual_keys::shiftState(modifiers);
             down ? on_key_down(code, shift) : on_key_up(code, shift);
         };

@@ -1,5 +1,6 @@
 // Mouse, keys, tooltips and drag and drop of the file page.
 
+#include "input/key_events.h"
 #include "library/file_browser.h"
 
 #include "base/selection_info.h"
@@ -71,7 +72,7 @@ bool FileBrowser::eventFilter(QObject *watched, QEvent *event)
     if (watched == d->drives) {
         if (event->type() == QEvent::KeyRelease) {
             auto *key = static_cast<QKeyEvent *>(event);
-            emit keyUp(key->key(), key->modifiers());
+            emit keyUp(key->key(), key->modifiers(), virtual_keys::fromKeyEvent(*key));
         }
         return false;
     }
@@ -212,12 +213,12 @@ bool FileBrowser::Private::fileListEvent(QEvent *event)
 {
     if (event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
-        emit q.keyDown(key->key(), key->modifiers());
+        emit q.keyDown(key->key(), key->modifiers(), virtual_keys::fromKeyEvent(*key));
     } else if (event->type() == QEvent::KeyRelease) {
         // A held key repeats its presses; only the real release ends it.
         auto *key = static_cast<QKeyEvent *>(event);
         if (!key->isAutoRepeat())
-            emit q.keyUp(key->key(), key->modifiers());
+            emit q.keyUp(key->key(), key->modifiers(), virtual_keys::fromKeyEvent(*key));
     }
     return false;
 }

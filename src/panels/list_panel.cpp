@@ -1,4 +1,5 @@
 #include "panels/list_panel.h"
+#include "input/key_events.h"
 
 #include "media/cmovie.h"
 #include "window/button_images.h"
@@ -211,13 +212,13 @@ bool ListPanel::eventFilter(QObject *watched, QEvent *event)
         return false;
     case QEvent::KeyPress: {
         auto *key = static_cast<QKeyEvent *>(event);
-        emit keyDown(key->key(), key->modifiers());
+        emit keyDown(key->key(), key->modifiers(), virtual_keys::fromKeyEvent(*key));
         return true;
     }
     case QEvent::KeyRelease: {
         auto *key = static_cast<QKeyEvent *>(event);
         if (!key->isAutoRepeat())
-            emit keyUp(key->key(), key->modifiers());
+            emit keyUp(key->key(), key->modifiers(), virtual_keys::fromKeyEvent(*key));
         return true;
     }
     default:

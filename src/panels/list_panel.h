@@ -47,8 +47,9 @@ public:
 
 signals:
     // Keys pressed on the tab strip go to the window's key handling.
-    void keyDown(int key, Qt::KeyboardModifiers modifiers);
-    void keyUp(int key, Qt::KeyboardModifiers modifiers);
+    // code is the key's virtual-key code.
+    void keyDown(int key, Qt::KeyboardModifiers modifiers, int code);
+    void keyUp(int key, Qt::KeyboardModifiers modifiers, int code);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
