@@ -282,34 +282,38 @@ QMimeData *FileBrowser::selectionMimeData() const
 
 void FileBrowser::Private::fillDrives()
 {
-    const QStringList roots = drive_list::mountedRoots();
+    const QString root = folder.isEmpty() ? QString() : drive_list::driveOf(folder);
+    fillDrivesWith(root);
+    if (!root.isEmpty())
+        selectDrive(root);
+}
+
+void FileBrowser::Private::fillDrivesWith(const QString &root)
+{
+    const QStringList roots = drive_list::withRoot(drive_list::mountedRoots(), root);
     QStringList shown;
     for (int i = 0; i < drives->count(); ++i)
         shown.append(drives->itemText(i));
-    if (shown != roots) {
-        const QSignalBlocker blocker(drives);
-        drives->clear();
-        drives->addItems(roots);
-    }
-    if (!folder.isEmpty())
-        showDriveOf(folder);
+    if (shown == roots)
+        return;
+    const QSignalBlocker blocker(drives);
+    drives->clear();
+    drives->addItems(roots);
 }
 
 void FileBrowser::Private::showDriveOf(const QString &where)
 {
     const QString root = drive_list::driveOf(where);
-    int index = drives->findText(root, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (index < 0) {
-        // Mounted since the list was made.
-        fillDrives();
-        index = drives->findText(root, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    }
-    if (index < 0) {
-        drives->addItem(root);
-        index = drives->count() - 1;
-    }
+    // Mounted since the list was made, or a volume the mounts leave out.
+    if (drives->findText(root, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0)
+        fillDrivesWith(root);
+    selectDrive(root);
+}
+
+void FileBrowser::Private::selectDrive(const QString &root)
+{
     const QSignalBlocker blocker(drives);
-    drives->setCurrentIndex(index);
+    drives->setCurrentIndex(drives->findText(root, Qt::MatchExactly | Qt::MatchCaseSensitive));
 }
 
 void FileBrowser::Private::driveChosen(int index)

@@ -1,12 +1,14 @@
 // The file page in the running program: folders and drives, the mouse in the
 // file list, its menu, renaming, playing the selection and drops.
 
+#include "library/drive_list.h"
 #include "library/file_browser.h"
 #include "media/cmovie.h"
 #include "memory_play_source.h"
 #include "panels/list_panel.h"
 #include "panels/list_selection.h"
 #include "player_fixture.h"
+#include "stalling_mount.h"
 #include "test_media.h"
 #include "window/main_window.h"
 #include "window/video_area.h"
@@ -79,6 +81,14 @@ QStringList names(const QListWidget *list)
     QStringList out;
     for (int row = 0; row < list->count(); ++row)
         out.append(list->item(row)->text());
+    return out;
+}
+
+QStringList texts(const QComboBox *box)
+{
+    QStringList out;
+    for (int i = 0; i < box->count(); ++i)
+        out.append(box->itemText(i));
     return out;
 }
 
@@ -177,6 +187,32 @@ private slots:
         QCOMPARE(message, QString::fromUtf8("Sazanami|デバイスの準備ができてません|ok"));
         QCOMPARE(browser.driveList()->currentText(), QString("/"));
         QCOMPARE(browser.folder(), QString("/"));
+    }
+
+    // A file system that reports no size is left out of Qt's mounted volumes;
+    // its folders are shown all the same, with its root once in the drives.
+    void folderOnAVolumeTheMountsLeaveOut()
+    {
+        QCOMPARE(drive_list::withRoot({"/", "/b", "/d"}, "/c"),
+                 QStringList({"/", "/b", "/c", "/d"}));
+        QCOMPARE(drive_list::withRoot({"/", "/b"}, "/b"), QStringList({"/", "/b"}));
+        if (!fuseUsable())
+            QSKIP("FUSE is not usable here (/dev/fuse, fusermount3 or python3-fusepy missing)");
+        Folder folder;
+        QDir(folder.path()).mkdir("source");
+        folder.file("source/a.avi");
+        StallingMount mount("mirror", folder.path("source"), folder.path("mount"));
+        QVERIFY(mount.waitMounted());
+        QVERIFY(!drive_list::mountedRoots().contains(mount.mountPoint()));
+
+        PlayerFixture fixture({}, folder.path());
+        FileBrowser &browser = fixture.player().fileBrowser();
+        QVERIFY(browser.setFolder(mount.mountPoint()));
+        QCOMPARE(names(browser.fileList()), QStringList({"a.avi"}));
+        QCOMPARE(browser.driveList()->currentText(), mount.mountPoint());
+        browser.toggleDirectory();
+        QCOMPARE(texts(browser.driveList()).count(mount.mountPoint()), 1);
+        QCOMPARE(browser.driveList()->currentText(), mount.mountPoint());
     }
 
     void pressTogglesAndDraggingInvertsARange()
