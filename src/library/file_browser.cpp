@@ -474,12 +474,13 @@ void FileBrowser::Private::renameRow(int row)
 
     if (hooks.leaveTopLayer)
         hooks.leaveTopLayer();
-    window.swallow_enter = true;
     bool ok = false;
     const QString answer =
         QInputDialog::getText(&window, QString::fromUtf8("ファイル名を変更"),
                               base + oldName + QString::fromUtf8("\nのファイル名を変更します。"),
                               QLineEdit::Normal, oldName, &ok);
+    // Only an Enter that closed the box leaves a release behind to swallow.
+    window.swallow_enter = ok;
     if (hooks.restoreTopLayer)
         hooks.restoreTopLayer();
     if (!ok || answer.isEmpty())

@@ -368,8 +368,14 @@ private slots:
         // F2 needs exactly one selected file.
         browser.rename_selection();
         QVERIFY(prompt.isEmpty());
-        // An existing name: both files stay as they are, and nothing is said.
+        // Closing the box by its close button renames nothing, and the next
+        // Enter is not swallowed.
         list_selection::moveCurrent(files, 0);
+        whenModal<QInputDialog>([](QInputDialog *box) { box->close(); });
+        browser.rename_selection();
+        QVERIFY(!player.window().swallow_enter);
+        QCOMPARE(names(files), QStringList({"a.avi", "b.avi"}));
+        // An existing name: both files stay as they are, and nothing is said.
         answer("b.avi");
         browser.rename_selection();
         QCOMPARE(prompt, QString::fromUtf8("ファイル名を変更|") + folder.path("a.avi") +
