@@ -312,6 +312,7 @@ void FileBrowser::Private::showDriveOf(const QString &where)
 
 void FileBrowser::Private::selectDrive(const QString &root)
 {
+    shownDrive = root;
     const QSignalBlocker blocker(drives);
     drives->setCurrentIndex(drives->findText(root, Qt::MatchExactly | Qt::MatchCaseSensitive));
 }
@@ -319,6 +320,10 @@ void FileBrowser::Private::selectDrive(const QString &root)
 void FileBrowser::Private::driveChosen(int index)
 {
     const QString root = drives->itemText(index);
+    // Picking the drive shown again is no change; most folders are on "/",
+    // and going to its root would throw the user out of the folder.
+    if (root == shownDrive)
+        return;
     if (q.setFolder(root))
         return;
     message(QString::fromUtf8("デバイスの準備ができてません"));

@@ -66,6 +66,8 @@ struct FileBrowser::Private {
     Hooks hooks;
     NamePattern pattern;
     QString folder;
+    // The drive the drive list shows as current.
+    QString shownDrive;
 
     QWidget *directory = nullptr;
     QComboBox *drives = nullptr;
