@@ -2,8 +2,6 @@
 
 #include "base/state_file.h"
 
-#include <QLocale>
-
 #include <cmath>
 
 namespace quoted_records
@@ -76,7 +74,7 @@ Field Field::real(double value)
 {
     if (!std::isfinite(value))
         value = 0;
-    return {QString::number(value, 'g', QLocale::FloatingPointShortest), false};
+    return {QString::number(value, 'g', kRealDigits), false};
 }
 
 std::optional<qint64> Field::toInteger() const

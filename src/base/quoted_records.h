@@ -43,8 +43,10 @@ struct Field {
 
     static Field quotedText(const QString &text);
     static Field integer(qint64 value);
-    // The shortest form that reads back as the same double; a value that is
-    // not finite is written as 0.
+    // Fifteen significant digits, the way the platform turns a double into
+    // text: a position of 2.7600000000000002 is written "2.76".  A value
+    // that is not finite is written as 0.
+    static constexpr int kRealDigits = 15;
     static Field real(double value);
 
     // The field as a number, quoted or not, when its whole text (blanks

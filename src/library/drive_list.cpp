@@ -26,6 +26,15 @@ QStringList mountedRoots()
     return roots + others;
 }
 
+QStringList withRoot(const QStringList &roots, const QString &root)
+{
+    if (root.isEmpty() || roots.contains(root))
+        return roots;
+    QStringList others = roots.mid(1);
+    others.insert(std::lower_bound(others.begin(), others.end(), root), root);
+    return roots.mid(0, 1) + others;
+}
+
 QString driveOf(const QString &path)
 {
     const QStorageInfo volume(path);

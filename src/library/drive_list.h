@@ -12,6 +12,11 @@ namespace drive_list
 // the others sorted.
 QStringList mountedRoots();
 
+// roots with root among them, in the same order: a folder must be shown even
+// when its volume is missing from the mounted ones (a FUSE file system that
+// reports no size is left out of those).
+QStringList withRoot(const QStringList &roots, const QString &root);
+
 // The root of the volume that holds path ("/" when that cannot be told).
 QString driveOf(const QString &path);
 

@@ -282,39 +282,48 @@ QMimeData *FileBrowser::selectionMimeData() const
 
 void FileBrowser::Private::fillDrives()
 {
-    const QStringList roots = drive_list::mountedRoots();
+    const QString root = folder.isEmpty() ? QString() : drive_list::driveOf(folder);
+    fillDrivesWith(root);
+    if (!root.isEmpty())
+        selectDrive(root);
+}
+
+void FileBrowser::Private::fillDrivesWith(const QString &root)
+{
+    const QStringList roots = drive_list::withRoot(drive_list::mountedRoots(), root);
     QStringList shown;
     for (int i = 0; i < drives->count(); ++i)
         shown.append(drives->itemText(i));
-    if (shown != roots) {
-        const QSignalBlocker blocker(drives);
-        drives->clear();
-        drives->addItems(roots);
-    }
-    if (!folder.isEmpty())
-        showDriveOf(folder);
+    if (shown == roots)
+        return;
+    const QSignalBlocker blocker(drives);
+    drives->clear();
+    drives->addItems(roots);
 }
 
 void FileBrowser::Private::showDriveOf(const QString &where)
 {
     const QString root = drive_list::driveOf(where);
-    int index = drives->findText(root, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (index < 0) {
-        // Mounted since the list was made.
-        fillDrives();
-        index = drives->findText(root, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    }
-    if (index < 0) {
-        drives->addItem(root);
-        index = drives->count() - 1;
-    }
+    // Mounted since the list was made, or a volume the mounts leave out.
+    if (drives->findText(root, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0)
+        fillDrivesWith(root);
+    selectDrive(root);
+}
+
+void FileBrowser::Private::selectDrive(const QString &root)
+{
+    shownDrive = root;
     const QSignalBlocker blocker(drives);
-    drives->setCurrentIndex(index);
+    drives->setCurrentIndex(drives->findText(root, Qt::MatchExactly | Qt::MatchCaseSensitive));
 }
 
 void FileBrowser::Private::driveChosen(int index)
 {
     const QString root = drives->itemText(index);
+    // Picking the drive shown again is no change; most folders are on "/",
+    // and going to its root would throw the user out of the folder.
+    if (root == shownDrive)
+        return;
     if (q.setFolder(root))
         return;
     message(QString::fromUtf8("デバイスの準備ができてません"));
@@ -470,12 +479,13 @@ void FileBrowser::Private::renameRow(int row)
 
     if (hooks.leaveTopLayer)
         hooks.leaveTopLayer();
-    window.swallow_enter = true;
     bool ok = false;
     const QString answer =
         QInputDialog::getText(&window, QString::fromUtf8("ファイル名を変更"),
                               base + oldName + QString::fromUtf8("\nのファイル名を変更します。"),
                               QLineEdit::Normal, oldName, &ok);
+    // Only an Enter that closed the box leaves a release behind to swallow.
+    window.swallow_enter = ok;
     if (hooks.restoreTopLayer)
         hooks.restoreTopLayer();
     if (!ok || answer.isEmpty())

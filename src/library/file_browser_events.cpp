@@ -228,7 +228,9 @@ bool FileBrowser::Private::folderListEvent(QObject *watched, QEvent *event)
     if (watched == folders) {
         if (event->type() == QEvent::KeyRelease &&
             static_cast<QKeyEvent *>(event)->key() == Qt::Key_Backspace) {
-            goToParent();
+            // A held Backspace repeats; it goes up one level, not to "/".
+            if (!static_cast<QKeyEvent *>(event)->isAutoRepeat())
+                goToParent();
             return true;
         }
         return false;

@@ -24,8 +24,12 @@ struct FileBrowser::Private {
             OpenAndPlay &player);
 
     // Folders and drives.
+    // Fills the drive list and shows the drive of the folder shown.
     void fillDrives();
+    // The mounted volumes and root, whether mounted or not.
+    void fillDrivesWith(const QString &root);
     void showDriveOf(const QString &folder);
+    void selectDrive(const QString &root);
     void driveChosen(int index);
     void goToParent();
     void showFiles(const QStringList &names);
@@ -64,6 +68,8 @@ struct FileBrowser::Private {
     Hooks hooks;
     NamePattern pattern;
     QString folder;
+    // The drive the drive list shows as current.
+    QString shownDrive;
 
     QWidget *directory = nullptr;
     QComboBox *drives = nullptr;

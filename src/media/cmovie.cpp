@@ -459,6 +459,15 @@ VideoSurface *CMovie::createSurface(int backendValue, QWidget *screen)
     const auto backend = static_cast<VideoSurface::Backend>(backendValue);
     auto *surface = new VideoSurface(backend, screen);
     connect(surface, &VideoSurface::frameShown, this, &CMovie::frameShown);
+    // How the picture is drawn is decided at run time; say it once it is drawn.
+    connect(
+        surface, &VideoSurface::frameShown, this,
+        [backend] {
+            qCDebug(lcMedia) << "first frame drawn"
+                             << (backend == VideoSurface::Backend::OpenGL ? "with OpenGL"
+                                                                          : "in software");
+        },
+        Qt::SingleShotConnection);
     surface->setGeometry(0, 0, screen->width(), screen->height());
     return surface;
 }

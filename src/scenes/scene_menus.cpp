@@ -188,11 +188,12 @@ void SceneMenus::rename(int n)
     const QString path = movieScenes_.path();
     const QString caption = movieScenes_.slot(n).caption;
 
-    window_.swallow_enter = true;
     bool accepted = false;
     const QString answer = QInputDialog::getText(&window_, QStringLiteral("シーン名変更"),
                                                  caption + QStringLiteral("のシーン名を変更します"),
                                                  QLineEdit::Normal, caption, &accepted);
+    // Only an Enter that closed the box leaves a release behind to swallow.
+    window_.swallow_enter = accepted;
     if (!accepted || answer.isEmpty())
         return;
 

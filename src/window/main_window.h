@@ -47,8 +47,8 @@ public:
     // Places the controls for the current window size.
     void layoutControls();
 
-    // Set before an input box opens: the key-up handling then swallows the
-    // next release of the play key (the Enter that closed the box).
+    // Set when an input box was accepted: the key-up handling then swallows
+    // the next release of the play key (the Enter that closed the box).
     bool swallow_enter = false;
 
 signals:

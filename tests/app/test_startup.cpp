@@ -218,17 +218,20 @@ private slots:
         QProcess run;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_XCB_GL_INTEGRATION", "none");
+        environment.insert("QT_LOGGING_RULES", "sazanami.media.debug=true");
         run.setProcessEnvironment(environment);
+        QByteArray log;
+        connect(&run, &QProcess::readyReadStandardError, this,
+                [&run, &log] { log += run.readAllStandardError(); });
         run.start(program, {test_media::clip("clip.avi")});
         QVERIFY(run.waitForStarted());
-        QTest::qWait(2500);
+        // A picture was drawn, and not by OpenGL.
+        QTRY_VERIFY_WITH_TIMEOUT(log.contains("first frame drawn in software"), 15000);
         QCOMPARE(run.state(), QProcess::Running);
         run.terminate();
         QVERIFY(run.waitForFinished(10000));
         QCOMPARE(run.exitStatus(), QProcess::NormalExit);
         QCOMPARE(run.exitCode(), 0);
-        // It got as far as playing: the movie's folder is what it saved.
-        QVERIFY(QFile::exists(install.path() + "/config.ini"));
     }
 
     // The session manager may end the program at any moment, also while it is

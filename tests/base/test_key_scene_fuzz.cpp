@@ -37,16 +37,24 @@ bool allUsable(const KeyBindings &keys)
     return true;
 }
 
+// SAZANAMI_FUZZ_SEED repeats a run; without it each run tries new input.
+quint32 fuzzSeed()
+{
+    bool given = false;
+    const quint32 seed = qEnvironmentVariable("SAZANAMI_FUZZ_SEED").toUInt(&given);
+    return given ? seed : QRandomGenerator::global()->generate();
+}
+
 } // namespace
 
 class TestKeySceneFuzz : public QObject
 {
     Q_OBJECT
 
-    quint32 seed = QRandomGenerator::global()->generate();
+    quint32 seed = fuzzSeed();
 
 private slots:
-    void initTestCase() { qInfo("seed %u", seed); }
+    void initTestCase() { qInfo("seed %u (SAZANAMI_FUZZ_SEED=%u repeats this run)", seed, seed); }
 
     void keyFiles()
     {

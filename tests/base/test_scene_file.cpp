@@ -59,6 +59,9 @@ private slots:
         QCOMPARE(scenes.slot(3), (SceneSlot{"[3] 1:02:05", "3725.25"}));
         for (double seconds : {1.0 / 3, 83.41666666666667, 1e-7, 123456.789})
             QCOMPARE(SceneFile::positionText(seconds).toDouble(), seconds);
+        // Fifteen significant digits are written; seventeen are read as well.
+        QCOMPARE(SceneFile::positionText(2.7 + 0.06), "2.76");
+        QCOMPARE(SceneFile::jumpTarget("2.7600000000000002"), std::optional<double>(3));
     }
 
     void jumpRoundsHalvesToEven()

@@ -1,12 +1,14 @@
 // The file page in the running program: folders and drives, the mouse in the
 // file list, its menu, renaming, playing the selection and drops.
 
+#include "library/drive_list.h"
 #include "library/file_browser.h"
 #include "media/cmovie.h"
 #include "memory_play_source.h"
 #include "panels/list_panel.h"
 #include "panels/list_selection.h"
 #include "player_fixture.h"
+#include "stalling_mount.h"
 #include "test_media.h"
 #include "window/main_window.h"
 #include "window/seek_bar.h"
@@ -19,6 +21,7 @@
 #include <QFile>
 #include <QHelpEvent>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
@@ -86,6 +89,14 @@ QStringList names(const QListWidget *list)
     return out;
 }
 
+QStringList texts(const QComboBox *box)
+{
+    QStringList out;
+    for (int i = 0; i < box->count(); ++i)
+        out.append(box->itemText(i));
+    return out;
+}
+
 QList<int> selected(const QListWidget *list)
 {
     QList<int> rows;
@@ -107,6 +118,20 @@ void doubleClick(QWidget *widget, const QPoint &pos)
     QTest::mouseClick(widget, Qt::LeftButton, {}, pos);
     QTest::mouseDClick(widget, Qt::LeftButton, {}, pos);
     QTest::mouseRelease(widget, Qt::LeftButton, {}, pos);
+}
+
+// Backspace held down: the window system repeats it as releases and presses
+// marked as auto-repeat until the key comes up.
+void holdBackspace(QWidget *widget)
+{
+    QTest::keyPress(widget, Qt::Key_Backspace);
+    for (int i = 0; i < 3; ++i) {
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Backspace, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(widget, &release);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(widget, &press);
+    }
+    QTest::keyRelease(widget, Qt::Key_Backspace);
 }
 
 // Files dragged onto target and dropped; the drop goes where the drag was
@@ -169,8 +194,12 @@ private slots:
         dirs->setCurrentRow(dirs->count() - 1);
         QTest::keyClick(dirs, Qt::Key_Return);
         QTRY_COMPARE(names(browser.fileList()), QStringList({"in b.avi"}));
-        // Backspace goes up one level, and at the root nowhere.
-        QTest::keyClick(dirs, Qt::Key_Backspace);
+        // Backspace goes up one level however long it is held, and at the
+        // root nowhere.
+        holdBackspace(dirs);
+        QCOMPARE(browser.folder(), folder.path("a"));
+        // Picking the drive shown again stays in the folder.
+        emit browser.driveList()->activated(browser.driveList()->currentIndex());
         QCOMPARE(browser.folder(), folder.path("a"));
         QVERIFY(browser.setFolder("/"));
         QTest::keyClick(dirs, Qt::Key_Backspace);
@@ -188,6 +217,32 @@ private slots:
         QCOMPARE(message, QString::fromUtf8("Sazanami|デバイスの準備ができてません|ok"));
         QCOMPARE(browser.driveList()->currentText(), QString("/"));
         QCOMPARE(browser.folder(), QString("/"));
+    }
+
+    // A file system that reports no size is left out of Qt's mounted volumes;
+    // its folders are shown all the same, with its root once in the drives.
+    void folderOnAVolumeTheMountsLeaveOut()
+    {
+        QCOMPARE(drive_list::withRoot({"/", "/b", "/d"}, "/c"),
+                 QStringList({"/", "/b", "/c", "/d"}));
+        QCOMPARE(drive_list::withRoot({"/", "/b"}, "/b"), QStringList({"/", "/b"}));
+        if (!fuseUsable())
+            QSKIP("FUSE is not usable here (/dev/fuse, fusermount3 or python3-fusepy missing)");
+        Folder folder;
+        QDir(folder.path()).mkdir("source");
+        folder.file("source/a.avi");
+        StallingMount mount("mirror", folder.path("source"), folder.path("mount"));
+        QVERIFY(mount.waitMounted());
+        QVERIFY(!drive_list::mountedRoots().contains(mount.mountPoint()));
+
+        PlayerFixture fixture({}, folder.path());
+        FileBrowser &browser = fixture.player().fileBrowser();
+        QVERIFY(browser.setFolder(mount.mountPoint()));
+        QCOMPARE(names(browser.fileList()), QStringList({"a.avi"}));
+        QCOMPARE(browser.driveList()->currentText(), mount.mountPoint());
+        browser.toggleDirectory();
+        QCOMPARE(texts(browser.driveList()).count(mount.mountPoint()), 1);
+        QCOMPARE(browser.driveList()->currentText(), mount.mountPoint());
     }
 
     void pressTogglesAndDraggingInvertsARange()
@@ -343,8 +398,14 @@ private slots:
         // F2 needs exactly one selected file.
         browser.rename_selection();
         QVERIFY(prompt.isEmpty());
-        // An existing name: both files stay as they are, and nothing is said.
+        // Closing the box by its close button renames nothing, and the next
+        // Enter is not swallowed.
         list_selection::moveCurrent(files, 0);
+        whenModal<QInputDialog>([](QInputDialog *box) { box->close(); });
+        browser.rename_selection();
+        QVERIFY(!player.window().swallow_enter);
+        QCOMPARE(names(files), QStringList({"a.avi", "b.avi"}));
+        // An existing name: both files stay as they are, and nothing is said.
         answer("b.avi");
         browser.rename_selection();
         QCOMPARE(prompt, QString::fromUtf8("ファイル名を変更|") + folder.path("a.avi") +

@@ -6,6 +6,7 @@
 #include "media/cmovie.h"
 #include "playback/open_and_play.h"
 #include "player_fixture.h"
+#include "stalling_mount.h"
 #include "test_media.h"
 #include "window/main_window.h"
 
@@ -13,15 +14,10 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QSignalSpy>
-#include <QStandardPaths>
-#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace
 {
@@ -29,53 +25,6 @@ namespace
 // Upper bound for an open that gets no data: the session's time-out and then
 // some.
 constexpr qint64 kOpenBoundMs = 8000;
-
-bool fuseUsable()
-{
-    const int fd = ::open("/dev/fuse", O_RDWR | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    return QProcess::execute("/usr/bin/python3", {"-c", "import fusepy"}) == 0 &&
-           !QStandardPaths::findExecutable("fusermount3").isEmpty();
-}
-
-// One mounted stalling file system, mirroring `source`.
-class StallingMount
-{
-public:
-    StallingMount(const QString &mode, const QString &source, const QString &mountPoint)
-        : mountPoint_(mountPoint)
-    {
-        QDir().mkpath(mountPoint);
-        fs_.setProcessChannelMode(QProcess::ForwardedChannels);
-        fs_.start("/usr/bin/python3", {QStringLiteral(SAZANAMI_TEST_SUPPORT_DIR "/stalling_fs.py"),
-                                       mode, source, mountPoint});
-    }
-    ~StallingMount()
-    {
-        // Ending the file system first fails the reads stuck in it.
-        fs_.kill();
-        fs_.waitForFinished(5000);
-        QProcess::execute("fusermount3", {"-u", "-z", mountPoint_});
-    }
-
-    bool waitMounted()
-    {
-        for (int i = 0; i < 100; ++i) {
-            if (QStorageInfo(mountPoint_).rootPath() == mountPoint_)
-                return true;
-            QTest::qWait(50);
-        }
-        return false;
-    }
-
-    QString path(const QString &name) const { return mountPoint_ + "/" + name; }
-
-private:
-    QString mountPoint_;
-    QProcess fs_;
-};
 
 // Counts the ticks of a timer on the GUI thread and whether the pointer was
 // busy at any of them.

@@ -169,9 +169,11 @@ private slots:
         QVERIFY(writeFile(sceneFile(fixture), original));
         player.sceneMenus().load_scenes();
 
-        // Cancel and an empty answer change nothing.
+        // Cancel and an empty answer change nothing; after a cancel the next
+        // Enter is not swallowed.
         answerInputBox([](QInputDialog *box) { box->reject(); });
         menu.m_chg_seen[4]->trigger();
+        QVERIFY(!player.window().swallow_enter);
         answerInputBox([](QInputDialog *box) {
             box->setTextValue("");
             box->accept();

@@ -1,12 +1,13 @@
 #!/usr/bin/python3
-"""A read-only mirror of a folder whose file reads are slow or never return.
+"""A read-only mirror of a folder whose file reads may be slow or never return.
 
-    stalling_fs.py slow|hung SOURCE MOUNTPOINT
+    stalling_fs.py mirror|slow|hung SOURCE MOUNTPOINT
 
-slow: every read of file data takes about a second.  hung: every read of file
-data blocks until the file system is unmounted or this process ends, like a
-network mount whose server went away.  Listing and stat answer at once either
-way.  Runs in the foreground; ends when unmounted.
+mirror: reads answer at once.  slow: every read of file data takes about a
+second.  hung: every read of file data blocks until the file system is
+unmounted or this process ends, like a network mount whose server went away.
+Listing and stat answer at once in every mode.  The file system reports no size (statfs answers zeros), so Qt leaves
+it out of the mounted volumes.  Runs in the foreground; ends when unmounted.
 """
 import errno
 import os
@@ -47,7 +48,8 @@ class StallingMirror(Operations):
     def read(self, path, size, offset, fh):
         if self.mode == "hung":
             self.never.wait()
-        self.never.wait(SLOW_READ_SECONDS)
+        if self.mode == "slow":
+            self.never.wait(SLOW_READ_SECONDS)
         return os.pread(fh, size, offset)
 
     def release(self, path, fh):

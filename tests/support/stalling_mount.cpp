@@ -1,0 +1,45 @@
+#include "stalling_mount.h"
+
+#include <QDir>
+#include <QStandardPaths>
+#include <QStorageInfo>
+#include <QTest>
+#include <fcntl.h>
+#include <unistd.h>
+
+bool fuseUsable()
+{
+    const int fd = ::open("/dev/fuse", O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return QProcess::execute("/usr/bin/python3", {"-c", "import fusepy"}) == 0 &&
+           !QStandardPaths::findExecutable("fusermount3").isEmpty();
+}
+
+StallingMount::StallingMount(const QString &mode, const QString &source, const QString &mountPoint)
+    : mountPoint_(mountPoint)
+{
+    QDir().mkpath(mountPoint);
+    fs_.setProcessChannelMode(QProcess::ForwardedChannels);
+    fs_.start("/usr/bin/python3", {QStringLiteral(SAZANAMI_TEST_SUPPORT_DIR "/stalling_fs.py"),
+                                   mode, source, mountPoint});
+}
+
+StallingMount::~StallingMount()
+{
+    // Ending the file system first fails the reads stuck in it.
+    fs_.kill();
+    fs_.waitForFinished(5000);
+    QProcess::execute("fusermount3", {"-u", "-z", mountPoint_});
+}
+
+bool StallingMount::waitMounted()
+{
+    for (int i = 0; i < 100; ++i) {
+        if (QStorageInfo(mountPoint_).rootPath() == mountPoint_)
+            return true;
+        QTest::qWait(50);
+    }
+    return false;
+}
