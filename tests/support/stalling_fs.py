@@ -13,6 +13,7 @@ import errno
 import os
 import sys
 import threading
+import time
 
 from fusepy import FUSE, FuseOSError, Operations
 
@@ -57,8 +58,23 @@ class StallingMirror(Operations):
         return 0
 
 
+def end_with_parent():
+    """A test that crashed must not leave the file system behind: once the
+    test process is gone, end this one (the kernel then drops the mount's
+    connection)."""
+    parent = os.getppid()
+
+    def watch():
+        while os.getppid() == parent:
+            time.sleep(0.5)
+        os._exit(0)
+
+    threading.Thread(target=watch, daemon=True).start()
+
+
 def main():
     mode, source, mountpoint = sys.argv[1:4]
+    end_with_parent()
     FUSE(StallingMirror(mode, source), mountpoint, foreground=True, ro=True,
          nothreads=False)
 

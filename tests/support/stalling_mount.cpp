@@ -21,7 +21,10 @@ StallingMount::StallingMount(const QString &mode, const QString &source, const Q
     : mountPoint_(mountPoint)
 {
     QDir().mkpath(mountPoint);
-    fs_.setProcessChannelMode(QProcess::ForwardedChannels);
+    // Not the test's own output: a file system left behind would hold it open
+    // and keep whatever reads the test's output waiting.
+    fs_.setStandardOutputFile(QProcess::nullDevice());
+    fs_.setStandardErrorFile(QProcess::nullDevice());
     fs_.start("/usr/bin/python3", {QStringLiteral(SAZANAMI_TEST_SUPPORT_DIR "/stalling_fs.py"),
                                    mode, source, mountPoint});
 }
