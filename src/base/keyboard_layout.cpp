@@ -48,11 +48,26 @@ int digitRow(int keycode)
     return keycode == AE10 ? '0' : '1' + (keycode - AE01);
 }
 
-int usKey(int keycode)
+// The same in both layouts.
+int commonKey(int keycode)
 {
     switch (keycode) {
     case AE11:
         return OemMinus;
+    case AB08:
+        return OemComma;
+    case AB09:
+        return OemPeriod;
+    case AB10:
+        return Oem2;
+    default:
+        return 0;
+    }
+}
+
+int usKey(int keycode)
+{
+    switch (keycode) {
     case AE12:
         return OemPlus;
     case AD11:
@@ -67,12 +82,6 @@ int usKey(int keycode)
         return Oem3;
     case BKSL:
         return Oem5;
-    case AB08:
-        return OemComma;
-    case AB09:
-        return OemPeriod;
-    case AB10:
-        return Oem2;
     default:
         return 0;
     }
@@ -83,8 +92,6 @@ int usKey(int keycode)
 int japaneseKey(int keycode)
 {
     switch (keycode) {
-    case AE11:
-        return OemMinus;
     case AE12:
         return Oem7;
     case AE13:
@@ -99,12 +106,6 @@ int japaneseKey(int keycode)
         return Oem1;
     case BKSL:
         return Oem6;
-    case AB08:
-        return OemComma;
-    case AB09:
-        return OemPeriod;
-    case AB10:
-        return Oem2;
     case AB11:
         return Oem102;
     default:
@@ -124,6 +125,8 @@ int virtualKeyOf(Layout layout, int xKeycode)
 {
     if (const int digit = digitRow(xKeycode))
         return digit;
+    if (const int common = commonKey(xKeycode))
+        return common;
     return layout == Layout::Japanese ? japaneseKey(xKeycode) : usKey(xKeycode);
 }
 

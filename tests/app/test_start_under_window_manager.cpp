@@ -3,6 +3,7 @@
 // command-line movie) ends it with its state saved and does not lock the next
 // start out; a window kept minimised does not hold start-up up.
 
+#include "test_files.h"
 #include "test_media.h"
 
 #include <QDir>
@@ -15,15 +16,6 @@
 
 namespace
 {
-
-QString installCopy(const QString &folder)
-{
-    const QString program = folder + "/sazanami";
-    if (!QFile::copy(SAZANAMI_PROGRAM, program))
-        return QString();
-    QFile::setPermissions(program, QFile::permissions(SAZANAMI_PROGRAM));
-    return program;
-}
 
 // The id of a top-level window of process pid as the window manager lists
 // it; "" when there is none.
@@ -89,7 +81,7 @@ private slots:
     void closingAtAnyMomentOfStartUpEndsTheProgram()
     {
         QTemporaryDir install;
-        const QString program = installCopy(install.path());
+        const QString program = test_files::installProgramCopy(install.path());
         QVERIFY(!program.isEmpty());
         const QString config = install.path() + "/config.ini";
 
@@ -124,7 +116,7 @@ private slots:
     void aMinimisedStartDoesNotWaitForTheWindow()
     {
         QTemporaryDir install;
-        const QString program = installCopy(install.path());
+        const QString program = test_files::installProgramCopy(install.path());
         QVERIFY(!program.isEmpty());
         QFile config(install.path() + "/config.ini");
         QVERIFY(config.open(QIODevice::WriteOnly));

@@ -5,6 +5,7 @@
 #include "playback/play_mode.h"
 #include "playback/position_timer.h"
 #include "player_fixture.h"
+#include "test_files.h"
 #include "test_media.h"
 #include "window/main_window.h"
 #include "window/video_area.h"
@@ -33,17 +34,6 @@ QStringList filesBelow(const QString &folder)
         found << it.next();
     found.sort();
     return found;
-}
-
-// The program copied into a folder of its own, which is then its program
-// folder; "" when the copy failed.
-QString installCopy(const QString &folder)
-{
-    const QString program = folder + "/sazanami";
-    if (!QFile::copy(SAZANAMI_PROGRAM, program))
-        return QString();
-    QFile::setPermissions(program, QFile::permissions(SAZANAMI_PROGRAM));
-    return program;
 }
 
 void copyClip(const QString &clip, const QString &target)
@@ -183,7 +173,7 @@ private slots:
     void secondProcessEndsAtOnceAndFirstEndsOnSigterm()
     {
         QTemporaryDir install;
-        const QString program = installCopy(install.path());
+        const QString program = test_files::installProgramCopy(install.path());
         QVERIFY(!program.isEmpty());
 
         QProcess firstStart;
@@ -212,7 +202,7 @@ private slots:
     void playsWithoutOpenGL()
     {
         QTemporaryDir install;
-        const QString program = installCopy(install.path());
+        const QString program = test_files::installProgramCopy(install.path());
         QVERIFY(!program.isEmpty());
 
         QProcess run;
@@ -239,7 +229,7 @@ private slots:
     void terminationSignalWhileStartingEndsTheProgram()
     {
         QTemporaryDir install;
-        const QString program = installCopy(install.path());
+        const QString program = test_files::installProgramCopy(install.path());
         QVERIFY(!program.isEmpty());
 
         for (const int delayMs : {0, 40, 80, 120, 160, 220, 300, 400}) {

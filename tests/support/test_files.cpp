@@ -18,4 +18,13 @@ bool writeFile(const QString &path, const QByteArray &content)
            file.write(content) == content.size();
 }
 
+QString installProgramCopy(const QString &folder)
+{
+    const QString program = folder + "/sazanami";
+    if (!QFile::copy(SAZANAMI_PROGRAM, program))
+        return QString();
+    QFile::setPermissions(program, QFile::permissions(SAZANAMI_PROGRAM));
+    return program;
+}
+
 } // namespace test_files

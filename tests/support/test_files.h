@@ -12,4 +12,8 @@ QByteArray readFile(const QString &path);
 // Replaces the file's content; false when that failed.
 bool writeFile(const QString &path, const QByteArray &content);
 
+// The program copied into a folder of its own, which is then its program
+// folder; "" when the copy failed.
+QString installProgramCopy(const QString &folder);
+
 } // namespace test_files
