@@ -43,12 +43,12 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QHash>
-#include <QMap>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
+#include <QHash>
 #include <QImage>
+#include <QMap>
 #include <QPixmap>
 #include <QProcess>
 #include <QRect>

@@ -2,9 +2,9 @@
 
 #include "base/path.h"
 #include "base/play_source.h"
-#include "playback/playback_log.h"
 #include "media/cmovie.h"
 #include "playback/play_speed.h"
+#include "playback/playback_log.h"
 #include "playback/position_timer.h"
 #include "window/main_window.h"
 #include "window/seek_bar.h"
