@@ -4,6 +4,7 @@
 #include "base/virtual_keys.h"
 #include "input/key_events.h"
 #include "input/main_menu.h"
+#include "favourites/favourites_list.h"
 #include "library/file_browser.h"
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
@@ -43,6 +44,7 @@ namespace vk
 {
 constexpr int Enter = 13;
 constexpr int Esc = 27;
+constexpr int Delete = 46;
 constexpr int D = 68;
 constexpr int F = 70;
 constexpr int I = 73;
@@ -140,7 +142,7 @@ bool CommandDispatch::eventFilter(QObject *watched, QEvent *event)
     case QEvent::KeyRelease: {
         auto *key = static_cast<QKeyEvent *>(event);
         // The lists move their selection with the arrows themselves.
-        const bool list = qobject_cast<QListWidget *>(source) != nullptr;
+        const bool list = qobject_cast<QAbstractItemView *>(source) != nullptr;
         const int code = virtual_keys::fromKeyEvent(*key);
         const int shift = virtual_keys::shiftState(key->modifiers());
         if (event->type() == QEvent::KeyPress) {
@@ -222,6 +224,22 @@ void CommandDispatch::on_key_down(int key, int shift)
     } else if (key == vk::KeypadMinus || (key == vk::MinusKey && shift == kCtrl)) {
         changeVolume(-5);
         focus_video();
+    }
+}
+
+// The add binding and Ctrl+D: the selected files of the file page or the
+// selected results of the search page.
+void CommandDispatch::addToFavourites()
+{
+    switch (p_.panel.selectedTab()) {
+    case ListPanel::FilePage:
+        p_.favourites.addSelection(p_.browser.selectedPaths());
+        break;
+    case ListPanel::SearchPage:
+        p_.favourites.addSearchSelection();
+        break;
+    default:
+        break;
     }
 }
 
@@ -337,7 +355,7 @@ bool CommandDispatch::onKeyUpTable(int key, int shift)
         return false;
     }
     if (keys.matches(KeyBindings::AddFavourite, key) || (key == vk::D && shift == kCtrl)) {
-        // Adding to the favourites arrives with the favourites list.
+        addToFavourites();
         return true;
     }
     if (key == vk::W && shift == kCtrl) {
@@ -398,6 +416,15 @@ bool CommandDispatch::onKeyUpTable(int key, int shift)
     }
     if (keys.matches(KeyBindings::FastForward, key) || keys.matches(KeyBindings::Rewind, key)) {
         stopWinding();
+        return false;
+    }
+    if (key == vk::Delete) {
+        if (panel.selectedTab() == ListPanel::FavouritesPage)
+            p_.favourites.delete_selected_okini();
+        return false;
+    }
+    if (keys.matches(KeyBindings::Capture, key)) {
+        p_.favourites.capture();
         return false;
     }
     if (key >= vk::Keypad0 && key <= vk::Keypad9) {

@@ -4,6 +4,7 @@
 #include <functional>
 
 class CMovie;
+class FavouritesList;
 class FileBrowser;
 class KeyBindings;
 class ListPanel;
@@ -35,6 +36,7 @@ public:
         OpenAndPlay &player;
         PlaySpeed &speed;
         FileBrowser &browser;
+        FavouritesList &favourites;
         PlaySequencer &sequencer;
         Transport &transport;
         MainMenu &menu;
@@ -70,6 +72,7 @@ private:
     bool handleMouse(QWidget *source, QMouseEvent *event);
     void dragWindow();
     bool onKeyUpTable(int key, int shift);
+    void addToFavourites();
 
     Parts p_;
     QObject *releaseWatch_ = nullptr;

@@ -5,6 +5,7 @@
 #include "app/termination_signals.h"
 #include "base/single_instance.h"
 #include "input/main_menu.h"
+#include "favourites/favourites_list.h"
 #include "library/file_browser.h"
 #include "media/cmovie.h"
 #include "panels/key_page.h"
@@ -48,6 +49,8 @@ void Player::buildParts()
     openAndPlay_ = std::make_unique<OpenAndPlay>(*movie_, window, *positionTimer_, *playSpeed_);
     fileBrowser_ = std::make_unique<FileBrowser>(window, *listPanel_, *movie_, *openAndPlay_);
     searchResults_ = std::make_unique<SearchResultsSource>(listPanel_->List_Find);
+    favourites_ =
+        std::make_unique<FavouritesList>(window, *listPanel_, *movie_, *openAndPlay_);
     const ActivePlaySource source = [this] { return activePlaySource(); };
     sequencer_ =
         std::make_unique<PlaySequencer>(source, [this] { return playMode_->get_play_mode(); });
@@ -75,7 +78,9 @@ void Player::buildParts()
     hooks.buildSceneMenu = [this](const QString &path, QMenu *menu) {
         sceneMenus_->load_file_scenes(path, menu);
     };
+    hooks.renameFavourite = [this] { favourites_->rename(); };
     fileBrowser_->setHooks(hooks);
+    connectFavourites();
 
     connect(&window, &MainWindow::closing, this, &Player::Form_Unload);
     window.installEventFilter(this);
@@ -92,11 +97,42 @@ PlaySource *Player::activePlaySource() const
     switch (listPanel_->selectedTab()) {
     case ListPanel::FilePage:
         return &fileBrowser_->playSource();
+    case ListPanel::FavouritesPage:
+        return &favourites_->playSource();
     case ListPanel::SearchPage:
         return searchResults_.get();
     default:
         return nullptr;
     }
+}
+
+void Player::connectFavourites()
+{
+    FavouritesList::Hooks hooks;
+    hooks.stop = [this] { transport_->stop_Click(); };
+    hooks.focusVideo = [this] { dispatch_->focus_video(); };
+    hooks.buildSceneMenu = [this](const QString &path, QMenu *menu) {
+        sceneMenus_->load_okini_scenes(path, menu);
+    };
+    hooks.showFolder = [this] { fileBrowser_->fileManager().showFolder(fileBrowser_->folder()); };
+    hooks.selectedSearchResults = [this] { return searchResults_->selectedPaths(); };
+    hooks.relativePaths = [this] { return config_.soutai; };
+    hooks.imageBesideMovie = [this] { return config_.imagePathRoot; };
+    favourites_->setHooks(hooks);
+
+    FavouritesList &favourites = *favourites_;
+    connect(fileBrowser_.get(), &FileBrowser::addToFavouritesRequested, &favourites,
+            &FavouritesList::addSelection);
+    connect(mainMenu_->m_addOkiniForMenu, &QAction::triggered, &favourites,
+            &FavouritesList::addLoadedMovie);
+    connect(window_->button("capture"), &QAction::triggered, &favourites,
+            &FavouritesList::capture);
+    // play_file records the favourite it opens while the favourites are shown.
+    openAndPlay_->setFavouriteIndex([this]() -> std::optional<int> {
+        if (listPanel_->selectedTab() != ListPanel::FavouritesPage)
+            return std::nullopt;
+        return favourites_->get_okini_index();
+    });
 }
 
 CommandDispatch::Parts Player::dispatchParts()
@@ -108,6 +144,7 @@ CommandDispatch::Parts Player::dispatchParts()
                                   *openAndPlay_,
                                   *playSpeed_,
                                   *fileBrowser_,
+                                  *favourites_,
                                   *sequencer_,
                                   *transport_,
                                   *mainMenu_,

@@ -13,6 +13,7 @@
 #include <memory>
 
 class CMovie;
+class FavouritesList;
 class FileBrowser;
 class KeyPage;
 class ListPanel;
@@ -75,6 +76,7 @@ public:
     OpenAndPlay &openAndPlay() const { return *openAndPlay_; }
     PlaySpeed &playSpeed() const { return *playSpeed_; }
     FileBrowser &fileBrowser() const { return *fileBrowser_; }
+    FavouritesList &favourites() const { return *favourites_; }
     PlaySequencer &sequencer() const { return *sequencer_; }
     Transport &transport() const { return *transport_; }
     MainMenu &mainMenu() const { return *mainMenu_; }
@@ -103,6 +105,7 @@ private:
     void createStateFolders();
     void playCommandLineMovie(const StartupOptions &options);
     void showInBrowser(const QFileInfo &movie);
+    void connectFavourites();
 
     // Joined last, after everything that might still wait for it.
     EnginePreload preload_;
@@ -117,6 +120,7 @@ private:
     std::unique_ptr<OpenAndPlay> openAndPlay_;
     std::unique_ptr<FileBrowser> fileBrowser_;
     std::unique_ptr<SearchResultsSource> searchResults_;
+    std::unique_ptr<FavouritesList> favourites_;
     std::unique_ptr<PlaySequencer> sequencer_;
     std::unique_ptr<Transport> transport_;
     std::unique_ptr<MainMenu> mainMenu_;
@@ -134,6 +138,8 @@ private:
     QString imageFolder_;
     QString sceneFolder_;
     bool loading_ = false;
+    // okini.ini is written back only once it was read.
+    bool favouritesLoaded_ = false;
     bool unloaded_ = false;
     bool starting_ = false;
     bool exitRequested_ = false;

@@ -7,6 +7,7 @@
 #include "base/path.h"
 #include "base/private_profile.h"
 #include "input/main_menu.h"
+#include "favourites/favourites_list.h"
 #include "library/file_browser.h"
 #include "panels/list_panel.h"
 #include "playback/play_mode.h"
@@ -113,6 +114,8 @@ void Player::save_config()
     const QRect normal = values.windowState == 0 ? window_->geometry() : window_->normalGeometry();
 
     values.lastDir = fileBrowser_->folder();
+    if (favourites_)
+        values.imageDir = favourites_->OpenImagePath;
     values.left = normal.left() * metrics_.TwipsPerPixelX;
     values.top = normal.top() * metrics_.TwipsPerPixelY;
     values.width = normal.width() * metrics_.TwipsPerPixelX;

@@ -3,6 +3,7 @@
 #include "app/player.h"
 
 #include "base/single_instance.h"
+#include "favourites/favourites_list.h"
 #include "media/cmovie.h"
 #include "playback/position_timer.h"
 
@@ -24,6 +25,10 @@ void Player::Form_Unload()
 
     // Each step stands alone: one that fails must not keep the others from
     // running.  State files are saved first, then the session ends.
+    if (favourites_ && favouritesLoaded_) {
+        favourites_->save_okini(favourites_->okiniPath());
+        favourites_->closePicker();
+    }
     if (window_ && fileBrowser_)
         save_config();
     keys_.save(programFolder_);

@@ -9,6 +9,7 @@
 #include "base/program_folder.h"
 #include "base/single_instance.h"
 #include "input/main_menu.h"
+#include "favourites/favourites_list.h"
 #include "library/file_browser.h"
 #include "media/cmovie.h"
 #include "panels/key_page.h"
@@ -83,8 +84,15 @@ bool Player::Form_Load(const StartupOptions &options)
     phase("window shown");
 
     createStateFolders();
+    favourites_->setProgramFolder(programFolder_);
+    favourites_->OpenImagePath = config_.imageDir;
+    // Favourites whose movie is not there now (a disk not mounted) are kept.
+    favourites_->load_okini(favourites_->okiniPath(), FavouritesList::Missing::Keep);
+    favouritesLoaded_ = true;
+    phase("favourites loaded");
     keys_ = KeyBindings::load(programFolder_);
     keyPage_->refresh();
+    favourites_->setViewMode(true);
     playCommandLineMovie(options);
     phase("command-line movie opened");
     starting_ = false;

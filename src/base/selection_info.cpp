@@ -46,6 +46,16 @@ QString infoCaption(int selected, double bytes)
            QString::fromUtf8("個のファイル");
 }
 
+QString favouritesInfoCaption(int selected, double bytes)
+{
+    if (selected <= 0)
+        return QString();
+    if (selected == 1)
+        return sizeText(bytes);
+    return QString::number(selected) + QString::fromUtf8("個のファイル") + QStringLiteral(" - ") +
+           sizeText(bytes);
+}
+
 QList<int> rangeToggleRows(int current, int under)
 {
     QList<int> rows;

@@ -15,6 +15,9 @@ QString sizeText(double bytes);
 // The menu's information entry for n selected entries: "" for none, the size
 // text for one, and for more the size text, " - ", n and "個のファイル".
 QString infoCaption(int selected, double bytes);
+// The favourites menu's information entry: the count comes first, as in
+// "3個のファイル - 12MByte".
+QString favouritesInfoCaption(int selected, double bytes);
 
 // Rows whose selection a left-button drag from `current` to `under` inverts:
 // from `under` towards `current`, not including `current`.  Empty when either

@@ -9,6 +9,7 @@
 #include "library/drive_list.h"
 #include "library/file_browser_p.h"
 #include "library/folder_list.h"
+#include "library/rename_prompt.h"
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
 #include "panels/list_selection.h"
@@ -268,6 +269,11 @@ bool FileBrowser::openDroppedMovie(const QString &dropped)
     return true;
 }
 
+QStringList FileBrowser::selectedPaths() const
+{
+    return d->selectedPaths();
+}
+
 QMimeData *FileBrowser::selectionMimeData() const
 {
     QList<QUrl> urls;
@@ -474,45 +480,19 @@ void FileBrowser::Private::renameRow(int row)
 {
     if (row < 0 || row >= files->count())
         return;
-    const QString base = path::addbackslash(folder);
     const QString oldName = files->item(row)->text();
-
-    if (hooks.leaveTopLayer)
-        hooks.leaveTopLayer();
-    bool ok = false;
-    const QString answer =
-        QInputDialog::getText(&window, QString::fromUtf8("ファイル名を変更"),
-                              base + oldName + QString::fromUtf8("\nのファイル名を変更します。"),
-                              QLineEdit::Normal, oldName, &ok);
-    // Only an Enter that closed the box leaves a release behind to swallow.
-    window.swallow_enter = ok;
-    if (hooks.restoreTopLayer)
-        hooks.restoreTopLayer();
-    if (!ok || answer.isEmpty())
-        return;
-
-    const QString oldPath = base + oldName;
-    const QString newPath = base + answer;
-    // A "/" would move the file into another folder; that is no rename.
-    if (answer.contains(u'/')) {
-        message(QString::fromUtf8("不正なファイル名が指定されました"));
-        return;
-    }
-    // Nothing is renamed over an existing entry, and nothing is said.
-    // (QFileInfo::exists is false for a dangling link, which is still a
-    // name taken.)
-    const QFileInfo target(newPath);
-    if (target.exists() || target.isSymLink())
-        return;
-
-    // The playing file is let go before it is renamed.
-    if (movie.filename == oldPath && hooks.stop)
-        hooks.stop();
-
-    if (!QFile::rename(oldPath, newPath)) {
-        qCInfo(lcLibrary) << "cannot rename" << oldPath << "to" << newPath;
-        message(QString::fromUtf8("不正なファイル名が指定されました"));
-        if (!QFileInfo::exists(oldPath))
+    rename_prompt::Hooks renameHooks;
+    renameHooks.leaveTopLayer = hooks.leaveTopLayer;
+    renameHooks.restoreTopLayer = hooks.restoreTopLayer;
+    renameHooks.beforeRename = [this](const QString &oldPath) {
+        // The playing file is let go before it is renamed.
+        if (movie.filename == oldPath && hooks.stop)
+            hooks.stop();
+    };
+    const std::optional<QString> answer =
+        rename_prompt::askAndRename(window, folder, oldName, renameHooks);
+    if (!answer) {
+        if (!QFileInfo::exists(q.fullPath(row)))
             q.refresh();
         return;
     }
@@ -520,7 +500,7 @@ void FileBrowser::Private::renameRow(int row)
     q.refresh();
     files->clearSelection();
     const QList<QListWidgetItem *> found =
-        files->findItems(answer, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        files->findItems(*answer, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (!found.isEmpty()) {
         const int renamed = files->row(found.first());
         list_selection::moveCurrent(files, renamed);
@@ -530,7 +510,5 @@ void FileBrowser::Private::renameRow(int row)
 
 void FileBrowser::Private::message(const QString &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Sazanami"), text, QMessageBox::Ok,
-                    &window);
-    box.exec();
+    rename_prompt::message(window, text);
 }

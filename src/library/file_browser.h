@@ -80,6 +80,8 @@ public:
     // browser moves to its folder, plays it and puts its entry at the top.
     // False when path is not a movie that could be shown.
     bool openDroppedMovie(const QString &path);
+    // Full paths of the selected files, in list order.
+    QStringList selectedPaths() const;
     // The file data a drag out of the file list carries: the selected files.
     QMimeData *selectionMimeData() const;
 

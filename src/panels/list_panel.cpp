@@ -2,6 +2,7 @@
 #include "input/key_events.h"
 
 #include "media/cmovie.h"
+#include "panels/okini_view.h"
 #include "window/button_images.h"
 
 #include <QAction>
@@ -64,7 +65,8 @@ void ListPanel::buildPages(QFrame *list)
     layout->addWidget(Tab1);
 
     File = makeList("File", list);
-    List_okini = makeList("List_okini", list);
+    List_okini = new OkiniView(list);
+    List_okini->setObjectName("List_okini");
     List_Find = makeList("List_Find", list);
     layout->addWidget(File, 1);
     layout->addWidget(List_okini, 1);

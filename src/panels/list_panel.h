@@ -8,6 +8,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class OkiniView;
 class QTabBar;
 class QWidget;
 
@@ -36,7 +37,7 @@ public:
 
     QTabBar *Tab1 = nullptr;
     QListWidget *File = nullptr;
-    QListWidget *List_okini = nullptr;
+    OkiniView *List_okini = nullptr;
     QFrame *find = nullptr;
     QLabel *labelFind = nullptr;
     QLineEdit *FindText = nullptr;

@@ -29,6 +29,15 @@ QString SearchResultsSource::pathAt(int index) const
     return item->data(Qt::UserRole).toString() + item->text();
 }
 
+QStringList SearchResultsSource::selectedPaths() const
+{
+    QStringList paths;
+    for (int row = 0; row < list_->count(); ++row)
+        if (list_->item(row)->isSelected())
+            paths.append(pathAt(row));
+    return paths;
+}
+
 QString SearchResultsSource::selectedPath() const
 {
     const int current = currentIndex();

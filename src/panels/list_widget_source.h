@@ -2,6 +2,8 @@
 
 #include "base/play_source.h"
 
+#include <QStringList>
+
 class QListWidget;
 
 // A play source over a list widget whose rows are its entries.
@@ -34,4 +36,6 @@ public:
     }
     // The current result, or the first when none is current.
     QString selectedPath() const override;
+    // Full paths of the selected results, in list order.
+    QStringList selectedPaths() const;
 };

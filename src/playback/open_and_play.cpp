@@ -38,6 +38,9 @@ void OpenAndPlay::play_file(const QString &path, double pos)
         movie_.MediaPlay(1);
         return;
     }
+    if (favouriteIndex_)
+        if (const std::optional<int> index = favouriteIndex_())
+            movie_.okini_index = *index;
 
     const qint16 result = movie_.MediaOpen(path, QString(), window_.display(), pos);
     window_.time()->setWindowTitle(QString::number(result));

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <optional>
 
 class CMovie;
@@ -32,6 +33,14 @@ public:
     // play, the loaded movie stops.
     void play_selection(PlaySource *source);
 
+    // Tells which favourite play_file opens: the selected one's position
+    // while the favourites page is shown, nothing otherwise (the session's
+    // `okini_index` then stays).
+    void setFavouriteIndex(std::function<std::optional<int>()> favouriteIndex)
+    {
+        favouriteIndex_ = std::move(favouriteIndex);
+    }
+
     // The last open result kept in the caption of the time box: the length in
     // hundredths of a second, -1 for a long movie, 0 for a failed open.
     int lastOpenResult() const;
@@ -59,4 +68,5 @@ private:
     PositionTimer &timer_;
     PlaySpeed &speed_;
     std::optional<Deferred> deferred_;
+    std::function<std::optional<int>()> favouriteIndex_;
 };

@@ -109,39 +109,49 @@ bool SceneMenus::syncWithOpenMovie()
 
 void SceneMenus::load_file_scenes(const QString &path, QMenu *sceneMenu)
 {
-    fileMoviePath_ = path;
-    fileScenes_ = sceneFileOf(path);
-    attachFileMenu(sceneMenu);
-    if (!fileSceneMenu_)
+    loadListScenes(file_, path, sceneMenu);
+}
+
+void SceneMenus::load_okini_scenes(const QString &path, QMenu *sceneMenu)
+{
+    loadListScenes(okini_, path, sceneMenu);
+}
+
+void SceneMenus::loadListScenes(ListMenu &list, const QString &path, QMenu *sceneMenu)
+{
+    list.moviePath = path;
+    list.scenes = sceneFileOf(path);
+    attachListMenu(list, sceneMenu);
+    if (!list.menu)
         return;
 
     // The entries are always there; without a scene file the submenu is
     // greyed out.
-    fileSceneMenu_->menuAction()->setVisible(true);
-    enableSubmenu(fileSceneMenu_, fileScenes_.exists());
-    for (int n = 0; n < int(fileSlots_.size()); ++n) {
-        QAction *action = fileSlots_[n];
+    list.menu->menuAction()->setVisible(true);
+    enableSubmenu(list.menu, list.scenes.exists());
+    for (int n = 0; n < int(list.slots.size()); ++n) {
+        QAction *action = list.slots[n];
         action->setVisible(true);
-        showSlot(action, fileScenes_, n, SceneFile::Menu::View, fileScenes_.hasScene(n));
-        action->setData(fileScenes_.slot(n).position);
+        showSlot(action, list.scenes, n, SceneFile::Menu::View, list.scenes.hasScene(n));
+        action->setData(list.scenes.slot(n).position);
     }
 }
 
-void SceneMenus::attachFileMenu(QMenu *sceneMenu)
+void SceneMenus::attachListMenu(ListMenu &list, QMenu *sceneMenu)
 {
-    if (!sceneMenu || sceneMenu == fileSceneMenu_)
+    if (!sceneMenu || sceneMenu == list.menu)
         return;
-    fileSceneMenu_ = sceneMenu;
-    fileSlots_.clear();
+    list.menu = sceneMenu;
+    list.slots.clear();
     // Its first ten entries are the slots, in slot order.
     for (QAction *action : sceneMenu->actions()) {
-        if (fileSlots_.size() == SceneFile::kSlotCount)
+        if (list.slots.size() == SceneFile::kSlotCount)
             break;
         if (action->isSeparator() || action->menu())
             continue;
-        const int n = int(fileSlots_.size());
-        fileSlots_.append(action);
-        connect(action, &QAction::triggered, this, [this, n] { playFileAt(n); });
+        const int n = int(list.slots.size());
+        list.slots.append(action);
+        connect(action, &QAction::triggered, this, [this, &list, n] { playListAt(list, n); });
     }
 }
 
@@ -214,16 +224,28 @@ void SceneMenus::remove(int n)
 
 void SceneMenus::playFileAt(int n)
 {
-    QString path = fileMoviePath_;
-    if (path.isEmpty()) {
+    if (file_.moviePath.isEmpty()) {
         // Not reached through the menu: the file list's current entry.
-        path = browser_.fullPath(list_selection::currentRow(browser_.fileList()));
+        const QString path = browser_.fullPath(list_selection::currentRow(browser_.fileList()));
         if (path.isEmpty())
             return;
-        fileMoviePath_ = path;
-        fileScenes_ = sceneFileOf(path);
+        file_.moviePath = path;
+        file_.scenes = sceneFileOf(path);
     }
-    const std::optional<double> target = fileScenes_.jumpTarget(n);
+    playListAt(file_, n);
+}
+
+void SceneMenus::playOkiniAt(int n)
+{
+    playListAt(okini_, n);
+}
+
+void SceneMenus::playListAt(ListMenu &list, int n)
+{
+    const QString path = list.moviePath;
+    if (path.isEmpty())
+        return;
+    const std::optional<double> target = list.scenes.jumpTarget(n);
     if (path != movie_.filename) {
         player_.play_file(path, target.value_or(0));
         return;

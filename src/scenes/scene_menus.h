@@ -36,6 +36,9 @@ public:
     // Fills the file menu's scene submenu `m_seen_load_file` for the file at
     // path, before the menu opens; "" (no single file) shows no scenes.
     void load_file_scenes(const QString &path, QMenu *sceneMenu);
+    // The same for the favourites menu's scene submenu `m_seen_load_okini`
+    // and the selected favourite at path.
+    void load_okini_scenes(const QString &path, QMenu *sceneMenu);
 
     // The slot operations of the main popup menu and of the keypad.  Each does
     // nothing when it cannot act: no open movie, an empty slot, a scene file
@@ -47,10 +50,12 @@ public:
     void remove(int n);
     // Plays the file the file menu's scenes belong to from slot n.
     void playFileAt(int n);
+    // Plays the favourite the favourites menu's scenes belong to from slot n.
+    void playOkiniAt(int n);
 
     // The scenes as the menus show them.
     const SceneFile &movieScenes() const { return movieScenes_; }
-    const SceneFile &fileScenes() const { return fileScenes_; }
+    const SceneFile &fileScenes() const { return file_.scenes; }
 
 private:
     SceneFile sceneFileOf(const QString &moviePath) const;
@@ -58,7 +63,16 @@ private:
     // movie's; false without an open movie.
     bool syncWithOpenMovie();
     void showMovieScenes();
-    void attachFileMenu(QMenu *sceneMenu);
+    // The scene submenu of a list's context menu and the movie it shows.
+    struct ListMenu {
+        QString moviePath;
+        SceneFile scenes;
+        QPointer<QMenu> menu;
+        QList<QAction *> slots;
+    };
+    void loadListScenes(ListMenu &list, const QString &path, QMenu *sceneMenu);
+    void attachListMenu(ListMenu &list, QMenu *sceneMenu);
+    void playListAt(ListMenu &list, int n);
     // Moves playback to seconds and the seek bars with it.
     void seekTo(double seconds);
 
@@ -70,9 +84,8 @@ private:
     QString sceneFolder_;
 
     SceneFile movieScenes_;
-    // The file menu's movie and its scenes, as of the last time it opened.
-    QString fileMoviePath_;
-    SceneFile fileScenes_;
-    QPointer<QMenu> fileSceneMenu_;
-    QList<QAction *> fileSlots_;
+    // The file menu's and the favourites menu's movies and their scenes, as
+    // of the last time the menus opened.
+    ListMenu file_;
+    ListMenu okini_;
 };

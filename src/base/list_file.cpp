@@ -1,0 +1,73 @@
+#include "base/list_file.h"
+
+#include "base/path.h"
+#include "base/state_file.h"
+
+#include <QUrl>
+
+namespace list_file
+{
+
+namespace
+{
+
+// A line as a path: relative forms resolved, URLs turned into their local
+// file; "" for what names no file here.
+QString resolve(const QString &line, const QString &base)
+{
+    if (line.startsWith(u'/') || line.startsWith(u'#'))
+        return line;
+    if (line.startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
+        return QUrl(line).toLocalFile();
+    if (line.contains(QLatin1String("://")))
+        return QString();
+    if (line.startsWith(QLatin1String("./")) || line.startsWith(QLatin1String("../")))
+        return path::getabsolutepath(line, base);
+    // Other players write names beside the playlist without "./".
+    return path::addbackslash(base) + line;
+}
+
+} // namespace
+
+std::optional<Entry> split(const QString &fullPath)
+{
+    const qsizetype slash = fullPath.lastIndexOf(u'/');
+    if (slash < 0 || slash == fullPath.size() - 1)
+        return std::nullopt;
+    return Entry{fullPath.left(slash + 1), fullPath.mid(slash + 1)};
+}
+
+QStringList paths(const QByteArray &content, const QString &base)
+{
+    QStringList result;
+    bool first = true;
+    for (const QByteArray &bytes : state_file::splitLines(content)) {
+        QString line = QString::fromUtf8(bytes);
+        if (first && line.startsWith(QChar(0xFEFF)))
+            line.remove(0, 1);
+        first = false;
+        if (line.isEmpty())
+            continue;
+        const QString resolved = resolve(line, base);
+        if (resolved.isEmpty() || resolved.startsWith(u'#') || !split(resolved))
+            continue;
+        result.append(resolved);
+    }
+    return result;
+}
+
+QByteArray write(const QList<Entry> &entries, const QString &listFolder, bool relative)
+{
+    const QString base = path::addbackslash(listFolder);
+    QByteArray text;
+    for (const Entry &entry : entries) {
+        if (entry.folder.isEmpty() || entry.name.isEmpty())
+            continue;
+        const QString folder = relative ? path::getrelativepath(entry.folder, base) : entry.folder;
+        text += (path::addbackslash(folder) + entry.name).toUtf8();
+        text += "\r\n";
+    }
+    return text;
+}
+
+} // namespace list_file

@@ -1,0 +1,537 @@
+#include "favourites/favourites_list.h"
+#include "favourites/favourites_log.h"
+#include "favourites/favourites_p.h"
+
+#include "base/folder_reader.h"
+#include "base/movie_ext.h"
+#include "base/name_pattern.h"
+#include "base/path.h"
+#include "base/state_file.h"
+#include "base/thumbnail_rules.h"
+#include "favourites/image_picker.h"
+#include "media/cmovie.h"
+#include "panels/list_panel.h"
+#include "panels/okini_view.h"
+#include "library/rename_prompt.h"
+#include "playback/open_and_play.h"
+#include "window/main_window.h"
+
+#include <QFileInfo>
+#include <QMenu>
+#include <QMimeData>
+#include <QUrl>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabBar>
+
+FavouritesList::Private::Private(FavouritesList &q, MainWindow &window, ListPanel &panel,
+                                 CMovie &movie, OpenAndPlay &player)
+    : q(q), window(window), panel(panel), movie(movie), player(player), view(panel.List_okini),
+      source(q), AddMeter(new QProgressBar(window.list())),
+      bt_msg_add(new QPushButton(window.list()))
+{
+    AddMeter->setObjectName("AddMeter");
+    AddMeter->setTextVisible(false);
+    AddMeter->hide();
+    bt_msg_add->setObjectName("bt_msg_add");
+    bt_msg_add->setFlat(true);
+    bt_msg_add->setFocusPolicy(Qt::NoFocus);
+    bt_msg_add->setStyleSheet(QStringLiteral("text-align: left"));
+    bt_msg_add->hide();
+    view->setModel(&model);
+}
+
+FavouritesList::FavouritesList(MainWindow &window, ListPanel &panel, CMovie &movie,
+                               OpenAndPlay &player, QObject *parent)
+    : QObject(parent), d(std::make_unique<Private>(*this, window, panel, movie, player))
+{
+    d->buildMenu();
+    d->connectView();
+    connect(&d->grabs, &ThumbnailGrabs::finished, this,
+            [this](const QString &target, bool) {
+                d->model.thumbnailChanged(target);
+                d->updateProgress();
+            });
+    connect(&d->grabs, &ThumbnailGrabs::idle, this, [this] { d->updateProgress(); });
+}
+
+FavouritesList::~FavouritesList()
+{
+    closePicker();
+}
+
+void FavouritesList::setHooks(Hooks hooks)
+{
+    d->hooks = std::move(hooks);
+}
+
+void FavouritesList::setProgramFolder(const QString &folder)
+{
+    d->programFolder = path::addbackslash(folder);
+}
+
+QString FavouritesList::okiniPath() const
+{
+    return d->programFolder + QStringLiteral("okini.ini");
+}
+
+int FavouritesList::count() const
+{
+    return d->model.count();
+}
+
+OkiniView *FavouritesList::view() const
+{
+    return d->view;
+}
+
+FavouritesModel &FavouritesList::model() const
+{
+    return d->model;
+}
+
+QMenu *FavouritesList::menu() const
+{
+    return d->menu;
+}
+
+PlaySource &FavouritesList::playSource() const
+{
+    return d->source;
+}
+
+ThumbnailGrabs &FavouritesList::grabs() const
+{
+    return d->grabs;
+}
+
+// ---- Entries and their thumbnails ----
+
+QString FavouritesList::Private::thumbnailOf(const QString &folder, const QString &name) const
+{
+    const bool beside = hooks.imageBesideMovie && hooks.imageBesideMovie();
+    return thumbnail_rules::thumbnailPath(
+        thumbnail_rules::imageFolder(programFolder, folder, beside), name);
+}
+
+// The entry with its thumbnail; a missing thumbnail of a movie that can be
+// grabbed is queued for grabbing and shows when it is written.
+FavouritesModel::Entry FavouritesList::Private::makeEntry(const QString &folder,
+                                                          const QString &name, bool markMissing)
+{
+    FavouritesModel::Entry entry;
+    entry.folder = path::addbackslash(folder);
+    entry.name = name;
+    entry.thumbnail = thumbnailOf(entry.folder, name);
+    const bool there = QFileInfo(entry.path()).isFile();
+    entry.missing = markMissing && !there;
+    if (there && thumbnail_rules::is_grabbable_file(name) && !QFileInfo::exists(entry.thumbnail))
+        grabs.request(entry.path(), entry.thumbnail, ThumbnailGrabs::Kind::NewThumbnail);
+    return entry;
+}
+
+void FavouritesList::Private::append(const QList<list_file::Entry> &entries, bool markMissing)
+{
+    QList<FavouritesModel::Entry> made;
+    made.reserve(entries.size());
+    for (const list_file::Entry &entry : entries)
+        made.append(makeEntry(entry.folder, entry.name, markMissing));
+    if (!made.isEmpty())
+        showProgress(made.last().name);
+    model.append(made);
+    updateProgress();
+}
+
+void FavouritesList::add_okini(const QString &folder, const QString &name)
+{
+    d->append({{path::addbackslash(folder), name}}, false);
+}
+
+// ---- The store ----
+
+QList<list_file::Entry> FavouritesList::Private::readListFile(const QString &path,
+                                                              Missing missing) const
+{
+    QList<list_file::Entry> entries;
+    const std::optional<QByteArray> content = state_file::readWhole(path);
+    if (!content)
+        return entries;
+    for (const QString &moviePath : list_file::paths(*content, path::getfiledir(path))) {
+        // Only regular files are taken from a playlist (a pipe would hang).
+        if (missing == Missing::Drop && !QFileInfo(moviePath).isFile())
+            continue;
+        if (const std::optional<list_file::Entry> entry = list_file::split(moviePath))
+            entries.append(*entry);
+    }
+    return entries;
+}
+
+int FavouritesList::load_okini(const QString &path, Missing missing)
+{
+    const QList<list_file::Entry> entries = d->readListFile(path, missing);
+    d->append(entries, missing == Missing::Keep);
+    return int(entries.size());
+}
+
+bool FavouritesList::save_okini(const QString &path)
+{
+    const QByteArray text =
+        list_file::write(d->model.listEntries(), path::getfiledir(path), d->relative());
+    if (!state_file::writeWhole(path, text)) {
+        qCWarning(lcFavourites) << "cannot write" << path;
+        return false;
+    }
+    return true;
+}
+
+// ---- Editing ----
+
+void FavouritesList::remove_okini(int position)
+{
+    d->model.remove(position - 1);
+}
+
+QList<int> FavouritesList::Private::selectedRows() const
+{
+    QList<int> rows;
+    for (const QModelIndex &index : view->selectionModel()->selectedIndexes())
+        if (index.column() == 0)
+            rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void FavouritesList::delete_selected_okini()
+{
+    const QList<int> rows = d->selectedRows();
+    for (auto row = rows.crbegin(); row != rows.crend(); ++row)
+        d->model.remove(*row);
+    if (rows.isEmpty()) {
+        if (count() > 0)
+            select_okini(1);
+        return;
+    }
+    // The entry that moved into the lowest place emptied, if there is one.
+    const int lowest = rows.first();
+    if (lowest < count())
+        select_okini(lowest + 1);
+    else
+        d->view->selectionModel()->clear();
+}
+
+void FavouritesList::delete_all_okini()
+{
+    d->model.clear();
+}
+
+void FavouritesList::refresh_okini(int position)
+{
+    const int row = position - 1;
+    if (row < 0 || row >= count())
+        return;
+    const FavouritesModel::Entry &entry = d->model.entry(row);
+    d->model.setThumbnail(row, d->thumbnailOf(entry.folder, entry.name));
+    select_okini(position);
+}
+
+int FavouritesList::get_okini_index() const
+{
+    const QItemSelectionModel *selection = d->view->selectionModel();
+    const QModelIndex current = selection->currentIndex();
+    if (current.isValid() && selection->isSelected(current.siblingAtColumn(0)))
+        return current.row() + 1;
+    const QList<int> rows = d->selectedRows();
+    return rows.isEmpty() ? 0 : rows.first() + 1;
+}
+
+void FavouritesList::select_okini(int position)
+{
+    if (position < 1 || position > count())
+        return;
+    const QModelIndex index = d->model.index(position - 1, 0);
+    d->view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    d->view->scrollTo(index);
+}
+
+void FavouritesList::moveFavourite(int from, int to)
+{
+    if (from < 1 || from > count() || to < 1 || to > count() || from == to)
+        return;
+    const FavouritesModel::Entry entry = d->model.entry(from - 1);
+    d->model.remove(from - 1);
+    d->model.insert(to - 1, entry);
+    select_okini(to);
+}
+
+QSet<QString> FavouritesList::Private::paths() const
+{
+    QSet<QString> known;
+    known.reserve(model.count());
+    for (int row = 0; row < model.count(); ++row)
+        known.insert(model.entry(row).path());
+    return known;
+}
+
+bool FavouritesList::addPath(const QString &fullPath)
+{
+    QSet<QString> known = d->paths();
+    const std::optional<list_file::Entry> entry = list_file::split(fullPath);
+    if (!entry || !entry->name.contains(u'.') || known.contains(fullPath) ||
+        !QFileInfo(fullPath).isFile())
+        return false;
+    d->append({*entry}, false);
+    return true;
+}
+
+void FavouritesList::addSelection(const QStringList &paths)
+{
+    QSet<QString> known = d->paths();
+    QList<list_file::Entry> added;
+    // From the bottom up, as the lists are walked.
+    for (auto path = paths.crbegin(); path != paths.crend(); ++path) {
+        const std::optional<list_file::Entry> entry = list_file::split(*path);
+        if (!entry || known.contains(*path) || !QFileInfo(*path).isFile())
+            continue;
+        known.insert(*path);
+        added.append(*entry);
+    }
+    d->append(added, false);
+}
+
+void FavouritesList::addSearchSelection()
+{
+    if (d->hooks.selectedSearchResults)
+        addSelection(d->hooks.selectedSearchResults());
+}
+
+void FavouritesList::addLoadedMovie()
+{
+    if (!d->movie.filename.isEmpty())
+        addPath(d->movie.filename);
+}
+
+void FavouritesList::Private::addFolder(const QString &folder, QSet<QString> &known)
+{
+    QList<list_file::Entry> added;
+    for (const char *pattern : {"*.mpg", "*.mpeg", "*.avi", "*.asf", "*.wmv", "*.mov"}) {
+        for (const QString &name :
+             folder_reader::files(folder, NamePattern(QString::fromLatin1(pattern)))) {
+            const QString full = path::addbackslash(folder) + name;
+            if (!is_movie_ext(path::getextension(name)) || known.contains(full) ||
+                !QFileInfo(full).isFile())
+                continue;
+            known.insert(full);
+            added.append({path::addbackslash(folder), name});
+        }
+    }
+    append(added, false);
+}
+
+void FavouritesList::dropData(const QMimeData *data)
+{
+    if (!data)
+        return;
+    if (!data->hasUrls()) {
+        addSearchSelection();
+        return;
+    }
+    QSet<QString> known = d->paths();
+    for (const QUrl &url : data->urls()) {
+        const QString dropped = url.toLocalFile();
+        if (dropped.isEmpty())
+            continue;
+        const QString ext = dropped.mid(dropped.lastIndexOf(u'.') + 1);
+        const QFileInfo info(dropped);
+        if (is_movie_ext(ext) && info.isFile()) {
+            if (!known.contains(dropped) && addPath(dropped))
+                known.insert(dropped);
+        } else if (info.isFile() && (ext.compare(QLatin1String("m3u"), Qt::CaseInsensitive) == 0 ||
+                                     ext.compare(QLatin1String("m3u8"), Qt::CaseInsensitive) == 0)) {
+            if (count() > 0 &&
+                d->askYesNo(QString::fromUtf8("m3uファイルをロード"),
+                            QString::fromUtf8("m3uファイルを追加します。現在のリストをクリアしますか？")))
+                delete_all_okini();
+            load_okini(dropped, Missing::Drop);
+            return;
+        } else if (info.isDir()) {
+            d->addFolder(dropped, known);
+        }
+    }
+}
+
+void FavouritesList::setViewMode(bool thumbnails)
+{
+    d->view->setThumbnailView(thumbnails);
+    if (!thumbnails && d->hooks.focusVideo)
+        d->hooks.focusVideo();
+}
+
+// ---- M3U ----
+
+bool FavouritesList::importM3u(const QString &path)
+{
+    // Read first: a playlist without usable entries leaves the list alone.
+    const QList<list_file::Entry> entries = d->readListFile(path, Missing::Drop);
+    if (entries.isEmpty()) {
+        d->message(QString::fromUtf8("m3uファイルに追加できる動画がありません"));
+        return false;
+    }
+    delete_all_okini();
+    d->append(entries, false);
+    return true;
+}
+
+bool FavouritesList::exportM3u(const QString &path)
+{
+    if (save_okini(path))
+        return true;
+    d->message(QString::fromUtf8("m3uファイルを保存できませんでした"));
+    return false;
+}
+
+// ---- Missing movies, rename, capture, picker ----
+
+void FavouritesList::ask_remove_missing(const QString &path)
+{
+    const QString text = path + QString::fromUtf8("が存在しません") + QStringLiteral(" ") +
+                         QString::fromUtf8("削除しますか?");
+    if (!d->askYesNo(QStringLiteral("Sazanami"), text))
+        return;
+    const int row = d->rowOf(path, get_okini_index() - 1);
+    if (row >= 0)
+        remove_okini(row + 1);
+}
+
+int FavouritesList::Private::rowOf(const QString &path, int hint) const
+{
+    if (hint >= 0 && hint < model.count() && model.entry(hint).path() == path)
+        return hint;
+    for (int row = 0; row < model.count(); ++row)
+        if (model.entry(row).path() == path)
+            return row;
+    return -1;
+}
+
+void FavouritesList::rename()
+{
+    const int row = get_okini_index() - 1;
+    if (row < 0)
+        return;
+    // Fixed before the box opens: the timer may move the selection meanwhile.
+    const FavouritesModel::Entry entry = d->model.entry(row);
+    rename_prompt::Hooks renameHooks;
+    renameHooks.leaveTopLayer = d->hooks.leaveTopLayer;
+    renameHooks.restoreTopLayer = d->hooks.restoreTopLayer;
+    renameHooks.beforeRename = [this](const QString &oldPath) {
+        if (d->movie.filename == oldPath && d->hooks.stop)
+            d->hooks.stop();
+    };
+    const std::optional<QString> answer =
+        rename_prompt::askAndRename(d->window, entry.folder, entry.name, renameHooks);
+    if (!answer)
+        return;
+    const int now = d->rowOf(entry.path(), row);
+    d->model.setName(now, *answer);
+}
+
+void FavouritesList::capture()
+{
+    if (d->panel.selectedTab() != ListPanel::FavouritesPage)
+        return;
+    const int position = d->movie.okini_index;
+    if (position < 1 || position > count())
+        return;
+    const FavouritesModel::Entry entry = d->model.entry(position - 1);
+    // Only the favourite that is really playing.
+    if (entry.path() != d->movie.filename || !thumbnail_rules::is_grabbable_file(entry.name) ||
+        !QFileInfo(entry.path()).isFile())
+        return;
+    double seconds = 0;
+    if (!d->movie.currentPosition(&seconds))
+        return;
+    refresh_okini(position);
+    d->grabs.request(entry.path(), d->model.entry(position - 1).thumbnail,
+                     ThumbnailGrabs::Kind::Capture, seconds);
+}
+
+void FavouritesList::openPicker()
+{
+    const int row = get_okini_index() - 1;
+    if (row < 0)
+        return;
+    closePicker();
+    const FavouritesModel::Entry entry = d->model.entry(row);
+    const QString target = d->thumbnailOf(entry.folder, entry.name);
+    auto *picker = new ImagePicker(&d->window, target, OpenImagePath, d->programFolder);
+    d->picker = picker;
+    connect(picker, &ImagePicker::folderLeft, this,
+            [this](const QString &folder) { OpenImagePath = folder; });
+    connect(picker, &ImagePicker::saved, this, [this, path = entry.path(), row, target] {
+        const int now = d->rowOf(path, row);
+        if (now >= 0)
+            refresh_okini(now + 1);
+        d->model.thumbnailChanged(target);
+    });
+    picker->show();
+}
+
+void FavouritesList::closePicker()
+{
+    if (d->picker)
+        d->picker->close();
+}
+
+// ---- Progress ----
+
+void FavouritesList::Private::showProgress(const QString &name)
+{
+    bt_msg_add->setText(name + QString::fromUtf8("を追加しています・・・"));
+}
+
+void FavouritesList::Private::updateProgress()
+{
+    const bool busy = grabs.pending() > 0;
+    if (busy) {
+        placeProgress();
+        AddMeter->setMaximum(grabs.total());
+        AddMeter->setValue(grabs.done());
+    }
+    AddMeter->setVisible(busy);
+    bt_msg_add->setVisible(busy);
+    if (busy) {
+        AddMeter->raise();
+        bt_msg_add->raise();
+    }
+}
+
+void FavouritesList::Private::placeProgress()
+{
+    const int width = window.list()->width();
+    AddMeter->setGeometry(0, 0, width, 14);
+    bt_msg_add->setGeometry(0, AddMeter->height(), width, bt_msg_add->sizeHint().height());
+}
+
+// ---- Dialogs ----
+
+bool FavouritesList::Private::askYesNo(const QString &title, const QString &text)
+{
+    if (hooks.leaveTopLayer)
+        hooks.leaveTopLayer();
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
+                    &window);
+    box.setObjectName("okiniQuestion");
+    const bool yes = box.exec() == QMessageBox::Yes;
+    if (hooks.restoreTopLayer)
+        hooks.restoreTopLayer();
+    return yes;
+}
+
+void FavouritesList::Private::message(const QString &text)
+{
+    if (hooks.leaveTopLayer)
+        hooks.leaveTopLayer();
+    rename_prompt::message(window, text);
+    if (hooks.restoreTopLayer)
+        hooks.restoreTopLayer();
+}

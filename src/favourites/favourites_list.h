@@ -1,0 +1,124 @@
+#pragma once
+
+#include "base/list_file.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+class CMovie;
+class FavouritesModel;
+class ListPanel;
+class MainWindow;
+class OkiniView;
+class OpenAndPlay;
+class PlaySource;
+class QMenu;
+class QMimeData;
+class QProgressBar;
+class QPushButton;
+class ThumbnailGrabs;
+
+// The favourites page: the list `List_okini` with its thumbnails, its file
+// okini.ini, M3U playlists, the context menu "お気に入り", adding, deleting,
+// moving and renaming favourites, frame capture and the thumbnail picker.
+// Positions in this interface are 1-based, 0 meaning none.
+class FavouritesList : public QObject
+{
+    Q_OBJECT
+public:
+    // What the favourites ask of parts that are not their own.  Unset hooks
+    // are skipped.
+    struct Hooks {
+        // Stops playback the way the stop command does.
+        std::function<void()> stop;
+        // Around a dialog the window leaves the always-on-top layer.
+        std::function<void()> leaveTopLayer;
+        std::function<void()> restoreTopLayer;
+        std::function<void()> focusVideo;
+        // Fills the scene submenu `m_seen_load_okini` for a favourite.
+        std::function<void(const QString &path, QMenu *menu)> buildSceneMenu;
+        // The information entry: opens the file page's folder.
+        std::function<void()> showFolder;
+        // The full paths of the selected search results, in list order.
+        std::function<QStringList()> selectedSearchResults;
+        // The relative-paths option and the image-folder option.
+        std::function<bool()> relativePaths;
+        std::function<bool()> imageBesideMovie;
+    };
+
+    // Whether entries whose movie is missing are kept (the program's own
+    // favourites file) or left out (someone else's playlist).
+    enum class Missing { Keep, Drop };
+
+    FavouritesList(MainWindow &window, ListPanel &panel, CMovie &movie, OpenAndPlay &player,
+                   QObject *parent = nullptr);
+    ~FavouritesList() override;
+
+    void setHooks(Hooks hooks);
+    // The program folder: okini.ini, the default image folder and where the
+    // dialogs start.
+    void setProgramFolder(const QString &folder);
+    QString okiniPath() const;
+
+    int count() const;
+    OkiniView *view() const;
+    FavouritesModel &model() const;
+    QMenu *menu() const;
+    PlaySource &playSource() const;
+    ThumbnailGrabs &grabs() const;
+
+    // The store.  load_okini appends the entries of a list file and returns
+    // how many; save_okini writes the whole list (false on failure).
+    int load_okini(const QString &path, Missing missing);
+    bool save_okini(const QString &path);
+
+    void add_okini(const QString &folder, const QString &name);
+    void remove_okini(int position);
+    void delete_selected_okini();
+    void delete_all_okini();
+    void refresh_okini(int position);
+    int get_okini_index() const;
+    void select_okini(int position);
+    void moveFavourite(int from, int to);
+    // Adds a movie unless it is a favourite already; false when not added.
+    bool addPath(const QString &fullPath);
+    // Adds the files chosen on the file page or the search page (in their
+    // list order): the last first, duplicates left out.
+    void addSelection(const QStringList &paths);
+    // The selected results of the search page.
+    void addSearchSelection();
+    // The video menu's add: the movie loaded, unless a favourite already.
+    void addLoadedMovie();
+    // A drop of files, folders or M3U playlists on the list or the tabs.
+    void dropData(const QMimeData *data);
+    // true: the thumbnail grid; false: the two-column report.
+    void setViewMode(bool thumbnails);
+
+    // M3U: import replaces the list (only when the playlist yields entries),
+    // export writes it.  The dialog versions ask for the file first.
+    bool importM3u(const QString &path);
+    bool exportM3u(const QString &path);
+    void importM3uDialog();
+    void exportM3uDialog();
+
+    // Asks whether a favourite whose movie is gone is removed.
+    void ask_remove_missing(const QString &path);
+    // Renames the selected favourite's movie (F2).
+    void rename();
+    // Replaces the playing favourite's thumbnail with the current frame.
+    void capture();
+    // The thumbnail picker `Form_OpenImage` for the selected favourite.
+    void openPicker();
+    // Closes the picker if it is open (shut-down).
+    void closePicker();
+
+    // The folder the picker last showed; kept in config.ini.
+    QString OpenImagePath;
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};

@@ -1,0 +1,3 @@
+#include "favourites/favourites_log.h"
+
+Q_LOGGING_CATEGORY(lcFavourites, "sazanami.favourites", QtInfoMsg)

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "favourites/favourites_list.h"
+#include "favourites/favourites_model.h"
+#include "favourites/favourites_source.h"
+#include "favourites/thumbnail_grabs.h"
+
+#include <QPointer>
+#include <QSet>
+
+class QAction;
+class ImagePicker;
+
+struct FavouritesList::Private {
+    Private(FavouritesList &q, MainWindow &window, ListPanel &panel, CMovie &movie,
+            OpenAndPlay &player);
+
+    FavouritesList &q;
+    MainWindow &window;
+    ListPanel &panel;
+    CMovie &movie;
+    OpenAndPlay &player;
+    Hooks hooks;
+    QString programFolder;
+
+    FavouritesModel model;
+    OkiniView *view;
+    ThumbnailGrabs grabs;
+    FavouritesSource source;
+    QProgressBar *AddMeter;
+    QPushButton *bt_msg_add;
+    QPointer<ImagePicker> picker;
+
+    QMenu *menu = nullptr;
+    QMenu *sceneMenu = nullptr;
+    QAction *play = nullptr;
+    QAction *renameAction = nullptr;
+    QAction *deleteAction = nullptr;
+    QAction *selectImage = nullptr;
+    QAction *changeView = nullptr;
+    QAction *deleteAll = nullptr;
+    QAction *openM3u = nullptr;
+    QAction *saveM3u = nullptr;
+    QAction *info = nullptr;
+
+    void buildMenu();
+    void prepareMenu();
+    void connectView();
+    QString thumbnailOf(const QString &folder, const QString &name) const;
+    FavouritesModel::Entry makeEntry(const QString &folder, const QString &name,
+                                     bool markMissing);
+    void append(const QList<list_file::Entry> &entries, bool markMissing);
+    QList<list_file::Entry> readListFile(const QString &path, Missing missing) const;
+    QSet<QString> paths() const;
+    QList<int> selectedRows() const;
+    // The row of the entry with this path, preferring `hint`; -1 when none.
+    int rowOf(const QString &path, int hint) const;
+    void showProgress(const QString &name);
+    void updateProgress();
+    void placeProgress();
+    void clicked();
+    void doubleClicked();
+    void playRow(int row);
+    void acceptDrops(bool on);
+    void addFolder(const QString &folder, QSet<QString> &known);
+    bool askYesNo(const QString &title, const QString &text);
+    void message(const QString &text);
+    bool relative() const { return hooks.relativePaths && hooks.relativePaths(); }
+};

@@ -1,0 +1,48 @@
+#include "favourites/favourites_source.h"
+
+#include "favourites/favourites_list.h"
+#include "favourites/favourites_model.h"
+#include "panels/okini_view.h"
+
+#include <QFileInfo>
+
+int FavouritesSource::count() const
+{
+    return list_.count();
+}
+
+QString FavouritesSource::pathAt(int index) const
+{
+    if (index < 0 || index >= list_.count())
+        return QString();
+    return list_.model().entry(index).path();
+}
+
+int FavouritesSource::currentIndex() const
+{
+    return list_.get_okini_index() - 1;
+}
+
+void FavouritesSource::select(int index, bool toTop)
+{
+    if (index < 0 || index >= list_.count())
+        return;
+    list_.select_okini(index + 1);
+    if (toTop)
+        list_.view()->scrollTo(list_.model().index(index, 0), QAbstractItemView::PositionAtTop);
+}
+
+bool FavouritesSource::exists(int index) const
+{
+    const bool there = QFileInfo(pathAt(index)).isFile();
+    // A disk that was not mounted at start may be back.
+    if (there)
+        list_.model().setMissing(index, false);
+    return there;
+}
+
+void FavouritesSource::missing(int index, Direction)
+{
+    if (index >= 0)
+        list_.ask_remove_missing(pathAt(index));
+}

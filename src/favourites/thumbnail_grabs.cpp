@@ -1,0 +1,112 @@
+#include "favourites/thumbnail_grabs.h"
+#include "favourites/favourites_log.h"
+
+#include "base/path.h"
+#include "base/thumbnail_rules.h"
+#include "favourites/favourites_model.h"
+#include "media/frame_grabber.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMutex>
+#include <QSaveFile>
+#include <QThreadPool>
+
+// What the workers share with the queue: the queue may be gone when a grab on
+// a slow disk ends.
+struct ThumbnailGrabs::Shared {
+    QMutex mutex;
+    ThumbnailGrabs *owner = nullptr;
+};
+
+namespace
+{
+
+// Written whole or not at all, like every file of the program.
+bool writePlaceholder(const QImage &picture, const QString &target)
+{
+    QSaveFile file(target);
+    return file.open(QIODevice::WriteOnly) && picture.save(&file, "BMP") && file.commit();
+}
+
+bool grab(const QString &moviePath, const QString &target, ThumbnailGrabs::Kind kind,
+          double seconds, const QImage &placeholder)
+{
+    // A missing disk is not a broken movie: its picture comes when it is back.
+    if (!QFileInfo(moviePath).isFile())
+        return false;
+    // Made first, so the first movie of a new folder gets its frame.
+    const QString folder = path::getfiledir(target);
+    if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
+        qCInfo(lcFavourites) << "cannot make the image folder" << folder;
+
+    const bool fresh = kind == ThumbnailGrabs::Kind::NewThumbnail;
+    if (FrameGrabber::writeBitmap(moviePath, seconds, thumbnail_rules::kSize, target,
+                                  fresh ? FrameGrabber::Start::SkipDarkOpening
+                                        : FrameGrabber::Start::Exact))
+        return true;
+    qCInfo(lcFavourites) << "no frame from" << moviePath;
+    if (!fresh)
+        return false;
+    if (!writePlaceholder(placeholder, target)) {
+        qCInfo(lcFavourites) << "cannot write the placeholder" << target;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+ThumbnailGrabs::ThumbnailGrabs(QObject *parent)
+    : QObject(parent), shared_(std::make_shared<Shared>()), pool_(new QThreadPool),
+      placeholder_(FavouritesModel::placeholder().toImage())
+{
+    shared_->owner = this;
+    pool_->setMaxThreadCount(std::clamp(QThread::idealThreadCount(), 1, 4));
+}
+
+ThumbnailGrabs::~ThumbnailGrabs()
+{
+    {
+        const QMutexLocker lock(&shared_->mutex);
+        shared_->owner = nullptr;
+    }
+    pool_->clear();
+    // A grab stuck on a dead mount must not hold up the exit: its pool is
+    // left to it.
+    if (pool_->waitForDone(2000))
+        delete pool_;
+    else
+        qCInfo(lcFavourites) << "a thumbnail grab did not end; leaving it";
+}
+
+void ThumbnailGrabs::request(const QString &moviePath, const QString &target, Kind kind,
+                             double seconds)
+{
+    if (pending_.contains(target) && kind == Kind::NewThumbnail)
+        return;
+    if (pending_.isEmpty())
+        done_ = total_ = 0;
+    pending_.insert(target);
+    ++total_;
+    pool_->start([shared = shared_, moviePath, target, kind, seconds,
+                  placeholder = placeholder_] {
+        const bool written = grab(moviePath, target, kind, seconds, placeholder);
+        const QMutexLocker lock(&shared->mutex);
+        if (shared->owner)
+            QMetaObject::invokeMethod(
+                shared->owner, [owner = shared->owner, target, written] {
+                    owner->onFinished(target, written);
+                },
+                Qt::QueuedConnection);
+    });
+}
+
+void ThumbnailGrabs::onFinished(const QString &target, bool written)
+{
+    pending_.remove(target);
+    ++done_;
+    emit finished(target, written);
+    if (pending_.isEmpty())
+        emit idle();
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QImage>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <memory>
+
+class QThreadPool;
+
+// Thumbnail grabs off the GUI thread.  Each grab writes one thumbnail file
+// from a movie's frame; the window stays responsive meanwhile and hears of
+// each file as it is written.
+class ThumbnailGrabs : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Kind {
+        // A new favourite's thumbnail: the first frame that is not dark at the
+        // start; when the movie cannot be grabbed the placeholder is written
+        // under the name, so the grab is not tried again at the next start.
+        NewThumbnail,
+        // The frame at the time asked for; a failure keeps the old picture.
+        Capture,
+    };
+
+    explicit ThumbnailGrabs(QObject *parent = nullptr);
+    ~ThumbnailGrabs() override;
+
+    // Queues a grab of moviePath into target.  A grab already waiting for the
+    // same target is not queued twice.  Movies that are not regular files
+    // (gone, a folder, a pipe) are never grabbed and get no placeholder.
+    void request(const QString &moviePath, const QString &target, Kind kind,
+                 double seconds = 0);
+
+    // Grabs queued or running.
+    int pending() const { return int(pending_.size()); }
+    // Grabs finished since the queue was last empty, and their total.
+    int done() const { return done_; }
+    int total() const { return total_; }
+
+signals:
+    // target was written (or nothing could be written: written false).
+    void finished(const QString &target, bool written);
+    // The queue ran empty.
+    void idle();
+
+private:
+    struct Shared;
+    void onFinished(const QString &target, bool written);
+
+    std::shared_ptr<Shared> shared_;
+    QThreadPool *pool_;
+    QSet<QString> pending_;
+    QImage placeholder_;
+    int done_ = 0;
+    int total_ = 0;
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+class MainWindow;
+
+// The rename of a file from a list: the input box "ファイル名を変更" and the
+// rename on disk, shared by the file page and the favourites.
+namespace rename_prompt
+{
+
+struct Hooks {
+    // Around the box the window leaves the always-on-top layer.
+    std::function<void()> leaveTopLayer;
+    std::function<void()> restoreTopLayer;
+    // Runs just before the file is renamed (the playing file is let go).
+    std::function<void(const QString &oldPath)> beforeRename;
+};
+
+// Asks for a new name of folder + oldName and renames the file.  The new
+// name when the file was renamed; nothing when the box was cancelled or left
+// empty, when a file of that name exists (silently), or when the name was
+// refused or the rename failed (the user is told).  The target is fixed
+// before the box opens.
+std::optional<QString> askAndRename(MainWindow &window, const QString &folder,
+                                    const QString &oldName, const Hooks &hooks);
+
+// A message box titled "Sazanami" over the window.
+void message(MainWindow &window, const QString &text);
+
+} // namespace rename_prompt
