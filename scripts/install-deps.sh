@@ -12,6 +12,7 @@ PACKAGES=(
   g++ cmake make pkg-config
   qt6-base-dev libqt6opengl6-dev qt6-base-dev-tools libgl-dev
   libmpv-dev libxcb1-dev
+  libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   libgl1-mesa-dri
   fonts-noto-cjk
 )

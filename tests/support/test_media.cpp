@@ -51,6 +51,16 @@ QStringList recipe(const QString &name)
     if (name == "noaudio.avi")
         return {"-f",   "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=3",
                 "-c:v", "mpeg4", "-f", "avi"};
+    if (name == "fadein.avi")
+        return {"-f",
+                "lavfi",
+                "-i",
+                "color=c=black:s=320x240:r=25:d=2[a];testsrc=s=320x240:r=25:d=2[b];"
+                "[a][b]concat=n=2[out0]",
+                "-c:v",
+                "mpeg4",
+                "-f",
+                "avi"};
     if (name == "play60.avi")
         return {"-f",   "lavfi", "-i", "testsrc=size=160x120:rate=25:duration=60",
                 "-c:v", "mpeg4", "-f", "avi"};

@@ -12,6 +12,7 @@ namespace test_media
 //   clip.mpg, clip.mpeg, clip.avi, clip.wmv, clip.asf, clip.mov
 //                3 s, 320x240 at 25 fps, with a 440 Hz tone
 //   noaudio.avi  the same picture without sound
+//   fadein.avi   2 s of black, then 2 s of test picture, no sound
 //   play60.avi   60 s, 160x120 at 25 fps, no sound
 //   long3.avi    exactly 180 s, 64x48 at one frame a second, no sound
 //   long10.avi   600 s, 64x48 at one frame a second, no sound

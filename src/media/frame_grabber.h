@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+// Still pictures of movies for the favourites' thumbnails, decoded in
+// process with FFmpeg.  No FFmpeg header is seen outside this library.
+class FrameGrabber
+{
+public:
+    // Where to take the picture from: the frame at the time asked for, or,
+    // for a new thumbnail at the start of a movie, the first frame within
+    // the opening seconds that is not almost uniformly dark (many movies
+    // fade in from black).
+    enum class Start { Exact, SkipDarkOpening };
+
+    // The frame shown at `seconds`, scaled to `size`; a null image on any
+    // failure.  Safe from any thread: every call has its own demuxer and
+    // decoder.
+    static QImage grab(const QString &moviePath, double seconds, QSize size,
+                       Start start = Start::Exact);
+    // grab(), then writes it as a BMP file at `target` (replaced whole,
+    // never half-written).  False on any failure; then nothing is written.
+    static bool writeBitmap(const QString &moviePath, double seconds, QSize size,
+                            const QString &target, Start start = Start::Exact);
+};

@@ -1,0 +1,94 @@
+#include "media/frame_grabber.h"
+#include "test_files.h"
+#include "test_media.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+#include <sys/stat.h>
+
+namespace
+{
+
+const QSize Thumb(100, 75);
+
+int meanGray(const QImage &image)
+{
+    qint64 sum = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            sum += qGray(image.pixel(x, y));
+    return int(sum / (qint64(image.width()) * image.height()));
+}
+
+} // namespace
+
+class TestFrameGrabber : public QObject
+{
+    Q_OBJECT
+private slots:
+    void everyContainerGivesAThumbnailFile();
+    void timeAndDarkOpeningPickTheFrame();
+    void whatIsNoMovieGivesNothing();
+};
+
+void TestFrameGrabber::everyContainerGivesAThumbnailFile()
+{
+    QTemporaryDir dir;
+    for (const char *name : {"clip.mpg", "clip.avi", "clip.wmv", "clip.asf", "clip.mov"}) {
+        const QString movie = test_media::clip(name);
+        QVERIFY2(!movie.isEmpty(), name);
+        const QString target = dir.filePath(QString(name) + ".bmp");
+        QVERIFY2(FrameGrabber::writeBitmap(movie, 0, Thumb, target), name);
+        QImage written(target, "BMP");
+        QCOMPARE(written.size(), Thumb);
+        // testsrc is colourful; a failed decode would be uniform.
+        QVERIFY2(meanGray(written) > 40, name);
+    }
+}
+
+void TestFrameGrabber::timeAndDarkOpeningPickTheFrame()
+{
+    const QString fade = test_media::clip("fadein.avi");
+    QVERIFY(!fade.isEmpty());
+    QVERIFY(meanGray(FrameGrabber::grab(fade, 0, Thumb)) < 10);
+    QVERIFY(meanGray(FrameGrabber::grab(fade, 2.5, Thumb)) > 40);
+    const QImage lit = FrameGrabber::grab(fade, 0, Thumb, FrameGrabber::Start::SkipDarkOpening);
+    QVERIFY(meanGray(lit) > 40);
+    // A movie that starts lit keeps its first frame.
+    const QString clip = test_media::clip("clip.avi");
+    QCOMPARE(FrameGrabber::grab(clip, 0, Thumb, FrameGrabber::Start::SkipDarkOpening),
+             FrameGrabber::grab(clip, 0, Thumb));
+    // testsrc's counter moves: a second later is another picture; past the
+    // end gives the last frame rather than nothing.
+    QVERIFY(FrameGrabber::grab(clip, 1.0, Thumb) != FrameGrabber::grab(clip, 0, Thumb));
+    QVERIFY(!FrameGrabber::grab(clip, 60.0, Thumb).isNull());
+}
+
+void TestFrameGrabber::whatIsNoMovieGivesNothing()
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath("t.bmp");
+    QVERIFY(test_files::writeFile(target, "old picture"));
+
+    QVERIFY(!FrameGrabber::writeBitmap(test_media::clip("notmovie.avi"), 0, Thumb, target));
+    QVERIFY(!FrameGrabber::writeBitmap(dir.filePath("missing.avi"), 0, Thumb, target));
+    QVERIFY(!FrameGrabber::writeBitmap(dir.path(), 0, Thumb, target));
+    // A named pipe would block a reader for ever; it is not opened.
+    const QString fifo = dir.filePath("pipe.avi");
+    QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QVERIFY(!FrameGrabber::writeBitmap(fifo, 0, Thumb, target));
+    // A movie cut short in the middle still gives its first picture.
+    const QString cut = dir.filePath("cut.avi");
+    QVERIFY(
+        test_files::writeFile(cut, test_files::readFile(test_media::clip("clip.avi")).left(30000)));
+    QVERIFY(!FrameGrabber::grab(cut, 0, Thumb).isNull());
+    // Nothing above touched the existing file.
+    QCOMPARE(test_files::readFile(target), QByteArray("old picture"));
+    // An unwritable target fails and says so by its result.
+    QVERIFY(!FrameGrabber::writeBitmap(test_media::clip("clip.avi"), 0, Thumb,
+                                       dir.filePath("no/such/folder/t.bmp")));
+}
+
+QTEST_GUILESS_MAIN(TestFrameGrabber)
+#include "test_frame_grabber.moc"
