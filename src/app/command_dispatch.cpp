@@ -8,6 +8,7 @@
 #include "library/file_browser.h"
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
+#include "panels/okini_view.h"
 #include "playback/open_and_play.h"
 #include "playback/play_mode.h"
 #include "playback/play_sequencing.h"

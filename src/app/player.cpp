@@ -3,6 +3,7 @@
 
 #include "app/command_dispatch.h"
 #include "app/termination_signals.h"
+#include "desktop/file_manager.h"
 #include "base/single_instance.h"
 #include "input/main_menu.h"
 #include "favourites/favourites_list.h"

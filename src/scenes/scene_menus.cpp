@@ -129,8 +129,8 @@ void SceneMenus::loadListScenes(ListMenu &list, const QString &path, QMenu *scen
     // greyed out.
     list.menu->menuAction()->setVisible(true);
     enableSubmenu(list.menu, list.scenes.exists());
-    for (int n = 0; n < int(list.slots.size()); ++n) {
-        QAction *action = list.slots[n];
+    for (int n = 0; n < int(list.slotActions.size()); ++n) {
+        QAction *action = list.slotActions[n];
         action->setVisible(true);
         showSlot(action, list.scenes, n, SceneFile::Menu::View, list.scenes.hasScene(n));
         action->setData(list.scenes.slot(n).position);
@@ -142,15 +142,15 @@ void SceneMenus::attachListMenu(ListMenu &list, QMenu *sceneMenu)
     if (!sceneMenu || sceneMenu == list.menu)
         return;
     list.menu = sceneMenu;
-    list.slots.clear();
+    list.slotActions.clear();
     // Its first ten entries are the slots, in slot order.
     for (QAction *action : sceneMenu->actions()) {
-        if (list.slots.size() == SceneFile::kSlotCount)
+        if (list.slotActions.size() == SceneFile::kSlotCount)
             break;
         if (action->isSeparator() || action->menu())
             continue;
-        const int n = int(list.slots.size());
-        list.slots.append(action);
+        const int n = int(list.slotActions.size());
+        list.slotActions.append(action);
         connect(action, &QAction::triggered, this, [this, &list, n] { playListAt(list, n); });
     }
 }

@@ -68,7 +68,7 @@ private:
         QString moviePath;
         SceneFile scenes;
         QPointer<QMenu> menu;
-        QList<QAction *> slots;
+        QList<QAction *> slotActions;
     };
     void loadListScenes(ListMenu &list, const QString &path, QMenu *sceneMenu);
     void attachListMenu(ListMenu &list, QMenu *sceneMenu);

@@ -2,6 +2,7 @@
 
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
+#include "panels/okini_view.h"
 #include "player_fixture.h"
 #include "window/button_images.h"
 #include "window/main_window.h"
