@@ -7,6 +7,9 @@ namespace thumbnail_rules
 
 bool is_grabbable_file(const QString &fileName)
 {
+    // A name without a dot has no extension at all.
+    if (!fileName.contains(u'.'))
+        return false;
     const QString ext = path::getextension(fileName);
     return ext.compare(QLatin1String("avi"), Qt::CaseInsensitive) == 0 ||
            ext.compare(QLatin1String("mpg"), Qt::CaseInsensitive) == 0 ||
