@@ -1,0 +1,342 @@
+// The favourites page through the running program: okini.ini at start and
+// exit, thumbnails, M3U playlists, editing the list, capture, and playing
+// the favourites through.
+
+#include "favourites/favourites_list.h"
+#include "favourites/favourites_model.h"
+#include "favourites/thumbnail_grabs.h"
+#include "library/file_browser.h"
+#include "media/cmovie.h"
+#include "panels/list_panel.h"
+#include "panels/okini_view.h"
+#include "playback/open_and_play.h"
+#include "playback/play_mode.h"
+#include "playback/play_sequencing.h"
+#include "player_fixture.h"
+#include "test_files.h"
+#include "test_media.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <memory>
+
+namespace
+{
+
+// A folder of movies copied from the test clips: name -> clip.
+class MovieFolder
+{
+public:
+    MovieFolder(const QList<std::pair<QString, QString>> &movies)
+    {
+        for (const auto &[name, clip] : movies)
+            QFile::copy(test_media::clip(clip), path(name));
+    }
+    QString path(const QString &name = {}) const { return dir_.path() + "/" + name; }
+
+private:
+    QTemporaryDir dir_;
+};
+
+std::unique_ptr<PlayerFixture> startIn(const QString &programFolder)
+{
+    return PlayerFixture::start({programFolder, {}, {}});
+}
+
+QStringList names(FavouritesList &favourites)
+{
+    QStringList result;
+    for (int row = 0; row < favourites.count(); ++row)
+        result.append(favourites.model().entry(row).name);
+    return result;
+}
+
+void waitForGrabs(FavouritesList &favourites)
+{
+    QTRY_COMPARE_WITH_TIMEOUT(favourites.grabs().pending(), 0, 20000);
+}
+
+// Answers the next modal dialog: a message box with a button, an input box
+// with a text.  What the box said is kept.
+class Answer : public QObject
+{
+public:
+    static std::shared_ptr<QString> button(QMessageBox::StandardButton which)
+    {
+        return watch([which](QWidget *modal) {
+            auto *box = qobject_cast<QMessageBox *>(modal);
+            if (!box)
+                return QString();
+            const QString text = box->text();
+            box->button(which)->click();
+            return text;
+        });
+    }
+    static std::shared_ptr<QString> text(const QString &answer)
+    {
+        return watch([answer](QWidget *modal) {
+            auto *box = qobject_cast<QInputDialog *>(modal);
+            if (!box)
+                return QString();
+            const QString label = box->labelText();
+            box->setTextValue(answer);
+            box->accept();
+            return label;
+        });
+    }
+
+private:
+    static std::shared_ptr<QString> watch(std::function<QString(QWidget *)> answer)
+    {
+        auto said = std::make_shared<QString>();
+        auto *timer = new QTimer;
+        QObject::connect(timer, &QTimer::timeout, [timer, answer, said] {
+            if (QWidget *modal = QApplication::activeModalWidget()) {
+                *said = answer(modal);
+                if (!said->isEmpty())
+                    timer->deleteLater();
+            }
+        });
+        timer->start(20);
+        return said;
+    }
+};
+
+QMimeData *filesData(const QStringList &paths)
+{
+    auto *data = new QMimeData;
+    QList<QUrl> urls;
+    for (const QString &path : paths)
+        urls.append(QUrl::fromLocalFile(path));
+    data->setUrls(urls);
+    return data;
+}
+
+} // namespace
+
+class TestFavourites : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { prepareMediaTests(); }
+
+    void theFavouritesFileSurvivesAStartAndAnExit()
+    {
+        MovieFolder movies({{"a.avi", "clip.avi"}, {"b,c.mpg", "clip.mpg"}, {"d.wmv", "clip.wmv"}});
+        QTemporaryDir program;
+        const QString okini = program.path() + "/okini.ini";
+        const QByteArray lines = (movies.path("a.avi") + "\r\n/not/mounted/x.avi\r\n" +
+                                  movies.path("b,c.mpg") + "\r\n" + movies.path("d.wmv") + "\r\n")
+                                     .toUtf8();
+        QVERIFY(test_files::writeFile(okini, "#EXTM3U\r\n" + lines));
+
+        auto fixture = startIn(program.path() + "/");
+        FavouritesList &favourites = fixture->player().favourites();
+        QCOMPARE(names(favourites), QStringList({"a.avi", "x.avi", "b,c.mpg", "d.wmv"}));
+        // The movie on a disk that is not there stays, greyed and pictureless.
+        QVERIFY(favourites.model().entry(1).missing);
+        QVERIFY(favourites.view()->isThumbnailView());
+        QCOMPARE(favourites.view()->objectName(), QString("List_okini"));
+
+        // Thumbnails are grabbed for the movies there are, never for the
+        // missing one, and not for a .wmv.
+        waitForGrabs(favourites);
+        const QString image = program.path() + "/image/";
+        QCOMPARE(QImage(image + "a.bmp").size(), QSize(100, 75));
+        QCOMPARE(QImage(image + "b,c.bmp").size(), QSize(100, 75));
+        QVERIFY(!QFile::exists(image + "x.bmp"));
+        QVERIFY(!QFile::exists(image + "d.bmp"));
+        QVERIFY(favourites.model().picture(0).toImage() != FavouritesModel::placeholder().toImage());
+
+        // A file read twice gives every entry twice.
+        QCOMPARE(favourites.load_okini(okini, FavouritesList::Missing::Keep), 4);
+        QCOMPARE(favourites.count(), 8);
+        for (int position = 8; position > 4; --position)
+            favourites.remove_okini(position);
+
+        fixture->player().Form_Unload();
+        QCOMPARE(test_files::readFile(okini), lines);
+
+        // An empty list writes an empty file, which loads as no favourites.
+        favourites.delete_all_okini();
+        QVERIFY(favourites.save_okini(okini));
+        QCOMPARE(QFileInfo(okini).size(), 0);
+        QCOMPARE(favourites.load_okini(okini, FavouritesList::Missing::Keep), 0);
+        QCOMPARE(favourites.load_okini(program.path() + "/none.ini", FavouritesList::Missing::Keep),
+                 0);
+    }
+
+    void playlistsComeInAndGoOut()
+    {
+        MovieFolder movies(
+            {{"a.avi", "clip.avi"}, {"b.avi", "clip.avi"}, {QString::fromUtf8("c 映画.mpg"), "clip.mpg"}});
+        QTemporaryDir program;
+        auto fixture = startIn(program.path() + "/");
+        FavouritesList &favourites = fixture->player().favourites();
+
+        // Files chosen on the file page are added from the last up; one
+        // already there is not added again.
+        const QStringList chosen = {movies.path("a.avi"), movies.path("b.avi"),
+                                    movies.path(QString::fromUtf8("c 映画.mpg"))};
+        favourites.addSelection(chosen);
+        favourites.addSelection({movies.path("a.avi")});
+        QVERIFY(!favourites.addPath(movies.path("b.avi")));
+        const QStringList added = {QString::fromUtf8("c 映画.mpg"), "b.avi", "a.avi"};
+        QCOMPARE(names(favourites), added);
+
+        const QString exported = program.path() + "/list.m3u";
+        QVERIFY(favourites.exportM3u(exported));
+        QVERIFY(test_files::readFile(exported).startsWith(
+            (movies.path(QString::fromUtf8("c 映画.mpg")) + "\r\n").toUtf8()));
+        favourites.delete_all_okini();
+        QVERIFY(favourites.importM3u(exported));
+        QCOMPARE(names(favourites), added);
+
+        // Another player's playlist beside the movies: title lines, a BOM,
+        // both line ends, relative names with and without "./", a URL, and a
+        // line whose movie is gone, which an import leaves out.
+        const QString other = movies.path("other.m3u8");
+        QVERIFY(test_files::writeFile(
+            other, "\xEF\xBB\xBF#EXTM3U\n#EXTINF:3,Clip A\r\n./a.avi\r\nb.avi\n"
+                   "file://" + QUrl::toPercentEncoding(movies.path(QString::fromUtf8("c 映画.mpg")), "/") +
+                   "\r\n/gone/away.avi\r\n"));
+        QVERIFY(favourites.importM3u(other));
+        QCOMPARE(names(favourites), QStringList({"a.avi", "b.avi", QString::fromUtf8("c 映画.mpg")}));
+
+        // A playlist with nothing that exists keeps the list and says so.
+        const QString empty = movies.path("gone.m3u");
+        QVERIFY(test_files::writeFile(empty, "/gone/away.avi\r\n"));
+        auto said = Answer::button(QMessageBox::Ok);
+        QVERIFY(!favourites.importM3u(empty));
+        QCOMPARE(favourites.count(), 3);
+        QVERIFY(!said->isEmpty());
+
+        // A dropped playlist on a list that is not empty asks; No appends.
+        said = Answer::button(QMessageBox::No);
+        std::unique_ptr<QMimeData> drop(filesData({other}));
+        favourites.dropData(drop.get());
+        QCOMPARE(favourites.count(), 6);
+        QCOMPARE(*said, QString::fromUtf8("m3uファイルを追加します。現在のリストをクリアしますか？"));
+
+        // A dropped folder adds its movies grouped by kind, without the ones
+        // already there.
+        favourites.delete_all_okini();
+        favourites.addPath(movies.path("b.avi"));
+        drop.reset(filesData({movies.path()}));
+        favourites.dropData(drop.get());
+        QCOMPARE(names(favourites), QStringList({"b.avi", QString::fromUtf8("c 映画.mpg"), "a.avi"}));
+    }
+
+    void editingTheList()
+    {
+        MovieFolder movies({{"a.avi", "clip.avi"},
+                            {"b.avi", "clip.avi"},
+                            {"c.avi", "clip.avi"},
+                            {"d.avi", "clip.avi"},
+                            {"e.wmv", "clip.wmv"}});
+        QTemporaryDir program;
+        auto fixture = startIn(program.path() + "/");
+        Player &player = fixture->player();
+        FavouritesList &favourites = player.favourites();
+        favourites.addSelection({movies.path("e.wmv"), movies.path("d.avi"), movies.path("c.avi"),
+                                 movies.path("b.avi"), movies.path("a.avi")});
+        QCOMPARE(names(favourites), QStringList({"a.avi", "b.avi", "c.avi", "d.avi", "e.wmv"}));
+        waitForGrabs(favourites);
+
+        // Deleting the last two leaves nothing selected; deleting the first
+        // selects the new first.
+        QItemSelectionModel *selection = favourites.view()->selectionModel();
+        selection->select(favourites.model().index(3, 0), QItemSelectionModel::Select);
+        selection->select(favourites.model().index(4, 0), QItemSelectionModel::Select);
+        favourites.delete_selected_okini();
+        QCOMPARE(names(favourites), QStringList({"a.avi", "b.avi", "c.avi"}));
+        QCOMPARE(favourites.get_okini_index(), 0);
+        favourites.addSelection({movies.path("e.wmv"), movies.path("d.avi")});
+        favourites.select_okini(1);
+        favourites.delete_selected_okini();
+        QCOMPARE(names(favourites), QStringList({"b.avi", "c.avi", "d.avi", "e.wmv"}));
+        QCOMPARE(favourites.get_okini_index(), 1);
+
+        // A .wmv keeps its placeholder through a move.
+        favourites.moveFavourite(4, 1);
+        QCOMPARE(names(favourites), QStringList({"e.wmv", "b.avi", "c.avi", "d.avi"}));
+        QCOMPARE(favourites.get_okini_index(), 1);
+        QCOMPARE(favourites.model().picture(0).toImage(), FavouritesModel::placeholder().toImage());
+
+        // F2 renames the selected favourite's movie, but never over another.
+        player.listPanel().selectTab(ListPanel::FavouritesPage);
+        favourites.select_okini(2);
+        auto said = Answer::text("c.avi");
+        player.fileBrowser().rename_selection();
+        QVERIFY(said->contains("b.avi"));
+        QCOMPARE(favourites.model().entry(1).name, QString("b.avi"));
+        QVERIFY(QFile::exists(movies.path("b.avi")));
+        said = Answer::text(QString::fromUtf8("新しい b.avi"));
+        player.fileBrowser().rename_selection();
+        QCOMPARE(favourites.model().entry(1).name, QString::fromUtf8("新しい b.avi"));
+        QVERIFY(QFile::exists(movies.path(QString::fromUtf8("新しい b.avi"))));
+        QVERIFY(!QFile::exists(movies.path("b.avi")));
+
+        // Capture takes the frame of the playing favourite, and only on the
+        // favourites page.
+        const QString thumbnail = program.path() + "/image/c.bmp";
+        const QByteArray grabbed = test_files::readFile(thumbnail);
+        favourites.select_okini(3);
+        player.openAndPlay().play_file(movies.path("c.avi"), 2.0);
+        QCOMPARE(player.movie().okini_index, 3);
+        player.movie().MediaPlay(2);
+        player.listPanel().selectTab(ListPanel::FilePage);
+        favourites.capture();
+        waitForGrabs(favourites);
+        QCOMPARE(test_files::readFile(thumbnail), grabbed);
+        player.listPanel().selectTab(ListPanel::FavouritesPage);
+        favourites.capture();
+        waitForGrabs(favourites);
+        QVERIFY(test_files::readFile(thumbnail) != grabbed);
+        QCOMPARE(QImage(thumbnail).size(), QSize(100, 75));
+    }
+
+    void favouritesArePlayedThrough()
+    {
+        MovieFolder movies({{"a.avi", "clip.avi"}, {"b.avi", "clip.avi"}, {"c.avi", "clip.avi"}});
+        QTemporaryDir program;
+        auto fixture = startIn(program.path() + "/");
+        Player &player = fixture->player();
+        FavouritesList &favourites = player.favourites();
+        favourites.addSelection({movies.path("c.avi"), movies.path("b.avi"), movies.path("a.avi")});
+        player.listPanel().selectTab(ListPanel::FavouritesPage);
+        player.playMode().mode_Click(PlayMode::Continuous);
+        const auto playing = [&player] { return QFileInfo(player.movie().filename).fileName(); };
+
+        favourites.select_okini(3);
+        player.sequencer().play_next();
+        QCOMPARE(playing(), QString("a.avi"));
+        QCOMPARE(player.movie().okini_index, 1);
+        player.sequencer().play_prev();
+        QCOMPARE(playing(), QString("c.avi"));
+        QCOMPARE(favourites.get_okini_index(), 3);
+
+        // A favourite whose movie was deleted asks, and Yes removes it.
+        QVERIFY(QFile::remove(movies.path("a.avi")));
+        auto said = Answer::button(QMessageBox::Yes);
+        player.sequencer().play_next();
+        QCOMPARE(*said, movies.path("a.avi") + QString::fromUtf8("が存在しません 削除しますか?"));
+        QCOMPARE(names(favourites), QStringList({"b.avi", "c.avi"}));
+        QCOMPARE(playing(), QString("c.avi"));
+    }
+};
+
+QTEST_MAIN(TestFavourites)
+#include "test_favourites.moc"
