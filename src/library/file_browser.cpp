@@ -3,6 +3,7 @@
 
 #include "base/folder_reader.h"
 #include "base/movie_ext.h"
+#include "base/native_path.h"
 #include "base/path.h"
 #include "base/selection_info.h"
 #include "desktop/file_manager.h"
@@ -44,6 +45,16 @@ QString cleanFolder(const QString &folder)
     if (folder.isEmpty())
         return QString();
     return QDir::cleanPath(QDir(folder).absolutePath());
+}
+
+// A name whose bytes are not UTF-8 is shown as it reads and kept, as it is
+// on disk, beside the text.
+constexpr int NativeNameRole = Qt::UserRole + 1;
+
+QString fileNameOf(const QListWidgetItem *item)
+{
+    const QVariant native = item->data(NativeNameRole);
+    return native.isValid() ? native.toString() : item->text();
 }
 
 QString parentOf(const QString &folder)
@@ -158,8 +169,8 @@ void FileBrowser::refresh()
     QListWidget *files = d->files;
     QSet<QString> selected;
     for (const QListWidgetItem *item : files->selectedItems())
-        selected.insert(item->text());
-    const QString current = files->currentItem() ? files->currentItem()->text() : QString();
+        selected.insert(fileNameOf(item));
+    const QString current = files->currentItem() ? fileNameOf(files->currentItem()) : QString();
     const int top = files->indexAt(QPoint(0, 0)).row();
 
     d->showFiles(folder_reader::files(d->folder, d->pattern));
@@ -167,9 +178,9 @@ void FileBrowser::refresh()
 
     for (int row = 0; row < files->count(); ++row) {
         QListWidgetItem *item = files->item(row);
-        if (item->text() == current)
+        if (fileNameOf(item) == current)
             files->setCurrentRow(row, QItemSelectionModel::NoUpdate);
-        if (!selected.isEmpty() && selected.contains(item->text()))
+        if (!selected.isEmpty() && selected.contains(fileNameOf(item)))
             item->setSelected(true);
     }
     if (top > 0)
@@ -180,7 +191,7 @@ QString FileBrowser::fullPath(int row) const
 {
     if (row < 0 || row >= d->files->count())
         return QString();
-    return path::addbackslash(d->folder) + d->files->item(row)->text();
+    return path::addbackslash(d->folder) + fileNameOf(d->files->item(row));
 }
 
 QListWidget *FileBrowser::fileList() const
@@ -342,7 +353,11 @@ void FileBrowser::Private::showFiles(const QStringList &names)
 {
     files->setUpdatesEnabled(false);
     files->clear();
-    files->addItems(names);
+    for (const QString &name : names) {
+        auto *item = new QListWidgetItem(native_path::displayName(name), files);
+        if (native_path::hasForeignBytes(name))
+            item->setData(NativeNameRole, name);
+    }
     files->setUpdatesEnabled(true);
 }
 
@@ -438,7 +453,7 @@ void FileBrowser::Private::prepareMenu()
     double bytes = 0;
     // A file that has gone since the list was read counts as empty.
     for (int row : rows)
-        bytes += double(QFileInfo(q.fullPath(row)).size());
+        bytes += double(native_path::fileSize(q.fullPath(row)));
 
     const bool one = n == 1;
     rename->setEnabled(one);
@@ -475,15 +490,19 @@ void FileBrowser::Private::renameRow(int row)
     if (row < 0 || row >= files->count())
         return;
     const QString base = path::addbackslash(folder);
-    const QString oldName = files->item(row)->text();
+    const QString oldName = fileNameOf(files->item(row));
+    // A name in an old encoding is offered as it reads, so that confirming
+    // the box gives the file a name every program can open.
+    const QString offered = files->item(row)->text();
 
     if (hooks.leaveTopLayer)
         hooks.leaveTopLayer();
     bool ok = false;
     const QString answer =
         QInputDialog::getText(&window, QString::fromUtf8("ファイル名を変更"),
-                              base + oldName + QString::fromUtf8("\nのファイル名を変更します。"),
-                              QLineEdit::Normal, oldName, &ok);
+                              native_path::displayName(base) + offered +
+                                  QString::fromUtf8("\nのファイル名を変更します。"),
+                              QLineEdit::Normal, offered, &ok);
     // Only an Enter that closed the box leaves a release behind to swallow.
     window.swallow_enter = ok;
     if (hooks.restoreTopLayer)
@@ -493,26 +512,25 @@ void FileBrowser::Private::renameRow(int row)
 
     const QString oldPath = base + oldName;
     const QString newPath = base + answer;
-    // A "/" would move the file into another folder; that is no rename.
-    if (answer.contains(u'/')) {
+    // A "/" would move the file into another folder; "." and ".." name
+    // folders; a NUL would cut the name short.  None is a rename.
+    if (answer.contains(u'/') || answer.contains(QChar(0)) || answer == u"." || answer == u"..") {
         message(QString::fromUtf8("不正なファイル名が指定されました"));
         return;
     }
-    // Nothing is renamed over an existing entry, and nothing is said.
-    // (QFileInfo::exists is false for a dangling link, which is still a
-    // name taken.)
-    const QFileInfo target(newPath);
-    if (target.exists() || target.isSymLink())
+    // Nothing is renamed over an existing entry, and nothing is said; a
+    // dangling link is a name taken too.
+    if (native_path::isTaken(newPath))
         return;
 
     // The playing file is let go before it is renamed.
     if (movie.filename == oldPath && hooks.stop)
         hooks.stop();
 
-    if (!QFile::rename(oldPath, newPath)) {
+    if (!native_path::renameNoReplace(oldPath, newPath)) {
         qCInfo(lcLibrary) << "cannot rename" << oldPath << "to" << newPath;
         message(QString::fromUtf8("不正なファイル名が指定されました"));
-        if (!QFileInfo::exists(oldPath))
+        if (!native_path::exists(oldPath))
             q.refresh();
         return;
     }
