@@ -28,6 +28,7 @@ PLAYER_PACKAGES=(
   vlc
   celluloid
   haruna
+  ffmpegthumbnailer
   smplayer
   libgl1-mesa-dri
 )

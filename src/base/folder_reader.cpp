@@ -2,40 +2,21 @@
 
 #include "base/name_pattern.h"
 
-#include <QDirIterator>
-#include <QFileInfo>
+#include "base/native_path.h"
+
 #include <algorithm>
 
 namespace folder_reader
 {
 
-namespace
-{
-
-// Names of the folder's entries of the given kind.  Hidden entries are left
-// out because the filter does not ask for QDir::Hidden.
-QStringList entryNames(const QString &folder, QDir::Filters kind)
-{
-    QStringList names;
-    QDirIterator it(folder, kind | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        names.append(it.fileName());
-    }
-    return names;
-}
-
-} // namespace
-
 bool canRead(const QString &folder)
 {
-    const QFileInfo info(folder);
-    return !folder.isEmpty() && info.isDir() && info.isReadable() && info.isExecutable();
+    return native_path::isReadableDir(folder);
 }
 
 QStringList files(const QString &folder, const NamePattern &pattern)
 {
-    QStringList names = entryNames(folder, QDir::Files);
+    QStringList names = native_path::entries(folder, native_path::Kind::Files);
     names.removeIf([&pattern](const QString &name) { return !pattern.matches(name); });
     sortNames(names);
     return names;
@@ -43,7 +24,7 @@ QStringList files(const QString &folder, const NamePattern &pattern)
 
 QStringList subfolders(const QString &folder)
 {
-    QStringList names = entryNames(folder, QDir::Dirs);
+    QStringList names = native_path::entries(folder, native_path::Kind::Folders);
     sortNames(names);
     return names;
 }

@@ -1,5 +1,6 @@
 #include "base/list_file.h"
 
+#include "base/native_path.h"
 #include "base/path.h"
 #include "base/state_file.h"
 
@@ -42,7 +43,7 @@ QStringList paths(const QByteArray &content, const QString &base)
     QStringList result;
     bool first = true;
     for (const QByteArray &bytes : state_file::splitLines(content)) {
-        QString line = QString::fromUtf8(bytes);
+        QString line = native_path::decode(bytes);
         if (first && line.startsWith(QChar(0xFEFF)))
             line.remove(0, 1);
         first = false;
@@ -64,7 +65,7 @@ QByteArray write(const QList<Entry> &entries, const QString &listFolder, bool re
         if (entry.folder.isEmpty() || entry.name.isEmpty())
             continue;
         const QString folder = relative ? path::getrelativepath(entry.folder, base) : entry.folder;
-        text += (path::addbackslash(folder) + entry.name).toUtf8();
+        text += native_path::encode(path::addbackslash(folder) + entry.name);
         text += "\r\n";
     }
     return text;

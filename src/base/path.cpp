@@ -1,7 +1,7 @@
 #include "base/path.h"
 
+#include "base/native_path.h"
 #include <QDir>
-#include <QFileInfo>
 
 namespace path
 {
@@ -60,7 +60,7 @@ QString getextension(const QString &path)
 
 int checkpath(const QString &path)
 {
-    if (path.isEmpty() || !QFileInfo::exists(path))
+    if (path.isEmpty() || !native_path::exists(path))
         return -1;
     // The root has no parent; callers tell it apart by this code.
     if (QDir::cleanPath(path) == QStringLiteral("/"))

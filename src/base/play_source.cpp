@@ -1,11 +1,11 @@
 #include "base/play_source.h"
 
-#include <QFileInfo>
+#include "base/native_path.h"
 
 bool PlaySource::exists(int index) const
 {
     const QString path = pathAt(index);
-    return !path.isEmpty() && QFileInfo(path).isFile();
+    return !path.isEmpty() && native_path::isFile(path);
 }
 
 QString PlaySource::currentOrFirstPath()

@@ -2,6 +2,7 @@
 #include "favourites/favourites_log.h"
 #include "favourites/favourites_p.h"
 
+#include "base/native_path.h"
 #include "base/folder_reader.h"
 #include "base/movie_ext.h"
 #include "base/name_pattern.h"
@@ -124,9 +125,9 @@ FavouritesModel::Entry FavouritesList::Private::makeEntry(const QString &folder,
     entry.folder = path::addbackslash(folder);
     entry.name = name;
     entry.thumbnail = thumbnailOf(entry.folder, name);
-    const bool there = QFileInfo(entry.path()).isFile();
+    const bool there = native_path::isFile(entry.path());
     entry.missing = markMissing && !there;
-    if (there && thumbnail_rules::is_grabbable_file(name) && !QFileInfo::exists(entry.thumbnail))
+    if (there && thumbnail_rules::is_grabbable_file(name) && !native_path::exists(entry.thumbnail))
         grabs.request(entry.path(), entry.thumbnail, ThumbnailGrabs::Kind::NewThumbnail);
     return entry;
 }
@@ -159,7 +160,7 @@ QList<list_file::Entry> FavouritesList::Private::readListFile(const QString &pat
         return entries;
     for (const QString &moviePath : list_file::paths(*content, path::getfiledir(path))) {
         // Only regular files are taken from a playlist (a pipe would hang).
-        if (missing == Missing::Drop && !QFileInfo(moviePath).isFile())
+        if (missing == Missing::Drop && !native_path::isFile(moviePath))
             continue;
         if (const std::optional<list_file::Entry> entry = list_file::split(moviePath))
             entries.append(*entry);
@@ -278,7 +279,7 @@ bool FavouritesList::addPath(const QString &fullPath)
     QSet<QString> known = d->paths();
     const std::optional<list_file::Entry> entry = list_file::split(fullPath);
     if (!entry || !entry->name.contains(u'.') || known.contains(fullPath) ||
-        !QFileInfo(fullPath).isFile())
+        !native_path::isFile(fullPath))
         return false;
     d->append({*entry}, false);
     return true;
@@ -291,7 +292,7 @@ void FavouritesList::addSelection(const QStringList &paths)
     // From the bottom up, as the lists are walked.
     for (auto path = paths.crbegin(); path != paths.crend(); ++path) {
         const std::optional<list_file::Entry> entry = list_file::split(*path);
-        if (!entry || known.contains(*path) || !QFileInfo(*path).isFile())
+        if (!entry || known.contains(*path) || !native_path::isFile(*path))
             continue;
         known.insert(*path);
         added.append(*entry);
@@ -319,7 +320,7 @@ void FavouritesList::Private::addFolder(const QString &folder, QSet<QString> &kn
              folder_reader::files(folder, NamePattern(QString::fromLatin1(pattern)))) {
             const QString full = path::addbackslash(folder) + name;
             if (!is_movie_ext(path::getextension(name)) || known.contains(full) ||
-                !QFileInfo(full).isFile())
+                !native_path::isFile(full))
                 continue;
             known.insert(full);
             added.append({path::addbackslash(folder), name});
@@ -342,11 +343,11 @@ void FavouritesList::dropData(const QMimeData *data)
         if (dropped.isEmpty())
             continue;
         const QString ext = dropped.mid(dropped.lastIndexOf(u'.') + 1);
-        const QFileInfo info(dropped);
-        if (is_movie_ext(ext) && info.isFile()) {
+        const bool file = native_path::isFile(dropped);
+        if (is_movie_ext(ext) && file) {
             if (!known.contains(dropped) && addPath(dropped))
                 known.insert(dropped);
-        } else if (info.isFile() && (ext.compare(QLatin1String("m3u"), Qt::CaseInsensitive) == 0 ||
+        } else if (file && (ext.compare(QLatin1String("m3u"), Qt::CaseInsensitive) == 0 ||
                                      ext.compare(QLatin1String("m3u8"), Qt::CaseInsensitive) == 0)) {
             if (count() > 0 &&
                 d->askYesNo(QString::fromUtf8("m3uファイルをロード"),
@@ -354,7 +355,7 @@ void FavouritesList::dropData(const QMimeData *data)
                 delete_all_okini();
             load_okini(dropped, Missing::Drop);
             return;
-        } else if (info.isDir()) {
+        } else if (native_path::isDir(dropped)) {
             d->addFolder(dropped, known);
         }
     }
@@ -428,7 +429,7 @@ void FavouritesList::rename()
             d->hooks.stop();
     };
     const std::optional<QString> answer =
-        rename_prompt::askAndRename(d->window, entry.folder, entry.name, renameHooks);
+        rename_prompt::askAndRename(d->window, entry.folder, entry.name, entry.name, renameHooks);
     if (!answer)
         return;
     const int now = d->rowOf(entry.path(), row);
@@ -445,7 +446,7 @@ void FavouritesList::capture()
     const FavouritesModel::Entry entry = d->model.entry(position - 1);
     // Only the favourite that is really playing.
     if (entry.path() != d->movie.filename || !thumbnail_rules::is_grabbable_file(entry.name) ||
-        !QFileInfo(entry.path()).isFile())
+        !native_path::isFile(entry.path()))
         return;
     double seconds = 0;
     if (!d->movie.currentPosition(&seconds))

@@ -4,6 +4,7 @@
 #include "favourites/favourites_list.h"
 #include "favourites/favourites_p.h"
 
+#include "base/native_path.h"
 #include "base/selection_info.h"
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
@@ -119,7 +120,7 @@ void FavouritesList::Private::prepareMenu()
     const QList<int> rows = selectedRows();
     double bytes = 0;
     for (int row : rows)
-        bytes += double(QFileInfo(model.entry(row).path()).size());
+        bytes += double(native_path::fileSize(model.entry(row).path()));
     info->setText(selection_info::favouritesInfoCaption(int(rows.size()), bytes));
     if (rows.size() == 1 && hooks.buildSceneMenu)
         hooks.buildSceneMenu(model.entry(rows.first()).path(), sceneMenu);

@@ -1,5 +1,7 @@
 #include "favourites/favourites_source.h"
 
+#include "base/native_path.h"
+
 #include "favourites/favourites_list.h"
 #include "favourites/favourites_model.h"
 #include "panels/okini_view.h"
@@ -34,7 +36,7 @@ void FavouritesSource::select(int index, bool toTop)
 
 bool FavouritesSource::exists(int index) const
 {
-    const bool there = QFileInfo(pathAt(index)).isFile();
+    const bool there = native_path::isFile(pathAt(index));
     // A disk that was not mounted at start may be back.
     if (there)
         list_.model().setMissing(index, false);

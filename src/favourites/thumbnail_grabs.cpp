@@ -1,6 +1,7 @@
 #include "favourites/thumbnail_grabs.h"
 #include "favourites/favourites_log.h"
 
+#include "base/native_path.h"
 #include "base/path.h"
 #include "base/thumbnail_rules.h"
 #include "favourites/favourites_model.h"
@@ -33,7 +34,7 @@ bool grab(const QString &moviePath, const QString &target, ThumbnailGrabs::Kind 
           double seconds, const QImage &placeholder)
 {
     // A missing disk is not a broken movie: its picture comes when it is back.
-    if (!QFileInfo(moviePath).isFile())
+    if (!native_path::isFile(moviePath))
         return false;
     // Made first, so the first movie of a new folder gets its frame.
     const QString folder = path::getfiledir(target);

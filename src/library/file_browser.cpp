@@ -3,6 +3,7 @@
 
 #include "base/folder_reader.h"
 #include "base/movie_ext.h"
+#include "base/native_path.h"
 #include "base/path.h"
 #include "base/selection_info.h"
 #include "desktop/file_manager.h"
@@ -45,6 +46,16 @@ QString cleanFolder(const QString &folder)
     if (folder.isEmpty())
         return QString();
     return QDir::cleanPath(QDir(folder).absolutePath());
+}
+
+// A name whose bytes are not UTF-8 is shown as it reads and kept, as it is
+// on disk, beside the text.
+constexpr int NativeNameRole = Qt::UserRole + 1;
+
+QString fileNameOf(const QListWidgetItem *item)
+{
+    const QVariant native = item->data(NativeNameRole);
+    return native.isValid() ? native.toString() : item->text();
 }
 
 QString parentOf(const QString &folder)
@@ -159,8 +170,8 @@ void FileBrowser::refresh()
     QListWidget *files = d->files;
     QSet<QString> selected;
     for (const QListWidgetItem *item : files->selectedItems())
-        selected.insert(item->text());
-    const QString current = files->currentItem() ? files->currentItem()->text() : QString();
+        selected.insert(fileNameOf(item));
+    const QString current = files->currentItem() ? fileNameOf(files->currentItem()) : QString();
     const int top = files->indexAt(QPoint(0, 0)).row();
 
     d->showFiles(folder_reader::files(d->folder, d->pattern));
@@ -168,9 +179,9 @@ void FileBrowser::refresh()
 
     for (int row = 0; row < files->count(); ++row) {
         QListWidgetItem *item = files->item(row);
-        if (item->text() == current)
+        if (fileNameOf(item) == current)
             files->setCurrentRow(row, QItemSelectionModel::NoUpdate);
-        if (!selected.isEmpty() && selected.contains(item->text()))
+        if (!selected.isEmpty() && selected.contains(fileNameOf(item)))
             item->setSelected(true);
     }
     if (top > 0)
@@ -181,7 +192,7 @@ QString FileBrowser::fullPath(int row) const
 {
     if (row < 0 || row >= d->files->count())
         return QString();
-    return path::addbackslash(d->folder) + d->files->item(row)->text();
+    return path::addbackslash(d->folder) + fileNameOf(d->files->item(row));
 }
 
 QListWidget *FileBrowser::fileList() const
@@ -348,7 +359,11 @@ void FileBrowser::Private::showFiles(const QStringList &names)
 {
     files->setUpdatesEnabled(false);
     files->clear();
-    files->addItems(names);
+    for (const QString &name : names) {
+        auto *item = new QListWidgetItem(native_path::displayName(name), files);
+        if (native_path::hasForeignBytes(name))
+            item->setData(NativeNameRole, name);
+    }
     files->setUpdatesEnabled(true);
 }
 
@@ -444,7 +459,7 @@ void FileBrowser::Private::prepareMenu()
     double bytes = 0;
     // A file that has gone since the list was read counts as empty.
     for (int row : rows)
-        bytes += double(QFileInfo(q.fullPath(row)).size());
+        bytes += double(native_path::fileSize(q.fullPath(row)));
 
     const bool one = n == 1;
     rename->setEnabled(one);
@@ -480,7 +495,7 @@ void FileBrowser::Private::renameRow(int row)
 {
     if (row < 0 || row >= files->count())
         return;
-    const QString oldName = files->item(row)->text();
+    const QString oldName = fileNameOf(files->item(row));
     rename_prompt::Hooks renameHooks;
     renameHooks.leaveTopLayer = hooks.leaveTopLayer;
     renameHooks.restoreTopLayer = hooks.restoreTopLayer;
@@ -489,10 +504,12 @@ void FileBrowser::Private::renameRow(int row)
         if (movie.filename == oldPath && hooks.stop)
             hooks.stop();
     };
-    const std::optional<QString> answer =
-        rename_prompt::askAndRename(window, folder, oldName, renameHooks);
+    // A name in an old encoding is offered as it reads, so that confirming
+    // the box gives the file a name every program can open.
+    const std::optional<QString> answer = rename_prompt::askAndRename(
+        window, folder, oldName, files->item(row)->text(), renameHooks);
     if (!answer) {
-        if (!QFileInfo::exists(q.fullPath(row)))
+        if (!native_path::exists(q.fullPath(row)))
             q.refresh();
         return;
     }

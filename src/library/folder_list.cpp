@@ -1,6 +1,7 @@
 #include "library/folder_list.h"
 
 #include "base/folder_reader.h"
+#include "base/native_path.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -75,10 +76,11 @@ void fill(QListWidget *list, const QString &folder)
     list->clear();
     int currentRow = 0;
     for (const Entry &entry : all) {
-        auto *item = new QListWidgetItem(entry.open ? openIcon : closedIcon, entry.name, list);
+        auto *item = new QListWidgetItem(entry.open ? openIcon : closedIcon,
+                                         native_path::displayName(entry.name), list);
         item->setData(PathRole, entry.path);
         item->setData(LevelRole, entry.level);
-        item->setToolTip(entry.path);
+        item->setToolTip(native_path::displayName(entry.path));
         if (entry.open)
             currentRow = list->count() - 1;
     }

@@ -1,19 +1,31 @@
 #include "library/rename_prompt.h"
 #include "library/library_log.h"
 
-#include "base/file_rename.h"
+#include "base/native_path.h"
 #include "base/path.h"
 #include "window/main_window.h"
 
-#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 
 namespace rename_prompt
 {
 
+namespace
+{
+
+// A "/" would move the file into another folder; "." and ".." name folders;
+// a NUL would cut the name short.  None is a rename.
+bool isFileName(const QString &name)
+{
+    return !name.contains(u'/') && !name.contains(QChar(0)) && name != u"." && name != u"..";
+}
+
+} // namespace
+
 std::optional<QString> askAndRename(MainWindow &window, const QString &folder,
-                                    const QString &oldName, const Hooks &hooks)
+                                    const QString &oldName, const QString &offeredName,
+                                    const Hooks &hooks)
 {
     const QString base = path::addbackslash(folder);
     const QString oldPath = base + oldName;
@@ -23,34 +35,32 @@ std::optional<QString> askAndRename(MainWindow &window, const QString &folder,
     bool ok = false;
     const QString answer =
         QInputDialog::getText(&window, QString::fromUtf8("ファイル名を変更"),
-                              oldPath + QString::fromUtf8("\nのファイル名を変更します。"),
-                              QLineEdit::Normal, oldName, &ok);
+                              native_path::displayName(base) + offeredName +
+                                  QString::fromUtf8("\nのファイル名を変更します。"),
+                              QLineEdit::Normal, offeredName, &ok);
     // Only an Enter that closed the box leaves a release behind to swallow.
     window.swallow_enter = ok;
     if (hooks.restoreTopLayer)
         hooks.restoreTopLayer();
-    if (!ok || answer.isEmpty() || answer == oldName)
+    if (!ok || answer.isEmpty())
         return std::nullopt;
 
     const QString refused = QString::fromUtf8("不正なファイル名が指定されました");
-    if (!file_rename::isAcceptableName(answer)) {
+    if (!isFileName(answer)) {
         message(window, refused);
         return std::nullopt;
     }
-    // Nothing is renamed over an existing entry, and nothing is said.
-    // (QFileInfo::exists is false for a dangling link, which is still a
-    // name taken.)
+    // Nothing is renamed over an existing entry, and nothing is said; a
+    // dangling link is a name taken too.
     const QString newPath = base + answer;
-    const QFileInfo target(newPath);
-    if (target.exists() || target.isSymLink())
+    if (native_path::isTaken(newPath))
         return std::nullopt;
 
     if (hooks.beforeRename)
         hooks.beforeRename(oldPath);
-    if (!file_rename::renameNoReplace(oldPath, newPath)) {
+    if (!native_path::renameNoReplace(oldPath, newPath)) {
         qCInfo(lcLibrary) << "cannot rename" << oldPath << "to" << newPath;
-        if (!QFileInfo(newPath).exists())
-            message(window, refused);
+        message(window, refused);
         return std::nullopt;
     }
     return answer;

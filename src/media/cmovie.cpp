@@ -2,12 +2,13 @@
 
 #include "base/audio_gain.h"
 #include "base/media_time.h"
+#include "base/native_path.h"
 #include "media/media_log.h"
 #include "media/video_surface.h"
 
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QTimer>
 #include <QWidget>
@@ -547,8 +548,7 @@ qint16 CMovie::MediaOpen(const QString &NewFileNameArgument, const QString &NewF
     const QString NewFileName = NewFileNameArgument;
     closeFile();
     // mpv would also play folders and playlists; only a file is a movie.
-    const QFileInfo info(NewFileName);
-    if (!info.isFile())
+    if (!native_path::isFile(NewFileName))
         return 0;
     // A player stuck on an earlier file would keep this one waiting too.
     if (stalled_) {
@@ -572,7 +572,7 @@ qint16 CMovie::MediaOpen(const QString &NewFileNameArgument, const QString &NewF
     setText(mpv_, "start", pos > 0 ? number(pos) : QByteArray("none"));
     setText(mpv_, "vd", NewFilterName.toUtf8());
 
-    if (!loadFile(QFile::encodeName(info.absoluteFilePath()))) {
+    if (!loadFile(native_path::encode(QDir::current().absoluteFilePath(NewFileName)))) {
         loaded_ = false;
         if (surface_)
             surface_->hide();

@@ -8,8 +8,8 @@
 #include "window/seek_bar.h"
 #include "window/video_area.h"
 
+#include "base/native_path.h"
 #include <QAction>
-#include <QFileInfo>
 
 Transport::Transport(CMovie &movie, MainWindow &window, ActivePlaySource source,
                      OpenAndPlay &player, PositionTimer &timer, PlaySequencer &sequencer,
@@ -64,7 +64,7 @@ void Transport::show_first_frame()
     }
     // With nothing loaded there is nothing to hide first; the selected entry
     // is loaded all the same.
-    if (!movie_.filename.isEmpty() && !QFileInfo::exists(movie_.filename)) {
+    if (!movie_.filename.isEmpty() && !native_path::exists(movie_.filename)) {
         firstFrameReady_ = true;
         return;
     }

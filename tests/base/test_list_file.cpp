@@ -1,13 +1,10 @@
-// The favourites file and M3U line format, the thumbnail rules and renaming
-// without replacing.
+// The favourites file and M3U line format, and the thumbnail rules.
 
-#include "base/file_rename.h"
 #include "base/list_file.h"
 #include "base/selection_info.h"
 #include "base/thumbnail_rules.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -91,27 +88,6 @@ private slots:
         QCOMPARE(selection_info::favouritesInfoCaption(3, 12345678901.0),
                  QString::fromUtf8("3個のファイル - 12,345MByte"));
         QCOMPARE(selection_info::favouritesInfoCaption(0, 10), QString());
-    }
-
-    void renamingNeverReplacesAFile()
-    {
-        QTemporaryDir dir;
-        const QString a = dir.path() + "/a.avi", b = dir.path() + "/b.avi";
-        for (const QString &file : {a, b}) {
-            QFile out(file);
-            QVERIFY(out.open(QIODevice::WriteOnly));
-            out.write(file.toUtf8());
-        }
-        QVERIFY(!file_rename::renameNoReplace(a, b));
-        QVERIFY(QFile::exists(a));
-        QCOMPARE(QFile(b).size(), qint64(b.toUtf8().size()));
-        QVERIFY(file_rename::renameNoReplace(a, dir.path() + "/c.avi"));
-        QVERIFY(!QFile::exists(a));
-
-        for (const QString &bad : {QString(), QString("."), QString(".."), QString("x/y"),
-                                   QString("nul") + QChar(0)})
-            QVERIFY2(!file_rename::isAcceptableName(bad), qPrintable(bad));
-        QVERIFY(file_rename::isAcceptableName(QString::fromUtf8("新しい 名前.avi")));
     }
 };
 

@@ -1,6 +1,7 @@
 // The file page in the running program: folders and drives, the mouse in the
 // file list, its menu, renaming, playing the selection and drops.
 
+#include "base/native_path.h"
 #include "library/drive_list.h"
 #include "library/file_browser.h"
 #include "media/cmovie.h"
@@ -9,6 +10,7 @@
 #include "panels/list_selection.h"
 #include "player_fixture.h"
 #include "stalling_mount.h"
+#include "test_files.h"
 #include "test_media.h"
 #include "window/main_window.h"
 #include "window/seek_bar.h"
@@ -19,6 +21,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHelpEvent>
 #include <QInputDialog>
 #include <QKeyEvent>
@@ -36,7 +39,9 @@
 #include <QToolBar>
 #include <QToolTip>
 #include <QUrl>
+#include <cstdio>
 #include <functional>
+#include <unistd.h>
 
 namespace
 {
@@ -433,6 +438,40 @@ private slots:
         QCOMPARE(selected(files), QList<int>({1}));
         QCOMPARE(files->currentRow(), 1);
         player.movie().filename.clear();
+    }
+
+    // Names from old archives in Shift_JIS, or in no known encoding, are
+    // listed as they read, play, and can be renamed to UTF-8.
+    void namesInAnOldEncoding()
+    {
+        Folder folder;
+        const QByteArray base = QFile::encodeName(folder.path()) + "/";
+        const QByteArray shiftJis("\x93\xae\x89\xe6.avi"); // 動画.avi
+        QVERIFY(QFile::copy(test_media::clip("clip.avi"), folder.path("tmp.avi")));
+        QCOMPARE(::rename(QFile::encodeName(folder.path("tmp.avi")).constData(),
+                          (base + shiftJis).constData()),
+                 0);
+        QVERIFY(test_files::writeFile(folder.path("x.avi"), "not a movie"));
+        QCOMPARE(::rename(QFile::encodeName(folder.path("x.avi")).constData(),
+                          (base + "caf\xe9.avi").constData()),
+                 0);
+        PlayerFixture fixture({}, folder.path());
+        Player &player = fixture.player();
+        FileBrowser &browser = player.fileBrowser();
+        QListWidget *files = browser.fileList();
+        QCOMPARE(names(files), QStringList({"caf\uFFFD.avi", QString::fromUtf8("動画.avi")}));
+
+        list_selection::moveCurrent(files, 1);
+        browser.play_selection();
+        QCOMPARE(player.movie().PlayState, 1);
+        QCOMPARE(native_path::encode(player.movie().filename), base + shiftJis);
+
+        // Confirming the offered name gives the file its UTF-8 name.
+        whenModal<QInputDialog>([](QInputDialog *box) { box->accept(); });
+        browser.rename_selection();
+        QVERIFY(QFileInfo(folder.path(QString::fromUtf8("動画.avi"))).isFile());
+        QVERIFY(::access((base + shiftJis).constData(), F_OK) != 0);
+        QCOMPARE(names(files), QStringList({"caf\uFFFD.avi", QString::fromUtf8("動画.avi")}));
     }
 
     void enterPlaysPausesAndResumes()

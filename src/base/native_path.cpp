@@ -1,0 +1,224 @@
+#include "base/native_path.h"
+
+#include <QStringDecoder>
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace native_path
+{
+
+namespace
+{
+
+constexpr char16_t FirstEscape = 0xDC80;
+constexpr char16_t LastEscape = 0xDCFF;
+
+bool isContinuation(unsigned char byte)
+{
+    return (byte & 0xC0) == 0x80;
+}
+
+// The length of the valid UTF-8 sequence at bytes[i], or 0 when there is
+// none (a stray or overlong byte, a surrogate, a code point past U+10FFFF).
+int utf8SequenceAt(const QByteArray &bytes, qsizetype i)
+{
+    const auto at = [&](qsizetype k) { return static_cast<unsigned char>(bytes[k]); };
+    const unsigned char lead = at(i);
+    if (lead < 0x80)
+        return 1;
+    int length = 0;
+    char32_t min = 0;
+    char32_t code = 0;
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2, min = 0x80, code = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3, min = 0x800, code = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4, min = 0x10000, code = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (i + length > bytes.size())
+        return 0;
+    for (int k = 1; k < length; ++k) {
+        if (!isContinuation(at(i + k)))
+            return 0;
+        code = (code << 6) | (at(i + k) & 0x3F);
+    }
+    if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return 0;
+    return length;
+}
+
+bool isEscape(QChar c)
+{
+    return c.unicode() >= FirstEscape && c.unicode() <= LastEscape;
+}
+
+bool statOf(const QString &path, struct stat &info)
+{
+    return !path.isEmpty() && ::stat(encode(path).constData(), &info) == 0;
+}
+
+std::optional<Kind> kindFromMode(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return Kind::Files;
+    if (S_ISDIR(mode))
+        return Kind::Folders;
+    return std::nullopt;
+}
+
+// The entry's kind, from the folder listing when the file system gives it
+// there; links are followed, as a user expects of a link to a movie.
+std::optional<Kind> kindOf(int folder, const dirent &entry)
+{
+    if (entry.d_type == DT_REG)
+        return Kind::Files;
+    if (entry.d_type == DT_DIR)
+        return Kind::Folders;
+    struct stat info;
+    if (fstatat(folder, entry.d_name, &info, 0) != 0)
+        return std::nullopt;
+    return kindFromMode(info.st_mode);
+}
+
+struct DirCloser {
+    void operator()(DIR *dir) const { closedir(dir); }
+};
+
+} // namespace
+
+QString decode(const QByteArray &bytes)
+{
+    QString text;
+    text.reserve(bytes.size());
+    qsizetype run = 0; // start of the pending run of valid UTF-8
+    qsizetype i = 0;
+    while (i < bytes.size()) {
+        const int length = utf8SequenceAt(bytes, i);
+        if (length > 0) {
+            i += length;
+            continue;
+        }
+        text += QString::fromUtf8(bytes.constData() + run, i - run);
+        text += QChar(char16_t(0xDC00 | static_cast<unsigned char>(bytes[i])));
+        run = ++i;
+    }
+    text += QString::fromUtf8(bytes.constData() + run, i - run);
+    return text;
+}
+
+QByteArray encode(const QString &path)
+{
+    QByteArray bytes;
+    bytes.reserve(path.size());
+    qsizetype run = 0;
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        // A low surrogate after a high one is half of a real character.
+        const bool paired = i > 0 && path[i - 1].isHighSurrogate();
+        if (!isEscape(path[i]) || paired)
+            continue;
+        bytes += QStringView(path).mid(run, i - run).toUtf8();
+        bytes += char(path[i].unicode() & 0xFF);
+        run = i + 1;
+    }
+    bytes += QStringView(path).mid(run).toUtf8();
+    return bytes;
+}
+
+bool hasForeignBytes(const QString &name)
+{
+    return std::any_of(name.begin(), name.end(), isEscape);
+}
+
+QString displayName(const QString &name)
+{
+    if (!hasForeignBytes(name))
+        return name;
+    const QByteArray bytes = encode(name);
+    QStringDecoder shiftJis("Shift_JIS");
+    if (shiftJis.isValid()) {
+        const QString decoded = shiftJis.decode(bytes);
+        if (!shiftJis.hasError())
+            return decoded;
+    }
+    return QString::fromUtf8(bytes);
+}
+
+bool exists(const QString &path)
+{
+    struct stat info;
+    return statOf(path, info);
+}
+
+bool isTaken(const QString &path)
+{
+    struct stat info;
+    return !path.isEmpty() && ::lstat(encode(path).constData(), &info) == 0;
+}
+
+bool isFile(const QString &path)
+{
+    struct stat info;
+    return statOf(path, info) && S_ISREG(info.st_mode);
+}
+
+bool isDir(const QString &path)
+{
+    struct stat info;
+    return statOf(path, info) && S_ISDIR(info.st_mode);
+}
+
+bool isReadableDir(const QString &path)
+{
+    return isDir(path) && ::access(encode(path).constData(), R_OK | X_OK) == 0;
+}
+
+qint64 fileSize(const QString &path)
+{
+    struct stat info;
+    return statOf(path, info) ? qint64(info.st_size) : 0;
+}
+
+QStringList entries(const QString &folder, Kind kind)
+{
+    QStringList names;
+    const QByteArray base = encode(folder);
+    std::unique_ptr<DIR, DirCloser> dir(opendir(base.constData()));
+    if (!dir)
+        return names;
+    const int fd = dirfd(dir.get());
+    while (const dirent *entry = readdir(dir.get())) {
+        if (entry->d_name[0] == '.')
+            continue;
+        if (kindOf(fd, *entry) == kind)
+            names.append(decode(QByteArray(entry->d_name)));
+    }
+    return names;
+}
+
+bool renameNoReplace(const QString &from, const QString &to)
+{
+    const QByteArray source = encode(from);
+    const QByteArray target = encode(to);
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
+        0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // File systems without the flag (some network and FUSE ones): the
+    // check and the rename are two steps there.
+    if (isTaken(to))
+        return false;
+    return ::rename(source.constData(), target.constData()) == 0;
+}
+
+} // namespace native_path

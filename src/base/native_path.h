@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// File names on Linux are bytes.  Nearly all are UTF-8, but old archives
+// carry names in Shift_JIS and other encodings, which a QString built the
+// usual way cannot give back: such a file could be listed but never opened.
+// Here a name keeps its bytes: every byte outside valid UTF-8 becomes one
+// character U+DC80 to U+DCFF (a lone surrogate, which valid UTF-8 never
+// yields), so decode() and encode() are exact inverses.  Paths that pass
+// through the program go to the system through encode().
+namespace native_path
+{
+
+QString decode(const QByteArray &bytes);
+QByteArray encode(const QString &path);
+
+// True when the name holds bytes that are not UTF-8.
+bool hasForeignBytes(const QString &name);
+// The name to show: one with foreign bytes read as Shift_JIS when that
+// reads cleanly, otherwise with those bytes as U+FFFD.
+QString displayName(const QString &name);
+
+// What the system says of the path, following symbolic links.
+bool exists(const QString &path);
+// True when any entry has the name, a dangling symbolic link included.
+bool isTaken(const QString &path);
+bool isFile(const QString &path);
+bool isDir(const QString &path);
+// A folder whose entries can be listed.
+bool isReadableDir(const QString &path);
+qint64 fileSize(const QString &path);
+
+// The names of a folder's regular files or of its subfolders (symbolic
+// links followed), hidden (dot) entries left out, in the order the system
+// gives them.
+enum class Kind { Files, Folders };
+QStringList entries(const QString &folder, Kind kind);
+
+// Renames within the file system without replacing an existing entry.
+// False when it did not happen.
+bool renameNoReplace(const QString &from, const QString &to);
+
+} // namespace native_path
