@@ -147,6 +147,9 @@ void FavouritesList::Private::connectView()
     auto *taker = new DropTaker([this](const QMimeData *data) { q.dropData(data); }, &q);
     view->viewport()->installEventFilter(taker);
     view->installEventFilter(taker);
+    // A drop on the tab strip is one on the list.
+    panel.Tab1->setAcceptDrops(true);
+    panel.Tab1->installEventFilter(taker);
 }
 
 void FavouritesList::Private::acceptDrops(bool on)
@@ -155,6 +158,8 @@ void FavouritesList::Private::acceptDrops(bool on)
     view->viewport()->setAcceptDrops(on);
     panel.Tab1->setAcceptDrops(on);
     window.display()->setAcceptDrops(on);
+    // The window would take what the video area lets through.
+    window.setAcceptDrops(on);
 }
 
 void FavouritesList::Private::clicked()

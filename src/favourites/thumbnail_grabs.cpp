@@ -64,6 +64,8 @@ ThumbnailGrabs::ThumbnailGrabs(QObject *parent)
 {
     shared_->owner = this;
     pool_->setMaxThreadCount(std::clamp(QThread::idealThreadCount(), 1, 4));
+    // The window comes first on a machine with few cores.
+    pool_->setThreadPriority(QThread::LowPriority);
 }
 
 ThumbnailGrabs::~ThumbnailGrabs()
