@@ -4,6 +4,7 @@
 
 #include "favourites/favourites_list.h"
 #include "favourites/favourites_model.h"
+#include "favourites/image_picker.h"
 #include "favourites/thumbnail_grabs.h"
 #include "library/file_browser.h"
 #include "media/cmovie.h"
@@ -15,6 +16,7 @@
 #include "player_fixture.h"
 #include "test_files.h"
 #include "test_media.h"
+#include "window/main_window.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -306,6 +308,55 @@ private slots:
         waitForGrabs(favourites);
         QVERIFY(test_files::readFile(thumbnail) != grabbed);
         QCOMPARE(QImage(thumbnail).size(), QSize(100, 75));
+    }
+
+    void pickedPicturesAndDragsInTheReport()
+    {
+        MovieFolder movies({{"a.avi", "clip.avi"}, {"b.wmv", "clip.wmv"}, {"c.avi", "clip.avi"}});
+        QTemporaryDir program, pictures;
+        QImage wide(1280, 720, QImage::Format_RGB32);
+        wide.fill(Qt::white);
+        QVERIFY(wide.save(pictures.path() + "/wide.png"));
+        auto fixture = startIn(program.path() + "/");
+        FavouritesList &favourites = fixture->player().favourites();
+        favourites.addSelection({movies.path("c.avi"), movies.path("b.wmv"), movies.path("a.avi")});
+        waitForGrabs(favourites);
+
+        // A wide picture is fitted whole into the thumbnail of the .wmv, with
+        // bands above and below; the picker remembers its folder.
+        favourites.select_okini(2);
+        favourites.openPicker();
+        auto *picker = fixture->player().window().findChild<ImagePicker *>("Form_OpenImage");
+        QVERIFY(picker && picker->isVisible());
+        picker->setFolder(pictures.path());
+        QVERIFY(!picker->preview(pictures.path() + "/missing.png"));
+        QVERIFY(picker->preview(pictures.path() + "/wide.png"));
+        QVERIFY(picker->save());
+        picker->close();
+        const QImage saved(program.path() + "/image/b.bmp");
+        QCOMPARE(saved.size(), QSize(100, 75));
+        QCOMPARE(saved.pixelColor(50, 3), QColor(Qt::black));
+        QCOMPARE(saved.pixelColor(50, 37), QColor(Qt::white));
+        QCOMPARE(favourites.model().picture(1).toImage().pixelColor(50, 37), QColor(Qt::white));
+        QCOMPARE(favourites.OpenImagePath, pictures.path());
+
+        // In the report a click reorders nothing; a drag onto another entry
+        // moves the entry it started on.
+        favourites.setViewMode(false);
+        OkiniView *view = favourites.view();
+        QTRY_VERIFY(view->visualRect(favourites.model().index(2, 0)).isValid());
+        const auto centre = [&](int row) {
+            return view->visualRect(favourites.model().index(row, 0)).center();
+        };
+        fixture->player().listPanel().selectTab(ListPanel::FavouritesPage);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, centre(0));
+        QCOMPARE(names(favourites), QStringList({"a.avi", "b.wmv", "c.avi"}));
+        QTest::mousePress(view->viewport(), Qt::LeftButton, {}, centre(0));
+        QTest::mouseMove(view->viewport(), centre(1));
+        QTest::mouseMove(view->viewport(), centre(2));
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, centre(2));
+        QCOMPARE(names(favourites), QStringList({"b.wmv", "c.avi", "a.avi"}));
+        QCOMPARE(favourites.get_okini_index(), 3);
     }
 
     void favouritesArePlayedThrough()
