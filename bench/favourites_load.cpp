@@ -83,8 +83,8 @@ private:
 bool makeClip(const QString &path)
 {
     return QProcess::execute("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i",
-                                        "testsrc=size=320x240:rate=25:duration=3", "-c:v",
-                                        "mpeg4", path}) == 0;
+                                        "testsrc=size=320x240:rate=25:duration=3", "-c:v", "mpeg4",
+                                        path}) == 0;
 }
 
 // count movies (hard links of one clip) named m0000.avi ... in folder, and
@@ -152,7 +152,8 @@ int main(int argc, char *argv[])
         const QString picture = program.path() + "/picture.bmp";
         thumbnail.save(picture);
         for (int i = 0; i < count; ++i) {
-            const QString name = program.path() + QString("/image/m%1.bmp").arg(i, 4, 10, QChar('0'));
+            const QString name =
+                program.path() + QString("/image/m%1.bmp").arg(i, 4, 10, QChar('0'));
             if (::link(QFile::encodeName(picture).constData(), QFile::encodeName(name).constData()))
                 thumbnail.save(name);
         }
@@ -198,8 +199,7 @@ int main(int argc, char *argv[])
 
         std::printf("{\"run\":%d,\"entries\":%d,\"startup_ms\":%.1f,\"reload_ms\":%.1f,"
                     "\"grabs\":%d,\"grab_ms\":%.1f,\"longest_stall_ms\":%.1f}\n",
-                    run, favourites.count(), startupMs, reloadMs, grabbed, grabMs,
-                    meter.longest());
+                    run, favourites.count(), startupMs, reloadMs, grabbed, grabMs, meter.longest());
         std::fflush(stdout);
         startup.push_back(startupMs);
         reload.push_back(reloadMs);
@@ -217,8 +217,9 @@ int main(int argc, char *argv[])
                 median(std::vector<double>(startup.begin() + (runs > 1), startup.end())));
     std::printf("| load_okini of %d favourites to the painted list | %.0f ms | |\n", count,
                 median(reload));
-    std::printf("| longest event-loop stall while 200 thumbnails are grabbed | %.1f ms | < 50 ms |\n",
-                median(stall));
+    std::printf(
+        "| longest event-loop stall while 200 thumbnails are grabbed | %.1f ms | < 50 ms |\n",
+        median(stall));
     std::printf("| thumbnails grabbed per second (in the program) | %.0f | |\n", median(rate));
     return 0;
 }

@@ -2,9 +2,9 @@
 
 #include "base/key_bindings.h"
 #include "base/virtual_keys.h"
+#include "favourites/favourites_list.h"
 #include "input/key_events.h"
 #include "input/main_menu.h"
-#include "favourites/favourites_list.h"
 #include "library/file_browser.h"
 #include "media/cmovie.h"
 #include "panels/list_panel.h"

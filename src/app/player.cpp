@@ -3,10 +3,10 @@
 
 #include "app/command_dispatch.h"
 #include "app/termination_signals.h"
-#include "desktop/file_manager.h"
 #include "base/single_instance.h"
-#include "input/main_menu.h"
+#include "desktop/file_manager.h"
 #include "favourites/favourites_list.h"
+#include "input/main_menu.h"
 #include "library/file_browser.h"
 #include "media/cmovie.h"
 #include "panels/key_page.h"
@@ -50,8 +50,7 @@ void Player::buildParts()
     openAndPlay_ = std::make_unique<OpenAndPlay>(*movie_, window, *positionTimer_, *playSpeed_);
     fileBrowser_ = std::make_unique<FileBrowser>(window, *listPanel_, *movie_, *openAndPlay_);
     searchResults_ = std::make_unique<SearchResultsSource>(listPanel_->List_Find);
-    favourites_ =
-        std::make_unique<FavouritesList>(window, *listPanel_, *movie_, *openAndPlay_);
+    favourites_ = std::make_unique<FavouritesList>(window, *listPanel_, *movie_, *openAndPlay_);
     const ActivePlaySource source = [this] { return activePlaySource(); };
     sequencer_ =
         std::make_unique<PlaySequencer>(source, [this] { return playMode_->get_play_mode(); });
@@ -126,8 +125,7 @@ void Player::connectFavourites()
             &FavouritesList::addSelection);
     connect(mainMenu_->m_addOkiniForMenu, &QAction::triggered, &favourites,
             &FavouritesList::addLoadedMovie);
-    connect(window_->button("capture"), &QAction::triggered, &favourites,
-            &FavouritesList::capture);
+    connect(window_->button("capture"), &QAction::triggered, &favourites, &FavouritesList::capture);
     // play_file records the favourite it opens while the favourites are shown.
     openAndPlay_->setFavouriteIndex([this]() -> std::optional<int> {
         if (listPanel_->selectedTab() != ListPanel::FavouritesPage)
@@ -138,20 +136,13 @@ void Player::connectFavourites()
 
 CommandDispatch::Parts Player::dispatchParts()
 {
-    return CommandDispatch::Parts{*window_,
-                                  *movie_,
-                                  *listPanel_,
-                                  *positionTimer_,
-                                  *openAndPlay_,
-                                  *playSpeed_,
-                                  *fileBrowser_,
-                                  *favourites_,
-                                  *sequencer_,
-                                  *transport_,
-                                  *mainMenu_,
-                                  *sceneMenus_,
-                                  keys_,
-                                  [this] { m_exit_Click(); }};
+    return CommandDispatch::Parts{*window_,      *movie_,
+                                  *listPanel_,   *positionTimer_,
+                                  *openAndPlay_, *playSpeed_,
+                                  *fileBrowser_, *favourites_,
+                                  *sequencer_,   *transport_,
+                                  *mainMenu_,    *sceneMenus_,
+                                  keys_,         [this] { m_exit_Click(); }};
 }
 
 // The size, speed, mode and window buttons open their menus right under

@@ -6,8 +6,8 @@
 
 #include "base/path.h"
 #include "base/private_profile.h"
-#include "input/main_menu.h"
 #include "favourites/favourites_list.h"
+#include "input/main_menu.h"
 #include "library/file_browser.h"
 #include "panels/list_panel.h"
 #include "playback/play_mode.h"

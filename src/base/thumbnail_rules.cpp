@@ -18,14 +18,12 @@ bool is_grabbable_file(const QString &fileName)
 
 QString imageFolder(const QString &programFolder, const QString &movieFolder, bool besideMovie)
 {
-    return path::addbackslash(besideMovie ? movieFolder : programFolder) +
-           QStringLiteral("image");
+    return path::addbackslash(besideMovie ? movieFolder : programFolder) + QStringLiteral("image");
 }
 
 QString thumbnailPath(const QString &imageFolder, const QString &fileName)
 {
-    return path::addbackslash(imageFolder) + path::getbasename(fileName) +
-           QStringLiteral(".bmp");
+    return path::addbackslash(imageFolder) + path::getbasename(fileName) + QStringLiteral(".bmp");
 }
 
 QRectF fitInto(QSizeF picture, QSizeF area)

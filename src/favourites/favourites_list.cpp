@@ -2,29 +2,29 @@
 #include "favourites/favourites_log.h"
 #include "favourites/favourites_p.h"
 
-#include "base/native_path.h"
 #include "base/folder_reader.h"
 #include "base/movie_ext.h"
 #include "base/name_pattern.h"
+#include "base/native_path.h"
 #include "base/path.h"
 #include "base/state_file.h"
 #include "base/thumbnail_rules.h"
 #include "favourites/image_picker.h"
+#include "library/rename_prompt.h"
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
 #include "panels/okini_view.h"
-#include "library/rename_prompt.h"
 #include "playback/open_and_play.h"
 #include "window/main_window.h"
 
 #include <QFileInfo>
 #include <QMenu>
-#include <QMimeData>
-#include <QUrl>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabBar>
+#include <QUrl>
 
 FavouritesList::Private::Private(FavouritesList &q, MainWindow &window, ListPanel &panel,
                                  CMovie &movie, OpenAndPlay &player)
@@ -49,11 +49,10 @@ FavouritesList::FavouritesList(MainWindow &window, ListPanel &panel, CMovie &mov
 {
     d->buildMenu();
     d->connectView();
-    connect(&d->grabs, &ThumbnailGrabs::finished, this,
-            [this](const QString &target, bool) {
-                d->model.thumbnailChanged(target);
-                d->updateProgress();
-            });
+    connect(&d->grabs, &ThumbnailGrabs::finished, this, [this](const QString &target, bool) {
+        d->model.thumbnailChanged(target);
+        d->updateProgress();
+    });
     connect(&d->grabs, &ThumbnailGrabs::idle, this, [this] { d->updateProgress(); });
 }
 
@@ -348,10 +347,11 @@ void FavouritesList::dropData(const QMimeData *data)
             if (!known.contains(dropped) && addPath(dropped))
                 known.insert(dropped);
         } else if (file && (ext.compare(QLatin1String("m3u"), Qt::CaseInsensitive) == 0 ||
-                                     ext.compare(QLatin1String("m3u8"), Qt::CaseInsensitive) == 0)) {
+                            ext.compare(QLatin1String("m3u8"), Qt::CaseInsensitive) == 0)) {
             if (count() > 0 &&
-                d->askYesNo(QString::fromUtf8("m3uファイルをロード"),
-                            QString::fromUtf8("m3uファイルを追加します。現在のリストをクリアしますか？")))
+                d->askYesNo(
+                    QString::fromUtf8("m3uファイルをロード"),
+                    QString::fromUtf8("m3uファイルを追加します。現在のリストをクリアしますか？")))
                 delete_all_okini();
             load_okini(dropped, Missing::Drop);
             return;

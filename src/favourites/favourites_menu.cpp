@@ -190,9 +190,9 @@ void FavouritesList::importM3uDialog()
 {
     if (d->hooks.leaveTopLayer)
         d->hooks.leaveTopLayer();
-    const QString chosen = QFileDialog::getOpenFileName(
-        &d->window, QString::fromUtf8("m3uファイルを開く"), d->programFolder,
-        QStringLiteral("m3u(*.m3u *.m3u8)"));
+    const QString chosen =
+        QFileDialog::getOpenFileName(&d->window, QString::fromUtf8("m3uファイルを開く"),
+                                     d->programFolder, QStringLiteral("m3u(*.m3u *.m3u8)"));
     if (d->hooks.restoreTopLayer)
         d->hooks.restoreTopLayer();
     if (!chosen.isEmpty())

@@ -47,8 +47,7 @@ struct FavouritesList::Private {
     void prepareMenu();
     void connectView();
     QString thumbnailOf(const QString &folder, const QString &name) const;
-    FavouritesModel::Entry makeEntry(const QString &folder, const QString &name,
-                                     bool markMissing);
+    FavouritesModel::Entry makeEntry(const QString &folder, const QString &name, bool markMissing);
     void append(const QList<list_file::Entry> &entries, bool markMissing);
     QList<list_file::Entry> readListFile(const QString &path, Missing missing) const;
     QSet<QString> paths() const;

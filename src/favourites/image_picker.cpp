@@ -67,9 +67,8 @@ ImagePicker::ImagePicker(QWidget *parent, const QString &target, const QString &
     connect(Dir1, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
         setFolder(item->data(folder_list::PathRole).toString());
     });
-    connect(File1, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
-        preview(path::addbackslash(folder_) + item->text());
-    });
+    connect(File1, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem *item) { preview(path::addbackslash(folder_) + item->text()); });
     connect(saveButton, &QPushButton::clicked, this, [this] {
         if (save())
             close();
@@ -96,8 +95,8 @@ void ImagePicker::setFolder(const QString &folder)
     folder_list::fill(Dir1, clean);
     File1->clear();
     // Users keep pictures in these forms besides the classic three.
-    File1->addItems(folder_reader::files(
-        clean, NamePattern(QStringLiteral("*.bmp;*.jpg;*.gif;*.png;*.jpeg"))));
+    File1->addItems(
+        folder_reader::files(clean, NamePattern(QStringLiteral("*.bmp;*.jpg;*.gif;*.png;*.jpeg"))));
 }
 
 bool ImagePicker::preview(const QString &picturePath)

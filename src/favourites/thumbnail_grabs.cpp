@@ -92,15 +92,13 @@ void ThumbnailGrabs::request(const QString &moviePath, const QString &target, Ki
         done_ = total_ = 0;
     pending_.insert(target);
     ++total_;
-    pool_->start([shared = shared_, moviePath, target, kind, seconds,
-                  placeholder = placeholder_] {
+    pool_->start([shared = shared_, moviePath, target, kind, seconds, placeholder = placeholder_] {
         const bool written = grab(moviePath, target, kind, seconds, placeholder);
         const QMutexLocker lock(&shared->mutex);
         if (shared->owner)
             QMetaObject::invokeMethod(
-                shared->owner, [owner = shared->owner, target, written] {
-                    owner->onFinished(target, written);
-                },
+                shared->owner,
+                [owner = shared->owner, target, written] { owner->onFinished(target, written); },
                 Qt::QueuedConnection);
     });
 }

@@ -30,8 +30,7 @@ public:
     // Queues a grab of moviePath into target.  A grab already waiting for the
     // same target is not queued twice.  Movies that are not regular files
     // (gone, a folder, a pipe) are never grabbed and get no placeholder.
-    void request(const QString &moviePath, const QString &target, Kind kind,
-                 double seconds = 0);
+    void request(const QString &moviePath, const QString &target, Kind kind, double seconds = 0);
 
     // Grabs queued or running.
     int pending() const { return int(pending_.size()); }

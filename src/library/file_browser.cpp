@@ -506,8 +506,8 @@ void FileBrowser::Private::renameRow(int row)
     };
     // A name in an old encoding is offered as it reads, so that confirming
     // the box gives the file a name every program can open.
-    const std::optional<QString> answer = rename_prompt::askAndRename(
-        window, folder, oldName, files->item(row)->text(), renameHooks);
+    const std::optional<QString> answer =
+        rename_prompt::askAndRename(window, folder, oldName, files->item(row)->text(), renameHooks);
     if (!answer) {
         if (!native_path::exists(q.fullPath(row)))
             q.refresh();

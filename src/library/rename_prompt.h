@@ -20,8 +20,8 @@ struct Hooks {
 };
 
 // Asks for a new name of folder + oldName, offering offeredName (the name as
-// it reads), and renames the file.  The new name when the file was renamed; nothing when the box was cancelled or left
-// empty, when a file of that name exists (silently), or when the name was
+// it reads), and renames the file.  The new name when the file was renamed; nothing when the box
+// was cancelled or left empty, when a file of that name exists (silently), or when the name was
 // refused or the rename failed (the user is told).  The target is fixed
 // before the box opens.
 std::optional<QString> askAndRename(MainWindow &window, const QString &folder,

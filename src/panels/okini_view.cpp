@@ -48,7 +48,8 @@ private:
 
 } // namespace
 
-OkiniView::OkiniView(QWidget *parent) : QListView(parent), header_(new QHeaderView(Qt::Horizontal, this))
+OkiniView::OkiniView(QWidget *parent)
+    : QListView(parent), header_(new QHeaderView(Qt::Horizontal, this))
 {
     setItemDelegate(new OkiniDelegate(this));
     // Thousands of entries: every row the same size, laid out in batches.
@@ -61,8 +62,7 @@ OkiniView::OkiniView(QWidget *parent) : QListView(parent), header_(new QHeaderVi
     header_->setSectionsClickable(false);
     header_->setStretchLastSection(true);
     header_->setDefaultSectionSize(120);
-    connect(header_, &QHeaderView::sectionResized, viewport(),
-            qOverload<>(&QWidget::update));
+    connect(header_, &QHeaderView::sectionResized, viewport(), qOverload<>(&QWidget::update));
     setThumbnailView(true);
 }
 
@@ -140,8 +140,7 @@ void OkiniView::mouseMoveEvent(QMouseEvent *event)
         return;
     }
     const QPoint at = event->position().toPoint();
-    if (!reordering_ &&
-        (at - pressPos_).manhattanLength() < QApplication::startDragDistance())
+    if (!reordering_ && (at - pressPos_).manhattanLength() < QApplication::startDragDistance())
         return;
     reordering_ = true;
     // The entry under the pointer is selected while dragging.

@@ -61,8 +61,7 @@ private slots:
                                     "bare\r\n";
         QCOMPARE(list_file::paths(playlist, base),
                  QStringList({"/movies/a.avi", "/music/lists/b.avi", "/music/lists/sub/c d.mpg",
-                              QString::fromUtf8("/movies/映画 e.avi"),
-                              "/music/lists/bare"}));
+                              QString::fromUtf8("/movies/映画 e.avi"), "/music/lists/bare"}));
         QCOMPARE(list_file::split("/m/x.avi"), std::optional<Entry>(Entry{"/m/", "x.avi"}));
         QVERIFY(!list_file::split("/m/"));
         QVERIFY(!list_file::split("x.avi"));

@@ -160,7 +160,8 @@ private slots:
         QCOMPARE(QImage(image + "b,c.bmp").size(), QSize(100, 75));
         QVERIFY(!QFile::exists(image + "x.bmp"));
         QVERIFY(!QFile::exists(image + "d.bmp"));
-        QVERIFY(favourites.model().picture(0).toImage() != FavouritesModel::placeholder().toImage());
+        QVERIFY(favourites.model().picture(0).toImage() !=
+                FavouritesModel::placeholder().toImage());
 
         // A file read twice gives every entry twice.
         QCOMPARE(favourites.load_okini(okini, FavouritesList::Missing::Keep), 4);
@@ -182,8 +183,9 @@ private slots:
 
     void playlistsComeInAndGoOut()
     {
-        MovieFolder movies(
-            {{"a.avi", "clip.avi"}, {"b.avi", "clip.avi"}, {QString::fromUtf8("c 映画.mpg"), "clip.mpg"}});
+        MovieFolder movies({{"a.avi", "clip.avi"},
+                            {"b.avi", "clip.avi"},
+                            {QString::fromUtf8("c 映画.mpg"), "clip.mpg"}});
         QTemporaryDir program;
         auto fixture = startIn(program.path() + "/");
         FavouritesList &favourites = fixture->player().favourites();
@@ -212,10 +214,12 @@ private slots:
         const QString other = movies.path("other.m3u8");
         QVERIFY(test_files::writeFile(
             other, "\xEF\xBB\xBF#EXTM3U\n#EXTINF:3,Clip A\r\n./a.avi\r\nb.avi\n"
-                   "file://" + QUrl::toPercentEncoding(movies.path(QString::fromUtf8("c 映画.mpg")), "/") +
-                   "\r\n/gone/away.avi\r\n"));
+                   "file://" +
+                       QUrl::toPercentEncoding(movies.path(QString::fromUtf8("c 映画.mpg")), "/") +
+                       "\r\n/gone/away.avi\r\n"));
         QVERIFY(favourites.importM3u(other));
-        QCOMPARE(names(favourites), QStringList({"a.avi", "b.avi", QString::fromUtf8("c 映画.mpg")}));
+        QCOMPARE(names(favourites),
+                 QStringList({"a.avi", "b.avi", QString::fromUtf8("c 映画.mpg")}));
 
         // A playlist with nothing that exists keeps the list and says so.
         const QString empty = movies.path("gone.m3u");
@@ -230,7 +234,8 @@ private slots:
         std::unique_ptr<QMimeData> drop(filesData({other}));
         favourites.dropData(drop.get());
         QCOMPARE(favourites.count(), 6);
-        QCOMPARE(*said, QString::fromUtf8("m3uファイルを追加します。現在のリストをクリアしますか？"));
+        QCOMPARE(*said,
+                 QString::fromUtf8("m3uファイルを追加します。現在のリストをクリアしますか？"));
 
         // A dropped folder adds its movies grouped by kind, without the ones
         // already there.
@@ -238,7 +243,8 @@ private slots:
         favourites.addPath(movies.path("b.avi"));
         drop.reset(filesData({movies.path()}));
         favourites.dropData(drop.get());
-        QCOMPARE(names(favourites), QStringList({"b.avi", QString::fromUtf8("c 映画.mpg"), "a.avi"}));
+        QCOMPARE(names(favourites),
+                 QStringList({"b.avi", QString::fromUtf8("c 映画.mpg"), "a.avi"}));
     }
 
     void editingTheList()
