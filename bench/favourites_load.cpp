@@ -1,4 +1,4 @@
-// favourites_load [RUNS] [COUNT]
+// favourites_load [RUNS] [COUNT] [FRESH]
 //
 // The favourites page with many entries, timed in process in the program's
 // real main window (private program folders, a clip made with ffmpeg).
@@ -7,7 +7,7 @@
 //    page shown: the time from Player::Form_Load to the first paint of the
 //    filled list (the whole start-up, window and player included), and the
 //    time load_okini alone takes to fill and paint the list again.
-// 2. 200 new favourites whose thumbnails must be grabbed: the longest time
+// 2. FRESH (default 200) new favourites whose thumbnails must be grabbed: the longest time
 //    the event loop did not run while the grabs were under way (what a user
 //    would feel as the window not answering), and the grabs per second.
 //
@@ -124,6 +124,7 @@ int main(int argc, char *argv[])
     std::setlocale(LC_NUMERIC, "C");
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
     const int count = argc > 2 ? std::max(1, atoi(argv[2])) : 1000;
+    const int freshCount = argc > 3 ? std::max(1, atoi(argv[3])) : 200;
 
     QTemporaryDir work;
     const QString clip = work.path() + "/clip.avi";
@@ -132,7 +133,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     const QByteArray thousand = makeMovies(clip, work.path() + "/many", "m", count);
-    const QByteArray fresh = makeMovies(clip, work.path() + "/fresh", "n", 200);
+    const QByteArray fresh = makeMovies(clip, work.path() + "/fresh", "n", freshCount);
     QImage thumbnail(100, 75, QImage::Format_RGB32);
     thumbnail.fill(Qt::darkCyan);
 
@@ -184,7 +185,7 @@ int main(int argc, char *argv[])
         waitUntil([&] { return watch.painted; });
         const double reloadMs = clock.nsecsElapsed() / 1e6;
 
-        // 200 new favourites: their thumbnails are grabbed meanwhile.
+        // New favourites: their thumbnails are grabbed meanwhile.
         const QString freshList = work.path() + "/fresh.m3u";
         QFile list(freshList);
         list.open(QIODevice::WriteOnly);
@@ -218,8 +219,8 @@ int main(int argc, char *argv[])
     std::printf("| load_okini of %d favourites to the painted list | %.0f ms | |\n", count,
                 median(reload));
     std::printf(
-        "| longest event-loop stall while 200 thumbnails are grabbed | %.1f ms | < 50 ms |\n",
-        median(stall));
+        "| longest event-loop stall while %d thumbnails are grabbed | %.1f ms | < 50 ms |\n",
+        freshCount, median(stall));
     std::printf("| thumbnails grabbed per second (in the program) | %.0f | |\n", median(rate));
     return 0;
 }

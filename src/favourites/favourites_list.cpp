@@ -50,7 +50,8 @@ FavouritesList::FavouritesList(MainWindow &window, ListPanel &panel, CMovie &mov
     d->buildMenu();
     d->connectView();
     connect(&d->grabs, &ThumbnailGrabs::finished, this, [this](const QString &target, bool) {
-        d->model.thumbnailChanged(target);
+        d->model.forgetPicture(target);
+        d->view->viewport()->update();
         d->updateProgress();
     });
     connect(&d->grabs, &ThumbnailGrabs::idle, this, [this] { d->updateProgress(); });
@@ -472,7 +473,8 @@ void FavouritesList::openPicker()
         const int now = d->rowOf(path, row);
         if (now >= 0)
             refresh_okini(now + 1);
-        d->model.thumbnailChanged(target);
+        d->model.forgetPicture(target);
+        d->view->viewport()->update();
     });
     picker->show();
 }

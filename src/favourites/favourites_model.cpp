@@ -154,13 +154,9 @@ void FavouritesModel::setMissing(int row, bool missing)
     emit dataChanged(index(row, 0), index(row, 1));
 }
 
-void FavouritesModel::thumbnailChanged(const QString &thumbnail)
+void FavouritesModel::forgetPicture(const QString &thumbnail)
 {
     pictures_.remove(thumbnail);
-    for (int row = 0; row < count(); ++row) {
-        if (entries_.at(row).thumbnail == thumbnail)
-            emit dataChanged(index(row, 0), index(row, 0), {Qt::DecorationRole});
-    }
 }
 
 QPixmap FavouritesModel::picture(int row) const

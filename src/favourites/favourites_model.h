@@ -48,8 +48,11 @@ public:
     void setName(int row, const QString &name);
     void setThumbnail(int row, const QString &thumbnail);
     void setMissing(int row, bool missing);
-    // The thumbnail file changed on disk: entries showing it read it again.
-    void thumbnailChanged(const QString &thumbnail);
+    // The thumbnail file changed on disk: entries showing it read it again
+    // when they are next painted.  No change is signalled: a grab finishing
+    // must not cost a pass over thousands of entries, so the view showing
+    // them repaints itself.
+    void forgetPicture(const QString &thumbnail);
 
     // The picture an entry shows.
     QPixmap picture(int row) const;
