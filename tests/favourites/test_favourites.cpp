@@ -2,6 +2,7 @@
 // exit, thumbnails, M3U playlists, editing the list, capture, and playing
 // the favourites through.
 
+#include "base/selection_info.h"
 #include "favourites/favourites_list.h"
 #include "favourites/favourites_model.h"
 #include "favourites/image_picker.h"
@@ -25,6 +26,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QInputDialog>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QTemporaryDir>
@@ -114,6 +116,23 @@ private:
         return said;
     }
 };
+
+// Opens the context menu "お気に入り" and notes, while it is shown, the
+// enabled entries and the caption of the information entry.
+QStringList menuAsShown(FavouritesList &favourites)
+{
+    QStringList shown;
+    QMenu *menu = favourites.menu();
+    QTimer::singleShot(100, menu, [menu, &shown] {
+        for (const QAction *action : menu->actions())
+            if (action->isEnabled() && !action->isSeparator())
+                shown.append(action->objectName());
+        shown.append(menu->findChild<QAction *>("m_info2")->text());
+        menu->close();
+    });
+    emit favourites.view()->customContextMenuRequested(QPoint(1, 1));
+    return shown;
+}
 
 QMimeData *filesData(const QStringList &paths)
 {
@@ -258,6 +277,10 @@ private slots:
         auto fixture = startIn(program.path() + "/");
         Player &player = fixture->player();
         FavouritesList &favourites = player.favourites();
+        // On an empty list only the view switch and the playlist import
+        // are offered.
+        QCOMPARE(menuAsShown(favourites),
+                 QStringList({"m_changeView", "m_openM3u", "m_info2", ""}));
         favourites.addSelection({movies.path("e.wmv"), movies.path("d.avi"), movies.path("c.avi"),
                                  movies.path("b.avi"), movies.path("a.avi")});
         QCOMPARE(names(favourites), QStringList({"a.avi", "b.avi", "c.avi", "d.avi", "e.wmv"}));
@@ -268,6 +291,10 @@ private slots:
         QItemSelectionModel *selection = favourites.view()->selectionModel();
         selection->select(favourites.model().index(3, 0), QItemSelectionModel::Select);
         selection->select(favourites.model().index(4, 0), QItemSelectionModel::Select);
+        const double bytes =
+            QFileInfo(movies.path("d.avi")).size() + QFileInfo(movies.path("e.wmv")).size();
+        QCOMPARE(menuAsShown(favourites).last(),
+                 QString::fromUtf8("2個のファイル - ") + selection_info::sizeText(bytes));
         favourites.delete_selected_okini();
         QCOMPARE(names(favourites), QStringList({"a.avi", "b.avi", "c.avi"}));
         QCOMPARE(favourites.get_okini_index(), 0);
