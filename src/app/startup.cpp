@@ -87,8 +87,9 @@ bool Player::Form_Load(const StartupOptions &options)
     favourites_->setProgramFolder(programFolder_);
     favourites_->OpenImagePath = config_.imageDir;
     // Favourites whose movie is not there now (a disk not mounted) are kept.
-    favourites_->load_okini(favourites_->okiniPath(), FavouritesList::Missing::Keep);
-    favouritesLoaded_ = true;
+    // A favourites file that could not be read is not replaced at exit.
+    favouritesLoaded_ =
+        favourites_->load_okini(favourites_->okiniPath(), FavouritesList::Missing::Keep) >= 0;
     phase("favourites loaded");
     keys_ = KeyBindings::load(programFolder_);
     keyPage_->refresh();

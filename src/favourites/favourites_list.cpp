@@ -23,7 +23,6 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTabBar>
 #include <QUrl>
 
 FavouritesList::Private::Private(FavouritesList &q, MainWindow &window, ListPanel &panel,
@@ -151,13 +150,19 @@ void FavouritesList::add_okini(const QString &folder, const QString &name)
 
 // ---- The store ----
 
-QList<list_file::Entry> FavouritesList::Private::readListFile(const QString &path,
-                                                              Missing missing) const
+std::optional<QList<list_file::Entry>> FavouritesList::Private::readListFile(const QString &path,
+                                                                             Missing missing) const
 {
     QList<list_file::Entry> entries;
     const std::optional<QByteArray> content = state_file::readWhole(path);
-    if (!content)
-        return entries;
+    if (!content) {
+        // No file is an empty list; a file that is there and cannot be read
+        // is not.
+        if (!native_path::exists(path))
+            return entries;
+        qCWarning(lcFavourites) << "cannot read" << path;
+        return std::nullopt;
+    }
     for (const QString &moviePath : list_file::paths(*content, path::getfiledir(path))) {
         // Only regular files are taken from a playlist (a pipe would hang).
         if (missing == Missing::Drop && !native_path::isFile(moviePath))
@@ -170,9 +175,11 @@ QList<list_file::Entry> FavouritesList::Private::readListFile(const QString &pat
 
 int FavouritesList::load_okini(const QString &path, Missing missing)
 {
-    const QList<list_file::Entry> entries = d->readListFile(path, missing);
-    d->append(entries, missing == Missing::Keep);
-    return int(entries.size());
+    const std::optional<QList<list_file::Entry>> entries = d->readListFile(path, missing);
+    if (!entries)
+        return -1;
+    d->append(*entries, missing == Missing::Keep);
+    return int(entries->size());
 }
 
 bool FavouritesList::save_okini(const QString &path)
@@ -374,7 +381,8 @@ void FavouritesList::setViewMode(bool thumbnails)
 bool FavouritesList::importM3u(const QString &path)
 {
     // Read first: a playlist without usable entries leaves the list alone.
-    const QList<list_file::Entry> entries = d->readListFile(path, Missing::Drop);
+    const QList<list_file::Entry> entries =
+        d->readListFile(path, Missing::Drop).value_or(QList<list_file::Entry>());
     if (entries.isEmpty()) {
         d->message(QString::fromUtf8("m3uファイルに追加できる動画がありません"));
         return false;

@@ -71,7 +71,8 @@ public:
     ThumbnailGrabs &grabs() const;
 
     // The store.  load_okini appends the entries of a list file and returns
-    // how many; save_okini writes the whole list (false on failure).
+    // how many (0 when there is no file, -1 when it is there but cannot be
+    // read); save_okini writes the whole list (false on failure).
     int load_okini(const QString &path, Missing missing);
     bool save_okini(const QString &path);
 

@@ -49,7 +49,9 @@ struct FavouritesList::Private {
     QString thumbnailOf(const QString &folder, const QString &name) const;
     FavouritesModel::Entry makeEntry(const QString &folder, const QString &name, bool markMissing);
     void append(const QList<list_file::Entry> &entries, bool markMissing);
-    QList<list_file::Entry> readListFile(const QString &path, Missing missing) const;
+    // The entries of a list file; none for no file, nothing when the file is
+    // there but cannot be read.
+    std::optional<QList<list_file::Entry>> readListFile(const QString &path, Missing missing) const;
     QSet<QString> paths() const;
     QList<int> selectedRows() const;
     // The row of the entry with this path, preferring `hint`; -1 when none.

@@ -200,6 +200,19 @@ private slots:
                  0);
     }
 
+    void aFavouritesFileThatCannotBeReadIsKept()
+    {
+        // Larger than any favourites file the program reads.
+        QTemporaryDir program;
+        const QString okini = program.path() + "/okini.ini";
+        const QByteArray huge = QByteArray("/m/a.avi\r\n").repeated(2'000'000);
+        QVERIFY(test_files::writeFile(okini, huge));
+        auto fixture = startIn(program.path() + "/");
+        QCOMPARE(fixture->player().favourites().count(), 0);
+        fixture->player().Form_Unload();
+        QCOMPARE(QFileInfo(okini).size(), huge.size());
+    }
+
     void playlistsComeInAndGoOut()
     {
         MovieFolder movies({{"a.avi", "clip.avi"},
