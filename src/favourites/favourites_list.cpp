@@ -281,30 +281,35 @@ QSet<QString> FavouritesList::Private::paths() const
     return known;
 }
 
+QList<list_file::Entry> FavouritesList::Private::newEntries(const QStringList &paths,
+                                                            QSet<QString> &known) const
+{
+    QList<list_file::Entry> entries;
+    for (const QString &path : paths) {
+        const std::optional<list_file::Entry> entry = list_file::split(path);
+        if (!entry || !entry->name.contains(u'.') || known.contains(path) ||
+            !native_path::isFile(path))
+            continue;
+        known.insert(path);
+        entries.append(*entry);
+    }
+    return entries;
+}
+
 bool FavouritesList::addPath(const QString &fullPath)
 {
     QSet<QString> known = d->paths();
-    const std::optional<list_file::Entry> entry = list_file::split(fullPath);
-    if (!entry || !entry->name.contains(u'.') || known.contains(fullPath) ||
-        !native_path::isFile(fullPath))
-        return false;
-    d->append({*entry}, false);
-    return true;
+    const QList<list_file::Entry> added = d->newEntries({fullPath}, known);
+    d->append(added, false);
+    return !added.isEmpty();
 }
 
 void FavouritesList::addSelection(const QStringList &paths)
 {
     QSet<QString> known = d->paths();
-    QList<list_file::Entry> added;
     // From the bottom up, as the lists are walked.
-    for (auto path = paths.crbegin(); path != paths.crend(); ++path) {
-        const std::optional<list_file::Entry> entry = list_file::split(*path);
-        if (!entry || known.contains(*path) || !native_path::isFile(*path))
-            continue;
-        known.insert(*path);
-        added.append(*entry);
-    }
-    d->append(added, false);
+    QStringList reversed(paths.crbegin(), paths.crend());
+    d->append(d->newEntries(reversed, known), false);
 }
 
 void FavouritesList::addSearchSelection()
@@ -319,21 +324,19 @@ void FavouritesList::addLoadedMovie()
         addPath(d->movie.filename);
 }
 
-void FavouritesList::Private::addFolder(const QString &folder, QSet<QString> &known)
+// The movies of a folder, not of its subfolders, grouped by kind.
+QList<list_file::Entry> FavouritesList::Private::folderEntries(const QString &folder,
+                                                               QSet<QString> &known) const
 {
-    QList<list_file::Entry> added;
+    QStringList movies;
     for (const char *pattern : {"*.mpg", "*.mpeg", "*.avi", "*.asf", "*.wmv", "*.mov"}) {
         for (const QString &name :
              folder_reader::files(folder, NamePattern(QString::fromLatin1(pattern)))) {
-            const QString full = path::addbackslash(folder) + name;
-            if (!is_movie_ext(path::getextension(name)) || known.contains(full) ||
-                !native_path::isFile(full))
-                continue;
-            known.insert(full);
-            added.append({path::addbackslash(folder), name});
+            if (is_movie_ext(path::getextension(name)))
+                movies.append(path::addbackslash(folder) + name);
         }
     }
-    append(added, false);
+    return newEntries(movies, known);
 }
 
 void FavouritesList::dropData(const QMimeData *data)
@@ -345,17 +348,19 @@ void FavouritesList::dropData(const QMimeData *data)
         return;
     }
     QSet<QString> known = d->paths();
+    QList<list_file::Entry> added;
     for (const QUrl &url : data->urls()) {
         const QString dropped = url.toLocalFile();
         if (dropped.isEmpty())
             continue;
+        // Every path is judged by its own extension.
         const QString ext = dropped.mid(dropped.lastIndexOf(u'.') + 1);
         const bool file = native_path::isFile(dropped);
         if (is_movie_ext(ext) && file) {
-            if (!known.contains(dropped) && addPath(dropped))
-                known.insert(dropped);
+            added += d->newEntries({dropped}, known);
         } else if (file && (ext.compare(QLatin1String("m3u"), Qt::CaseInsensitive) == 0 ||
                             ext.compare(QLatin1String("m3u8"), Qt::CaseInsensitive) == 0)) {
+            d->append(added, false);
             if (count() > 0 &&
                 d->askYesNo(
                     QString::fromUtf8("m3uファイルをロード"),
@@ -364,9 +369,10 @@ void FavouritesList::dropData(const QMimeData *data)
             load_okini(dropped, Missing::Drop);
             return;
         } else if (native_path::isDir(dropped)) {
-            d->addFolder(dropped, known);
+            added += d->folderEntries(dropped, known);
         }
     }
+    d->append(added, false);
 }
 
 void FavouritesList::setViewMode(bool thumbnails)

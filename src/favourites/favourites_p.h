@@ -63,7 +63,10 @@ struct FavouritesList::Private {
     void doubleClicked();
     void playRow(int row);
     void acceptDrops(bool on);
-    void addFolder(const QString &folder, QSet<QString> &known);
+    // Entries for the paths that are movie files and not favourites yet, in
+    // the order given; known takes them in.
+    QList<list_file::Entry> newEntries(const QStringList &paths, QSet<QString> &known) const;
+    QList<list_file::Entry> folderEntries(const QString &folder, QSet<QString> &known) const;
     bool askYesNo(const QString &title, const QString &text);
     void message(const QString &text);
     bool relative() const { return hooks.relativePaths && hooks.relativePaths(); }
