@@ -18,6 +18,7 @@
 #include "test_files.h"
 #include "test_media.h"
 #include "window/main_window.h"
+#include "window/video_area.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -403,6 +404,27 @@ private slots:
         QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, centre(2));
         QCOMPARE(names(favourites), QStringList({"b.wmv", "c.avi", "a.avi"}));
         QCOMPARE(favourites.get_okini_index(), 3);
+    }
+
+    void keysAddAndDelete()
+    {
+        QTemporaryDir program;
+        auto fixture =
+            PlayerFixture::start({program.path() + "/", {test_media::clip("clip.avi")}, {}});
+        Player &player = fixture->player();
+        FavouritesList &favourites = player.favourites();
+        QWidget *display = player.window().display();
+        // The file page shows the movie's folder with the movie selected.
+        QTest::keyClick(display, Qt::Key_D, Qt::ControlModifier);
+        QCOMPARE(names(favourites), QStringList({"clip.avi"}));
+        QTest::keyClick(display, Qt::Key_Delete);
+        QCOMPARE(favourites.count(), 1);
+        QTest::keyClick(display, Qt::Key_I, Qt::ControlModifier);
+        favourites.select_okini(1);
+        QTest::keyClick(display, Qt::Key_D, Qt::ControlModifier);
+        QCOMPARE(favourites.count(), 1);
+        QTest::keyClick(display, Qt::Key_Delete);
+        QCOMPARE(favourites.count(), 0);
     }
 
     void favouritesArePlayedThrough()
