@@ -296,9 +296,14 @@ void CommandDispatch::stopWinding()
 
 void CommandDispatch::changeVolume(int step)
 {
+    setVolume(p_.window.vol()->value() + step);
+}
+
+void CommandDispatch::setVolume(int value)
+{
     MainWindow &window = p_.window;
     QSlider *bar = window.vol();
-    bar->setValue(bar->value() + step);
+    bar->setValue(value);
     window.volForFullscreen()->setValue(bar->value());
     // A volume change that arrives while a command runs is dropped.
     if (!p_.movie.mblnInCommand)

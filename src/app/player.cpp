@@ -2,6 +2,7 @@
 #include "app/app_log.h"
 
 #include "app/command_dispatch.h"
+#include "app/desktop_link.h"
 #include "app/termination_signals.h"
 #include "base/single_instance.h"
 #include "input/main_menu.h"
@@ -83,10 +84,10 @@ void Player::buildParts()
 
     signals_ = std::make_unique<TerminationSignals>();
     connect(signals_.get(), &TerminationSignals::received, this, &Player::m_exit_Click);
+
+    desktop_ = std::make_unique<DesktopLink>(*this);
 }
 
-// The list that play, next, previous and the first frame work on: the one on
-// the page shown.
 PlaySource *Player::activePlaySource() const
 {
     switch (listPanel_->selectedTab()) {
@@ -149,6 +150,18 @@ bool Player::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     return QObject::eventFilter(watched, event);
+}
+
+void Player::raiseWindow()
+{
+    if (!window_)
+        return;
+    if (window_->isMinimized())
+        window_->showNormal();
+    else
+        window_->show();
+    window_->raise();
+    window_->activateWindow();
 }
 
 void Player::m_exit_Click()
