@@ -69,6 +69,7 @@ private:
     void watchForWindingEnd(bool on);
     void stopWindingUnlessFocused();
     void changeVolume(int step);
+    void openHelp();
     bool handleMouse(QWidget *source, QMouseEvent *event);
     void dragWindow();
     bool onKeyUpTable(int key, int shift);

@@ -2,6 +2,7 @@
 
 #include "app/command_dispatch.h"
 #include "app/player.h"
+#include "base/path.h"
 #include "base/play_source.h"
 #include "base/single_instance.h"
 #include "desktop/instance_handover.h"
@@ -45,7 +46,7 @@ void DesktopLink::start(const QString &programFolder)
 void DesktopLink::shutdown()
 {
     screenSaver_->releaseNow();
-    delete controls_;
+    controls_->deleteLater();
     controls_ = nullptr;
 }
 
@@ -73,6 +74,9 @@ void DesktopLink::connectPlayer()
 }
 
 // The desktop's requests go where the keys' go.
+// The desktop's requests go where the keys' go.  Each is carried out from the
+// event loop, after the bus has had its answer: opening a movie waits in a
+// loop of its own, and quitting takes the media controls away.
 void DesktopLink::connectControls()
 {
     MediaControls *controls = controls_;
@@ -83,26 +87,41 @@ void DesktopLink::connectControls()
         player.movie().currentPosition(&seconds);
         return seconds;
     });
-    connect(controls, &MediaControls::playWanted, this, &DesktopLink::play);
-    connect(controls, &MediaControls::pauseWanted, this, [&player] {
-        if (player.movie().isPlaying())
-            player.movie().MediaPlay(2);
-    });
-    connect(controls, &MediaControls::playPauseWanted, this, &DesktopLink::playPause);
-    connect(controls, &MediaControls::stopWanted, &player.transport(), &Transport::stop_Click);
-    connect(controls, &MediaControls::nextWanted, &player.sequencer(), &PlaySequencer::play_next);
+    connect(controls, &MediaControls::playWanted, this, &DesktopLink::play, Qt::QueuedConnection);
+    connect(
+        controls, &MediaControls::pauseWanted, this,
+        [&player] {
+            if (player.movie().isPlaying())
+                player.movie().MediaPlay(2);
+        },
+        Qt::QueuedConnection);
+    connect(controls, &MediaControls::playPauseWanted, this, &DesktopLink::playPause,
+            Qt::QueuedConnection);
+    connect(controls, &MediaControls::stopWanted, &player.transport(), &Transport::stop_Click,
+            Qt::QueuedConnection);
+    connect(controls, &MediaControls::nextWanted, &player.sequencer(), &PlaySequencer::play_next,
+            Qt::QueuedConnection);
     connect(controls, &MediaControls::previousWanted, &player.sequencer(),
-            &PlaySequencer::play_prev);
-    connect(controls, &MediaControls::positionWanted, this,
-            [&player](double seconds) { player.movie().setCurrentPosition(seconds); });
-    connect(controls, &MediaControls::openWanted, this,
-            [&player](const QString &path) { player.playCommandLine(path); });
-    connect(controls, &MediaControls::raiseWanted, this, [&player] { player.raiseWindow(); });
-    connect(controls, &MediaControls::quitWanted, this, [&player] { player.m_exit_Click(); });
-    connect(controls, &MediaControls::rateWanted, this, &DesktopLink::setRate);
-    connect(controls, &MediaControls::volumeWanted, this, [&player](double volume) {
-        player.dispatch().setVolume(int(std::lround(volume * 100)));
-    });
+            &PlaySequencer::play_prev, Qt::QueuedConnection);
+    connect(
+        controls, &MediaControls::positionWanted, this,
+        [&player](double seconds) { player.movie().setCurrentPosition(seconds); },
+        Qt::QueuedConnection);
+    connect(
+        controls, &MediaControls::openWanted, this,
+        [&player](const QString &path) { player.playCommandLine(path); }, Qt::QueuedConnection);
+    connect(
+        controls, &MediaControls::raiseWanted, this, [&player] { player.raiseWindow(); },
+        Qt::QueuedConnection);
+    connect(
+        controls, &MediaControls::quitWanted, this, [&player] { player.m_exit_Click(); },
+        Qt::QueuedConnection);
+    connect(controls, &MediaControls::rateWanted, this, &DesktopLink::setRate,
+            Qt::QueuedConnection);
+    connect(
+        controls, &MediaControls::volumeWanted, this,
+        [&player](double volume) { player.dispatch().setVolume(int(std::lround(volume * 100))); },
+        Qt::QueuedConnection);
 }
 
 void DesktopLink::refresh()
@@ -117,6 +136,7 @@ void DesktopLink::refresh()
         state.status = MediaControls::Status::Paused;
     if (movie.isOpen()) {
         state.path = movie.filename;
+        state.title = path::getbasename(movie.filename);
         movie.duration(&state.lengthSeconds);
         if (artFor_)
             state.artPath = artFor_(state.path);

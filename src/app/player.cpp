@@ -175,6 +175,15 @@ void Player::m_exit_Click()
         exitRequested_ = true;
         return;
     }
+    // Likewise a movie being opened (one a second start handed over, say):
+    // the window closing inside that open's wait would leave the program
+    // running without it.  The open is cut short and the exit follows.
+    if (movie_ && movie_->isBusy()) {
+        movie_->MediaClose();
+        connect(movie_.get(), &CMovie::settled, this, &Player::m_exit_Click,
+                Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
+        return;
+    }
     if (window_)
         window_->close();
 }

@@ -39,18 +39,32 @@ bool InstanceHandover::listen(const QString &socketPath)
 void InstanceHandover::accept()
 {
     while (QLocalSocket *socket = server_->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            if (!socket->canReadLine()) {
-                if (socket->bytesAvailable() > kLongestMessage)
-                    socket->abort();
-                return;
-            }
-            const QString commandLine = QString::fromUtf8(socket->readLine()).chopped(1);
-            socket->disconnectFromServer();
-            emit received(commandLine);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
+        connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
+            readFrom(socket);
+            socket->deleteLater();
         });
+        // The line may be waiting already.
+        readFrom(socket);
     }
+}
+
+// One line from one caller, once it is whole.
+void InstanceHandover::readFrom(QLocalSocket *socket)
+{
+    if (!socket->canReadLine()) {
+        if (socket->bytesAvailable() > kLongestMessage)
+            socket->abort();
+        return;
+    }
+    const QString commandLine = QString::fromUtf8(socket->readLine()).chopped(1);
+    socket->disconnect(this);
+    socket->deleteLater();
+    qCDebug(lcDesktop) << "handed over:" << commandLine;
+    // Not from inside the socket's own signal: playing the movie waits in an
+    // event loop of its own, where the socket may go away under its caller.
+    QMetaObject::invokeMethod(
+        this, [this, commandLine] { emit received(commandLine); }, Qt::QueuedConnection);
 }
 
 bool InstanceHandover::handOver(const QString &socketPath, const QString &commandLine,

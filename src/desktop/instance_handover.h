@@ -4,6 +4,7 @@
 #include <QString>
 
 class QLocalServer;
+class QLocalSocket;
 
 // A second start hands its command line over to the instance already running
 // for the same program folder, through a local socket in the runtime folder.
@@ -30,6 +31,7 @@ signals:
 
 private:
     void accept();
+    void readFrom(QLocalSocket *socket);
 
     QLocalServer *server_;
 };

@@ -271,7 +271,7 @@ QVariantMap MediaControls::metadata() const
     data.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(trackId())));
     if (state_.path.isEmpty())
         return data;
-    data.insert(QStringLiteral("xesam:title"), QFileInfo(state_.path).fileName());
+    data.insert(QStringLiteral("xesam:title"), state_.title);
     data.insert(QStringLiteral("xesam:url"), QUrl::fromLocalFile(state_.path).toString());
     if (state_.lengthSeconds > 0)
         data.insert(QStringLiteral("mpris:length"), microseconds(state_.lengthSeconds));

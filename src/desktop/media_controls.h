@@ -20,6 +20,8 @@ public:
         Status status = Status::Stopped;
         // The movie loaded; "" for none.
         QString path;
+        // What the window's caption calls it.
+        QString title;
         // A number that changes with every movie opened.
         int trackNumber = 0;
         double lengthSeconds = 0;

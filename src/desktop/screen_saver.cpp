@@ -84,10 +84,11 @@ void ScreenSaver::setInhibited(bool inhibited)
 void ScreenSaver::releaseNow()
 {
     wanted_ = false;
-    const Way was = held_;
     release();
-    if (was == Way::ScreenSaverService || was == Way::Portal)
+    // A release sent a moment ago (the movie closing at exit) must leave too.
+    if (unflushed_)
         flush();
+    unflushed_ = false;
 }
 
 // Brings what is held in line with what is wanted.  While a call is out, its
@@ -149,7 +150,7 @@ void ScreenSaver::release()
     if (held_ == Way::X11)
         x11Reset_->stop();
     else
-        bus_->send(releaseCall(held_, token_));
+        unflushed_ = bus_->send(releaseCall(held_, token_));
     held_ = Way::None;
     token_ = QVariant();
     qCDebug(lcDesktop) << "screen saver released";

@@ -48,6 +48,8 @@ private:
     std::optional<QDBusConnection> bus_;
     bool wanted_ = false;
     bool asking_ = false;
+    // A release went out that the bus may not have been given yet.
+    bool unflushed_ = false;
     Way held_ = Way::None;
     // The screen saver's cookie (uint) or the portal's request handle.
     QVariant token_;

@@ -12,6 +12,7 @@
 #include "window/main_window.h"
 
 #include <QApplication>
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
@@ -48,6 +49,27 @@ public slots:
         return uint(calls.size());
     }
     void UnInhibit(uint cookie) { calls.append("UnInhibit " + QString::number(cookie)); }
+};
+
+// What the media controls announce: status changes and seeks.
+class SignalRecorder : public QObject
+{
+    Q_OBJECT
+public:
+    QStringList heard;
+
+public slots:
+    void record(const QDBusMessage &message)
+    {
+        const QVariantList arguments = message.arguments();
+        if (message.member() == "Seeked") {
+            heard.append(QString("Seeked %1").arg(qRound(arguments.value(0).toLongLong() / 1e6)));
+            return;
+        }
+        const QVariantMap changed = qdbus_cast<QVariantMap>(arguments.value(1));
+        if (changed.contains("PlaybackStatus"))
+            heard.append(changed.value("PlaybackStatus").toString());
+    }
 };
 
 } // namespace
@@ -113,10 +135,18 @@ private slots:
         QCOMPARE(player.movie().filename, movie);
         QTRY_COMPARE(screenSaver.calls, QStringList({"Inhibit"}));
 
+        SignalRecorder announced;
+        const QString service = "org.mpris.MediaPlayer2.sazanami";
+        const QString path = "/org/mpris/MediaPlayer2";
+        QVERIFY(desktop.connect(service, path, "org.freedesktop.DBus.Properties",
+                                "PropertiesChanged", &announced, SLOT(record(QDBusMessage))));
+        QVERIFY(desktop.connect(service, path, "org.mpris.MediaPlayer2.Player", "Seeked",
+                                &announced, SLOT(record(QDBusMessage))));
+
         QCOMPARE(playerctl({"status"}), "Playing");
         QCOMPARE(
             playerctl({"metadata", "--format", "{{xesam:title}}|{{mpris:length}}|{{xesam:url}}"}),
-            QString::fromUtf8("b 動画.avi|60000000|") + QUrl::fromLocalFile(movie).toString());
+            QString::fromUtf8("b 動画|60000000|") + QUrl::fromLocalFile(movie).toString());
 
         // Paused, the screen may blank again; playing, not.
         playerctl({"play-pause"});
@@ -132,6 +162,7 @@ private slots:
         QVERIFY(qAbs(playerctl({"position"}).toDouble() - 20) < 1);
         playerctl({"position", "5-"});
         QTRY_VERIFY(qAbs(position(player) - 15) < 1);
+        QTRY_COMPARE(announced.heard, QStringList({"Paused", "Playing", "Seeked 20", "Seeked 15"}));
 
         // Volume and speed land on the program's own controls.
         playerctl({"volume", "0.4"});
@@ -150,8 +181,10 @@ private slots:
         player.playMode().mode_Click(PlayMode::Continuous);
         playerctl({"next"});
         QTRY_COMPARE(player.movie().filename, folder_.filePath("c.avi"));
-        QTRY_COMPARE(playerctl({"metadata", "xesam:title"}), "c.avi");
-        playerctl({"previous"});
+        QTRY_COMPARE(playerctl({"metadata", "xesam:title"}), "c");
+        playerctl({"open", QUrl::fromLocalFile(folder_.filePath("a.avi")).toString()});
+        QTRY_COMPARE(player.movie().filename, folder_.filePath("a.avi"));
+        playerctl({"next"});
         QTRY_COMPARE(player.movie().filename, movie);
 
         // Stopped, the screen saver is free; a termination signal after
@@ -192,7 +225,7 @@ private slots:
         QVERIFY(second.waitForFinished(10000));
         QCOMPARE(second.exitCode(), 0);
         QTRY_COMPARE_WITH_TIMEOUT(playerctl({"metadata", "xesam:title"}),
-                                  QString::fromUtf8("b 動画.avi"), 10000);
+                                  QString::fromUtf8("b 動画"), 10000);
         QCOMPARE(playerctl({"status"}), "Playing");
 
         first.terminate();

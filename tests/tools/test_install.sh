@@ -59,6 +59,7 @@ DEPENDS="$(dpkg-deb -f "$DEB" Depends)"
 for package in libmpv libqt6widgets6 libqt6dbus6 qt6-qpa-plugins; do
   grep -q "$package" <<<"$DEPENDS" || fail "package does not depend on $package: $DEPENDS"
 done
-dpkg-deb -c "$DEB" | grep -q '\./usr/share/applications/sazanami.desktop$' || fail "package lacks the desktop entry"
-dpkg-deb -c "$DEB" | grep -q '\./usr/bin/sazanami$' || fail "package lacks the program"
+CONTENTS="$(dpkg-deb -c "$DEB")"
+grep -q '\./usr/share/applications/sazanami.desktop$' <<<"$CONTENTS" || fail "package lacks the desktop entry"
+grep -q '\./usr/bin/sazanami$' <<<"$CONTENTS" || fail "package lacks the program"
 echo "install and package: ok"
