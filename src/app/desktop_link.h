@@ -29,8 +29,6 @@ public:
     // favourite's thumbnail); "" for none, which is the default.
     void setArtLookup(std::function<QString(const QString &moviePath)> artFor);
 
-    MediaControls &mediaControls() const { return *controls_; }
-
 private:
     void connectPlayer();
     void connectControls();

@@ -216,16 +216,6 @@ void MediaControls::announceSeek(double seconds)
     emit findChild<MprisPlayerAdaptor *>()->Seeked(microseconds(seconds));
 }
 
-QVariantMap MediaControls::rootProperties() const
-{
-    const auto *root = findChild<MprisRootAdaptor *>();
-    QVariantMap properties;
-    for (const char *name : {"CanQuit", "CanRaise", "HasTrackList", "Identity", "DesktopEntry",
-                             "SupportedUriSchemes", "SupportedMimeTypes"})
-        properties.insert(name, root->property(name));
-    return properties;
-}
-
 // Without Position, which the desktop reads when it needs it and learns
 // about jumps of from Seeked.
 QVariantMap MediaControls::playerProperties() const

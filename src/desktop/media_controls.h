@@ -47,9 +47,6 @@ public:
     // name of its own.  False, quietly, without a bus.
     bool start(const QDBusConnection &bus);
     bool start();
-    // The well-known name taken, "" before start or without a bus.
-    QString serviceName() const { return service_; }
-
     // Where the position is read, in seconds, when the desktop asks for it.
     void setPositionSource(std::function<double()> position);
     // The program's state; the desktop hears of what changed.
@@ -63,10 +60,6 @@ public:
     double minimumRate() const { return minimumRate_; }
     double maximumRate() const { return maximumRate_; }
     void setRateLimits(double minimum, double maximum);
-
-    // The properties of one interface as the bus shows them.
-    QVariantMap rootProperties() const;
-    QVariantMap playerProperties() const;
 
 signals:
     void playWanted();
@@ -89,6 +82,8 @@ private:
     void setPosition(const QString &trackId, qint64 microseconds);
     void openUri(const QString &uri);
     QString trackId() const;
+    // The Player interface's properties as the bus shows them.
+    QVariantMap playerProperties() const;
     QVariantMap metadata() const;
     void announceChanges(const QString &interface, const QVariantMap &before,
                          const QVariantMap &after);
