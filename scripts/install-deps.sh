@@ -15,6 +15,10 @@ PACKAGES=(
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   libgl1-mesa-dri
   fonts-noto-cjk
+  # Installing and packaging: the icon's PNG sizes drawn from its SVG, a
+  # Debian package's dependencies read from the binary (dpkg-shlibdeps, and
+  # CPack's use of file).
+  librsvg2-bin dpkg-dev file
 )
 # The tests: a headless X server, clips made by ffmpeg, a private PulseAudio
 # and session bus, real X input and a window manager, FUSE file systems.
@@ -24,6 +28,9 @@ TEST_PACKAGES=(
   python3
   fuse3 python3-fusepy
   openbox wmctrl x11-xkb-utils libx11-dev libxtst-dev
+  # Media controls asked the way a desktop does, and the installed desktop
+  # entry and AppStream file checked.
+  playerctl desktop-file-utils appstream
 )
 
 if [ "${1:-}" = "--test" ]; then

@@ -1,6 +1,8 @@
 #include "app/command_dispatch.h"
 
+#include "app/app_log.h"
 #include "base/key_bindings.h"
+#include "base/program_folder.h"
 #include "base/virtual_keys.h"
 #include "favourites/favourites_list.h"
 #include "input/key_events.h"
@@ -21,6 +23,8 @@
 #include "window/video_area.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QDesktopServices>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -32,6 +36,7 @@
 #include <QTabBar>
 #include <QTimer>
 #include <QToolButton>
+#include <QUrl>
 #include <QWindow>
 
 namespace
@@ -54,6 +59,7 @@ constexpr int Keypad0 = 96;
 constexpr int Keypad9 = 105;
 constexpr int KeypadPlus = 107;
 constexpr int KeypadMinus = 109;
+constexpr int F1 = 112;
 constexpr int F2 = 113;
 constexpr int F3 = 114;
 constexpr int F4 = 115;
@@ -133,6 +139,19 @@ void CommandDispatch::connectMenus()
     connect(menu.next, &QAction::triggered, &sequencer, &PlaySequencer::next_Click);
     connect(menu.mTopSeek, &QAction::triggered, &transport, &Transport::mTopSeek_Click);
     connect(menu.m_exit, &QAction::triggered, this, [this] { p_.exit(); });
+    connect(menu.help, &QAction::triggered, this, &CommandDispatch::openHelp);
+}
+
+// The help page shipped with the program: beside it, or in its installed
+// data folder.
+void CommandDispatch::openHelp()
+{
+    const QString help = program_folder::helpFile(QCoreApplication::applicationDirPath());
+    if (help.isEmpty()) {
+        qCInfo(lcApp) << "no help.html beside the program or in its data folder";
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(help));
 }
 
 bool CommandDispatch::eventFilter(QObject *watched, QEvent *event)
@@ -315,9 +334,14 @@ void CommandDispatch::stopWinding()
 
 void CommandDispatch::changeVolume(int step)
 {
+    setVolume(p_.window.vol()->value() + step);
+}
+
+void CommandDispatch::setVolume(int value)
+{
     MainWindow &window = p_.window;
     QSlider *bar = window.vol();
-    bar->setValue(bar->value() + step);
+    bar->setValue(value);
     window.volForFullscreen()->setValue(bar->value());
     // A volume change that arrives while a command runs is dropped.
     if (!p_.movie.mblnInCommand)
@@ -397,6 +421,10 @@ bool CommandDispatch::onKeyUpTable(int key, int shift)
     }
     if (keys.matches(KeyBindings::HalfSpeed, key)) {
         p_.speed.bai_Click(3);
+        return false;
+    }
+    if (key == vk::F1) {
+        openHelp();
         return false;
     }
     if (key == vk::F2) {

@@ -54,6 +54,8 @@ public:
     // Gives the video area the keyboard focus when it is shown, so that keys
     // keep arriving here.
     void focus_video();
+    // Sets the volume bars to value (0..100) and the movie to their volume.
+    void setVolume(int value);
     // The main popup menu at a point on the screen.
     void popupMenu(const QPoint &globalPos);
 
@@ -69,6 +71,7 @@ private:
     void watchForWindingEnd(bool on);
     void stopWindingUnlessFocused();
     void changeVolume(int step);
+    void openHelp();
     bool handleMouse(QWidget *source, QMouseEvent *event);
     void dragWindow();
     bool onKeyUpTable(int key, int shift);

@@ -1,11 +1,14 @@
 #include "app/app_log.h"
 #include "app/player.h"
+#include "base/command_line.h"
 #include "media/renderer_choice.h"
+#include "version.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <clocale>
+#include <cstdio>
 
 namespace
 {
@@ -37,16 +40,55 @@ void chooseOpenGLIntegration()
     qputenv("QT_XCB_GL_INTEGRATION", "xcb_egl");
 }
 
+const char kHelp[] = "使い方: sazanami [動画ファイル]\n"
+                     "Usage: sazanami [MOVIE]\n"
+                     "\n"
+                     "動画ファイルを開いて再生します。Sazanami がすでに動いているときは、\n"
+                     "その Sazanami で再生し、ウィンドウを前に出します。\n"
+                     "\n"
+                     "  -h, --help     この説明を表示して終了します\n"
+                     "  --version      バージョンを表示して終了します\n"
+                     "\n"
+                     "環境変数:\n"
+                     "  SAZANAMI_HWDEC=no                  ハードウェアデコードを使いません\n"
+                     "  SAZANAMI_RENDERER=opengl|software  映像の描画方法を選びます\n";
+
+// --help and --version are answered before anything else starts: no window,
+// no display needed.  True when the start is answered that way.
+bool answeredWithText(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    switch (command_line::request(arguments, QDir::currentPath())) {
+    case command_line::Request::Help:
+        std::fputs(kHelp, stdout);
+        return true;
+    case command_line::Request::Version:
+        std::printf("Sazanami %d.%d.%d\n", SAZANAMI_VERSION_MAJOR, SAZANAMI_VERSION_MINOR,
+                    SAZANAMI_VERSION_PATCH);
+        return true;
+    case command_line::Request::Run:
+        break;
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    if (answeredWithText(argc, argv))
+        return 0;
     chooseOpenGLIntegration();
 
     QApplication app(argc, argv);
     // libmpv parses numbers the C way.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName("Sazanami");
+    // The desktop entry the desktop matches the window with (on Wayland, its
+    // application id) and the media controls name.
+    QGuiApplication::setDesktopFileName("sazanami");
 
     StartupOptions options;
     options.arguments = QApplication::arguments().mid(1);

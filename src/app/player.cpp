@@ -2,6 +2,7 @@
 #include "app/app_log.h"
 
 #include "app/command_dispatch.h"
+#include "app/desktop_link.h"
 #include "app/termination_signals.h"
 #include "base/single_instance.h"
 #include "desktop/file_manager.h"
@@ -88,10 +89,10 @@ void Player::buildParts()
 
     signals_ = std::make_unique<TerminationSignals>();
     connect(signals_.get(), &TerminationSignals::received, this, &Player::m_exit_Click);
+
+    desktop_ = std::make_unique<DesktopLink>(*this);
 }
 
-// The list that play, next, previous and the first frame work on: the one on
-// the page shown.
 PlaySource *Player::activePlaySource() const
 {
     switch (listPanel_->selectedTab()) {
@@ -180,6 +181,18 @@ bool Player::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
+void Player::raiseWindow()
+{
+    if (!window_)
+        return;
+    if (window_->isMinimized())
+        window_->showNormal();
+    else
+        window_->show();
+    window_->raise();
+    window_->activateWindow();
+}
+
 void Player::m_exit_Click()
 {
     qCDebug(lcApp) << "exit asked" << (starting_ ? "while starting" : "");
@@ -189,6 +202,15 @@ void Player::m_exit_Click()
     // event loop, not running yet, would miss the last window closing.
     if (starting_) {
         exitRequested_ = true;
+        return;
+    }
+    // Likewise a movie being opened (one a second start handed over, say):
+    // the window closing inside that open's wait would leave the program
+    // running without it.  The open is cut short and the exit follows.
+    if (movie_ && movie_->isBusy()) {
+        movie_->MediaClose();
+        connect(movie_.get(), &CMovie::settled, this, &Player::m_exit_Click,
+                Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
         return;
     }
     if (window_)

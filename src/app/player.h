@@ -13,6 +13,7 @@
 #include <memory>
 
 class CMovie;
+class DesktopLink;
 class FavouritesList;
 class FileBrowser;
 class KeyPage;
@@ -85,6 +86,18 @@ public:
     KeyPage &keyPage() const { return *keyPage_; }
     CommandDispatch &dispatch() const { return *dispatch_; }
 
+    DesktopLink &desktopLink() const { return *desktop_; }
+    // The list that play, next, previous and the first frame work on: the one
+    // on the page shown; null when that page has none.
+    PlaySource *activePlaySource() const;
+
+    // Plays a command line's movie (absolute, as a second start hands it
+    // over or the desktop asks): found whole even with blanks in its name,
+    // played when its extension is a movie's, and shown in the file page.
+    void playCommandLine(const QString &commandLine);
+    // Brings the window to the front, out of the tray or the task bar.
+    void raiseWindow();
+
     const QString &programFolder() const { return programFolder_; }
     const QString &imageFolder() const { return imageFolder_; }
     const QString &sceneFolder() const { return sceneFolder_; }
@@ -96,14 +109,12 @@ protected:
 
 private:
     void buildParts();
-    PlaySource *activePlaySource() const;
     CommandDispatch::Parts dispatchParts();
     void attachToolbarMenus();
     void letWindowAppear();
     void applyFirstRunValues();
     bool applyConfig(const QString &folder);
     void createStateFolders();
-    void playCommandLineMovie(const StartupOptions &options);
     void showInBrowser(const QFileInfo &movie);
     void connectFavourites();
 
@@ -130,6 +141,7 @@ private:
     std::unique_ptr<CommandDispatch> dispatch_;
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<TerminationSignals> signals_;
+    std::unique_ptr<DesktopLink> desktop_;
 
     ScreenMetrics metrics_;
     ConfigValues config_;

@@ -2,6 +2,8 @@
 
 #include "app/player.h"
 
+#include "app/desktop_link.h"
+
 #include "base/single_instance.h"
 #include "favourites/favourites_list.h"
 #include "media/cmovie.h"
@@ -34,6 +36,8 @@ void Player::Form_Unload()
     keys_.save(programFolder_);
     if (movie_)
         movie_->MediaClear();
+    if (desktop_)
+        desktop_->shutdown();
     if (positionTimer_)
         positionTimer_->stop();
 }

@@ -3,11 +3,13 @@
 #include "app/app_log.h"
 #include "app/player.h"
 
+#include "app/desktop_link.h"
 #include "base/command_line.h"
 #include "base/movie_ext.h"
 #include "base/path.h"
 #include "base/program_folder.h"
 #include "base/single_instance.h"
+#include "desktop/instance_handover.h"
 #include "favourites/favourites_list.h"
 #include "input/main_menu.h"
 #include "library/file_browser.h"
@@ -33,6 +35,23 @@
 #include <QSlider>
 #include <QWindow>
 
+namespace
+{
+
+// How long a second start tries to reach the first, which may still be
+// starting.
+constexpr int kHandOverMs = 5000;
+
+// The command line joined and made absolute against the folder it was given
+// in.
+QString absoluteCommandLine(const StartupOptions &options)
+{
+    return command_line::getlongpath(command_line::joinArguments(options.arguments),
+                                     options.currentDir);
+}
+
+} // namespace
+
 bool Player::Form_Load(const StartupOptions &options)
 {
     QElapsedTimer clock;
@@ -48,6 +67,10 @@ bool Player::Form_Load(const StartupOptions &options)
     instance_ = std::make_unique<SingleInstance>(programFolder_);
     if (!instance_->acquire()) {
         qCInfo(lcApp) << "another instance runs for" << programFolder_;
+        // It plays this start's movie, or just comes to the front.
+        if (!InstanceHandover::handOver(SingleInstance::socketPathFor(programFolder_),
+                                        absoluteCommandLine(options), kHandOverMs))
+            qCInfo(lcApp) << "the running instance did not take the command line";
         instance_.reset();
         unloaded_ = true;
         return false;
@@ -59,6 +82,7 @@ bool Player::Form_Load(const StartupOptions &options)
     preload_.start(movie_->playerStarter());
     starting_ = true;
     buildParts();
+    desktop_->start(programFolder_);
     movie_->prepareSurface(window_->display());
     metrics_ = ScreenMetrics::measure(*window_);
     phase("window built");
@@ -94,7 +118,7 @@ bool Player::Form_Load(const StartupOptions &options)
     keys_ = KeyBindings::load(programFolder_);
     keyPage_->refresh();
     favourites_->setViewMode(true);
-    playCommandLineMovie(options);
+    playCommandLine(absoluteCommandLine(options));
     phase("command-line movie opened");
     starting_ = false;
     if (exitRequested_) {
@@ -158,12 +182,8 @@ void Player::createStateFolders()
     sceneMenus_->setSceneFolder(sceneFolder_);
 }
 
-// The movie named on the command line: found whole even with blanks in its
-// name, made absolute, and played when its extension is a movie's.
-void Player::playCommandLineMovie(const StartupOptions &options)
+void Player::playCommandLine(const QString &commandLine)
 {
-    const QString commandLine = command_line::getlongpath(
-        command_line::joinArguments(options.arguments), options.currentDir);
     if (commandLine.isEmpty())
         return;
 

@@ -40,4 +40,19 @@ QString findMoviePath(const QString &commandLine)
     return found;
 }
 
+Request request(const QStringList &arguments, const QString &currentDir)
+{
+    if (arguments.isEmpty())
+        return Request::Run;
+    const QString commandLine = getlongpath(joinArguments(arguments), currentDir);
+    if (QFileInfo(findMoviePath(commandLine)).isFile())
+        return Request::Run;
+    const QString &first = arguments.first();
+    if (first == QLatin1String("--help") || first == QLatin1String("-h"))
+        return Request::Help;
+    if (first == QLatin1String("--version"))
+        return Request::Version;
+    return Request::Run;
+}
+
 } // namespace command_line

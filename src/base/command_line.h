@@ -17,4 +17,10 @@ QString joinArguments(const QStringList &arguments);
 QString getlongpath(const QString &path, const QString &currentDir);
 QString findMoviePath(const QString &commandLine);
 
+// What a start asks for.  "--help" (or "-h") and "--version" ask for text
+// instead of a movie, but only when the command line does not name an
+// existing file: a movie named "--help" is still a movie.
+enum class Request { Run, Help, Version };
+Request request(const QStringList &arguments, const QString &currentDir);
+
 } // namespace command_line

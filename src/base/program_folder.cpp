@@ -37,8 +37,30 @@ QString userDataFolder()
 
 } // namespace
 
+QString installedDataFolder(const QString &executableDir)
+{
+    const QDir bin(executableDir);
+    if (executableDir.isEmpty() || bin.dirName() != QLatin1String("bin"))
+        return QString();
+    const QString data = QDir::cleanPath(bin.absoluteFilePath(QStringLiteral("../share/sazanami")));
+    return QFileInfo(data).isDir() ? path::addbackslash(data) : QString();
+}
+
+QString helpFile(const QString &executableDir)
+{
+    const QString name = QStringLiteral("help.html");
+    for (const QString &folder :
+         {path::addbackslash(executableDir), installedDataFolder(executableDir)}) {
+        if (!executableDir.isEmpty() && !folder.isEmpty() && QFileInfo(folder + name).isFile())
+            return folder + name;
+    }
+    return QString();
+}
+
 QString forExecutableDir(const QString &executableDir)
 {
+    if (!installedDataFolder(executableDir).isEmpty())
+        return userDataFolder();
     if (!executableDir.isEmpty() && canWriteIn(executableDir))
         return path::addbackslash(executableDir);
     return userDataFolder();

@@ -13,6 +13,16 @@ SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::lockPathFor(const QString &programFolder)
 {
+    return pathFor(programFolder) + ".lock";
+}
+
+QString SingleInstance::socketPathFor(const QString &programFolder)
+{
+    return pathFor(programFolder) + ".socket";
+}
+
+QString SingleInstance::pathFor(const QString &programFolder)
+{
     // The session's runtime folder when there is one; asking QStandardPaths
     // would complain on stderr where there is none (a root shell, CI).
     QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
@@ -20,7 +30,7 @@ QString SingleInstance::lockPathFor(const QString &programFolder)
         runtime = QDir::tempPath();
     const QByteArray key =
         QCryptographicHash::hash(programFolder.toUtf8(), QCryptographicHash::Sha1).toHex();
-    return runtime + "/sazanami-" + QString::fromLatin1(key.left(16)) + ".lock";
+    return runtime + "/sazanami-" + QString::fromLatin1(key.left(16));
 }
 
 bool SingleInstance::acquire()

@@ -19,8 +19,14 @@ public:
     bool acquire();
 
     static QString lockPathFor(const QString &programFolder);
+    // Where the instance listens for a second start's movie.
+    static QString socketPathFor(const QString &programFolder);
 
 private:
+    // The runtime-folder path, without an ending, of what belongs to one
+    // program folder.
+    static QString pathFor(const QString &programFolder);
+
     QString lockPath_;
     std::unique_ptr<QLockFile> lock_;
 };

@@ -121,16 +121,37 @@ void requestLog(mpv_handle *mpv)
     check(mpv_request_log_messages(mpv, level), "requesting log level", level);
 }
 
+// Looking for a hardware decoder where there is none fails loudly in the
+// libraries mpv asks (CUDA, VA-API) before mpv settles on software decoding,
+// which is the normal case on most machines.
+bool isHardwareDecoderProbe(const mpv_event_log_message &message)
+{
+    const QByteArray prefix(message.prefix);
+    return prefix == "vaapi" || prefix == "vdpau" || prefix == "cuda" ||
+           (prefix == "ffmpeg" && QByteArray(message.text).startsWith("AVHWDeviceContext"));
+}
+
 void forwardLog(const mpv_event_log_message &message)
 {
     const QString text =
         QStringLiteral("mpv[%1] %2").arg(message.prefix, QString::fromUtf8(message.text).trimmed());
-    if (message.log_level <= MPV_LOG_LEVEL_WARN)
+    if (isHardwareDecoderProbe(message))
+        qCDebug(lcMedia).noquote() << text;
+    else if (message.log_level <= MPV_LOG_LEVEL_WARN)
         qCWarning(lcMedia).noquote() << text;
     else if (message.log_level == MPV_LOG_LEVEL_INFO)
         qCInfo(lcMedia).noquote() << text;
     else
         qCDebug(lcMedia).noquote() << text;
+}
+
+// Hardware decoding where mpv knows it to be safe; mpv falls back to decoding
+// in software by itself when there is no device or a file fails on it.
+// SAZANAMI_HWDEC=no turns it off (any value of mpv's hwdec option works).
+QByteArray hardwareDecoding()
+{
+    const QByteArray chosen = qgetenv("SAZANAMI_HWDEC");
+    return chosen.isEmpty() ? QByteArrayLiteral("auto-safe") : chosen;
 }
 
 // A player set up the way the program uses it; null when libmpv will not
@@ -156,10 +177,7 @@ mpv_handle *createPlayer()
     setOption(mpv, "input-default-bindings", "no");
     setOption(mpv, "input-vo-keyboard", "no");
     setOption(mpv, "vo", "libmpv");
-    setOption(mpv, "hwdec", "no");
-    // Without hardware decoding there is nothing to share with the GPU; not
-    // probing for it also keeps the CUDA loader quiet on machines without it.
-    setOption(mpv, "gpu-hwdec-interop", "no");
+    setOption(mpv, "hwdec", hardwareDecoding().constData());
     // The program places and sizes the picture itself.
     setOption(mpv, "keepaspect", "no");
     // A file stays loaded at its end, and the player waits for files.
@@ -239,6 +257,8 @@ mpv_handle *CMovie::player()
         return nullptr;
     }
     mpv_set_wakeup_callback(mpv_, &CMovie::onWakeup, this);
+    // A movie that reaches its end stops playing without a command.
+    mpv_observe_property(mpv_, 0, "eof-reached", MPV_FORMAT_FLAG);
     // Whatever mpv said while it started (its log) is waiting already.
     drainEvents();
     return mpv_;
@@ -340,6 +360,9 @@ void CMovie::handleEvent(const mpv_event &event)
     case MPV_EVENT_IDLE:
         idle_ = true;
         stalled_ = false;
+        break;
+    case MPV_EVENT_PROPERTY_CHANGE:
+        notePlaying();
         break;
     default:
         break;
@@ -633,6 +656,7 @@ void CMovie::closeFile()
     }
     filename.clear();
     mblnInCommand = false;
+    notePlaying();
 }
 
 void CMovie::MediaClear()
@@ -663,6 +687,21 @@ void CMovie::MediaPlay(int State)
     if (State >= 1 && State <= 3)
         PlayState = State;
     mblnInCommand = false;
+    notePlaying();
+}
+
+bool CMovie::isPlaying() const
+{
+    return isOpen() && !getFlag(mpv_, "pause") && !getFlag(mpv_, "eof-reached");
+}
+
+void CMovie::notePlaying()
+{
+    const bool now = isPlaying();
+    if (now == playing_)
+        return;
+    playing_ = now;
+    emit playingChanged(now);
 }
 
 void CMovie::SetRate(float rate)
@@ -719,8 +758,10 @@ void CMovie::seekTo(double seconds)
     const double target = seconds > 0 ? seconds : 0.0;
     const QByteArray where = number(target);
     const char *seek[] = {"seek", where.constData(), "absolute+exact", nullptr};
-    if (command(mpv_, seek))
+    if (command(mpv_, seek)) {
         seekTarget_ = target;
+        emit seeked(target);
+    }
 }
 
 bool CMovie::currentPosition(double *seconds) const

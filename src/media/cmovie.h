@@ -71,6 +71,8 @@ public:
     // Position interface (IMediaPosition).  Reads return false when no movie is
     // open; a position at the end of the movie reads as its duration.
     bool isOpen() const;
+    // A movie is open, not paused and not at its end.
+    bool isPlaying() const;
     bool currentPosition(double *seconds) const;
     bool setCurrentPosition(double seconds);
     bool duration(double *seconds) const;
@@ -106,6 +108,11 @@ signals:
     void frameShown();
     // An open or close that was in progress has returned.
     void settled();
+    // The movie started or stopped playing: opened, paused, resumed, stopped,
+    // closed or at its end (see isPlaying).
+    void playingChanged(bool playing);
+    // The position was set to seconds.
+    void seeked(double seconds);
 
 private:
     // How far the file being opened has come.
@@ -133,6 +140,7 @@ private:
     // backend is a VideoSurface::Backend.
     VideoSurface *createSurface(int backend, QWidget *screen);
     void seekTo(double seconds);
+    void notePlaying();
     bool hasAudio() const;
 
     mpv_handle *mpv_ = nullptr;
@@ -140,6 +148,7 @@ private:
     std::future<mpv_handle *> pending_;
     QPointer<VideoSurface> surface_;
     bool loaded_ = false;
+    bool playing_ = false;
     // The target of a seek that mpv has not finished yet: the position reads
     // as this until playback restarts there.
     std::optional<double> seekTarget_;

@@ -165,7 +165,9 @@ private slots:
         QVERIFY(!second.Form_Load(options));
         QCOMPARE(QApplication::topLevelWidgets().size(), windowsBefore);
         QCOMPARE(filesBelow(first.programFolder()), before);
+        // The movie is handed to the first, which plays it.
         QCOMPARE(first.player().movie().filename, QString());
+        QTRY_COMPARE(first.player().movie().filename, test_media::clip("clip.avi"));
     }
 
     // The real program, started twice from one folder, and ended by the

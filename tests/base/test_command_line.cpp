@@ -95,6 +95,30 @@ private slots:
         QCOMPARE(findMoviePath(getlongpath(text, tmp.path())), dir + "a b.avi");
     }
 
+    void helpAndVersionUnlessAFileIsNamed()
+    {
+        QCOMPARE(request({}, dir), Request::Run);
+        QCOMPARE(request({"--help"}, dir), Request::Help);
+        QCOMPARE(request({"-h"}, dir), Request::Help);
+        QCOMPARE(request({"--version"}, dir), Request::Version);
+        QCOMPARE(request({"a", "b.avi"}, dir), Request::Run);
+        QVERIFY(touch(dir + "--help"));
+        QCOMPARE(request({"--help"}, dir), Request::Run);
+        QCOMPARE(request({dir + "--help"}, "/"), Request::Run);
+        QVERIFY(QFile::remove(dir + "--help"));
+    }
+
+    void helpFileBesideTheProgramOrInstalled()
+    {
+        QCOMPARE(program_folder::helpFile(dir), QString());
+        QVERIFY(QDir().mkpath(dir + "usr/bin") && QDir().mkpath(dir + "usr/share/sazanami"));
+        QVERIFY(touch(dir + "usr/share/sazanami/help.html"));
+        QCOMPARE(program_folder::helpFile(dir + "usr/bin"), dir + "usr/share/sazanami/help.html");
+        QVERIFY(touch(dir + "help.html"));
+        QCOMPARE(program_folder::helpFile(tmp.path()), dir + "help.html");
+        QVERIFY(QFile::remove(dir + "help.html"));
+    }
+
     void writableExecutableFolderIsTheProgramFolder()
     {
         QCOMPARE(program_folder::forExecutableDir(tmp.path()), dir);
@@ -111,6 +135,9 @@ private slots:
         QTest::newRow("missing") << dir + "missing";
         QTest::newRow("a file") << dir + "notes.txt";
         QTest::newRow("empty") << QString();
+        // An installed copy, even where the executable's folder is writable.
+        QVERIFY(QDir().mkpath(dir + "prefix/bin") && QDir().mkpath(dir + "prefix/share/sazanami"));
+        QTest::newRow("installed") << dir + "prefix/bin";
         // Permission bits do not stop root; /proc refuses new files even then.
         if (geteuid() == 0) {
             QTest::newRow("read-only") << QString("/proc");

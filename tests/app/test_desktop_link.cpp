@@ -1,0 +1,244 @@
+// The program on the desktop: its media controls asked with playerctl, the
+// screen saver it keeps off while a movie plays, and a second start that
+// hands its movie over, all on a private session bus.
+
+#include "app/command_dispatch.h"
+#include "media/cmovie.h"
+#include "playback/play_mode.h"
+#include "playback/play_speed.h"
+#include "player_fixture.h"
+#include "test_files.h"
+#include "test_media.h"
+#include "window/main_window.h"
+
+#include <QApplication>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusVariant>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+
+namespace
+{
+
+// Records what the program asks of the desktop's screen saver.
+class RecordingScreenSaver : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
+public:
+    QStringList calls;
+
+    // Inhibitions held now.
+    int held() const
+    {
+        return int(calls.count("Inhibit")) - int(calls.size() - calls.count("Inhibit"));
+    }
+
+public slots:
+    uint Inhibit(const QString &, const QString &)
+    {
+        calls.append("Inhibit");
+        return uint(calls.size());
+    }
+    void UnInhibit(uint cookie) { calls.append("UnInhibit " + QString::number(cookie)); }
+};
+
+// What the media controls announce: status changes and seeks.
+class SignalRecorder : public QObject
+{
+    Q_OBJECT
+public:
+    QStringList heard;
+
+public slots:
+    void record(const QDBusMessage &message)
+    {
+        const QVariantList arguments = message.arguments();
+        if (message.member() == "Seeked") {
+            heard.append(QString("Seeked %1").arg(qRound(arguments.value(0).toLongLong() / 1e6)));
+            return;
+        }
+        const QVariantMap changed = qdbus_cast<QVariantMap>(arguments.value(1));
+        if (changed.contains("PlaybackStatus"))
+            heard.append(changed.value("PlaybackStatus").toString());
+    }
+};
+
+} // namespace
+
+class TestDesktopLink : public QObject
+{
+    Q_OBJECT
+
+    // playerctl's answer, with the program's event loop running meanwhile.
+    QString playerctl(const QStringList &arguments)
+    {
+        QProcess run;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DBUS_SESSION_BUS_ADDRESS", address_);
+        run.setProcessEnvironment(environment);
+        run.start("playerctl", QStringList{"--player=sazanami"} + arguments);
+        for (int waited = 0; !run.waitForFinished(10) && waited < 10000; waited += 10)
+            QCoreApplication::processEvents();
+        return QString::fromUtf8(run.readAllStandardOutput()).trimmed();
+    }
+
+    double position(Player &player)
+    {
+        double seconds = -1;
+        player.movie().currentPosition(&seconds);
+        return seconds;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        prepareMediaTests();
+        daemon_.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+        QVERIFY(daemon_.waitForStarted(5000));
+        QTRY_VERIFY(daemon_.canReadLine());
+        address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+        // The program's session bus.
+        qputenv("DBUS_SESSION_BUS_ADDRESS", address_.toUtf8());
+        QVERIFY(folder_.isValid());
+        for (const char *name : {"a.avi", "b 動画.avi", "c.avi"})
+            QVERIFY(QFile::copy(test_media::clip("play60.avi"),
+                                folder_.filePath(QString::fromUtf8(name))));
+    }
+
+    void cleanupTestCase()
+    {
+        QDBusConnection::disconnectFromBus("desktop");
+        daemon_.terminate();
+        daemon_.waitForFinished(5000);
+    }
+
+    void mediaControlsAndScreenSaverFollowPlayback()
+    {
+        QDBusConnection desktop = QDBusConnection::connectToBus(address_, "desktop");
+        RecordingScreenSaver screenSaver;
+        QVERIFY(desktop.registerObject("/org/freedesktop/ScreenSaver", &screenSaver,
+                                       QDBusConnection::ExportAllSlots));
+        QVERIFY(desktop.registerService("org.freedesktop.ScreenSaver"));
+
+        const QString movie = folder_.filePath(QString::fromUtf8("b 動画.avi"));
+        PlayerFixture fixture({movie});
+        Player &player = fixture.player();
+        QCOMPARE(player.movie().filename, movie);
+        QTRY_COMPARE(screenSaver.calls, QStringList({"Inhibit"}));
+
+        SignalRecorder announced;
+        const QString service = "org.mpris.MediaPlayer2.sazanami";
+        const QString path = "/org/mpris/MediaPlayer2";
+        QVERIFY(desktop.connect(service, path, "org.freedesktop.DBus.Properties",
+                                "PropertiesChanged", &announced, SLOT(record(QDBusMessage))));
+        QVERIFY(desktop.connect(service, path, "org.mpris.MediaPlayer2.Player", "Seeked",
+                                &announced, SLOT(record(QDBusMessage))));
+
+        QCOMPARE(playerctl({"status"}), "Playing");
+        QCOMPARE(
+            playerctl({"metadata", "--format", "{{xesam:title}}|{{mpris:length}}|{{xesam:url}}"}),
+            QString::fromUtf8("b 動画|60000000|") + QUrl::fromLocalFile(movie).toString());
+
+        // Paused, the screen may blank again; playing, not.
+        playerctl({"play-pause"});
+        QTRY_COMPARE(playerctl({"status"}), "Paused");
+        QTRY_COMPARE(screenSaver.calls, QStringList({"Inhibit", "UnInhibit 1"}));
+        playerctl({"play-pause"});
+        QTRY_COMPARE(playerctl({"status"}), "Playing");
+        QTRY_COMPARE(screenSaver.calls.size(), 3);
+
+        // Position and seek, absolute and relative.
+        playerctl({"position", "20"});
+        QTRY_VERIFY(qAbs(position(player) - 20) < 1);
+        QVERIFY(qAbs(playerctl({"position"}).toDouble() - 20) < 1);
+        playerctl({"position", "5-"});
+        QTRY_VERIFY(qAbs(position(player) - 15) < 1);
+        QTRY_COMPARE(announced.heard, QStringList({"Paused", "Playing", "Seeked 20", "Seeked 15"}));
+
+        // Volume and speed land on the program's own controls.
+        playerctl({"volume", "0.4"});
+        QTRY_COMPARE(player.window().vol()->value(), 40);
+        QDBusMessage setRate = QDBusMessage::createMethodCall(
+            "org.mpris.MediaPlayer2.sazanami", "/org/mpris/MediaPlayer2",
+            "org.freedesktop.DBus.Properties", "Set");
+        setRate << "org.mpris.MediaPlayer2.Player"
+                << "Rate" << QVariant::fromValue(QDBusVariant(1.4));
+        const QDBusPendingCall rateSet = desktop.asyncCall(setRate);
+        QTRY_VERIFY(rateSet.isFinished());
+        QVERIFY(!rateSet.isError());
+        QCOMPARE(player.playSpeed().checkedIndex(), 1);
+
+        // Next and previous go through the play mode and the file page.
+        player.playMode().mode_Click(PlayMode::Continuous);
+        playerctl({"next"});
+        QTRY_COMPARE(player.movie().filename, folder_.filePath("c.avi"));
+        QTRY_COMPARE(playerctl({"metadata", "xesam:title"}), "c");
+        playerctl({"open", QUrl::fromLocalFile(folder_.filePath("a.avi")).toString()});
+        QTRY_COMPARE(player.movie().filename, folder_.filePath("a.avi"));
+        playerctl({"next"});
+        QTRY_COMPARE(player.movie().filename, movie);
+
+        // Stopped, the screen saver is free; a termination signal after
+        // playing again frees it as well.
+        QTRY_COMPARE(screenSaver.held(), 1);
+        playerctl({"stop"});
+        QTRY_COMPARE(playerctl({"status"}), "Stopped");
+        QTRY_COMPARE(screenSaver.held(), 0);
+        playerctl({"play"});
+        QTRY_COMPARE(screenSaver.held(), 1);
+        ::raise(SIGTERM);
+        QTRY_VERIFY(!player.window().isVisible());
+        QTRY_COMPARE(screenSaver.held(), 0);
+    }
+
+    // Two real processes on one program folder: the second start's movie
+    // plays in the first.
+    void secondStartHandsItsMovieOver()
+    {
+        QTemporaryDir install;
+        const QString program = test_files::installProgramCopy(install.path());
+        QVERIFY(!program.isEmpty());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DBUS_SESSION_BUS_ADDRESS", address_);
+
+        QProcess first;
+        first.setProcessEnvironment(environment);
+        first.start(program, {});
+        QVERIFY(first.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QDir(install.path() + "/seen").exists(), 10000);
+        QTRY_COMPARE(playerctl({"status"}), "Stopped");
+
+        // Relative to the second start's own folder, blanks and all.
+        QProcess second;
+        second.setProcessEnvironment(environment);
+        second.setWorkingDirectory(folder_.path());
+        second.start(program, {"b", QString::fromUtf8("動画.avi")});
+        QVERIFY(second.waitForFinished(10000));
+        QCOMPARE(second.exitCode(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(playerctl({"metadata", "xesam:title"}),
+                                  QString::fromUtf8("b 動画"), 10000);
+        QCOMPARE(playerctl({"status"}), "Playing");
+
+        first.terminate();
+        QVERIFY(first.waitForFinished(10000));
+        QCOMPARE(first.exitCode(), 0);
+    }
+
+private:
+    QProcess daemon_;
+    QString address_;
+    QTemporaryDir folder_;
+};
+
+QTEST_MAIN(TestDesktopLink)
+
+#include "test_desktop_link.moc"
