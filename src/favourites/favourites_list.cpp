@@ -36,6 +36,7 @@ FavouritesList::Private::Private(FavouritesList &q, MainWindow &window, ListPane
     AddMeter->hide();
     bt_msg_add->setObjectName("bt_msg_add");
     bt_msg_add->setFlat(true);
+    bt_msg_add->setAutoFillBackground(true);
     bt_msg_add->setFocusPolicy(Qt::NoFocus);
     bt_msg_add->setStyleSheet(QStringLiteral("text-align: left"));
     bt_msg_add->hide();
@@ -524,9 +525,14 @@ void FavouritesList::Private::updateProgress()
 
 void FavouritesList::Private::placeProgress()
 {
-    const int width = window.list()->width();
-    AddMeter->setGeometry(0, 0, width, 14);
-    bt_msg_add->setGeometry(0, AddMeter->height(), width, bt_msg_add->sizeHint().height());
+    // At the foot of the panel: the tabs and the list stay usable while the
+    // thumbnails of many new favourites are grabbed.
+    const QWidget *frame = window.list();
+    const int width = frame->width();
+    const int captionHeight = bt_msg_add->sizeHint().height();
+    const int meterHeight = 14;
+    bt_msg_add->setGeometry(0, frame->height() - meterHeight - captionHeight, width, captionHeight);
+    AddMeter->setGeometry(0, frame->height() - meterHeight, width, meterHeight);
 }
 
 // ---- Dialogs ----
