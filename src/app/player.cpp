@@ -91,6 +91,8 @@ void Player::buildParts()
     connect(signals_.get(), &TerminationSignals::received, this, &Player::m_exit_Click);
 
     desktop_ = std::make_unique<DesktopLink>(*this);
+    desktop_->setArtLookup(
+        [this](const QString &movie) { return favourites_->thumbnailFileOf(movie); });
 }
 
 PlaySource *Player::activePlaySource() const

@@ -254,6 +254,17 @@ int FavouritesList::get_okini_index() const
     return rows.isEmpty() ? 0 : rows.first() + 1;
 }
 
+QString FavouritesList::thumbnailFileOf(const QString &moviePath) const
+{
+    const FavouritesModel &model = d->model;
+    for (int row = 0; row < model.count(); ++row) {
+        const FavouritesModel::Entry &entry = model.entry(row);
+        if (entry.path() == moviePath)
+            return QFileInfo(entry.thumbnail).isFile() ? entry.thumbnail : QString();
+    }
+    return QString();
+}
+
 void FavouritesList::select_okini(int position)
 {
     if (position < 1 || position > count())

@@ -105,6 +105,10 @@ public:
     void importM3uDialog();
     void exportM3uDialog();
 
+    // The thumbnail file a movie shows as a favourite; "" when it is no
+    // favourite or shows the placeholder.
+    QString thumbnailFileOf(const QString &moviePath) const;
+
     // Asks whether a favourite whose movie is gone is removed.
     void ask_remove_missing(const QString &path);
     // Renames the selected favourite's movie (F2).

@@ -3,6 +3,7 @@
 // hands its movie over, all on a private session bus.
 
 #include "app/command_dispatch.h"
+#include "favourites/favourites_list.h"
 #include "media/cmovie.h"
 #include "playback/play_mode.h"
 #include "playback/play_speed.h"
@@ -186,6 +187,13 @@ private slots:
         QTRY_COMPARE(player.movie().filename, folder_.filePath("a.avi"));
         playerctl({"next"});
         QTRY_COMPARE(player.movie().filename, movie);
+        // A favourite's thumbnail is its picture on the desktop.
+        QCOMPARE(playerctl({"metadata", "mpris:artUrl"}), QString());
+        player.favourites().addPath(movie);
+        QTRY_VERIFY(!player.favourites().thumbnailFileOf(movie).isEmpty());
+        playerctl({"open", QUrl::fromLocalFile(movie).toString()});
+        QTRY_COMPARE(playerctl({"metadata", "mpris:artUrl"}),
+                     QUrl::fromLocalFile(player.favourites().thumbnailFileOf(movie)).toString());
 
         // Stopped, the screen saver is free; a termination signal after
         // playing again frees it as well.
