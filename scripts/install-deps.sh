@@ -11,7 +11,7 @@ set -euo pipefail
 PACKAGES=(
   g++ cmake make pkg-config
   qt6-base-dev libqt6opengl6-dev qt6-base-dev-tools libgl-dev
-  libmpv-dev libxcb1-dev
+  libmpv-dev libxcb1-dev libpulse-dev
   libgl1-mesa-dri
   fonts-noto-cjk
 )
@@ -19,7 +19,7 @@ PACKAGES=(
 # and session bus, real X input and a window manager, FUSE file systems.
 TEST_PACKAGES=(
   xvfb xauth x11-utils
-  ffmpeg mpv pulseaudio dbus-daemon
+  ffmpeg mpv pulseaudio pulseaudio-utils dbus-daemon
   python3
   fuse3 python3-fusepy
   openbox wmctrl x11-xkb-utils libx11-dev libxtst-dev

@@ -2,6 +2,8 @@
 
 #include "base/key_bindings.h"
 #include "base/virtual_keys.h"
+#include "display/display_modes.h"
+#include "display/movie_volume.h"
 #include "input/key_events.h"
 #include "input/main_menu.h"
 #include "library/file_browser.h"
@@ -43,9 +45,14 @@ namespace vk
 {
 constexpr int Enter = 13;
 constexpr int Esc = 27;
+constexpr int PageUp = 33;
+constexpr int PageDown = 34;
+constexpr int Home = 36;
 constexpr int D = 68;
 constexpr int F = 70;
 constexpr int I = 73;
+constexpr int M = 77;
+constexpr int T = 84;
 constexpr int W = 87;
 constexpr int Keypad0 = 96;
 constexpr int Keypad9 = 105;
@@ -56,6 +63,7 @@ constexpr int F3 = 114;
 constexpr int F4 = 115;
 constexpr int F5 = 116;
 constexpr int F6 = 117;
+constexpr int F8 = 119;
 constexpr int PlusKey = 187;
 constexpr int MinusKey = 189;
 } // namespace vk
@@ -166,8 +174,11 @@ bool CommandDispatch::handleMouse(QWidget *source, QMouseEvent *event)
     QWidget *logo = window.display()->logo();
     const bool videoArea = source == window.display() || source == logo;
 
-    if (event->type() == QEvent::MouseButtonDblClick)
-        return videoArea; // small mode arrives with the display modes
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        if (videoArea && !fullScreen)
+            p_.modes.toggleSmallMode();
+        return videoArea;
+    }
 
     if (source == logo)
         window.display()->logoShape()->setVisible(!window.display()->logoShape()->isVisible());
@@ -199,6 +210,7 @@ void CommandDispatch::dragWindow()
 void CommandDispatch::popupMenu(const QPoint &globalPos)
 {
     MainMenu &menu = p_.menu;
+    p_.modes.showFullScreenOverlays();
     menu.prepare(!p_.movie.filename.isEmpty());
     menu.menu()->popup(globalPos);
 }
@@ -245,8 +257,10 @@ bool CommandDispatch::startWinding(int key, int shift)
     if (movie.currentPosition(&position))
         movie.setCurrentPosition(std::clamp(position + step, 0.0, std::max(duration, 0.0)));
     timer.tmrPosition()->setInterval(PositionTimer::kWindingInterval);
-    if (movie.DisplaySize == 1)
+    if (movie.DisplaySize == 1) {
         p_.window.seekBarForFullscreen()->setValue(p_.window.seekBar()->value());
+        p_.modes.show_fullscreen_panel();
+    }
     watchForWindingEnd(true);
     return true;
 }
@@ -292,17 +306,12 @@ void CommandDispatch::stopWinding()
     PositionTimer &timer = p_.timer;
     timer.tmrPosition()->setInterval(PositionTimer::kNormalInterval);
     timer.setTag(0);
+    p_.modes.hide_fullscreen_panel();
 }
 
 void CommandDispatch::changeVolume(int step)
 {
-    MainWindow &window = p_.window;
-    QSlider *bar = window.vol();
-    bar->setValue(bar->value() + step);
-    window.volForFullscreen()->setValue(bar->value());
-    // A volume change that arrives while a command runs is dropped.
-    if (!p_.movie.mblnInCommand)
-        p_.player.restoreVolume();
+    p_.volume.changeBy(step);
 }
 
 void CommandDispatch::on_key_up(int key, int shift)
@@ -324,8 +333,11 @@ bool CommandDispatch::onKeyUpTable(int key, int shift)
     CMovie &movie = p_.movie;
 
     // Alt makes every key inert but Enter, which toggles full screen.
-    if (lastShift_ == kAlt)
+    if (lastShift_ == kAlt) {
+        if (key == vk::Enter)
+            p_.modes.toggleFullScreen();
         return false;
+    }
     if (key == vk::I && shift == kCtrl) {
         panel.selectTab(ListPanel::FavouritesPage);
         return true;
@@ -340,8 +352,16 @@ bool CommandDispatch::onKeyUpTable(int key, int shift)
         // Adding to the favourites arrives with the favourites list.
         return true;
     }
+    if (key == vk::M && shift == kCtrl) {
+        p_.modes.toggleSmallMode();
+        return false;
+    }
     if (key == vk::W && shift == kCtrl) {
         p_.exit();
+        return false;
+    }
+    if (key == vk::T && shift == kCtrl) {
+        p_.modes.set_topmost(!p_.menu.m_temae->isChecked());
         return false;
     }
     if (keys.matches(KeyBindings::Play, key) || key == vk::Enter) {
@@ -366,8 +386,10 @@ bool CommandDispatch::onKeyUpTable(int key, int shift)
             p_.transport.stop_Click();
         return true;
     }
-    if (key == vk::Esc)
-        return false; // leaving full screen arrives with the display modes
+    if (key == vk::Esc) {
+        p_.modes.leave_full_screen();
+        return false;
+    }
     if (keys.matches(KeyBindings::NormalSpeed, key)) {
         p_.speed.bai_Click(2);
         return false;
@@ -378,6 +400,10 @@ bool CommandDispatch::onKeyUpTable(int key, int shift)
     }
     if (keys.matches(KeyBindings::HalfSpeed, key)) {
         p_.speed.bai_Click(3);
+        return false;
+    }
+    if (key == vk::PageUp || key == vk::PageDown) {
+        p_.modes.zoomStep(key == vk::PageUp ? 1 : -1);
         return false;
     }
     if (key == vk::F2) {
@@ -394,6 +420,11 @@ bool CommandDispatch::onKeyUpTable(int key, int shift)
     }
     if (key == vk::F6) {
         p_.transport.show_first_frame();
+        return false;
+    }
+    if (key == vk::F8 || key == vk::Home) {
+        if (!p_.modes.fullScreen())
+            key == vk::F8 ? p_.modes.optimise_window() : p_.modes.zoom(1.0);
         return false;
     }
     if (keys.matches(KeyBindings::FastForward, key) || keys.matches(KeyBindings::Rewind, key)) {

@@ -4,6 +4,8 @@
 #include <functional>
 
 class CMovie;
+class DisplayModes;
+class MovieVolume;
 class FileBrowser;
 class KeyBindings;
 class ListPanel;
@@ -39,6 +41,8 @@ public:
         Transport &transport;
         MainMenu &menu;
         SceneMenus &scenes;
+        DisplayModes &modes;
+        MovieVolume &volume;
         const KeyBindings &keys;
         // Ends the program the way the exit command does.
         std::function<void()> exit;

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <optional>
 
 class CMovie;
@@ -36,8 +37,10 @@ public:
     // hundredths of a second, -1 for a long movie, 0 for a failed open.
     int lastOpenResult() const;
 
-    // Places the picture over the whole video area.
+    // Sizes the window and places the picture for the movie just opened; by
+    // default the picture fills the video area.
     void fitVideo();
+    void setSizer(std::function<void()> sizer) { sizer_ = std::move(sizer); }
     // Gives the open movie the volume of the volume bar `vol`.
     void restoreVolume();
 
@@ -59,4 +62,5 @@ private:
     PositionTimer &timer_;
     PlaySpeed &speed_;
     std::optional<Deferred> deferred_;
+    std::function<void()> sizer_;
 };
