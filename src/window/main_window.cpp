@@ -273,12 +273,14 @@ void MainWindow::layout_window()
 {
     if (layoutSuspended)
         return;
-    QWidget *central = centralWidget();
+    // The central widget fills the window, but is resized only once the
+    // window shows; the window's own size holds before that.
+    const QSize inner = size();
     if (fullScreenLayout_ || smallLayout_) {
         // The video fills the window; in full screen the controls come over
         // it at the top.
-        display_->setGeometry(central->rect());
-        fullscreenControl_->setGeometry(0, 0, central->width(),
+        display_->setGeometry(QRect(QPoint(0, 0), inner));
+        fullscreenControl_->setGeometry(0, 0, inner.width(),
                                         fullscreenControl_->sizeHint().height());
         maskFullscreenControl();
         fullscreenControl_->raise();
@@ -293,17 +295,14 @@ void MainWindow::layout_window()
     // the list and the video; the width asked for comes back when the window
     // is wide enough again (a settings file's width is set before the
     // window's own size).
-    // A closed list keeps its width for when it opens.
-    listWidth_ = listOpen() ? std::clamp(wantedListWidth_, kMinimumListWidth,
-                                         qMax(kMinimumListWidth, width() - 200))
-                            : qMax(kMinimumListWidth, wantedListWidth_);
+    updateListWidth();
     const int side = listOpen() ? sideWidth() : 0;
     const window_geometry::VideoRoom room =
-        window_geometry::videoRoom(central->size(), side, kControlHeight,
+        window_geometry::videoRoom(inner, side, kControlHeight,
                                    qMax(pixelsX(window_geometry::kMinimumVideoTwips),
                                         pixelsY(window_geometry::kMinimumVideoTwips)));
-    if (room.inner != central->size())
-        resize(size() + (room.inner - central->size()));
+    if (room.inner != inner)
+        resize(room.inner);
 
     const int h = room.inner.height();
     display_->setGeometry(0, 0, room.video.width(), room.video.height());
@@ -315,6 +314,14 @@ void MainWindow::layout_window()
     list_->setGeometry(room.video.width() + kSplitterWidth, 0, listWidth_, h);
     placeSizeBar();
     emit laidOut();
+}
+
+// A closed list keeps its width for when it opens.
+void MainWindow::updateListWidth()
+{
+    listWidth_ = listOpen() ? std::clamp(wantedListWidth_, kMinimumListWidth,
+                                         qMax(kMinimumListWidth, width() - 200))
+                            : qMax(kMinimumListWidth, wantedListWidth_);
 }
 
 void MainWindow::placeControlPanel(int videoWidth)
@@ -395,6 +402,7 @@ void MainWindow::hide_list()
 {
     if (!listOpen())
         return;
+    updateListWidth();
     layoutSuspended = true;
     setListShown(false);
     resize(width() - sideWidth(), height());

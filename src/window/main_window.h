@@ -102,6 +102,7 @@ protected:
 
 private:
     void placeControlPanel(int width);
+    void updateListWidth();
     void placeSizeBar();
     void maskFullscreenControl();
     void dragSplitter(int globalX);
