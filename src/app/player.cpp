@@ -101,6 +101,9 @@ void Player::buildDisplayParts()
     displayModes_ = std::make_unique<DisplayModes>(*movie_, window, *mainMenu_, *windowOptions_,
                                                    *listPanel_, *pictureFit_);
     openAndPlay_->setSizer([this] { displayModes_->sizeForNewMovie(); });
+    // Small mode keeps its caption whatever plays.
+    connect(openAndPlay_.get(), &OpenAndPlay::movieOpened, displayModes_.get(),
+            &DisplayModes::keepCaption);
     movieVolume_ = std::make_unique<MovieVolume>(*movie_, window, *openAndPlay_);
     connect(windowOptions_->vol_control, &QScrollBar::valueChanged, this,
             &Player::vol_control_Change);

@@ -155,6 +155,12 @@ void DisplayModes::toggleSmallMode()
         enter_small_mode();
 }
 
+void DisplayModes::keepCaption()
+{
+    if (smallMode_)
+        window_.setWindowTitle(QString::fromUtf8(kSmallCaption));
+}
+
 void DisplayModes::set_topmost(bool on)
 {
     menu_.m_temae->setChecked(on);

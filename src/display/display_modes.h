@@ -37,6 +37,8 @@ public:
     void leave_small_mode();
     // Ctrl+M, `m_small` and a double click on the video.
     void toggleSmallMode();
+    // The caption of the mode, after a movie has named the window.
+    void keepCaption();
 
     void set_topmost(bool on);
 

@@ -10,10 +10,12 @@
 #include "window/video_area.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 
 #ifdef SAZANAMI_HAVE_XTEST
@@ -122,6 +124,23 @@ private slots:
         window.move(60, 50);
         QTest::qWait(200);
         const QRect normal = window.geometry();
+
+        // A message box is not hidden behind a window kept on top: the
+        // window steps down while it is open.
+        bool aboveWhileOpen = true;
+        QMessageBox box(QMessageBox::Information, "Sazanami", "?", QMessageBox::Ok, &window);
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, &box, [&] {
+            aboveWhileOpen = propertyOf(window, "_NET_WM_STATE").contains("_NET_WM_STATE_ABOVE");
+            if (!aboveWhileOpen)
+                box.accept();
+        });
+        poll.start(50);
+        QTimer::singleShot(5000, &box, &QMessageBox::accept);
+        box.exec();
+        poll.stop();
+        QVERIFY(!aboveWhileOpen);
+        QTRY_VERIFY(propertyOf(window, "_NET_WM_STATE").contains("_NET_WM_STATE_ABOVE"));
 
         press({XK_Control_L, XK_t});
         QTRY_VERIFY(!propertyOf(window, "_NET_WM_STATE").contains("_NET_WM_STATE_ABOVE"));

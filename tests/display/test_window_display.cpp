@@ -3,6 +3,7 @@
 // the pointer, the size presets, small mode, full screen and the movie
 // volume bars.
 
+#include "base/private_profile.h"
 #include "display/display_modes.h"
 #include "input/main_menu.h"
 #include "media/cmovie.h"
@@ -18,6 +19,7 @@
 #include <QFrame>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -159,6 +161,36 @@ private slots:
         QVERIFY(window.control()->isVisible());
         QCOMPARE(movie.filename, clip);
         QCOMPARE(movie.PlayState, 1);
+    }
+
+    // Closed in small mode: the next start is in small mode again, and
+    // leaving it gives the window as it was with its list.
+    void smallModeSurvivesARestart()
+    {
+        QTemporaryDir folder;
+        const PlayerFixture::Options options{
+            folder.path() + "/", {test_media::clip("clip.avi")}, folder.path()};
+        QRect normal;
+        {
+            auto first = PlayerFixture::start(options);
+            MainWindow &window = first->player().window();
+            normal = window.geometry();
+            first->player().displayModes().enter_small_mode();
+            QVERIFY(!window.listOpen());
+            window.close();
+        }
+        const PrivateProfile saved = PrivateProfile::load(folder.filePath("config.ini"));
+        QCOMPARE(saved.readInt("other", "SmallMode"), 1);
+        QCOMPARE(saved.readInt("other", "ListVisible"), 1);
+
+        auto second = PlayerFixture::start(options);
+        MainWindow &window = second->player().window();
+        DisplayModes &modes = second->player().displayModes();
+        QVERIFY(modes.smallMode());
+        QCOMPARE(window.windowTitle(), QString::fromUtf8("Sazanami（最小モード）"));
+        modes.leave_small_mode();
+        QVERIFY(window.listOpen());
+        QTRY_COMPARE(window.geometry(), normal);
     }
 
     void movieVolumeBars()
