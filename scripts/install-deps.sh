@@ -16,13 +16,15 @@ PACKAGES=(
   fonts-noto-cjk
 )
 # The tests: a headless X server, clips made by ffmpeg, a private PulseAudio
-# and session bus, real X input and a window manager, FUSE file systems.
+# and session bus, real X input and a window manager, FUSE file systems, a
+# headless Wayland compositor and Qt's Wayland platform.
 TEST_PACKAGES=(
   xvfb xauth x11-utils
   ffmpeg mpv pulseaudio pulseaudio-utils dbus-daemon
   python3
   fuse3 python3-fusepy
   openbox wmctrl x11-xkb-utils libx11-dev libxtst-dev
+  weston qt6-wayland
 )
 
 if [ "${1:-}" = "--test" ]; then

@@ -18,6 +18,7 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -91,6 +92,8 @@ private slots:
         // of it closes it; never in small mode.
         options.Check_auto_hide->setChecked(true);
         window.activateWindow();
+        if (QGuiApplication::platformName() == "wayland")
+            QSKIP("a headless Wayland compositor activates no window");
         QTRY_VERIFY(window.isActiveWindow());
         QTest::mouseMove(display, QPoint(display->width() - 5, 150));
         QTRY_VERIFY(window.listOpen());
@@ -132,6 +135,8 @@ private slots:
         QVERIFY(!window.listOpen());
         QVERIFY(window.windowFlags().testFlag(Qt::FramelessWindowHint));
         QTRY_COMPARE(display->size(), QSize(320, 240));
+        QSignalSpy smallFrames(&movie, &CMovie::frameShown);
+        QTRY_VERIFY(smallFrames.count() > 5);
         QCOMPARE(player.mainMenu().m_small->text(), QString::fromUtf8("最小表示をやめる"));
         QTest::mouseDClick(display, Qt::LeftButton);
         QVERIFY(!modes.smallMode());
@@ -152,6 +157,8 @@ private slots:
         QTRY_COMPARE(window.size(), screen);
         QTRY_COMPARE(display->size(), screen);
         QVERIFY(window.control()->isHidden());
+        QSignalSpy frames(&movie, &CMovie::frameShown);
+        QTRY_VERIFY(frames.count() > 5);
         // Home and F8 do nothing in full screen.
         QTest::keyClick(display, Qt::Key_Home);
         QCOMPARE(display->size(), screen);
