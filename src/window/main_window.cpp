@@ -276,14 +276,13 @@ void MainWindow::layout_window()
     // The central widget fills the window, but is resized only once the
     // window shows; the window's own size holds before that.
     const QSize inner = size();
+    // The full-screen controls come over the video at the top.
+    fullscreenControl_->setGeometry(0, 0, inner.width(), fullscreenControl_->sizeHint().height());
+    maskFullscreenControl();
+    fullscreenControl_->raise();
     if (fullScreenLayout_ || smallLayout_) {
-        // The video fills the window; in full screen the controls come over
-        // it at the top.
+        // The video fills the window.
         display_->setGeometry(QRect(QPoint(0, 0), inner));
-        fullscreenControl_->setGeometry(0, 0, inner.width(),
-                                        fullscreenControl_->sizeHint().height());
-        maskFullscreenControl();
-        fullscreenControl_->raise();
         emit laidOut();
         return;
     }
