@@ -97,8 +97,7 @@ private:
 CommandDispatch::CommandDispatch(Parts parts) : QObject(&parts.window), p_(std::move(parts))
 {
     MainWindow &window = p_.window;
-    const QList<QWidget *> keySources = {window.display(), window.findChild<QWidget *>("BtList"),
-                                         window.kyoukai()};
+    const QList<QWidget *> keySources = {window.display(), window.btList(), window.kyoukai()};
     for (QWidget *source : keySources)
         listenTo(source);
     const QList<QWidget *> mouseSources = {window.control(), window.time(),
@@ -161,6 +160,9 @@ bool CommandDispatch::eventFilter(QObject *watched, QEvent *event)
     }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
+        // The splitter and the list button pass only their keys here.
+        if (source == p_.window.kyoukai() || source == p_.window.btList())
+            return false;
         return handleMouse(source, static_cast<QMouseEvent *>(event));
     default:
         return QObject::eventFilter(watched, event);

@@ -259,6 +259,12 @@ int MainWindow::pixelsY(int twips) const
     return int(std::lround(double(twips) / qMax(1, metrics_.TwipsPerPixelY)));
 }
 
+int MainWindow::minimumVideo() const
+{
+    return qMax(pixelsX(window_geometry::kMinimumVideoTwips),
+                pixelsY(window_geometry::kMinimumVideoTwips));
+}
+
 int MainWindow::sideWidth() const
 {
     return listWidth_ + kSplitterWidth;
@@ -297,9 +303,7 @@ void MainWindow::layout_window()
     updateListWidth();
     const int side = listOpen() ? sideWidth() : 0;
     const window_geometry::VideoRoom room =
-        window_geometry::videoRoom(inner, side, kControlHeight,
-                                   qMax(pixelsX(window_geometry::kMinimumVideoTwips),
-                                        pixelsY(window_geometry::kMinimumVideoTwips)));
+        window_geometry::videoRoom(inner, side, kControlHeight, minimumVideo());
     if (room.inner != inner)
         resize(room.inner);
 
@@ -318,8 +322,9 @@ void MainWindow::layout_window()
 // A closed list keeps its width for when it opens.
 void MainWindow::updateListWidth()
 {
+    const int widest = width() - kSplitterWidth - minimumVideo();
     listWidth_ = listOpen() ? std::clamp(wantedListWidth_, kMinimumListWidth,
-                                         qMax(kMinimumListWidth, width() - 200))
+                                         qMax(kMinimumListWidth, widest))
                             : qMax(kMinimumListWidth, wantedListWidth_);
 }
 

@@ -61,6 +61,8 @@ public:
     // The pixels the list and the splitter take beside the video.
     int sideWidth() const;
     int controlHeight() const;
+    // The least width and height the video area keeps (500 twips).
+    int minimumVideo() const;
 
     // The full layout pass for the current window size and mode.  The window
     // grows when it is too small to keep the smallest video area.

@@ -70,6 +70,21 @@ private slots:
         QTRY_COMPARE(window.width(), 900);
         QCOMPARE(display->size(), video);
 
+        // The splitter dropped 100 pixels to the left: the video narrows, the
+        // list widens, the window stays; never closer than 500 twips to the
+        // left edge.
+        QWidget *splitter = window.kyoukai();
+        const QPoint grip(2, 100);
+        QTest::mousePress(splitter, Qt::LeftButton, {}, grip);
+        QTest::mouseMove(splitter, grip - QPoint(100, 0));
+        QTest::mouseRelease(splitter, Qt::LeftButton, {}, grip - QPoint(100, 0));
+        QCOMPARE(display->width(), video.width() - 98);
+        QCOMPARE(window.listWidth() + display->width() + splitter->width(), 900);
+        QTest::mousePress(splitter, Qt::LeftButton, {}, grip);
+        QTest::mouseMove(splitter, QPoint(-splitter->x(), 100));
+        QTest::mouseRelease(splitter, Qt::LeftButton, {}, QPoint(-splitter->x(), 100));
+        QCOMPARE(display->width(), window.pixelsX(500));
+
         // A 4:3 movie letterboxed in a wide area; stretched over it.
         WindowOptions &options = player.windowOptions();
         options.Keep_Aspect->click();
