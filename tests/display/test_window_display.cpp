@@ -8,6 +8,7 @@
 #include "input/main_menu.h"
 #include "media/cmovie.h"
 #include "panels/window_options.h"
+#include "playback/open_and_play.h"
 #include "player_fixture.h"
 #include "test_media.h"
 #include "window/main_window.h"
@@ -138,6 +139,18 @@ private slots:
         QTRY_COMPARE(display->size(), QSize(240, 180));
         QTest::keyClick(display, Qt::Key_Home);
         QTRY_COMPARE(display->size(), QSize(320, 240));
+        // Page Up: 100 source pixels wider.
+        QTest::keyClick(display, Qt::Key_PageUp);
+        QTRY_COMPARE(display->size(), QSize(420, 315));
+        // The original size comes back with the option, and with every movie
+        // opened while it is on.
+        player.mainMenu().original->trigger();
+        QTRY_COMPARE(display->size(), QSize(320, 240));
+        QVERIFY(player.windowOptions().Check_original->isChecked());
+        player.mainMenu().size[1]->trigger();
+        QTRY_COMPARE(display->size(), QSize(640, 480));
+        player.openAndPlay().play_file(clip, 0);
+        QTRY_COMPARE(display->size(), QSize(320, 240));
 
         // Small mode with the list open: the list closes and comes back, the
         // caption says which mode it is.
@@ -174,6 +187,17 @@ private slots:
         QVERIFY(window.control()->isHidden());
         QSignalSpy frames(&movie, &CMovie::frameShown);
         QTRY_VERIFY(frames.count() > 5);
+        // The control bar comes with the pointer at the top, the list at the
+        // bottom.
+        QFrame *bar = window.fullscreenControl();
+        QTest::mouseMove(display, QPoint(screen.width() / 2, 2));
+        QTRY_VERIFY(bar->isVisible());
+        QTest::mouseMove(display, QPoint(screen.width() / 2, screen.height() / 2));
+        QTRY_VERIFY(!bar->isVisible());
+        QVERIFY(!window.list()->isVisible());
+        QTest::mouseMove(display, QPoint(screen.width() / 2, screen.height() - 2));
+        QTRY_VERIFY(window.list()->isVisible());
+        QVERIFY(window.list()->y() > 0);
         // Home and F8 do nothing in full screen.
         QTest::keyClick(display, Qt::Key_Home);
         QCOMPARE(display->size(), screen);
