@@ -75,6 +75,7 @@ void Player::buildParts()
             &SceneMenus::load_scenes);
     keyPage_ = std::make_unique<KeyPage>(keys_, listPanel_->config);
     buildDisplayParts();
+    listPanel_->buildConfigTabs();
     dispatch_ = std::make_unique<CommandDispatch>(dispatchParts());
 
     FileBrowser::Hooks hooks;

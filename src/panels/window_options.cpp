@@ -62,6 +62,7 @@ void WindowOptions::buildBasicPage(QFrame *config)
     vol_control->setSingleStep(655);
     vol_control->setPageStep(3277);
     column->addWidget(vol_control);
+    column->addStretch(1);
 }
 
 void WindowOptions::buildClipPage(QFrame *config)
@@ -89,6 +90,7 @@ void WindowOptions::buildClipPage(QFrame *config)
     Keep_Aspect = option("Keep_Aspect", "アスペクト比を保持して拡大");
     check_auto_adjust = option("check_auto_adjust", "リサイズ時にウィンドウサイズを自動で最適化");
     column->addWidget(ratio);
+    column->addStretch(1);
 }
 
 int WindowOptions::fitRule() const

@@ -155,18 +155,25 @@ void MainWindow::buildControlPanel(QWidget *central)
 
 void MainWindow::buildSizeBar()
 {
-    sizeBar_ = new QToolBar(list_);
+    sizeBar_ = new QFrame(list_);
     sizeBar_->setObjectName("size_bar");
-    sizeBar_->setIconSize(QSize(12, 12));
-    sizeBar_->setFocusPolicy(Qt::NoFocus);
+    auto *row = new QHBoxLayout(sizeBar_);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
     const std::pair<const char *, int> buttons[] = {{"add", 1}, {"sub", -1}};
     for (const auto &[key, direction] : buttons) {
-        QAction *action = sizeBar_->addAction(key == QString("add") ? "+" : "-");
+        auto *action = new QAction(direction > 0 ? "+" : "-", sizeBar_);
         action->setObjectName(key);
         connect(action, &QAction::triggered, this,
                 [this, direction = direction] { changeListWidth(direction); });
+        auto *button = new QToolButton(sizeBar_);
+        button->setDefaultAction(action);
+        button->setAutoRaise(true);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setFixedSize(18, 18);
+        row->addWidget(button);
     }
-    sizeBar_->adjustSize();
+    sizeBar_->setFixedSize(36, 18);
 }
 
 void MainWindow::buildToolbar()

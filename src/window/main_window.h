@@ -47,7 +47,7 @@ public:
     QFrame *clipUpper() const { return clipUpper_; }
     QFrame *clipUnder() const { return clipUnder_; }
     // The list-width buttons "add" and "sub".
-    QToolBar *sizeBar() const { return sizeBar_; }
+    QFrame *sizeBar() const { return sizeBar_; }
 
     void setMetrics(const ScreenMetrics &metrics);
     const ScreenMetrics &metrics() const { return metrics_; }
@@ -137,7 +137,7 @@ private:
     QWidget *sel_ = nullptr;
     QFrame *clipUpper_ = nullptr;
     QFrame *clipUnder_ = nullptr;
-    QToolBar *sizeBar_ = nullptr;
+    QFrame *sizeBar_ = nullptr;
     ScreenMetrics metrics_;
     bool closed_ = false;
     bool smallLayout_ = false;
