@@ -105,6 +105,7 @@ void Player::buildDisplayParts()
     // Small mode keeps its caption whatever plays.
     connect(openAndPlay_.get(), &OpenAndPlay::movieOpened, displayModes_.get(),
             &DisplayModes::keepCaption);
+    displayModes_->setWindingQuery([this] { return positionTimer_->tag() != 0; });
     movieVolume_ = std::make_unique<MovieVolume>(*movie_, window, *openAndPlay_);
     connect(windowOptions_->vol_control, &QScrollBar::valueChanged, this,
             &Player::vol_control_Change);

@@ -406,7 +406,8 @@ void DisplayModes::fullScreenPointer(QPoint pos)
 {
     const int y = window_.display()->mapTo(&window_, pos).y();
     const int height = window_.height();
-    if (y < window_.fullscreenControl()->height() + window_.pixelsY(kPanelReachTwips))
+    if (y < window_.fullscreenControl()->height() + window_.pixelsY(kPanelReachTwips) ||
+        (winding_ && winding_()))
         show_fullscreen_panel();
     else
         hide_fullscreen_panel();

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QRect>
+#include <functional>
 
 class CMovie;
 class ListPanel;
@@ -26,6 +27,10 @@ class DisplayModes : public QObject
 public:
     DisplayModes(CMovie &movie, MainWindow &window, MainMenu &menu, WindowOptions &options,
                  ListPanel &panel, PictureFit &fit, QObject *parent = nullptr);
+
+    // Tells whether a winding key is held: the full-screen control bar stays
+    // then wherever the pointer is.
+    void setWindingQuery(std::function<bool()> winding) { winding_ = std::move(winding); }
 
     bool smallMode() const { return smallMode_; }
     bool fullScreen() const;
@@ -90,6 +95,7 @@ private:
     WindowOptions &options_;
     ListPanel &panel_;
     PictureFit &fit_;
+    std::function<bool()> winding_;
     bool smallMode_ = false;
     bool listWasVisible_ = false;
     QRect savedNormal_;
