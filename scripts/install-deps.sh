@@ -11,7 +11,7 @@ set -euo pipefail
 PACKAGES=(
   g++ cmake make pkg-config
   qt6-base-dev libqt6opengl6-dev qt6-base-dev-tools libgl-dev
-  libmpv-dev libxcb1-dev
+  libmpv-dev libxcb1-dev libpulse-dev
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   libgl1-mesa-dri
   fonts-noto-cjk
@@ -21,16 +21,19 @@ PACKAGES=(
   librsvg2-bin dpkg-dev file
 )
 # The tests: a headless X server, clips made by ffmpeg, a private PulseAudio
-# and session bus, real X input and a window manager, FUSE file systems.
+# and session bus, real X input and a window manager, FUSE file systems, a
+# headless Wayland compositor and Qt's Wayland platform.
 TEST_PACKAGES=(
   xvfb xauth x11-utils
-  ffmpeg mpv pulseaudio dbus-daemon
+  ffmpeg mpv pulseaudio pulseaudio-utils dbus-daemon
   python3
   fuse3 python3-fusepy
   openbox wmctrl x11-xkb-utils libx11-dev libxtst-dev
   # Media controls asked the way a desktop does, and the installed desktop
   # entry and AppStream file checked.
   playerctl desktop-file-utils appstream
+  # The window under a Wayland compositor without a screen.
+  weston qt6-wayland
 )
 
 if [ "${1:-}" = "--test" ]; then

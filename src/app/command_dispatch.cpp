@@ -4,6 +4,8 @@
 #include "base/key_bindings.h"
 #include "base/program_folder.h"
 #include "base/virtual_keys.h"
+#include "display/display_modes.h"
+#include "display/movie_volume.h"
 #include "favourites/favourites_list.h"
 #include "input/key_events.h"
 #include "input/main_menu.h"
@@ -50,10 +52,15 @@ namespace vk
 {
 constexpr int Enter = 13;
 constexpr int Esc = 27;
+constexpr int PageUp = 33;
+constexpr int PageDown = 34;
+constexpr int Home = 36;
 constexpr int Delete = 46;
 constexpr int D = 68;
 constexpr int F = 70;
 constexpr int I = 73;
+constexpr int M = 77;
+constexpr int T = 84;
 constexpr int W = 87;
 constexpr int Keypad0 = 96;
 constexpr int Keypad9 = 105;
@@ -65,6 +72,7 @@ constexpr int F3 = 114;
 constexpr int F4 = 115;
 constexpr int F5 = 116;
 constexpr int F6 = 117;
+constexpr int F8 = 119;
 constexpr int PlusKey = 187;
 constexpr int MinusKey = 189;
 } // namespace vk
@@ -98,8 +106,7 @@ private:
 CommandDispatch::CommandDispatch(Parts parts) : QObject(&parts.window), p_(std::move(parts))
 {
     MainWindow &window = p_.window;
-    const QList<QWidget *> keySources = {window.display(), window.findChild<QWidget *>("BtList"),
-                                         window.kyoukai()};
+    const QList<QWidget *> keySources = {window.display(), window.btList(), window.kyoukai()};
     for (QWidget *source : keySources)
         listenTo(source);
     const QList<QWidget *> mouseSources = {window.control(), window.time(),
@@ -175,6 +182,9 @@ bool CommandDispatch::eventFilter(QObject *watched, QEvent *event)
     }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
+        // The splitter and the list button pass only their keys here.
+        if (source == p_.window.kyoukai() || source == p_.window.btList())
+            return false;
         return handleMouse(source, static_cast<QMouseEvent *>(event));
     default:
         return QObject::eventFilter(watched, event);
@@ -188,8 +198,11 @@ bool CommandDispatch::handleMouse(QWidget *source, QMouseEvent *event)
     QWidget *logo = window.display()->logo();
     const bool videoArea = source == window.display() || source == logo;
 
-    if (event->type() == QEvent::MouseButtonDblClick)
-        return videoArea; // small mode arrives with the display modes
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        if (videoArea && !fullScreen)
+            p_.modes.toggleSmallMode();
+        return videoArea;
+    }
 
     if (source == logo)
         window.display()->logoShape()->setVisible(!window.display()->logoShape()->isVisible());
@@ -221,6 +234,7 @@ void CommandDispatch::dragWindow()
 void CommandDispatch::popupMenu(const QPoint &globalPos)
 {
     MainMenu &menu = p_.menu;
+    p_.modes.showFullScreenOverlays();
     menu.prepare(!p_.movie.filename.isEmpty());
     menu.menu()->popup(globalPos);
 }
@@ -283,8 +297,10 @@ bool CommandDispatch::startWinding(int key, int shift)
     if (movie.currentPosition(&position))
         movie.setCurrentPosition(std::clamp(position + step, 0.0, std::max(duration, 0.0)));
     timer.tmrPosition()->setInterval(PositionTimer::kWindingInterval);
-    if (movie.DisplaySize == 1)
+    if (movie.DisplaySize == 1) {
         p_.window.seekBarForFullscreen()->setValue(p_.window.seekBar()->value());
+        p_.modes.show_fullscreen_panel();
+    }
     watchForWindingEnd(true);
     return true;
 }
@@ -330,22 +346,17 @@ void CommandDispatch::stopWinding()
     PositionTimer &timer = p_.timer;
     timer.tmrPosition()->setInterval(PositionTimer::kNormalInterval);
     timer.setTag(0);
+    p_.modes.hide_fullscreen_panel();
 }
 
 void CommandDispatch::changeVolume(int step)
 {
-    setVolume(p_.window.vol()->value() + step);
+    p_.volume.changeBy(step);
 }
 
 void CommandDispatch::setVolume(int value)
 {
-    MainWindow &window = p_.window;
-    QSlider *bar = window.vol();
-    bar->setValue(value);
-    window.volForFullscreen()->setValue(bar->value());
-    // A volume change that arrives while a command runs is dropped.
-    if (!p_.movie.mblnInCommand)
-        p_.player.restoreVolume();
+    p_.volume.set_movie_volume(value);
 }
 
 void CommandDispatch::on_key_up(int key, int shift)
@@ -367,8 +378,11 @@ bool CommandDispatch::onKeyUpTable(int key, int shift)
     CMovie &movie = p_.movie;
 
     // Alt makes every key inert but Enter, which toggles full screen.
-    if (lastShift_ == kAlt)
+    if (lastShift_ == kAlt) {
+        if (key == vk::Enter)
+            p_.modes.toggleFullScreen();
         return false;
+    }
     if (key == vk::I && shift == kCtrl) {
         panel.selectTab(ListPanel::FavouritesPage);
         return true;
@@ -383,8 +397,16 @@ bool CommandDispatch::onKeyUpTable(int key, int shift)
         addToFavourites();
         return true;
     }
+    if (key == vk::M && shift == kCtrl) {
+        p_.modes.toggleSmallMode();
+        return false;
+    }
     if (key == vk::W && shift == kCtrl) {
         p_.exit();
+        return false;
+    }
+    if (key == vk::T && shift == kCtrl) {
+        p_.modes.set_topmost(!p_.menu.m_temae->isChecked());
         return false;
     }
     if (keys.matches(KeyBindings::Play, key) || key == vk::Enter) {
@@ -409,8 +431,10 @@ bool CommandDispatch::onKeyUpTable(int key, int shift)
             p_.transport.stop_Click();
         return true;
     }
-    if (key == vk::Esc)
-        return false; // leaving full screen arrives with the display modes
+    if (key == vk::Esc) {
+        p_.modes.leave_full_screen();
+        return false;
+    }
     if (keys.matches(KeyBindings::NormalSpeed, key)) {
         p_.speed.bai_Click(2);
         return false;
@@ -427,6 +451,10 @@ bool CommandDispatch::onKeyUpTable(int key, int shift)
         openHelp();
         return false;
     }
+    if (key == vk::PageUp || key == vk::PageDown) {
+        p_.modes.zoomStep(key == vk::PageUp ? 1 : -1);
+        return false;
+    }
     if (key == vk::F2) {
         p_.browser.rename_selection();
         return false;
@@ -441,6 +469,11 @@ bool CommandDispatch::onKeyUpTable(int key, int shift)
     }
     if (key == vk::F6) {
         p_.transport.show_first_frame();
+        return false;
+    }
+    if (key == vk::F8 || key == vk::Home) {
+        if (!p_.modes.fullScreen())
+            key == vk::F8 ? p_.modes.optimise_window() : p_.modes.zoom(1.0);
         return false;
     }
     if (keys.matches(KeyBindings::FastForward, key) || keys.matches(KeyBindings::Rewind, key)) {

@@ -5,6 +5,8 @@
 
 class CMovie;
 class FavouritesList;
+class DisplayModes;
+class MovieVolume;
 class FileBrowser;
 class KeyBindings;
 class ListPanel;
@@ -41,6 +43,8 @@ public:
         Transport &transport;
         MainMenu &menu;
         SceneMenus &scenes;
+        DisplayModes &modes;
+        MovieVolume &volume;
         const KeyBindings &keys;
         // Ends the program the way the exit command does.
         std::function<void()> exit;

@@ -4,8 +4,13 @@
 #include "app/command_dispatch.h"
 #include "app/desktop_link.h"
 #include "app/termination_signals.h"
+#include "audio/system_volume.h"
+#include "base/audio_gain.h"
 #include "base/single_instance.h"
 #include "desktop/file_manager.h"
+#include "display/display_modes.h"
+#include "display/movie_volume.h"
+#include "display/picture_fit.h"
 #include "favourites/favourites_list.h"
 #include "input/main_menu.h"
 #include "library/file_browser.h"
@@ -13,6 +18,7 @@
 #include "panels/key_page.h"
 #include "panels/list_panel.h"
 #include "panels/list_widget_source.h"
+#include "panels/window_options.h"
 #include "playback/open_and_play.h"
 #include "playback/play_mode.h"
 #include "playback/play_sequencing.h"
@@ -28,6 +34,7 @@
 #include <QEvent>
 #include <QFrame>
 #include <QMenu>
+#include <QScrollBar>
 #include <QToolBar>
 
 Player::Player() = default;
@@ -71,6 +78,8 @@ void Player::buildParts()
     connect(openAndPlay_.get(), &OpenAndPlay::movieOpened, sceneMenus_.get(),
             &SceneMenus::load_scenes);
     keyPage_ = std::make_unique<KeyPage>(keys_, listPanel_->config);
+    buildDisplayParts();
+    listPanel_->buildConfigTabs();
     dispatch_ = std::make_unique<CommandDispatch>(dispatchParts());
 
     FileBrowser::Hooks hooks;
@@ -85,7 +94,6 @@ void Player::buildParts()
 
     connect(&window, &MainWindow::closing, this, &Player::Form_Unload);
     window.installEventFilter(this);
-    connect(&window, &MainWindow::resized, openAndPlay_.get(), &OpenAndPlay::fitVideo);
 
     signals_ = std::make_unique<TerminationSignals>();
     connect(signals_.get(), &TerminationSignals::received, this, &Player::m_exit_Click);
@@ -93,6 +101,31 @@ void Player::buildParts()
     desktop_ = std::make_unique<DesktopLink>(*this);
     desktop_->setArtLookup(
         [this](const QString &movie) { return favourites_->thumbnailFileOf(movie); });
+}
+
+// The fit of the picture, the display modes and the volumes.
+void Player::buildDisplayParts()
+{
+    MainWindow &window = *window_;
+    windowOptions_ = std::make_unique<WindowOptions>(listPanel_->config);
+    pictureFit_ = std::make_unique<PictureFit>(*movie_, window, *windowOptions_);
+    displayModes_ = std::make_unique<DisplayModes>(*movie_, window, *mainMenu_, *windowOptions_,
+                                                   *listPanel_, *pictureFit_);
+    openAndPlay_->setSizer([this] { displayModes_->sizeForNewMovie(); });
+    // Small mode keeps its caption whatever plays.
+    connect(openAndPlay_.get(), &OpenAndPlay::movieOpened, displayModes_.get(),
+            &DisplayModes::keepCaption);
+    displayModes_->setWindingQuery([this] { return positionTimer_->tag() != 0; });
+    movieVolume_ = std::make_unique<MovieVolume>(*movie_, window, *openAndPlay_);
+    connect(windowOptions_->vol_control, &QScrollBar::valueChanged, this,
+            &Player::vol_control_Change);
+}
+
+// The options' volume bar sets the system volume, both channels alike.
+void Player::vol_control_Change()
+{
+    if (systemVolume_)
+        systemVolume_->set_wave_volume(audio_gain::waveWord(windowOptions_->vol_control->value()));
 }
 
 PlaySource *Player::activePlaySource() const
@@ -139,13 +172,10 @@ void Player::connectFavourites()
 
 CommandDispatch::Parts Player::dispatchParts()
 {
-    return CommandDispatch::Parts{*window_,      *movie_,
-                                  *listPanel_,   *positionTimer_,
-                                  *openAndPlay_, *playSpeed_,
-                                  *fileBrowser_, *favourites_,
-                                  *sequencer_,   *transport_,
-                                  *mainMenu_,    *sceneMenus_,
-                                  keys_,         [this] { m_exit_Click(); }};
+    return CommandDispatch::Parts{*window_,       *movie_,        *listPanel_,   *positionTimer_,
+                                  *openAndPlay_,  *playSpeed_,    *fileBrowser_, *favourites_,
+                                  *sequencer_,    *transport_,    *mainMenu_,    *sceneMenus_,
+                                  *displayModes_, *movieVolume_,  keys_,         [this] { m_exit_Click(); }};
 }
 
 // The size, speed, mode and window buttons open their menus right under

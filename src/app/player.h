@@ -11,10 +11,16 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 class CMovie;
 class DesktopLink;
 class FavouritesList;
+class DisplayModes;
+class MovieVolume;
+class PictureFit;
+class SystemVolume;
+class WindowOptions;
 class FileBrowser;
 class KeyPage;
 class ListPanel;
@@ -85,6 +91,10 @@ public:
     SceneMenus &sceneMenus() const { return *sceneMenus_; }
     KeyPage &keyPage() const { return *keyPage_; }
     CommandDispatch &dispatch() const { return *dispatch_; }
+    WindowOptions &windowOptions() const { return *windowOptions_; }
+    PictureFit &pictureFit() const { return *pictureFit_; }
+    DisplayModes &displayModes() const { return *displayModes_; }
+    MovieVolume &movieVolume() const { return *movieVolume_; }
 
     DesktopLink &desktopLink() const { return *desktop_; }
     // The list that play, next, previous and the first frame work on: the one
@@ -117,6 +127,10 @@ private:
     void createStateFolders();
     void showInBrowser(const QFileInfo &movie);
     void connectFavourites();
+    void buildDisplayParts();
+    void vol_control_Change();
+    void applyWindowOptions();
+    void applyWaveLevel();
 
     // Joined last, after everything that might still wait for it.
     EnginePreload preload_;
@@ -138,6 +152,11 @@ private:
     std::unique_ptr<SeekControl> seekControl_;
     std::unique_ptr<SceneMenus> sceneMenus_;
     std::unique_ptr<KeyPage> keyPage_;
+    std::unique_ptr<WindowOptions> windowOptions_;
+    std::unique_ptr<PictureFit> pictureFit_;
+    std::unique_ptr<DisplayModes> displayModes_;
+    std::unique_ptr<MovieVolume> movieVolume_;
+    std::unique_ptr<SystemVolume> systemVolume_;
     std::unique_ptr<CommandDispatch> dispatch_;
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<TerminationSignals> signals_;
@@ -155,4 +174,7 @@ private:
     bool unloaded_ = false;
     bool starting_ = false;
     bool exitRequested_ = false;
+    // The system volume found at start as a value of `vol_control`; none
+    // when it could not be read.
+    std::optional<int> startWaveLevel_;
 };

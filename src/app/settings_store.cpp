@@ -4,19 +4,26 @@
 
 #include "app/player.h"
 
+#include "audio/system_volume.h"
 #include "base/path.h"
 #include "base/private_profile.h"
+#include "display/display_modes.h"
 #include "favourites/favourites_list.h"
 #include "input/main_menu.h"
 #include "library/file_browser.h"
 #include "panels/list_panel.h"
+#include "panels/window_options.h"
 #include "playback/play_mode.h"
 #include "playback/play_speed.h"
 #include "window/main_window.h"
 
+#include <QCheckBox>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QRadioButton>
 #include <QScreen>
+#include <QScrollBar>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <cmath>
 
@@ -26,23 +33,6 @@ namespace
 int toPixels(int twips, int twipsPerPixel)
 {
     return int(std::lround(double(twips) / qMax(1, twipsPerPixel)));
-}
-
-// A stored window that no longer fits the screens (a monitor unplugged, a
-// damaged file) is brought back onto the primary screen.
-QRect fitOnScreen(QRect window)
-{
-    const QScreen *primary = QGuiApplication::primaryScreen();
-    if (!primary)
-        return window;
-    for (const QScreen *screen : QGuiApplication::screens()) {
-        if (screen->availableGeometry().intersects(window))
-            return window;
-    }
-    const QRect area = primary->availableGeometry();
-    window.setSize(window.size().boundedTo(area.size()));
-    window.moveTopLeft(area.topLeft());
-    return window;
 }
 
 } // namespace
@@ -80,15 +70,17 @@ bool Player::applyConfig(const QString &folder)
                            toPixels(config_.top, metrics_.TwipsPerPixelY),
                            toPixels(config_.width, metrics_.TwipsPerPixelX),
                            toPixels(config_.height, metrics_.TwipsPerPixelY));
-        const QRect placed = fitOnScreen(stored);
+        const QRect placed = keptOnScreen(stored);
         window_->setGeometry(placed);
     }
 
     listPanel_->selectTab(config_.listMode);
     if (!config_.listVisible)
-        window_->list()->hide();
+        window_->hide_list();
     // Whether the window is kept on top is acted on later in start-up.
     mainMenu_->m_temae->setChecked(config_.temae);
+    applyWindowOptions();
+    applyWaveLevel();
 
     switch (config_.windowState) {
     case 1:
@@ -104,14 +96,44 @@ bool Player::applyConfig(const QString &folder)
     return true;
 }
 
+// The options of the window and of the picture, from the settings.
+void Player::applyWindowOptions()
+{
+    WindowOptions &options = *windowOptions_;
+    options.Check_temae->setChecked(config_.temae);
+    options.Check_original->setChecked(config_.originalSize);
+    options.Check_auto_hide->setChecked(config_.autoListHide);
+    options.setFitRule(config_.autoAdjust);
+    options.Scroll_upper->setValue(config_.upperClip);
+    options.scroll_under->setValue(config_.underClip);
+}
+
+// The system volume takes the level kept in the settings; settings written
+// before they kept one leave the system volume where it is.
+void Player::applyWaveLevel()
+{
+    QScrollBar *bar = windowOptions_->vol_control;
+    const QSignalBlocker quiet(bar);
+    if (PrivateProfile::load(configPath()).contains("volume", "waveout")) {
+        bar->setValue(config_.waveout);
+        vol_control_Change();
+    } else if (startWaveLevel_) {
+        bar->setValue(*startWaveLevel_);
+    }
+}
+
 void Player::save_config()
 {
     ConfigValues values = config_;
-    values.listVisible = !window_->list()->isHidden();
+    // Kept as the window is in its normal state with the list open; whether
+    // the list and small mode were on is kept beside.
+    values.listVisible = window_->listOpen() || displayModes_->listWasVisible();
+    values.smallMode = displayModes_->smallMode();
     const Qt::WindowStates state = window_->windowState();
     values.windowState = state & Qt::WindowMinimized ? 1 : (state & Qt::WindowMaximized ? 2 : 0);
-    // The geometry kept is the normal window's, whatever state it is in.
-    const QRect normal = values.windowState == 0 ? window_->geometry() : window_->normalGeometry();
+    if (displayModes_->fullScreen())
+        values.windowState = 0;
+    const QRect normal = displayModes_->restingGeometry();
 
     values.lastDir = fileBrowser_->folder();
     if (favourites_)
@@ -127,9 +149,17 @@ void Player::save_config()
     values.playSpeed = playSpeed_->checkedIndex();
     values.originalSize = mainMenu_->original->isChecked();
     values.temae = mainMenu_->m_temae->isChecked();
+    values.autoAdjust = windowOptions_->fitRule();
+    values.autoListHide = windowOptions_->Check_auto_hide->isChecked();
+    values.upperClip = windowOptions_->Scroll_upper->value();
+    values.underClip = windowOptions_->scroll_under->value();
+    values.waveout = windowOptions_->vol_control->value();
 
     // Written into the file as it is, so lines the user added survive.
     PrivateProfile profile = PrivateProfile::load(configPath());
     values.write(profile);
     profile.save(configPath());
+    // The system volume goes back to where it was at start.
+    if (systemVolume_)
+        systemVolume_->restore();
 }

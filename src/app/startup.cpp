@@ -4,12 +4,15 @@
 #include "app/player.h"
 
 #include "app/desktop_link.h"
+#include "audio/system_volume.h"
+#include "base/audio_gain.h"
 #include "base/command_line.h"
 #include "base/movie_ext.h"
 #include "base/path.h"
 #include "base/program_folder.h"
 #include "base/single_instance.h"
 #include "desktop/instance_handover.h"
+#include "display/display_modes.h"
 #include "favourites/favourites_list.h"
 #include "input/main_menu.h"
 #include "library/file_browser.h"
@@ -17,6 +20,7 @@
 #include "panels/key_page.h"
 #include "panels/list_panel.h"
 #include "panels/list_selection.h"
+#include "panels/window_options.h"
 #include "playback/open_and_play.h"
 #include "playback/play_mode.h"
 #include "playback/play_speed.h"
@@ -32,6 +36,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
+#include <QScrollBar>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QWindow>
 
@@ -85,7 +91,14 @@ bool Player::Form_Load(const StartupOptions &options)
     desktop_->start(programFolder_);
     movie_->prepareSurface(window_->display());
     metrics_ = ScreenMetrics::measure(*window_);
+    window_->setMetrics(metrics_);
     phase("window built");
+
+    // The system volume as it is before the settings change it: given back at
+    // the end.  A change a run ended without giving back is given back now.
+    systemVolume_ = std::make_unique<SystemVolume>(programFolder_ + "waveout.ini");
+    if (const std::uint32_t word = systemVolume_->get_wave_volume())
+        startWaveLevel_ = audio_gain::scrollValueOfWord(word);
 
     loading_ = true;
     listPanel_->Ver->setText(QString::fromUtf8("バージョン：　Ver.%1.%2.%3")
@@ -103,8 +116,10 @@ bool Player::Form_Load(const StartupOptions &options)
     phase("settings applied");
 
     window_->show();
-    window_->layoutControls();
+    window_->layout_window();
     letWindowAppear();
+    if (config_.smallMode)
+        displayModes_->enter_small_mode();
     phase("window shown");
 
     createStateFolders();
@@ -120,6 +135,7 @@ bool Player::Form_Load(const StartupOptions &options)
     favourites_->setViewMode(true);
     playCommandLine(absoluteCommandLine(options));
     phase("command-line movie opened");
+    displayModes_->set_topmost(mainMenu_->m_temae->isChecked());
     starting_ = false;
     if (exitRequested_) {
         m_exit_Click();
@@ -149,6 +165,13 @@ void Player::applyFirstRunValues()
 {
     config_ = ConfigValues::firstRun(programFolder_);
     mainMenu_->m_temae->setChecked(config_.temae);
+    applyWindowOptions();
+    // The system volume bar starts where the system volume is, and leaves it
+    // there.
+    if (startWaveLevel_) {
+        const QSignalBlocker quiet(windowOptions_->vol_control);
+        windowOptions_->vol_control->setValue(*startWaveLevel_);
+    }
     window_->vol()->setValue(100);
     window_->volForFullscreen()->setValue(100);
     playMode_->mode_Click(PlayMode::Continuous);

@@ -30,4 +30,43 @@ std::int32_t hundredthsDbFromMpvVolume(double percent)
     return static_cast<std::int32_t>(std::lround(v));
 }
 
+std::int32_t hundredthsDbFromBar(int barValue)
+{
+    return (std::clamp(barValue, 0, 100) - 100) * 50;
+}
+
+int barValueAt(int x, int usable)
+{
+    if (usable <= 0)
+        return x > 0 ? 100 : 0;
+    return int(std::clamp(std::lround(double(x) / usable * 100), 0L, 100L));
+}
+
+std::uint32_t waveWord(int scrollValue)
+{
+    const std::uint32_t level = std::uint32_t(std::clamp(scrollValue, -32768, 32767) + 32768);
+    return level | (level << 16);
+}
+
+int scrollValueOfWord(std::uint32_t word)
+{
+    return int(word & 0xFFFFu) - 32768;
+}
+
+namespace
+{
+constexpr double kPulseNorm = 0x10000;
+constexpr double kFullLevel = 0xFFFF;
+} // namespace
+
+std::uint32_t pulseVolumeFromLevel(std::uint16_t level)
+{
+    return std::uint32_t(std::lround(level * kPulseNorm / kFullLevel));
+}
+
+std::uint16_t levelFromPulseVolume(std::uint32_t volume)
+{
+    return std::uint16_t(std::min<long>(std::lround(volume * kFullLevel / kPulseNorm), 0xFFFF));
+}
+
 } // namespace audio_gain

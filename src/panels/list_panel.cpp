@@ -16,6 +16,7 @@
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QVBoxLayout>
+#include <iterator>
 
 namespace
 {
@@ -189,6 +190,42 @@ void ListPanel::showOptionsPage()
     showOnly(config);
     directory_->hide();
     setCaptureImage("capture_mask");
+}
+
+namespace
+{
+
+// The options' pages in the order of their tabs.
+const struct {
+    const char *caption;
+    const char *frame;
+} kConfigPages[] = {{"基本", "Frame_basic"},
+                    {"表示領域", "Frame_clip"},
+                    {"キー", "Frame_Key"},
+                    {"関連付け", "Frame_other"},
+                    {"ソフト情報", "soft_info"}};
+
+} // namespace
+
+void ListPanel::buildConfigTabs()
+{
+    Tab_Config = new QTabBar(config);
+    Tab_Config->setObjectName("Tab_Config");
+    Tab_Config->setExpanding(false);
+    for (const auto &page : kConfigPages)
+        Tab_Config->addTab(QString::fromUtf8(page.caption));
+    if (auto *layout = qobject_cast<QBoxLayout *>(config->layout()))
+        layout->insertWidget(0, Tab_Config);
+    connect(Tab_Config, &QTabBar::currentChanged, this, &ListPanel::showConfigPage);
+    showConfigPage(0);
+}
+
+void ListPanel::showConfigPage(int index)
+{
+    for (int i = 0; i < int(std::size(kConfigPages)); ++i) {
+        if (auto *page = config->findChild<QWidget *>(kConfigPages[i].frame))
+            page->setVisible(i == index);
+    }
 }
 
 void ListPanel::setCaptureImage(const char *key)

@@ -35,6 +35,11 @@ public:
     void showOptionsPage();
     void showPage(int page);
 
+    // The options' own tab strip `Tab_Config` over their pages, once the
+    // pages are built: each tab shows one page frame, found by its name.
+    void buildConfigTabs();
+    void showConfigPage(int index);
+
     QTabBar *Tab1 = nullptr;
     QListWidget *File = nullptr;
     OkiniView *List_okini = nullptr;
@@ -45,6 +50,7 @@ public:
     QFrame *config = nullptr;
     QFrame *soft_info = nullptr;
     QLabel *Ver = nullptr;
+    QTabBar *Tab_Config = nullptr;
 
 signals:
     // Keys pressed on the tab strip go to the window's key handling.

@@ -1,5 +1,6 @@
 #include "playback/open_and_play.h"
 
+#include "base/audio_gain.h"
 #include "base/path.h"
 #include "base/play_source.h"
 #include "media/cmovie.h"
@@ -91,6 +92,10 @@ int OpenAndPlay::lastOpenResult() const
 
 void OpenAndPlay::fitVideo()
 {
+    if (sizer_) {
+        sizer_();
+        return;
+    }
     const QWidget *display = window_.display();
     movie_.SetWindowSize(qint16(display->width()), qint16(display->height()));
 }
@@ -99,8 +104,7 @@ void OpenAndPlay::restoreVolume()
 {
     // The volume bar runs 0..100; the movie takes hundredths of a decibel,
     // 0 at the top and -50 dB at the bottom.
-    const int bar = window_.vol()->value();
-    movie_.setAudioVolume(qint32(std::lround((bar - 100) * 50.0)));
+    movie_.setAudioVolume(audio_gain::hundredthsDbFromBar(window_.vol()->value()));
     qint32 applied = 0;
     if (movie_.audioVolume(&applied))
         movie_.volume = applied;

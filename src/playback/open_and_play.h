@@ -45,8 +45,10 @@ public:
     // hundredths of a second, -1 for a long movie, 0 for a failed open.
     int lastOpenResult() const;
 
-    // Places the picture over the whole video area.
+    // Sizes the window and places the picture for the movie just opened; by
+    // default the picture fills the video area.
     void fitVideo();
+    void setSizer(std::function<void()> sizer) { sizer_ = std::move(sizer); }
     // Gives the open movie the volume of the volume bar `vol`.
     void restoreVolume();
 
@@ -69,4 +71,5 @@ private:
     PlaySpeed &speed_;
     std::optional<Deferred> deferred_;
     std::function<std::optional<int>()> favouriteIndex_;
+    std::function<void()> sizer_;
 };

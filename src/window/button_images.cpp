@@ -66,6 +66,11 @@ void drawKey(QPainter &p, const QString &key, bool masked)
     } else if (key == "temae") {
         p.drawEllipse(QRectF(8, 3, 8, 8));
         p.drawRect(QRectF(11, 10, 2, 11));
+    } else if (key == "usiro") {
+        // The pin pulled out: drawn hollow.
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QRectF(8, 3, 8, 8));
+        p.drawRect(QRectF(11, 12, 2, 9));
     } else if (key == "capture" || key == "capture_mask") {
         p.setBrush(Qt::NoBrush);
         p.drawRoundedRect(QRectF(3, 7, 18, 12), 2, 2);

@@ -1,5 +1,6 @@
 #include "window/main_window.h"
 
+#include "base/window_geometry.h"
 #include "window/button_images.h"
 #include "window/seek_bar.h"
 #include "window/video_area.h"
@@ -7,15 +8,18 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCursor>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QSlider>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 
 namespace
 {
@@ -43,6 +47,18 @@ QString buttonImageFor(const QString &key)
     if (key == "capture")
         return "capture_mask";
     return key;
+}
+
+QFrame *makeMask(const char *name, QWidget *parent)
+{
+    auto *mask = new QFrame(parent);
+    mask->setObjectName(name);
+    mask->setAutoFillBackground(true);
+    QPalette pal = mask->palette();
+    pal.setColor(QPalette::Window, Qt::black);
+    mask->setPalette(pal);
+    mask->hide();
+    return mask;
 }
 
 QSlider *makeVolumeBar(const char *name, QWidget *parent)
@@ -74,9 +90,14 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     kyoukai_->setObjectName("kyoukai");
     kyoukai_->setFrameShape(QFrame::VLine);
     kyoukai_->setCursor(Qt::SizeHorCursor);
+    kyoukai_->installEventFilter(this);
 
     list_ = new QFrame(central);
     list_->setObjectName("list");
+    buildSizeBar();
+
+    clipUpper_ = makeMask("clip_upper", display_);
+    clipUnder_ = makeMask("clip_under", display_);
 
     buildDirectoryFrame(central);
     buildFullscreenBar(central);
@@ -129,6 +150,30 @@ void MainWindow::buildControlPanel(QWidget *central)
     btList_->setAutoRaise(true);
     btList_->setFocusPolicy(Qt::NoFocus);
     btList_->setGeometry(0, 0, kRightPanelWidth, kControlHeight - kSeekRowHeight);
+    connect(btList_, &QToolButton::clicked, this, &MainWindow::BtList_Click);
+}
+
+void MainWindow::buildSizeBar()
+{
+    sizeBar_ = new QFrame(list_);
+    sizeBar_->setObjectName("size_bar");
+    auto *row = new QHBoxLayout(sizeBar_);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    const std::pair<const char *, int> buttons[] = {{"add", 1}, {"sub", -1}};
+    for (const auto &[key, direction] : buttons) {
+        auto *action = new QAction(direction > 0 ? "+" : "-", sizeBar_);
+        action->setObjectName(key);
+        connect(action, &QAction::triggered, this,
+                [this, direction = direction] { changeListWidth(direction); });
+        auto *button = new QToolButton(sizeBar_);
+        button->setDefaultAction(action);
+        button->setAutoRaise(true);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setFixedSize(18, 18);
+        row->addWidget(button);
+    }
+    sizeBar_->setFixedSize(36, 18);
 }
 
 void MainWindow::buildToolbar()
@@ -168,6 +213,8 @@ void MainWindow::buildFullscreenBar(QWidget *central)
     row->addWidget(seekBarForFullscreen_, 1);
     row->addWidget(timeForFullscreen_);
     row->addWidget(volForFullscreen_);
+    row->setContentsMargins(4, 4, 4, 4);
+    fullscreenControl_->setAutoFillBackground(false);
     fullscreenControl_->hide();
 }
 
@@ -204,27 +251,92 @@ QLabel *MainWindow::lblMedia(int index) const
     }
 }
 
-void MainWindow::layoutControls()
+void MainWindow::setMetrics(const ScreenMetrics &metrics)
 {
-    const int w = centralWidget()->width();
-    const int h = centralWidget()->height();
-    const bool listShown = !list_->isHidden();
+    metrics_ = metrics;
+}
+
+int MainWindow::pixelsX(int twips) const
+{
+    return int(std::lround(double(twips) / qMax(1, metrics_.TwipsPerPixelX)));
+}
+
+int MainWindow::pixelsY(int twips) const
+{
+    return int(std::lround(double(twips) / qMax(1, metrics_.TwipsPerPixelY)));
+}
+
+int MainWindow::minimumVideo() const
+{
+    return qMax(pixelsX(window_geometry::kMinimumVideoTwips),
+                pixelsY(window_geometry::kMinimumVideoTwips));
+}
+
+int MainWindow::sideWidth() const
+{
+    return listWidth_ + kSplitterWidth;
+}
+
+int MainWindow::controlHeight() const
+{
+    return kControlHeight;
+}
+
+void MainWindow::layout_window()
+{
+    if (layoutSuspended)
+        return;
+    // The central widget fills the window, but is resized only once the
+    // window shows; the window's own size holds before that.
+    const QSize inner = size();
+    // The full-screen controls come over the video at the top.
+    fullscreenControl_->setGeometry(0, 0, inner.width(), fullscreenControl_->sizeHint().height());
+    maskFullscreenControl();
+    fullscreenControl_->raise();
+    if (fullScreenLayout_ || smallLayout_) {
+        // The video fills the window.
+        display_->setGeometry(QRect(QPoint(0, 0), inner));
+        emit laidOut();
+        return;
+    }
+    if (isMinimized())
+        return;
+    btList_->setEnabled(windowState() == Qt::WindowNoState);
+
     // A width from an old or damaged settings file must leave room for both
     // the list and the video; the width asked for comes back when the window
     // is wide enough again (a settings file's width is set before the
     // window's own size).
-    listWidth_ =
-        std::clamp(wantedListWidth_, kMinimumListWidth, qMax(kMinimumListWidth, width() - 200));
-    const int sideWidth = listShown ? listWidth_ + kSplitterWidth : 0;
-    const int videoWidth = qMax(10, w - sideWidth);
-    const int videoHeight = qMax(10, h - kControlHeight);
+    updateListWidth();
+    const int side = listOpen() ? sideWidth() : 0;
+    const window_geometry::VideoRoom room =
+        window_geometry::videoRoom(inner, side, kControlHeight, minimumVideo());
+    if (room.inner != inner)
+        resize(room.inner);
 
-    display_->setGeometry(0, 0, videoWidth, videoHeight);
-    directory_->setGeometry(0, 0, videoWidth, videoHeight);
-    control_->setGeometry(0, videoHeight, videoWidth, kControlHeight);
-    kyoukai_->setGeometry(videoWidth, 0, kSplitterWidth, h);
-    list_->setGeometry(videoWidth + kSplitterWidth, 0, listWidth_, h);
+    const int h = room.inner.height();
+    display_->setGeometry(0, 0, room.video.width(), room.video.height());
+    directory_->setGeometry(0, 0, room.video.width(), room.video.height());
+    control_->setGeometry(0, room.video.height(), room.video.width(), kControlHeight);
+    placeControlPanel(room.video.width());
+    kyoukai_->setVisible(side > 0);
+    kyoukai_->setGeometry(room.video.width(), 0, kSplitterWidth, h);
+    list_->setGeometry(room.video.width() + kSplitterWidth, 0, listWidth_, h);
+    placeSizeBar();
+    emit laidOut();
+}
 
+// A closed list keeps its width for when it opens.
+void MainWindow::updateListWidth()
+{
+    const int widest = width() - kSplitterWidth - minimumVideo();
+    listWidth_ = listOpen() ? std::clamp(wantedListWidth_, kMinimumListWidth,
+                                         qMax(kMinimumListWidth, widest))
+                            : qMax(kMinimumListWidth, wantedListWidth_);
+}
+
+void MainWindow::placeControlPanel(int videoWidth)
+{
     const int seekWidth = qMax(100, videoWidth - kTimeWidth);
     seekBar_->setGeometry(0, 0, seekWidth, kSeekRowHeight);
     time_->setGeometry(videoWidth - kTimeWidth, 0, kTimeWidth, kSeekRowHeight);
@@ -235,19 +347,164 @@ void MainWindow::layoutControls()
                       rowHeight);
     rightPanel_->setGeometry(videoWidth - kRightPanelWidth, kSeekRowHeight, kRightPanelWidth,
                              rowHeight);
-    fullscreenControl_->setGeometry(0, qMax(0, h - kSeekRowHeight - 8), w, kSeekRowHeight + 8);
+}
+
+void MainWindow::placeSizeBar()
+{
+    sizeBar_->move(list_->width() - sizeBar_->width() - pixelsX(20), 0);
+    sizeBar_->raise();
+}
+
+// Only the three controls show over the video, not the frame between them.
+void MainWindow::maskFullscreenControl()
+{
+    fullscreenControl_->layout()->activate();
+    QRegion shown;
+    for (const QWidget *part :
+         {static_cast<QWidget *>(timeForFullscreen_), static_cast<QWidget *>(seekBarForFullscreen_),
+          static_cast<QWidget *>(volForFullscreen_)})
+        shown += part->geometry();
+    fullscreenControl_->setMask(shown);
+}
+
+void MainWindow::setSmallLayout(bool on)
+{
+    smallLayout_ = on;
+    control_->setVisible(!on && !fullScreenLayout_);
+}
+
+bool MainWindow::listOpen() const
+{
+    return fullScreenLayout_ ? listOpen_ : !list_->isHidden();
+}
+
+void MainWindow::setFullScreenLayout(bool on)
+{
+    if (on && !fullScreenLayout_)
+        listOpen_ = listOpen();
+    fullScreenLayout_ = on;
+    control_->setVisible(!on && !smallLayout_);
+    kyoukai_->setVisible(!on && listOpen_ && !smallLayout_);
+    list_->setVisible(!on && listOpen_ && !smallLayout_);
+    if (!on)
+        fullscreenControl_->hide();
+}
+
+void MainWindow::setListShown(bool shown)
+{
+    listOpen_ = shown;
+    kyoukai_->setVisible(shown);
+    list_->setVisible(shown);
+    btList_->setArrowType(shown ? Qt::LeftArrow : Qt::RightArrow);
+}
+
+void MainWindow::show_list()
+{
+    if (listOpen())
+        return;
+    layoutSuspended = true;
+    setListShown(true);
+    resize(width() + sideWidth(), height());
+    layoutSuspended = false;
+    layout_window();
+}
+
+void MainWindow::hide_list()
+{
+    if (!listOpen())
+        return;
+    updateListWidth();
+    layoutSuspended = true;
+    setListShown(false);
+    resize(width() - sideWidth(), height());
+    layoutSuspended = false;
+    layout_window();
+}
+
+void MainWindow::BtList_Click()
+{
+    const Qt::WindowStates state = windowState();
+    if (state & (Qt::WindowMinimized | Qt::WindowMaximized))
+        setWindowState(Qt::WindowNoState);
+    if (listOpen())
+        hide_list();
+    else
+        show_list();
+    if (state & (Qt::WindowMinimized | Qt::WindowMaximized))
+        setWindowState(state);
+}
+
+// "add" widens the list and the window, "sub" narrows both while the list
+// stays usable; the pointer follows the button.
+void MainWindow::changeListWidth(int direction)
+{
+    const int tpp = qMax(1, metrics_.TwipsPerPixelX);
+    const int twips = listWidth_ * tpp;
+    const int wanted =
+        qMax(kMinimumListWidth, pixelsX(window_geometry::steppedListWidthTwips(twips, direction)));
+    const int step = wanted - listWidth_;
+    if (step == 0)
+        return;
+    wantedListWidth_ = wanted;
+    listWidth_ = wanted;
+    resize(width() + step, height());
+    layout_window();
+    QCursor::setPos(QCursor::pos() + QPoint(step, 0));
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != kyoukai_)
+        return QMainWindow::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        draggingSplitter_ = static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
+        return draggingSplitter_;
+    case QEvent::MouseMove:
+        if (draggingSplitter_)
+            dragSplitter(int(static_cast<QMouseEvent *>(event)->globalPosition().x()));
+        return draggingSplitter_;
+    case QEvent::MouseButtonRelease:
+        if (!draggingSplitter_)
+            return false;
+        draggingSplitter_ = false;
+        dropSplitter();
+        return true;
+    default:
+        return QMainWindow::eventFilter(watched, event);
+    }
+}
+
+// Only the splitter moves while it is dragged.
+void MainWindow::dragSplitter(int globalX)
+{
+    const int x = centralWidget()->mapFromGlobal(QPoint(globalX, 0)).x();
+    const int w = centralWidget()->width();
+    kyoukai_->move(
+        window_geometry::splitterLeft(x, w, pixelsX(window_geometry::kSplitterLeftMarginTwips),
+                                      pixelsX(window_geometry::kSplitterRightMarginTwips)),
+        0);
+}
+
+// The video takes the width left of the splitter, the list the rest.
+void MainWindow::dropSplitter()
+{
+    const int left = kyoukai_->x();
+    wantedListWidth_ = centralWidget()->width() - left - kSplitterWidth;
+    layout_window();
+    emit splitterDropped();
 }
 
 void MainWindow::setListWidth(int pixels)
 {
     wantedListWidth_ = pixels;
-    layoutControls();
+    layout_window();
 }
 
 void MainWindow::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
-    layoutControls();
+    layout_window();
     emit resized();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "window/screen_metrics.h"
+
 #include <QMainWindow>
 
 class QAction;
@@ -39,13 +41,48 @@ public:
     QFrame *list() const { return list_; }
     QFrame *directory() const { return directory_; }
     QWidget *sel() const { return sel_; }
+    QToolButton *btList() const { return btList_; }
+    QFrame *fullscreenControl() const { return fullscreenControl_; }
+    // The masks over the top and bottom edges of the picture.
+    QFrame *clipUpper() const { return clipUpper_; }
+    QFrame *clipUnder() const { return clipUnder_; }
+    // The list-width buttons "add" and "sub".
+    QFrame *sizeBar() const { return sizeBar_; }
+
+    void setMetrics(const ScreenMetrics &metrics);
+    const ScreenMetrics &metrics() const { return metrics_; }
+    // A length in twips on this screen, horizontally and vertically.
+    int pixelsX(int twips) const;
+    int pixelsY(int twips) const;
 
     // Width of the list panel in pixels.
     int listWidth() const { return listWidth_; }
     void setListWidth(int pixels);
+    // The pixels the list and the splitter take beside the video.
+    int sideWidth() const;
+    int controlHeight() const;
+    // The least width and height the video area keeps (500 twips).
+    int minimumVideo() const;
 
-    // Places the controls for the current window size.
-    void layoutControls();
+    // The full layout pass for the current window size and mode.  The window
+    // grows when it is too small to keep the smallest video area.
+    void layout_window();
+    // While set, the window's own resizing does not lay it out.
+    bool layoutSuspended = false;
+    // Small mode: the video fills the window.  Full screen: the video fills
+    // the window and the controls come as an overlay.
+    void setSmallLayout(bool on);
+    void setFullScreenLayout(bool on);
+    bool smallLayout() const { return smallLayout_; }
+    bool fullScreenLayout() const { return fullScreenLayout_; }
+
+    // The list panel, opened or closed: the window grows or shrinks by the
+    // list and the splitter, so the video keeps its size.
+    bool listOpen() const;
+    void show_list();
+    void hide_list();
+    // `BtList`: opens or closes the list from a normal window.
+    void BtList_Click();
 
     // Set when an input box was accepted: the key-up handling then swallows
     // the next release of the play key (the Enter that closed the box).
@@ -55,12 +92,26 @@ signals:
     // The window is being closed by any means; shut-down runs here.
     void closing();
     void resized();
+    // A layout pass has placed the controls.
+    void laidOut();
+    // The splitter was dropped: the video area has its new width.
+    void splitterDropped();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void placeControlPanel(int width);
+    void updateListWidth();
+    void placeSizeBar();
+    void maskFullscreenControl();
+    void dragSplitter(int globalX);
+    void dropSplitter();
+    void changeListWidth(int direction);
+    void setListShown(bool shown);
+    void buildSizeBar();
     void buildControlPanel(QWidget *central);
     void buildToolbar();
     void buildFullscreenBar(QWidget *central);
@@ -84,7 +135,15 @@ private:
     QFrame *directory_ = nullptr;
     QFrame *fullscreenControl_ = nullptr;
     QWidget *sel_ = nullptr;
+    QFrame *clipUpper_ = nullptr;
+    QFrame *clipUnder_ = nullptr;
+    QFrame *sizeBar_ = nullptr;
+    ScreenMetrics metrics_;
     bool closed_ = false;
+    bool smallLayout_ = false;
+    bool fullScreenLayout_ = false;
+    bool listOpen_ = true;
+    bool draggingSplitter_ = false;
     int listWidth_ = 270;
     int wantedListWidth_ = 270;
 };

@@ -1,5 +1,9 @@
 #include "window/screen_metrics.h"
 
+#include "base/window_geometry.h"
+
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStyle>
 #include <QWidget>
 #include <cmath>
@@ -19,4 +23,15 @@ ScreenMetrics ScreenMetrics::measure(const QWidget &window)
     metrics.frameWidth = frame * metrics.TwipsPerPixelX;
     metrics.frameHeight = frame * metrics.TwipsPerPixelY;
     return metrics;
+}
+
+QRect keptOnScreen(QRect window)
+{
+    const QScreen *primary = QGuiApplication::primaryScreen();
+    if (!primary)
+        return window;
+    QList<QRect> screens;
+    for (const QScreen *screen : QGuiApplication::screens())
+        screens.append(screen->availableGeometry());
+    return window_geometry::keptOnScreens(window, screens, primary->availableGeometry());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QRect>
+
 class QWidget;
 
 // Twips per pixel and the window frame sizes, measured once at start-up.
@@ -14,3 +16,7 @@ struct ScreenMetrics {
 
     static ScreenMetrics measure(const QWidget &window);
 };
+
+// A window rectangle that lies on no screen any more (a monitor unplugged, a
+// damaged settings file) brought onto the primary screen.
+QRect keptOnScreen(QRect window);

@@ -64,7 +64,7 @@ private slots:
              [&] {
                  display->setParent(displayParent);
                  display->show();
-                 window.layoutControls();
+                 window.layout_window();
              }},
             {"framed", [&] { window.setWindowFlag(Qt::FramelessWindowHint, false); }},
             {"not on top", [&] { window.setWindowFlag(Qt::WindowStaysOnTopHint, false); }},

@@ -1,0 +1,3 @@
+#include "audio/audio_log.h"
+
+Q_LOGGING_CATEGORY(lcAudio, "sazanami.audio", QtInfoMsg)

@@ -1,0 +1,465 @@
+#include "display/display_modes.h"
+
+#include "base/path.h"
+#include "base/window_geometry.h"
+#include "display/display_log.h"
+#include "display/picture_fit.h"
+#include "input/main_menu.h"
+#include "media/cmovie.h"
+#include "panels/list_panel.h"
+#include "panels/window_options.h"
+#include "window/button_images.h"
+#include "window/main_window.h"
+#include "window/video_area.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QEvent>
+#include <QFrame>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QRadioButton>
+#include <QScreen>
+#include <QWindow>
+
+namespace
+{
+
+const char *const kSmallCaption = "Sazanami（最小モード）";
+const char *const kSmallEntry = "最小表示(Ctrl+M)";
+const char *const kSmallEntryLeave = "最小表示をやめる";
+// Zoom factors of the size presets 1 to 5.
+constexpr double kPresetFactors[] = {2.0, 1.5, 1.0, 0.75, 0.5};
+// Page Up and Page Down change the picture by this many source pixels, or by
+// these factors when nothing is loaded.
+constexpr int kZoomStepPixels = 100;
+constexpr double kZoomInFactor = 1.25;
+constexpr double kZoomOutFactor = 0.75;
+// Page Down stops once the video area is this narrow.
+constexpr int kNarrowestZoomTwips = 3500;
+constexpr int kNarrowestSmallZoomTwips = 2000;
+// Full screen: the control bar shows with the pointer this near the top, the
+// list overlay with the pointer in the bottom third of its height.
+constexpr int kPanelReachTwips = 50;
+constexpr int kOverlayHeightTwips = 3800;
+
+} // namespace
+
+DisplayModes::DisplayModes(CMovie &movie, MainWindow &window, MainMenu &menu,
+                           WindowOptions &options, ListPanel &panel, PictureFit &fit,
+                           QObject *parent)
+    : QObject(parent), movie_(movie), window_(window), menu_(menu), options_(options),
+      panel_(panel), fit_(fit)
+{
+    window.display()->setMouseTracking(true);
+    // Also sees the modal dialogs of the whole program come and go.
+    qApp->installEventFilter(this);
+    connectControls();
+}
+
+void DisplayModes::connectControls()
+{
+    connect(menu_.m_small, &QAction::triggered, this, &DisplayModes::toggleSmallMode);
+    connect(menu_.m_temae, &QAction::triggered, this, &DisplayModes::set_topmost);
+    connect(menu_.m_saiteki, &QAction::triggered, this, &DisplayModes::optimise_window);
+    connect(menu_.original, &QAction::triggered, this, &DisplayModes::original_Click);
+    for (int i = 0; i < menu_.size.size(); ++i)
+        connect(menu_.size[i], &QAction::triggered, this, [this, i] { size_Click(i); });
+    connect(window_.button("fullscreen"), &QAction::triggered, this,
+            &DisplayModes::enter_full_screen);
+    // The options only copy their value into the menu: the window changes
+    // at the next use of the menu or key.
+    connect(options_.Check_temae, &QCheckBox::clicked, menu_.m_temae, &QAction::setChecked);
+    connect(options_.Check_original, &QCheckBox::clicked, menu_.original, &QAction::setChecked);
+    connect(options_.check_auto_adjust, &QRadioButton::clicked, &window_,
+            &MainWindow::layout_window);
+    connect(&window_, &MainWindow::laidOut, this, &DisplayModes::afterLayout);
+    connect(&window_, &MainWindow::splitterDropped, this, &DisplayModes::afterLayout);
+}
+
+bool DisplayModes::fullScreen() const
+{
+    return movie_.DisplaySize == 1;
+}
+
+// Window flags change on the window as it is, so that it is not made anew.
+void DisplayModes::setWindowFlagLive(Qt::WindowType flag, bool on)
+{
+    Qt::WindowFlags flags = window_.windowFlags();
+    flags.setFlag(flag, on);
+    if (flags == window_.windowFlags())
+        return;
+    window_.overrideWindowFlags(flags);
+    if (QWindow *handle = window_.windowHandle())
+        handle->setFlags(flags);
+}
+
+void DisplayModes::makeNormal()
+{
+    if (window_.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized))
+        window_.showNormal();
+}
+
+void DisplayModes::setCaptionForMovie()
+{
+    window_.setWindowTitle(movie_.filename.isEmpty() ? QString("Sazanami")
+                                                     : path::getbasename(movie_.filename));
+}
+
+void DisplayModes::enter_small_mode()
+{
+    if (smallMode_ || fullScreen())
+        return;
+    window_.setWindowTitle(QString::fromUtf8(kSmallCaption));
+    if (window_.listOpen()) {
+        window_.hide_list();
+        listWasVisible_ = true;
+    }
+    smallMode_ = true;
+    window_.layoutSuspended = true;
+    const QSize video = window_.display()->size();
+    window_.setSmallLayout(true);
+    setWindowFlagLive(Qt::FramelessWindowHint, true);
+    window_.resize(video);
+    menu_.m_small->setText(QString::fromUtf8(kSmallEntryLeave));
+    window_.layoutSuspended = false;
+    window_.layout_window();
+}
+
+void DisplayModes::leave_small_mode()
+{
+    if (!smallMode_ || fullScreen())
+        return;
+    smallMode_ = false;
+    window_.layoutSuspended = true;
+    window_.setSmallLayout(false);
+    setWindowFlagLive(Qt::FramelessWindowHint, false);
+    window_.resize(window_.width(), window_.display()->height() + window_.controlHeight());
+    window_.layoutSuspended = false;
+    if (listWasVisible_) {
+        window_.show_list();
+        listWasVisible_ = false;
+    }
+    menu_.m_small->setText(QString::fromUtf8(kSmallEntry));
+    window_.layout_window();
+    setCaptionForMovie();
+}
+
+void DisplayModes::toggleSmallMode()
+{
+    makeNormal();
+    if (smallMode_)
+        leave_small_mode();
+    else
+        enter_small_mode();
+}
+
+void DisplayModes::keepCaption()
+{
+    if (smallMode_)
+        window_.setWindowTitle(QString::fromUtf8(kSmallCaption));
+}
+
+void DisplayModes::set_topmost(bool on)
+{
+    menu_.m_temae->setChecked(on);
+    options_.Check_temae->setChecked(on);
+    if (QAction *button = window_.button("temae"))
+        button->setIcon(button_images::image(on ? "temae" : "usiro"));
+    setWindowFlagLive(Qt::WindowStaysOnTopHint, on);
+}
+
+void DisplayModes::zoom(double factor)
+{
+    if (window_.isMinimized())
+        return;
+    const std::optional<QSize> video = window_geometry::zoomedVideo(
+        QSize(movie_.sourceWidth(), movie_.sourceHeight()), window_.display()->height(), factor);
+    if (!video) {
+        qCDebug(lcDisplay) << "zoom factor refused:" << factor;
+        return;
+    }
+    if (window_.isMaximized())
+        window_.showNormal();
+    set_video_size(video->width(), video->height());
+}
+
+void DisplayModes::set_video_size(int w, int h)
+{
+    const QWidget *display = window_.display();
+    window_.resize(w + window_.width() - display->width(),
+                   h + window_.height() - display->height());
+}
+
+void DisplayModes::optimise_window()
+{
+    if (optimising_ || window_.windowState() != Qt::WindowNoState)
+        return;
+    const int width = window_.display()->width();
+    const std::optional<int> height =
+        window_geometry::optimisedHeight(width, QSize(movie_.sourceWidth(), movie_.sourceHeight()));
+    if (!height || *height <= 0)
+        return;
+    optimising_ = true;
+    set_video_size(width, *height);
+    optimising_ = false;
+}
+
+void DisplayModes::afterLayout()
+{
+    if (!fullScreen() && options_.check_auto_adjust->isChecked())
+        optimise_window();
+}
+
+void DisplayModes::size_Click(int index)
+{
+    if (movie_.PlayState == 0)
+        return;
+    if (index == 0) {
+        if (!fullScreen())
+            enter_full_screen();
+        return;
+    }
+    if (index < 1 || index > 5)
+        return;
+    if (fullScreen())
+        leave_full_screen();
+    zoom(kPresetFactors[index - 1]);
+}
+
+void DisplayModes::original_Click(bool checked)
+{
+    options_.Check_original->setChecked(checked);
+    if (checked && movie_.PlayState != 0)
+        zoom(1.0);
+}
+
+void DisplayModes::zoomStep(int direction)
+{
+    if (window_.windowState() != Qt::WindowNoState || fullScreen())
+        return;
+    const int narrowest =
+        window_.pixelsX(smallMode_ ? kNarrowestSmallZoomTwips : kNarrowestZoomTwips);
+    if (direction < 0 && window_.display()->width() <= narrowest)
+        return;
+    if (movie_.PlayState != 1 && movie_.PlayState != 2) {
+        zoom(direction > 0 ? kZoomInFactor : kZoomOutFactor);
+        return;
+    }
+    if (const std::optional<double> factor =
+            window_geometry::zoomStepFactor(window_.display()->width(), movie_.sourceWidth(),
+                                            direction > 0 ? kZoomStepPixels : -kZoomStepPixels))
+        zoom(*factor);
+}
+
+void DisplayModes::sizeForNewMovie()
+{
+    if (fullScreen()) {
+        fit_.fit_video();
+        return;
+    }
+    if (menu_.original->isChecked()) {
+        // The window takes the movie's own size even when it would fit the
+        // window to the movie otherwise.
+        optimising_ = true;
+        zoom(1.0);
+        optimising_ = false;
+    }
+    fit_.fit_video();
+    if (!menu_.original->isChecked() && options_.check_auto_adjust->isChecked())
+        optimise_window();
+}
+
+void DisplayModes::enter_full_screen()
+{
+    if (movie_.PlayState != 1 || fullScreen())
+        return;
+    savedNormal_ =
+        window_.windowState() == Qt::WindowNoState ? window_.geometry() : window_.normalGeometry();
+    qCDebug(lcDisplay) << "full screen from" << savedNormal_;
+    window_.layoutSuspended = true;
+    menu_.m_window->setEnabled(false);
+    window_.directory()->hide();
+    window_.setFullScreenLayout(true);
+    movie_.fullscreen();
+    window_.showFullScreen();
+    // Also where no window manager makes the window cover its screen.
+    if (const QScreen *screen = window_.screen())
+        window_.setGeometry(screen->geometry());
+    window_.layoutSuspended = false;
+    window_.layout_window();
+    movie_.HideCursor(true);
+    fit_.update_masks();
+}
+
+void DisplayModes::leave_full_screen()
+{
+    if (!fullScreen())
+        return;
+    movie_.normalscreen();
+    window_.layoutSuspended = true;
+    hide_fullscreen_panel();
+    movie_.HideCursor(false);
+    showListOverlay(false);
+    window_.setFullScreenLayout(false);
+    const QRect back = keptOnScreen(savedNormal_);
+    window_.showNormal();
+    window_.setGeometry(back);
+    if (!smallMode_)
+        setCaptionForMovie();
+    set_topmost(menu_.m_temae->isChecked());
+    window_.layoutSuspended = false;
+    menu_.m_window->setEnabled(true);
+    window_.layout_window();
+}
+
+void DisplayModes::toggleFullScreen()
+{
+    if (fullScreen())
+        leave_full_screen();
+    else
+        enter_full_screen();
+}
+
+void DisplayModes::show_fullscreen_panel()
+{
+    QFrame *panel = window_.fullscreenControl();
+    if (panel->isHidden()) {
+        panel->show();
+        panel->raise();
+    }
+    movie_.HideCursor(false);
+}
+
+void DisplayModes::hide_fullscreen_panel()
+{
+    QFrame *panel = window_.fullscreenControl();
+    if (!panel->isHidden())
+        panel->hide();
+    if (fullScreen())
+        movie_.HideCursor(true);
+}
+
+// The list comes over the bottom of the video, showing the page chosen.
+void DisplayModes::showListOverlay(bool shown)
+{
+    QFrame *list = window_.list();
+    if (!shown) {
+        if (fullScreen())
+            list->hide();
+        return;
+    }
+    if (!list->isHidden())
+        return;
+    const QWidget *display = window_.display();
+    const int height = qMin(display->height(), window_.pixelsY(kOverlayHeightTwips));
+    list->setGeometry(0, display->height() - height, display->width(), height);
+    list->show();
+    list->raise();
+}
+
+void DisplayModes::showFullScreenOverlays()
+{
+    if (!fullScreen())
+        return;
+    show_fullscreen_panel();
+    showListOverlay(true);
+}
+
+QRect DisplayModes::restingGeometry() const
+{
+    QRect rest = fullScreen()                                 ? savedNormal_
+                 : window_.windowState() == Qt::WindowNoState ? window_.geometry()
+                                                              : window_.normalGeometry();
+    if (smallMode_)
+        rest.setHeight(rest.height() + window_.controlHeight());
+    if (!window_.listOpen())
+        rest.setWidth(rest.width() + window_.sideWidth());
+    return rest;
+}
+
+void DisplayModes::pointerOverVideo(QPoint pos)
+{
+    if (fullScreen())
+        fullScreenPointer(pos);
+    else
+        autoListDisplay(pos);
+}
+
+// Only in the active, normal window: the list opens with the pointer in the
+// strip along the video's right edge and closes when it leaves.
+void DisplayModes::autoListDisplay(QPoint pos)
+{
+    if (!options_.Check_auto_hide->isChecked() || !window_.isActiveWindow() || smallMode_ ||
+        window_.windowState() != Qt::WindowNoState)
+        return;
+    const bool wanted = window_geometry::pointerWantsList(
+        pos, window_.display()->width(), window_.pixelsX(window_geometry::kListStripTwips));
+    if (wanted && !window_.listOpen())
+        window_.show_list();
+    else if (!wanted && window_.listOpen())
+        window_.hide_list();
+}
+
+void DisplayModes::fullScreenPointer(QPoint pos)
+{
+    const int y = window_.display()->mapTo(&window_, pos).y();
+    const int height = window_.height();
+    if (y < window_.fullscreenControl()->height() + window_.pixelsY(kPanelReachTwips) ||
+        (winding_ && winding_()))
+        show_fullscreen_panel();
+    else
+        hide_fullscreen_panel();
+    showListOverlay(y > height - window_.pixelsY(kOverlayHeightTwips) / 3);
+}
+
+// No dialog may hide behind a window kept on top or in full screen: the
+// window steps back while a modal dialog is open and returns after.
+void DisplayModes::dialogShown(QWidget *dialog)
+{
+    if (dialog_)
+        return;
+    dialog_ = dialog;
+    dialogLeftFullScreen_ = fullScreen();
+    if (dialogLeftFullScreen_)
+        leave_full_screen();
+    dialogDroppedTopmost_ = window_.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    if (dialogDroppedTopmost_)
+        setWindowFlagLive(Qt::WindowStaysOnTopHint, false);
+}
+
+void DisplayModes::dialogHidden(QWidget *dialog)
+{
+    if (dialog != dialog_)
+        return;
+    dialog_ = nullptr;
+    if (dialogDroppedTopmost_)
+        setWindowFlagLive(Qt::WindowStaysOnTopHint, true);
+    if (dialogLeftFullScreen_)
+        enter_full_screen();
+}
+
+bool DisplayModes::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseMove:
+        if (watched == window_.display())
+            pointerOverVideo(static_cast<QMouseEvent *>(event)->position().toPoint());
+        break;
+    case QEvent::Show:
+    case QEvent::Hide: {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (!widget || widget == &window_ || !widget->isWindow() || !widget->isModal())
+            break;
+        if (event->type() == QEvent::Show)
+            dialogShown(widget);
+        else
+            dialogHidden(widget);
+        break;
+    }
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QObject>
+
+class QCheckBox;
+class QFrame;
+class QRadioButton;
+class QScrollBar;
+class QSlider;
+
+// The options that belong to the window: on the basic page `Frame_basic` the
+// automatic list display, the original size, always on top and the system
+// volume bar `vol_control`; the clip page `Frame_clip` with the two edge
+// masks and the three fit rules.  They are put at the top of the options
+// frame `config`.
+class WindowOptions : public QObject
+{
+    Q_OBJECT
+public:
+    explicit WindowOptions(QFrame *config, QObject *parent = nullptr);
+
+    // The fit rule as config.ini keeps it: 0 fit the window to the movie,
+    // 1 keep the aspect ratio, 2 fill the video area (also when none is
+    // set); setting any other value sets none of the three.
+    int fitRule() const;
+    void setFitRule(int rule);
+
+    QFrame *Frame_basic = nullptr;
+    QCheckBox *Check_auto_hide = nullptr;
+    QCheckBox *Check_original = nullptr;
+    QCheckBox *Check_temae = nullptr;
+    QScrollBar *vol_control = nullptr;
+
+    QFrame *Frame_clip = nullptr;
+    QSlider *Scroll_upper = nullptr;
+    QSlider *scroll_under = nullptr;
+    QRadioButton *use_fullWindow = nullptr;
+    QRadioButton *Keep_Aspect = nullptr;
+    QRadioButton *check_auto_adjust = nullptr;
+
+private:
+    void buildBasicPage(QFrame *config);
+    void buildClipPage(QFrame *config);
+};

@@ -1,0 +1,120 @@
+// The system volume through a private PulseAudio server with a null output:
+// the program sets it from its volume bar and gives back the level it found,
+// at its end, on SIGTERM and, after an end that never got there, at the next
+// start; a level the user set meanwhile stays.
+
+#include "audio/system_volume.h"
+#include "base/audio_gain.h"
+#include "test_files.h"
+#include "test_media.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+
+namespace
+{
+
+// The first channel's volume of the default output, in PulseAudio units.
+int outputVolume()
+{
+    QProcess pactl;
+    pactl.start("pactl", {"get-sink-volume", "@DEFAULT_SINK@"});
+    pactl.waitForFinished(5000);
+    const auto match = QRegularExpression(R"(:\s*(\d+)\s*/)")
+                           .match(QString::fromLocal8Bit(pactl.readAllStandardOutput()));
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+void setOutputVolume(int volume)
+{
+    QProcess::execute("pactl", {"set-sink-volume", "@DEFAULT_SINK@", QString::number(volume)});
+}
+
+} // namespace
+
+class TestSystemVolume : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir runtime_;
+
+private slots:
+    void initTestCase()
+    {
+        if (QStandardPaths::findExecutable("pulseaudio").isEmpty() ||
+            QStandardPaths::findExecutable("pactl").isEmpty())
+            QSKIP("needs pulseaudio and pactl");
+        QFile::setPermissions(runtime_.path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", runtime_.path().toLocal8Bit());
+        qputenv("PULSE_SERVER", QString("unix:%1/pulse/native").arg(runtime_.path()).toLocal8Bit());
+        const int started = QProcess::execute(
+            "pulseaudio", {"-D", "--exit-idle-time=-1", "--system=false", "-n",
+                           "--load=module-null-sink", "--load=module-native-protocol-unix"});
+        QCOMPARE(started, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(outputVolume() >= 0, 10000);
+    }
+
+    void cleanupTestCase() { QProcess::execute("pulseaudio", {"--kill"}); }
+
+    void givenBackUnlessTheUserChangedIt()
+    {
+        QTemporaryDir folder;
+        const QString restoreFile = folder.filePath("waveout.ini");
+        setOutputVolume(30000);
+
+        {
+            SystemVolume volume(restoreFile);
+            QCOMPARE(audio_gain::scrollValueOfWord(volume.get_wave_volume()),
+                     audio_gain::levelFromPulseVolume(30000) - 32768);
+            volume.set_wave_volume(audio_gain::waveWord(0));
+            QCOMPARE(outputVolume(), int(audio_gain::pulseVolumeFromLevel(0x8000)));
+            // The program ends without giving it back.
+        }
+        QVERIFY(QFile::exists(restoreFile));
+        {
+            // The next start gives it back.
+            SystemVolume volume(restoreFile);
+            QCOMPARE(outputVolume(), 30000);
+            QVERIFY(!QFile::exists(restoreFile));
+
+            // Changed by the user meanwhile: left as the user set it.
+            volume.set_wave_volume(audio_gain::waveWord(-16384));
+            setOutputVolume(50000);
+            volume.restore();
+            QCOMPARE(outputVolume(), 50000);
+            QVERIFY(!QFile::exists(restoreFile));
+        }
+    }
+
+    void theProgramLeavesTheVolumeAsItFoundIt()
+    {
+        QTemporaryDir install;
+        const QString program = test_files::installProgramCopy(install.path());
+        QVERIFY(!program.isEmpty());
+        // The settings' level differs from the system's.
+        QVERIFY(test_files::writeFile(install.filePath("config.ini"),
+                                      "[volume]\r\nvolume=100\r\nwaveout=16000\r\n"));
+        setOutputVolume(20000);
+
+        QProcess run;
+        run.start(program, {test_media::clip("clip.avi")});
+        QVERIFY(run.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(outputVolume() != 20000, 10000);
+        QCOMPARE(outputVolume(), int(audio_gain::pulseVolumeFromLevel(16000 + 32768)));
+        ::kill(pid_t(run.processId()), SIGTERM);
+        QVERIFY(run.waitForFinished(10000));
+        QCOMPARE(outputVolume(), 20000);
+        QVERIFY(!QFile::exists(install.filePath("waveout.ini")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSystemVolume)
+
+#include "test_system_volume.moc"

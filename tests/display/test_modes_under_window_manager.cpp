@@ -1,0 +1,183 @@
+// Always on top, small mode and full screen under a real window manager
+// (openbox), switched with real key events: the window manager does what is
+// asked, the picture keeps coming and the window comes back where it was.
+
+#include "display/display_modes.h"
+#include "media/cmovie.h"
+#include "player_fixture.h"
+#include "test_media.h"
+#include "window/main_window.h"
+#include "window/video_area.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+#ifdef SAZANAMI_HAVE_XTEST
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#endif
+
+namespace
+{
+
+double positionOf(CMovie &movie)
+{
+    double position = -1;
+    movie.currentPosition(&position);
+    return position;
+}
+
+// A property of the window as the X server has it, through xprop.
+QString propertyOf(const QWidget &window, const char *name)
+{
+    QProcess xprop;
+    xprop.start("xprop", {"-id", QString::number(window.winId()), name});
+    xprop.waitForFinished(5000);
+    return QString::fromLocal8Bit(xprop.readAllStandardOutput());
+}
+
+} // namespace
+
+class TestModesUnderWindowManager : public QObject
+{
+    Q_OBJECT
+
+#ifdef SAZANAMI_HAVE_XTEST
+    QProcess windowManager_;
+    Display *x_ = nullptr;
+
+    void press(std::initializer_list<KeySym> keys)
+    {
+        for (KeySym key : keys)
+            XTestFakeKeyEvent(x_, XKeysymToKeycode(x_, key), True, CurrentTime);
+        for (auto it = std::rbegin(keys); it != std::rend(keys); ++it)
+            XTestFakeKeyEvent(x_, XKeysymToKeycode(x_, *it), False, CurrentTime);
+        XFlush(x_);
+    }
+
+    // The picture keeps coming and the movie goes on playing.
+    static void framesKeepComing(CMovie &movie, const char *after)
+    {
+        QSignalSpy frames(&movie, &CMovie::frameShown);
+        const double before = positionOf(movie);
+        QTRY_VERIFY2(frames.count() > 5, after);
+        QTRY_VERIFY2(positionOf(movie) > before + 0.2, after);
+    }
+#endif
+
+private slots:
+    void initTestCase()
+    {
+#ifndef SAZANAMI_HAVE_XTEST
+        QSKIP("needs XTest");
+#else
+        if (QGuiApplication::platformName() != "xcb")
+            QSKIP("needs an X server");
+        for (const char *tool : {"openbox", "wmctrl", "xprop"})
+            if (QStandardPaths::findExecutable(tool).isEmpty())
+                QSKIP("needs openbox, wmctrl and xprop");
+        x_ = XOpenDisplay(nullptr);
+        int event = 0, error = 0, major = 0, minor = 0;
+        if (!x_ || !XTestQueryExtension(x_, &event, &error, &major, &minor))
+            QSKIP("needs the XTEST extension");
+        windowManager_.start("openbox", {"--sm-disable"});
+        QVERIFY(windowManager_.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QProcess::execute("wmctrl", {"-m"}) == 0, 10000);
+        prepareMediaTests();
+#endif
+    }
+
+    void cleanupTestCase()
+    {
+#ifdef SAZANAMI_HAVE_XTEST
+        if (windowManager_.state() != QProcess::NotRunning) {
+            windowManager_.terminate();
+            windowManager_.waitForFinished(5000);
+        }
+        if (x_)
+            XCloseDisplay(x_);
+#endif
+    }
+
+#ifdef SAZANAMI_HAVE_XTEST
+    void modesKeepThePictureAndThePlace()
+    {
+        const QString clip = test_media::clip("play60.avi");
+        PlayerFixture fixture({clip});
+        Player &player = fixture.player();
+        MainWindow &window = player.window();
+        CMovie &movie = player.movie();
+        DisplayModes &modes = player.displayModes();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        // Kept on top from the first run on.
+        QTRY_VERIFY(propertyOf(window, "_NET_WM_STATE").contains("_NET_WM_STATE_ABOVE"));
+        window.activateWindow();
+        QTRY_VERIFY(window.isActiveWindow());
+        window.display()->setFocus();
+        window.move(60, 50);
+        QTest::qWait(200);
+        const QRect normal = window.geometry();
+
+        // A message box is not hidden behind a window kept on top: the
+        // window steps down while it is open.
+        bool aboveWhileOpen = true;
+        QMessageBox box(QMessageBox::Information, "Sazanami", "?", QMessageBox::Ok, &window);
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, &box, [&] {
+            aboveWhileOpen = propertyOf(window, "_NET_WM_STATE").contains("_NET_WM_STATE_ABOVE");
+            if (!aboveWhileOpen)
+                box.accept();
+        });
+        poll.start(50);
+        QTimer::singleShot(5000, &box, &QMessageBox::accept);
+        box.exec();
+        poll.stop();
+        QVERIFY(!aboveWhileOpen);
+        QTRY_VERIFY(propertyOf(window, "_NET_WM_STATE").contains("_NET_WM_STATE_ABOVE"));
+
+        press({XK_Control_L, XK_t});
+        QTRY_VERIFY(!propertyOf(window, "_NET_WM_STATE").contains("_NET_WM_STATE_ABOVE"));
+        framesKeepComing(movie, "not on top");
+        press({XK_Control_L, XK_t});
+        QTRY_VERIFY(propertyOf(window, "_NET_WM_STATE").contains("_NET_WM_STATE_ABOVE"));
+        framesKeepComing(movie, "on top");
+
+        // Small mode: the window manager takes the frame away.
+        press({XK_Control_L, XK_m});
+        QTRY_VERIFY(modes.smallMode());
+        QTRY_VERIFY(propertyOf(window, "_NET_FRAME_EXTENTS").contains("= 0, 0, 0, 0"));
+        framesKeepComing(movie, "small mode");
+        press({XK_Control_L, XK_m});
+        QTRY_VERIFY(!modes.smallMode());
+        QTRY_VERIFY(!propertyOf(window, "_NET_FRAME_EXTENTS").contains("= 0, 0, 0, 0"));
+        QTRY_COMPARE(window.geometry(), normal);
+        framesKeepComing(movie, "small mode left");
+
+        press({XK_Alt_L, XK_Return});
+        QTRY_VERIFY(modes.fullScreen());
+        QTRY_COMPARE(window.geometry(), window.screen()->geometry());
+        framesKeepComing(movie, "full screen");
+        press({XK_Escape});
+        QTRY_VERIFY(!modes.fullScreen());
+        QTRY_COMPARE(window.geometry(), normal);
+        framesKeepComing(movie, "full screen left");
+        QCOMPARE(movie.filename, clip);
+    }
+#endif
+};
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    TestModesUnderWindowManager test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_modes_under_window_manager.moc"

@@ -1,0 +1,286 @@
+// The window as the user sees it, without a window manager: the list panel
+// and the video area's size, the picture's fit and masks, the list opened by
+// the pointer, the size presets, small mode, full screen and the movie
+// volume bars.
+
+#include "base/private_profile.h"
+#include "display/display_modes.h"
+#include "input/main_menu.h"
+#include "media/cmovie.h"
+#include "panels/window_options.h"
+#include "playback/open_and_play.h"
+#include "player_fixture.h"
+#include "test_media.h"
+#include "window/main_window.h"
+#include "window/video_area.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFrame>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+namespace
+{
+
+// The rectangle the picture takes inside the video area.
+QRect pictureOf(CMovie &movie)
+{
+    QWidget *surface = movie.videoWidget();
+    return surface ? surface->geometry() : QRect();
+}
+
+qint32 movieVolume(CMovie &movie)
+{
+    qint32 volume = 1;
+    movie.audioVolume(&volume);
+    return volume;
+}
+
+} // namespace
+
+class TestWindowDisplay : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { prepareMediaTests(); }
+
+    void listPanelFitAndMasks()
+    {
+        PlayerFixture fixture({test_media::clip("clip.avi")});
+        Player &player = fixture.player();
+        MainWindow &window = player.window();
+        QWidget *display = window.display();
+        QTRY_VERIFY(window.listOpen());
+        window.resize(900, 500);
+        QTRY_COMPARE(window.width(), 900);
+
+        // Closing and opening the list changes the window, not the video.
+        const QSize video = display->size();
+        window.btList()->click();
+        QVERIFY(!window.listOpen());
+        QTRY_COMPARE(window.width(), 900 - window.sideWidth());
+        QCOMPARE(display->size(), video);
+        window.btList()->click();
+        QTRY_COMPARE(window.width(), 900);
+        QCOMPARE(display->size(), video);
+
+        // The splitter dropped 100 pixels to the left: the video narrows, the
+        // list widens, the window stays; never closer than 500 twips to the
+        // left edge.
+        QWidget *splitter = window.kyoukai();
+        const QPoint grip(2, 100);
+        QTest::mousePress(splitter, Qt::LeftButton, {}, grip);
+        QTest::mouseMove(splitter, grip - QPoint(100, 0));
+        QTest::mouseRelease(splitter, Qt::LeftButton, {}, grip - QPoint(100, 0));
+        QCOMPARE(display->width(), video.width() - 98);
+        QCOMPARE(window.listWidth() + display->width() + splitter->width(), 900);
+        QTest::mousePress(splitter, Qt::LeftButton, {}, grip);
+        QTest::mouseMove(splitter, QPoint(-splitter->x(), 100));
+        QTest::mouseRelease(splitter, Qt::LeftButton, {}, QPoint(-splitter->x(), 100));
+        QCOMPARE(display->width(), window.pixelsX(500));
+
+        // A 4:3 movie letterboxed in a wide area; stretched over it.
+        WindowOptions &options = player.windowOptions();
+        options.Keep_Aspect->click();
+        window.hide_list();
+        window.resize(1000, 300 + window.controlHeight());
+        QTRY_COMPARE(display->size(), QSize(1000, 300));
+        QTRY_COMPARE(pictureOf(player.movie()), QRect(300, 0, 400, 300));
+        // A 10 % mask hides a tenth of the picture.
+        options.Scroll_upper->setValue(10);
+        options.scroll_under->setValue(20);
+        QCOMPARE(window.clipUpper()->geometry(), QRect(0, 0, 1000, 30));
+        QCOMPARE(window.clipUnder()->geometry(), QRect(0, 240, 1000, 60));
+        QVERIFY(window.clipUpper()->isVisible());
+        options.use_fullWindow->click();
+        QTRY_COMPARE(pictureOf(player.movie()), QRect(0, 0, 1000, 300));
+        options.Scroll_upper->setValue(0);
+        QVERIFY(!window.clipUpper()->isVisible());
+
+        // The pointer in the strip along the right edge opens the list, out
+        // of it closes it; never in small mode.
+        options.Check_auto_hide->setChecked(true);
+        window.activateWindow();
+        if (QGuiApplication::platformName() == "wayland")
+            QSKIP("a headless Wayland compositor activates no window");
+        QTRY_VERIFY(window.isActiveWindow());
+        QTest::mouseMove(display, QPoint(display->width() - 5, 150));
+        QTRY_VERIFY(window.listOpen());
+        QTest::mouseMove(display, QPoint(display->width() - 5, 2));
+        QTRY_VERIFY(!window.listOpen());
+        player.displayModes().enter_small_mode();
+        QTest::mouseMove(display, QPoint(display->width() - 5, 150));
+        QTest::qWait(50);
+        QVERIFY(!window.listOpen());
+    }
+
+    void sizesSmallModeAndFullScreen()
+    {
+        const QString clip = test_media::clip("clip.avi");
+        PlayerFixture fixture({clip});
+        Player &player = fixture.player();
+        MainWindow &window = player.window();
+        CMovie &movie = player.movie();
+        DisplayModes &modes = player.displayModes();
+        QWidget *display = window.display();
+        QCOMPARE(movie.PlayState, 1);
+
+        // "２００％" on a 320 x 240 movie.
+        player.mainMenu().size[1]->trigger();
+        QTRY_COMPARE(display->size(), QSize(640, 480));
+        player.mainMenu().size[4]->trigger();
+        QTRY_COMPARE(display->size(), QSize(240, 180));
+        QTest::keyClick(display, Qt::Key_Home);
+        QTRY_COMPARE(display->size(), QSize(320, 240));
+        // Page Up: 100 source pixels wider.
+        QTest::keyClick(display, Qt::Key_PageUp);
+        QTRY_COMPARE(display->size(), QSize(420, 315));
+        // The original size comes back with the option, and with every movie
+        // opened while it is on.
+        player.mainMenu().original->trigger();
+        QTRY_COMPARE(display->size(), QSize(320, 240));
+        QVERIFY(player.windowOptions().Check_original->isChecked());
+        player.mainMenu().size[1]->trigger();
+        QTRY_COMPARE(display->size(), QSize(640, 480));
+        player.openAndPlay().play_file(clip, 0);
+        QTRY_COMPARE(display->size(), QSize(320, 240));
+
+        // Small mode with the list open: the list closes and comes back, the
+        // caption says which mode it is.
+        QVERIFY(window.listOpen());
+        const QRect normal = window.geometry();
+        QTest::keyClick(display, Qt::Key_M, Qt::ControlModifier);
+        QVERIFY(modes.smallMode());
+
+        QCOMPARE(window.windowTitle(), QString::fromUtf8("Sazanami（最小モード）"));
+        QVERIFY(!window.listOpen());
+        QVERIFY(window.windowFlags().testFlag(Qt::FramelessWindowHint));
+        QTRY_COMPARE(display->size(), QSize(320, 240));
+        QSignalSpy smallFrames(&movie, &CMovie::frameShown);
+        QTRY_VERIFY(smallFrames.count() > 5);
+        QCOMPARE(player.mainMenu().m_small->text(), QString::fromUtf8("最小表示をやめる"));
+        QTest::mouseDClick(display, Qt::LeftButton);
+        QVERIFY(!modes.smallMode());
+
+        QVERIFY(window.listOpen());
+        QCOMPARE(window.windowTitle(), QString("clip"));
+        QTRY_COMPARE(window.geometry(), normal);
+
+        // Alt+Enter while paused does nothing; while playing it fills the
+        // screen, and Esc brings back the same rectangle.
+        movie.MediaPlay(2);
+        QTest::keyClick(display, Qt::Key_Return, Qt::AltModifier);
+        QVERIFY(!modes.fullScreen());
+        movie.MediaPlay(1);
+        QTest::keyClick(display, Qt::Key_Return, Qt::AltModifier);
+        QVERIFY(modes.fullScreen());
+        const QSize screen = window.screen()->size();
+        QTRY_COMPARE(window.size(), screen);
+        QTRY_COMPARE(display->size(), screen);
+        QVERIFY(window.control()->isHidden());
+        QSignalSpy frames(&movie, &CMovie::frameShown);
+        QTRY_VERIFY(frames.count() > 5);
+        // The control bar comes with the pointer at the top, the list at the
+        // bottom.
+        QFrame *bar = window.fullscreenControl();
+        QTest::mouseMove(display, QPoint(screen.width() / 2, 2));
+        QTRY_VERIFY(bar->isVisible());
+        QTest::mouseMove(display, QPoint(screen.width() / 2, screen.height() / 2));
+        QTRY_VERIFY(!bar->isVisible());
+        QVERIFY(!window.list()->isVisible());
+        QTest::mouseMove(display, QPoint(screen.width() / 2, screen.height() - 2));
+        QTRY_VERIFY(window.list()->isVisible());
+        QVERIFY(window.list()->y() > 0);
+        // Home and F8 do nothing in full screen.
+        QTest::keyClick(display, Qt::Key_Home);
+        QCOMPARE(display->size(), screen);
+        QTest::keyClick(display, Qt::Key_Escape);
+        QVERIFY(!modes.fullScreen());
+        QTRY_COMPARE(window.geometry(), normal);
+        QVERIFY(window.control()->isVisible());
+        QCOMPARE(movie.filename, clip);
+        QCOMPARE(movie.PlayState, 1);
+    }
+
+    // Closed in small mode: the next start is in small mode again, and
+    // leaving it gives the window as it was with its list.
+    void smallModeSurvivesARestart()
+    {
+        QTemporaryDir folder;
+        const PlayerFixture::Options options{
+            folder.path() + "/", {test_media::clip("clip.avi")}, folder.path()};
+        QRect normal;
+        {
+            auto first = PlayerFixture::start(options);
+            MainWindow &window = first->player().window();
+            normal = window.geometry();
+            first->player().displayModes().enter_small_mode();
+            QVERIFY(!window.listOpen());
+            window.close();
+        }
+        const PrivateProfile saved = PrivateProfile::load(folder.filePath("config.ini"));
+        QCOMPARE(saved.readInt("other", "SmallMode"), 1);
+        QCOMPARE(saved.readInt("other", "ListVisible"), 1);
+
+        auto second = PlayerFixture::start(options);
+        MainWindow &window = second->player().window();
+        DisplayModes &modes = second->player().displayModes();
+        QVERIFY(modes.smallMode());
+        QCOMPARE(window.windowTitle(), QString::fromUtf8("Sazanami（最小モード）"));
+        modes.leave_small_mode();
+        QVERIFY(window.listOpen());
+        QTRY_COMPARE(window.geometry(), normal);
+    }
+
+    void movieVolumeBars()
+    {
+        PlayerFixture fixture({test_media::clip("clip.avi")});
+        Player &player = fixture.player();
+        MainWindow &window = player.window();
+        CMovie &movie = player.movie();
+        QSlider *vol = window.vol();
+        const int usable = vol->width() - window.pixelsX(80);
+
+        QTest::mouseClick(vol, Qt::LeftButton, {}, QPoint(usable / 2, vol->height() / 2));
+        QVERIFY(qAbs(vol->value() - 50) <= 1);
+        QVERIFY(qAbs(movieVolume(movie) - -2500) <= 50);
+        QTest::mouseClick(vol, Qt::LeftButton, {}, QPoint(vol->width() - 1, 2));
+        QCOMPARE(vol->value(), 100);
+        QCOMPARE(window.volForFullscreen()->value(), 100);
+
+        QTest::mouseClick(vol, Qt::LeftButton, {}, QPoint(usable * 7 / 10, 2));
+        QCOMPARE(vol->value(), 70);
+        QTest::mouseClick(vol, Qt::RightButton);
+        QCOMPARE(vol->value(), 0);
+        QCOMPARE(movieVolume(movie), -10000);
+        QCOMPARE(movie.volume, -10000);
+        QTest::mouseClick(window.volForFullscreen(), Qt::RightButton);
+        QCOMPARE(vol->value(), 70);
+        QCOMPARE(window.volForFullscreen()->value(), 70);
+        QVERIFY(qAbs(movieVolume(movie) - -1500) <= 1);
+
+        // The volume keys step by 5, within 0..100.
+        QTest::keyClick(window.display(), Qt::Key_Plus, Qt::KeypadModifier);
+        QCOMPARE(vol->value(), 75);
+        QVERIFY(qAbs(movie.volume - -1250) <= 1);
+        for (int i = 0; i < 10; ++i)
+            QTest::keyClick(window.display(), Qt::Key_Plus, Qt::KeypadModifier);
+        QCOMPARE(vol->value(), 100);
+    }
+};
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    TestWindowDisplay test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_window_display.moc"
