@@ -1,12 +1,15 @@
 #include "base/movie_ext.h"
 
-#include <QStringList>
+const QStringList &movie_extensions()
+{
+    static const QStringList extensions = {
+        QStringLiteral("mpg"), QStringLiteral("mpeg"), QStringLiteral("avi"),
+        QStringLiteral("asf"), QStringLiteral("wmv"),  QStringLiteral("mov"),
+    };
+    return extensions;
+}
 
 bool is_movie_ext(const QString &ext)
 {
-    static const QStringList movieExtensions = {
-        QStringLiteral("avi"), QStringLiteral("mpg"),  QStringLiteral("asf"),
-        QStringLiteral("wmv"), QStringLiteral("mpeg"), QStringLiteral("mov"),
-    };
-    return movieExtensions.contains(ext, Qt::CaseInsensitive);
+    return movie_extensions().contains(ext, Qt::CaseInsensitive);
 }
