@@ -32,6 +32,8 @@ TEST_PACKAGES=(
   # Media controls asked the way a desktop does, and the installed desktop
   # entry and AppStream file checked.
   playerctl desktop-file-utils appstream
+  # A notification area inside the tests' X server for the tray icon.
+  trayer
   # The window under a Wayland compositor without a screen.
   weston qt6-wayland
 )

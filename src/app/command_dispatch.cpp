@@ -24,7 +24,9 @@
 #include "window/seek_bar.h"
 #include "window/video_area.h"
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFrame>
@@ -126,6 +128,10 @@ CommandDispatch::CommandDispatch(Parts parts) : QObject(&parts.window), p_(std::
     connect(&p_.panel, &ListPanel::keyUp, this, forward(false));
     listenTo(p_.panel.List_okini);
     listenTo(p_.panel.List_Find);
+    // Bound keys keep working while an option has the focus.
+    listenTo(p_.panel.Tab_Config);
+    for (QCheckBox *option : p_.panel.config->findChildren<QCheckBox *>())
+        listenTo(option);
     connectMenus();
 }
 
@@ -168,8 +174,10 @@ bool CommandDispatch::eventFilter(QObject *watched, QEvent *event)
     case QEvent::KeyPress:
     case QEvent::KeyRelease: {
         auto *key = static_cast<QKeyEvent *>(event);
-        // The lists move their selection with the arrows themselves.
-        const bool list = qobject_cast<QAbstractItemView *>(source) != nullptr;
+        // The lists move their selection with the arrows themselves, the
+        // options keep their own keys too.
+        const bool list = qobject_cast<QAbstractItemView *>(source) != nullptr ||
+                          (source && p_.panel.config->isAncestorOf(source));
         const int code = virtual_keys::fromKeyEvent(*key);
         const int shift = virtual_keys::shiftState(key->modifiers());
         if (event->type() == QEvent::KeyPress) {

@@ -3,6 +3,7 @@
 
 #include "app/command_dispatch.h"
 #include "app/desktop_link.h"
+#include "app/desktop_options.h"
 #include "app/termination_signals.h"
 #include "audio/system_volume.h"
 #include "base/audio_gain.h"
@@ -31,6 +32,8 @@
 #include "window/video_area.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFrame>
 #include <QMenu>
@@ -79,6 +82,9 @@ void Player::buildParts()
             &SceneMenus::load_scenes);
     keyPage_ = std::make_unique<KeyPage>(keys_, listPanel_->config);
     buildDisplayParts();
+    desktopOptions_ =
+        std::make_unique<DesktopOptions>(window, *listPanel_, *windowOptions_, *mainMenu_->menu(),
+                                         QCoreApplication::applicationFilePath());
     listPanel_->buildConfigTabs();
     dispatch_ = std::make_unique<CommandDispatch>(dispatchParts());
 
@@ -152,8 +158,8 @@ void Player::connectFavourites()
     };
     hooks.showFolder = [this] { fileBrowser_->fileManager().showFolder(fileBrowser_->folder()); };
     hooks.selectedSearchResults = [this] { return searchResults_->selectedPaths(); };
-    hooks.relativePaths = [this] { return config_.soutai; };
-    hooks.imageBesideMovie = [this] { return config_.imagePathRoot; };
+    hooks.relativePaths = [this] { return windowOptions_->Check_soutai->isChecked(); };
+    hooks.imageBesideMovie = [this] { return windowOptions_->Check_imagedirchange->isChecked(); };
     favourites_->setHooks(hooks);
 
     FavouritesList &favourites = *favourites_;
@@ -172,10 +178,11 @@ void Player::connectFavourites()
 
 CommandDispatch::Parts Player::dispatchParts()
 {
-    return CommandDispatch::Parts{*window_,       *movie_,        *listPanel_,   *positionTimer_,
-                                  *openAndPlay_,  *playSpeed_,    *fileBrowser_, *favourites_,
-                                  *sequencer_,    *transport_,    *mainMenu_,    *sceneMenus_,
-                                  *displayModes_, *movieVolume_,  keys_,         [this] { m_exit_Click(); }};
+    return CommandDispatch::Parts{
+        *window_,       *movie_,       *listPanel_,   *positionTimer_,
+        *openAndPlay_,  *playSpeed_,   *fileBrowser_, *favourites_,
+        *sequencer_,    *transport_,   *mainMenu_,    *sceneMenus_,
+        *displayModes_, *movieVolume_, keys_,         [this] { m_exit_Click(); }};
 }
 
 // The size, speed, mode and window buttons open their menus right under

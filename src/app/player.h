@@ -15,6 +15,7 @@
 
 class CMovie;
 class DesktopLink;
+class DesktopOptions;
 class FavouritesList;
 class DisplayModes;
 class MovieVolume;
@@ -97,6 +98,7 @@ public:
     MovieVolume &movieVolume() const { return *movieVolume_; }
 
     DesktopLink &desktopLink() const { return *desktop_; }
+    DesktopOptions &desktopOptions() const { return *desktopOptions_; }
     // The list that play, next, previous and the first frame work on: the one
     // on the page shown; null when that page has none.
     PlaySource *activePlaySource() const;
@@ -161,6 +163,7 @@ private:
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<TerminationSignals> signals_;
     std::unique_ptr<DesktopLink> desktop_;
+    std::unique_ptr<DesktopOptions> desktopOptions_;
 
     ScreenMetrics metrics_;
     ConfigValues config_;

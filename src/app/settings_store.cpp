@@ -103,6 +103,12 @@ void Player::applyWindowOptions()
     options.Check_temae->setChecked(config_.temae);
     options.Check_original->setChecked(config_.originalSize);
     options.Check_auto_hide->setChecked(config_.autoListHide);
+    options.Check_imagedirchange->setChecked(config_.imagePathRoot);
+    options.Check_soutai->setChecked(config_.soutai);
+    options.Check_SeekTop->setChecked(config_.seekTop);
+    options.Check_show_popup->setChecked(config_.hidePopup);
+    options.Check_noTaskbar->setChecked(config_.noTaskBar);
+    options.check_resume->setChecked(config_.resume);
     options.setFitRule(config_.autoAdjust);
     options.Scroll_upper->setValue(config_.upperClip);
     options.scroll_under->setValue(config_.underClip);
@@ -151,6 +157,12 @@ void Player::save_config()
     values.temae = mainMenu_->m_temae->isChecked();
     values.autoAdjust = windowOptions_->fitRule();
     values.autoListHide = windowOptions_->Check_auto_hide->isChecked();
+    values.imagePathRoot = windowOptions_->Check_imagedirchange->isChecked();
+    values.soutai = windowOptions_->Check_soutai->isChecked();
+    values.seekTop = windowOptions_->Check_SeekTop->isChecked();
+    values.hidePopup = windowOptions_->Check_show_popup->isChecked();
+    values.noTaskBar = windowOptions_->Check_noTaskbar->isChecked();
+    values.resume = windowOptions_->check_resume->isChecked();
     values.upperClip = windowOptions_->Scroll_upper->value();
     values.underClip = windowOptions_->scroll_under->value();
     values.waveout = windowOptions_->vol_control->value();

@@ -3,6 +3,7 @@
 #include "app/player.h"
 
 #include "app/desktop_link.h"
+#include "app/desktop_options.h"
 
 #include "base/single_instance.h"
 #include "favourites/favourites_list.h"
@@ -34,6 +35,8 @@ void Player::Form_Unload()
     if (window_ && fileBrowser_)
         save_config();
     keys_.save(programFolder_);
+    if (desktopOptions_)
+        desktopOptions_->stop(programFolder_ + "color.ini");
     if (movie_)
         movie_->MediaClear();
     if (desktop_)

@@ -1,6 +1,7 @@
 // Start-up of the program: the main window's load sequence.
 
 #include "app/app_log.h"
+#include "app/desktop_options.h"
 #include "app/player.h"
 
 #include "app/desktop_link.h"
@@ -120,6 +121,7 @@ bool Player::Form_Load(const StartupOptions &options)
     letWindowAppear();
     if (config_.smallMode)
         displayModes_->enter_small_mode();
+    desktopOptions_->start(programFolder_ + "color.ini", config_.hidePopup);
     phase("window shown");
 
     createStateFolders();

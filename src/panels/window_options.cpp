@@ -53,9 +53,19 @@ void WindowOptions::buildBasicPage(QFrame *config)
         column->addWidget(box);
         return box;
     };
+    Check_imagedirchange =
+        check("Check_imagedirchange", "imageディレクトリをファイルのあるディレクトリの下に作る");
+    Check_soutai = check("Check_soutai", "セーブ時に相対ディレクトリを使用（.\\と..\\まで）");
+    column->addWidget(new QLabel(
+        QString::fromUtf8("（ただし、セーブ先をカレントディレクトリとする）"), Frame_basic));
+    Check_SeekTop = check("Check_SeekTop", "ファイルを選択したら先頭フレームを表示する");
+    Check_show_popup = check("Check_show_popup", "バブルアップヘルプを表示する（次回起動時から）");
     Check_auto_hide = check("Check_auto_hide", "カーソルの位置から、リストの自動表示・非表示");
     Check_original = check("Check_original", "再生時は常にオリジナルサイズ");
     Check_temae = check("Check_temae", "常に手前に表示");
+    Check_noTaskbar =
+        check("Check_noTaskbar", "最小化時にタスクバーにいれない（タスクトレイのみ）");
+    check_resume = check("check_resume", "再生情報の復元（リジューム再生）");
     column->addWidget(new QLabel(QString::fromUtf8("WaveOutのボリューム音量設定"), Frame_basic));
     vol_control = named(new QScrollBar(Qt::Horizontal, Frame_basic), "vol_control");
     vol_control->setRange(-32768, 32767);

@@ -8,11 +8,10 @@ class QRadioButton;
 class QScrollBar;
 class QSlider;
 
-// The options that belong to the window: on the basic page `Frame_basic` the
-// automatic list display, the original size, always on top and the system
-// volume bar `vol_control`; the clip page `Frame_clip` with the two edge
-// masks and the three fit rules.  They are put at the top of the options
-// frame `config`.
+// The options of the window: the basic page `Frame_basic` with every check
+// box of the program's options and the system volume bar `vol_control`; the clip page `Frame_clip`
+// with the two edge masks and the three fit rules.  They are put at the top of the options frame
+// `config`.
 class WindowOptions : public QObject
 {
     Q_OBJECT
@@ -26,9 +25,15 @@ public:
     void setFitRule(int rule);
 
     QFrame *Frame_basic = nullptr;
+    QCheckBox *Check_imagedirchange = nullptr;
+    QCheckBox *Check_soutai = nullptr;
+    QCheckBox *Check_SeekTop = nullptr;
+    QCheckBox *Check_show_popup = nullptr;
     QCheckBox *Check_auto_hide = nullptr;
     QCheckBox *Check_original = nullptr;
     QCheckBox *Check_temae = nullptr;
+    QCheckBox *Check_noTaskbar = nullptr;
+    QCheckBox *check_resume = nullptr;
     QScrollBar *vol_control = nullptr;
 
     QFrame *Frame_clip = nullptr;

@@ -1,0 +1,66 @@
+#include "app/desktop_options.h"
+#include "app/app_log.h"
+
+#include "base/program_folder.h"
+#include "desktop/balloon_help.h"
+#include "desktop/file_associations.h"
+#include "desktop/tray_icon.h"
+#include "panels/association_page.h"
+#include "panels/list_colours.h"
+#include "panels/list_panel.h"
+#include "panels/soft_info_page.h"
+#include "panels/window_options.h"
+#include "window/main_window.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QTabBar>
+#include <QUrl>
+
+namespace
+{
+
+// There is no web page of the author: the link opens the help page's
+// section about the program.
+QUrl homepage()
+{
+    QUrl page =
+        QUrl::fromLocalFile(program_folder::helpFile(QCoreApplication::applicationDirPath()));
+    page.setFragment("about");
+    return page;
+}
+
+} // namespace
+
+DesktopOptions::DesktopOptions(MainWindow &window, ListPanel &panel, WindowOptions &options,
+                               QMenu &menu, const QString &programPath, QObject *parent)
+    : QObject(parent), window_(window), panel_(panel),
+      associations_(std::make_unique<FileAssociations>(programPath)),
+      associationPage_(std::make_unique<AssociationPage>(panel.config, *associations_)),
+      listColours_(std::make_unique<ListColours>(*options.Frame_clip, window)),
+      softInfo_(std::make_unique<SoftInfoPage>(panel.soft_info, homepage())),
+      tray_(std::make_unique<TrayIcon>(window, menu))
+{
+    QCheckBox *noTaskbar = options.Check_noTaskbar;
+    tray_->setHideOnMinimise([noTaskbar] { return noTaskbar->isChecked(); });
+}
+
+DesktopOptions::~DesktopOptions() = default;
+
+void DesktopOptions::start(const QString &colorIni, bool balloonHelp)
+{
+    softInfo_->followTab(panel_.Tab_Config, panel_.Tab_Config->count() - 1);
+    associationPage_->showState();
+    listColours_->load(colorIni);
+    tray_->show();
+    if (balloonHelp)
+        balloon_help::install(window_);
+}
+
+void DesktopOptions::stop(const QString &colorIni)
+{
+    if (!listColours_->save(colorIni))
+        qCWarning(lcApp) << "cannot write" << colorIni;
+    tray_->remove();
+}

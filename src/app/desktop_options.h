@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+class AssociationPage;
+class FileAssociations;
+class ListColours;
+class ListPanel;
+class MainWindow;
+class QMenu;
+class SoftInfoPage;
+class TrayIcon;
+class WindowOptions;
+
+// The program's place on the desktop and the option pages that set it: the
+// file association page, the list colours, the information page, the tray
+// icon and the balloon help.
+class DesktopOptions : public QObject
+{
+    Q_OBJECT
+public:
+    // Builds the pages into the options frame; before its tabs are made.
+    DesktopOptions(MainWindow &window, ListPanel &panel, WindowOptions &options, QMenu &menu,
+                   const QString &programPath, QObject *parent = nullptr);
+    ~DesktopOptions() override;
+
+    // After the window is shown: association state, colours from colorIni,
+    // the tray icon, and the balloon help when asked for.
+    void start(const QString &colorIni, bool balloonHelp);
+    // At shut-down: the colours back into colorIni, the tray icon away.
+    void stop(const QString &colorIni);
+
+    AssociationPage &associationPage() const { return *associationPage_; }
+    ListColours &listColours() const { return *listColours_; }
+    SoftInfoPage &softInfo() const { return *softInfo_; }
+    TrayIcon &trayIcon() const { return *tray_; }
+
+private:
+    MainWindow &window_;
+    ListPanel &panel_;
+    std::unique_ptr<FileAssociations> associations_;
+    std::unique_ptr<AssociationPage> associationPage_;
+    std::unique_ptr<ListColours> listColours_;
+    std::unique_ptr<SoftInfoPage> softInfo_;
+    std::unique_ptr<TrayIcon> tray_;
+};

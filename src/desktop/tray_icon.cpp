@@ -1,0 +1,76 @@
+#include "desktop/tray_icon.h"
+#include "desktop/desktop_log.h"
+
+#include <QCursor>
+#include <QEvent>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QWidget>
+
+TrayIcon::TrayIcon(QWidget &window, QMenu &menu, QObject *parent)
+    : QObject(parent), window_(window), menu_(menu), icon_(new QSystemTrayIcon(this))
+{
+    icon_->setObjectName("trayIcon");
+    icon_->setToolTip("Sazanami");
+    connect(icon_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::DoubleClick)
+                    toggleWindow();
+                else if (reason == QSystemTrayIcon::Context)
+                    menu_.popup(QCursor::pos());
+            });
+    window_.installEventFilter(this);
+}
+
+TrayIcon::~TrayIcon() = default;
+
+void TrayIcon::setHideOnMinimise(std::function<bool()> wanted)
+{
+    hideOnMinimise_ = std::move(wanted);
+}
+
+void TrayIcon::show()
+{
+    icon_->setIcon(window_.windowIcon());
+    icon_->show();
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        qCInfo(lcDesktop) << "no notification area: the window stays in the task bar";
+}
+
+void TrayIcon::remove()
+{
+    icon_->hide();
+}
+
+bool TrayIcon::isShown() const
+{
+    return icon_->isVisible();
+}
+
+void TrayIcon::toggleWindow()
+{
+    if (window_.isVisible() && !window_.isMinimized()) {
+        window_.hide();
+        return;
+    }
+    window_.showNormal();
+    window_.raise();
+    window_.activateWindow();
+}
+
+bool TrayIcon::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == &window_ && event->type() == QEvent::WindowStateChange &&
+        window_.isMinimized() && hideOnMinimise_ && hideOnMinimise_())
+        // After the window system has finished minimising.
+        QTimer::singleShot(0, this, &TrayIcon::hideToTray);
+    return QObject::eventFilter(watched, event);
+}
+
+void TrayIcon::hideToTray()
+{
+    // Without a notification area a hidden window could not be brought back.
+    if (window_.isMinimized() && isShown() && QSystemTrayIcon::isSystemTrayAvailable())
+        window_.hide();
+}

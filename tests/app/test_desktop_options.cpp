@@ -1,0 +1,251 @@
+// The program on the desktop, as the options pages show it: file association
+// in private MIME settings, the list colours and color.ini, the information
+// page, and the tray icon in a real notification area (trayer) clicked with
+// real X input.
+
+#include "app/desktop_options.h"
+#include "desktop/tray_icon.h"
+#include "panels/association_page.h"
+#include "panels/list_panel.h"
+#include "panels/soft_info_page.h"
+#include "panels/window_options.h"
+#include "player_fixture.h"
+#include "test_files.h"
+#include "window/main_window.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QSystemTrayIcon>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#ifdef SAZANAMI_HAVE_XTEST
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#endif
+
+#include <sys/stat.h>
+
+namespace
+{
+
+using test_files::readFile;
+using test_files::writeFile;
+
+QCheckBox *box(Player &player, const char *row, int index)
+{
+    return player.window().findChild<QCheckBox *>(QString("%1_%2").arg(row).arg(index));
+}
+
+ino_t inodeOf(const QString &path)
+{
+    struct stat info {
+    };
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+}
+
+void clickConfigTab(Player &player, int index)
+{
+    QTabBar *tabs = player.listPanel().Tab_Config;
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(index).center());
+}
+
+} // namespace
+
+class TestDesktopOptions : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir xdg_;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(xdg_.isValid());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(xdg_.path() + "/config"));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(xdg_.path() + "/data"));
+        prepareMediaTests();
+    }
+
+    void associationFollowsTheBoxes()
+    {
+        // The user's settings live elsewhere and are linked in.
+        QDir().mkpath(xdg_.path() + "/config");
+        const QString target = xdg_.path() + "/dotfiles mimeapps.list";
+        const QString link = xdg_.path() + "/config/mimeapps.list";
+        const QByteArray user = "# kept\n[Default Applications]\nvideo/x-msvideo=vlc.desktop;\n"
+                                "application/octet-stream=hexedit.desktop;\n";
+        writeFile(target, user);
+        QVERIFY(QFile::link(target, link));
+
+        PlayerFixture fixture;
+        Player &player = fixture.player();
+        QCheckBox *avi = box(player, "Check_kanren", 2);
+        QCheckBox *aviDefault = box(player, "Check_default", 2);
+        QCOMPARE(avi->text(), QString("avi"));
+        QVERIFY(!avi->isChecked());
+        QVERIFY(!aviDefault->isEnabled());
+
+        avi->click();
+        QVERIFY(avi->isChecked());
+        QVERIFY(aviDefault->isEnabled());
+        QVERIFY(QFileInfo(link).isSymLink());
+        QByteArray text = readFile(target);
+        QVERIFY(text.startsWith(user));
+        QVERIFY(text.contains("[Added Associations]\nvideo/x-msvideo=sazanami.desktop;\n"));
+        const QByteArray entry = readFile(xdg_.path() + "/data/applications/sazanami.desktop");
+        QVERIFY(entry.contains(
+            "\nExec=\"" + QFile::encodeName(QCoreApplication::applicationFilePath()) + "\" %f\n"));
+        // Associating what is associated writes nothing.
+        const ino_t before = inodeOf(target);
+        avi->setChecked(false);
+        avi->click();
+        QCOMPARE(inodeOf(target), before);
+
+        aviDefault->click();
+        QVERIFY(readFile(target).contains("video/x-msvideo=sazanami.desktop;vlc.desktop;\n"));
+        // mpg and mpeg are one type: their boxes move together.
+        box(player, "Check_kanren", 0)->click();
+        QVERIFY(box(player, "Check_kanren", 1)->isChecked());
+        QVERIFY(box(player, "Check_default", 1)->isEnabled());
+
+        // Clearing the association gives the default back to vlc.
+        avi->click();
+        QVERIFY(!aviDefault->isEnabled());
+        QVERIFY(!aviDefault->isChecked());
+        text = readFile(target);
+        QVERIFY(text.startsWith(user));
+        QVERIFY(text.contains("video/mpeg=sazanami.desktop;"));
+        QVERIFY(!text.contains("x-msvideo=sazanami"));
+
+        // A new start shows what the settings say.
+        PlayerFixture again;
+        QVERIFY(box(again.player(), "Check_kanren", 1)->isChecked());
+        QVERIFY(!box(again.player(), "Check_kanren", 2)->isChecked());
+    }
+
+    void listColoursComeFromColorIni()
+    {
+        QTemporaryDir folder;
+        const QString programFolder = folder.path() + "/";
+        writeFile(programFolder + "color.ini", "[list]\nForeColor=255\nBackColor=16777215\n");
+        {
+            auto fixture = PlayerFixture::start({programFolder, {}, {}});
+            QListWidget *files = fixture->player().listPanel().File;
+            QCOMPARE(files->palette().color(QPalette::Text), QColor(Qt::red));
+            QCOMPARE(files->palette().color(QPalette::Base), QColor(Qt::white));
+            fixture->player().window().findChild<QPushButton *>("bt_default_color")->click();
+            QCOMPARE(files->palette().color(QPalette::Text), QColor(119, 150, 230));
+        }
+        const QByteArray written = readFile(programFolder + "color.ini");
+        QVERIFY(written.contains("ForeColor=15111799"));
+        QVERIFY(written.contains("BackColor=0"));
+
+        // Without color.ini: the same light blue on black.
+        PlayerFixture fresh;
+        QCOMPARE(fresh.player().listPanel().List_Find->palette().color(QPalette::Text),
+                 QColor(119, 150, 230));
+        QCOMPARE(fresh.player().listPanel().List_Find->palette().color(QPalette::Base),
+                 QColor(Qt::black));
+    }
+
+    void informationPageRefreshesOnEachVisit()
+    {
+        PlayerFixture fixture;
+        Player &player = fixture.player();
+        player.listPanel().selectTab(ListPanel::OptionsPage);
+        QTabBar *tabs = player.listPanel().Tab_Config;
+        QCOMPARE(tabs->count(), 5);
+        QCOMPARE(tabs->tabText(3), QString::fromUtf8("関連付け"));
+        SoftInfoPage &info = player.desktopOptions().softInfo();
+        for (int visit = 0; visit < 2; ++visit) {
+            info.lblMem->clear();
+            info.lblDisplay->clear();
+            clickConfigTab(player, 4);
+            QVERIFY(player.listPanel().soft_info->isVisible());
+            QVERIFY(!player.window().findChild<QWidget *>("Frame_other")->isVisible());
+            QVERIFY(QRegularExpression("^\\d{1,3}(,\\d{3})*KB / \\d{1,3}(,\\d{3})*KB$")
+                        .match(info.lblMem->text())
+                        .hasMatch());
+            QVERIFY(info.pbMem->maximum() > 0);
+            QVERIFY(QRegularExpression(QString::fromUtf8("^\\d+×\\d+ \\d+ビット$"))
+                        .match(info.lblDisplay->text())
+                        .hasMatch());
+        }
+    }
+
+    void trayIconTogglesTheWindow()
+    {
+#ifndef SAZANAMI_HAVE_XTEST
+        QSKIP("needs XTest");
+#else
+        if (QStandardPaths::findExecutable("trayer").isEmpty())
+            QSKIP("needs trayer");
+        Display *x = XOpenDisplay(nullptr);
+        if (!x)
+            QSKIP("needs an X server");
+        // No notification area: minimising to it would strand the window.
+        QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
+        {
+            PlayerFixture fixture;
+            MainWindow &window = fixture.player().window();
+            fixture.player().windowOptions().Check_noTaskbar->setChecked(true);
+            window.showMinimized();
+            QTest::qWait(200);
+            QVERIFY(window.isVisible());
+        }
+
+        QProcess trayer;
+        trayer.start("trayer", {"--edge", "top", "--align", "right", "--widthtype", "pixel",
+                                "--width", "64", "--height", "32"});
+        QVERIFY(trayer.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 10000);
+
+        PlayerFixture fixture;
+        MainWindow &window = fixture.player().window();
+        auto *icon = fixture.player().desktopOptions().trayIcon().findChild<QSystemTrayIcon *>();
+        QCOMPARE(icon->toolTip(), QString("Sazanami"));
+        QTRY_VERIFY_WITH_TIMEOUT(!icon->geometry().isEmpty(), 10000);
+        const QPoint centre = icon->geometry().center();
+        const auto doubleClick = [x, centre] {
+            XTestFakeMotionEvent(x, -1, centre.x(), centre.y(), CurrentTime);
+            for (int i = 0; i < 2; ++i) {
+                XTestFakeButtonEvent(x, 1, True, CurrentTime);
+                XTestFakeButtonEvent(x, 1, False, CurrentTime);
+            }
+            XFlush(x);
+        };
+        doubleClick();
+        QTRY_VERIFY(!window.isVisible());
+        doubleClick();
+        QTRY_VERIFY(window.isVisible());
+
+        // Minimised with the option on, only the icon is left; it brings the
+        // window back.
+        fixture.player().windowOptions().Check_noTaskbar->setChecked(true);
+        window.showMinimized();
+        QTRY_VERIFY(!window.isVisible());
+        doubleClick();
+        QTRY_VERIFY(window.isVisible());
+        QVERIFY(!window.isMinimized());
+
+        fixture.player().Form_Unload();
+        QVERIFY(!icon->isVisible());
+        trayer.terminate();
+        trayer.waitForFinished();
+        XCloseDisplay(x);
+#endif
+    }
+};
+
+QTEST_MAIN(TestDesktopOptions)
+#include "test_desktop_options.moc"
