@@ -190,8 +190,10 @@ bool CommandDispatch::eventFilter(QObject *watched, QEvent *event)
     }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
-        // The splitter and the list button pass only their keys here.
-        if (source == p_.window.kyoukai() || source == p_.window.btList())
+        // The splitter, the list button and the options pass only their
+        // keys here.
+        if (source == p_.window.kyoukai() || source == p_.window.btList() ||
+            (source && p_.panel.config->isAncestorOf(source)))
             return false;
         return handleMouse(source, static_cast<QMouseEvent *>(event));
     default:

@@ -54,7 +54,8 @@ void TrayIcon::toggleWindow()
         window_.hide();
         return;
     }
-    window_.showNormal();
+    window_.setWindowState(window_.windowState() & ~Qt::WindowMinimized);
+    window_.show();
     window_.raise();
     window_.activateWindow();
 }
@@ -71,6 +72,10 @@ bool TrayIcon::eventFilter(QObject *watched, QEvent *event)
 void TrayIcon::hideToTray()
 {
     // Without a notification area a hidden window could not be brought back.
-    if (window_.isMinimized() && isShown() && QSystemTrayIcon::isSystemTrayAvailable())
-        window_.hide();
+    if (!window_.isMinimized() || !isShown() || !QSystemTrayIcon::isSystemTrayAvailable())
+        return;
+    window_.hide();
+    // Hidden, it is no longer minimised: shown from the icon, it comes back
+    // as a normal window, not as an icon of the window manager's.
+    window_.setWindowState(window_.windowState() & ~Qt::WindowMinimized);
 }

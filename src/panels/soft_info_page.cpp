@@ -1,12 +1,12 @@
 #include "panels/soft_info_page.h"
 
-#include "base/state_file.h"
 #include "base/system_info.h"
 
 #include <QBoxLayout>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QEvent>
+#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QProgressBar>
@@ -65,8 +65,10 @@ void SoftInfoPage::refresh()
 
 void SoftInfoPage::refreshMemory()
 {
-    const auto memory =
-        system_info::parseMeminfo(state_file::readWhole("/proc/meminfo").value_or(QByteArray()));
+    // A file of the kernel: its size reads as 0, so it is read to its end.
+    QFile meminfo("/proc/meminfo");
+    const auto memory = system_info::parseMeminfo(
+        meminfo.open(QIODevice::ReadOnly) ? meminfo.readAll() : QByteArray());
     if (!memory) {
         lblMem->clear();
         return;

@@ -17,11 +17,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QSystemTrayIcon>
 #include <QTabBar>
@@ -167,6 +170,8 @@ private slots:
         QCOMPARE(tabs->count(), 5);
         QCOMPARE(tabs->tabText(3), QString::fromUtf8("関連付け"));
         SoftInfoPage &info = player.desktopOptions().softInfo();
+        // The strip scrolls its last tab into sight.
+        tabs->setCurrentIndex(4);
         for (int visit = 0; visit < 2; ++visit) {
             info.lblMem->clear();
             info.lblDisplay->clear();
@@ -204,6 +209,12 @@ private slots:
             QVERIFY(window.isVisible());
         }
 
+        // A desktop: a window manager and a notification area.
+        QProcess windowManager;
+        windowManager.start("openbox", {"--sm-disable"});
+        QVERIFY(windowManager.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QProcess::execute("sh", {"-c", "wmctrl -m >/dev/null 2>&1"}) == 0,
+                                 10000);
         QProcess trayer;
         trayer.start("trayer", {"--edge", "top", "--align", "right", "--widthtype", "pixel",
                                 "--width", "64", "--height", "32"});
@@ -214,7 +225,10 @@ private slots:
         MainWindow &window = fixture.player().window();
         auto *icon = fixture.player().desktopOptions().trayIcon().findChild<QSystemTrayIcon *>();
         QCOMPARE(icon->toolTip(), QString("Sazanami"));
-        QTRY_VERIFY_WITH_TIMEOUT(!icon->geometry().isEmpty(), 10000);
+        // Embedded in trayer's strip at the top right.
+        const QRect strip = QGuiApplication::primaryScreen()->geometry().adjusted(
+            QGuiApplication::primaryScreen()->geometry().width() - 64, 0, 0, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(strip.contains(icon->geometry().center()), 10000);
         const QPoint centre = icon->geometry().center();
         const auto doubleClick = [x, centre] {
             XTestFakeMotionEvent(x, -1, centre.x(), centre.y(), CurrentTime);
@@ -240,8 +254,10 @@ private slots:
 
         fixture.player().Form_Unload();
         QVERIFY(!icon->isVisible());
-        trayer.terminate();
-        trayer.waitForFinished();
+        for (QProcess *process : {&trayer, &windowManager}) {
+            process->terminate();
+            process->waitForFinished();
+        }
         XCloseDisplay(x);
 #endif
     }
