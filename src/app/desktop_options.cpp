@@ -6,6 +6,7 @@
 #include "desktop/file_associations.h"
 #include "desktop/tray_icon.h"
 #include "panels/association_page.h"
+#include "panels/hover_cue.h"
 #include "panels/list_colours.h"
 #include "panels/list_panel.h"
 #include "panels/soft_info_page.h"
@@ -42,6 +43,9 @@ DesktopOptions::DesktopOptions(MainWindow &window, ListPanel &panel, WindowOptio
       softInfo_(std::make_unique<SoftInfoPage>(panel.soft_info, homepage())),
       tray_(std::make_unique<TrayIcon>(window, menu))
 {
+    if (auto *keyDefaults = panel.config->findChild<QWidget *>("bt_default"))
+        new HoverCue(keyDefaults, HoverCue::Bold,
+                     {panel.config, panel.config->findChild<QWidget *>("Frame_Key")});
     QCheckBox *noTaskbar = options.Check_noTaskbar;
     tray_->setHideOnMinimise([noTaskbar] { return noTaskbar->isChecked(); });
 }

@@ -214,6 +214,7 @@ void ListPanel::buildConfigTabs()
     Tab_Config->setExpanding(false);
     for (const auto &page : kConfigPages)
         Tab_Config->addTab(QString::fromUtf8(page.caption));
+    Tab_Config->setTabToolTip(0, QString::fromUtf8("基本設定"));
     if (auto *layout = qobject_cast<QBoxLayout *>(config->layout()))
         layout->insertWidget(0, Tab_Config);
     connect(Tab_Config, &QTabBar::currentChanged, this, &ListPanel::showConfigPage);

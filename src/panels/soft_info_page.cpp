@@ -1,6 +1,7 @@
 #include "panels/soft_info_page.h"
 
 #include "base/system_info.h"
+#include "panels/hover_cue.h"
 
 #include <QBoxLayout>
 #include <QCoreApplication>
@@ -46,7 +47,7 @@ SoftInfoPage::SoftInfoPage(QFrame *soft_info, QUrl homepage, QObject *parent)
             layout->insertWidget(at++, widget);
     }
     LHomepage->installEventFilter(this);
-    page_->installEventFilter(this);
+    new HoverCue(LHomepage, HoverCue::Underline, {page_});
 }
 
 void SoftInfoPage::followTab(QTabBar *tabs, int index)
@@ -90,22 +91,9 @@ void SoftInfoPage::refreshDisplay()
     lblDisplay->setText(system_info::displayLine(size.width(), size.height(), screen->depth()));
 }
 
-void SoftInfoPage::setLinkUnderlined(bool underlined)
-{
-    QFont font = LHomepage->font();
-    if (font.underline() == underlined)
-        return;
-    font.setUnderline(underlined);
-    LHomepage->setFont(font);
-}
-
 bool SoftInfoPage::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == LHomepage && event->type() == QEvent::Enter)
-        setLinkUnderlined(true);
-    else if (watched == LHomepage && event->type() == QEvent::MouseButtonRelease)
+    if (watched == LHomepage && event->type() == QEvent::MouseButtonRelease)
         QDesktopServices::openUrl(homepage_);
-    else if (watched == page_ && event->type() == QEvent::Enter)
-        setLinkUnderlined(false);
     return QObject::eventFilter(watched, event);
 }

@@ -33,7 +33,6 @@ protected:
 private:
     void refreshMemory();
     void refreshDisplay();
-    void setLinkUnderlined(bool underlined);
 
     QFrame *page_;
     QUrl homepage_;

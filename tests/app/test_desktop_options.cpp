@@ -30,6 +30,7 @@
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 
 #ifdef SAZANAMI_HAVE_XTEST
 #include <X11/Xlib.h>
@@ -153,8 +154,12 @@ private slots:
         QVERIFY(written.contains("ForeColor=15111799"));
         QVERIFY(written.contains("BackColor=0"));
 
-        // Without color.ini: the same light blue on black.
+        // Without color.ini: the same light blue on black.  A first run
+        // shows the balloon help.
         PlayerFixture fresh;
+        QVERIFY(fresh.player().window().findChild<QWidget *>("SeekBar")->toolTip().startsWith(
+            QString::fromUtf8("　シークバー\n・CTRL＋ドラッグ")));
+        QCOMPARE(QToolTip::palette().color(QPalette::ToolTipBase), QColor(40, 80, 140));
         QCOMPARE(fresh.player().listPanel().List_Find->palette().color(QPalette::Text),
                  QColor(119, 150, 230));
         QCOMPARE(fresh.player().listPanel().List_Find->palette().color(QPalette::Base),
