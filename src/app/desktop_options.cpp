@@ -55,6 +55,7 @@ DesktopOptions::~DesktopOptions() = default;
 void DesktopOptions::start(const QString &colorIni, bool balloonHelp)
 {
     softInfo_->followTab(panel_.Tab_Config, panel_.Tab_Config->count() - 1);
+    associations_->refreshDesktopEntry();
     associationPage_->showState();
     listColours_->load(colorIni);
     tray_->show();

@@ -67,6 +67,16 @@ bool FileAssociations::writeDesktopEntry() const
     return state_file::writeWhole(path, entry);
 }
 
+void FileAssociations::refreshDesktopEntry() const
+{
+    for (const QString &extension : movie_extensions()) {
+        if (isAssociated(extension)) {
+            writeDesktopEntry();
+            return;
+        }
+    }
+}
+
 bool FileAssociations::isAssociated(const QString &extension) const
 {
     return mime_apps::isAssociated(mimeApps(), mimeTypeOf(extension), kDesktopId);

@@ -30,6 +30,10 @@ public:
     bool makeDefault(const QString &extension);
     bool giveBackDefault(const QString &extension);
 
+    // While any type is associated, rewrites the desktop entry if it no
+    // longer runs this program (a portable copy that was moved).
+    void refreshDesktopEntry() const;
+
     static QString mimeAppsPath();
     static QString desktopEntryPath();
 

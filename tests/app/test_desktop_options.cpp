@@ -131,8 +131,11 @@ private slots:
         QVERIFY(text.contains("video/mpeg=sazanami.desktop;"));
         QVERIFY(!text.contains("x-msvideo=sazanami"));
 
-        // A new start shows what the settings say.
+        // A new start shows what the settings say, and mends an entry that
+        // runs another program (the copy was moved).
+        writeFile(xdg_.path() + "/data/applications/sazanami.desktop", "[Desktop Entry]\n");
         PlayerFixture again;
+        QCOMPARE(readFile(xdg_.path() + "/data/applications/sazanami.desktop"), entry);
         QVERIFY(box(again.player(), "Check_kanren", 1)->isChecked());
         QVERIFY(!box(again.player(), "Check_kanren", 2)->isChecked());
     }
