@@ -25,6 +25,7 @@
 #include "window/video_area.h"
 
 #include <QAbstractItemView>
+#include <QAbstractSlider>
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -36,6 +37,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QRadioButton>
 #include <QSlider>
 #include <QTabBar>
 #include <QTimer>
@@ -130,8 +132,11 @@ CommandDispatch::CommandDispatch(Parts parts) : QObject(&parts.window), p_(std::
     listenTo(p_.panel.List_Find);
     // Bound keys keep working while an option has the focus.
     listenTo(p_.panel.Tab_Config);
-    for (QCheckBox *option : p_.panel.config->findChildren<QCheckBox *>())
-        listenTo(option);
+    for (QWidget *option : p_.panel.config->findChildren<QWidget *>()) {
+        if (qobject_cast<QCheckBox *>(option) || qobject_cast<QRadioButton *>(option) ||
+            qobject_cast<QAbstractSlider *>(option))
+            listenTo(option);
+    }
     connectMenus();
 }
 

@@ -194,6 +194,10 @@ private slots:
                         .match(info.lblDisplay->text())
                         .hasMatch());
         }
+        // Bound keys still work while an option has the focus: Ctrl+I shows
+        // the favourites.
+        QTest::keyClick(player.windowOptions().Check_temae, Qt::Key_I, Qt::ControlModifier);
+        QCOMPARE(player.listPanel().selectedTab(), int(ListPanel::FavouritesPage));
     }
 
     void trayIconTogglesTheWindow()
