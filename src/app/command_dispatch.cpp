@@ -31,7 +31,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
+#include <QComboBox>
 #include <QListWidget>
 #include <QMenu>
 #include <QSlider>

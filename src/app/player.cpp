@@ -14,6 +14,7 @@
 #include "favourites/favourites_list.h"
 #include "input/main_menu.h"
 #include "library/file_browser.h"
+#include "library/registered_folders.h"
 #include "media/cmovie.h"
 #include "panels/key_page.h"
 #include "panels/list_panel.h"
@@ -24,9 +25,11 @@
 #include "playback/play_sequencing.h"
 #include "playback/play_speed.h"
 #include "playback/position_timer.h"
+#include "playback/resume.h"
 #include "playback/seek_control.h"
 #include "playback/transport.h"
 #include "scenes/scene_menus.h"
+#include "search/search_page.h"
 #include "window/main_window.h"
 #include "window/video_area.h"
 
@@ -91,6 +94,7 @@ void Player::buildParts()
     hooks.renameFavourite = [this] { favourites_->rename(); };
     fileBrowser_->setHooks(hooks);
     connectFavourites();
+    connectSearch();
 
     connect(&window, &MainWindow::closing, this, &Player::Form_Unload);
     window.installEventFilter(this);
@@ -170,12 +174,31 @@ void Player::connectFavourites()
     });
 }
 
+void Player::connectSearch()
+{
+    SearchPage::Hooks hooks;
+    hooks.baseFolder = [this] { return fileBrowser_->folder(); };
+    hooks.relativePaths = [this] { return config_.soutai; };
+    hooks.play = [this](const QString &path) { openAndPlay_->play_file(path, 0); };
+    hooks.addToFavourites = [this] { favourites_->addSearchSelection(); };
+    hooks.toggleDirectory = [this] { fileBrowser_->toggleDirectory(); };
+    hooks.showFolder = [this] { fileBrowser_->fileManager().showFolder(fileBrowser_->folder()); };
+    searchPage_ = std::make_unique<SearchPage>(*listPanel_, window_->directory(), programFolder_,
+                                               std::move(hooks));
+    registeredFolders_ =
+        std::make_unique<RegisteredFolders>(*window_, *fileBrowser_, programFolder_);
+    resume_ = std::make_unique<Resume>(
+        *movie_, *openAndPlay_, programFolder_, [this] { return activePlaySource(); },
+        [this] { return config_.soutai; });
+}
+
 CommandDispatch::Parts Player::dispatchParts()
 {
-    return CommandDispatch::Parts{*window_,       *movie_,        *listPanel_,   *positionTimer_,
-                                  *openAndPlay_,  *playSpeed_,    *fileBrowser_, *favourites_,
-                                  *sequencer_,    *transport_,    *mainMenu_,    *sceneMenus_,
-                                  *displayModes_, *movieVolume_,  keys_,         [this] { m_exit_Click(); }};
+    return CommandDispatch::Parts{
+        *window_,       *movie_,       *listPanel_,   *positionTimer_,
+        *openAndPlay_,  *playSpeed_,   *fileBrowser_, *favourites_,
+        *sequencer_,    *transport_,   *mainMenu_,    *sceneMenus_,
+        *displayModes_, *movieVolume_, keys_,         [this] { m_exit_Click(); }};
 }
 
 // The size, speed, mode and window buttons open their menus right under

@@ -6,8 +6,11 @@
 
 #include "base/single_instance.h"
 #include "favourites/favourites_list.h"
+#include "library/registered_folders.h"
 #include "media/cmovie.h"
 #include "playback/position_timer.h"
+#include "playback/resume.h"
+#include "search/search_page.h"
 
 #include <QTimer>
 
@@ -31,6 +34,15 @@ void Player::Form_Unload()
         favourites_->save_okini(favourites_->okiniPath());
         favourites_->closePicker();
     }
+    if (searchPage_) {
+        // A search still walking is let go, never waited for.
+        searchPage_->cancel_search();
+        searchPage_->save_search_results();
+    }
+    if (registeredFolders_)
+        registeredFolders_->save_dirs(config_.soutai);
+    if (resume_)
+        resume_->save_resume();
     if (window_ && fileBrowser_)
         save_config();
     keys_.save(programFolder_);

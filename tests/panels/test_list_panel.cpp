@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFrame>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalSpy>
