@@ -1,4 +1,4 @@
-// The search's walk below a folder and the registered folders' slots.
+// The search's walk below a folder and the registered folders' folders.
 
 #include "base/folder_slots.h"
 #include "base/folder_walk.h"
@@ -113,24 +113,24 @@ private slots:
     {
         QTemporaryDir dir;
         const QString program = dir.path() + "/";
-        FolderSlots slots;
-        QCOMPARE(slots.jumpCaption(3), QString("[3] -----------"));
-        slots.registerFolder(2, "/video/movies");
-        QCOMPARE(slots.jumpCaption(2), QString("[2]movies"));
-        QCOMPARE(slots.registerCaption(2), QString::fromUtf8("[2]movies へ上書き"));
-        QCOMPARE(slots.renameCaption(2), QString::fromUtf8("[2]movies の登録名変更"));
-        QCOMPARE(slots.deleteCaption(2), QString::fromUtf8("[2]movies の登録削除"));
-        slots.registerFolder(0, "/");
-        QCOMPARE(slots.jumpCaption(0), QString("[0]/"));
-        slots.rename(0, "");
-        QCOMPARE(slots.jumpCaption(0), QString("[0]/"));
-        slots.rename(0, "Work");
-        QCOMPARE(slots.deleteCaption(0), QString::fromUtf8("Work の登録削除"));
-        slots.registerFolder(5, program + "here/動画");
-        slots.remove(0);
-        QVERIFY(!slots.isRegistered(0));
+        FolderSlots folders;
+        QCOMPARE(folders.jumpCaption(3), QString("[3] -----------"));
+        folders.registerFolder(2, "/video/movies");
+        QCOMPARE(folders.jumpCaption(2), QString("[2]movies"));
+        QCOMPARE(folders.registerCaption(2), QString::fromUtf8("[2]movies へ上書き"));
+        QCOMPARE(folders.renameCaption(2), QString::fromUtf8("[2]movies の登録名変更"));
+        QCOMPARE(folders.deleteCaption(2), QString::fromUtf8("[2]movies の登録削除"));
+        folders.registerFolder(0, "/");
+        QCOMPARE(folders.jumpCaption(0), QString("[0]/"));
+        folders.rename(0, "");
+        QCOMPARE(folders.jumpCaption(0), QString("[0]/"));
+        folders.rename(0, "Work");
+        QCOMPARE(folders.deleteCaption(0), QString::fromUtf8("Work の登録削除"));
+        folders.registerFolder(5, program + "here/動画");
+        folders.remove(0);
+        QVERIFY(!folders.isRegistered(0));
 
-        QVERIFY(slots.save(program + "dir.ini", program, true));
+        QVERIFY(folders.save(program + "dir.ini", program, true));
         const QByteArray saved = [&] {
             QFile file(program + "dir.ini");
             return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
