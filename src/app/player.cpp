@@ -183,8 +183,8 @@ void Player::connectSearch()
     hooks.addToFavourites = [this] { favourites_->addSearchSelection(); };
     hooks.toggleDirectory = [this] { fileBrowser_->toggleDirectory(); };
     hooks.showFolder = [this] { fileBrowser_->fileManager().showFolder(fileBrowser_->folder()); };
-    searchPage_ = std::make_unique<SearchPage>(*listPanel_, window_->directory(), programFolder_,
-                                               std::move(hooks));
+    searchPage_ = std::make_unique<SearchPage>(
+        *listPanel_, window_->directory(), window_->display(), programFolder_, std::move(hooks));
     registeredFolders_ =
         std::make_unique<RegisteredFolders>(*window_, *fileBrowser_, programFolder_);
     resume_ = std::make_unique<Resume>(

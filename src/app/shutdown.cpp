@@ -39,13 +39,13 @@ void Player::Form_Unload()
         searchPage_->cancel_search();
         searchPage_->save_search_results();
     }
-    if (registeredFolders_)
-        registeredFolders_->save_dirs(config_.soutai);
-    if (resume_)
-        resume_->save_resume();
     if (window_ && fileBrowser_)
         save_config();
+    if (resume_)
+        resume_->save_resume();
     keys_.save(programFolder_);
+    if (registeredFolders_)
+        registeredFolders_->save_dirs(config_.soutai);
     if (movie_)
         movie_->MediaClear();
     if (desktop_)

@@ -1,5 +1,6 @@
 #include "panels/list_widget_source.h"
 
+#include "base/native_path.h"
 #include "panels/list_selection.h"
 
 #include <QListWidget>
@@ -21,12 +22,32 @@ void ListWidgetSource::select(int index, bool toTop)
         list_selection::scrollToTop(list_, index);
 }
 
+QListWidgetItem *SearchResultsSource::makeItem(const QString &folder, const QString &name)
+{
+    auto *item = new QListWidgetItem(native_path::displayName(name));
+    item->setData(Qt::UserRole, folder);
+    if (item->text() != name)
+        item->setData(kNameRole, name);
+    return item;
+}
+
+QString SearchResultsSource::folderOf(const QListWidgetItem *item)
+{
+    return item->data(Qt::UserRole).toString();
+}
+
+QString SearchResultsSource::nameOf(const QListWidgetItem *item)
+{
+    const QVariant exact = item->data(kNameRole);
+    return exact.isValid() ? exact.toString() : item->text();
+}
+
 QString SearchResultsSource::pathAt(int index) const
 {
     if (index < 0 || index >= list_->count())
         return QString();
     const QListWidgetItem *item = list_->item(index);
-    return item->data(Qt::UserRole).toString() + item->text();
+    return folderOf(item) + nameOf(item);
 }
 
 QStringList SearchResultsSource::selectedPaths() const

@@ -5,40 +5,27 @@
 #include "base/quoted_records.h"
 #include "base/selection_info.h"
 #include "panels/list_panel.h"
+#include "panels/list_widget_source.h"
+#include "panels/okini_view.h"
 #include "search/search_log.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDrag>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QSignalBlocker>
 
-namespace
-{
-
-QListWidgetItem *resultItem(const QString &folder, const QString &name)
-{
-    auto *item = new QListWidgetItem(name);
-    item->setData(Qt::UserRole, folder);
-    return item;
-}
-
-QString folderOf(const QListWidgetItem *item)
-{
-    return item->data(Qt::UserRole).toString();
-}
-
-} // namespace
-
-SearchPage::SearchPage(ListPanel &panel, QWidget *directory, const QString &programFolder,
-                       Hooks hooks, QObject *parent)
-    : QObject(parent), panel_(panel), directory_(directory), programFolder_(programFolder),
-      hooks_(std::move(hooks))
+SearchPage::SearchPage(ListPanel &panel, QWidget *directory, QWidget *display,
+                       const QString &programFolder, Hooks hooks, QObject *parent)
+    : QObject(parent), panel_(panel), directory_(directory), display_(display),
+      programFolder_(programFolder), hooks_(std::move(hooks))
 {
     QListWidget *list = panel_.List_Find;
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -107,7 +94,7 @@ void SearchPage::appendHits(const QList<SearchRun::Hit> &hits)
 {
     QListWidget *list = panel_.List_Find;
     for (const SearchRun::Hit &hit : hits)
-        list->addItem(resultItem(hit.folder, hit.name));
+        list->addItem(SearchResultsSource::makeItem(hit.folder, hit.name));
 }
 
 void SearchPage::showProgress(const folder_walk::Progress &progress, bool done)
@@ -139,7 +126,7 @@ void SearchPage::playCurrent()
         return;
     directory_->hide();
     if (hooks_.play)
-        hooks_.play(folderOf(item) + item->text());
+        hooks_.play(SearchResultsSource::folderOf(item) + SearchResultsSource::nameOf(item));
 }
 
 void SearchPage::List_Find_Click()
@@ -147,6 +134,31 @@ void SearchPage::List_Find_Click()
     if (panel_.selectedTab() != ListPanel::SearchPage)
         panel_.selectTab(ListPanel::SearchPage);
     directory_->hide();
+}
+
+// The selected results dragged onto the favourites: the drag carries no
+// file list, and the favourites take the selection from this page.  Over
+// the thumbnails, the list itself and the video area take no drop meanwhile.
+void SearchPage::dragSelection()
+{
+    QListWidget *list = panel_.List_Find;
+    const bool thumbnails = panel_.List_okini->isThumbnailView();
+    const bool listTook = list->acceptDrops();
+    const bool displayTook = display_ && display_->acceptDrops();
+    const auto takeDrops = [&](bool listOn, bool displayOn) {
+        if (!thumbnails)
+            return;
+        list->setAcceptDrops(listOn);
+        if (display_)
+            display_->setAcceptDrops(displayOn);
+    };
+    auto *data = new QMimeData;
+    data->setData(QStringLiteral("application/x-sazanami-search-results"), QByteArray());
+    auto *drag = new QDrag(list);
+    drag->setMimeData(data);
+    takeDrops(false, false);
+    drag->exec(Qt::CopyAction, Qt::CopyAction);
+    takeDrops(listTook, displayTook);
 }
 
 void SearchPage::buildMenu()
@@ -187,7 +199,8 @@ void SearchPage::showMenuAt(const QPoint &globalPos)
     double bytes = 0;
     // A file that has gone since it was found counts as empty.
     for (const QListWidgetItem *item : selected)
-        bytes += double(native_path::fileSize(folderOf(item) + item->text()));
+        bytes += double(native_path::fileSize(SearchResultsSource::folderOf(item) +
+                                              SearchResultsSource::nameOf(item)));
     const int n = int(selected.size());
     m_playForFind->setEnabled(n == 1);
     m_addOkiniForFind->setEnabled(n >= 1);
@@ -199,8 +212,21 @@ bool SearchPage::eventFilter(QObject *watched, QEvent *event)
 {
     QListWidget *list = panel_.List_Find;
     if (watched == list->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress)
+            leftDown_ = static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
+        if (event->type() == QEvent::MouseMove && leftDown_) {
+            // Leaving the list with the button down drags the selection out.
+            auto *mouse = static_cast<QMouseEvent *>(event);
+            if (!list->viewport()->rect().contains(mouse->position().toPoint()) &&
+                !list->selectedItems().isEmpty()) {
+                leftDown_ = false;
+                dragSelection();
+                return true;
+            }
+        }
         if (event->type() != QEvent::MouseButtonRelease)
             return false;
+        leftDown_ = false;
         auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::RightButton) {
             if (QListWidgetItem *under = list->itemAt(mouse->position().toPoint())) {
@@ -240,9 +266,10 @@ bool SearchPage::save_search_results() const
     for (int row = 0; row < list->count(); ++row) {
         const QListWidgetItem *item = list->item(row);
         const QString folder =
-            relative ? path::getrelativepath(folderOf(item), programFolder_) : folderOf(item);
+            relative ? path::getrelativepath(SearchResultsSource::folderOf(item), programFolder_)
+                     : SearchResultsSource::folderOf(item);
         records.append({quoted_records::Field::quotedText(folder),
-                        quoted_records::Field::quotedText(item->text())});
+                        quoted_records::Field::quotedText(SearchResultsSource::nameOf(item))});
     }
     if (quoted_records::save(statePath(), records))
         return true;
@@ -259,6 +286,6 @@ void SearchPage::load_search_results()
             continue;
         const QString folder =
             path::getabsolutepath(quoted_records::fieldAt(record, 0).text, programFolder_);
-        list->addItem(resultItem(folder, name));
+        list->addItem(SearchResultsSource::makeItem(folder, name));
     }
 }

@@ -34,8 +34,10 @@ public:
         std::function<void()> showFolder; // the browser's folder in the file manager
     };
 
-    SearchPage(ListPanel &panel, QWidget *directory, const QString &programFolder, Hooks hooks,
-               QObject *parent = nullptr);
+    // display: the video area, which takes no drop while results are
+    // dragged over the favourites' thumbnails.
+    SearchPage(ListPanel &panel, QWidget *directory, QWidget *display, const QString &programFolder,
+               Hooks hooks, QObject *parent = nullptr);
     ~SearchPage() override;
 
     // Clears the results and searches again for the box's text below the
@@ -72,11 +74,14 @@ private:
     void endBusy();
     void playCurrent();
     void List_Find_Click();
+    void dragSelection();
 
     ListPanel &panel_;
     QWidget *directory_;
+    QWidget *display_;
     QString programFolder_;
     Hooks hooks_;
     SearchRun run_;
     bool busy_ = false;
+    bool leftDown_ = false;
 };

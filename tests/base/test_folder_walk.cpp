@@ -2,12 +2,14 @@
 
 #include "base/folder_slots.h"
 #include "base/folder_walk.h"
+#include "base/native_path.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -76,6 +78,16 @@ private slots:
         QCOMPARE(progress.foldersSearched, 4);
         QCOMPARE(progress.hits, 5);
         QCOMPARE(search(base, "avi"), QStringList{"xABCy.avi"});
+
+        // A name in Shift_JIS is found and keeps its bytes.
+        const QByteArray sjis = "sjis \x93\xae\x89\xe6.avi";
+        const QByteArray raw = QFile::encodeName(base) + "/" + sjis;
+        const int fd = ::open(raw.constData(), O_CREAT | O_WRONLY, 0644);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+        const QStringList found = search(base, "sjis");
+        QCOMPARE(found.size(), 1);
+        QCOMPARE(native_path::encode(found.first()), sjis);
     }
 
     // Links are followed, but a loop ends; a pipe named like a movie, an

@@ -3,6 +3,7 @@
 // (also after the program folder moved with the movies), and a search stuck
 // on a dead mount.
 
+#include "favourites/favourites_list.h"
 #include "library/file_browser.h"
 #include "library/registered_folders.h"
 #include "media/cmovie.h"
@@ -80,8 +81,9 @@ private slots:
         // A long clip under both names: neither ends while the test works.
         QVERIFY(QFile::copy(test_media::clip("long3.avi"), movies + "/sub/1abc2.mpg"));
         QVERIFY(test_files::writeFile(movies + "/abc.txt", "text"));
-        QVERIFY(test_files::writeFile(program + "config.ini",
-                                      "[option]\r\nResume=1\r\n[other]\r\nsoutai=1\r\n"));
+        QVERIFY(test_files::writeFile(
+            program + "config.ini",
+            "[option]\r\nResume=1\r\n[other]\r\nsoutai=1\r\nListVisible=1\r\n"));
         {
             auto fixture = startIn(program);
             Player &player = fixture->player();
@@ -96,6 +98,19 @@ private slots:
             QTRY_VERIFY(!player.searchPage().isSearching());
             QCOMPARE(player.listPanel().FindText->count(), 1);
 
+            // The menu over two selected results, and adding them.
+            SearchPage &page = player.searchPage();
+            results->selectAll();
+            QTest::mouseClick(results->viewport(), Qt::RightButton, {},
+                              results->visualItemRect(results->item(1)).center());
+            QVERIFY(!page.m_playForFind->isEnabled() && page.m_addOkiniForFind->isEnabled());
+            // The two files' sizes, then the count.
+            QVERIFY(page.m_info3->text().endsWith(QString::fromUtf8("Byte - 2個のファイル")));
+            QVERIFY(!page.m_info3->text().startsWith(u'0'));
+            page.m_findMenu->hide();
+            page.m_addOkiniForFind->trigger();
+            QCOMPARE(player.favourites().count(), 2);
+
             RegisteredFolders &folders = player.registeredFolders();
             folders.m_regDir[2]->trigger();
             QCOMPARE(folders.m_jmpDir[2]->text(), QString::fromUtf8("[2]動画 a,b"));
@@ -104,7 +119,7 @@ private slots:
 
             // Quit paused at 100.25 s in the first result.
             results->setCurrentRow(0);
-            player.searchPage().m_playForFind->trigger();
+            emit results->itemDoubleClicked(results->item(0));
             QTRY_COMPARE(player.movie().PlayState, 1);
             player.movie().MediaPlay(2);
             QVERIFY(player.movie().setCurrentPosition(100.25));
