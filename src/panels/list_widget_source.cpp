@@ -31,6 +31,23 @@ QListWidgetItem *SearchResultsSource::makeItem(const QString &folder, const QStr
     return item;
 }
 
+void SearchResultsSource::appendRows(QListWidget *list, const QStringList &folders,
+                                     const QStringList &names)
+{
+    const int first = list->count();
+    QStringList shown;
+    shown.reserve(names.size());
+    for (const QString &name : names)
+        shown.append(native_path::displayName(name));
+    list->addItems(shown);
+    for (int i = 0; i < names.size(); ++i) {
+        QListWidgetItem *item = list->item(first + i);
+        item->setData(Qt::UserRole, folders.value(i));
+        if (shown[i] != names[i])
+            item->setData(kNameRole, names[i]);
+    }
+}
+
 QString SearchResultsSource::folderOf(const QListWidgetItem *item)
 {
     return item->data(Qt::UserRole).toString();

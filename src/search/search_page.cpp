@@ -92,9 +92,15 @@ void SearchPage::endBusy()
 
 void SearchPage::appendHits(const QList<SearchRun::Hit> &hits)
 {
-    QListWidget *list = panel_.List_Find;
-    for (const SearchRun::Hit &hit : hits)
-        list->addItem(SearchResultsSource::makeItem(hit.folder, hit.name));
+    QStringList folders;
+    QStringList names;
+    folders.reserve(hits.size());
+    names.reserve(hits.size());
+    for (const SearchRun::Hit &hit : hits) {
+        folders.append(hit.folder);
+        names.append(hit.name);
+    }
+    SearchResultsSource::appendRows(panel_.List_Find, folders, names);
 }
 
 void SearchPage::showProgress(const folder_walk::Progress &progress, bool done)

@@ -2,6 +2,7 @@
 
 #include "search/search_log.h"
 
+#include <QElapsedTimer>
 #include <atomic>
 #include <mutex>
 #include <thread>
@@ -10,10 +11,12 @@
 namespace
 {
 
-// How often the window takes what the walk found, and how much at a time:
-// often enough to look live, little enough that adding never stalls it.
-constexpr int kCollectMs = 25;
-constexpr qsizetype kMostPerCollect = 2000;
+// How often the window takes what the walk found, in pieces of how many,
+// and for how long at most each time: often enough to look live, briefly
+// enough that adding a long list never stalls it.
+constexpr int kCollectMs = 10;
+constexpr qsizetype kPiece = 1000;
+constexpr qint64 kCollectBudgetMs = 15;
 
 } // namespace
 
@@ -74,33 +77,38 @@ void SearchRun::start(const QString &base, const QString &text)
 
 void SearchRun::collect()
 {
-    if (!channel_)
-        return;
-    QList<Hit> hits;
-    folder_walk::Progress progress;
-    bool done = false;
-    {
-        const std::lock_guard lock(channel_->mutex);
-        QList<Hit> &tray = channel_->tray;
-        if (tray.size() <= kMostPerCollect) {
-            hits = std::exchange(tray, {});
-        } else {
-            hits = tray.first(kMostPerCollect);
-            tray.remove(0, kMostPerCollect);
+    QElapsedTimer budget;
+    budget.start();
+    while (channel_) {
+        QList<Hit> hits;
+        folder_walk::Progress progress;
+        bool done = false;
+        {
+            const std::lock_guard lock(channel_->mutex);
+            QList<Hit> &tray = channel_->tray;
+            if (tray.size() <= kPiece) {
+                hits = std::exchange(tray, {});
+            } else {
+                hits = tray.first(kPiece);
+                tray.remove(0, kPiece);
+            }
+            progress = channel_->progress;
+            done = channel_->done && tray.isEmpty();
         }
-        progress = channel_->progress;
-        done = channel_->done && tray.isEmpty();
+        if (!hits.isEmpty())
+            emit found(hits);
+        if (done) {
+            collector_.stop();
+            channel_.reset();
+            running_ = false;
+            qCDebug(lcSearch) << "search done:" << progress.foldersSearched << "folders,"
+                              << progress.hits << "hits";
+            emit finished(progress);
+            return;
+        }
+        if (hits.size() < kPiece || budget.elapsed() >= kCollectBudgetMs) {
+            emit this->progress(progress);
+            return;
+        }
     }
-    if (!hits.isEmpty())
-        emit found(hits);
-    if (!done) {
-        emit this->progress(progress);
-        return;
-    }
-    collector_.stop();
-    channel_.reset();
-    running_ = false;
-    qCDebug(lcSearch) << "search done:" << progress.foldersSearched << "folders," << progress.hits
-                      << "hits";
-    emit finished(progress);
 }
