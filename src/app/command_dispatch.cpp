@@ -25,13 +25,13 @@
 #include "window/video_area.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QComboBox>
 #include <QListWidget>
 #include <QMenu>
 #include <QSlider>

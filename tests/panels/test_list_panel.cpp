@@ -9,8 +9,8 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QFrame>
 #include <QComboBox>
+#include <QFrame>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalSpy>
