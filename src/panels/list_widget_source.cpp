@@ -22,15 +22,6 @@ void ListWidgetSource::select(int index, bool toTop)
         list_selection::scrollToTop(list_, index);
 }
 
-QListWidgetItem *SearchResultsSource::makeItem(const QString &folder, const QString &name)
-{
-    auto *item = new QListWidgetItem(native_path::displayName(name));
-    item->setData(Qt::UserRole, folder);
-    if (item->text() != name)
-        item->setData(kNameRole, name);
-    return item;
-}
-
 void SearchResultsSource::appendRows(QListWidget *list, const QStringList &folders,
                                      const QStringList &names)
 {

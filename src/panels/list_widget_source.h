@@ -30,8 +30,6 @@ public:
     using ListWidgetSource::ListWidgetSource;
 
     static constexpr int kNameRole = Qt::UserRole + 1;
-    // A result row for the name found in folder (with its trailing "/").
-    static QListWidgetItem *makeItem(const QString &folder, const QString &name);
     // Appends rows for names found in folders (pairs by index) in one
     // insertion, which is much quicker than one at a time for long lists.
     static void appendRows(QListWidget *list, const QStringList &folders, const QStringList &names);

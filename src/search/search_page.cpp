@@ -4,6 +4,7 @@
 #include "base/path.h"
 #include "base/quoted_records.h"
 #include "base/selection_info.h"
+#include "base/state_file.h"
 #include "panels/list_panel.h"
 #include "panels/list_widget_source.h"
 #include "panels/okini_view.h"
@@ -285,13 +286,21 @@ bool SearchPage::save_search_results() const
 
 void SearchPage::load_search_results()
 {
-    QListWidget *list = panel_.List_Find;
-    for (const quoted_records::Record &record : quoted_records::load(statePath())) {
+    // Results are not limited, so neither is their file to the size of the
+    // other state files.
+    constexpr qint64 kMostBytes = qint64(512) * 1024 * 1024;
+    const std::optional<QByteArray> content = state_file::readWhole(statePath(), kMostBytes);
+    if (!content)
+        return;
+    QStringList folders;
+    QStringList names;
+    for (const quoted_records::Record &record : quoted_records::parse(*content)) {
         const QString name = quoted_records::fieldAt(record, 1).text;
         if (name.isEmpty())
             continue;
-        const QString folder =
-            path::getabsolutepath(quoted_records::fieldAt(record, 0).text, programFolder_);
-        list->addItem(SearchResultsSource::makeItem(folder, name));
+        folders.append(
+            path::getabsolutepath(quoted_records::fieldAt(record, 0).text, programFolder_));
+        names.append(name);
     }
+    SearchResultsSource::appendRows(panel_.List_Find, folders, names);
 }
