@@ -17,6 +17,7 @@
 #include "favourites/favourites_list.h"
 #include "favourites/thumbnail_grabs.h"
 #include "panels/okini_view.h"
+#include "stall_meter.h"
 
 #include <QApplication>
 #include <QDir>
@@ -54,30 +55,6 @@ protected:
         }
         return QObject::eventFilter(watched, event);
     }
-};
-
-// The longest gap between two passes of the event loop while it runs.
-class StallMeter
-{
-public:
-    StallMeter()
-    {
-        clock_.start();
-        ticker_.setInterval(0);
-        QObject::connect(&ticker_, &QTimer::timeout, [this] {
-            const double now = clock_.nsecsElapsed() / 1e6;
-            longest_ = std::max(longest_, now - last_);
-            last_ = now;
-        });
-        ticker_.start();
-    }
-    double longest() const { return longest_; }
-
-private:
-    QElapsedTimer clock_;
-    QTimer ticker_;
-    double last_ = 0;
-    double longest_ = 0;
 };
 
 bool makeClip(const QString &path)

@@ -18,6 +18,8 @@ BENCH_PACKAGES=(
   ffmpeg python3
   dbus-daemon
   util-linux passwd
+  # The search benchmark's second yardstick beside find.
+  fd-find
 )
 # The players.  --no-install-recommends still gives each a working player:
 # vlc's metapackage depends on its Qt interface and its video outputs;

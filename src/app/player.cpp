@@ -15,6 +15,7 @@
 #include "favourites/favourites_list.h"
 #include "input/main_menu.h"
 #include "library/file_browser.h"
+#include "library/registered_folders.h"
 #include "media/cmovie.h"
 #include "panels/key_page.h"
 #include "panels/list_panel.h"
@@ -25,9 +26,11 @@
 #include "playback/play_sequencing.h"
 #include "playback/play_speed.h"
 #include "playback/position_timer.h"
+#include "playback/resume.h"
 #include "playback/seek_control.h"
 #include "playback/transport.h"
 #include "scenes/scene_menus.h"
+#include "search/search_page.h"
 #include "window/main_window.h"
 #include "window/video_area.h"
 
@@ -97,6 +100,7 @@ void Player::buildParts()
     hooks.renameFavourite = [this] { favourites_->rename(); };
     fileBrowser_->setHooks(hooks);
     connectFavourites();
+    connectSearch();
 
     connect(&window, &MainWindow::closing, this, &Player::Form_Unload);
     window.installEventFilter(this);
@@ -158,7 +162,7 @@ void Player::connectFavourites()
     };
     hooks.showFolder = [this] { fileBrowser_->fileManager().showFolder(fileBrowser_->folder()); };
     hooks.selectedSearchResults = [this] { return searchResults_->selectedPaths(); };
-    hooks.relativePaths = [this] { return windowOptions_->Check_soutai->isChecked(); };
+    hooks.relativePaths = [this] { return relativePathsOn(); };
     hooks.imageBesideMovie = [this] { return windowOptions_->Check_imagedirchange->isChecked(); };
     favourites_->setHooks(hooks);
 
@@ -174,6 +178,31 @@ void Player::connectFavourites()
             return std::nullopt;
         return favourites_->get_okini_index();
     });
+}
+
+// The state files write folders relative to the program folder when the
+// option says so at the time of writing.
+bool Player::relativePathsOn() const
+{
+    return windowOptions_->Check_soutai->isChecked();
+}
+
+void Player::connectSearch()
+{
+    SearchPage::Hooks hooks;
+    hooks.baseFolder = [this] { return fileBrowser_->folder(); };
+    hooks.relativePaths = [this] { return relativePathsOn(); };
+    hooks.play = [this](const QString &path) { openAndPlay_->play_file(path, 0); };
+    hooks.addToFavourites = [this] { favourites_->addSearchSelection(); };
+    hooks.toggleDirectory = [this] { fileBrowser_->toggleDirectory(); };
+    hooks.showFolder = [this] { fileBrowser_->fileManager().showFolder(fileBrowser_->folder()); };
+    searchPage_ = std::make_unique<SearchPage>(
+        *listPanel_, window_->directory(), window_->display(), programFolder_, std::move(hooks));
+    registeredFolders_ =
+        std::make_unique<RegisteredFolders>(*window_, *fileBrowser_, programFolder_);
+    resume_ = std::make_unique<Resume>(
+        *movie_, *openAndPlay_, programFolder_, [this] { return activePlaySource(); },
+        [this] { return relativePathsOn(); });
 }
 
 CommandDispatch::Parts Player::dispatchParts()

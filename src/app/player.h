@@ -32,6 +32,9 @@ class PlayMode;
 class PlaySequencer;
 class PlaySource;
 class SearchResultsSource;
+class SearchPage;
+class RegisteredFolders;
+class Resume;
 class PlaySpeed;
 class PositionTimer;
 class SceneMenus;
@@ -96,6 +99,8 @@ public:
     PictureFit &pictureFit() const { return *pictureFit_; }
     DisplayModes &displayModes() const { return *displayModes_; }
     MovieVolume &movieVolume() const { return *movieVolume_; }
+    SearchPage &searchPage() const { return *searchPage_; }
+    RegisteredFolders &registeredFolders() const { return *registeredFolders_; }
 
     DesktopLink &desktopLink() const { return *desktop_; }
     DesktopOptions &desktopOptions() const { return *desktopOptions_; }
@@ -129,6 +134,8 @@ private:
     void createStateFolders();
     void showInBrowser(const QFileInfo &movie);
     void connectFavourites();
+    void connectSearch();
+    bool relativePathsOn() const;
     void buildDisplayParts();
     void vol_control_Change();
     void applyWindowOptions();
@@ -147,6 +154,9 @@ private:
     std::unique_ptr<OpenAndPlay> openAndPlay_;
     std::unique_ptr<FileBrowser> fileBrowser_;
     std::unique_ptr<SearchResultsSource> searchResults_;
+    std::unique_ptr<SearchPage> searchPage_;
+    std::unique_ptr<RegisteredFolders> registeredFolders_;
+    std::unique_ptr<Resume> resume_;
     std::unique_ptr<FavouritesList> favourites_;
     std::unique_ptr<PlaySequencer> sequencer_;
     std::unique_ptr<Transport> transport_;

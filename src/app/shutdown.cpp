@@ -7,8 +7,11 @@
 
 #include "base/single_instance.h"
 #include "favourites/favourites_list.h"
+#include "library/registered_folders.h"
 #include "media/cmovie.h"
 #include "playback/position_timer.h"
+#include "playback/resume.h"
+#include "search/search_page.h"
 
 #include <QTimer>
 
@@ -32,9 +35,18 @@ void Player::Form_Unload()
         favourites_->save_okini(favourites_->okiniPath());
         favourites_->closePicker();
     }
+    if (searchPage_) {
+        // A search still walking is let go, never waited for.
+        searchPage_->cancel_search();
+        searchPage_->save_search_results();
+    }
     if (window_ && fileBrowser_)
         save_config();
+    if (resume_)
+        resume_->save_resume();
     keys_.save(programFolder_);
+    if (registeredFolders_)
+        registeredFolders_->save_dirs(relativePathsOn());
     if (desktopOptions_)
         desktopOptions_->stop(programFolder_ + "color.ini");
     if (movie_)

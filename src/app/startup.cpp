@@ -17,6 +17,7 @@
 #include "favourites/favourites_list.h"
 #include "input/main_menu.h"
 #include "library/file_browser.h"
+#include "library/registered_folders.h"
 #include "media/cmovie.h"
 #include "panels/key_page.h"
 #include "panels/list_panel.h"
@@ -25,7 +26,9 @@
 #include "playback/open_and_play.h"
 #include "playback/play_mode.h"
 #include "playback/play_speed.h"
+#include "playback/resume.h"
 #include "scenes/scene_menus.h"
+#include "search/search_page.h"
 #include "version.h"
 #include "window/main_window.h"
 #include "window/video_area.h"
@@ -132,10 +135,15 @@ bool Player::Form_Load(const StartupOptions &options)
     favouritesLoaded_ =
         favourites_->load_okini(favourites_->okiniPath(), FavouritesList::Missing::Keep) >= 0;
     phase("favourites loaded");
+    searchPage_->load_search_results();
     keys_ = KeyBindings::load(programFolder_);
     keyPage_->refresh();
+    registeredFolders_->load_dirs();
     favourites_->setViewMode(true);
-    playCommandLine(absoluteCommandLine(options));
+    const QString commandLine = absoluteCommandLine(options);
+    playCommandLine(commandLine);
+    if (config_.resume && commandLine.isEmpty())
+        resume_->load_resume();
     phase("command-line movie opened");
     displayModes_->set_topmost(mainMenu_->m_temae->isChecked());
     starting_ = false;

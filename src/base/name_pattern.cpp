@@ -53,6 +53,14 @@ NamePattern::NamePattern(const QString &patterns)
     }
 }
 
+NamePattern NamePattern::whole(const QString &pattern)
+{
+    NamePattern single;
+    if (!pattern.isEmpty())
+        single.patterns_.append(folded(pattern));
+    return single;
+}
+
 bool NamePattern::matches(QStringView name) const
 {
     if (patterns_.isEmpty())

@@ -12,11 +12,14 @@ class NamePattern
 {
 public:
     explicit NamePattern(const QString &patterns);
+    // One pattern taken whole: a ";" in it is an ordinary character.
+    static NamePattern whole(const QString &pattern);
 
     bool matches(QStringView name) const;
     bool isEmpty() const { return patterns_.isEmpty(); }
 
 private:
+    NamePattern() = default;
     QList<QList<uint>> patterns_;
 };
 

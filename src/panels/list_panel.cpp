@@ -6,12 +6,12 @@
 #include "window/button_images.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QSignalBlocker>
 #include <QTabBar>
@@ -78,8 +78,11 @@ void ListPanel::buildPages(QFrame *list)
     findRow->setContentsMargins(2, 2, 2, 2);
     labelFind = new QLabel(QString::fromUtf8("検索文字列"), find);
     labelFind->setObjectName("labelFind");
-    FindText = new QLineEdit(find);
+    FindText = new QComboBox(find);
     FindText->setObjectName("FindText");
+    FindText->setEditable(true);
+    // Enter runs a search; the history is kept by the search page.
+    FindText->setInsertPolicy(QComboBox::NoInsert);
     findRow->addWidget(labelFind);
     findRow->addWidget(FindText, 1);
     layout->addWidget(find);

@@ -6,7 +6,7 @@ class CMovie;
 class QAction;
 class QFrame;
 class QLabel;
-class QLineEdit;
+class QComboBox;
 class QListWidget;
 class OkiniView;
 class QTabBar;
@@ -45,7 +45,8 @@ public:
     OkiniView *List_okini = nullptr;
     QFrame *find = nullptr;
     QLabel *labelFind = nullptr;
-    QLineEdit *FindText = nullptr;
+    // Editable; its drop-down list is the history of search texts.
+    QComboBox *FindText = nullptr;
     QListWidget *List_Find = nullptr;
     QFrame *config = nullptr;
     QFrame *soft_info = nullptr;

@@ -1,5 +1,6 @@
 #include "panels/list_widget_source.h"
 
+#include "base/native_path.h"
 #include "panels/list_selection.h"
 
 #include <QListWidget>
@@ -21,12 +22,40 @@ void ListWidgetSource::select(int index, bool toTop)
         list_selection::scrollToTop(list_, index);
 }
 
+void SearchResultsSource::appendRows(QListWidget *list, const QStringList &folders,
+                                     const QStringList &names)
+{
+    const int first = list->count();
+    QStringList shown;
+    shown.reserve(names.size());
+    for (const QString &name : names)
+        shown.append(native_path::displayName(name));
+    list->addItems(shown);
+    for (int i = 0; i < names.size(); ++i) {
+        QListWidgetItem *item = list->item(first + i);
+        item->setData(Qt::UserRole, folders.value(i));
+        if (shown[i] != names[i])
+            item->setData(kNameRole, names[i]);
+    }
+}
+
+QString SearchResultsSource::folderOf(const QListWidgetItem *item)
+{
+    return item->data(Qt::UserRole).toString();
+}
+
+QString SearchResultsSource::nameOf(const QListWidgetItem *item)
+{
+    const QVariant exact = item->data(kNameRole);
+    return exact.isValid() ? exact.toString() : item->text();
+}
+
 QString SearchResultsSource::pathAt(int index) const
 {
     if (index < 0 || index >= list_->count())
         return QString();
     const QListWidgetItem *item = list_->item(index);
-    return item->data(Qt::UserRole).toString() + item->text();
+    return folderOf(item) + nameOf(item);
 }
 
 QStringList SearchResultsSource::selectedPaths() const

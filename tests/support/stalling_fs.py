@@ -1,12 +1,13 @@
 #!/usr/bin/python3
 """A read-only mirror of a folder whose file reads may be slow or never return.
 
-    stalling_fs.py mirror|slow|hung SOURCE MOUNTPOINT
+    stalling_fs.py mirror|slow|hung|hungdir SOURCE MOUNTPOINT
 
 mirror: reads answer at once.  slow: every read of file data takes about a
 second.  hung: every read of file data blocks until the file system is
 unmounted or this process ends, like a network mount whose server went away.
-Listing and stat answer at once in every mode.  The file system reports no size (statfs answers zeros), so Qt leaves
+hungdir: as hung, and listing any folder but the top one blocks the same way.
+Listing and stat answer at once in the other modes.  The file system reports no size (statfs answers zeros), so Qt leaves
 it out of the mounted volumes.  Runs in the foreground; ends when unmounted.
 """
 import errno
@@ -39,6 +40,8 @@ class StallingMirror(Operations):
             "st_atime", "st_mtime", "st_ctime")}
 
     def readdir(self, path, fh):
+        if self.mode == "hungdir" and path != "/":
+            self.never.wait()
         return [".", ".."] + os.listdir(self._real(path))
 
     def open(self, path, flags):
@@ -47,7 +50,7 @@ class StallingMirror(Operations):
         return os.open(self._real(path), os.O_RDONLY)
 
     def read(self, path, size, offset, fh):
-        if self.mode == "hung":
+        if self.mode in ("hung", "hungdir"):
             self.never.wait()
         if self.mode == "slow":
             self.never.wait(SLOW_READ_SECONDS)

@@ -13,7 +13,7 @@ bool fuseUsable();
 class StallingMount
 {
 public:
-    // mode: "mirror", "slow" or "hung" (see stalling_fs.py).
+    // mode: "mirror", "slow", "hung" or "hungdir" (see stalling_fs.py).
     StallingMount(const QString &mode, const QString &source, const QString &mountPoint);
     ~StallingMount();
 

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <functional>
+
+// The search's walk below a folder: every regular movie file whose name holds
+// a text (wildcards `*` and `?` work, case is ignored), a folder's own
+// matches before those of its subfolders, depth first, subfolders in the
+// order the file system gives them.  Hidden (dot) entries are left out, as
+// the file browser leaves them out.  The walk never enters /proc, /sys or
+// /dev, enters a folder reached twice through symbolic links only once (so a
+// link loop ends), and skips folders it cannot read or that vanish meanwhile.
+namespace folder_walk
+{
+
+// The pattern a search text stands for: open at both ends.
+QString patternFor(const QString &text);
+
+// A folder the search may start from: an existing folder whose entries can
+// be listed.
+bool canSearchFrom(const QString &folder);
+
+struct Progress {
+    qint64 foldersSearched = 0;
+    qint64 hits = 0;
+};
+
+// Called once per folder that holds matches: the folder with its trailing
+// "/" and the matching names, in the order found.
+using FoundInFolder = std::function<void(const QString &folder, const QStringList &names)>;
+// Called after each folder searched.
+using FolderDone = std::function<void(const Progress &progress)>;
+
+// Walks from base; returns false when cancel became true before the end.
+bool walk(const QString &base, const QString &text, const FoundInFolder &found,
+          const FolderDone &done, const std::atomic<bool> &cancel);
+
+} // namespace folder_walk

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "base/play_source.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <optional>
+
+class CMovie;
+class OpenAndPlay;
+
+// resume.ini: at shut-down, the movie playing or paused and where; at the
+// next start, its entry is selected in the list shown and, when it was
+// playing, it plays on from there.  A record read at start that went unused
+// (it was paused, or its movie cannot be opened now) is written back as it
+// was when nothing else was played, so a disk that is not mounted does not
+// lose the place.
+class Resume : public QObject
+{
+    Q_OBJECT
+public:
+    struct Record {
+        QString path;
+        double position = 0;
+        int state = 0; // 1 playing, 2 paused, 4 nothing to resume
+    };
+
+    Resume(CMovie &movie, OpenAndPlay &player, const QString &programFolder,
+           ActivePlaySource source, std::function<bool()> relativePaths, QObject *parent = nullptr);
+
+    QString statePath() const { return programFolder_ + "resume.ini"; }
+
+    // The record in the file; nothing when the file is missing.  Fields that
+    // cannot be read keep their defaults (an unread state is 0).
+    static std::optional<Record> read(const QString &path);
+
+    void load_resume();
+    bool save_resume() const;
+
+private:
+    CMovie &movie_;
+    OpenAndPlay &player_;
+    QString programFolder_;
+    ActivePlaySource source_;
+    std::function<bool()> relativePaths_;
+    // The file as read at start while its record is still unused.
+    std::optional<QByteArray> unused_;
+};

@@ -1,0 +1,306 @@
+#include "search/search_page.h"
+
+#include "base/native_path.h"
+#include "base/path.h"
+#include "base/quoted_records.h"
+#include "base/selection_info.h"
+#include "base/state_file.h"
+#include "panels/list_panel.h"
+#include "panels/list_widget_source.h"
+#include "panels/okini_view.h"
+#include "search/search_log.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDrag>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QSignalBlocker>
+
+SearchPage::SearchPage(ListPanel &panel, QWidget *directory, QWidget *display,
+                       const QString &programFolder, Hooks hooks, QObject *parent)
+    : QObject(parent), panel_(panel), directory_(directory), display_(display),
+      programFolder_(programFolder), hooks_(std::move(hooks))
+{
+    QListWidget *list = panel_.List_Find;
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // Long result lists stay quick to add to and to scroll.
+    list->setUniformItemSizes(true);
+    list->viewport()->installEventFilter(this);
+    panel_.FindText->installEventFilter(this);
+    if (QLineEdit *edit = panel_.FindText->lineEdit())
+        edit->installEventFilter(this);
+
+    findProgress = new QLabel(panel_.find);
+    findProgress->setObjectName("findProgress");
+    if (QLayout *row = panel_.find->layout())
+        row->addWidget(findProgress);
+
+    connect(list, &QListWidget::itemDoubleClicked, this, [this] { playCurrent(); });
+    connect(&run_, &SearchRun::found, this, &SearchPage::appendHits);
+    connect(&run_, &SearchRun::progress, this,
+            [this](const folder_walk::Progress &progress) { showProgress(progress, false); });
+    connect(&run_, &SearchRun::finished, this, [this](const folder_walk::Progress &progress) {
+        showProgress(progress, true);
+        endBusy();
+        emit searchFinished();
+    });
+    buildMenu();
+}
+
+SearchPage::~SearchPage()
+{
+    endBusy();
+}
+
+void SearchPage::run_search()
+{
+    cancel_search();
+    panel_.List_Find->clear();
+    findProgress->clear();
+    const QString base = hooks_.baseFolder ? hooks_.baseFolder() : QString();
+    if (!folder_walk::canSearchFrom(base)) {
+        qCInfo(lcSearch) << "nothing searched: not a readable folder:" << base;
+        return;
+    }
+    busy_ = true;
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    run_.start(base, panel_.FindText->currentText());
+}
+
+void SearchPage::cancel_search()
+{
+    if (!run_.isRunning())
+        return;
+    run_.cancel();
+    findProgress->setText(findProgress->text() + QString::fromUtf8(" 中止"));
+    endBusy();
+}
+
+void SearchPage::endBusy()
+{
+    if (!busy_)
+        return;
+    busy_ = false;
+    QApplication::restoreOverrideCursor();
+}
+
+void SearchPage::appendHits(const QList<SearchRun::Hit> &hits)
+{
+    QStringList folders;
+    QStringList names;
+    folders.reserve(hits.size());
+    names.reserve(hits.size());
+    for (const SearchRun::Hit &hit : hits) {
+        folders.append(hit.folder);
+        names.append(hit.name);
+    }
+    SearchResultsSource::appendRows(panel_.List_Find, folders, names);
+}
+
+void SearchPage::showProgress(const folder_walk::Progress &progress, bool done)
+{
+    findProgress->setText(QString::fromUtf8("%1%2フォルダ %3件")
+                              .arg(done ? QString() : QString::fromUtf8("検索中 "))
+                              .arg(progress.foldersSearched)
+                              .arg(progress.hits));
+}
+
+// A text equal to an entry but for case is not added again.
+void SearchPage::addToHistory(const QString &text)
+{
+    QComboBox *box = panel_.FindText;
+    for (int i = 0; i < box->count(); ++i) {
+        if (box->itemText(i).compare(text, Qt::CaseInsensitive) == 0)
+            return;
+    }
+    const QSignalBlocker quiet(box);
+    box->addItem(text);
+    box->setEditText(text);
+    box->setFocus();
+}
+
+void SearchPage::playCurrent()
+{
+    QListWidgetItem *item = panel_.List_Find->currentItem();
+    if (!item)
+        return;
+    directory_->hide();
+    if (hooks_.play)
+        hooks_.play(SearchResultsSource::folderOf(item) + SearchResultsSource::nameOf(item));
+}
+
+void SearchPage::List_Find_Click()
+{
+    if (panel_.selectedTab() != ListPanel::SearchPage)
+        panel_.selectTab(ListPanel::SearchPage);
+    directory_->hide();
+}
+
+// The selected results dragged onto the favourites: the drag carries no
+// file list, and the favourites take the selection from this page.  Over
+// the thumbnails, the list itself and the video area take no drop meanwhile.
+void SearchPage::dragSelection()
+{
+    QListWidget *list = panel_.List_Find;
+    const bool thumbnails = panel_.List_okini->isThumbnailView();
+    const bool listTook = list->acceptDrops();
+    const bool displayTook = display_ && display_->acceptDrops();
+    const auto takeDrops = [&](bool listOn, bool displayOn) {
+        if (!thumbnails)
+            return;
+        list->setAcceptDrops(listOn);
+        if (display_)
+            display_->setAcceptDrops(displayOn);
+    };
+    auto *data = new QMimeData;
+    data->setData(QStringLiteral("application/x-sazanami-search-results"), QByteArray());
+    auto *drag = new QDrag(list);
+    drag->setMimeData(data);
+    takeDrops(false, false);
+    drag->exec(Qt::CopyAction, Qt::CopyAction);
+    takeDrops(listTook, displayTook);
+}
+
+void SearchPage::buildMenu()
+{
+    m_findMenu = new QMenu(panel_.List_Find);
+    m_findMenu->setObjectName("m_findMenu");
+    m_findMenu->setTitle(QString::fromUtf8("検索"));
+    const auto add = [this](const char *name, const char *caption) {
+        QAction *action = m_findMenu->addAction(QString::fromUtf8(caption));
+        action->setObjectName(name);
+        return action;
+    };
+    m_OpenDirectoryForFind = add("m_OpenDirectoryForFind", "ディレクトリの表示(F4)");
+    m_findMenu->addSeparator();
+    m_playForFind = add("m_playForFind", "再生(Enter)");
+    m_addOkiniForFind = add("m_addOkiniForFind", "お気に入りに追加(Ctrl+D)");
+    m_findMenu->addSeparator();
+    m_info3 = add("m_info3", "");
+    connect(m_OpenDirectoryForFind, &QAction::triggered, this, [this] {
+        if (hooks_.toggleDirectory)
+            hooks_.toggleDirectory();
+    });
+    connect(m_playForFind, &QAction::triggered, this, &SearchPage::playCurrent);
+    connect(m_addOkiniForFind, &QAction::triggered, this, [this] {
+        if (hooks_.addToFavourites)
+            hooks_.addToFavourites();
+    });
+    connect(m_info3, &QAction::triggered, this, [this] {
+        if (hooks_.showFolder)
+            hooks_.showFolder();
+    });
+}
+
+void SearchPage::showMenuAt(const QPoint &globalPos)
+{
+    QListWidget *list = panel_.List_Find;
+    const QList<QListWidgetItem *> selected = list->selectedItems();
+    double bytes = 0;
+    // A file that has gone since it was found counts as empty.
+    for (const QListWidgetItem *item : selected)
+        bytes += double(native_path::fileSize(SearchResultsSource::folderOf(item) +
+                                              SearchResultsSource::nameOf(item)));
+    const int n = int(selected.size());
+    m_playForFind->setEnabled(n == 1);
+    m_addOkiniForFind->setEnabled(n >= 1);
+    m_info3->setText(selection_info::infoCaption(n, bytes));
+    m_findMenu->popup(globalPos);
+}
+
+bool SearchPage::eventFilter(QObject *watched, QEvent *event)
+{
+    QListWidget *list = panel_.List_Find;
+    if (watched == list->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress)
+            leftDown_ = static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
+        if (event->type() == QEvent::MouseMove && leftDown_) {
+            // Leaving the list with the button down drags the selection out.
+            auto *mouse = static_cast<QMouseEvent *>(event);
+            if (!list->viewport()->rect().contains(mouse->position().toPoint()) &&
+                !list->selectedItems().isEmpty()) {
+                leftDown_ = false;
+                dragSelection();
+                return true;
+            }
+        }
+        if (event->type() != QEvent::MouseButtonRelease)
+            return false;
+        leftDown_ = false;
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::RightButton) {
+            if (QListWidgetItem *under = list->itemAt(mouse->position().toPoint())) {
+                if (!under->isSelected())
+                    list->setCurrentItem(under);
+            }
+            showMenuAt(mouse->globalPosition().toPoint());
+            return true;
+        }
+        if (mouse->button() == Qt::LeftButton)
+            List_Find_Click();
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    auto *key = static_cast<QKeyEvent *>(event);
+    if (key->key() == Qt::Key_Escape && run_.isRunning()) {
+        cancel_search();
+        return true;
+    }
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+        return false;
+    const QString text = panel_.FindText->currentText();
+    run_search();
+    addToHistory(text);
+    return true;
+}
+
+// One line per result: the folder, relative to the program folder with the
+// relative-paths option on, and the name.
+bool SearchPage::save_search_results() const
+{
+    const bool relative = hooks_.relativePaths && hooks_.relativePaths();
+    QList<quoted_records::Record> records;
+    const QListWidget *list = panel_.List_Find;
+    records.reserve(list->count());
+    for (int row = 0; row < list->count(); ++row) {
+        const QListWidgetItem *item = list->item(row);
+        const QString folder =
+            relative ? path::getrelativepath(SearchResultsSource::folderOf(item), programFolder_)
+                     : SearchResultsSource::folderOf(item);
+        records.append({quoted_records::Field::quotedText(folder),
+                        quoted_records::Field::quotedText(SearchResultsSource::nameOf(item))});
+    }
+    if (quoted_records::save(statePath(), records))
+        return true;
+    qCWarning(lcSearch) << "cannot write" << statePath();
+    return false;
+}
+
+void SearchPage::load_search_results()
+{
+    // Results are not limited, so neither is their file to the size of the
+    // other state files.
+    constexpr qint64 kMostBytes = qint64(512) * 1024 * 1024;
+    const std::optional<QByteArray> content = state_file::readWhole(statePath(), kMostBytes);
+    if (!content)
+        return;
+    QStringList folders;
+    QStringList names;
+    for (const quoted_records::Record &record : quoted_records::parse(*content)) {
+        const QString name = quoted_records::fieldAt(record, 1).text;
+        if (name.isEmpty())
+            continue;
+        folders.append(
+            path::getabsolutepath(quoted_records::fieldAt(record, 0).text, programFolder_));
+        names.append(name);
+    }
+    SearchResultsSource::appendRows(panel_.List_Find, folders, names);
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "search/search_run.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class ListPanel;
+class QAction;
+class QLabel;
+class QMenu;
+class QPoint;
+class QWidget;
+
+// The search page: the box `FindText` with this run's history of texts, the
+// results `List_Find` (each row a file name keeping its folder, with its
+// trailing "/", as user data), their menu `m_findMenu`, and the file
+// searchData.ini.  A search walks off the GUI thread; its results appear as
+// they are found, its progress shows beside the box, and Esc in the box or a
+// new search cancels it.  The number of results is not limited.
+class SearchPage : public QObject
+{
+    Q_OBJECT
+public:
+    // What the page asks of the rest of the program.
+    struct Hooks {
+        std::function<QString()> baseFolder; // the browser's folder
+        std::function<bool()> relativePaths; // the relative-paths option
+        std::function<void(const QString &path)> play;
+        std::function<void()> addToFavourites;
+        std::function<void()> toggleDirectory;
+        std::function<void()> showFolder; // the browser's folder in the file manager
+    };
+
+    // display: the video area, which takes no drop while results are
+    // dragged over the favourites' thumbnails.
+    SearchPage(ListPanel &panel, QWidget *directory, QWidget *display, const QString &programFolder,
+               Hooks hooks, QObject *parent = nullptr);
+    ~SearchPage() override;
+
+    // Clears the results and searches again for the box's text below the
+    // browser's folder.
+    void run_search();
+    void cancel_search();
+    bool isSearching() const { return run_.isRunning(); }
+
+    void load_search_results();
+    // False when the file could not be written.
+    bool save_search_results() const;
+    QString statePath() const { return programFolder_ + "searchData.ini"; }
+
+    QMenu *m_findMenu = nullptr;
+    QAction *m_OpenDirectoryForFind = nullptr;
+    QAction *m_playForFind = nullptr;
+    QAction *m_addOkiniForFind = nullptr;
+    QAction *m_info3 = nullptr;
+    // Folders searched and hits so far, or of the last search.
+    QLabel *findProgress = nullptr;
+
+signals:
+    void searchFinished();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildMenu();
+    void showMenuAt(const QPoint &globalPos);
+    void addToHistory(const QString &text);
+    void appendHits(const QList<SearchRun::Hit> &hits);
+    void showProgress(const folder_walk::Progress &progress, bool done);
+    void endBusy();
+    void playCurrent();
+    void List_Find_Click();
+    void dragSelection();
+
+    ListPanel &panel_;
+    QWidget *directory_;
+    QWidget *display_;
+    QString programFolder_;
+    Hooks hooks_;
+    SearchRun run_;
+    bool busy_ = false;
+    bool leftDown_ = false;
+};

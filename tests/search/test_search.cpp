@@ -1,0 +1,219 @@
+// The search page, the registered folders and resume through the running
+// program: results as found, their file and the state files across a restart
+// (also after the program folder moved with the movies), and a search stuck
+// on a dead mount.
+
+#include "favourites/favourites_list.h"
+#include "library/file_browser.h"
+#include "library/registered_folders.h"
+#include "media/cmovie.h"
+#include "panels/list_panel.h"
+#include "player_fixture.h"
+#include "search/search_page.h"
+#include "stalling_mount.h"
+#include "test_files.h"
+#include "test_media.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace
+{
+
+std::unique_ptr<PlayerFixture> startIn(const QString &programFolder)
+{
+    return PlayerFixture::start({programFolder, {}, {}});
+}
+
+void search(Player &player, const QString &text)
+{
+    ListPanel &panel = player.listPanel();
+    panel.selectTab(ListPanel::SearchPage);
+    panel.FindText->setEditText(text);
+    QTest::keyClick(panel.FindText->lineEdit(), Qt::Key_Return);
+}
+
+QStringList shown(QListWidget *list)
+{
+    QStringList names;
+    for (int row = 0; row < list->count(); ++row)
+        names.append(list->item(row)->text());
+    return names;
+}
+
+QString resultPath(QListWidget *list, int row)
+{
+    return list->item(row)->data(Qt::UserRole).toString() + list->item(row)->text();
+}
+
+QByteArray resumeFile(const QString &programFolder)
+{
+    return test_files::readFile(programFolder + "resume.ini");
+}
+
+} // namespace
+
+class TestSearch : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { prepareMediaTests(); }
+
+    // Search, its history, results and registered folders kept relative to
+    // the program folder, and resume after quitting paused, playing and
+    // stopped, across a move of the program folder with its movies.
+    void searchRegisterAndResumeAcrossRestarts()
+    {
+        QTemporaryDir root;
+        QString program = root.path() + "/program/";
+        const QString movies = program + QString::fromUtf8("動画 a,b");
+        QVERIFY(QDir().mkpath(movies + "/sub"));
+        QVERIFY(QFile::copy(test_media::clip("long3.avi"), movies + "/xABCy.avi"));
+        // A long clip under both names: neither ends while the test works.
+        QVERIFY(QFile::copy(test_media::clip("long3.avi"), movies + "/sub/1abc2.mpg"));
+        QVERIFY(test_files::writeFile(movies + "/abc.txt", "text"));
+        QVERIFY(test_files::writeFile(
+            program + "config.ini",
+            "[option]\r\nResume=1\r\n[other]\r\nsoutai=1\r\nListVisible=1\r\n"));
+        {
+            auto fixture = startIn(program);
+            Player &player = fixture->player();
+            QListWidget *results = player.listPanel().List_Find;
+            QVERIFY(player.fileBrowser().setFolder(movies));
+            search(player, "abc");
+            QTRY_VERIFY(!player.searchPage().isSearching());
+            QCOMPARE(shown(results), (QStringList{"xABCy.avi", "1abc2.mpg"}));
+            QCOMPARE(resultPath(results, 1), movies + "/sub/1abc2.mpg");
+            QVERIFY(player.searchPage().findProgress->text().contains(QString::fromUtf8("2件")));
+            search(player, "ABC");
+            QTRY_VERIFY(!player.searchPage().isSearching());
+            QCOMPARE(player.listPanel().FindText->count(), 1);
+
+            // The menu over two selected results, and adding them.
+            SearchPage &page = player.searchPage();
+            results->selectAll();
+            QTest::mouseClick(results->viewport(), Qt::RightButton, {},
+                              results->visualItemRect(results->item(1)).center());
+            QVERIFY(!page.m_playForFind->isEnabled() && page.m_addOkiniForFind->isEnabled());
+            // The two files' sizes, then the count.
+            QVERIFY(page.m_info3->text().endsWith(QString::fromUtf8("Byte - 2個のファイル")));
+            QVERIFY(!page.m_info3->text().startsWith(u'0'));
+            page.m_findMenu->hide();
+            page.m_addOkiniForFind->trigger();
+            QCOMPARE(player.favourites().count(), 2);
+
+            RegisteredFolders &folders = player.registeredFolders();
+            folders.m_regDir[2]->trigger();
+            QCOMPARE(folders.m_jmpDir[2]->text(), QString::fromUtf8("[2]動画 a,b"));
+            QVERIFY(folders.m_jmpDir[2]->isEnabled() &&
+                    folders.m_del_directory->menuAction()->isEnabled());
+
+            // Quit paused at 100.25 s in the first result.
+            results->setCurrentRow(0);
+            emit results->itemDoubleClicked(results->item(0));
+            QTRY_COMPARE(player.movie().PlayState, 1);
+            player.movie().MediaPlay(2);
+            QVERIFY(player.movie().setCurrentPosition(100.25));
+        }
+        const QByteArray paused = resumeFile(program);
+        QVERIFY2(paused.startsWith(QString::fromUtf8("\"./動画 a,b/xABCy.avi\"\r\n100.").toUtf8()),
+                 paused.constData());
+        QVERIFY(paused.endsWith("\r\n2\r\n"));
+
+        // Everything moves together.
+        QVERIFY(QDir().rename(root.path() + "/program", root.path() + "/moved"));
+        program = root.path() + "/moved/";
+        const QString moved = program + QString::fromUtf8("動画 a,b");
+        {
+            auto fixture = startIn(program);
+            Player &player = fixture->player();
+            QListWidget *results = player.listPanel().List_Find;
+            QCOMPARE(player.listPanel().selectedTab(), int(ListPanel::SearchPage));
+            QCOMPARE(shown(results), (QStringList{"xABCy.avi", "1abc2.mpg"}));
+            QCOMPARE(resultPath(results, 1), moved + "/sub/1abc2.mpg");
+            // A paused movie is only selected.
+            QCOMPARE(results->currentRow(), 0);
+            QCOMPARE(player.movie().PlayState, 0);
+            QVERIFY(player.movie().filename.isEmpty());
+
+            RegisteredFolders &folders = player.registeredFolders();
+            QCOMPARE(folders.m_delDir[2]->text(), QString::fromUtf8("[2]動画 a,b 登録削除"));
+            QVERIFY(player.fileBrowser().setFolder(root.path()));
+            folders.m_jmpDir[2]->trigger();
+            QCOMPARE(player.fileBrowser().folder(), moved);
+
+            // Quit while playing.
+            results->setCurrentRow(1);
+            player.searchPage().m_playForFind->trigger();
+            QTRY_COMPARE(player.movie().PlayState, 1);
+            QVERIFY(player.movie().setCurrentPosition(1.5));
+        }
+        QVERIFY(resumeFile(program).endsWith("\r\n1\r\n"));
+        {
+            auto fixture = startIn(program);
+            Player &player = fixture->player();
+            QTRY_COMPARE(player.movie().PlayState, 1);
+            QCOMPARE(player.movie().filename, moved + "/sub/1abc2.mpg");
+            QCOMPARE(player.listPanel().List_Find->currentRow(), 1);
+            double position = 0;
+            QVERIFY(player.movie().currentPosition(&position) && position >= 1.4);
+            player.movie().MediaPlay(3);
+        }
+        QCOMPARE(resumeFile(program), QByteArray("\"\"\r\n0\r\n4\r\n"));
+
+        // A record whose movie is gone starts cleanly and is kept.
+        const QByteArray gone = "\"/nowhere/gone.avi\"\r\n12.5\r\n1\r\n";
+        QVERIFY(test_files::writeFile(program + "resume.ini", gone));
+        {
+            auto fixture = startIn(program);
+            QVERIFY(fixture->started());
+            QCOMPARE(fixture->player().movie().PlayState, 0);
+        }
+        QCOMPARE(resumeFile(program), gone);
+    }
+
+    // A walk stuck on a dead mount is shown as busy, can be cancelled with
+    // Esc, and does not keep the program from closing.
+    void stuckSearchCancelsAndCloses()
+    {
+        if (!fuseUsable())
+            QSKIP("FUSE is not usable here (/dev/fuse, fusermount3 or python3-fusepy missing)");
+        QTemporaryDir dir;
+        QVERIFY(QDir().mkpath(dir.path() + "/source/deep"));
+        QVERIFY(test_files::writeFile(dir.path() + "/source/top abc.avi", "x"));
+        StallingMount mount("hungdir", dir.path() + "/source", dir.path() + "/mount");
+        QVERIFY(mount.waitMounted());
+        {
+            PlayerFixture fixture;
+            Player &player = fixture.player();
+            QVERIFY(player.fileBrowser().setFolder(mount.mountPoint()));
+            search(player, "abc");
+            // The top folder's match shows while the walk hangs below it.
+            QTRY_COMPARE(player.listPanel().List_Find->count(), 1);
+            QVERIFY(player.searchPage().isSearching());
+            QTest::keyClick(player.listPanel().FindText->lineEdit(), Qt::Key_Escape);
+            QVERIFY(!player.searchPage().isSearching());
+            search(player, "abc");
+            QTRY_COMPARE(player.listPanel().List_Find->count(), 1);
+            QVERIFY(player.searchPage().isSearching());
+        }
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    TestSearch test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_search.moc"
