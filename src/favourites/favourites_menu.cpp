@@ -11,6 +11,7 @@
 #include "panels/okini_view.h"
 #include "playback/open_and_play.h"
 #include "window/main_window.h"
+#include "window/named_menu.h"
 #include "window/video_area.h"
 
 #include <QDropEvent>
@@ -67,9 +68,7 @@ void FavouritesList::Private::buildMenu()
     menu = new QMenu(QString::fromUtf8("お気に入り"), &window);
     menu->setObjectName("m_okini");
     auto addAction = [this](const char *name, const char *caption) {
-        QAction *action = menu->addAction(QString::fromUtf8(caption));
-        action->setObjectName(name);
-        return action;
+        return named_menu::addEntry(menu, name, caption);
     };
     play = addAction("m_okiniPlay", "再生(enter)");
     sceneMenu = menu->addMenu(QString::fromUtf8("シーン"));

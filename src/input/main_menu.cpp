@@ -1,22 +1,18 @@
 #include "input/main_menu.h"
 
+#include "window/named_menu.h"
+
 #include <QAction>
 #include <QMenu>
 
 namespace
 {
 
-QAction *addEntry(QMenu *menu, const char *name, const char *caption)
-{
-    QAction *action = menu->addAction(QString::fromUtf8(caption));
-    action->setObjectName(name);
-    return action;
-}
+using named_menu::addEntry;
 
 QMenu *addSubmenu(QMenu *menu, const char *name, const char *caption)
 {
-    QMenu *submenu = menu->addMenu(QString::fromUtf8(caption));
-    submenu->setObjectName(name);
+    QMenu *submenu = named_menu::addSubmenu(menu, name, caption);
     submenu->menuAction()->setObjectName(QString(name) + "_entry");
     return submenu;
 }

@@ -16,6 +16,7 @@
 #include "panels/list_selection.h"
 #include "playback/open_and_play.h"
 #include "window/main_window.h"
+#include "window/named_menu.h"
 #include "window/video_area.h"
 
 #include <QAction>
@@ -402,14 +403,10 @@ void FileBrowser::Private::buildMenu()
     menu->setObjectName("m_FileMenu");
 
     auto addAction = [this](const char *name, const char *caption) {
-        QAction *action = menu->addAction(QString::fromUtf8(caption));
-        action->setObjectName(name);
-        return action;
+        return named_menu::addEntry(menu, name, caption);
     };
     auto addSubmenu = [this](const char *name, const char *caption) {
-        QMenu *submenu = menu->addMenu(QString::fromUtf8(caption));
-        submenu->setObjectName(name);
-        return submenu;
+        return named_menu::addSubmenu(menu, name, caption);
     };
 
     openDirectory = addAction("m_OpenDirectory", "ディレクトリの表示(F4)");

@@ -4,6 +4,7 @@
 #include "library/file_browser.h"
 #include "library/library_log.h"
 #include "window/main_window.h"
+#include "window/named_menu.h"
 
 #include <QInputDialog>
 #include <QMenu>
@@ -16,9 +17,7 @@ RegisteredFolders::RegisteredFolders(MainWindow &window, FileBrowser &browser,
     jumpMenu_ = fileMenu->findChild<QMenu *>("m_jmp_directory");
     QMenu *editMenu = fileMenu->findChild<QMenu *>("m_edit_directory");
     const auto submenu = [editMenu](const char *name, const char *caption) {
-        QMenu *menu = editMenu->addMenu(QString::fromUtf8(caption));
-        menu->setObjectName(name);
-        return menu;
+        return named_menu::addSubmenu(editMenu, name, caption);
     };
     m_reg_directory = submenu("m_reg_directory", "ディレクトリ登録");
     m_ren_directory = submenu("m_ren_directory", "登録名変更");

@@ -9,6 +9,7 @@
 #include "panels/list_widget_source.h"
 #include "panels/okini_view.h"
 #include "search/search_log.h"
+#include "window/named_menu.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -174,9 +175,7 @@ void SearchPage::buildMenu()
     m_findMenu->setObjectName("m_findMenu");
     m_findMenu->setTitle(QString::fromUtf8("検索"));
     const auto add = [this](const char *name, const char *caption) {
-        QAction *action = m_findMenu->addAction(QString::fromUtf8(caption));
-        action->setObjectName(name);
-        return action;
+        return named_menu::addEntry(m_findMenu, name, caption);
     };
     m_OpenDirectoryForFind = add("m_OpenDirectoryForFind", "ディレクトリの表示(F4)");
     m_findMenu->addSeparator();
