@@ -8,6 +8,7 @@
 #include "playback/play_mode.h"
 #include "playback/play_speed.h"
 #include "player_fixture.h"
+#include "private_bus.h"
 #include "test_files.h"
 #include "test_media.h"
 #include "window/main_window.h"
@@ -103,10 +104,8 @@ private slots:
     void initTestCase()
     {
         prepareMediaTests();
-        daemon_.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
-        QVERIFY(daemon_.waitForStarted(5000));
-        QTRY_VERIFY(daemon_.canReadLine());
-        address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+        QVERIFY(bus_.start());
+        address_ = bus_.address();
         // The program's session bus.
         qputenv("DBUS_SESSION_BUS_ADDRESS", address_.toUtf8());
         QVERIFY(folder_.isValid());
@@ -115,12 +114,7 @@ private slots:
                                 folder_.filePath(QString::fromUtf8(name))));
     }
 
-    void cleanupTestCase()
-    {
-        QDBusConnection::disconnectFromBus("desktop");
-        daemon_.terminate();
-        daemon_.waitForFinished(5000);
-    }
+    void cleanupTestCase() { QDBusConnection::disconnectFromBus("desktop"); }
 
     void mediaControlsAndScreenSaverFollowPlayback()
     {
@@ -242,7 +236,7 @@ private slots:
     }
 
 private:
-    QProcess daemon_;
+    PrivateBus bus_;
     QString address_;
     QTemporaryDir folder_;
 };

@@ -2,6 +2,7 @@
 // private bus that record what they are asked.
 
 #include "desktop/screen_saver.h"
+#include "private_bus.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -68,18 +69,14 @@ class TestScreenSaver : public QObject
 private slots:
     void initTestCase()
     {
-        daemon_.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
-        QVERIFY(daemon_.waitForStarted(5000));
-        QTRY_VERIFY(daemon_.canReadLine());
-        address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+        QVERIFY(bus_.start());
+        address_ = bus_.address();
     }
 
     void cleanupTestCase()
     {
         QDBusConnection::disconnectFromBus("desktop");
         QDBusConnection::disconnectFromBus("program");
-        daemon_.terminate();
-        daemon_.waitForFinished(5000);
     }
 
     // The screen saver service first, the portal where it is missing, the X
@@ -136,7 +133,7 @@ private slots:
     }
 
 private:
-    QProcess daemon_;
+    PrivateBus bus_;
     QString address_;
 };
 
