@@ -449,8 +449,6 @@ void FavouritesList::rename()
     // Fixed before the box opens: the timer may move the selection meanwhile.
     const FavouritesModel::Entry entry = d->model.entry(row);
     rename_prompt::Hooks renameHooks;
-    renameHooks.leaveTopLayer = d->hooks.leaveTopLayer;
-    renameHooks.restoreTopLayer = d->hooks.restoreTopLayer;
     renameHooks.beforeRename = [this](const QString &oldPath) {
         if (d->movie.filename == oldPath && d->hooks.stop)
             d->hooks.stop();
@@ -550,22 +548,13 @@ void FavouritesList::Private::placeProgress()
 
 bool FavouritesList::Private::askYesNo(const QString &title, const QString &text)
 {
-    if (hooks.leaveTopLayer)
-        hooks.leaveTopLayer();
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
                     &window);
     box.setObjectName("okiniQuestion");
-    const bool yes = box.exec() == QMessageBox::Yes;
-    if (hooks.restoreTopLayer)
-        hooks.restoreTopLayer();
-    return yes;
+    return box.exec() == QMessageBox::Yes;
 }
 
 void FavouritesList::Private::message(const QString &text)
 {
-    if (hooks.leaveTopLayer)
-        hooks.leaveTopLayer();
     rename_prompt::message(window, text);
-    if (hooks.restoreTopLayer)
-        hooks.restoreTopLayer();
 }

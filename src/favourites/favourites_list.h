@@ -34,9 +34,6 @@ public:
     struct Hooks {
         // Stops playback the way the stop command does.
         std::function<void()> stop;
-        // Around a dialog the window leaves the always-on-top layer.
-        std::function<void()> leaveTopLayer;
-        std::function<void()> restoreTopLayer;
         std::function<void()> focusVideo;
         // Fills the scene submenu `m_seen_load_okini` for a favourite.
         std::function<void(const QString &path, QMenu *menu)> buildSceneMenu;

@@ -187,29 +187,21 @@ void FavouritesList::Private::playRow(int row)
 
 void FavouritesList::importM3uDialog()
 {
-    if (d->hooks.leaveTopLayer)
-        d->hooks.leaveTopLayer();
     const QString chosen =
         QFileDialog::getOpenFileName(&d->window, QString::fromUtf8("m3uファイルを開く"),
                                      d->programFolder, QStringLiteral("m3u(*.m3u *.m3u8)"));
-    if (d->hooks.restoreTopLayer)
-        d->hooks.restoreTopLayer();
     if (!chosen.isEmpty())
         importM3u(chosen);
 }
 
 void FavouritesList::exportM3uDialog()
 {
-    if (d->hooks.leaveTopLayer)
-        d->hooks.leaveTopLayer();
     QFileDialog dialog(&d->window, QString::fromUtf8("m3uファイルに保存"), d->programFolder,
                        QStringLiteral("m3u(*.m3u)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("m3u"));
     // The dialog asks before it replaces a file.
     const bool chosen = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
-    if (d->hooks.restoreTopLayer)
-        d->hooks.restoreTopLayer();
     if (chosen)
         exportM3u(dialog.selectedFiles().first());
 }

@@ -494,8 +494,6 @@ void FileBrowser::Private::renameRow(int row)
         return;
     const QString oldName = fileNameOf(files->item(row));
     rename_prompt::Hooks renameHooks;
-    renameHooks.leaveTopLayer = hooks.leaveTopLayer;
-    renameHooks.restoreTopLayer = hooks.restoreTopLayer;
     renameHooks.beforeRename = [this](const QString &oldPath) {
         // The playing file is let go before it is renamed.
         if (movie.filename == oldPath && hooks.stop)

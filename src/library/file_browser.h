@@ -37,10 +37,6 @@ public:
         ActivePlaySource activeSource = nullptr;
         // F2 on the favourites page.
         std::function<void()> renameFavourite = nullptr;
-        // Around the rename box: the window leaves the always-on-top layer so
-        // that the box is not hidden behind it, and goes back afterwards.
-        std::function<void()> leaveTopLayer = nullptr;
-        std::function<void()> restoreTopLayer = nullptr;
         // Fills the scene submenu `m_seen_load_file` for a file when the
         // context menu opens.
         std::function<void(const QString &path, QMenu *menu)> buildSceneMenu = nullptr;

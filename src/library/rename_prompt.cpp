@@ -30,8 +30,6 @@ std::optional<QString> askAndRename(MainWindow &window, const QString &folder,
     const QString base = path::addbackslash(folder);
     const QString oldPath = base + oldName;
 
-    if (hooks.leaveTopLayer)
-        hooks.leaveTopLayer();
     bool ok = false;
     const QString answer =
         QInputDialog::getText(&window, QString::fromUtf8("ファイル名を変更"),
@@ -40,8 +38,6 @@ std::optional<QString> askAndRename(MainWindow &window, const QString &folder,
                               QLineEdit::Normal, offeredName, &ok);
     // Only an Enter that closed the box leaves a release behind to swallow.
     window.swallow_enter = ok;
-    if (hooks.restoreTopLayer)
-        hooks.restoreTopLayer();
     if (!ok || answer.isEmpty())
         return std::nullopt;
 

@@ -12,9 +12,6 @@ namespace rename_prompt
 {
 
 struct Hooks {
-    // Around the box the window leaves the always-on-top layer.
-    std::function<void()> leaveTopLayer;
-    std::function<void()> restoreTopLayer;
     // Runs just before the file is renamed (the playing file is let go).
     std::function<void(const QString &oldPath)> beforeRename;
 };
