@@ -10,6 +10,7 @@
 #include "base/command_line.h"
 #include "base/movie_ext.h"
 #include "base/path.h"
+#include "base/private_profile.h"
 #include "base/program_folder.h"
 #include "base/single_instance.h"
 #include "desktop/instance_handover.h"
@@ -110,9 +111,13 @@ bool Player::Form_Load(const StartupOptions &options)
                                  .arg(SAZANAMI_VERSION_MINOR)
                                  .arg(SAZANAMI_VERSION_PATCH));
 
-    if (path::checkpath(configPath()) == 0) {
-        load_config();
+    // A config.ini that is there but cannot be read as one (a folder, a loop
+    // of links, binary junk) starts from the defaults like a first run.
+    if (const std::optional<PrivateProfile> stored = PrivateProfile::read(configPath())) {
+        load_config(*stored);
     } else {
+        if (path::checkpath(configPath()) == 0)
+            qCWarning(lcApp) << "cannot read" << configPath() << "- the settings start afresh";
         applyFirstRunValues();
         fileBrowser_->setFolder(options.currentDir);
     }
@@ -208,7 +213,7 @@ void Player::createStateFolders()
     imageFolder_ = program_folder::imageFolder(programFolder_);
     sceneFolder_ = program_folder::sceneFolder(programFolder_);
     for (const QString &folder : {imageFolder_, sceneFolder_}) {
-        if (path::checkpath(folder) == -1)
+        if (path::checkpath(folder) == -1 && stateCanBeSaved())
             if (!QDir().mkpath(folder))
                 qCWarning(lcApp) << "cannot make the folder" << folder;
     }

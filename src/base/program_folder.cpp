@@ -12,18 +12,6 @@ namespace program_folder
 namespace
 {
 
-// Permission bits do not tell the whole story (root ignores them, a read-only
-// mount overrides them), so the folder counts as writable only when a file
-// can really be created in it.
-bool canWriteIn(const QString &dir)
-{
-    const QFileInfo info(dir);
-    if (!info.isDir() || !info.isWritable())
-        return false;
-    QTemporaryFile probe(path::addbackslash(dir) + QStringLiteral(".sazanami-write-XXXXXX"));
-    return probe.open();
-}
-
 QString userDataFolder()
 {
     QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
@@ -36,6 +24,18 @@ QString userDataFolder()
 }
 
 } // namespace
+
+// Permission bits do not tell the whole story (root ignores them, a read-only
+// mount overrides them), so the folder counts as writable only when a file
+// can really be created in it.
+bool canWriteIn(const QString &dir)
+{
+    const QFileInfo info(dir);
+    if (!info.isDir() || !info.isWritable())
+        return false;
+    QTemporaryFile probe(path::addbackslash(dir) + QStringLiteral(".sazanami-write-XXXXXX"));
+    return probe.open();
+}
 
 QString installedDataFolder(const QString &executableDir)
 {

@@ -37,9 +37,21 @@ std::optional<QByteArray> readWhole(const QString &path, qint64 limit)
     if (!QFileInfo(path).isFile())
         return std::nullopt;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > limit)
+    if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    QByteArray content = file.readAll();
+    if (file.size() > limit) {
+        qCWarning(lcBase) << "too large for a state file, not read:" << path;
+        return std::nullopt;
+    }
+    // Text never holds a NUL byte; finding one in the first block spares
+    // reading and parsing a large file that is not ours.
+    constexpr qint64 kFirstBlock = 64 * 1024;
+    QByteArray content = file.read(kFirstBlock);
+    if (content.contains('\0')) {
+        qCWarning(lcBase) << "not a text file, not read:" << path;
+        return std::nullopt;
+    }
+    content += file.readAll();
     // The file may have grown since size() was asked.
     if (file.error() != QFileDevice::NoError || content.size() > limit)
         return std::nullopt;
