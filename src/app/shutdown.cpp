@@ -37,6 +37,8 @@ void Player::Form_Unload()
     // running.  State files are saved first, then the session ends.  A
     // program folder that takes no files is told once, not once a file.
     const bool saving = stateCanBeSaved();
+    if (saving)
+        qCDebug(lcApp) << "shut-down: writing the state files";
     if (favourites_ && favouritesLoaded_) {
         if (saving)
             favourites_->save_okini(favourites_->okiniPath());

@@ -5,6 +5,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace program_folder
 {
@@ -32,6 +35,16 @@ bool canWriteIn(const QString &dir)
 {
     const QFileInfo info(dir);
     if (!info.isDir() || !info.isWritable())
+        return false;
+    // An unnamed file where the file system has them: nothing is left behind
+    // even when the program is killed meanwhile.
+    const int fd =
+        ::open(QFile::encodeName(dir).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        ::close(fd);
+        return true;
+    }
+    if (errno != EOPNOTSUPP && errno != EISDIR)
         return false;
     QTemporaryFile probe(path::addbackslash(dir) + QStringLiteral(".sazanami-write-XXXXXX"));
     return probe.open();
