@@ -39,9 +39,12 @@ void Player::Form_Unload()
     const bool saving = stateCanBeSaved();
     if (saving)
         qCDebug(lcApp) << "shut-down: writing the state files";
-    if (favourites_ && favouritesLoaded_) {
-        if (saving)
+    if (favourites_) {
+        if (saving && favouritesLoaded_)
             favourites_->save_okini(favourites_->okiniPath());
+        else if (saving)
+            qCWarning(lcApp) << "favourites not saved:" << favourites_->okiniPath()
+                             << "could not be read at start and is left as it is";
         favourites_->closePicker();
     }
     if (searchPage_) {

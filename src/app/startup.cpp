@@ -212,8 +212,10 @@ void Player::createStateFolders()
 {
     imageFolder_ = program_folder::imageFolder(programFolder_);
     sceneFolder_ = program_folder::sceneFolder(programFolder_);
+    // Asked here so that a folder that takes no files is told at start.
+    const bool writable = stateCanBeSaved();
     for (const QString &folder : {imageFolder_, sceneFolder_}) {
-        if (path::checkpath(folder) == -1 && stateCanBeSaved())
+        if (writable && path::checkpath(folder) == -1)
             if (!QDir().mkpath(folder))
                 qCWarning(lcApp) << "cannot make the folder" << folder;
     }
