@@ -43,11 +43,13 @@ std::optional<QByteArray> readWhole(const QString &path, qint64 limit)
         qCWarning(lcBase) << "too large for a state file, not read:" << path;
         return std::nullopt;
     }
-    // Text never holds a NUL byte; finding one in the first block spares
-    // reading and parsing a large file that is not ours.
+    // A file beyond the size of the small state files (a long list of search
+    // results) is read only when it is text: a NUL byte in its first block
+    // tells random bytes from it before the rest is read and parsed.  A small
+    // file with a stray NUL, as a crash may leave, still gives its good lines.
     constexpr qint64 kFirstBlock = 64 * 1024;
     QByteArray content = file.read(kFirstBlock);
-    if (content.contains('\0')) {
+    if (file.size() > kDefaultReadLimit && content.contains('\0')) {
         qCWarning(lcBase) << "not a text file, not read:" << path;
         return std::nullopt;
     }

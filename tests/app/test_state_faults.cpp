@@ -51,22 +51,36 @@ bool enterPrivateMounts()
            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
 }
 
-bool mountSmallDisk(const QString &dir, qint64 bytes)
+// A file system of a few megabytes, mounted for the life of the object.
+class SmallDisk
 {
-    const QByteArray options = "size=" + QByteArray::number(bytes);
-    return QDir().mkpath(dir) && ::mount("tmpfs", QFile::encodeName(dir).constData(), "tmpfs", 0,
-                                         options.constData()) == 0;
-}
+public:
+    explicit SmallDisk(qint64 bytes) : path_(base_.path() + "/disk")
+    {
+        const QByteArray options = "size=" + QByteArray::number(bytes);
+        mounted_ = QDir().mkpath(path_) && ::mount("tmpfs", QFile::encodeName(path_).constData(),
+                                                   "tmpfs", 0, options.constData()) == 0;
+    }
+    ~SmallDisk()
+    {
+        if (mounted_)
+            ::umount2(QFile::encodeName(path_).constData(), MNT_DETACH);
+    }
+    bool mounted() const { return mounted_; }
+    QString path() const { return path_; }
+    QString folder() const { return path_ + "/"; }
+    QString outside() const { return base_.path(); }
+
+private:
+    QTemporaryDir base_;
+    QString path_;
+    bool mounted_ = false;
+};
 
 bool makeReadOnly(const QString &dir)
 {
     return ::mount(nullptr, QFile::encodeName(dir).constData(), nullptr, MS_REMOUNT | MS_RDONLY,
                    nullptr) == 0;
-}
-
-void unmount(const QString &dir)
-{
-    ::umount2(QFile::encodeName(dir).constData(), MNT_DETACH);
 }
 
 QByteArray lfOnly(QByteArray bytes)
@@ -257,13 +271,11 @@ private slots:
     {
         if (!privateMounts)
             QSKIP("no mount namespace of our own (needs root): no small file system");
-        QTemporaryDir base;
-        const QString disk = base.path() + "/disk";
-        QVERIFY(mountSmallDisk(disk, 48 << 20));
-        const auto unmountDisk = qScopeGuard([&disk] { unmount(disk); });
-        const QString program = test_files::installProgramCopy(disk);
+        const SmallDisk disk(48 << 20);
+        QVERIFY(disk.mounted());
+        const QString program = test_files::installProgramCopy(disk.path());
         QVERIFY(!program.isEmpty());
-        const QString folder = disk + "/";
+        const QString folder = disk.folder();
         const QString movie = test_media::clip("clip.avi");
         State old = oldState(folder, movie);
         for (int i = 0; i < 3000; ++i)
@@ -273,7 +285,7 @@ private slots:
 
         struct statvfs disk_info {
         };
-        QCOMPARE(::statvfs(QFile::encodeName(disk).constData(), &disk_info), 0);
+        QCOMPARE(::statvfs(QFile::encodeName(disk.path()).constData(), &disk_info), 0);
         const qint64 room = 8 * 4096;
         QFile filler(folder + "filler");
         QVERIFY(filler.open(QIODevice::WriteOnly));
@@ -298,8 +310,9 @@ private slots:
                 QVERIFY2(readFile(folder + name) != old[name], qPrintable(name));
         }
         QCOMPARE(readFile(folder + "key.ini"), KeyBindings::fromBytes(old["key.ini"]).toBytes());
+        // The state files, the program and the filler: no half-written file.
         const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
-        QCOMPARE(left.size(), old.size() + 2); // the program and the filler
+        QVERIFY2(left.size() == old.size() + 2, qPrintable(left.join(' ')));
     }
 
     // A read-only program folder: the program starts from the files there,
@@ -309,21 +322,19 @@ private slots:
     {
         if (!privateMounts)
             QSKIP("no mount namespace of our own (needs root): no read-only file system");
-        QTemporaryDir base;
-        const QString disk = base.path() + "/readonly";
-        QVERIFY(mountSmallDisk(disk, 1 << 20));
-        const auto unmountDisk = qScopeGuard([&disk] { unmount(disk); });
-        const QString folder = disk + "/";
+        const SmallDisk disk(1 << 20);
+        QVERIFY(disk.mounted());
+        const QString folder = disk.folder();
         const QString movie = test_media::clip("clip.avi");
         const State old = oldState(folder, movie);
         QVERIFY(writeState(folder, old));
-        QVERIFY(makeReadOnly(disk));
+        QVERIFY(makeReadOnly(disk.path()));
 
         capturedLog.clear();
         const QtMessageHandler previous = qInstallMessageHandler(captureMessage);
         const auto restoreHandler = qScopeGuard([previous] { qInstallMessageHandler(previous); });
         {
-            auto fixture = PlayerFixture::start({folder, {movie}, base.path()});
+            auto fixture = PlayerFixture::start({folder, {movie}, disk.outside()});
             QVERIFY(fixture->started());
             Player &player = fixture->player();
             QTRY_COMPARE(player.movie().PlayState, 1);
