@@ -63,9 +63,7 @@ void DesktopOptions::start(const QString &colorIni, bool balloonHelp)
         balloon_help::install(window_);
 }
 
-void DesktopOptions::stop(const QString &colorIni)
+void DesktopOptions::stop()
 {
-    if (!listColours_->save(colorIni))
-        qCWarning(lcApp) << "cannot write" << colorIni;
     tray_->remove();
 }

@@ -29,8 +29,9 @@ public:
     // After the window is shown: association state, colours from colorIni,
     // the tray icon, and the balloon help when asked for.
     void start(const QString &colorIni, bool balloonHelp);
-    // At shut-down: the colours back into colorIni, the tray icon away.
-    void stop(const QString &colorIni);
+    // At shut-down: the tray icon away.  The colours are saved by the caller
+    // (listColours().save), which knows whether the program folder takes them.
+    void stop();
 
     AssociationPage &associationPage() const { return *associationPage_; }
     ListColours &listColours() const { return *listColours_; }

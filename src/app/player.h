@@ -28,6 +28,7 @@ class ListPanel;
 class MainMenu;
 class MainWindow;
 class OpenAndPlay;
+class PrivateProfile;
 class PlayMode;
 class PlaySequencer;
 class PlaySource;
@@ -68,8 +69,9 @@ public:
     bool Form_Load(const StartupOptions &options);
     // Shut-down: saves state and ends the session.  Runs once.
     void Form_Unload();
-    // Reads config.ini and applies it; start-up runs it when the file exists.
-    void load_config();
+    // Applies the settings read from config.ini; start-up runs it when the
+    // file could be read.
+    void load_config(const PrivateProfile &stored);
     // Writes config.ini from the window's state; shut-down runs it.
     void save_config();
     QString configPath() const;
@@ -132,6 +134,9 @@ private:
     void applyFirstRunValues();
     bool applyConfig(const QString &folder);
     void createStateFolders();
+    // Whether the program folder takes files now; says once in the log when
+    // it does not.
+    bool stateCanBeSaved();
     void showInBrowser(const QFileInfo &movie);
     void connectFavourites();
     void connectSearch();
@@ -185,6 +190,7 @@ private:
     // okini.ini is written back only once it was read.
     bool favouritesLoaded_ = false;
     bool unloaded_ = false;
+    bool unwritableFolderTold_ = false;
     bool starting_ = false;
     bool exitRequested_ = false;
     // The system volume found at start as a value of `vol_control`; none

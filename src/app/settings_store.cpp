@@ -4,7 +4,6 @@
 
 #include "app/player.h"
 
-#include "audio/system_volume.h"
 #include "base/path.h"
 #include "base/private_profile.h"
 #include "display/display_modes.h"
@@ -42,9 +41,9 @@ QString Player::configPath() const
     return programFolder_ + "config.ini";
 }
 
-void Player::load_config()
+void Player::load_config(const PrivateProfile &stored)
 {
-    config_ = ConfigValues::read(PrivateProfile::load(configPath()));
+    config_ = ConfigValues::read(stored);
     playSpeed_->bai_Click(config_.playSpeed);
     // A folder that is gone, or one that cannot be shown, starts the browser
     // in the program folder instead.
@@ -171,7 +170,4 @@ void Player::save_config()
     PrivateProfile profile = PrivateProfile::load(configPath());
     values.write(profile);
     profile.save(configPath());
-    // The system volume goes back to where it was at start.
-    if (systemVolume_)
-        systemVolume_->restore();
 }

@@ -10,6 +10,7 @@
 #include "base/command_line.h"
 #include "base/movie_ext.h"
 #include "base/path.h"
+#include "base/private_profile.h"
 #include "base/program_folder.h"
 #include "base/single_instance.h"
 #include "desktop/instance_handover.h"
@@ -110,9 +111,13 @@ bool Player::Form_Load(const StartupOptions &options)
                                  .arg(SAZANAMI_VERSION_MINOR)
                                  .arg(SAZANAMI_VERSION_PATCH));
 
-    if (path::checkpath(configPath()) == 0) {
-        load_config();
+    // A config.ini that is there but cannot be read as one (a folder, a loop
+    // of links, binary junk) starts from the defaults like a first run.
+    if (const std::optional<PrivateProfile> stored = PrivateProfile::read(configPath())) {
+        load_config(*stored);
     } else {
+        if (path::checkpath(configPath()) == 0)
+            qCWarning(lcApp) << "cannot read" << configPath() << "- the settings start afresh";
         applyFirstRunValues();
         fileBrowser_->setFolder(options.currentDir);
     }
@@ -207,8 +212,10 @@ void Player::createStateFolders()
 {
     imageFolder_ = program_folder::imageFolder(programFolder_);
     sceneFolder_ = program_folder::sceneFolder(programFolder_);
+    // Asked here so that a folder that takes no files is told at start.
+    const bool writable = stateCanBeSaved();
     for (const QString &folder : {imageFolder_, sceneFolder_}) {
-        if (path::checkpath(folder) == -1)
+        if (writable && path::checkpath(folder) == -1)
             if (!QDir().mkpath(folder))
                 qCWarning(lcApp) << "cannot make the folder" << folder;
     }

@@ -44,8 +44,15 @@ int leadingInt(QStringView text)
 
 PrivateProfile PrivateProfile::load(const QString &path)
 {
+    return read(path).value_or(PrivateProfile());
+}
+
+std::optional<PrivateProfile> PrivateProfile::read(const QString &path)
+{
     const std::optional<QByteArray> content = state_file::readWhole(path);
-    return content ? parse(*content) : PrivateProfile();
+    if (!content)
+        return std::nullopt;
+    return parse(*content);
 }
 
 PrivateProfile PrivateProfile::parse(const QByteArray &content)

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 // An INI document read and written with the rules of the Windows
 // private-profile calls (GetPrivateProfileString, GetPrivateProfileInt,
@@ -30,6 +31,9 @@ class PrivateProfile
 public:
     // A missing, unreadable or oversized file reads as an empty document.
     static PrivateProfile load(const QString &path);
+    // The document, or nothing when the file cannot be read as a state file
+    // (see state_file::readWhole): callers fall back to their defaults then.
+    static std::optional<PrivateProfile> read(const QString &path);
     static PrivateProfile parse(const QByteArray &content);
 
     // Replaces the file whole (see state_file::writeWhole); false on failure,

@@ -5,24 +5,15 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace program_folder
 {
 
 namespace
 {
-
-// Permission bits do not tell the whole story (root ignores them, a read-only
-// mount overrides them), so the folder counts as writable only when a file
-// can really be created in it.
-bool canWriteIn(const QString &dir)
-{
-    const QFileInfo info(dir);
-    if (!info.isDir() || !info.isWritable())
-        return false;
-    QTemporaryFile probe(path::addbackslash(dir) + QStringLiteral(".sazanami-write-XXXXXX"));
-    return probe.open();
-}
 
 QString userDataFolder()
 {
@@ -36,6 +27,28 @@ QString userDataFolder()
 }
 
 } // namespace
+
+// Permission bits do not tell the whole story (root ignores them, a read-only
+// mount overrides them), so the folder counts as writable only when a file
+// can really be created in it.
+bool canWriteIn(const QString &dir)
+{
+    const QFileInfo info(dir);
+    if (!info.isDir() || !info.isWritable())
+        return false;
+    // An unnamed file where the file system has them: nothing is left behind
+    // even when the program is killed meanwhile.
+    const int fd =
+        ::open(QFile::encodeName(dir).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        ::close(fd);
+        return true;
+    }
+    if (errno != EOPNOTSUPP && errno != EISDIR)
+        return false;
+    QTemporaryFile probe(path::addbackslash(dir) + QStringLiteral(".sazanami-write-XXXXXX"));
+    return probe.open();
+}
 
 QString installedDataFolder(const QString &executableDir)
 {

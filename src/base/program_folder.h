@@ -11,6 +11,9 @@ namespace program_folder
 {
 
 QString forExecutableDir(const QString &executableDir);
+// Whether a file can really be created in dir (a read-only mount or a folder
+// without write permission cannot take one).
+bool canWriteIn(const QString &dir);
 // The folder of the program's shipped data in an installed copy:
 // <prefix>/share/sazanami/ for an executable in <prefix>/bin; "" otherwise.
 QString installedDataFolder(const QString &executableDir);

@@ -37,9 +37,23 @@ std::optional<QByteArray> readWhole(const QString &path, qint64 limit)
     if (!QFileInfo(path).isFile())
         return std::nullopt;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > limit)
+    if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    QByteArray content = file.readAll();
+    if (file.size() > limit) {
+        qCWarning(lcBase) << "too large for a state file, not read:" << path;
+        return std::nullopt;
+    }
+    // A file beyond the size of the small state files (a long list of search
+    // results) is read only when it is text: a NUL byte in its first block
+    // tells random bytes from it before the rest is read and parsed.  A small
+    // file with a stray NUL, as a crash may leave, still gives its good lines.
+    constexpr qint64 kFirstBlock = 64 * 1024;
+    QByteArray content = file.read(kFirstBlock);
+    if (file.size() > kDefaultReadLimit && content.contains('\0')) {
+        qCWarning(lcBase) << "not a text file, not read:" << path;
+        return std::nullopt;
+    }
+    content += file.readAll();
     // The file may have grown since size() was asked.
     if (file.error() != QFileDevice::NoError || content.size() > limit)
         return std::nullopt;

@@ -22,7 +22,9 @@ bool writeWhole(const QString &path, const QByteArray &content);
 
 // The whole content of the regular file at path (symbolic links followed).
 // Nothing when it is missing, not a regular file (a folder, a pipe, a
-// device), unreadable, or larger than limit bytes.
+// device, a loop of links), unreadable, larger than limit bytes, or, when
+// larger than the default limit, not text: a NUL byte in its first block
+// (random bytes) tells that before the rest is read.
 std::optional<QByteArray> readWhole(const QString &path, qint64 limit = kDefaultReadLimit);
 
 // The lines of a state file's text, without their ends.  CR LF, LF and a lone

@@ -12,12 +12,16 @@
 #include <QMutex>
 #include <QSaveFile>
 #include <QThreadPool>
+#include <atomic>
 
 // What the workers share with the queue: the queue may be gone when a grab on
 // a slow disk ends.
 struct ThumbnailGrabs::Shared {
     QMutex mutex;
     ThumbnailGrabs *owner = nullptr;
+    // An image folder that cannot be made (a read-only program folder) is
+    // told once, not once a favourite.
+    std::atomic_bool folderFailureTold = false;
 };
 
 namespace
@@ -30,16 +34,26 @@ bool writePlaceholder(const QImage &picture, const QString &target)
     return file.open(QIODevice::WriteOnly) && picture.save(&file, "BMP") && file.commit();
 }
 
+// Made first, so the first movie of a new folder gets its frame.  Without the
+// folder neither a frame nor a placeholder could be written: no movie is
+// decoded for nothing then.
+bool makeImageFolder(const QString &target, std::atomic_bool &failureTold)
+{
+    const QString folder = path::getfiledir(target);
+    if (QFileInfo(folder).isDir() || QDir().mkpath(folder))
+        return true;
+    if (!failureTold.exchange(true))
+        qCInfo(lcFavourites) << "cannot make the image folder" << folder
+                             << "- thumbnails are not kept";
+    return false;
+}
+
 bool grab(const QString &moviePath, const QString &target, ThumbnailGrabs::Kind kind,
-          double seconds, const QImage &placeholder)
+          double seconds, const QImage &placeholder, std::atomic_bool &folderFailureTold)
 {
     // A missing disk is not a broken movie: its picture comes when it is back.
-    if (!native_path::isFile(moviePath))
+    if (!native_path::isFile(moviePath) || !makeImageFolder(target, folderFailureTold))
         return false;
-    // Made first, so the first movie of a new folder gets its frame.
-    const QString folder = path::getfiledir(target);
-    if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
-        qCInfo(lcFavourites) << "cannot make the image folder" << folder;
 
     const bool fresh = kind == ThumbnailGrabs::Kind::NewThumbnail;
     if (FrameGrabber::writeBitmap(moviePath, seconds, thumbnail_rules::kSize, target,
@@ -93,7 +107,8 @@ void ThumbnailGrabs::request(const QString &moviePath, const QString &target, Ki
     pending_.insert(target);
     ++total_;
     pool_->start([shared = shared_, moviePath, target, kind, seconds, placeholder = placeholder_] {
-        const bool written = grab(moviePath, target, kind, seconds, placeholder);
+        const bool written =
+            grab(moviePath, target, kind, seconds, placeholder, shared->folderFailureTold);
         const QMutexLocker lock(&shared->mutex);
         if (shared->owner)
             QMetaObject::invokeMethod(

@@ -4,7 +4,6 @@
 
 #include <QBoxLayout>
 #include <QColorDialog>
-#include <QFile>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -127,14 +126,16 @@ void ListColours::choose(bool fore)
 
 void ListColours::load(const QString &path)
 {
-    if (!QFile::exists(path)) {
+    // A file that is missing or cannot be read as one (a folder, binary junk)
+    // leaves the default colours, never black on black.
+    const std::optional<PrivateProfile> profile = PrivateProfile::read(path);
+    if (!profile) {
         CngListForeColor(kDefaultFore);
         CngListbackColor(kDefaultBack);
         return;
     }
-    const PrivateProfile profile = PrivateProfile::load(path);
-    CngListForeColor(fromColourValue(profile.readInt("list", "ForeColor")));
-    CngListbackColor(fromColourValue(profile.readInt("list", "BackColor")));
+    CngListForeColor(fromColourValue(profile->readInt("list", "ForeColor")));
+    CngListbackColor(fromColourValue(profile->readInt("list", "BackColor")));
 }
 
 bool ListColours::save(const QString &path) const

@@ -1,0 +1,444 @@
+// The state files when things go wrong around them: the program killed while
+// it saves, a full disk, a program folder that takes no files, and state files
+// that are not files or not text.
+
+#include "app/desktop_options.h"
+#include "base/folder_slots.h"
+#include "base/key_bindings.h"
+#include "base/scene_file.h"
+#include "favourites/favourites_list.h"
+#include "library/registered_folders.h"
+#include "media/cmovie.h"
+#include "panels/list_colours.h"
+#include "panels/list_panel.h"
+#include "playback/play_mode.h"
+#include "player_fixture.h"
+#include "test_files.h"
+#include "test_media.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QListWidget>
+#include <QMap>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace
+{
+
+using test_files::readFile;
+using test_files::writeFile;
+using State = QMap<QString, QByteArray>;
+
+// Set in main(): the test runs in a mount namespace of its own, where it may
+// mount small and read-only file systems that vanish with it.
+bool privateMounts = false;
+
+bool enterPrivateMounts()
+{
+    return ::unshare(CLONE_NEWNS) == 0 &&
+           ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
+
+// A file system of a few megabytes, mounted for the life of the object.
+class SmallDisk
+{
+public:
+    explicit SmallDisk(qint64 bytes) : path_(base_.path() + "/disk")
+    {
+        const QByteArray options = "size=" + QByteArray::number(bytes);
+        mounted_ = QDir().mkpath(path_) && ::mount("tmpfs", QFile::encodeName(path_).constData(),
+                                                   "tmpfs", 0, options.constData()) == 0;
+    }
+    ~SmallDisk()
+    {
+        if (mounted_)
+            ::umount2(QFile::encodeName(path_).constData(), MNT_DETACH);
+    }
+    bool mounted() const { return mounted_; }
+    QString path() const { return path_; }
+    QString folder() const { return path_ + "/"; }
+    QString outside() const { return base_.path(); }
+
+private:
+    QTemporaryDir base_;
+    QString path_;
+    bool mounted_ = false;
+};
+
+bool makeReadOnly(const QString &dir)
+{
+    return ::mount(nullptr, QFile::encodeName(dir).constData(), nullptr, MS_REMOUNT | MS_RDONLY,
+                   nullptr) == 0;
+}
+
+QByteArray lfOnly(QByteArray bytes)
+{
+    return bytes.replace("\r\n", "\n");
+}
+
+// Every state file, in the form of another editor (LF line ends) and with
+// absolute paths: the program reads them alike and writes them back with CR LF
+// (and relative paths, as this config.ini asks), so old and new always differ.
+State oldState(const QString &folder, const QString &movie)
+{
+    const QString movies = folder + "movies/";
+    KeyBindings keys;
+    keys.trySet(0, 'P');
+    FolderSlots folderSlots;
+    folderSlots.registerFolder(0, movies);
+    const QTemporaryDir scratch;
+    folderSlots.save(scratch.path() + "/dir.ini", folder, false);
+    return {
+        {"config.ini", "[option]\nResume=1\n[other]\nsoutai=1\nPlayMode=2\nTemae=0\n"},
+        {"okini.ini", (movie + "\n").toUtf8()},
+        {"searchData.ini", ("\"" + movies + "\",\"a.avi\"\n").toUtf8()},
+        {"key.ini", lfOnly(keys.toBytes())},
+        {"dir.ini", lfOnly(readFile(scratch.path() + "/dir.ini"))},
+        {"color.ini", "[list]\nForeColor=255\nBackColor=65280\n"},
+        {"resume.ini", ("\"" + movies + "b.avi\"\n2.5\n2\n").toUtf8()},
+    };
+}
+
+bool writeState(const QString &folder, const State &state)
+{
+    for (auto it = state.begin(); it != state.end(); ++it) {
+        if (!writeFile(folder + it.key(), it.value()))
+            return false;
+    }
+    return true;
+}
+
+State readState(const QString &folder, const QStringList &names)
+{
+    State state;
+    for (const QString &name : names)
+        state[name] = readFile(folder + name);
+    return state;
+}
+
+// The real program, started from its own copy, with its start-up and
+// shut-down steps in the log it writes to standard error.
+class ProgramRun
+{
+public:
+    ProgramRun(const QString &program, const QStringList &arguments)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_LOGGING_RULES", "sazanami.app.debug=true");
+        process_.setProcessEnvironment(environment);
+        process_.start(program, arguments);
+    }
+    ~ProgramRun()
+    {
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
+
+    // Waits for the log to say `text`; false after 20 s.
+    bool waitForLog(const QByteArray &text)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (!log_.contains(text) && clock.elapsed() < 20000) {
+            process_.waitForReadyRead(1);
+            log_ += process_.readAllStandardError();
+            if (process_.state() == QProcess::NotRunning)
+                return log_.contains(text);
+        }
+        return log_.contains(text);
+    }
+    bool waitStarted() { return waitForLog("start-up: command-line movie opened"); }
+    QProcess &process() { return process_; }
+
+private:
+    QProcess process_;
+    QByteArray log_;
+};
+
+// Log lines the program writes through Qt while a test runs in process.
+QStringList capturedLog;
+void captureMessage(QtMsgType, const QMessageLogContext &, const QString &message)
+{
+    capturedLog.append(message);
+}
+
+} // namespace
+
+class TestStateFaults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // SIGKILL at random moments after the close request, many times: every
+    // state file is the old one or the new one, never a mix, cut short, empty
+    // or gone.  A scene file, not written at shut-down, stays as it was.
+    void killedWhileSavingLeavesOldOrNewFiles()
+    {
+        QTemporaryDir install;
+        const QString program = test_files::installProgramCopy(install.path());
+        QVERIFY(!program.isEmpty());
+        const QString folder = install.path() + "/";
+        QVERIFY(QDir().mkpath(folder + "movies"));
+        const QString movie = folder + "movies/a.avi";
+        QVERIFY(QFile::copy(test_media::clip("clip.avi"), movie));
+        const State old = oldState(folder, movie);
+        SceneFile scenes = SceneFile::forMovie(folder + "seen/", movie);
+        QVERIFY(scenes.registerScene(0, 1.5, 10));
+        const QByteArray oldScenes = readFile(scenes.path());
+
+        // One run to its end gives the new files, and when after the close
+        // request saving begins and ends, as the log shows it.
+        QVERIFY(writeState(folder, old));
+        qint64 beginUs = 0;
+        qint64 endUs = 0;
+        {
+            ProgramRun run(program, {movie});
+            QVERIFY(run.waitStarted());
+            QElapsedTimer clock;
+            clock.start();
+            run.process().terminate();
+            QVERIFY(run.waitForLog("shut-down: writing the state files"));
+            beginUs = clock.nsecsElapsed() / 1000;
+            QVERIFY(run.waitForLog("shut-down: state files written"));
+            endUs = clock.nsecsElapsed() / 1000;
+            QVERIFY(run.process().waitForFinished(10000));
+            QCOMPARE(run.process().exitCode(), 0);
+        }
+        const State written = readState(folder, old.keys());
+        for (const QString &name : old.keys())
+            QVERIFY2(written[name] != old[name] && written[name].endsWith("\r\n"),
+                     qPrintable(name));
+
+        // resume.ini holds the position reached, which differs run by run.
+        const auto isNew = [&written](const QString &name, const QByteArray &content) {
+            if (name != "resume.ini")
+                return content == written[name];
+            const QList<QByteArray> lines = content.split('\n');
+            return lines.size() == 4 && lines.first() == written[name].split('\n').first() &&
+                   content.endsWith("\r\n");
+        };
+        QRandomGenerator random(4242);
+        int landedWhileSaving = 0;
+        for (int runIndex = 0; runIndex < 30; ++runIndex) {
+            QVERIFY(writeState(folder, old));
+            ProgramRun run(program, {movie});
+            QVERIFY(run.waitStarted());
+            run.process().terminate();
+            // Most kills land while the files are written, some before and
+            // after.
+            const qint64 spread = endUs - beginUs + 2000;
+            QThread::usleep(qMax<qint64>(0, beginUs - 1000 + random.bounded(spread)));
+            run.process().kill();
+            QVERIFY(run.process().waitForFinished(10000));
+
+            int newFiles = 0;
+            for (const QString &name : old.keys()) {
+                const QByteArray now = readFile(folder + name);
+                QVERIFY2(
+                    now == old[name] || isNew(name, now),
+                    qPrintable(
+                        QString("run %1, %2: %3").arg(runIndex).arg(name, QString::fromUtf8(now))));
+                newFiles += now != old[name];
+            }
+            landedWhileSaving += newFiles > 0 && newFiles < old.size();
+            QCOMPARE(readFile(scenes.path()), oldScenes);
+        }
+        // Nothing half-written is left lying about either.
+        QStringList expected = old.keys();
+        expected << "sazanami";
+        expected.sort();
+        const QStringList found = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        QVERIFY2(found == expected, qPrintable(found.join(' ')));
+        qInfo("runs killed between the first and the last file saved: %d of 30", landedWhileSaving);
+    }
+
+    // A disk filled to the brim but for a few pages: okini.ini, too large for
+    // them, keeps its old content; the small files are still written; the
+    // program ends normally and leaves no half-written file behind.
+    void fullDiskKeepsTheOldFileAndWritesTheOthers()
+    {
+        if (!privateMounts)
+            QSKIP("no mount namespace of our own (needs root): no small file system");
+        const SmallDisk disk(48 << 20);
+        QVERIFY(disk.mounted());
+        const QString program = test_files::installProgramCopy(disk.path());
+        QVERIFY(!program.isEmpty());
+        const QString folder = disk.folder();
+        const QString movie = test_media::clip("clip.avi");
+        State old = oldState(folder, movie);
+        for (int i = 0; i < 3000; ++i)
+            old["okini.ini"] +=
+                QString("/media/not-mounted/動画 %1, a long name.avi\n").arg(i).toUtf8();
+        QVERIFY(writeState(folder, old));
+
+        struct statvfs disk_info {
+        };
+        QCOMPARE(::statvfs(QFile::encodeName(disk.path()).constData(), &disk_info), 0);
+        const qint64 room = 8 * 4096;
+        QFile filler(folder + "filler");
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(1 << 20, 'x');
+        for (qint64 left = qint64(disk_info.f_bavail) * disk_info.f_frsize - room; left > 0;
+             left -= block.size())
+            QVERIFY(filler.write(block.constData(), qMin<qint64>(left, block.size())) > 0);
+        filler.close();
+        QVERIFY(old["okini.ini"].size() > 2 * room);
+
+        {
+            ProgramRun run(program, {movie});
+            QVERIFY(run.waitStarted());
+            run.process().terminate();
+            QVERIFY(run.process().waitForFinished(10000));
+            QCOMPARE(run.process().exitStatus(), QProcess::NormalExit);
+            QCOMPARE(run.process().exitCode(), 0);
+        }
+        QCOMPARE(readFile(folder + "okini.ini"), old["okini.ini"]);
+        for (const QString &name : old.keys()) {
+            if (name != "okini.ini")
+                QVERIFY2(readFile(folder + name) != old[name], qPrintable(name));
+        }
+        QCOMPARE(readFile(folder + "key.ini"), KeyBindings::fromBytes(old["key.ini"]).toBytes());
+        // The state files, the program and the filler: no half-written file.
+        const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+        QVERIFY2(left.size() == old.size() + 2, qPrintable(left.join(' ')));
+    }
+
+    // A read-only program folder: the program starts from the files there,
+    // plays, keeps a favourite added for the session, says once that nothing
+    // is saved, and ends normally.
+    void readOnlyFolderKeepsTheSessionInMemory()
+    {
+        if (!privateMounts)
+            QSKIP("no mount namespace of our own (needs root): no read-only file system");
+        const SmallDisk disk(1 << 20);
+        QVERIFY(disk.mounted());
+        const QString folder = disk.folder();
+        const QString movie = test_media::clip("clip.avi");
+        const State old = oldState(folder, movie);
+        QVERIFY(writeState(folder, old));
+        QVERIFY(makeReadOnly(disk.path()));
+
+        capturedLog.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(captureMessage);
+        const auto restoreHandler = qScopeGuard([previous] { qInstallMessageHandler(previous); });
+        {
+            auto fixture = PlayerFixture::start({folder, {movie}, disk.outside()});
+            QVERIFY(fixture->started());
+            Player &player = fixture->player();
+            QTRY_COMPARE(player.movie().PlayState, 1);
+            QCOMPARE(player.playMode().get_play_mode(), 2);
+            QCOMPARE(player.favourites().count(), 1);
+            QVERIFY(player.favourites().addPath(test_media::clip("clip.mpg")));
+            QCOMPARE(player.favourites().count(), 2);
+            player.Form_Unload();
+        }
+        // Once for the state files, once for the thumbnails.
+        const QString log = capturedLog.join('\n');
+        const QStringList told = capturedLog.filter("cannot write");
+        QVERIFY2(told.size() == 1 && told.first().contains("program folder"), qPrintable(log));
+        QVERIFY2(capturedLog.filter("image folder").size() == 1, qPrintable(log));
+    }
+
+    // A state file that is a folder, a loop of links or 100 MB of random
+    // bytes falls back to its defaults; the other files still load, and a
+    // favourites file that could not be read is not written over.
+    void brokenFilesFallBackToDefaults()
+    {
+        QTemporaryDir base;
+        const QString junk = base.path() + "/junk";
+        {
+            QFile file(junk);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QRandomGenerator random(99);
+            QByteArray block(1 << 20, 0);
+            for (int i = 0; i < 100; ++i) {
+                random.fillRange(reinterpret_cast<quint32 *>(block.data()), block.size() / 4);
+                QVERIFY(file.write(block) == block.size());
+            }
+        }
+        enum Damage { Folder, LinkLoop, RandomBytes };
+        const auto damage = [&junk](const QString &path, Damage how) {
+            switch (how) {
+            case Folder:
+                return QDir().mkpath(path);
+            case LinkLoop:
+                return QFile::link(QFileInfo(path).fileName(), path);
+            case RandomBytes:
+                // A hard link: a file of its own name, as a user's would be.
+                return ::link(QFile::encodeName(junk).constData(),
+                              QFile::encodeName(path).constData()) == 0;
+            }
+            return false;
+        };
+        const QString movie = test_media::clip("clip.avi");
+        // Two layouts, so that each file is broken in one and sound in the other.
+        const QList<QMap<QString, Damage>> layouts = {
+            {{"config.ini", Folder},
+             {"okini.ini", RandomBytes},
+             {"searchData.ini", LinkLoop},
+             {"resume.ini", Folder}},
+            {{"config.ini", RandomBytes},
+             {"key.ini", LinkLoop},
+             {"dir.ini", Folder},
+             {"color.ini", RandomBytes},
+             {"searchData.ini", RandomBytes},
+             {"resume.ini", RandomBytes}},
+        };
+        for (const QMap<QString, Damage> &broken : layouts) {
+            QTemporaryDir program;
+            const QString folder = program.path() + "/";
+            State state = oldState(folder, movie);
+            for (auto it = broken.begin(); it != broken.end(); ++it)
+                state.remove(it.key());
+            QVERIFY(writeState(folder, state));
+            for (auto it = broken.begin(); it != broken.end(); ++it)
+                QVERIFY(damage(folder + it.key(), it.value()));
+
+            auto fixture = PlayerFixture::start({folder, {}, base.path()});
+            QVERIFY(fixture->started());
+            Player &player = fixture->player();
+            const auto sound = [&broken](const QString &name) { return !broken.contains(name); };
+            // Broken, config.ini gives the first run's settings, not those of
+            // an empty file (play mode 0).
+            QCOMPARE(player.playMode().get_play_mode(),
+                     sound("config.ini") ? 2 : int(PlayMode::Continuous));
+            QCOMPARE(player.favourites().count(), sound("okini.ini") ? 1 : 0);
+            QCOMPARE(player.listPanel().List_Find->count(), sound("searchData.ini") ? 1 : 0);
+            QCOMPARE(player.keyBindings() != KeyBindings(), sound("key.ini"));
+            QCOMPARE(player.registeredFolders().m_jmpDir[0]->isEnabled(), sound("dir.ini"));
+            const ListColours &colours = player.desktopOptions().listColours();
+            QCOMPARE(colours.foreColour() == QColor(255, 0, 0), sound("color.ini"));
+            // Defaults, never black on black.
+            QVERIFY(colours.foreColour() != colours.backColour());
+
+            player.Form_Unload();
+            if (broken.contains("okini.ini"))
+                QCOMPARE(QFileInfo(folder + "okini.ini").size(), qint64(100) << 20);
+        }
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    // Before any thread starts: threads keep the mount namespace they were
+    // started in.
+    privateMounts = enterPrivateMounts();
+    QApplication app(argc, argv);
+    prepareMediaTests();
+    TestStateFaults test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_state_faults.moc"
