@@ -17,6 +17,10 @@ SEARCH_ROW = [("{}: Enter to last result", "ms", "stall_ms", "hits", False)]
 WORSE = 1.5  # a time factor this much above the size factor is flagged
 
 
+def number(value, width, decimals):
+    return f"{value:{width}.{decimals}f}" if value is not None else f"{'-':>{width}}"
+
+
 def rows_of(measure):
     if measure in ROWS:
         return ROWS[measure]
@@ -61,9 +65,8 @@ def main():
                 previous = (r["size"], ms)
                 peer = r["peer_ms"] if key in ("ms", "shown_ms") else None
                 print(f"{label:42} {r['size']:8d} {size_factor:>6} {ms:10.1f} {time_factor:>6} "
-                      f"{stall if stall is not None else float('nan'):9.1f} "
-                      f"{peer if peer else float('nan'):9.1f} "
-                      f"{ms / peer if peer else float('nan'):7.2f}{flag}")
+                      f"{number(stall, 9, 1)} {number(peer, 9, 1)} "
+                      f"{number(ms / peer if peer else None, 7, 2)}{flag}")
     print()
     print("x size, x time: growth from the size above; stall: the longest time the window's")
     print("event loop did not run; peer: ls -1 | grep -iE for the file page, find for the search.")
