@@ -78,6 +78,11 @@ print(json.dumps({"measure": measure, "size": size, "runs": runs, "expected": ex
 PY
 }
 
+# Each folder and tree goes once measured: a million files take 250 MB.
+drop_unless_kept() {
+    [ "${KEEP_TMP:-0}" = 1 ] || rm -rf "$1"
+}
+
 run_probe() { # LOG PROBE ARGS...: the output into $tmp/probe.out; the log shown on failure
     local log="$1" status=0
     shift
@@ -109,7 +114,7 @@ for size in "${folder_sizes[@]}"; do
     for _ in $(seq 1 "$runs"); do peer+=("$(elapsed_us list_movies "$folder")"); done
     run_probe "$tmp/folder-$size.log" "$build/bench/file_list_fill" "$folder" "$runs"
     record folder "$size" "$listed" "${peer[@]}"
-    rm -rf "$folder"
+    drop_unless_kept "$folder"
 done
 
 # The search page over a tree of N files (twenty a folder), for a text in
@@ -125,7 +130,7 @@ for size in "${tree_sizes[@]}"; do
         run_probe "$tmp/search-$size.log" "$build/bench/search_tree" "$tree" "$text" "$runs" 0
         record "search ${text:-(every movie)}" "$size" "$expected" "${peer[@]}"
     done
-    rm -rf "$tree"
+    drop_unless_kept "$tree"
 done
 
 python3 "$here/scale_table.py" "$results"
