@@ -3,6 +3,9 @@
 #   make_workdir PREFIX       sets $tmp to a new temporary folder, removed at exit
 #                             unless KEEP_TMP=1
 #   start_xvfb                starts a private 1280x1024 X server and exports DISPLAY
+#   elapsed_us CMD...         runs CMD (output discarded), prints its time in µs
+#   list_movies FOLDER        ls | grep: the names the file page lists
+#   find_movies TREE TEXT     find: the files the search page finds for TEXT
 
 require_commands() {
     for c in "$@"; do
@@ -52,4 +55,23 @@ start_xvfb() {
     export DISPLAY=":$(head -n1 "$tmp/display")"
     export QT_QPA_PLATFORM=xcb
     unset WAYLAND_DISPLAY
+}
+
+elapsed_us() {
+    local t0 t1
+    t0=$(date +%s%N)
+    "$@" >/dev/null
+    t1=$(date +%s%N)
+    echo $(((t1 - t0) / 1000))
+}
+
+# The file page's pattern, as grep sees it.
+list_movies() {
+    ls -1 "$1" | { grep -iE '(\.mpg|\.avi|\.mpeg|asf|\.wmv|\.mov)$' || true; }
+}
+
+# The search page's selection: the six movie extensions, TEXT in the name.
+find_movies() {
+    find "$1" -type f -iname "*$2*" \( -iname '*.avi' -o -iname '*.mpg' -o -iname '*.mpeg' \
+        -o -iname '*.wmv' -o -iname '*.mov' -o -iname '*.asf' \)
 }

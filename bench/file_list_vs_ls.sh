@@ -28,24 +28,10 @@ require_commands Xvfb python3 ls grep
 
 make_workdir sazanami-files
 
-# Empty files named like movies, in every listed extension and case, with
-# some that are not listed (other extensions, hidden files) and Japanese
-# names, blanks and commas among them.
+# Empty files named like movies (see make_files.py).
 folder="$tmp/files"
-mkdir -p "$folder"
-python3 - "$folder" "$count" <<'EOF'
-import os, sys
-folder, count = sys.argv[1], int(sys.argv[2])
-exts = ["avi", "MPG", "mpeg", "wmv", "mov", "asf", "xasf", "AVI", "txt", "jpg", "srt", "mp4"]
-stems = ["clip", "動画", "Movie take", "旅行, 夏", "rec"]
-for i in range(count):
-    name = f"{stems[i % len(stems)]} {i:05d}.{exts[i % len(exts)]}"
-    if i % 97 == 0:
-        name = "." + name
-    open(os.path.join(folder, name), "w").close()
-EOF
-pattern='(\.mpg|\.avi|\.mpeg|asf|\.wmv|\.mov)$'
-listed=$(ls -1 "$folder" | grep -ciE "$pattern" || true)
+python3 "$here/make_files.py" folder "$folder" "$count"
+listed=$(list_movies "$folder" | wc -l)
 echo "folder: $count files, $listed of them listed by the pattern (hidden ones excluded by ls too)"
 echo "load: $(cut -d' ' -f1-3 /proc/loadavg)"
 
@@ -54,15 +40,9 @@ start_xvfb
 # Warm the folder into the page cache for both sides.
 ls -1 "$folder" >/dev/null
 
-ms_now() { date +%s%N; }
 : >"$tmp/ls.txt"
 for run in $(seq 1 "$runs"); do
-    t0=$(ms_now)
-    ls -1 "$folder" >/dev/null
-    t1=$(ms_now)
-    ls -1 "$folder" | grep -iE "$pattern" >/dev/null
-    t2=$(ms_now)
-    echo "$run $(( (t1 - t0) )) $(( (t2 - t1) ))" >>"$tmp/ls.txt"
+    echo "$run $(elapsed_us ls -1 "$folder") $(elapsed_us list_movies "$folder")" >>"$tmp/ls.txt"
 done
 
 "$fill" "$folder" "$runs" >"$tmp/sazanami.txt" 2>"$tmp/sazanami.log" || {
@@ -74,8 +54,8 @@ done
 python3 - "$tmp/ls.txt" "$tmp/sazanami.txt" "$listed" <<'EOF'
 import json, statistics, sys
 ls_runs = [line.split() for line in open(sys.argv[1]) if line.strip()]
-ls_ms = [int(r[1]) / 1e6 for r in ls_runs]
-grep_ms = [int(r[2]) / 1e6 for r in ls_runs]
+ls_ms = [int(r[1]) / 1e3 for r in ls_runs]
+grep_ms = [int(r[2]) / 1e3 for r in ls_runs]
 saz = [json.loads(line) for line in open(sys.argv[2]) if line.startswith("{")]
 listed = int(sys.argv[3])
 print("raw runs:")

@@ -35,30 +35,11 @@ command -v fdfind >/dev/null && have_fd=1
 
 make_workdir sazanami-search
 
-# Folders three levels deep; empty files in every listed extension and case,
-# others not listed, Japanese names, blanks and commas; the text in one name
-# of about forty.
+# Folders three levels deep, the text in one name of about forty (see
+# make_files.py).
 tree="$tmp/tree"
-python3 - "$tree" "$folders" "$files" "$text" <<'PY'
-import os, sys
-tree, folders, files, text = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4]
-exts = ["avi", "MPG", "mpeg", "wmv", "mov", "asf", "txt", "jpg", "srt", "mp4", "AVI", "Mov"]
-stems = ["clip", "動画", "Movie take", "旅行, 夏", "rec"]
-dirs = []
-for d in range(folders):
-    path = os.path.join(tree, f"g{d % 10}", f"s{d % 500 // 10}", f"d{d:05d}")
-    os.makedirs(path, exist_ok=True)
-    dirs.append(path)
-for i in range(files):
-    stem = stems[i % len(stems)]
-    if i % 41 == 0:
-        stem = f"x{text.upper()}y {stem}"
-    name = f"{stem} {i:06d}.{exts[i % len(exts)]}"
-    open(os.path.join(dirs[i % folders], name), "w").close()
-PY
-exts=(avi mpg mpeg wmv mov asf)
-find_args=(-type f -iname "*$text*" \( -iname '*.avi' -o -iname '*.mpg' -o -iname '*.mpeg' -o -iname '*.wmv' -o -iname '*.mov' -o -iname '*.asf' \))
-expected=$(find "$tree" "${find_args[@]}" | wc -l)
+python3 "$here/make_files.py" tree "$tree" "$folders" "$files" "$text"
+expected=$(find_movies "$tree" "$text" | wc -l)
 echo "tree: $files files in $(find "$tree" -type d | wc -l) folders; $expected movies match *$text*"
 echo "load: $(cut -d' ' -f1-3 /proc/loadavg)"
 
@@ -66,25 +47,19 @@ drop_caches() { sync; echo 3 >/proc/sys/vm/drop_caches; }
 can_drop=0
 if [ "$(id -u)" -eq 0 ] && [ -w /proc/sys/vm/drop_caches ]; then can_drop=1; fi
 
-ns_now() { date +%s%N; }
-time_cmd() { # prints ms
-    local t0 t1
-    t0=$(ns_now); "$@" >/dev/null; t1=$(ns_now)
-    echo $(( (t1 - t0) / 1000 ))
-}
 fd_args=(-u -i -t f -e avi -e mpg -e mpeg -e wmv -e mov -e asf -- "$text" "$tree")
 
 : >"$tmp/peers.txt"
 find "$tree" >/dev/null
 for run in $(seq 1 "$runs"); do
-    echo "warm find $(time_cmd find "$tree" "${find_args[@]}")" >>"$tmp/peers.txt"
-    [ $have_fd = 1 ] && echo "warm fdfind $(time_cmd fdfind "${fd_args[@]}")" >>"$tmp/peers.txt"
+    echo "warm find $(elapsed_us find_movies "$tree" "$text")" >>"$tmp/peers.txt"
+    [ $have_fd = 1 ] && echo "warm fdfind $(elapsed_us fdfind "${fd_args[@]}")" >>"$tmp/peers.txt"
 done
 if [ $can_drop = 1 ]; then
     for run in $(seq 1 "$cold_runs"); do
-        drop_caches; echo "cold find $(time_cmd find "$tree" "${find_args[@]}")" >>"$tmp/peers.txt"
+        drop_caches; echo "cold find $(elapsed_us find_movies "$tree" "$text")" >>"$tmp/peers.txt"
         if [ $have_fd = 1 ]; then
-            drop_caches; echo "cold fdfind $(time_cmd fdfind "${fd_args[@]}")" >>"$tmp/peers.txt"
+            drop_caches; echo "cold fdfind $(elapsed_us fdfind "${fd_args[@]}")" >>"$tmp/peers.txt"
         fi
     done
 fi

@@ -13,6 +13,7 @@
 #include "library/rename_prompt.h"
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
+#include "panels/list_rows.h"
 #include "panels/list_selection.h"
 #include "playback/open_and_play.h"
 #include "window/main_window.h"
@@ -358,12 +359,16 @@ void FileBrowser::Private::goToParent()
 
 void FileBrowser::Private::showFiles(const QStringList &names)
 {
+    QStringList shown;
+    shown.reserve(names.size());
+    for (const QString &name : names)
+        shown.append(native_path::displayName(name));
     files->setUpdatesEnabled(false);
     files->clear();
-    for (const QString &name : names) {
-        auto *item = new QListWidgetItem(native_path::displayName(name), files);
-        if (native_path::hasForeignBytes(name))
-            item->setData(NativeNameRole, name);
+    const int first = list_rows::append(files, shown);
+    for (int i = 0; i < names.size(); ++i) {
+        if (native_path::hasForeignBytes(names[i]))
+            files->item(first + i)->setData(NativeNameRole, names[i]);
     }
     files->setUpdatesEnabled(true);
 }

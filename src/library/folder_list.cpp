@@ -2,6 +2,7 @@
 
 #include "base/folder_reader.h"
 #include "base/native_path.h"
+#include "panels/list_rows.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -72,17 +73,23 @@ void fill(QListWidget *list, const QString &folder)
     const QIcon openIcon = style->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closedIcon = style->standardIcon(QStyle::SP_DirClosedIcon);
 
+    QStringList shown;
+    shown.reserve(all.size());
+    for (const Entry &entry : all)
+        shown.append(native_path::displayName(entry.name));
     list->setUpdatesEnabled(false);
     list->clear();
+    list_rows::append(list, shown);
     int currentRow = 0;
-    for (const Entry &entry : all) {
-        auto *item = new QListWidgetItem(entry.open ? openIcon : closedIcon,
-                                         native_path::displayName(entry.name), list);
+    for (int row = 0; row < all.size(); ++row) {
+        const Entry &entry = all[row];
+        QListWidgetItem *item = list->item(row);
+        item->setIcon(entry.open ? openIcon : closedIcon);
         item->setData(PathRole, entry.path);
         item->setData(LevelRole, entry.level);
         item->setToolTip(native_path::displayName(entry.path));
         if (entry.open)
-            currentRow = list->count() - 1;
+            currentRow = row;
     }
     list->setCurrentRow(currentRow);
     list->setUpdatesEnabled(true);

@@ -1,6 +1,7 @@
 #include "panels/list_widget_source.h"
 
 #include "base/native_path.h"
+#include "panels/list_rows.h"
 #include "panels/list_selection.h"
 
 #include <QListWidget>
@@ -25,12 +26,11 @@ void ListWidgetSource::select(int index, bool toTop)
 void SearchResultsSource::appendRows(QListWidget *list, const QStringList &folders,
                                      const QStringList &names)
 {
-    const int first = list->count();
     QStringList shown;
     shown.reserve(names.size());
     for (const QString &name : names)
         shown.append(native_path::displayName(name));
-    list->addItems(shown);
+    const int first = list_rows::append(list, shown);
     for (int i = 0; i < names.size(); ++i) {
         QListWidgetItem *item = list->item(first + i);
         item->setData(Qt::UserRole, folders.value(i));
