@@ -25,6 +25,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 
 namespace
 {
@@ -60,15 +61,21 @@ bool makeBadMovie(const QString &path, const QString &clip, qint64 size)
     return file.open(QIODevice::WriteOnly) && file.resize(size);
 }
 
-// Counts passes of the event loop made while a movie was being opened.
-struct OpenWatch {
+// Looks at the player at every pass of the event loop: how many passes came
+// while a movie was being opened, and how far `path` got while it played.
+struct PlayerWatch {
     QTimer timer;
     int ticksWhileOpening = 0;
+    double furthest = 0;
 
-    explicit OpenWatch(const CMovie &movie)
+    PlayerWatch(const CMovie &movie, const QString &path)
     {
-        QObject::connect(&timer, &QTimer::timeout,
-                         [this, &movie] { ticksWhileOpening += movie.isOpening() ? 1 : 0; });
+        QObject::connect(&timer, &QTimer::timeout, [this, &movie, path] {
+            ticksWhileOpening += movie.isOpening() ? 1 : 0;
+            double position = 0;
+            if (movie.filename == path && movie.currentPosition(&position))
+                furthest = std::max(furthest, position);
+        });
         timer.start(0);
     }
 };
@@ -150,7 +157,7 @@ private slots:
         });
         QSignalSpy frames(&movie, &CMovie::frameShown);
         StallMeter stalls;
-        OpenWatch watch(movie);
+        PlayerWatch watch(movie, bad);
 
         // The first movie near its end, so that the bad one comes soon.
         list_selection::moveCurrent(player.fileBrowser().fileList(), 0);
