@@ -168,10 +168,14 @@ private slots:
         QCOMPARE(asked.join(" "), name + " c.avi");
         QCOMPARE(opened.join(" "),
                  outcome == Outcome::Fails ? "a.avi c.avi" : "a.avi " + name + " c.avi");
-        // The lie reached the player: the length it reads is not the real one.
-        if (outcome == Outcome::OpensWithWrongLength)
+        // The lie reached the player, which read a wrong length and still
+        // played all the movie holds.
+        if (outcome == Outcome::OpensWithWrongLength) {
             QVERIFY2(qAbs(badLength - kLiarRealLength) > 0.5,
                      qPrintable(QString::number(badLength)));
+            QVERIFY2(watch.furthest > kLiarRealLength - 0.5,
+                     qPrintable(QString::number(watch.furthest)));
+        }
         QVERIFY(watch.ticksWhileOpening > 0);
         // The movie after it plays on.
         frames.clear();
