@@ -76,6 +76,12 @@ void Player::buildParts()
                                              *positionTimer_, *sequencer_);
     connect(positionTimer_.get(), &PositionTimer::nextItemWanted, sequencer_.get(),
             &PlaySequencer::play_next);
+    // Queued: a run of broken movies is stepped over one after another, not
+    // inside one another's open.
+    connect(openAndPlay_.get(), &OpenAndPlay::openFailed, sequencer_.get(),
+            &PlaySequencer::openFailed, Qt::QueuedConnection);
+    connect(openAndPlay_.get(), &OpenAndPlay::movieOpened, sequencer_.get(),
+            &PlaySequencer::opened);
     mainMenu_ = std::make_unique<MainMenu>(&window, playSpeed_->menu(), playMode_->menu());
     attachToolbarMenus();
     seekControl_ = std::make_unique<SeekControl>(*movie_, window, *positionTimer_);

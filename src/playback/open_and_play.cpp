@@ -60,8 +60,10 @@ void OpenAndPlay::play_file(const QString &path, double pos)
     window_.sel()->hide();
     window_.seekBar()->setSelLength(0);
 
-    if (!scaleSeekBar(pos))
+    if (!scaleSeekBar(pos)) {
+        emit openFailed(path);
         return;
+    }
 
     timer_.start();
     if (movie_.DisplaySize != 1)

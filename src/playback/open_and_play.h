@@ -55,6 +55,8 @@ public:
 signals:
     // A movie was opened (not resumed) and is playing.
     void movieOpened(const QString &path);
+    // path was asked for and would not open.
+    void openFailed(const QString &path);
 
 private:
     struct Deferred {

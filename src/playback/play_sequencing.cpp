@@ -1,6 +1,9 @@
 #include "playback/play_sequencing.h"
 
 #include "playback/play_mode.h"
+#include "playback/playback_log.h"
+
+#include <utility>
 
 PlaySequencer::PlaySequencer(ActivePlaySource source, std::function<int()> playMode,
                              QObject *parent)
@@ -31,10 +34,42 @@ void PlaySequencer::step(Direction direction)
     move(*source, direction);
 
     const int current = source->currentIndex();
-    if (current >= 0 && source->exists(current))
-        emit playWanted(source->pathAt(current));
-    else
+    lastDirection_ = direction;
+    if (current >= 0 && source->exists(current)) {
+        // A copy goes out: the open may end (and clear wanted_) before
+        // every receiver has seen the path.
+        const QString path = source->pathAt(current);
+        wanted_ = path;
+        emit playWanted(path);
+    } else {
         source->missing(current, direction);
+    }
+}
+
+bool PlaySequencer::stepsOverFailures() const
+{
+    const int mode = playMode_();
+    return mode == PlayMode::Continuous || mode == PlayMode::Random;
+}
+
+void PlaySequencer::openFailed(const QString &path)
+{
+    if (path != std::exchange(wanted_, QString()) || !stepsOverFailures())
+        return;
+    PlaySource *source = source_ ? source_() : nullptr;
+    if (!source || ++failedInARow_ >= source->count()) {
+        qCInfo(lcPlayback) << "no movie of the list would open; play stops";
+        failedInARow_ = 0;
+        return;
+    }
+    qCInfo(lcPlayback) << "stepping over a movie that would not open:" << path;
+    step(lastDirection_);
+}
+
+void PlaySequencer::opened()
+{
+    wanted_.clear();
+    failedInARow_ = 0;
 }
 
 void PlaySequencer::move(PlaySource &source, Direction direction)

@@ -27,6 +27,13 @@ public:
 
     int pick_random(int n) { return picker_.pick_random(n); }
 
+    // The outcome of opening a movie.  In continuous and random play a movie
+    // this sequencer asked for that would not open is stepped over, so that
+    // one broken file does not end the evening's play; once round the list
+    // at most, so that a list of broken files ends quietly.
+    void openFailed(const QString &path);
+    void opened();
+
 signals:
     // The playing movie is to stop on its first frame before a step.
     void stopWanted();
@@ -40,7 +47,14 @@ private:
     // Moves the current entry by the mode.
     void move(PlaySource &source, Direction direction);
 
+    bool stepsOverFailures() const;
+
     ActivePlaySource source_;
     std::function<int()> playMode_;
     RandomPicker picker_;
+    // The last movie asked for, the way there, and how many failed to open
+    // one after another.
+    QString wanted_;
+    Direction lastDirection_ = Direction::Next;
+    int failedInARow_ = 0;
 };

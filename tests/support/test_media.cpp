@@ -1,5 +1,7 @@
 #include "test_media.h"
 
+#include "test_files.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -7,6 +9,7 @@
 #include <QProcess>
 #include <QStringList>
 #include <QUuid>
+#include <QtEndian>
 
 namespace test_media
 {
@@ -71,30 +74,84 @@ QStringList recipe(const QString &name)
     return {};
 }
 
+bool runFfmpeg(const QStringList &body, const QString &output)
+{
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg",
+                 QStringList{"-v", "error", "-nostdin", "-y"} + body + QStringList{output});
+    return ffmpeg.waitForFinished(60000) && ffmpeg.exitStatus() == QProcess::NormalExit &&
+           ffmpeg.exitCode() == 0;
+}
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+}
+
+// Two MPEG-2 program streams one after the other, as a cut-together file has
+// them: a few 4K frames, then a second of 16x16 ones.
+bool makeResizingStream(const QString &output)
+{
+    const QString big = output + ".big";
+    const QString small = output + ".small";
+    const auto part = [](const QString &size, const QString &duration) {
+        return QStringList{
+            "-f",   "lavfi",
+            "-i",   QString("testsrc=size=%1:rate=25:duration=%2").arg(size, duration),
+            "-c:v", "mpeg2video",
+            "-f",   "mpeg"};
+    };
+    const bool made =
+        runFfmpeg(part("3840x2160", "0.2"), big) && runFfmpeg(part("16x16", "1"), small);
+    const QByteArray joined = test_files::readFile(big) + test_files::readFile(small);
+    QFile::remove(big);
+    QFile::remove(small);
+    return made && writeBytes(output, joined);
+}
+
+// noaudio.avi whose headers claim `frames` frames instead of its 75: the main
+// header, the stream header and the OpenDML header all say so.
+bool makeLyingAvi(quint32 frames, const QString &output)
+{
+    QByteArray avi = test_files::readFile(clip("noaudio.avi"));
+    const auto put = [&avi](qsizetype at, quint32 value) {
+        if (at < 0 || at + 4 > avi.size())
+            return false;
+        qToLittleEndian(value, avi.data() + at);
+        return true;
+    };
+    // Offsets inside the chunks as the AVI format lays them out: avih's
+    // dwTotalFrames, strh's dwLength, dmlh's dwTotalFrames.
+    const qsizetype strh = avi.indexOf("strh");
+    const qsizetype dmlh = avi.indexOf("dmlh");
+    return avi.startsWith("RIFF") && strh > 0 && dmlh > 0 && put(48, frames) &&
+           put(strh + 40, frames) && put(dmlh + 8, frames) && writeBytes(output, avi);
+}
+
+bool make(const QString &name, const QString &output)
+{
+    if (name == "notmovie.avi")
+        return writeBytes(output, "This is a note, not a movie.\nIt only has a movie's name.\n");
+    if (name == "resize.mpg")
+        return makeResizingStream(output);
+    if (name == "longheader.avi")
+        return makeLyingAvi(25000, output);
+    if (name == "shortheader.avi")
+        return makeLyingAvi(10, output);
+    const QStringList body = recipe(name);
+    return !body.isEmpty() && runFfmpeg(body, output);
+}
+
 // Writes to a name of its own and renames, so that two test programs making
 // the same clip at once never see half a file.
 bool generate(const QString &name, const QString &target)
 {
     const QString temp =
         QString("%1.%2.part").arg(target, QUuid::createUuid().toString(QUuid::Id128));
-    if (name == "notmovie.avi") {
-        QFile file(temp);
-        if (!file.open(QIODevice::WriteOnly))
-            return false;
-        file.write("This is a note, not a movie.\nIt only has a movie's name.\n");
-        file.close();
-    } else {
-        const QStringList body = recipe(name);
-        if (body.isEmpty())
-            return false;
-        QProcess ffmpeg;
-        ffmpeg.start("ffmpeg",
-                     QStringList{"-v", "error", "-nostdin", "-y"} + body + QStringList{temp});
-        if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitStatus() != QProcess::NormalExit ||
-            ffmpeg.exitCode() != 0) {
-            QFile::remove(temp);
-            return false;
-        }
+    if (!make(name, temp)) {
+        QFile::remove(temp);
+        return false;
     }
     // rename() refuses to replace: if another process won, keep its file.
     if (!QFile::rename(temp, target))

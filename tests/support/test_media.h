@@ -17,6 +17,9 @@ namespace test_media
 //   long3.avi    exactly 180 s, 64x48 at one frame a second, no sound
 //   long10.avi   600 s, 64x48 at one frame a second, no sound
 //   notmovie.avi a text file with a movie's name
+//   longheader.avi, shortheader.avi
+//                noaudio.avi with headers that claim 1000 s and 0.4 s
+//   resize.mpg   an MPEG-2 stream whose pictures go from 3840x2160 to 16x16
 QString clip(const QString &name);
 
 // The folder of the generated clips.
