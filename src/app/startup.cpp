@@ -13,6 +13,7 @@
 #include "base/private_profile.h"
 #include "base/program_folder.h"
 #include "base/single_instance.h"
+#include "base/state_file.h"
 #include "desktop/instance_handover.h"
 #include "display/display_modes.h"
 #include "favourites/favourites_list.h"
@@ -219,6 +220,10 @@ void Player::createStateFolders()
             if (!QDir().mkpath(folder))
                 qCWarning(lcApp) << "cannot make the folder" << folder;
     }
+    // This instance holds the folder, so no save of ours runs there now.
+    if (writable)
+        for (const QString &folder : {programFolder_, sceneFolder_})
+            state_file::removeCutShortSaves(folder);
     sceneMenus_->setSceneFolder(sceneFolder_);
 }
 

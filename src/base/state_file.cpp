@@ -1,8 +1,10 @@
 #include "base/state_file.h"
 #include "base/base_log.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 namespace state_file
@@ -29,6 +31,25 @@ bool writeWhole(const QString &path, const QByteArray &content)
         return true;
     qCWarning(lcBase) << "cannot replace" << path << ":" << file.errorString();
     return false;
+}
+
+int removeCutShortSaves(const QString &folder)
+{
+    static const QRegularExpression temporaryName(
+        QStringLiteral(R"(^.+\.(ini|txt)\.[A-Za-z0-9]{6}$)"));
+    int removed = 0;
+    QDir dir(folder);
+    const QStringList names =
+        dir.entryList({"*.ini.??????", "*.txt.??????"}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : names) {
+        if (!temporaryName.match(name).hasMatch())
+            continue;
+        if (dir.remove(name)) {
+            qCInfo(lcBase) << "removed what a cut-short save left:" << dir.filePath(name);
+            ++removed;
+        }
+    }
+    return removed;
 }
 
 std::optional<QByteArray> readWhole(const QString &path, qint64 limit)

@@ -20,6 +20,13 @@ inline constexpr qint64 kDefaultReadLimit = 16 * 1024 * 1024;
 // False on any failure.
 bool writeWhole(const QString &path, const QByteArray &content);
 
+// Removes from folder the temporary files of saves a crash cut short: a
+// process killed between writing and renaming leaves "<name>.ini.XXXXXX" or
+// "<name>.txt.XXXXXX" (QSaveFile's naming) beside the untouched old file.
+// Only to be called while no save of this program can be running there.
+// The number removed.
+int removeCutShortSaves(const QString &folder);
+
 // The whole content of the regular file at path (symbolic links followed).
 // Nothing when it is missing, not a regular file (a folder, a pipe, a
 // device, a loop of links), unreadable, larger than limit bytes, or, when
