@@ -147,8 +147,10 @@ class Session:
             number = random.randint(300, 899)
             if Path(f"/tmp/.X{number}-lock").exists():
                 continue
+            # -noreset: the server otherwise starts over when the probe
+            # below disconnects, and the next client finds no display.
             server = self.spawn(["Xvfb", f":{number}", "-screen", "0", "1280x1024x24",
-                                 "-nolisten", "tcp"])
+                                 "-nolisten", "tcp", "-noreset"])
             self.env["DISPLAY"] = f":{number}"
             if self.poll(lambda: server.poll() is None and subprocess.run(
                     ["xdpyinfo"], env=self.env, capture_output=True).returncode == 0, 5):
@@ -598,23 +600,44 @@ def sequential_share(paths):
 # ---------------------------------------------------------- state files
 
 
-def check_state(folder, favourites, scenes):
+INI_LINE = re.compile(rb"^(\[[^\]]+\]|[^=\[]+=.*)$")
+FIELD = rb'"(?:[^"]|"")*"'
+RECORD_LINE = re.compile(rb"^" + FIELD + rb"(?:," + FIELD + rb")*$")
+
+
+def bad_lines(path, pattern):
+    lines = [l for l in path.read_bytes().split(b"\r\n") if l]
+    return [l for l in lines if not pattern.match(l)], lines
+
+
+def check_state(folder, favourites, scenes, search_results):
+    """Every state file in its format; the favourites, the search results
+    and the scenes registered all there."""
     problems = []
-    for name in ("config.ini", "key.ini", "okini.ini", "resume.ini", "searchData.ini",
-                 "dir.ini", "color.ini"):
+    files = {"config.ini": INI_LINE, "color.ini": INI_LINE, "dir.ini": RECORD_LINE,
+             "searchData.ini": RECORD_LINE, "key.ini": RECORD_LINE}
+    files.update({f"seen/{p.name}": RECORD_LINE for p in (folder / "seen").glob("*.txt")})
+    for name, pattern in files.items():
         path = folder / name
-        if not path.exists():
+        if not path.is_file():
+            problems.append(f"{name} missing")
             continue
-        try:
-            text = path.read_bytes().decode("utf-8", errors="strict")
-        except UnicodeDecodeError:
-            text = path.read_bytes().decode("cp932", errors="replace")
-        if name == "config.ini" and "[other]" not in text:
-            problems.append("config.ini has no [other] section")
-        if name == "key.ini" and len(text.splitlines()) < 12:
-            problems.append("key.ini has fewer than twelve lines")
-    if not (folder / "config.ini").exists():
-        problems.append("config.ini missing")
+        bad, lines = bad_lines(path, pattern)
+        if bad:
+            problems.append(f"{name}: {len(bad)} lines out of format, e.g. {bad[0][:60]!r}")
+        if name == "key.ini" and len(lines) != 12:
+            problems.append(f"key.ini has {len(lines)} lines, not 12")
+        if name.startswith("seen/") and len(lines) != 10:
+            problems.append(f"{name} has {len(lines)} scene slots, not 10")
+    if (folder / "searchData.ini").is_file():
+        found = {l.split(b'","')[-1].strip(b'"').decode(errors="replace")
+                 for l in (folder / "searchData.ini").read_bytes().splitlines() if l}
+        if found != search_results:
+            problems.append(f"searchData.ini holds {len(found)} results, not the "
+                            f"{len(search_results)} of the search")
+    resume = (folder / "resume.ini").read_bytes().splitlines() if (folder / "resume.ini").is_file() else []
+    if not resume or not RECORD_LINE.match(resume[0]):
+        problems.append("resume.ini does not name a movie")
     lines = set((folder / "okini.ini").read_text(errors="replace").splitlines())
     lost = [p for p in favourites if str(p) not in lines]
     if lost:
@@ -786,7 +809,8 @@ def main():
                 failures.append(f"random play was in list order {share:.0f} % of the time")
         if driver.foreign:
             failures.append(f"{driver.foreign} movies played from outside the phase's list")
-        problems = check_state(program, favourites, driver.scenes)
+        results = {p.name for p in folder_clips if p.name.startswith(search_text)}
+        problems = check_state(program, favourites, driver.scenes, results)
         print(f"  scenes registered      {len(driver.scenes)} checked in their files")
         print(f"  state files            {'all parse, nothing lost' if not problems else '; '.join(problems)}")
         failures += problems
