@@ -280,6 +280,7 @@ class StallMeter(threading.Thread):
         super().__init__(daemon=True)
         self.hands, self.window = hands, window
         self.samples = []
+        self.longest = (0.0, 0.0)  # (ms, when the answer came)
         self.unanswered = 0
         self.running = True
 
@@ -294,6 +295,7 @@ class StallMeter(threading.Thread):
                 self.unanswered += 1
             else:
                 self.samples.append(ms)
+                self.longest = max(self.longest, (ms, time.monotonic()))
             time.sleep(0.2)
 
     def stop(self):
@@ -360,6 +362,10 @@ class Driver:
         self.player, self.window, self.watch = player, window, watch
         self.rng = random.Random(args.seed)
         self.injected = {}
+        self.log = []
+        self.lost = []
+        self.drifts = []
+        self.normal_size = None
         self.scenes = []  # (movie path, slot) registered while the movie stayed
         self.normal_mode = True
         self.foreign = 0
@@ -376,6 +382,12 @@ class Driver:
 
     def note(self, what):
         self.injected[what] = self.injected.get(what, 0) + 1
+        self.log.append((time.monotonic(), what))
+
+    def doing_at(self, moment):
+        """What the driver did last before moment, and how long before."""
+        before = [(t, what) for t, what in self.log if t <= moment]
+        return f"{before[-1][1]} {moment - before[-1][0]:.1f} s before" if before else "nothing yet"
 
     def inside(self):
         x, y, w, h = map(int, self.hands.ask(f"geometry {self.window}").split())
@@ -481,21 +493,75 @@ class Driver:
         if movie and self.watch.count() == before and Path(movie).name not in self.broken_names:
             self.scenes.append((movie, slot))
 
-    def small_mode(self):
+    def size(self):
+        return self.inside()[2:]
+
+    def wait_for_size(self, wanted, seconds=3.0):
+        """Until the window's size is (or, with wanted a function, passes)
+        what is asked for."""
+        test = wanted if callable(wanted) else (lambda size: size == wanted)
+        end = time.monotonic() + seconds
+        while time.monotonic() < end:
+            if test(self.size()):
+                return True
+            time.sleep(0.05)
+        return False
+
+    def mode_round_trip(self, name, enter, leave):
+        """Into a display mode and back, each step seen in the window's
+        size.  A step the window does not take is noted, and the window is
+        brought back by a further key and a window manager activation."""
+        normal = self.size()
+        if normal != self.normal_size:
+            self.drift(f"before {name}: window {normal}, not {self.normal_size}")
+            return
         self.normal_mode = False
-        self.key("m", "ctrl")
+        enter()
+        if not self.wait_for_size(lambda size: size != normal):
+            self.lost.append(f"{name}: the window did not change")
         self.hold()
-        self.key("m", "ctrl")
+        leave()
+        if not self.wait_for_size(normal):
+            self.lost.append(f"{name}: the window did not come back (at {self.size()})")
+            self.focus()
+            leave()
+            if not self.wait_for_size(normal):
+                self.drift(f"after {name}: window {self.size()}")
         self.normal_mode = True
-        self.note("small mode")
+        self.note(name)
+
+    def caption(self):
+        out = subprocess.run(["xprop", "-id", self.window, "WM_NAME"], env=self.session.env,
+                             capture_output=True, text=True).stdout
+        return out.split("=", 1)[-1].strip()
+
+    def drift(self, what):
+        """The window is not as the driver left it: logged and counted, and
+        put back so that the run goes on (small mode left by its key, full
+        screen by Esc, else the size set through the window manager)."""
+        recent = ", ".join(f"{w} {time.monotonic() - t:.1f} s ago" for t, w in self.log[-4:])
+        caption = self.caption()
+        log(f"window out of step: {what}, caption {caption}; last actions: {recent}")
+        self.drifts.append(f"{what}, caption {caption}")
+        self.focus()
+        if "最小モード" in caption:
+            self.key("m", "ctrl")
+        else:
+            self.key("Escape")
+        if not self.wait_for_size(self.normal_size):
+            w, h = self.normal_size
+            subprocess.run(["wmctrl", "-i", "-r", self.window, "-e", f"0,0,0,{w},{h}"],
+                           env=self.session.env)
+            self.wait_for_size(self.normal_size)
+        log(f"window now {self.size()}")
+
+    def small_mode(self):
+        self.mode_round_trip("small mode", lambda: self.key("m", "ctrl"),
+                             lambda: self.key("m", "ctrl"))
 
     def full_screen(self):
-        self.normal_mode = False
-        self.key("Return", "alt")
-        self.hold()
-        self.key("Escape")
-        self.normal_mode = True
-        self.note("full screen")
+        self.mode_round_trip("full screen", lambda: self.key("Return", "alt"),
+                             lambda: self.key("Escape"))
 
     def on_top(self):
         self.key("t", "ctrl")
@@ -543,6 +609,9 @@ class Driver:
         self.note("next key")
 
     def random_action(self, home):
+        if self.size() != self.normal_size:
+            self.drift(f"window {self.size()}, not {self.normal_size}")
+            return
         actions = [(self.speed, 6), (self.scene, 10), (self.section, 8), (self.clear_section, 3),
                    (self.small_mode, 3), (self.full_screen, 3), (self.on_top, 3),
                    (lambda: self.page_switch(home), 4)]
@@ -676,7 +745,7 @@ def main():
     for f in (build / "sazanami", helper):
         if not os.access(f, os.X_OK):
             raise SystemExit(f"missing {f}")
-    for c in ("Xvfb", "xdpyinfo", "openbox", "wmctrl", "dbus-daemon", "dbus-monitor", "pulseaudio",
+    for c in ("Xvfb", "xdpyinfo", "xprop", "openbox", "wmctrl", "dbus-daemon", "dbus-monitor", "pulseaudio",
               "pactl", "ffmpeg"):
         if not shutil.which(c):
             raise SystemExit(f"missing command: {c}")
@@ -721,6 +790,7 @@ def main():
                                if os.path.samefile(p, broken[0]) or os.path.samefile(p, broken[1])}
         time.sleep(2)
         driver.focus()
+        driver.normal_size = driver.size()
         driver.tour()
         driver.next_key()
 
@@ -777,13 +847,20 @@ def main():
         print(f"  injected actions       " +
               ", ".join(f"{k} {v}" for k, v in sorted(driver.injected.items())))
         print(f"  nudges                 {driver.nudges} (next pressed after 10 s without a change)")
+        print(f"  mode keys not taken    {len(driver.lost)}" +
+              (": " + "; ".join(driver.lost[:5]) if driver.lost else ""))
+        print(f"  window out of step     {len(driver.drifts)}" +
+              (": " + "; ".join(driver.drifts[:5]) if driver.drifts else ""))
+        if driver.drifts:
+            failures.append(f"the window was {len(driver.drifts)} times not as the keys left it")
         crashed = not alive_at_end or (player.returncode not in (0, None))
         print(f"  crashes                {1 if crashed else 0}"
               + (f" (exit status {player.returncode})" if crashed else ""))
         if crashed:
             failures.append(f"the player died (exit status {player.returncode}); see {work}/player.log")
         if meter.samples:
-            print(f"  longest stall          {max(meter.samples):.0f} ms "
+            ms, at = meter.longest
+            print(f"  longest stall          {ms:.0f} ms, ended {driver.doing_at(at)} "
                   f"(median ping {statistics.median(meter.samples):.1f} ms, "
                   f"{len(meter.samples)} pings, {meter.unanswered} unanswered within 30 s)")
         if meter.unanswered:
