@@ -38,6 +38,7 @@ TAB_X = {"files": 38, "favourites": 115, "search": 179}
 MODE_BUTTON_X = 191
 TOOLBAR_ROW_Y = SEEK_ROW_HEIGHT + (CONTROL_HEIGHT - SEEK_ROW_HEIGHT) // 2
 WINDOW_SIZE = (914, 538)
+SCREEN = (1280, 1024)
 RECIPE_VERSION = "1"
 
 
@@ -149,7 +150,7 @@ class Session:
                 continue
             # -noreset: the server otherwise starts over when the probe
             # below disconnects, and the next client finds no display.
-            server = self.spawn(["Xvfb", f":{number}", "-screen", "0", "1280x1024x24",
+            server = self.spawn(["Xvfb", f":{number}", "-screen", "0", f"{SCREEN[0]}x{SCREEN[1]}x24",
                                  "-nolisten", "tcp", "-noreset"])
             self.env["DISPLAY"] = f":{number}"
             if self.poll(lambda: server.poll() is None and subprocess.run(
@@ -507,7 +508,7 @@ class Driver:
             time.sleep(0.05)
         return False
 
-    def mode_round_trip(self, name, enter, leave):
+    def mode_round_trip(self, name, enter, leave, still_in):
         """Into a display mode and back, each step seen in the window's
         size.  A step the window does not take is noted, and the window is
         brought back by a further key and a window manager activation."""
@@ -521,12 +522,14 @@ class Driver:
             self.lost.append(f"{name}: the window did not change")
         self.hold()
         leave()
-        if not self.wait_for_size(normal):
-            self.lost.append(f"{name}: the window did not come back (at {self.size()})")
+        if not self.wait_for_size(normal) and still_in():
+            # The key to leave was not taken: once more, as a user would.
+            self.lost.append(f"{name}: the key to leave was not taken")
             self.focus()
             leave()
-            if not self.wait_for_size(normal):
-                self.drift(f"after {name}: window {self.size()}")
+            self.wait_for_size(normal)
+        if self.size() != normal:
+            self.drift(f"after {name}: window {self.size()}")
         self.normal_mode = True
         self.note(name)
 
@@ -557,11 +560,11 @@ class Driver:
 
     def small_mode(self):
         self.mode_round_trip("small mode", lambda: self.key("m", "ctrl"),
-                             lambda: self.key("m", "ctrl"))
+                             lambda: self.key("m", "ctrl"), lambda: "最小モード" in self.caption())
 
     def full_screen(self):
         self.mode_round_trip("full screen", lambda: self.key("Return", "alt"),
-                             lambda: self.key("Escape"))
+                             lambda: self.key("Escape"), lambda: self.size() == SCREEN)
 
     def on_top(self):
         self.key("t", "ctrl")
@@ -650,9 +653,11 @@ class Driver:
                 last = time.monotonic()
         tracks = self.watch.tracks[start:goal]
         played = [t[1] for t in tracks]
-        foreign = [p for p, at in ((t[1], t[2]) for t in tracks)
+        foreign = [(p, at) for p, at in ((t[1], t[2]) for t in tracks)
                    if not check(p) and not any(a <= at <= b for a, b in self.away)]
         self.foreign += len(foreign)
+        for p, at in foreign[:5]:
+            log(f"phase {name}: {Path(p).name} played, {self.doing_at(at)}")
         log(f"phase {name}: done, {len(foreign)} of {len(played)} movies from elsewhere, "
             f"{sequential_share(played):.0f} % played in list order")
         self.orders[name] = sequential_share(played)
