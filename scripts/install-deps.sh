@@ -26,6 +26,8 @@ PACKAGES=(
 TEST_PACKAGES=(
   xvfb xauth x11-utils
   ffmpeg mpv pulseaudio pulseaudio-utils dbus-daemon
+  # The soak watches the media controls on its private bus.
+  dbus-bin
   python3
   fuse3 python3-fusepy
   openbox wmctrl x11-xkb-utils libx11-dev libxtst-dev
