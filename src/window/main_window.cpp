@@ -296,7 +296,8 @@ void MainWindow::layout_window()
     if (fullScreenLayout_ || smallLayout_) {
         // The video fills the window.
         display_->setGeometry(QRect(QPoint(0, 0), inner));
-        emit laidOut();
+        if (!oldSizeReport_)
+            emit laidOut();
         return;
     }
     if (isMinimized())
@@ -311,7 +312,7 @@ void MainWindow::layout_window()
     const int side = listOpen() ? sideWidth() : 0;
     const window_geometry::VideoRoom room =
         window_geometry::videoRoom(inner, side, kControlHeight, minimumVideo());
-    if (room.inner != inner)
+    if (room.inner != inner && !oldSizeReport_)
         resize(room.inner);
 
     const int h = room.inner.height();
@@ -323,7 +324,8 @@ void MainWindow::layout_window()
     kyoukai_->setGeometry(room.video.width(), 0, kSplitterWidth, h);
     list_->setGeometry(room.video.width() + kSplitterWidth, 0, listWidth_, h);
     placeSizeBar();
-    emit laidOut();
+    if (!oldSizeReport_)
+        emit laidOut();
 }
 
 // A closed list keeps its width for when it opens.
@@ -504,8 +506,32 @@ void MainWindow::setListWidth(int pixels)
 void MainWindow::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
+    oldSizeReport_ = isOldSizeReport(*event);
     layout_window();
+    oldSizeReport_ = false;
     emit resized();
+}
+
+// A window manager reports the sizes it applies in order, so after the
+// program resizes the window twice in a row (a frame added, then the list
+// opened) the first size comes back after the second was asked.  Acting on
+// that old size (fitting the window to the movie, or to its minimum) would
+// ask for a size made from it and undo the later request.
+bool MainWindow::isOldSizeReport(const QResizeEvent &event)
+{
+    constexpr qint64 kReportWaitMs = 1000;
+    if (!event.spontaneous()) {
+        sizeAsked_ = event.size();
+        sinceSizeAsked_.start();
+        return false;
+    }
+    if (sizeAsked_.isEmpty())
+        return false;
+    if (event.size() == sizeAsked_ || sinceSizeAsked_.hasExpired(kReportWaitMs)) {
+        sizeAsked_ = QSize();
+        return false;
+    }
+    return true;
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -2,6 +2,7 @@
 
 #include "window/screen_metrics.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 
 class QAction;
@@ -88,11 +89,15 @@ public:
     // the next release of the play key (the Enter that closed the box).
     bool swallow_enter = false;
 
+private:
+    bool isOldSizeReport(const QResizeEvent &event);
+
 signals:
     // The window is being closed by any means; shut-down runs here.
     void closing();
     void resized();
-    // A layout pass has placed the controls.
+    // A layout pass has placed the controls for a size the window is meant to
+    // keep (not for an old size the window system reports late).
     void laidOut();
     // The splitter was dropped: the video area has its new width.
     void splitterDropped();
@@ -140,6 +145,11 @@ private:
     QFrame *sizeBar_ = nullptr;
     ScreenMetrics metrics_;
     bool closed_ = false;
+    // The size last asked of the window system, while its report is awaited.
+    QSize sizeAsked_;
+    QElapsedTimer sinceSizeAsked_;
+    // Set while a report of a size older than the one asked is laid out.
+    bool oldSizeReport_ = false;
     bool smallLayout_ = false;
     bool fullScreenLayout_ = false;
     bool listOpen_ = true;
