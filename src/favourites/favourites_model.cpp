@@ -12,8 +12,10 @@
 namespace
 {
 
-// Enough thumbnails for several screens of the grid (about 30 KB each).
-constexpr int kCachedPictures = 2000;
+// Several screens of the grid (about 30 KB each, 12 MB in all).  More only
+// grows the memory of an evening's play: a thumbnail read again from its
+// small file takes a fraction of a millisecond.
+constexpr int kCachedPictures = 400;
 
 } // namespace
 
