@@ -153,6 +153,15 @@ QString displayName(const QString &name)
     return QString::fromUtf8(bytes);
 }
 
+QStringList displayNames(const QStringList &names)
+{
+    QStringList shown;
+    shown.reserve(names.size());
+    for (const QString &name : names)
+        shown.append(displayName(name));
+    return shown;
+}
+
 bool exists(const QString &path)
 {
     struct stat info;

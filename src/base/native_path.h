@@ -22,6 +22,7 @@ bool hasForeignBytes(const QString &name);
 // The name to show: one with foreign bytes read as Shift_JIS when that
 // reads cleanly, otherwise with those bytes as U+FFFD.
 QString displayName(const QString &name);
+QStringList displayNames(const QStringList &names);
 
 // What the system says of the path, following symbolic links.
 bool exists(const QString &path);

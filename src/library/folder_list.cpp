@@ -2,7 +2,6 @@
 
 #include "base/folder_reader.h"
 #include "base/native_path.h"
-#include "panels/list_rows.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -79,7 +78,8 @@ void fill(QListWidget *list, const QString &folder)
         shown.append(native_path::displayName(entry.name));
     list->setUpdatesEnabled(false);
     list->clear();
-    list_rows::append(list, shown);
+    // One insertion (see the file page's list).
+    list->addItems(shown);
     int currentRow = 0;
     for (int row = 0; row < all.size(); ++row) {
         const Entry &entry = all[row];

@@ -1,7 +1,6 @@
 #include "panels/list_widget_source.h"
 
 #include "base/native_path.h"
-#include "panels/list_rows.h"
 #include "panels/list_selection.h"
 
 #include <QListWidget>
@@ -26,15 +25,13 @@ void ListWidgetSource::select(int index, bool toTop)
 void SearchResultsSource::appendRows(QListWidget *list, const QStringList &folders,
                                      const QStringList &names)
 {
-    QStringList shown;
-    shown.reserve(names.size());
-    for (const QString &name : names)
-        shown.append(native_path::displayName(name));
-    const int first = list_rows::append(list, shown);
+    // One insertion for the batch (see the file page's list).
+    const int first = list->count();
+    list->addItems(native_path::displayNames(names));
     for (int i = 0; i < names.size(); ++i) {
         QListWidgetItem *item = list->item(first + i);
         item->setData(Qt::UserRole, folders.value(i));
-        if (shown[i] != names[i])
+        if (native_path::hasForeignBytes(names[i]))
             item->setData(kNameRole, names[i]);
     }
 }
