@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <fcntl.h>
@@ -82,6 +83,8 @@ private slots:
         // A name in Shift_JIS is found and keeps its bytes.
         const QByteArray sjis = "sjis \x93\xae\x89\xe6.avi";
         const QByteArray raw = QFile::encodeName(base) + "/" + sjis;
+        // QTemporaryDir cannot remove a name that is not UTF-8.
+        const auto removeRaw = qScopeGuard([&] { ::unlink(raw.constData()); });
         const int fd = ::open(raw.constData(), O_CREAT | O_WRONLY, 0644);
         QVERIFY(fd >= 0);
         ::close(fd);

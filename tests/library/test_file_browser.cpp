@@ -29,6 +29,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QStorageInfo>
@@ -447,6 +448,11 @@ private slots:
         Folder folder;
         const QByteArray base = QFile::encodeName(folder.path()) + "/";
         const QByteArray shiftJis("\x93\xae\x89\xe6.avi"); // 動画.avi
+        // Folder's QTemporaryDir cannot remove names that are not UTF-8.
+        const auto removeRaw = qScopeGuard([&] {
+            ::unlink((base + shiftJis).constData());
+            ::unlink((base + "caf\xe9.avi").constData());
+        });
         QVERIFY(QFile::copy(test_media::clip("clip.avi"), folder.path("tmp.avi")));
         QCOMPARE(::rename(QFile::encodeName(folder.path("tmp.avi")).constData(),
                           (base + shiftJis).constData()),
