@@ -58,6 +58,7 @@ void Player::buildParts()
 
     listPanel_ = std::make_unique<ListPanel>(window.list(), window.directory(), window.display(),
                                              window.button("capture"), *movie_);
+    listPanel_->leaveRoomRightOfTabs(window.sizeBar()->width() + 4);
     playMode_ = std::make_unique<PlayMode>(&window, window.button("mode"));
     positionTimer_ = std::make_unique<PositionTimer>(*movie_, window, *playMode_);
     playSpeed_ = std::make_unique<PlaySpeed>(*movie_, &window, window.button("speed"));

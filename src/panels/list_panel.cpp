@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QProxyStyle>
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QVBoxLayout>
@@ -45,6 +46,27 @@ ListPanel::ListPanel(QFrame *list, QWidget *directory, QWidget *display, QAction
     buildPages(list);
 }
 
+namespace
+{
+
+// The style's roomy tabs would not all fit beside the list-width buttons in
+// a list of the usual width.
+class CompactTabsStyle : public QProxyStyle
+{
+public:
+    explicit CompactTabsStyle(QObject *owner) { setParent(owner); }
+
+    int pixelMetric(PixelMetric metric, const QStyleOption *option,
+                    const QWidget *widget) const override
+    {
+        if (metric == PM_TabBarTabHSpace)
+            return 10;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
+} // namespace
+
 void ListPanel::buildPages(QFrame *list)
 {
     auto *layout = new QVBoxLayout(list);
@@ -55,6 +77,7 @@ void ListPanel::buildPages(QFrame *list)
     Tab1->setObjectName("Tab1");
     Tab1->setExpanding(false);
     Tab1->setDrawBase(true);
+    Tab1->setStyle(new CompactTabsStyle(Tab1));
     const struct {
         const char *caption;
         const char *key;
@@ -63,7 +86,10 @@ void ListPanel::buildPages(QFrame *list)
     for (const auto &tab : tabs)
         Tab1->setTabData(Tab1->addTab(QString::fromUtf8(tab.caption)), QString(tab.key));
     Tab1->installEventFilter(this);
-    layout->addWidget(Tab1);
+    tabRow_ = new QHBoxLayout;
+    tabRow_->setContentsMargins(0, 0, 0, 0);
+    tabRow_->addWidget(Tab1);
+    layout->addLayout(tabRow_);
 
     File = makeList("File", list);
     List_okini = new OkiniView(list);
@@ -119,6 +145,11 @@ void ListPanel::selectTab(int page)
         Tab1->setCurrentIndex(page - 1);
     }
     showPage(page);
+}
+
+void ListPanel::leaveRoomRightOfTabs(int pixels)
+{
+    tabRow_->setContentsMargins(0, 0, pixels, 0);
 }
 
 void ListPanel::Tab1_Click()

@@ -5,6 +5,7 @@
 class CMovie;
 class QAction;
 class QFrame;
+class QHBoxLayout;
 class QLabel;
 class QComboBox;
 class QListWidget;
@@ -34,6 +35,9 @@ public:
     void showSearchPage();
     void showOptionsPage();
     void showPage(int page);
+    // Keeps the right end of the tab strip free for a control laid over it;
+    // tabs that do not fit then scroll rather than hide under it.
+    void leaveRoomRightOfTabs(int pixels);
 
     // The options' own tab strip `Tab_Config` over their pages, once the
     // pages are built: each tab shows one page frame, found by its name.
@@ -69,6 +73,7 @@ private:
     void showOnly(QWidget *page);
 
     QFrame *list_;
+    QHBoxLayout *tabRow_ = nullptr;
     QWidget *directory_;
     QWidget *display_;
     QAction *captureButton_;

@@ -7,6 +7,7 @@
 #include "display/display_modes.h"
 #include "input/main_menu.h"
 #include "media/cmovie.h"
+#include "panels/list_panel.h"
 #include "panels/window_options.h"
 #include "playback/open_and_play.h"
 #include "player_fixture.h"
@@ -21,6 +22,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -58,6 +60,24 @@ private slots:
         MainWindow &window = player.window();
         QWidget *display = window.display();
         QTRY_VERIFY(window.listOpen());
+        window.resize(900, 500);
+        QTRY_COMPARE(window.width(), 900);
+
+        // The list's "+" and "-" lie over the tab strip's free end, never
+        // over a tab, down to the narrowest list.
+        QTabBar *tabs = player.listPanel().Tab1;
+        const auto tabsClear = [&] {
+            const QRect strip(tabs->mapTo(window.list(), QPoint()), tabs->size());
+            return !strip.intersects(window.sizeBar()->geometry());
+        };
+        QVERIFY(tabsClear());
+        const int listWidth = window.listWidth();
+        QAction *narrower = window.sizeBar()->findChild<QAction *>("sub");
+        for (int i = 0; i < 10; ++i)
+            narrower->trigger();
+        QTRY_VERIFY(window.listWidth() <= 100);
+        QVERIFY(tabsClear());
+        window.setListWidth(listWidth);
         window.resize(900, 500);
         QTRY_COMPARE(window.width(), 900);
 

@@ -34,7 +34,7 @@ LIST_WIDTH = 270
 # button from the toolbar's, measured on a screenshot with the fonts the
 # tests install (fonts-noto-cjk).  A tab missed shows as movies played from
 # the wrong list, which fails the run.
-TAB_X = {"files": 38, "favourites": 115, "search": 179}
+TAB_X = {"files": 29, "favourites": 93, "search": 145}
 MODE_BUTTON_X = 191
 TOOLBAR_ROW_Y = SEEK_ROW_HEIGHT + (CONTROL_HEIGHT - SEEK_ROW_HEIGHT) // 2
 WINDOW_SIZE = (914, 538)
