@@ -292,6 +292,7 @@ void CMovie::releasePlayer()
         mpv_terminate_destroy(mpv_);
     }
     mpv_ = nullptr;
+    ownTempoFilter_ = false;
 }
 
 void CMovie::onWakeup(void *self)
@@ -591,7 +592,7 @@ qint16 CMovie::MediaOpen(const QString &NewFileNameArgument, const QString &NewF
     }
     // Every file starts paused at pos and at normal speed; MediaPlay starts it.
     setFlag(mpv_, "pause", true);
-    setDouble(mpv_, "speed", 1.0);
+    setSpeed(1.0);
     setText(mpv_, "start", pos > 0 ? number(pos) : QByteArray("none"));
     setText(mpv_, "vd", NewFilterName.toUtf8());
 
@@ -708,7 +709,25 @@ void CMovie::SetRate(float rate)
 {
     if (!isOpen())
         return;
-    setDouble(mpv_, "speed", rate > 2.0f ? 2.0 : double(rate));
+    setSpeed(rate > 2.0f ? 2.0 : double(rate));
+}
+
+// To keep the pitch at other speeds mpv puts its scaletempo2 filter in.  Before
+// libmpv 0.37 (client API 2.2) that filter wrote past its buffers at the end
+// of a short file, and a later file change crashed in its clean-up: about
+// once in a few hundred changes of short movies with speed changes among
+// them.  There the older scaletempo keeps the pitch instead, and only while
+// the speed is not 1, since it alters the sound even then.  It goes in before
+// the speed changes and out after, so that mpv never adds its own meanwhile.
+void CMovie::setSpeed(double rate)
+{
+    const bool ownFilter = rate != 1.0 && mpv_client_api_version() < MPV_MAKE_VERSION(2, 2);
+    if (ownFilter && !ownTempoFilter_)
+        setText(mpv_, "af", "scaletempo");
+    setDouble(mpv_, "speed", rate);
+    if (!ownFilter && ownTempoFilter_)
+        setText(mpv_, "af", "");
+    ownTempoFilter_ = ownFilter;
 }
 
 void CMovie::SetWindowSize(qint16 w, qint16 h)

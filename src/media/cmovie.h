@@ -140,6 +140,7 @@ private:
     // backend is a VideoSurface::Backend.
     VideoSurface *createSurface(int backend, QWidget *screen);
     void seekTo(double seconds);
+    void setSpeed(double rate);
     void notePlaying();
     bool hasAudio() const;
 
@@ -160,6 +161,9 @@ private:
     int64_t entry_ = -1;
     bool entryEnded_ = false;
     bool idle_ = true;
+    // The older tempo filter is in mpv's audio chain in place of its own
+    // (see setSpeed).
+    bool ownTempoFilter_ = false;
     // An open gave up while mpv was still reading: mpv holds on to the file
     // until that read returns, which on a dead mount may be never.
     bool stalled_ = false;
