@@ -36,6 +36,8 @@ LIST_WIDTH = 270
 # the wrong list, which fails the run.
 TAB_X = {"files": 29, "favourites": 93, "search": 145}
 MODE_BUTTON_X = 191
+# How many thumbnails the favourites page keeps in memory.
+CACHED_THUMBNAILS = 400
 TOOLBAR_ROW_Y = SEEK_ROW_HEIGHT + (CONTROL_HEIGHT - SEEK_ROW_HEIGHT) // 2
 WINDOW_SIZE = (914, 538)
 SCREEN = (1280, 1024)
@@ -357,6 +359,10 @@ def write_favourites(folder, favourites):
 # --------------------------------------------------------------- driver
 
 
+class PlayerGone(Exception):
+    """The player's window went away under the driver (the player died)."""
+
+
 class Driver:
     def __init__(self, args, session, hands, player, window, watch):
         self.args, self.session, self.hands = args, session, hands
@@ -374,6 +380,7 @@ class Driver:
         self.broken_names = set()
         self.nudges = 0
         self.orders = {}
+        self.search_text = None
 
     def alive(self):
         return self.player.poll() is None
@@ -391,7 +398,11 @@ class Driver:
         return f"{before[-1][1]} {moment - before[-1][0]:.1f} s before" if before else "nothing yet"
 
     def inside(self):
-        x, y, w, h = map(int, self.hands.ask(f"geometry {self.window}").split())
+        answer = self.hands.ask(f"geometry {self.window}")
+        try:
+            x, y, w, h = map(int, answer.split())
+        except ValueError:
+            raise PlayerGone(answer) from None
         return x, y, w, h
 
     def focus(self):
@@ -633,7 +644,27 @@ class Driver:
 
     # ------------------------------------------------------------ phases
 
-    def run_phase(self, name, home, changes, check):
+    def run_phase(self, name, home, changes, check, setup=None):
+        try:
+            self.prepare(setup, home)
+            return self.drive_phase(name, home, changes, check)
+        except PlayerGone:
+            log(f"phase {name}: the player's window is gone")
+            return False
+
+    def prepare(self, setup, home):
+        if setup == "continuous":
+            self.set_play_mode(1)
+        elif setup == "search":
+            self.set_play_mode(3)
+            self.search(self.search_text)
+        elif setup == "page":
+            self.show_page(home)
+        elif setup in ("continuous-page", "random-page"):
+            self.set_play_mode(1 if setup == "continuous-page" else 3)
+            self.show_page(home)
+
+    def drive_phase(self, name, home, changes, check):
         start = self.watch.count()
         goal = start + changes
         log(f"phase {name}: {changes} movie changes")
@@ -818,27 +849,26 @@ def main():
         # A tenth of the clips: the search's results.
         search_text = "clip05" if clips == 1000 else "clip003"
         ok = driver.run_phase("warm-up (folder, random)", "files", warm, in_clips)
+        if ok and clips > CACHED_THUMBNAILS:
+            # The favourites keep the thumbnails last shown in memory, up to
+            # a bound: a long run fills that cache before the start figures.
+            ok = driver.run_phase("warm-up (favourites, in a row)", "favourites",
+                                  CACHED_THUMBNAILS + 50, in_favourites, "continuous-page")
         start_figures = driver.idle_figures() if ok else None
         log(f"after warm-up: RSS {start_figures[0]} kB, {start_figures[1]} fds, "
             f"{start_figures[2]} threads" if ok else "player died in warm-up")
         rest = changes - warm
         curve = []
-        plan = [("folder, random", "files", rest * 3 // 10, in_clips, None),
+        plan = [("folder, random", "files", rest * 3 // 10, in_clips, "random-page"),
                 ("folder, continuous", "files", rest * 2 // 10, in_clips, "continuous"),
-                ("favourites", "favourites", rest * 3 // 10, in_favourites, None),
+                ("favourites", "favourites", rest * 3 // 10, in_favourites, "page"),
                 ("search result, random", "search", rest - rest * 8 // 10,
                  lambda p: Path(p).name.startswith(search_text), "search")]
+        driver.search_text = search_text
         for name, home, n, check, setup in plan:
             if not ok:
                 break
-            if setup == "continuous":
-                driver.set_play_mode(1)
-            elif setup == "search":
-                driver.set_play_mode(3)
-                driver.search(search_text)
-            else:
-                driver.show_page(home)
-            ok = driver.run_phase(name, home, n, check)
+            ok = driver.run_phase(name, home, n, check, setup)
             if ok:
                 curve.append((name, proc_figures(player.pid)))
         meter.stop()
