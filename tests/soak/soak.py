@@ -594,7 +594,9 @@ class Driver:
             self.key("i", "ctrl")
         time.sleep(self.rng.uniform(0.2, 1.0))
         self.show_page(home)
-        self.away.append((away, time.monotonic() + 1.0))
+        # The player holds input back while it opens a movie, and on a
+        # loaded machine a few next keys may go by before the way back.
+        self.away.append((away, time.monotonic() + 2.0))
 
     def idle_figures(self):
         """RSS, files and threads with playback stopped (the stop key), so
@@ -698,7 +700,9 @@ class Driver:
                    if not check(p) and not any(a <= at <= b for a, b in self.away)]
         self.foreign += len(foreign)
         for p, at in foreign[:5]:
-            log(f"phase {name}: {Path(p).name} played, {self.doing_at(at)}")
+            back = [b for _, b in self.away if b <= at]
+            since = f", {at - back[-1]:.1f} s after the last page switch's allowance" if back else ""
+            log(f"phase {name}: {Path(p).name} played, {self.doing_at(at)}{since}")
         log(f"phase {name}: done, {len(foreign)} of {len(played)} movies from elsewhere, "
             f"{sequential_share(played):.0f} % played in list order")
         self.orders[name] = sequential_share(played)
