@@ -209,7 +209,7 @@ bool CommandDispatch::eventFilter(QObject *watched, QEvent *event)
 bool CommandDispatch::handleMouse(QWidget *source, QMouseEvent *event)
 {
     MainWindow &window = p_.window;
-    const bool fullScreen = p_.movie.DisplaySize != 0;
+    const bool fullScreen = p_.modes.fullScreen();
     QWidget *logo = window.display()->logo();
     const bool videoArea = source == window.display() || source == logo;
 
@@ -250,7 +250,7 @@ void CommandDispatch::popupMenu(const QPoint &globalPos)
 {
     MainMenu &menu = p_.menu;
     p_.modes.showFullScreenOverlays();
-    menu.prepare(!p_.movie.filename.isEmpty());
+    menu.prepare(!p_.movie.filename().isEmpty());
     menu.menu()->popup(globalPos);
 }
 
@@ -312,7 +312,7 @@ bool CommandDispatch::startWinding(int key, int shift)
     if (movie.currentPosition(&position))
         movie.setCurrentPosition(std::clamp(position + step, 0.0, std::max(duration, 0.0)));
     timer.tmrPosition()->setInterval(PositionTimer::kWindingInterval);
-    if (movie.DisplaySize == 1) {
+    if (p_.modes.fullScreen()) {
         p_.window.seekBarForFullscreen()->setValue(p_.window.seekBar()->value());
         p_.modes.show_fullscreen_panel();
     }
@@ -442,7 +442,7 @@ bool CommandDispatch::onKeyUpTable(int key, int shift)
         return true;
     }
     if (keys.matches(KeyBindings::Stop, key)) {
-        if (movie.PlayState == 1 || movie.PlayState == 2)
+        if (movie.playState() == PlayState::Playing || movie.playState() == PlayState::Paused)
             p_.transport.stop_Click();
         return true;
     }

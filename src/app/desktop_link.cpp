@@ -92,7 +92,7 @@ void DesktopLink::connectControls()
         controls, &MediaControls::pauseWanted, this,
         [&player] {
             if (player.movie().isPlaying())
-                player.movie().MediaPlay(2);
+                player.movie().MediaPlay(PlayCommand::Pause);
         },
         Qt::QueuedConnection);
     connect(controls, &MediaControls::playPauseWanted, this, &DesktopLink::playPause,
@@ -132,11 +132,11 @@ void DesktopLink::refresh()
     MediaControls::State state;
     if (movie.isPlaying())
         state.status = MediaControls::Status::Playing;
-    else if (movie.isOpen() && movie.PlayState == 2)
+    else if (movie.isOpen() && movie.playState() == PlayState::Paused)
         state.status = MediaControls::Status::Paused;
     if (movie.isOpen()) {
-        state.path = movie.filename;
-        state.title = path::getbasename(movie.filename);
+        state.path = movie.filename();
+        state.title = path::getbasename(movie.filename());
         movie.duration(&state.lengthSeconds);
         if (artFor_)
             state.artPath = artFor_(state.path);
@@ -156,7 +156,7 @@ void DesktopLink::play()
     if (movie.isPlaying())
         return;
     if (movie.isOpen())
-        movie.MediaPlay(1);
+        movie.MediaPlay(PlayCommand::Play);
     else
         player_.transport().play_Click();
 }
@@ -164,7 +164,7 @@ void DesktopLink::play()
 void DesktopLink::playPause()
 {
     if (player_.movie().isPlaying())
-        player_.movie().MediaPlay(2);
+        player_.movie().MediaPlay(PlayCommand::Pause);
     else
         play();
 }

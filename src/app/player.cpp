@@ -56,8 +56,9 @@ void Player::buildParts()
     window_ = std::make_unique<MainWindow>();
     MainWindow &window = *window_;
 
-    listPanel_ = std::make_unique<ListPanel>(window.list(), window.directory(), window.display(),
-                                             window.button("capture"), *movie_);
+    listPanel_ = std::make_unique<ListPanel>(
+        window.list(), window.directory(), window.display(), window.button("capture"),
+        [this] { return displayModes_ && displayModes_->fullScreen(); });
     listPanel_->leaveRoomRightOfTabs(window.sizeBar()->width() + 4);
     playMode_ = std::make_unique<PlayMode>(&window, window.button("mode"));
     positionTimer_ = std::make_unique<PositionTimer>(*movie_, window, *playMode_);
@@ -70,15 +71,15 @@ void Player::buildParts()
     sequencer_ =
         std::make_unique<PlaySequencer>(source, [this] { return playMode_->get_play_mode(); });
     connect(sequencer_.get(), &PlaySequencer::stopWanted, movie_.get(),
-            [this] { movie_->MediaPlay(3); });
+            [this] { movie_->MediaPlay(PlayCommand::Stop); });
     connect(sequencer_.get(), &PlaySequencer::playWanted, openAndPlay_.get(),
             [this](const QString &path) { openAndPlay_->play_file(path, 0); });
     transport_ = std::make_unique<Transport>(*movie_, window, source, *openAndPlay_,
                                              *positionTimer_, *sequencer_);
     connect(positionTimer_.get(), &PositionTimer::nextItemWanted, sequencer_.get(),
             &PlaySequencer::play_next);
-    // Queued: a run of broken movies is stepped over one after another, not
-    // inside one another's open.
+    // Queued: a run of broken movies is stepped over one after another from
+    // the event loop, not from inside one another's result.
     connect(openAndPlay_.get(), &OpenAndPlay::openFailed, sequencer_.get(),
             &PlaySequencer::openFailed, Qt::QueuedConnection);
     connect(openAndPlay_.get(), &OpenAndPlay::movieOpened, sequencer_.get(),
@@ -129,10 +130,10 @@ void Player::buildDisplayParts()
     displayModes_ = std::make_unique<DisplayModes>(*movie_, window, *mainMenu_, *windowOptions_,
                                                    *listPanel_, *pictureFit_);
     openAndPlay_->setSizer([this] { displayModes_->sizeForNewMovie(); });
-    // Small mode keeps its caption whatever plays.
     connect(openAndPlay_.get(), &OpenAndPlay::movieOpened, displayModes_.get(),
             &DisplayModes::keepCaption);
     displayModes_->setWindingQuery([this] { return positionTimer_->tag() != 0; });
+    positionTimer_->setFullScreenQuery([this] { return displayModes_->fullScreen(); });
     movieVolume_ = std::make_unique<MovieVolume>(*movie_, window, *openAndPlay_);
     connect(windowOptions_->vol_control, &QScrollBar::valueChanged, this,
             &Player::vol_control_Change);
@@ -180,11 +181,8 @@ void Player::connectFavourites()
             &FavouritesList::addLoadedMovie);
     connect(window_->button("capture"), &QAction::triggered, &favourites, &FavouritesList::capture);
     // play_file records the favourite it opens while the favourites are shown.
-    openAndPlay_->setFavouriteIndex([this]() -> std::optional<int> {
-        if (listPanel_->selectedTab() != ListPanel::FavouritesPage)
-            return std::nullopt;
-        return favourites_->get_okini_index();
-    });
+    openAndPlay_->setRequestWatcher(
+        [&favourites](const QString &) { favourites.noteMovieRequested(); });
 }
 
 // The state files write folders relative to the program folder when the
@@ -277,15 +275,6 @@ void Player::m_exit_Click()
     // event loop, not running yet, would miss the last window closing.
     if (starting_) {
         exitRequested_ = true;
-        return;
-    }
-    // Likewise a movie being opened (one a second start handed over, say):
-    // the window closing inside that open's wait would leave the program
-    // running without it.  The open is cut short and the exit follows.
-    if (movie_ && movie_->isBusy()) {
-        movie_->MediaClose();
-        connect(movie_.get(), &CMovie::settled, this, &Player::m_exit_Click,
-                Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
         return;
     }
     if (window_)

@@ -6,10 +6,12 @@
 #include "media/engine_preload.h"
 #include "window/screen_metrics.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -64,9 +66,11 @@ public:
 
     // Start-up.  False when the caller should end at once: another instance
     // already runs for the same program folder (nothing was shown or
-    // written), or the program was asked to end while it was starting (it
-    // has shut down already).
+    // written).  The window is shown on return; the rest of start-up (the
+    // lists, the first movie) follows from the event loop once the window is
+    // on screen, and `started` tells when it is through.
     bool Form_Load(const StartupOptions &options);
+    bool isStarting() const { return starting_; }
     // Shut-down: saves state and ends the session.  Runs once.
     void Form_Unload();
     // Applies the settings read from config.ini; start-up runs it when the
@@ -123,6 +127,10 @@ public:
     const ScreenMetrics &metrics() const { return metrics_; }
     bool isLoading() const { return loading_; }
 
+signals:
+    // Start-up is through.
+    void started();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -130,7 +138,8 @@ private:
     void buildParts();
     CommandDispatch::Parts dispatchParts();
     void attachToolbarMenus();
-    void letWindowAppear();
+    void whenWindowAppears(std::function<void()> next);
+    void finishStart(const QString &commandLine, QElapsedTimer clock);
     void applyFirstRunValues();
     bool applyConfig(const QString &folder);
     void createStateFolders();

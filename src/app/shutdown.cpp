@@ -23,14 +23,6 @@ void Player::Form_Unload()
 {
     if (unloaded_)
         return;
-    // An open waits for mpv in an event loop of its own; shutting down from
-    // inside it would pull the session away under that open.  Abort the open
-    // and shut down once it has returned.
-    if (movie_ && movie_->isBusy()) {
-        movie_->MediaClose();
-        QTimer::singleShot(0, this, &Player::Form_Unload);
-        return;
-    }
     unloaded_ = true;
 
     // Each step stands alone: one that fails must not keep the others from

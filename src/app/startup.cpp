@@ -36,7 +36,6 @@
 #include "window/video_area.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -45,6 +44,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QTimer>
 #include <QWindow>
 
 namespace
@@ -60,6 +60,17 @@ QString absoluteCommandLine(const StartupOptions &options)
 {
     return command_line::getlongpath(command_line::joinArguments(options.arguments),
                                      options.currentDir);
+}
+
+// Any of the name's dotted endings is a movie's extension.
+bool hasMovieExtension(const QString &fileName)
+{
+    for (qsizetype dot = fileName.lastIndexOf('.'); dot >= 0;
+         dot = dot > 0 ? fileName.lastIndexOf('.', dot - 1) : -1) {
+        if (is_movie_ext(fileName.mid(dot + 1)))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -127,7 +138,21 @@ bool Player::Form_Load(const StartupOptions &options)
 
     window_->show();
     window_->layout_window();
-    letWindowAppear();
+    // The rest waits for the window to be on screen; the event loop runs
+    // meanwhile.
+    whenWindowAppears([this, commandLine = absoluteCommandLine(options), clock] {
+        finishStart(commandLine, clock);
+    });
+    return true;
+}
+
+// Start-up once the window is on screen: the lists, the movie of the command
+// line or the resume point.
+void Player::finishStart(const QString &commandLine, QElapsedTimer clock)
+{
+    const auto phase = [&clock](const char *what) {
+        qCDebug(lcApp) << "start-up:" << what << "after" << clock.elapsed() << "ms";
+    };
     if (config_.smallMode)
         displayModes_->enter_small_mode();
     desktopOptions_->start(programFolder_ + "color.ini", config_.hidePopup);
@@ -146,35 +171,39 @@ bool Player::Form_Load(const StartupOptions &options)
     keyPage_->refresh();
     registeredFolders_->load_dirs();
     favourites_->setViewMode(true);
-    const QString commandLine = absoluteCommandLine(options);
     playCommandLine(commandLine);
     if (config_.resume && commandLine.isEmpty())
         resume_->load_resume();
-    phase("command-line movie opened");
+    phase("movie asked for");
     displayModes_->set_topmost(mainMenu_->m_temae->isChecked());
     starting_ = false;
-    if (exitRequested_) {
+    emit started();
+    if (exitRequested_)
         m_exit_Click();
-        return false;
-    }
-    return true;
 }
 
 // The picture is drawn with OpenGL, which needs the window on screen; the
-// window system maps it asynchronously, so wait a little for that.  A window
-// started minimised is not shown until the user restores it: no waiting then.
-void Player::letWindowAppear()
+// window system maps it asynchronously, so start-up goes on once it is (or
+// after two seconds without).  A window started minimised is not shown until
+// the user restores it: no waiting then.
+void Player::whenWindowAppears(std::function<void()> next)
 {
-    QCoreApplication::processEvents();
-    if (window_->isMinimized())
-        return;
-    QDeadlineTimer deadline(2000);
-    while (!deadline.hasExpired() && window_->windowHandle() &&
-           !window_->windowHandle()->isExposed())
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
-    if (deadline.hasExpired())
-        qCInfo(lcApp) << "the window was not shown within 2 s; starting without it";
-    QCoreApplication::processEvents();
+    auto *poll = new QTimer(this);
+    poll->setInterval(10);
+    QElapsedTimer waited;
+    waited.start();
+    connect(poll, &QTimer::timeout, this, [this, poll, waited, next = std::move(next)] {
+        const QWindow *handle = window_->windowHandle();
+        const bool shown = window_->isMinimized() || !handle || handle->isExposed();
+        if (!shown && waited.elapsed() < 2000)
+            return;
+        if (!shown)
+            qCInfo(lcApp) << "the window was not shown within 2 s; starting without it";
+        poll->deleteLater();
+        poll->stop();
+        next();
+    });
+    poll->start();
 }
 
 void Player::applyFirstRunValues()
@@ -237,18 +266,9 @@ void Player::playCommandLine(const QString &commandLine)
     if (!info.isFile())
         return;
 
-    const QString fileName = info.fileName();
-    for (qsizetype dot = fileName.lastIndexOf('.'); dot >= 0;
-         dot = dot > 0 ? fileName.lastIndexOf('.', dot - 1) : -1) {
-        if (is_movie_ext(fileName.mid(dot + 1))) {
-            movie_->filename = moviePath;
-            break;
-        }
-    }
-
-    // A file that is not a movie leaves the session's name empty, and opening
-    // an empty name plays nothing.
-    const QString movieToPlay = movie_->filename;
-    openAndPlay_->play_file(movieToPlay, 0);
+    // A file that is not a movie is shown in the file page but not played:
+    // the movie loaded goes on as it was.
+    if (hasMovieExtension(info.fileName()))
+        openAndPlay_->play_file(moviePath, 0);
     showInBrowser(info);
 }

@@ -80,7 +80,7 @@ void DisplayModes::connectControls()
 
 bool DisplayModes::fullScreen() const
 {
-    return movie_.DisplaySize == 1;
+    return fullScreen_;
 }
 
 // Window flags change on the window as it is, so that it is not made anew.
@@ -103,8 +103,8 @@ void DisplayModes::makeNormal()
 
 void DisplayModes::setCaptionForMovie()
 {
-    window_.setWindowTitle(movie_.filename.isEmpty() ? QString("Sazanami")
-                                                     : path::getbasename(movie_.filename));
+    window_.setWindowTitle(movie_.filename().isEmpty() ? QString("Sazanami")
+                                                       : path::getbasename(movie_.filename()));
 }
 
 void DisplayModes::enter_small_mode()
@@ -155,10 +155,13 @@ void DisplayModes::toggleSmallMode()
         enter_small_mode();
 }
 
-void DisplayModes::keepCaption()
+// Small mode keeps its caption whatever plays, and full screen shows none.
+void DisplayModes::keepCaption(const QString &moviePath)
 {
     if (smallMode_)
         window_.setWindowTitle(QString::fromUtf8(kSmallCaption));
+    else if (!fullScreen())
+        window_.setWindowTitle(path::getbasename(moviePath));
 }
 
 void DisplayModes::set_topmost(bool on)
@@ -214,7 +217,7 @@ void DisplayModes::afterLayout()
 
 void DisplayModes::size_Click(int index)
 {
-    if (movie_.PlayState == 0)
+    if (movie_.playState() == PlayState::None)
         return;
     if (index == 0) {
         if (!fullScreen())
@@ -231,7 +234,7 @@ void DisplayModes::size_Click(int index)
 void DisplayModes::original_Click(bool checked)
 {
     options_.Check_original->setChecked(checked);
-    if (checked && movie_.PlayState != 0)
+    if (checked && movie_.playState() != PlayState::None)
         zoom(1.0);
 }
 
@@ -243,7 +246,7 @@ void DisplayModes::zoomStep(int direction)
         window_.pixelsX(smallMode_ ? kNarrowestSmallZoomTwips : kNarrowestZoomTwips);
     if (direction < 0 && window_.display()->width() <= narrowest)
         return;
-    if (movie_.PlayState != 1 && movie_.PlayState != 2) {
+    if (movie_.playState() != PlayState::Playing && movie_.playState() != PlayState::Paused) {
         zoom(direction > 0 ? kZoomInFactor : kZoomOutFactor);
         return;
     }
@@ -257,6 +260,7 @@ void DisplayModes::sizeForNewMovie()
 {
     if (fullScreen()) {
         fit_.fit_video();
+        movie_.HideCursor(true);
         return;
     }
     if (menu_.original->isChecked()) {
@@ -273,7 +277,7 @@ void DisplayModes::sizeForNewMovie()
 
 void DisplayModes::enter_full_screen()
 {
-    if (movie_.PlayState != 1 || fullScreen())
+    if (movie_.playState() != PlayState::Playing || fullScreen())
         return;
     savedNormal_ =
         window_.windowState() == Qt::WindowNoState ? window_.geometry() : window_.normalGeometry();
@@ -282,7 +286,7 @@ void DisplayModes::enter_full_screen()
     menu_.m_window->setEnabled(false);
     window_.directory()->hide();
     window_.setFullScreenLayout(true);
-    movie_.fullscreen();
+    fullScreen_ = true;
     window_.showFullScreen();
     // Also where no window manager makes the window cover its screen.
     if (const QScreen *screen = window_.screen())
@@ -297,7 +301,7 @@ void DisplayModes::leave_full_screen()
 {
     if (!fullScreen())
         return;
-    movie_.normalscreen();
+    fullScreen_ = false;
     window_.layoutSuspended = true;
     hide_fullscreen_panel();
     movie_.HideCursor(false);

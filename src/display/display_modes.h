@@ -42,8 +42,9 @@ public:
     void leave_small_mode();
     // Ctrl+M, `m_small` and a double click on the video.
     void toggleSmallMode();
-    // The caption of the mode, after a movie has named the window.
-    void keepCaption();
+    // Names the window after the movie just opened, or keeps the caption of
+    // the mode shown.
+    void keepCaption(const QString &moviePath);
 
     void set_topmost(bool on);
 
@@ -97,6 +98,7 @@ private:
     PictureFit &fit_;
     std::function<bool()> winding_;
     bool smallMode_ = false;
+    bool fullScreen_ = false;
     bool listWasVisible_ = false;
     QRect savedNormal_;
     bool optimising_ = false;

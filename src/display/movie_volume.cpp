@@ -25,7 +25,7 @@ void MovieVolume::set_movie_volume(int v)
 {
     window_.vol()->setValue(v);
     window_.volForFullscreen()->setValue(window_.vol()->value());
-    if (!movie_.mblnInCommand)
+    if (!movie_.inCommand())
         player_.restoreVolume();
 }
 
@@ -49,7 +49,7 @@ void MovieVolume::toggleMute()
     movie_.setAudioVolume(level);
     qint32 applied = 0;
     if (movie_.audioVolume(&applied))
-        movie_.volume = applied;
+        movie_.setVolume(applied);
 }
 
 // The value under the pointer; the width is always `vol`'s, also for the

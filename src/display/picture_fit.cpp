@@ -26,7 +26,7 @@ PictureFit::PictureFit(CMovie &movie, MainWindow &window, WindowOptions &options
 
 bool PictureFit::keepsAspect() const
 {
-    return movie_.PlayState != 0 && options_.Keep_Aspect->isChecked();
+    return movie_.playState() != PlayState::None && options_.Keep_Aspect->isChecked();
 }
 
 QSize PictureFit::source() const

@@ -244,6 +244,17 @@ void FavouritesList::refresh_okini(int position)
     select_okini(position);
 }
 
+int FavouritesList::okini_index() const
+{
+    return d->okiniIndex;
+}
+
+void FavouritesList::noteMovieRequested()
+{
+    if (d->panel.selectedTab() == ListPanel::FavouritesPage)
+        d->okiniIndex = get_okini_index();
+}
+
 int FavouritesList::get_okini_index() const
 {
     const QItemSelectionModel *selection = d->view->selectionModel();
@@ -332,8 +343,8 @@ void FavouritesList::addSearchSelection()
 
 void FavouritesList::addLoadedMovie()
 {
-    if (!d->movie.filename.isEmpty())
-        addPath(d->movie.filename);
+    if (!d->movie.filename().isEmpty())
+        addPath(d->movie.filename());
 }
 
 // The movies of a folder, not of its subfolders, grouped by kind.
@@ -450,7 +461,7 @@ void FavouritesList::rename()
     const FavouritesModel::Entry entry = d->model.entry(row);
     rename_prompt::Hooks renameHooks;
     renameHooks.beforeRename = [this](const QString &oldPath) {
-        if (d->movie.filename == oldPath && d->hooks.stop)
+        if (d->movie.filename() == oldPath && d->hooks.stop)
             d->hooks.stop();
     };
     const std::optional<QString> answer =
@@ -465,12 +476,12 @@ void FavouritesList::capture()
 {
     if (d->panel.selectedTab() != ListPanel::FavouritesPage)
         return;
-    const int position = d->movie.okini_index;
+    const int position = d->okiniIndex;
     if (position < 1 || position > count())
         return;
     const FavouritesModel::Entry entry = d->model.entry(position - 1);
     // Only the favourite that is really playing.
-    if (entry.path() != d->movie.filename || !thumbnail_rules::is_grabbable_file(entry.name) ||
+    if (entry.path() != d->movie.filename() || !thumbnail_rules::is_grabbable_file(entry.name) ||
         !native_path::isFile(entry.path()))
         return;
     double seconds = 0;

@@ -79,6 +79,11 @@ public:
     void delete_all_okini();
     void refresh_okini(int position);
     int get_okini_index() const;
+    // The favourite last opened from the favourites page (`okini_index`).
+    int okini_index() const;
+    // play_file was asked for a movie: while the favourites page is shown it
+    // is the selected favourite.
+    void noteMovieRequested();
     void select_okini(int position);
     void moveFavourite(int from, int to);
     // Adds a movie unless it is a favourite already; false when not added.

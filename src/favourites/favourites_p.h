@@ -22,6 +22,9 @@ struct FavouritesList::Private {
     OpenAndPlay &player;
     Hooks hooks;
     QString programFolder;
+    // `okini_index`: the position of the favourite opened last from the
+    // favourites page (1-based; 0 for none), which frame capture works on.
+    int okiniIndex = 0;
 
     FavouritesModel model;
     OkiniView *view;

@@ -43,8 +43,13 @@ bool FavouritesSource::exists(int index) const
     return there;
 }
 
+// Asked from the event loop: a step may come from the end of a movie or from
+// the desktop's media keys, which must not wait on a question.
 void FavouritesSource::missing(int index, Direction)
 {
-    if (index >= 0)
-        list_.ask_remove_missing(pathAt(index));
+    if (index < 0)
+        return;
+    QMetaObject::invokeMethod(
+        &list_, [&list = list_, path = pathAt(index)] { list.ask_remove_missing(path); },
+        Qt::QueuedConnection);
 }

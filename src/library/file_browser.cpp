@@ -498,7 +498,7 @@ void FileBrowser::Private::renameRow(int row)
     rename_prompt::Hooks renameHooks;
     renameHooks.beforeRename = [this](const QString &oldPath) {
         // The playing file is let go before it is renamed.
-        if (movie.filename == oldPath && hooks.stop)
+        if (movie.filename() == oldPath && hooks.stop)
             hooks.stop();
     };
     // A name in an old encoding is offered as it reads, so that confirming

@@ -6,8 +6,8 @@
 #include "media/media_log.h"
 #include "media/video_surface.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QGuiApplication>
 #include <QTimer>
@@ -28,10 +28,12 @@ QString &audioOutputName()
     return name;
 }
 
-// How long an open may take before we give up on the file.
+// How long each step of an open (loading, the first picture) may take before
+// we give up on the file.
 constexpr int kLoadTimeoutMs = 5000;
-// How long closing waits for mpv to let go of the file.
-constexpr int kUnloadTimeoutMs = 2000;
+// How long mpv may take to let go of a file it was told to close before it
+// counts as stuck in a read.
+constexpr int kLetGoTimeoutMs = 1000;
 // Tags the reply to our loadfile command.
 constexpr uint64_t kLoadReply = 1;
 
@@ -73,29 +75,6 @@ void setDouble(mpv_handle *mpv, const char *name, double value)
 void setText(mpv_handle *mpv, const char *name, const QByteArray &value)
 {
     check(mpv_set_property_string(mpv, name, value.constData()), "setting property", name);
-}
-
-bool getFlag(mpv_handle *mpv, const char *name)
-{
-    int value = 0;
-    return checkRead(mpv_get_property(mpv, name, MPV_FORMAT_FLAG, &value), name) && value;
-}
-
-bool getDouble(mpv_handle *mpv, const char *name, double *value)
-{
-    double v = 0;
-    if (!checkRead(mpv_get_property(mpv, name, MPV_FORMAT_DOUBLE, &v), name))
-        return false;
-    *value = v;
-    return true;
-}
-
-qint64 getInt(mpv_handle *mpv, const char *name)
-{
-    int64_t v = 0;
-    if (!checkRead(mpv_get_property(mpv, name, MPV_FORMAT_INT64, &v), name))
-        return 0;
-    return v;
 }
 
 bool command(mpv_handle *mpv, const char **args)
@@ -198,35 +177,114 @@ mpv_handle *createPlayer()
     return mpv;
 }
 
-} // namespace
-
-// Marks the session busy for as long as it lives and tells when the outermost
-// open or close is over.
-class CMovie::BusyScope
+QString nodeText(const mpv_node &node)
 {
-public:
-    explicit BusyScope(CMovie &movie) : movie_(movie), outer_(!movie.busy_) { movie.busy_ = true; }
-    ~BusyScope()
-    {
-        if (!outer_)
-            return;
-        movie_.busy_ = false;
-        emit movie_.settled();
-    }
-    BusyScope(const BusyScope &) = delete;
-    BusyScope &operator=(const BusyScope &) = delete;
+    return node.format == MPV_FORMAT_STRING ? QString::fromUtf8(node.u.string) : QString();
+}
 
-private:
-    CMovie &movie_;
-    bool outer_;
+MediaTrack trackOf(const mpv_node &entry)
+{
+    MediaTrack track;
+    if (entry.format != MPV_FORMAT_NODE_MAP)
+        return track;
+    const mpv_node_list &fields = *entry.u.list;
+    for (int i = 0; i < fields.num; ++i) {
+        const QByteArray key(fields.keys[i]);
+        const mpv_node &value = fields.values[i];
+        if (key == "id" && value.format == MPV_FORMAT_INT64)
+            track.id = int(value.u.int64);
+        else if (key == "type")
+            track.kind = nodeText(value) == "audio" ? MediaTrack::Kind::Audio
+                         : nodeText(value) == "sub" ? MediaTrack::Kind::Subtitle
+                                                    : MediaTrack::Kind::Video;
+        else if (key == "title")
+            track.title = nodeText(value);
+        else if (key == "lang")
+            track.language = nodeText(value);
+        else if (key == "selected" && value.format == MPV_FORMAT_FLAG)
+            track.selected = value.u.flag;
+        else if (key == "external" && value.format == MPV_FORMAT_FLAG)
+            track.external = value.u.flag;
+    }
+    return track;
+}
+
+QList<MediaTrack> tracksOf(const mpv_node &list)
+{
+    QList<MediaTrack> tracks;
+    if (list.format != MPV_FORMAT_NODE_ARRAY)
+        return tracks;
+    for (int i = 0; i < list.u.list->num; ++i)
+        tracks.append(trackOf(list.u.list->values[i]));
+    return tracks;
+}
+
+double doubleOf(const void *value)
+{
+    return *static_cast<const double *>(value);
+}
+
+bool flagOf(const void *value)
+{
+    return *static_cast<const int *>(value) != 0;
+}
+
+int intOf(const void *value)
+{
+    return int(*static_cast<const int64_t *>(value));
+}
+
+// The properties the session follows, each with where its value goes in the
+// state; value is null while mpv has none (no file, no sound).
+struct Observed {
+    const char *name;
+    mpv_format format;
+    void (*apply)(MediaState &state, const void *value);
 };
+
+const Observed kObserved[] = {
+    {"time-pos", MPV_FORMAT_DOUBLE,
+     [](MediaState &s, const void *v) {
+         s.hasTimePos = v;
+         s.timePos = v ? doubleOf(v) : 0;
+     }},
+    {"duration", MPV_FORMAT_DOUBLE,
+     [](MediaState &s, const void *v) {
+         s.hasDuration = v;
+         s.duration = v ? doubleOf(v) : 0;
+     }},
+    {"pause", MPV_FORMAT_FLAG, [](MediaState &s, const void *v) { s.paused = !v || flagOf(v); }},
+    {"eof-reached", MPV_FORMAT_FLAG,
+     [](MediaState &s, const void *v) { s.atEnd = v && flagOf(v); }},
+    {"speed", MPV_FORMAT_DOUBLE,
+     [](MediaState &s, const void *v) { s.speed = v ? doubleOf(v) : 1; }},
+    {"dwidth", MPV_FORMAT_INT64,
+     [](MediaState &s, const void *v) { s.videoWidth = v ? intOf(v) : 0; }},
+    {"dheight", MPV_FORMAT_INT64,
+     [](MediaState &s, const void *v) { s.videoHeight = v ? intOf(v) : 0; }},
+    {"volume", MPV_FORMAT_DOUBLE,
+     [](MediaState &s, const void *v) { s.volume = v ? doubleOf(v) : 100; }},
+    {"track-list", MPV_FORMAT_NODE,
+     [](MediaState &s, const void *v) {
+         s.tracks = v ? tracksOf(*static_cast<const mpv_node *>(v)) : QList<MediaTrack>();
+     }},
+};
+
+// Reply tags of observed properties are their place in kObserved plus this.
+constexpr uint64_t kObservedBase = 100;
+
+} // namespace
 
 void CMovie::setAudioOutput(const QString &name)
 {
     audioOutputName() = name;
 }
 
-CMovie::CMovie(QObject *parent) : QObject(parent) {}
+CMovie::CMovie(QObject *parent) : QObject(parent), openTimer_(new QTimer(this))
+{
+    openTimer_->setSingleShot(true);
+    connect(openTimer_, &QTimer::timeout, this, &CMovie::onOpenTimeout);
+}
 
 std::function<void()> CMovie::playerStarter()
 {
@@ -257,11 +315,17 @@ mpv_handle *CMovie::player()
         return nullptr;
     }
     mpv_set_wakeup_callback(mpv_, &CMovie::onWakeup, this);
-    // A movie that reaches its end stops playing without a command.
-    mpv_observe_property(mpv_, 0, "eof-reached", MPV_FORMAT_FLAG);
+    observeProperties();
     // Whatever mpv said while it started (its log) is waiting already.
     drainEvents();
     return mpv_;
+}
+
+void CMovie::observeProperties()
+{
+    for (std::size_t i = 0; i < std::size(kObserved); ++i)
+        check(mpv_observe_property(mpv_, kObservedBase + i, kObserved[i].name, kObserved[i].format),
+              "observing property", kObserved[i].name);
 }
 
 CMovie::~CMovie()
@@ -272,6 +336,8 @@ CMovie::~CMovie()
         } catch (const std::future_error &) {
         }
     }
+    if (busyCursor_)
+        QGuiApplication::restoreOverrideCursor();
     releasePlayer();
 }
 
@@ -283,7 +349,7 @@ void CMovie::releasePlayer()
     delete surface_.data();
     if (!mpv_)
         return;
-    if (stalled_) {
+    if (stalled_ || !waitForLetGoAtExit()) {
         // mpv ends only once its stuck read returns; the program must not
         // wait for a dead mount to end.
         qCWarning(lcMedia) << "player still reading a file that stopped answering; left behind";
@@ -292,7 +358,34 @@ void CMovie::releasePlayer()
         mpv_terminate_destroy(mpv_);
     }
     mpv_ = nullptr;
+    stalled_ = false;
+    entry_ = -1;
+    entryEnded_ = true;
     ownTempoFilter_ = false;
+}
+
+// At the end of the program, or of a player that is replaced, mpv is given a
+// moment to let go of its file; ending it before would wait for that inside
+// mpv, however long it takes.  The event loop is not run meanwhile.
+bool CMovie::waitForLetGoAtExit()
+{
+    if (entryEnded_)
+        return true;
+    sendStop();
+    QDeadlineTimer deadline(kLetGoTimeoutMs);
+    while (!deadline.hasExpired()) {
+        const mpv_event *event = mpv_wait_event(mpv_, double(deadline.remainingTime()) / 1000.0);
+        if (event->event_id == MPV_EVENT_IDLE)
+            return true;
+        if (event->event_id == MPV_EVENT_START_FILE && awaitingStart_) {
+            awaitingStart_ = false;
+            entry_ = static_cast<const mpv_event_start_file *>(event->data)->playlist_entry_id;
+        }
+        if (event->event_id == MPV_EVENT_END_FILE &&
+            static_cast<const mpv_event_end_file *>(event->data)->playlist_entry_id == entry_)
+            return true;
+    }
+    return false;
 }
 
 void CMovie::onWakeup(void *self)
@@ -314,14 +407,12 @@ void CMovie::drainEvents()
 {
     if (!mpv_)
         return;
-    for (;;) {
+    for (mpv_handle *current = mpv_; current == mpv_;) {
         const mpv_event *event = mpv_wait_event(mpv_, 0);
         if (event->event_id == MPV_EVENT_NONE)
             break;
         handleEvent(*event);
     }
-    if (waitLoop_ && waitDone_ && waitDone_())
-        waitLoop_->quit();
 }
 
 void CMovie::handleEvent(const mpv_event &event)
@@ -333,41 +424,97 @@ void CMovie::handleEvent(const mpv_event &event)
     case MPV_EVENT_COMMAND_REPLY:
         if (event.reply_userdata == kLoadReply && event.error < 0) {
             qCWarning(lcMedia) << "loadfile failed:" << mpv_error_string(event.error);
+            awaitingStart_ = false;
+            entryEnded_ = true;
             if (openStage_ == OpenStage::Loading)
-                openStage_ = OpenStage::Failed;
+                finishOpen(false);
         }
         break;
     case MPV_EVENT_START_FILE:
-        idle_ = false;
         // The file is ours from its start-file event on: only our loadfile
-        // can start one while we open.
-        if (openStage_ == OpenStage::Loading && entry_ < 0)
+        // starts one.
+        if (awaitingStart_) {
+            awaitingStart_ = false;
             entry_ = static_cast<const mpv_event_start_file *>(event.data)->playlist_entry_id;
+        }
         break;
     case MPV_EVENT_FILE_LOADED:
         // Loaded paused: the open waits for the first picture, so that the
         // video size is known and mpv is no longer busy setting up its output.
         if (openStage_ == OpenStage::Loading && entry_ >= 0)
-            openStage_ = OpenStage::FirstPicture;
+            enterStage(OpenStage::FirstPicture);
         break;
     case MPV_EVENT_PLAYBACK_RESTART:
-        seekTarget_.reset();
+        if (seekTarget_) {
+            state_.timePos = *std::exchange(seekTarget_, std::nullopt);
+            emit stateChanged();
+        }
         if (openStage_ == OpenStage::FirstPicture)
-            openStage_ = OpenStage::Loaded;
+            finishOpen(true);
         break;
     case MPV_EVENT_END_FILE:
         handleEndFile(event);
         break;
     case MPV_EVENT_IDLE:
-        idle_ = true;
-        stalled_ = false;
+        if (!awaitingStart_) {
+            entryEnded_ = true;
+            if (openStage_ == OpenStage::LettingGo)
+                startLoading();
+        }
         break;
     case MPV_EVENT_PROPERTY_CHANGE:
-        notePlaying();
+        handlePropertyChange(event);
         break;
     default:
         break;
     }
+}
+
+void CMovie::handlePropertyChange(const mpv_event &event)
+{
+    const uint64_t index = event.reply_userdata - kObservedBase;
+    if (event.reply_userdata < kObservedBase || index >= std::size(kObserved))
+        return;
+    const auto *property = static_cast<const mpv_event_property *>(event.data);
+    const Observed &observed = kObserved[index];
+    const void *value = property->format == observed.format ? property->data : nullptr;
+    MediaState next = state_;
+    observed.apply(next, value);
+    // A seek under way reads as its target, not as where mpv still is.
+    if (seekTarget_)
+        next.timePos = state_.timePos;
+    setState(next);
+}
+
+void CMovie::setState(const MediaState &next)
+{
+    const bool leftEnd = state_.atEnd && !next.atEnd;
+    const bool reachedEnd = !state_.atEnd && next.atEnd;
+    if (next == state_)
+        return;
+    state_ = next;
+    if (leftEnd)
+        endTold_ = false;
+    emit stateChanged();
+    notePlaying();
+    if (reachedEnd)
+        noteEnd();
+}
+
+// The end is told from the event loop, after whatever is under way now, and
+// only for the movie that is still loaded then.
+void CMovie::noteEnd()
+{
+    if (!loaded_ || endTold_ || openStage_ != OpenStage::None)
+        return;
+    endTold_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this, entry = entry_] {
+            if (entry == entry_ && loaded_)
+                emit endReached();
+        },
+        Qt::QueuedConnection);
 }
 
 void CMovie::handleEndFile(const mpv_event &event)
@@ -378,105 +525,226 @@ void CMovie::handleEndFile(const mpv_event &event)
     if (end->playlist_entry_id != entry_)
         return;
     entryEnded_ = true;
-    stalled_ = false;
     if (end->reason == MPV_END_FILE_REASON_ERROR)
         qCWarning(lcMedia) << "file ended with an error:" << mpv_error_string(end->error);
-    // With keep-open mpv only lets go of a file when told to or when it fails
-    // to go on reading it; a playlist, which we do not follow, ends the same
-    // way.
-    loaded_ = false;
+    switch (openStage_) {
+    case OpenStage::LettingGo:
+        startLoading();
+        return;
+    case OpenStage::Loading:
+    case OpenStage::FirstPicture:
+        finishOpen(false);
+        return;
+    case OpenStage::None:
+        break;
+    }
+    // With keep-open mpv only lets go of a loaded file when told to or when
+    // it fails to go on reading it: a movie lost while it played has ended.
+    if (!loaded_)
+        return;
+    const bool lost =
+        end->reason == MPV_END_FILE_REASON_ERROR || end->reason == MPV_END_FILE_REASON_EOF;
     seekTarget_.reset();
-    if (openStage_ == OpenStage::Loading || openStage_ == OpenStage::FirstPicture)
-        openStage_ = OpenStage::Failed;
+    state_.atEnd = true;
+    noteEnd();
+    loaded_ = false;
+    state_.loaded = false;
+    emit stateChanged();
+    notePlaying();
+    if (!lost)
+        endTold_ = true;
 }
 
-// Runs the event loop, user input left for later, until done() holds, the
-// time is up or an abort stops the wait.  Painting, timers and mpv's events go
-// on meanwhile.
-bool CMovie::waitUntil(int timeoutMs, const std::function<bool()> &done)
+void CMovie::readWholeState()
 {
-    drainEvents();
-    if (done())
-        return true;
-    QEventLoop loop;
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    waitLoop_ = &loop;
-    waitDone_ = done;
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    waitLoop_ = nullptr;
-    waitDone_ = nullptr;
-    return done();
-}
-
-void CMovie::stopWaiting()
-{
-    if (waitLoop_)
-        waitLoop_->quit();
+    MediaState next = state_;
+    for (const Observed &observed : kObserved) {
+        if (observed.format == MPV_FORMAT_NODE) {
+            mpv_node node{};
+            const bool read = checkRead(
+                mpv_get_property(mpv_, observed.name, MPV_FORMAT_NODE, &node), observed.name);
+            observed.apply(next, read ? &node : nullptr);
+            if (read)
+                mpv_free_node_contents(&node);
+            continue;
+        }
+        // Large enough for a double, an int64 and a flag.
+        alignas(8) unsigned char value[8] = {};
+        const bool read =
+            checkRead(mpv_get_property(mpv_, observed.name, observed.format, value), observed.name);
+        observed.apply(next, read ? value : nullptr);
+    }
+    next.loaded = loaded_;
+    setState(next);
 }
 
 void CMovie::sendStop()
 {
+    if (!mpv_)
+        return;
     const char *stop[] = {"stop", nullptr};
     commandAsync(mpv_, 0, stop);
 }
 
-bool CMovie::loadFile(const QByteArray &path)
+void CMovie::setBusyCursor(bool on)
 {
-    drainEvents();
+    if (on == busyCursor_)
+        return;
+    busyCursor_ = on;
+    if (on)
+        QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
+}
+
+void CMovie::enterStage(OpenStage stage)
+{
+    openStage_ = stage;
+    openTimer_->start(stage == OpenStage::LettingGo ? kLetGoTimeoutMs : kLoadTimeoutMs);
+}
+
+void CMovie::onOpenTimeout()
+{
+    switch (openStage_) {
+    case OpenStage::LettingGo:
+        qCWarning(lcMedia) << "mpv did not let go of the last file in time; a new player is used";
+        stalled_ = true;
+        startLoading();
+        break;
+    case OpenStage::Loading:
+    case OpenStage::FirstPicture:
+        // Given up on before mpv let go of the file: mpv may be stuck in a
+        // read that never returns.
+        stalled_ = !entryEnded_;
+        qCWarning(lcMedia) << "open of" << request_.path << "failed (no answer in time)";
+        finishOpen(false);
+        break;
+    case OpenStage::None:
+        break;
+    }
+}
+
+// The last file goes first: a player that does not let go of it within a
+// moment is stuck on it and is replaced, or the new file would wait too.
+void CMovie::letGoOfFile()
+{
+    if (!mpv_ || entryEnded_ || stalled_) {
+        startLoading();
+        return;
+    }
+    sendStop();
+    enterStage(OpenStage::LettingGo);
+}
+
+void CMovie::startLoading()
+{
+    openTimer_->stop();
+    if (stalled_)
+        releasePlayer();
+    // The surface first: setting up its OpenGL needs no player, and the
+    // player may still be starting in the background.
+    QWidget *screen = request_.screen.data();
+    if (screen)
+        ensureSurface(screen);
+    if (!player() || !attachSurface()) {
+        finishOpen(false);
+        return;
+    }
+    // Every file starts paused at pos and at normal speed; MediaPlay starts it.
+    setFlag(mpv_, "pause", true);
+    setSpeed(1.0);
+    setText(mpv_, "start", request_.pos > 0 ? number(request_.pos) : QByteArray("none"));
+    setText(mpv_, "vd", request_.filter.toUtf8());
+
+    const QByteArray path = native_path::encode(QDir::current().absoluteFilePath(request_.path));
+    const char *load[] = {"loadfile", path.constData(), "replace", nullptr};
     entry_ = -1;
     entryEnded_ = false;
-    openStage_ = OpenStage::Loading;
-    const char *load[] = {"loadfile", path.constData(), "replace", nullptr};
+    awaitingStart_ = true;
+    endTold_ = false;
+    enterStage(OpenStage::Loading);
     if (!commandAsync(mpv_, kLoadReply, load)) {
-        openStage_ = OpenStage::None;
-        return false;
+        awaitingStart_ = false;
+        entryEnded_ = true;
+        finishOpen(false);
     }
+}
 
-    QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-    // The two steps, loading and the first picture, get the time each.
-    const auto settledOn = [this](OpenStage step) {
-        return [this, step] { return openStage_ != step; };
-    };
-    if (waitUntil(kLoadTimeoutMs, settledOn(OpenStage::Loading)))
-        waitUntil(kLoadTimeoutMs, settledOn(OpenStage::FirstPicture));
-    QGuiApplication::restoreOverrideCursor();
-
-    const bool loaded = openStage_ == OpenStage::Loaded;
-    if (!loaded) {
-        // Given up on (too slow, or aborted) before mpv let go of the file:
-        // mpv may be stuck in a read that never returns.
-        stalled_ = entry_ >= 0 && !entryEnded_;
-        qCWarning(lcMedia) << "open of" << path << "failed"
-                           << (stalled_ ? "(no answer in time)" : "");
-        sendStop();
-    }
+void CMovie::finishOpen(bool loaded)
+{
+    openTimer_->stop();
     openStage_ = OpenStage::None;
-    return loaded;
+    setBusyCursor(false);
+    const Request request = std::exchange(request_, Request());
+    if (!loaded) {
+        qCWarning(lcMedia) << "open of" << request.path << "failed";
+        if (!entryEnded_)
+            sendStop();
+        hideSurface();
+        emit opened(request.path, 0);
+        return;
+    }
+    loaded_ = true;
+    filename_ = request.path;
+    readWholeState();
+
+    // The volume belongs to the player, not the file; reading and writing it
+    // back settles it on a value the program's unit can express.  Without an
+    // audio track both fail and nothing changes.
+    qint32 v = 0;
+    if (audioVolume(&v)) {
+        volume_ = v;
+        setAudioVolume(v);
+    }
+
+    QWidget *screen = request.screen.data();
+    if (surface_ && screen) {
+        surface_->setGeometry(0, 0, screen->width(), screen->height());
+        surface_->show();
+        surface_->raise();
+    }
+    MediaPlay(PlayCommand::Play);
+
+    qint16 result = -1;
+    double seconds = 0;
+    if (duration(&seconds)) {
+        const double hundredths = std::floor(seconds * 100.0);
+        if (hundredths < 1)
+            result = 0;
+        else if (hundredths <= 32767)
+            result = static_cast<qint16>(hundredths);
+    }
+    emit opened(request.path, result);
+    // Opened at or past its end (a resume point beyond a shortened file).
+    if (state_.atEnd)
+        noteEnd();
 }
 
 bool CMovie::isOpening() const
 {
-    return openStage_ == OpenStage::Loading || openStage_ == OpenStage::FirstPicture;
+    return openStage_ != OpenStage::None;
 }
 
-void CMovie::abortOpen()
+QString CMovie::openingPath() const
+{
+    return isOpening() ? request_.path : QString();
+}
+
+void CMovie::abandonOpen()
 {
     if (!isOpening())
         return;
-    openStage_ = OpenStage::Failed;
-    stopWaiting();
-}
-
-void CMovie::unloadFile()
-{
-    loaded_ = false;
-    if (idle_ || getFlag(mpv_, "idle-active"))
-        return;
-    sendStop();
-    // Wait until mpv has closed the file, so that nothing of it is left once
-    // we return and the next open starts from an idle player.
-    if (!waitUntil(kUnloadTimeoutMs, [this] { return idle_; }))
-        qCWarning(lcMedia) << "mpv did not let go of the file in time";
+    openTimer_->stop();
+    // A file mpv is still reading is let go of; if it does not, the next
+    // open finds out and replaces the player.
+    if (openStage_ != OpenStage::LettingGo && !entryEnded_)
+        sendStop();
+    openStage_ = OpenStage::None;
+    setBusyCursor(false);
+    hideSurface();
+    const QString path = std::exchange(request_, Request()).path;
+    qCDebug(lcMedia) << "open of" << path << "abandoned";
+    emit openAbandoned(path);
 }
 
 VideoSurface *CMovie::createSurface(int backendValue, QWidget *screen)
@@ -557,107 +825,54 @@ bool CMovie::attachSurface()
     return surface_->attachPlayer(mpv_);
 }
 
-qint16 CMovie::MediaOpen(const QString &NewFileNameArgument, const QString &NewFilterName,
-                         QWidget *screen, double pos)
+void CMovie::hideSurface()
 {
-    if (busy_) {
-        // Code run from a timer while an open waits must not start another
-        // inside it.
-        qCWarning(lcMedia) << "open of" << NewFileNameArgument
-                           << "refused: another open or close is in progress";
-        return 0;
-    }
-    BusyScope busy(*this);
-    // Callers may pass `filename` itself, which closing clears.
+    if (!surface_)
+        return;
+    surface_->setCursorHidden(false);
+    surface_->hide();
+}
+
+void CMovie::MediaOpen(const QString &NewFileNameArgument, const QString &NewFilterName,
+                       QWidget *screen, double pos)
+{
+    // Callers may pass `filename()` itself, which closing clears.
     const QString NewFileName = NewFileNameArgument;
+    abandonOpen();
     closeFile();
+    notePlaying();
     // mpv would also play folders and playlists; only a file is a movie.
-    if (!native_path::isFile(NewFileName))
-        return 0;
-    // A player stuck on an earlier file would keep this one waiting too.
-    if (stalled_) {
-        releasePlayer();
-        stalled_ = false;
-        idle_ = true;
+    if (!native_path::isFile(NewFileName)) {
+        emit opened(NewFileName, 0);
+        return;
     }
-
-    // The surface first: setting up its OpenGL needs no player, and the
-    // player may still be starting in the background.
-    if (screen)
-        ensureSurface(screen);
-    if (!player() || !attachSurface()) {
-        if (surface_)
-            surface_->hide();
-        return 0;
-    }
-    // Every file starts paused at pos and at normal speed; MediaPlay starts it.
-    setFlag(mpv_, "pause", true);
-    setSpeed(1.0);
-    setText(mpv_, "start", pos > 0 ? number(pos) : QByteArray("none"));
-    setText(mpv_, "vd", NewFilterName.toUtf8());
-
-    if (!loadFile(native_path::encode(QDir::current().absoluteFilePath(NewFileName)))) {
-        loaded_ = false;
-        if (surface_)
-            surface_->hide();
-        return 0;
-    }
-    loaded_ = true;
-    filename = NewFileName;
-
-    // The volume belongs to the player, not the file; reading and writing it
-    // back settles it on a value the program's unit can express.  Without an
-    // audio track both fail and nothing changes.
-    qint32 v = 0;
-    if (audioVolume(&v)) {
-        volume = v;
-        setAudioVolume(v);
-    }
-
-    if (surface_ && screen) {
-        surface_->setGeometry(0, 0, screen->width(), screen->height());
-        surface_->show();
-        surface_->raise();
-    }
-
-    qint16 result = -1;
-    MediaPlay(1);
-
-    double seconds = 0;
-    if (duration(&seconds)) {
-        const double hundredths = std::floor(seconds * 100.0);
-        if (hundredths < 1)
-            result = 0;
-        else if (hundredths <= 32767)
-            result = static_cast<qint16>(hundredths);
-    }
-    return result;
+    request_ = Request{NewFileName, NewFilterName, screen, pos};
+    setBusyCursor(true);
+    letGoOfFile();
 }
 
 void CMovie::MediaClose()
 {
-    if (busy_) {
-        abortOpen();
-        return;
-    }
-    BusyScope busy(*this);
+    abandonOpen();
     closeFile();
+    notePlaying();
 }
 
 void CMovie::closeFile()
 {
-    if (!loaded_ && filename.isEmpty())
+    if (!loaded_ && filename_.isEmpty())
         return;
-    if (mpv_)
-        unloadFile();
+    if (!entryEnded_)
+        sendStop();
+    loaded_ = false;
     seekTarget_.reset();
-    if (surface_) {
-        surface_->setCursorHidden(false);
-        surface_->hide();
-    }
-    filename.clear();
-    mblnInCommand = false;
-    notePlaying();
+    hideSurface();
+    filename_.clear();
+    inCommand_ = false;
+    MediaState closed;
+    closed.volume = state_.volume;
+    closed.speed = state_.speed;
+    setState(closed);
 }
 
 void CMovie::MediaClear()
@@ -665,35 +880,38 @@ void CMovie::MediaClear()
     MediaClose();
 }
 
-void CMovie::MediaPlay(int State)
+void CMovie::MediaPlay(PlayCommand command)
 {
-    if (!isOpen())
+    if (!isOpen() || command < PlayCommand::Play || command > PlayCommand::Stop)
         return;
-    mblnInCommand = true;
-    switch (State) {
-    case 1:
+    const bool wasInCommand = inCommand_;
+    inCommand_ = true;
+    MediaState next = state_;
+    switch (command) {
+    case PlayCommand::Play:
         setFlag(mpv_, "pause", false);
+        next.paused = false;
         break;
-    case 2:
+    case PlayCommand::Pause:
         setFlag(mpv_, "pause", true);
+        next.paused = true;
         break;
-    case 3:
+    case PlayCommand::Stop:
         // Stopping keeps the file loaded: pause on its first frame.
         setFlag(mpv_, "pause", true);
+        next.paused = true;
         seekTo(0);
         break;
-    default:
-        break;
     }
-    if (State >= 1 && State <= 3)
-        PlayState = State;
-    mblnInCommand = false;
+    playState_ = PlayState(int(command));
+    inCommand_ = wasInCommand;
+    setState(next);
     notePlaying();
 }
 
 bool CMovie::isPlaying() const
 {
-    return isOpen() && !getFlag(mpv_, "pause") && !getFlag(mpv_, "eof-reached");
+    return isOpen() && !state_.paused && !state_.atEnd;
 }
 
 void CMovie::notePlaying()
@@ -728,12 +946,15 @@ void CMovie::setSpeed(double rate)
     if (!ownFilter && ownTempoFilter_)
         setText(mpv_, "af", "");
     ownTempoFilter_ = ownFilter;
+    MediaState next = state_;
+    next.speed = rate;
+    setState(next);
 }
 
 void CMovie::SetWindowSize(qint16 w, qint16 h)
 {
-    width = w;
-    height = h;
+    width_ = w;
+    height_ = h;
     if (surface_)
         surface_->setGeometry(0, 0, w, h);
 }
@@ -742,18 +963,6 @@ void CMovie::SetWindowPosition(int left, int top, int w, int h)
 {
     if (surface_)
         surface_->setGeometry(left, top, w, h);
-}
-
-// The program's own full screen enlarges its window around the picture; the
-// session only records which display is in use.
-void CMovie::fullscreen()
-{
-    DisplaySize = 1;
-}
-
-void CMovie::normalscreen()
-{
-    DisplaySize = 0;
 }
 
 void CMovie::HideCursor(bool hide)
@@ -777,10 +986,13 @@ void CMovie::seekTo(double seconds)
     const double target = seconds > 0 ? seconds : 0.0;
     const QByteArray where = number(target);
     const char *seek[] = {"seek", where.constData(), "absolute+exact", nullptr};
-    if (command(mpv_, seek)) {
-        seekTarget_ = target;
-        emit seeked(target);
-    }
+    if (!command(mpv_, seek))
+        return;
+    seekTarget_ = target;
+    MediaState next = state_;
+    next.timePos = target;
+    setState(next);
+    emit seeked(target);
 }
 
 bool CMovie::currentPosition(double *seconds) const
@@ -793,9 +1005,14 @@ bool CMovie::currentPosition(double *seconds) const
     }
     // At the end mpv keeps showing the last frame, whose time is a little
     // short of the duration.
-    if (getFlag(mpv_, "eof-reached") && getDouble(mpv_, "duration", seconds))
+    if (state_.atEnd && state_.hasDuration) {
+        *seconds = state_.duration;
         return true;
-    return getDouble(mpv_, "time-pos", seconds);
+    }
+    if (!state_.hasTimePos)
+        return false;
+    *seconds = state_.timePos;
+    return true;
 }
 
 bool CMovie::setCurrentPosition(double seconds)
@@ -808,45 +1025,50 @@ bool CMovie::setCurrentPosition(double seconds)
 
 bool CMovie::duration(double *seconds) const
 {
-    return isOpen() && getDouble(mpv_, "duration", seconds);
+    if (!isOpen() || !state_.hasDuration)
+        return false;
+    *seconds = state_.duration;
+    return true;
 }
 
 bool CMovie::rate(double *value) const
 {
-    return isOpen() && getDouble(mpv_, "speed", value);
-}
-
-bool CMovie::hasAudio() const
-{
-    return isOpen() && getInt(mpv_, "current-tracks/audio/id") > 0;
+    if (!isOpen())
+        return false;
+    *value = state_.speed;
+    return true;
 }
 
 bool CMovie::audioVolume(qint32 *value) const
 {
-    double percent = 0;
-    if (!hasAudio() || !getDouble(mpv_, "volume", &percent))
+    if (!isOpen() || !state_.hasAudio())
         return false;
-    *value = audio_gain::hundredthsDbFromMpvVolume(percent);
+    *value = audio_gain::hundredthsDbFromMpvVolume(state_.volume);
     return true;
 }
 
 bool CMovie::setAudioVolume(qint32 value)
 {
-    if (!hasAudio())
+    if (!isOpen() || !state_.hasAudio())
         return false;
     double percent = audio_gain::mpvVolumeFromHundredthsDb(value);
-    return check(mpv_set_property(mpv_, "volume", MPV_FORMAT_DOUBLE, &percent), "setting property",
-                 "volume");
+    if (!check(mpv_set_property(mpv_, "volume", MPV_FORMAT_DOUBLE, &percent), "setting property",
+               "volume"))
+        return false;
+    MediaState next = state_;
+    next.volume = percent;
+    setState(next);
+    return true;
 }
 
 int CMovie::sourceWidth() const
 {
-    return isOpen() ? int(getInt(mpv_, "dwidth")) : 0;
+    return isOpen() ? state_.videoWidth : 0;
 }
 
 int CMovie::sourceHeight() const
 {
-    return isOpen() ? int(getInt(mpv_, "dheight")) : 0;
+    return isOpen() ? state_.videoHeight : 0;
 }
 
 QWidget *CMovie::videoWidget() const

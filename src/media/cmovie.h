@@ -9,7 +9,9 @@
 #include <future>
 #include <optional>
 
-class QEventLoop;
+#include "media/media_state.h"
+
+class QTimer;
 class QWidget;
 class VideoSurface;
 struct mpv_handle;
@@ -18,13 +20,15 @@ struct mpv_event;
 // The one media session of the program.  It plays a file through libmpv and
 // shows the picture in a video surface that is a child of the window given at
 // open.  Every operation swallows errors of the media service: callers learn
-// about failure from MediaOpen's result and from `filename` being empty; the
-// log category sazanami.media tells what failed.
+// about failure from the result of an open and from `filename()` being empty;
+// the log category sazanami.media tells what failed.
 //
-// Opening and closing wait for mpv in a nested event loop that leaves user
-// input for later: the window keeps painting and timers keep running, so code
-// run from a timer may call in meanwhile.  A second open or close is refused
-// then (isBusy() tells); a close aborts the open instead.
+// Nothing here waits for mpv.  An open is a request: MediaOpen returns at
+// once, and `opened` brings the result once mpv has loaded the file and shown
+// its first picture, or failed, or given no answer in time.  A second open
+// replaces one in progress and a close cancels it (`openAbandoned`).  What
+// mpv reports about the open movie is kept in `state()`, so reading the
+// position, the length or the volume never asks mpv.
 class CMovie : public QObject
 {
     Q_OBJECT
@@ -32,22 +36,25 @@ public:
     explicit CMovie(QObject *parent = nullptr);
     ~CMovie() override;
 
-    // Opens NewFileName and starts it at pos seconds.  Returns 0 when nothing
-    // was opened, the duration in hundredths of a second when it lies in
-    // 1..32767, and -1 for a longer movie (ask duration()).  A file that
-    // delivers nothing within a few seconds counts as failed.  Refused with 0,
-    // touching nothing, while another open or close is in progress.
-    qint16 MediaOpen(const QString &NewFileName, const QString &NewFilterName, QWidget *screen,
-                     double pos);
-    // Closes the file.  During an open it aborts that open instead, which then
-    // returns 0.
+    // Asks for NewFileName to be opened inside screen and started at pos
+    // seconds, and returns at once.  `opened` tells the result: 0 when
+    // nothing was opened, the duration in hundredths of a second when it
+    // lies in 1..32767, and -1 for a longer movie (ask duration()).  A file
+    // that delivers nothing within a few seconds counts as failed.  The
+    // movie open so far is closed at once.
+    void MediaOpen(const QString &NewFileName, const QString &NewFilterName, QWidget *screen,
+                   double pos);
+    // Closes the file; an open in progress is cancelled.
     void MediaClose();
     void MediaClear();
-    // An open or a close is waiting for mpv.
-    bool isBusy() const { return busy_; }
+    // An open was asked for and has not given its result yet.
     bool isOpening() const;
-    // 1 run, 2 pause, 3 stop and rewind to 0.  No effect when nothing is open.
-    void MediaPlay(int State);
+    // The file of the open in progress; "" when none is.
+    QString openingPath() const;
+    // Runs, pauses, or stops and rewinds to 0.  No effect when nothing is
+    // open.
+    void MediaPlay(PlayCommand command);
+    PlayState playState() const { return playState_; }
     void SetRate(float rate);
     void SetWindowSize(qint16 w, qint16 h);
     // Places the picture inside the screen widget, in pixels.
@@ -58,8 +65,6 @@ public:
     // libmpv); the player's first use waits for it.  Once asked for, the
     // returned function must be run.
     std::function<void()> playerStarter();
-    void fullscreen();
-    void normalscreen();
     void HideCursor(bool hide);
 
     static QString secondsToString(qint32 seconds);
@@ -67,6 +72,16 @@ public:
     // The mpv audio output of sessions created from now on ("null" plays
     // silently on a clock of its own); empty, the default, lets mpv choose.
     static void setAudioOutput(const QString &name);
+
+    // The movie loaded, "" while none is (also while one is being opened).
+    const QString &filename() const { return filename_; }
+    // What mpv last reported about the open movie.
+    const MediaState &state() const { return state_; }
+
+    // A play command or a seek is being carried out: changes of the seek and
+    // volume bars made meanwhile are the program's own, not the user's.
+    bool inCommand() const { return inCommand_; }
+    void setInCommand(bool on) { inCommand_ = on; }
 
     // Position interface (IMediaPosition).  Reads return false when no movie is
     // open; a position at the end of the movie reads as its duration.
@@ -82,32 +97,35 @@ public:
     // -10000 silent.  Fail when the movie has no audio.
     bool audioVolume(qint32 *value) const;
     bool setAudioVolume(qint32 value);
+    // The movie's own volume as last chosen, in the same unit; winding turns
+    // the sound off for a while and gives this back.
+    qint32 volume() const { return volume_; }
+    void setVolume(qint32 value) { volume_ = value; }
 
     // Video interface (IBasicVideo): the display size of the picture, 0 when
     // there is no video.
     int sourceWidth() const;
     int sourceHeight() const;
+    // The size given by SetWindowSize.
+    qint16 width() const { return width_; }
+    qint16 height() const { return height_; }
 
     // The widget that shows the picture, or null before the first open.
     QWidget *videoWidget() const;
 
-    // Public state, read and written by the rest of the program.
-    bool mblnInCommand = false;
-    bool mblnInResize = false;
-    QString filename;
-    int okini_index = 0;
-    qint32 volume = 0;
-    qint16 height = 0;
-    qint16 width = 0;
-    QString FilterNameCD;
-    qint32 PlayState = 0;
-    qint32 DisplaySize = 0;
-
 signals:
+    // A requested open is over: result as MediaOpen describes it, 0 for a
+    // failure.  Not sent for an open that was replaced or cancelled.
+    void opened(const QString &path, qint16 result);
+    // A requested open was replaced by another or cancelled by a close.
+    void openAbandoned(const QString &path);
+    // The open movie reached its end (once until it is moved away from the
+    // end again), or mpv lost it while it played.
+    void endReached();
+    // Something in state() changed.
+    void stateChanged();
     // A new picture has been drawn on screen (first frame and after).
     void frameShown();
-    // An open or close that was in progress has returned.
-    void settled();
     // The movie started or stopped playing: opened, paused, resumed, stopped,
     // closed or at its end (see isPlaying).
     void playingChanged(bool playing);
@@ -115,34 +133,48 @@ signals:
     void seeked(double seconds);
 
 private:
-    // How far the file being opened has come.
-    enum class OpenStage { None, Loading, FirstPicture, Loaded, Failed };
-    class BusyScope;
+    // How far the file asked for has come.
+    enum class OpenStage { None, LettingGo, Loading, FirstPicture };
+    struct Request {
+        QString path;
+        QString filter;
+        QPointer<QWidget> screen;
+        double pos = 0;
+    };
 
     mpv_handle *player();
     mpv_handle *takeStartedPlayer();
     static void onWakeup(void *self);
+    void observeProperties();
     void handleEvent(const mpv_event &event);
+    void handlePropertyChange(const mpv_event &event);
     void handleEndFile(const mpv_event &event);
     void drainEvents();
-    bool waitUntil(int timeoutMs, const std::function<bool()> &done);
-    void stopWaiting();
-    bool loadFile(const QByteArray &path);
-    void unloadFile();
+    void readWholeState();
+    void setState(const MediaState &state);
+    void noteEnd();
     void sendStop();
+    void setBusyCursor(bool on);
+    void letGoOfFile();
+    void startLoading();
+    void enterStage(OpenStage stage);
+    void onOpenTimeout();
+    void finishOpen(bool loaded);
+    void abandonOpen();
+    void giveUpOnReading();
     void closeFile();
-    void abortOpen();
     void releasePlayer();
+    bool waitForLetGoAtExit();
     void ensureSurface(QWidget *screen);
     // backend is a VideoSurface::Backend.
     void replaceSurface(int backend, QWidget *screen);
     bool attachSurface();
     // backend is a VideoSurface::Backend.
     VideoSurface *createSurface(int backend, QWidget *screen);
+    void hideSurface();
     void seekTo(double seconds);
     void setSpeed(double rate);
     void notePlaying();
-    bool hasAudio() const;
 
     mpv_handle *mpv_ = nullptr;
     bool playerFailed_ = false;
@@ -150,23 +182,35 @@ private:
     QPointer<VideoSurface> surface_;
     bool loaded_ = false;
     bool playing_ = false;
+    MediaState state_;
+    PlayState playState_ = PlayState::None;
+    QString filename_;
+    bool inCommand_ = false;
+    qint32 volume_ = 0;
+    qint16 width_ = 0;
+    qint16 height_ = 0;
     // The target of a seek that mpv has not finished yet: the position reads
     // as this until playback restarts there.
     std::optional<double> seekTarget_;
     std::atomic<bool> drainQueued_{false};
-    bool busy_ = false;
     OpenStage openStage_ = OpenStage::None;
+    Request request_;
+    QTimer *openTimer_;
+    bool busyCursor_ = false;
     // The playlist entry of the file opened last; events of earlier files are
     // told apart by it.
     int64_t entry_ = -1;
-    bool entryEnded_ = false;
-    bool idle_ = true;
+    // mpv has let go of entry_ (or there never was one).
+    bool entryEnded_ = true;
+    // Our loadfile was sent and mpv has not started the file yet.
+    bool awaitingStart_ = false;
+    // The end of the movie was told and the movie has not left it since.
+    bool endTold_ = false;
     // The older tempo filter is in mpv's audio chain in place of its own
     // (see setSpeed).
     bool ownTempoFilter_ = false;
-    // An open gave up while mpv was still reading: mpv holds on to the file
-    // until that read returns, which on a dead mount may be never.
+    // mpv may be stuck in a read of a file that stopped answering: it holds
+    // on to the file until that read returns, which on a dead mount may be
+    // never, and meanwhile it would not answer a call that waits for it.
     bool stalled_ = false;
-    QEventLoop *waitLoop_ = nullptr;
-    std::function<bool()> waitDone_;
 };

@@ -1,7 +1,6 @@
 #include "panels/list_panel.h"
 #include "input/key_events.h"
 
-#include "media/cmovie.h"
 #include "panels/okini_view.h"
 #include "window/button_images.h"
 
@@ -39,9 +38,9 @@ QFrame *makeFrame(const char *name, QWidget *parent)
 } // namespace
 
 ListPanel::ListPanel(QFrame *list, QWidget *directory, QWidget *display, QAction *captureButton,
-                     const CMovie &movie, QObject *parent)
+                     std::function<bool()> fullScreen, QObject *parent)
     : QObject(parent), list_(list), directory_(directory), display_(display),
-      captureButton_(captureButton), movie_(movie)
+      captureButton_(captureButton), fullScreen_(std::move(fullScreen))
 {
     buildPages(list);
 }
@@ -154,7 +153,7 @@ void ListPanel::leaveRoomRightOfTabs(int pixels)
 
 void ListPanel::Tab1_Click()
 {
-    if (movie_.DisplaySize == 1)
+    if (fullScreen_())
         return;
     showPage(selectedTab());
 }
@@ -279,7 +278,7 @@ bool ListPanel::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseButtonDblClick:
     case QEvent::Wheel:
         // In full screen the tabs stay as they are.
-        return movie_.DisplaySize == 1;
+        return fullScreen_();
     case QEvent::FocusIn:
         if (display_ && display_->isVisible())
             display_->setFocus();

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 
-class CMovie;
 class QAction;
 class QFrame;
 class QHBoxLayout;
@@ -23,7 +23,7 @@ public:
     enum Page { FilePage = 1, FavouritesPage = 2, SearchPage = 3, OptionsPage = 4 };
 
     ListPanel(QFrame *list, QWidget *directory, QWidget *display, QAction *captureButton,
-              const CMovie &movie, QObject *parent = nullptr);
+              std::function<bool()> fullScreen, QObject *parent = nullptr);
 
     // The selected tab, 1 to 4.
     int selectedTab() const;
@@ -77,5 +77,6 @@ private:
     QWidget *directory_;
     QWidget *display_;
     QAction *captureButton_;
-    const CMovie &movie_;
+    // The window is in full screen, where the tabs stay as they are.
+    std::function<bool()> fullScreen_;
 };

@@ -75,7 +75,6 @@ void SoftInfoPage::refreshMemory()
         return;
     }
     pbMem->setMaximum(int(qMin<qint64>(memory->total, INT_MAX)));
-    QCoreApplication::processEvents();
     pbMem->setValue(int(qMin<qint64>(memory->available, INT_MAX)));
     lblMem->setText(system_info::memoryLine(*memory));
 }

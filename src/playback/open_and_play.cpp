@@ -21,75 +21,76 @@ OpenAndPlay::OpenAndPlay(CMovie &movie, MainWindow &window, PositionTimer &timer
                          QObject *parent)
     : QObject(parent), movie_(movie), window_(window), timer_(timer), speed_(speed)
 {
+    connect(&movie_, &CMovie::opened, this, &OpenAndPlay::onOpened);
+    connect(&movie_, &CMovie::openAbandoned, this, &OpenAndPlay::onAbandoned);
 }
 
-void OpenAndPlay::play_file(const QString &path, double pos)
+void OpenAndPlay::play_file(const QString &path, double pos, Then then)
 {
-    // An open or close in progress lets timers run; a movie asked for then is
-    // played once it is over, the last one asked for winning.
-    if (movie_.isBusy()) {
-        qCDebug(lcPlayback) << "play after the open in progress:" << path;
-        playWhenSettled(path, pos);
-        return;
-    }
-    deferred_.reset();
-
     // A paused movie asked for again goes on where it was.
-    if (movie_.PlayState == 2 && path == movie_.filename) {
-        movie_.MediaPlay(1);
+    if (movie_.playState() == PlayState::Paused && path == movie_.filename() &&
+        !movie_.isOpening()) {
+        movie_.MediaPlay(PlayCommand::Play);
+        if (then)
+            then(true);
         return;
     }
-    if (favouriteIndex_)
-        if (const std::optional<int> index = favouriteIndex_())
-            movie_.okini_index = *index;
+    if (requestWatcher_)
+        requestWatcher_(path);
+    if (std::optional<Request> replaced = std::exchange(pending_, std::nullopt))
+        tell(*replaced, false);
+    pending_ = Request{path, pos, std::move(then)};
+    qCDebug(lcPlayback) << "open asked for:" << path << "at" << pos << "s";
+    replacing_ = true;
+    movie_.MediaOpen(path, QString(), window_.display(), pos);
+    replacing_ = false;
+}
 
-    const qint16 result = movie_.MediaOpen(path, QString(), window_.display(), pos);
-    window_.time()->setWindowTitle(QString::number(result));
-    qCDebug(lcPlayback) << "opened" << path << "at" << pos << "s, result" << result;
+void OpenAndPlay::tell(const Request &request, bool playing)
+{
+    if (request.then)
+        request.then(playing);
+}
 
+void OpenAndPlay::onAbandoned(const QString &path)
+{
+    if (replacing_ || !pending_ || pending_->path != path)
+        return;
+    tell(*std::exchange(pending_, std::nullopt), false);
+}
+
+// The rest of play_file, once the session has the result of the open.
+void OpenAndPlay::onOpened(const QString &path, qint16 result)
+{
+    if (!pending_ || pending_->path != path)
+        return;
+    const Request request = *std::exchange(pending_, std::nullopt);
+    lastResult_ = result;
+    qCDebug(lcPlayback) << "opened" << path << "at" << request.pos << "s, result" << result;
+    showOpenedMovie(request);
+}
+
+void OpenAndPlay::showOpenedMovie(const Request &request)
+{
     fitVideo();
-    if (movie_.DisplaySize == 1)
-        movie_.HideCursor(true);
-
     restoreVolume();
     speed_.applyToOpenMovie();
 
     // The logo stands for "nothing open": a file that failed to open closed
     // the previous movie, so the logo comes back instead of a black area.
-    window_.display()->showLogo(result == 0);
+    window_.display()->showLogo(lastResult_ == 0);
     window_.sel()->hide();
     window_.seekBar()->setSelLength(0);
 
-    if (!scaleSeekBar(pos)) {
-        emit openFailed(path);
+    if (!scaleSeekBar(request.pos)) {
+        emit openFailed(request.path);
+        tell(request, false);
         return;
     }
 
     timer_.start();
-    if (movie_.DisplaySize != 1)
-        window_.setWindowTitle(path::getbasename(path));
-    emit movieOpened(path);
-}
-
-void OpenAndPlay::playWhenSettled(const QString &path, double pos)
-{
-    const bool waiting = deferred_.has_value();
-    deferred_ = Deferred{path, pos};
-    if (waiting)
-        return;
-    // Queued: the open in progress and whoever asked for it finish first.
-    connect(
-        &movie_, &CMovie::settled, this,
-        [this] {
-            if (const std::optional<Deferred> next = std::exchange(deferred_, std::nullopt))
-                play_file(next->path, next->pos);
-        },
-        Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
-}
-
-int OpenAndPlay::lastOpenResult() const
-{
-    return window_.time()->windowTitle().toInt();
+    emit movieOpened(request.path);
+    tell(request, true);
 }
 
 void OpenAndPlay::fitVideo()
@@ -109,12 +110,12 @@ void OpenAndPlay::restoreVolume()
     movie_.setAudioVolume(audio_gain::hundredthsDbFromBar(window_.vol()->value()));
     qint32 applied = 0;
     if (movie_.audioVolume(&applied))
-        movie_.volume = applied;
+        movie_.setVolume(applied);
 }
 
 bool OpenAndPlay::scaleSeekBar(double pos)
 {
-    const int result = lastOpenResult();
+    const int result = lastResult_;
     if (result == 0)
         return false;
 
@@ -136,9 +137,10 @@ void OpenAndPlay::play_selection(PlaySource *source)
 {
     const QString target = source ? source->currentOrFirstPath() : QString();
     if (target.isEmpty()) {
-        movie_.MediaPlay(3);
-    } else if (target == movie_.filename) {
-        movie_.MediaPlay(movie_.PlayState == 1 ? 2 : 1);
+        movie_.MediaPlay(PlayCommand::Stop);
+    } else if (target == movie_.filename()) {
+        movie_.MediaPlay(movie_.playState() == PlayState::Playing ? PlayCommand::Pause
+                                                                  : PlayCommand::Play);
     } else {
         // play_file resumes a paused movie whose name it is given, so the
         // session's name must stay that of the movie actually loaded: the new

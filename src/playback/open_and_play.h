@@ -11,10 +11,10 @@ class MainWindow;
 class PlaySpeed;
 class PositionTimer;
 
-// play_file: the one way a movie is opened and started.  It opens the file in
-// the media session inside the video area, restores volume on the new movie,
-// scales the seek bar to its length, starts the position timer and names the
-// window after the movie.
+// play_file: the one way a movie is opened and started.  It asks the media
+// session to open the file inside the video area and returns; once the movie
+// is open it restores the volume on it, scales the seek bar to its length,
+// starts the position timer and names the window after the movie.
 class OpenAndPlay : public QObject
 {
     Q_OBJECT
@@ -22,28 +22,30 @@ public:
     OpenAndPlay(CMovie &movie, MainWindow &window, PositionTimer &timer, PlaySpeed &speed,
                 QObject *parent = nullptr);
 
+    // Told once the movie asked for plays (true), or would not open or was
+    // given up for another request or a close (false).
+    using Then = std::function<void(bool playing)>;
+
     // Opens path and plays it from pos seconds; resumes instead when path is
     // the paused movie.  Failure is silent: the session's filename stays "".
-    // Asked while another open is in progress, it plays path once that open
-    // is over, unless another movie is asked for before.
-    void play_file(const QString &path, double pos);
+    // Asked while another open is in progress, it replaces that open.
+    void play_file(const QString &path, double pos, Then then = {});
 
     // Plays the selected entry of source (the first when none is selected),
     // or pauses and resumes it when it is the movie loaded; with nothing to
     // play, the loaded movie stops.
     void play_selection(PlaySource *source);
 
-    // Tells which favourite play_file opens: the selected one's position
-    // while the favourites page is shown, nothing otherwise (the session's
-    // `okini_index` then stays).
-    void setFavouriteIndex(std::function<std::optional<int>()> favouriteIndex)
+    // Told of every movie play_file is asked to open, before it is opened
+    // (the favourites note which of theirs it is).
+    void setRequestWatcher(std::function<void(const QString &path)> watcher)
     {
-        favouriteIndex_ = std::move(favouriteIndex);
+        requestWatcher_ = std::move(watcher);
     }
 
-    // The last open result kept in the caption of the time box: the length in
-    // hundredths of a second, -1 for a long movie, 0 for a failed open.
-    int lastOpenResult() const;
+    // The result of the last open: the length in hundredths of a second, -1
+    // for a long movie, 0 for a failed open.
+    int lastOpenResult() const { return lastResult_; }
 
     // Sizes the window and places the picture for the movie just opened; by
     // default the picture fills the video area.
@@ -59,19 +61,28 @@ signals:
     void openFailed(const QString &path);
 
 private:
-    struct Deferred {
+    struct Request {
         QString path;
         double pos = 0;
+        Then then;
     };
 
+    void onOpened(const QString &path, qint16 result);
+    void onAbandoned(const QString &path);
+    void showOpenedMovie(const Request &request);
     bool scaleSeekBar(double pos);
-    void playWhenSettled(const QString &path, double pos);
+    static void tell(const Request &request, bool playing);
 
     CMovie &movie_;
     MainWindow &window_;
     PositionTimer &timer_;
     PlaySpeed &speed_;
-    std::optional<Deferred> deferred_;
-    std::function<std::optional<int>()> favouriteIndex_;
+    // The open asked for and not over yet.
+    std::optional<Request> pending_;
+    // A new request is being handed to the session, which gives up the one
+    // it replaces: that one was told already.
+    bool replacing_ = false;
+    int lastResult_ = 0;
+    std::function<void(const QString &)> requestWatcher_;
     std::function<void()> sizer_;
 };

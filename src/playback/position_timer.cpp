@@ -16,13 +16,16 @@ PositionTimer::PositionTimer(CMovie &movie, MainWindow &window, const PlayMode &
 {
     timer_->setObjectName("tmrPosition");
     timer_->setInterval(kNormalInterval);
-    timer_->setProperty("Tag", QString("0"));
     connect(timer_, &QTimer::timeout, this, &PositionTimer::tmrPosition_Timer);
+    connect(&movie_, &CMovie::endReached, this, &PositionTimer::actOnEndOfMedia);
 }
 
+// The display follows the movie from its first moment, not from the first
+// tick half a second later.
 void PositionTimer::start()
 {
     timer_->start();
+    showPosition();
 }
 
 void PositionTimer::stop()
@@ -35,38 +38,27 @@ bool PositionTimer::isActive() const
     return timer_->isActive();
 }
 
-void PositionTimer::setTag(double secondsPerTick)
-{
-    timer_->setProperty("Tag", QString::number(secondsPerTick));
-}
-
-double PositionTimer::tag() const
-{
-    return timer_->property("Tag").toString().toDouble();
-}
-
 void PositionTimer::tmrPosition_Timer()
 {
-    movie_.mblnInCommand = true;
-
-    double position = 0;
-    QString elapsed;
-    if (movie_.currentPosition(&position)) {
-        const int value = int(std::lround(position * 100));
-        window_.seekBar()->setValue(value);
-        if (movie_.DisplaySize == 1)
-            window_.seekBarForFullscreen()->setValue(value);
-        elapsed = CMovie::secondsToString(qint32(std::floor(position)));
-    }
-
+    showPosition();
     keepInsideSection();
-    actOnEndOfMedia();
-
-    if (!elapsed.isNull())
-        setElapsedText(" " + elapsed + " ");
-    movie_.mblnInCommand = false;
-
     wind();
+}
+
+void PositionTimer::showPosition()
+{
+    double position = 0;
+    if (!movie_.currentPosition(&position))
+        return;
+    // Moving the bars is not a user's seek.
+    const bool wasInCommand = movie_.inCommand();
+    movie_.setInCommand(true);
+    const int value = int(std::lround(position * 100));
+    window_.seekBar()->setValue(value);
+    if (fullScreen_ && fullScreen_())
+        window_.seekBarForFullscreen()->setValue(value);
+    movie_.setInCommand(wasInCommand);
+    setElapsedText(" " + CMovie::secondsToString(qint32(std::floor(position))) + " ");
 }
 
 void PositionTimer::keepInsideSection()
@@ -74,35 +66,40 @@ void PositionTimer::keepInsideSection()
     SeekBar *bar = window_.seekBar();
     if (bar->SelLength() == 0)
         return;
-    double duration = 0;
-    double position = 0;
-    if (!movie_.duration(&duration) || !movie_.currentPosition(&position))
-        return;
-    // Past the section's end, or at the movie's end inside it: back to the start.
-    if (bar->SelStart() + bar->SelLength() < bar->value() || position >= duration) {
-        bar->setValue(bar->SelStart());
-        movie_.setCurrentPosition(bar->SelStart() / 100.0);
-    }
+    if (bar->SelStart() + bar->SelLength() < bar->value())
+        backToSectionStart();
 }
 
+void PositionTimer::backToSectionStart()
+{
+    SeekBar *bar = window_.seekBar();
+    bar->setValue(bar->SelStart());
+    movie_.setCurrentPosition(bar->SelStart() / 100.0);
+}
+
+// mpv tells the end of the movie once; inside a section of the seek bar it
+// is the section's end, otherwise the play mode decides what comes next.
 void PositionTimer::actOnEndOfMedia()
 {
-    double duration = 0;
-    double position = 0;
-    if (!movie_.duration(&duration) || !movie_.currentPosition(&position))
+    if (!movie_.isOpen())
         return;
-    if (position < duration)
+    if (window_.seekBar()->SelLength() != 0) {
+        const bool wasPlaying = movie_.playState() == PlayState::Playing;
+        backToSectionStart();
+        // mpv pauses at the end; the section plays on.
+        if (wasPlaying)
+            movie_.MediaPlay(PlayCommand::Play);
         return;
-
+    }
     switch (mode_.get_play_mode()) {
     case PlayMode::Normal:
         stop();
-        movie_.MediaPlay(3);
+        movie_.MediaPlay(PlayCommand::Stop);
         break;
     case PlayMode::Loop:
         window_.seekBar()->setValue(0);
         movie_.setCurrentPosition(0);
-        movie_.MediaPlay(1);
+        movie_.MediaPlay(PlayCommand::Play);
         break;
     case PlayMode::Continuous:
     case PlayMode::Random:
@@ -114,10 +111,10 @@ void PositionTimer::actOnEndOfMedia()
 
 void PositionTimer::wind()
 {
-    const double step = tag();
+    const double step = windStep_;
     if (step == 0) {
         // Leaving the winding: the movie's own volume comes back.
-        if (silenced_ && movie_.setAudioVolume(movie_.volume))
+        if (silenced_ && movie_.setAudioVolume(movie_.volume()))
             silenced_ = false;
         return;
     }

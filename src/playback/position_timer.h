@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 
 class CMovie;
 class MainWindow;
@@ -9,8 +10,8 @@ class QTimer;
 
 // The heartbeat of playback `tmrPosition`.  Every tick moves the seek bars to
 // the playing position, shows the elapsed time, keeps playback inside the seek
-// bar's section, acts on the end of the movie by the play mode and carries out
-// fast winding.
+// bar's section and carries out fast winding.  At the end of the movie, which
+// the media session tells, it acts by the play mode.
 class PositionTimer : public QObject
 {
     Q_OBJECT
@@ -26,12 +27,18 @@ public:
     void stop();
     bool isActive() const;
 
-    // The winding step in seconds of media time per tick, kept as decimal
-    // text in the timer's `Tag`; 0 when not winding.
-    void setTag(double secondsPerTick);
-    double tag() const;
+    // The winding step in seconds of media time per tick (the timer's
+    // `Tag`); 0 when not winding.
+    void setTag(double secondsPerTick) { windStep_ = secondsPerTick; }
+    double tag() const { return windStep_; }
 
     void tmrPosition_Timer();
+    // Tells whether the window is in full screen, where the full-screen seek
+    // bar follows the movie too.
+    void setFullScreenQuery(std::function<bool()> fullScreen)
+    {
+        fullScreen_ = std::move(fullScreen);
+    }
     // Keeps the full-screen time in step with the elapsed-time label.
     void lblMedia_Change(int index);
 
@@ -40,7 +47,9 @@ signals:
     void nextItemWanted();
 
 private:
+    void showPosition();
     void keepInsideSection();
+    void backToSectionStart();
     void actOnEndOfMedia();
     void wind();
     void setElapsedText(const QString &text);
@@ -49,6 +58,8 @@ private:
     MainWindow &window_;
     const PlayMode &mode_;
     QTimer *timer_;
+    double windStep_ = 0;
+    std::function<bool()> fullScreen_;
     // The sound was turned off for winding and is still off.
     bool silenced_ = false;
 };

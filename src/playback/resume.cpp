@@ -78,12 +78,12 @@ void Resume::load_resume()
 bool Resume::save_resume() const
 {
     QList<quoted_records::Record> records;
-    const int state = movie_.PlayState;
+    const int state = int(movie_.playState());
     double position = 0;
-    if ((state == 1 || state == 2) && !movie_.filename.isEmpty()) {
+    if ((state == 1 || state == 2) && !movie_.filename().isEmpty()) {
         const bool relative = relativePaths_ && relativePaths_();
         const QString stored =
-            relative ? path::getrelativepath(movie_.filename, programFolder_) : movie_.filename;
+            relative ? path::getrelativepath(movie_.filename(), programFolder_) : movie_.filename();
         records.append({quoted_records::Field::quotedText(stored)});
         // A position that cannot be read is written as 0 rather than left
         // out, which would move the state into the position's line.

@@ -138,9 +138,9 @@ void SeekControl::seek(int value, bool fromFullscreen)
 {
     // A seek that arrives while a play command or another seek is being
     // carried out is dropped, not queued.
-    if (movie_.mblnInCommand)
+    if (movie_.inCommand())
         return;
-    movie_.mblnInCommand = true;
+    movie_.setInCommand(true);
     timer_.stop();
 
     SeekBar *bar = window_.seekBar();
@@ -154,7 +154,7 @@ void SeekControl::seek(int value, bool fromFullscreen)
     // nothing to follow.
     if (movie_.isOpen())
         timer_.start();
-    movie_.mblnInCommand = false;
+    movie_.setInCommand(false);
 }
 
 void SeekControl::startSectionDrag(int x, int value)

@@ -42,10 +42,9 @@ void Transport::play_Click()
 
 void Transport::stop_Click()
 {
-    movie_.MediaPlay(3);
+    movie_.MediaPlay(PlayCommand::Stop);
     timer_.stop();
     window_.display()->showLogo(true);
-    // Leaving full screen arrives with the display modes.
     movie_.MediaClose();
     window_.seekBar()->setValue(0);
 }
@@ -64,22 +63,26 @@ void Transport::show_first_frame()
     }
     // With nothing loaded there is nothing to hide first; the selected entry
     // is loaded all the same.
-    if (!movie_.filename.isEmpty() && !native_path::exists(movie_.filename)) {
+    if (!movie_.filename().isEmpty() && !native_path::exists(movie_.filename())) {
         firstFrameReady_ = true;
         return;
     }
 
+    // The picture stays hidden behind a black shape until the movie is open
+    // and paused on its first frame.
     QWidget *display = window_.display();
     blackShape_->setGeometry(display->geometry());
     blackShape_->show();
     blackShape_->raise();
     display->hide();
 
-    player_.play_file(path, 0);
-    player_.play_selection(source);
-
-    movie_.setCurrentPosition(0);
-    display->show();
-    blackShape_->hide();
-    firstFrameReady_ = true;
+    player_.play_file(path, 0, [this, display](bool playing) {
+        if (playing) {
+            movie_.MediaPlay(PlayCommand::Pause);
+            movie_.setCurrentPosition(0);
+        }
+        display->show();
+        blackShape_->hide();
+        firstFrameReady_ = true;
+    });
 }

@@ -74,7 +74,7 @@ SceneFile SceneMenus::sceneFileOf(const QString &moviePath) const
 
 void SceneMenus::load_scenes()
 {
-    movieScenes_ = sceneFileOf(movie_.filename);
+    movieScenes_ = sceneFileOf(movie_.filename());
     showMovieScenes();
 }
 
@@ -100,9 +100,9 @@ void SceneMenus::showMovieScenes()
 
 bool SceneMenus::syncWithOpenMovie()
 {
-    if (movie_.filename.isEmpty() || sceneFolder_.isEmpty())
+    if (movie_.filename().isEmpty() || sceneFolder_.isEmpty())
         return false;
-    if (movieScenes_.path() != SceneFile::pathFor(sceneFolder_, movie_.filename))
+    if (movieScenes_.path() != SceneFile::pathFor(sceneFolder_, movie_.filename()))
         load_scenes();
     return true;
 }
@@ -160,13 +160,12 @@ void SceneMenus::seekTo(double seconds)
     if (!movie_.setCurrentPosition(seconds))
         return;
     // Moving the bars is not a user's seek.
-    const bool wasInCommand = movie_.mblnInCommand;
-    movie_.mblnInCommand = true;
+    const bool wasInCommand = movie_.inCommand();
+    movie_.setInCommand(true);
     const int value = int(std::lround(seconds * 100));
     window_.seekBar()->setValue(value);
-    if (movie_.DisplaySize == 1)
-        window_.seekBarForFullscreen()->setValue(value);
-    movie_.mblnInCommand = wasInCommand;
+    window_.seekBarForFullscreen()->setValue(value);
+    movie_.setInCommand(wasInCommand);
 }
 
 void SceneMenus::jump(int n)
@@ -246,7 +245,7 @@ void SceneMenus::playListAt(ListMenu &list, int n)
     if (path.isEmpty())
         return;
     const std::optional<double> target = list.scenes.jumpTarget(n);
-    if (path != movie_.filename) {
+    if (path != movie_.filename()) {
         player_.play_file(path, target.value_or(0));
         return;
     }

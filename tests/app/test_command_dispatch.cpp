@@ -43,17 +43,21 @@ private slots:
         PlayerFixture fixture({test_media::clip("clip.avi")});
         Player &player = fixture.player();
         QWidget *display = player.window().display();
-        QCOMPARE(player.movie().PlayState, 1);
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(int(player.movie().playState()), 1);
 
         player.window().swallow_enter = true;
         QTest::keyClick(display, Qt::Key_Return);
-        QCOMPARE(player.movie().PlayState, 1);
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(int(player.movie().playState()), 1);
         QVERIFY(!player.window().swallow_enter);
 
         QTest::keyClick(display, Qt::Key_Return);
-        QCOMPARE(player.movie().PlayState, 2);
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(int(player.movie().playState()), 2);
         QTest::keyClick(display, Qt::Key_Return);
-        QCOMPARE(player.movie().PlayState, 1);
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(int(player.movie().playState()), 1);
     }
 
     void holdingFastForwardWindsWithTheSoundOff()
@@ -63,7 +67,7 @@ private slots:
         CMovie &movie = player.movie();
         PositionTimer &timer = player.positionTimer();
         QWidget *display = player.window().display();
-        movie.MediaPlay(2);
+        movie.MediaPlay(PlayCommand::Pause);
 
         QTest::keyPress(display, Qt::Key_X);
         QCOMPARE(timer.tag(), 1.0);
@@ -120,17 +124,19 @@ private slots:
         Player &player = fixture.player();
         CMovie &movie = player.movie();
         QWidget *display = player.window().display();
-        movie.MediaPlay(2);
+        movie.MediaPlay(PlayCommand::Pause);
 
         QTest::keyPress(display, Qt::Key_X);
         player.positionTimer().tmrPosition_Timer();
         qint32 volume = 0;
+        QVERIFY(waitForOpen(player));
         QVERIFY(movie.audioVolume(&volume));
         QVERIFY(volume <= -9999);
         QTest::keyRelease(display, Qt::Key_X);
         player.positionTimer().tmrPosition_Timer();
+        QVERIFY(waitForOpen(player));
         QVERIFY(movie.audioVolume(&volume));
-        QVERIFY(qAbs(volume - movie.volume) <= 1);
+        QVERIFY(qAbs(volume - movie.volume()) <= 1);
     }
 
     void volumeAndSpeedKeys()
@@ -144,7 +150,7 @@ private slots:
         QTest::keyClick(display, Qt::Key_Plus, Qt::KeypadModifier);
         QCOMPARE(vol->value(), 55);
         QCOMPARE(player.window().volForFullscreen()->value(), 55);
-        QVERIFY(qAbs(player.movie().volume - (55 - 100) * 50) <= 1);
+        QVERIFY(qAbs(player.movie().volume() - (55 - 100) * 50) <= 1);
         QTest::keyClick(display, Qt::Key_Minus, Qt::ControlModifier);
         QCOMPARE(vol->value(), 50);
 
@@ -163,14 +169,16 @@ private slots:
         QWidget *display = player.window().display();
 
         QTest::keyClick(display, Qt::Key_Q, Qt::AltModifier);
-        QCOMPARE(player.movie().PlayState, 1);
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(int(player.movie().playState()), 1);
         QTest::keyClick(display, Qt::Key_I, Qt::ControlModifier);
         QCOMPARE(player.listPanel().selectedTab(), int(ListPanel::FavouritesPage));
         QTest::keyClick(display, Qt::Key_F3);
         QCOMPARE(player.listPanel().selectedTab(), int(ListPanel::SearchPage));
         // Stop only acts on a movie that is playing or paused.
         QTest::keyClick(display, Qt::Key_W);
-        QCOMPARE(player.movie().filename, QString());
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(player.movie().filename(), QString());
         QVERIFY(player.window().display()->logo()->isVisible());
     }
 

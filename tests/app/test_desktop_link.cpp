@@ -127,7 +127,8 @@ private slots:
         const QString movie = folder_.filePath(QString::fromUtf8("b 動画.avi"));
         PlayerFixture fixture({movie});
         Player &player = fixture.player();
-        QCOMPARE(player.movie().filename, movie);
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(player.movie().filename(), movie);
         QTRY_COMPARE(screenSaver.calls, QStringList({"Inhibit"}));
 
         SignalRecorder announced;
@@ -176,12 +177,15 @@ private slots:
         // Next and previous go through the play mode and the file page.
         player.playMode().mode_Click(PlayMode::Continuous);
         playerctl({"next"});
-        QTRY_COMPARE(player.movie().filename, folder_.filePath("c.avi"));
+        QVERIFY(waitForOpen(player));
+        QTRY_COMPARE(player.movie().filename(), folder_.filePath("c.avi"));
         QTRY_COMPARE(playerctl({"metadata", "xesam:title"}), "c");
         playerctl({"open", QUrl::fromLocalFile(folder_.filePath("a.avi")).toString()});
-        QTRY_COMPARE(player.movie().filename, folder_.filePath("a.avi"));
+        QVERIFY(waitForOpen(player));
+        QTRY_COMPARE(player.movie().filename(), folder_.filePath("a.avi"));
         playerctl({"next"});
-        QTRY_COMPARE(player.movie().filename, movie);
+        QVERIFY(waitForOpen(player));
+        QTRY_COMPARE(player.movie().filename(), movie);
         // A favourite's thumbnail is its picture on the desktop.
         QCOMPARE(playerctl({"metadata", "mpris:artUrl"}), QString());
         player.favourites().addPath(movie);

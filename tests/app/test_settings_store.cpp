@@ -58,6 +58,7 @@ private slots:
             options.programFolder = programFolder;
             options.currentDir = folder.path();
             QVERIFY(player.Form_Load(options));
+            QTRY_VERIFY(!player.isStarting());
             QVERIFY(!QFile::exists(programFolder + "config.ini"));
             QCOMPARE(player.playMode().get_play_mode(), 1);
             QCOMPARE(player.playSpeed().checkedIndex(), 2);

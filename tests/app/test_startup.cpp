@@ -62,7 +62,7 @@ private slots:
         QVERIFY(window.display()->logo()->isVisible());
         QCOMPARE(window.vol()->value(), 100);
         QCOMPARE(player.playMode().get_play_mode(), int(PlayMode::Continuous));
-        QCOMPARE(player.movie().PlayState, 0);
+        QCOMPARE(int(player.movie().playState()), 0);
         QVERIFY(player.listPanel().Ver->text().startsWith(QString::fromUtf8("バージョン：　Ver.")));
         QVERIFY(QDir(fixture.programFolder() + "image").exists());
         QVERIFY(QDir(fixture.programFolder() + "seen").exists());
@@ -119,7 +119,8 @@ private slots:
                                                       << "words";
         PlayerFixture fixture(arguments);
         Player &player = fixture.player();
-        QCOMPARE(player.movie().filename, name);
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(player.movie().filename(), name);
         QCOMPARE(player.window().windowTitle(), QString::fromUtf8("夏の 海, \"浜\""));
         QCOMPARE(player.listPanel().selectedTab(), int(ListPanel::FilePage));
     }
@@ -129,7 +130,7 @@ private slots:
         QTemporaryDir movies;
         copyClip(test_media::clip("clip.mpg"), movies.path() + "/a.mpg");
         PlayerFixture fixture({"a.mpg"}, movies.path());
-        QCOMPARE(fixture.player().movie().filename, movies.path() + "/a.mpg");
+        QCOMPARE(fixture.player().movie().filename(), movies.path() + "/a.mpg");
     }
 
     void commandLineThatNamesNoMoviePlaysNothing()
@@ -143,8 +144,9 @@ private slots:
         for (const QString &argument : {notes.fileName(), folder.path() + "/missing.avi"}) {
             PlayerFixture fixture({argument});
             Player &player = fixture.player();
-            QCOMPARE(player.movie().filename, QString());
-            QCOMPARE(player.movie().PlayState, 0);
+            QVERIFY(waitForOpen(player));
+            QCOMPARE(player.movie().filename(), QString());
+            QCOMPARE(int(player.movie().playState()), 0);
             QCOMPARE(player.window().windowTitle(), QString("Sazanami"));
             QVERIFY(player.window().display()->logo()->isVisible());
             QVERIFY(!player.positionTimer().isActive());
@@ -166,8 +168,8 @@ private slots:
         QCOMPARE(QApplication::topLevelWidgets().size(), windowsBefore);
         QCOMPARE(filesBelow(first.programFolder()), before);
         // The movie is handed to the first, which plays it.
-        QCOMPARE(first.player().movie().filename, QString());
-        QTRY_COMPARE(first.player().movie().filename, test_media::clip("clip.avi"));
+        QCOMPARE(first.player().movie().filename(), QString());
+        QTRY_COMPARE(first.player().movie().filename(), test_media::clip("clip.avi"));
     }
 
     // The real program, started twice from one folder, and ended by the
@@ -252,10 +254,11 @@ private slots:
     {
         PlayerFixture fixture({test_media::clip("clip.avi")});
         Player &player = fixture.player();
-        QVERIFY(!player.movie().filename.isEmpty());
+        QVERIFY(waitForOpen(player));
+        QVERIFY(!player.movie().filename().isEmpty());
         ::raise(SIGTERM);
         QTRY_VERIFY_WITH_TIMEOUT(!player.window().isVisible(), 5000);
-        QCOMPARE(player.movie().filename, QString());
+        QCOMPARE(player.movie().filename(), QString());
         QVERIFY(!player.positionTimer().isActive());
     }
 };

@@ -347,7 +347,8 @@ private slots:
             auto fixture = PlayerFixture::start({folder, {movie}, disk.outside()});
             QVERIFY(fixture->started());
             Player &player = fixture->player();
-            QTRY_COMPARE(player.movie().PlayState, 1);
+            QVERIFY(waitForOpen(player));
+            QTRY_COMPARE(int(player.movie().playState()), 1);
             QCOMPARE(player.playMode().get_play_mode(), 2);
             QCOMPARE(player.favourites().count(), 1);
             QVERIFY(player.favourites().addPath(test_media::clip("clip.mpg")));

@@ -168,7 +168,8 @@ private slots:
         QTRY_VERIFY(!modes.fullScreen());
         QTRY_COMPARE(window.geometry(), normal);
         framesKeepComing(movie, "full screen left");
-        QCOMPARE(movie.filename, clip);
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(movie.filename(), clip);
     }
 #endif
 };

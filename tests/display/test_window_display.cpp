@@ -120,6 +120,7 @@ private slots:
         QCOMPARE(window.clipUnder()->geometry(), QRect(0, 240, 1000, 60));
         QVERIFY(window.clipUpper()->isVisible());
         options.use_fullWindow->click();
+        QVERIFY(waitForOpen(player));
         QTRY_COMPARE(pictureOf(player.movie()), QRect(0, 0, 1000, 300));
         options.Scroll_upper->setValue(0);
         QVERIFY(!window.clipUpper()->isVisible());
@@ -150,7 +151,8 @@ private slots:
         CMovie &movie = player.movie();
         DisplayModes &modes = player.displayModes();
         QWidget *display = window.display();
-        QCOMPARE(movie.PlayState, 1);
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(int(movie.playState()), 1);
 
         // "２００％" on a 320 x 240 movie.
         player.mainMenu().size[1]->trigger();
@@ -169,7 +171,7 @@ private slots:
         QVERIFY(player.windowOptions().Check_original->isChecked());
         player.mainMenu().size[1]->trigger();
         QTRY_COMPARE(display->size(), QSize(640, 480));
-        player.openAndPlay().play_file(clip, 0);
+        QVERIFY(playAndWait(player, clip, 0));
         QTRY_COMPARE(display->size(), QSize(320, 240));
 
         // Small mode with the list open: the list closes and comes back, the
@@ -195,10 +197,10 @@ private slots:
 
         // Alt+Enter while paused does nothing; while playing it fills the
         // screen, and Esc brings back the same rectangle.
-        movie.MediaPlay(2);
+        movie.MediaPlay(PlayCommand::Pause);
         QTest::keyClick(display, Qt::Key_Return, Qt::AltModifier);
         QVERIFY(!modes.fullScreen());
-        movie.MediaPlay(1);
+        movie.MediaPlay(PlayCommand::Play);
         QTest::keyClick(display, Qt::Key_Return, Qt::AltModifier);
         QVERIFY(modes.fullScreen());
         const QSize screen = window.screen()->size();
@@ -225,8 +227,8 @@ private slots:
         QVERIFY(!modes.fullScreen());
         QTRY_COMPARE(window.geometry(), normal);
         QVERIFY(window.control()->isVisible());
-        QCOMPARE(movie.filename, clip);
-        QCOMPARE(movie.PlayState, 1);
+        QCOMPARE(movie.filename(), clip);
+        QCOMPARE(int(movie.playState()), 1);
     }
 
     // Closed in small mode: the next start is in small mode again, and
@@ -280,7 +282,7 @@ private slots:
         QTest::mouseClick(vol, Qt::RightButton);
         QCOMPARE(vol->value(), 0);
         QCOMPARE(movieVolume(movie), -10000);
-        QCOMPARE(movie.volume, -10000);
+        QCOMPARE(movie.volume(), -10000);
         QTest::mouseClick(window.volForFullscreen(), Qt::RightButton);
         QCOMPARE(vol->value(), 70);
         QCOMPARE(window.volForFullscreen()->value(), 70);
@@ -289,7 +291,7 @@ private slots:
         // The volume keys step by 5, within 0..100.
         QTest::keyClick(window.display(), Qt::Key_Plus, Qt::KeypadModifier);
         QCOMPARE(vol->value(), 75);
-        QVERIFY(qAbs(movie.volume - -1250) <= 1);
+        QVERIFY(qAbs(movie.volume() - -1250) <= 1);
         for (int i = 0; i < 10; ++i)
             QTest::keyClick(window.display(), Qt::Key_Plus, Qt::KeypadModifier);
         QCOMPARE(vol->value(), 100);

@@ -343,9 +343,9 @@ private slots:
         const QString thumbnail = program.path() + "/image/c.bmp";
         const QByteArray grabbed = test_files::readFile(thumbnail);
         favourites.select_okini(3);
-        player.openAndPlay().play_file(movies.path("c.avi"), 2.0);
-        QCOMPARE(player.movie().okini_index, 3);
-        player.movie().MediaPlay(2);
+        QVERIFY(playAndWait(player, movies.path("c.avi"), 2.0));
+        QCOMPARE(player.favourites().okini_index(), 3);
+        player.movie().MediaPlay(PlayCommand::Pause);
         player.listPanel().selectTab(ListPanel::FilePage);
         favourites.capture();
         waitForGrabs(favourites);
@@ -437,13 +437,15 @@ private slots:
         favourites.addSelection({movies.path("c.avi"), movies.path("b.avi"), movies.path("a.avi")});
         player.listPanel().selectTab(ListPanel::FavouritesPage);
         player.playMode().mode_Click(PlayMode::Continuous);
-        const auto playing = [&player] { return QFileInfo(player.movie().filename).fileName(); };
+        const auto playing = [&player] { return QFileInfo(player.movie().filename()).fileName(); };
 
         favourites.select_okini(3);
         player.sequencer().play_next();
+        QVERIFY(waitForOpen(player));
         QCOMPARE(playing(), QString("a.avi"));
-        QCOMPARE(player.movie().okini_index, 1);
+        QCOMPARE(player.favourites().okini_index(), 1);
         player.sequencer().play_prev();
+        QVERIFY(waitForOpen(player));
         QCOMPARE(playing(), QString("c.avi"));
         QCOMPARE(favourites.get_okini_index(), 3);
 

@@ -7,6 +7,7 @@
 #include "media/cmovie.h"
 #include "memory_play_source.h"
 #include "panels/list_panel.h"
+#include "playback/open_and_play.h"
 #include "panels/list_selection.h"
 #include "player_fixture.h"
 #include "stalling_mount.h"
@@ -429,16 +430,19 @@ private slots:
 
         // The playing file is stopped before it is renamed; the renamed entry
         // is the selected one.
-        player.movie().filename = folder.path("a.avi");
+        QVERIFY(QFile::remove(folder.path("a.avi")));
+        QVERIFY(QFile::copy(test_media::clip("clip.avi"), folder.path("a.avi")));
+        const qint64 size = QFileInfo(folder.path("a.avi")).size();
+        QVERIFY(playAndWait(player, folder.path("a.avi"), 0));
+        QTRY_COMPARE(player.movie().filename(), folder.path("a.avi"));
         const QString newName = QString::fromUtf8("新しい 名前, \"1\".avi");
         answer(newName);
         menuFor(browser, "m_rename")->trigger();
         QCOMPARE(stops, QStringList({"before"}));
-        QCOMPARE(QFileInfo(folder.path(newName)).size(), 10);
+        QCOMPARE(QFileInfo(folder.path(newName)).size(), size);
         QCOMPARE(names(files), QStringList({"b.avi", newName}));
         QCOMPARE(selected(files), QList<int>({1}));
         QCOMPARE(files->currentRow(), 1);
-        player.movie().filename.clear();
     }
 
     // Names from old archives in Shift_JIS, or in no known encoding, are
@@ -469,8 +473,9 @@ private slots:
 
         list_selection::moveCurrent(files, 1);
         browser.play_selection();
-        QCOMPARE(player.movie().PlayState, 1);
-        QCOMPARE(native_path::encode(player.movie().filename), base + shiftJis);
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(int(player.movie().playState()), 1);
+        QCOMPARE(native_path::encode(player.movie().filename()), base + shiftJis);
 
         // Confirming the offered name gives the file its UTF-8 name.
         whenModal<QInputDialog>([](QInputDialog *box) { box->accept(); });
@@ -494,33 +499,40 @@ private slots:
 
         // Nothing current: the first entry is taken.
         browser.play_selection();
-        QCOMPARE(movie.filename, folder.path("a.avi"));
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(movie.filename(), folder.path("a.avi"));
         QCOMPARE(files->currentRow(), 0);
         browser.play_selection();
-        QCOMPARE(movie.PlayState, 2);
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(int(movie.playState()), 2);
         browser.play_selection();
-        QCOMPARE(movie.PlayState, 1);
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(int(movie.playState()), 1);
         // Paused, another entry is opened, not the paused movie resumed.
         browser.play_selection();
         list_selection::moveCurrent(files, 1);
         browser.play_selection();
-        QCOMPARE(movie.filename, folder.path(QString::fromUtf8("b 動画.avi")));
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(movie.filename(), folder.path(QString::fromUtf8("b 動画.avi")));
         QCOMPARE(player.window().windowTitle(), QString::fromUtf8("b 動画"));
-        QCOMPARE(movie.PlayState, 1);
+        QCOMPARE(int(movie.playState()), 1);
 
         // A double click plays the entry and closes the folder frame.
         browser.toggleDirectory();
         doubleClick(files->viewport(), at(files, 0));
-        QCOMPARE(movie.filename, folder.path("a.avi"));
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(movie.filename(), folder.path("a.avi"));
         QVERIFY(files->item(0)->isSelected());
         QVERIFY(!player.window().directory()->isVisible());
         // Not a movie after all, or gone: fails quietly.
         list_selection::moveCurrent(files, 2);
         browser.play_selection();
-        QCOMPARE(movie.filename, QString());
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(movie.filename(), QString());
         QFile::remove(folder.path("a.avi"));
         doubleClick(files->viewport(), at(files, 0));
-        QCOMPARE(movie.filename, QString());
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(movie.filename(), QString());
 
         // The search page plays the stored folder and the name.
         ListPanel &panel = player.listPanel();
@@ -528,15 +540,18 @@ private slots:
         result->setData(Qt::UserRole, folder.path() + "/");
         panel.selectTab(ListPanel::SearchPage);
         browser.play_selection();
-        QCOMPARE(movie.filename, folder.path(QString::fromUtf8("b 動画.avi")));
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(movie.filename(), folder.path(QString::fromUtf8("b 動画.avi")));
         // No favourite to play: stop and rewind; one given: it plays.
         panel.selectTab(ListPanel::FavouritesPage);
         browser.play_selection();
-        QCOMPARE(movie.PlayState, 3);
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(int(movie.playState()), 3);
         MemoryPlaySource favourites({folder.path(QString::fromUtf8("b 動画.avi"))});
         browser.setHooks({.activeSource = [&] { return &favourites; }});
         browser.play_selection();
-        QCOMPARE(movie.PlayState, 1);
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(int(movie.playState()), 1);
     }
 
     void droppedFiles()
@@ -559,7 +574,7 @@ private slots:
         // The first file only.
         drop(files->viewport(), folder.path(movieName), folder.path("a00.avi"));
         QCOMPARE(browser.folder(), folder.path());
-        QCOMPARE(player.movie().filename, folder.path(movieName));
+        QCOMPARE(player.movie().filename(), folder.path(movieName));
         QCOMPARE(selected(files), QList<int>({30}));
         QCOMPARE(files->currentRow(), 30);
         QCOMPARE(files->indexAt(QPoint(2, 2)).row(), 30);
@@ -567,7 +582,8 @@ private slots:
         QVERIFY(browser.setFolder(start.path()));
         player.movie().MediaClear();
         drop(player.window().display(), folder.path(movieName));
-        QCOMPARE(player.movie().filename, folder.path(movieName));
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(player.movie().filename(), folder.path(movieName));
         QCOMPARE(browser.folder(), folder.path());
 
         // Elsewhere on the window, files close the movie; other data is refused.
@@ -582,10 +598,12 @@ private slots:
         for (const QWidget *control : QList<const QWidget *>{
                  window.seekBar(), window.vol(), window.panel(), player.listPanel().Tab1}) {
             drop(&window, folder.path("a00.avi"), {}, middleOf(control, &window));
-            QCOMPARE(player.movie().filename, folder.path(movieName));
+            QVERIFY(waitForOpen(player));
+            QCOMPARE(player.movie().filename(), folder.path(movieName));
         }
         drop(&window, folder.path("a00.avi"));
-        QCOMPARE(player.movie().filename, QString());
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(player.movie().filename(), QString());
         QCOMPARE(browser.folder(), folder.path());
     }
 

@@ -61,7 +61,12 @@ class TestCMovie : public QObject
 
     qint16 open(const QString &name, double pos = 0, QWidget *screen = nullptr)
     {
-        return movie_->MediaOpen(test_media::clip(name), "", screen ? screen : screen_.get(), pos);
+        return openPath(*movie_, test_media::clip(name), screen ? screen : screen_.get(), pos);
+    }
+
+    static qint16 openPath(CMovie &movie, const QString &path, QWidget *screen, double pos = 0)
+    {
+        return test_media::openAndWait(movie, path, screen, pos);
     }
 
 private slots:
@@ -133,8 +138,8 @@ private slots:
         QFETCH(QString, name);
         QSignalSpy frames(movie_.get(), &CMovie::frameShown);
         QCOMPARE(open(name), qint16(300));
-        QCOMPARE(movie_->filename, test_media::clip(name));
-        QCOMPARE(movie_->PlayState, 1);
+        QCOMPARE(movie_->filename(), test_media::clip(name));
+        QCOMPARE(int(movie_->playState()), 1);
         QCOMPARE(movie_->sourceWidth(), 320);
         QCOMPARE(movie_->sourceHeight(), 240);
         qint32 volume = 1;
@@ -152,9 +157,9 @@ private slots:
 
     void openResults()
     {
-        movie_->volume = -1234;
+        movie_->setVolume(-1234);
         QCOMPARE(open("noaudio.avi"), qint16(300));
-        QCOMPARE(movie_->volume, -1234);
+        QCOMPARE(movie_->volume(), -1234);
         qint32 volume = 0;
         QVERIFY(!movie_->audioVolume(&volume));
         QVERIFY(!movie_->setAudioVolume(-500));
@@ -169,8 +174,8 @@ private slots:
         // Failures leave the session closed, the previous file gone.
         const QString dir = test_media::mediaDir();
         for (const QString &path : {test_media::clip("notmovie.avi"), dir + "/missing.avi", dir}) {
-            QCOMPARE(movie_->MediaOpen(path, "", screen_.get(), 0), qint16(0));
-            QCOMPARE(movie_->filename, QString());
+            QCOMPARE(openPath(*movie_, path, screen_.get()), qint16(0));
+            QCOMPARE(movie_->filename(), QString());
             QVERIFY(!movie_->isOpen());
             QVERIFY(!movie_->currentPosition(&seconds));
         }
@@ -187,26 +192,26 @@ private slots:
         QCOMPARE(rate, 2.0);
         QTRY_VERIFY(position(*movie_) > 1.0);
 
-        movie_->MediaPlay(2);
-        QCOMPARE(movie_->PlayState, 2);
+        movie_->MediaPlay(PlayCommand::Pause);
+        QCOMPARE(int(movie_->playState()), 2);
         QTest::qWait(100);
         const double paused = position(*movie_);
         QTest::qWait(300);
         QCOMPARE(position(*movie_), paused);
 
-        movie_->MediaPlay(3);
-        QCOMPARE(movie_->PlayState, 3);
+        movie_->MediaPlay(PlayCommand::Stop);
+        QCOMPARE(int(movie_->playState()), 3);
         QCOMPARE(position(*movie_), 0.0);
-        QVERIFY(!movie_->mblnInCommand);
+        QVERIFY(!movie_->inCommand());
         QTest::qWait(300);
         QCOMPARE(position(*movie_), 0.0);
 
-        movie_->MediaPlay(1);
-        QCOMPARE(movie_->PlayState, 1);
+        movie_->MediaPlay(PlayCommand::Play);
+        QCOMPARE(int(movie_->playState()), 1);
         QTRY_VERIFY(position(*movie_) > 0.3);
         QVERIFY(position(*movie_) < 1.5);
-        movie_->MediaPlay(7);
-        QCOMPARE(movie_->PlayState, 1);
+        movie_->MediaPlay(PlayCommand(7));
+        QCOMPARE(int(movie_->playState()), 1);
 
         // Each file starts at normal speed.
         QCOMPARE(open("clip.avi"), qint16(300));
@@ -226,7 +231,7 @@ private slots:
 
         QVERIFY(movie_->setCurrentPosition(1.0));
         QCOMPARE(position(*movie_), 1.0);
-        movie_->MediaPlay(1);
+        movie_->MediaPlay(PlayCommand::Play);
         QTRY_VERIFY(position(*movie_) > 1.0 && position(*movie_) < length);
     }
 
@@ -235,12 +240,12 @@ private slots:
         QCOMPARE(open("clip.avi"), qint16(300));
         QVERIFY(openFiles().contains(test_media::clip("clip.avi")));
         QCOMPARE(open("clip.wmv"), qint16(300));
-        QCOMPARE(movie_->filename, test_media::clip("clip.wmv"));
+        QCOMPARE(movie_->filename(), test_media::clip("clip.wmv"));
         QVERIFY(!openFiles().contains(test_media::clip("clip.avi")));
         QVERIFY(openFiles().contains(test_media::clip("clip.wmv")));
 
         movie_->MediaClose();
-        QVERIFY(!openFiles().contains(test_media::clip("clip.wmv")));
+        QTRY_VERIFY(!openFiles().contains(test_media::clip("clip.wmv")));
         QVERIFY(!movie_->videoWidget()->isVisible());
         QCOMPARE(movie_->videoWidget()->parentWidget(), screen_.get());
     }
@@ -258,7 +263,7 @@ private slots:
         // Opening reads the player's volume into `volume`.
         QVERIFY(movie_->setAudioVolume(-3000));
         QCOMPARE(open("clip.avi"), qint16(300));
-        QVERIFY(std::abs(movie_->volume + 3000) <= 1);
+        QVERIFY(std::abs(movie_->volume() + 3000) <= 1);
     }
 
     void videoPlacementAndInput()
@@ -266,8 +271,8 @@ private slots:
         QCOMPARE(open("clip.avi"), qint16(300));
         QWidget *video = movie_->videoWidget();
         movie_->SetWindowSize(200, 100);
-        QCOMPARE(movie_->width, qint16(200));
-        QCOMPARE(movie_->height, qint16(100));
+        QCOMPARE(movie_->width(), qint16(200));
+        QCOMPARE(movie_->height(), qint16(100));
         QCOMPARE(video->geometry(), QRect(0, 0, 200, 100));
         movie_->SetWindowPosition(40, 30, 160, 120);
         QCOMPARE(video->geometry(), QRect(40, 30, 160, 120));
@@ -317,38 +322,67 @@ private slots:
 
         CMovie other;
         other.playerStarter();
-        QCOMPARE(other.MediaOpen(test_media::clip("clip.avi"), "", screen_.get(), 0), qint16(300));
+        QCOMPARE(openPath(other, test_media::clip("clip.avi"), screen_.get()), qint16(300));
         other.MediaClear();
     }
 
     void closedSession()
     {
-        movie_->PlayState = 2;
-        movie_->MediaPlay(1);
-        QCOMPARE(movie_->PlayState, 2);
+        movie_->MediaPlay(PlayCommand::Play);
+        QCOMPARE(movie_->playState(), PlayState::None);
         movie_->SetRate(1.5f);
         double value = 0;
         QVERIFY(!movie_->rate(&value));
         QVERIFY(!movie_->setCurrentPosition(1.0));
         movie_->SetWindowSize(320, 240);
-        QCOMPARE(movie_->width, qint16(320));
-        movie_->fullscreen();
-        QCOMPARE(movie_->DisplaySize, 1);
+        QCOMPARE(movie_->width(), qint16(320));
 
         // Closing clears the file name and keeps the rest of the public state.
         QCOMPARE(open("clip.avi"), qint16(300));
-        movie_->okini_index = 4;
-        movie_->MediaPlay(2);
-        const qint32 volume = movie_->volume;
+        movie_->MediaPlay(PlayCommand::Pause);
+        const qint32 volume = movie_->volume();
         movie_->MediaClose();
-        QCOMPARE(movie_->filename, QString());
-        QCOMPARE(movie_->PlayState, 2);
-        QCOMPARE(movie_->okini_index, 4);
-        QCOMPARE(movie_->volume, volume);
-        QCOMPARE(movie_->DisplaySize, 1);
+        QCOMPARE(movie_->filename(), QString());
+        QCOMPARE(int(movie_->playState()), 2);
+        QCOMPARE(movie_->volume(), volume);
         QVERIFY(!movie_->isOpen());
-        movie_->normalscreen();
-        QCOMPARE(movie_->DisplaySize, 0);
+    }
+
+    // An open answers at once; the result follows.  A second request
+    // replaces the first, a close cancels one, and the end of the movie is
+    // told once, from mpv, until the movie leaves its end.
+    void requestsAndTheirOutcome()
+    {
+        QSignalSpy results(movie_.get(), &CMovie::opened);
+        QSignalSpy abandoned(movie_.get(), &CMovie::openAbandoned);
+        QSignalSpy ends(movie_.get(), &CMovie::endReached);
+        movie_->MediaOpen(test_media::clip("clip.avi"), "", screen_.get(), 0);
+        QVERIFY(movie_->isOpening());
+        QVERIFY(results.isEmpty());
+        movie_->MediaOpen(test_media::clip("clip.mpg"), "", screen_.get(), 2.5);
+        QCOMPARE(abandoned.count(), 1);
+        QCOMPARE(abandoned.first().at(0).toString(), test_media::clip("clip.avi"));
+        QVERIFY(results.wait(15000));
+        QCOMPARE(results.count(), 1);
+        QCOMPARE(results.first().at(0).toString(), test_media::clip("clip.mpg"));
+        QCOMPARE(movie_->filename(), test_media::clip("clip.mpg"));
+
+        QTRY_COMPARE_WITH_TIMEOUT(ends.count(), 1, 5000);
+        QVERIFY(!movie_->isPlaying());
+        QTest::qWait(600);
+        QCOMPARE(ends.count(), 1);
+        QVERIFY(movie_->setCurrentPosition(2.5));
+        movie_->MediaPlay(PlayCommand::Play);
+        QTRY_COMPARE_WITH_TIMEOUT(ends.count(), 2, 5000);
+
+        movie_->MediaOpen(test_media::clip("clip.mov"), "", screen_.get(), 0);
+        movie_->MediaClose();
+        QVERIFY(!movie_->isOpening());
+        QCOMPARE(abandoned.count(), 2);
+        QTest::qWait(500);
+        QCOMPARE(results.count(), 1);
+        QVERIFY(!movie_->isOpen());
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
     }
 };
 

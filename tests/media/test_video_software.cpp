@@ -24,7 +24,7 @@ private slots:
         CMovie movie;
         QSignalSpy frames(&movie, &CMovie::frameShown);
 
-        QCOMPARE(movie.MediaOpen(test_media::clip("clip.mov"), "", &screen, 0), qint16(300));
+        QCOMPARE(test_media::openAndWait(movie, test_media::clip("clip.mov"), &screen), qint16(300));
         QWidget *video = movie.videoWidget();
         QVERIFY(video);
         QVERIFY(!video->findChild<QOpenGLWidget *>());
@@ -35,7 +35,7 @@ private slots:
 
         movie.SetWindowPosition(50, 40, 300, 200);
         QCOMPARE(video->geometry(), QRect(50, 40, 300, 200));
-        movie.MediaPlay(2);
+        movie.MediaPlay(PlayCommand::Pause);
         QTest::qWait(100);
         // The test picture's colour bars fill the surface at any size.
         const QImage picture = video->grab().toImage();

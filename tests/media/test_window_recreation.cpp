@@ -41,7 +41,7 @@ private slots:
         QVERIFY(fixture.started());
         MainWindow &window = fixture.player().window();
         CMovie &movie = fixture.player().movie();
-        QCOMPARE(movie.filename, clip);
+        QCOMPARE(movie.filename(), clip);
         const bool wantGl = qgetenv("QT_XCB_GL_INTEGRATION") != "none";
         QCOMPARE(window.display()->findChild<QOpenGLWidget *>() != nullptr, wantGl);
 
@@ -81,7 +81,7 @@ private slots:
             QTRY_VERIFY2(position(movie) > before + 0.2, name);
             QVERIFY2(movie.isOpen(), name);
         }
-        QCOMPARE(movie.filename, clip);
+        QCOMPARE(movie.filename(), clip);
     }
 };
 

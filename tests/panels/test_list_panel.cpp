@@ -3,6 +3,9 @@
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
 #include "panels/okini_view.h"
+#include "display/display_modes.h"
+#include "playback/open_and_play.h"
+#include "test_media.h"
 #include "player_fixture.h"
 #include "window/button_images.h"
 #include "window/main_window.h"
@@ -97,13 +100,18 @@ private slots:
         PlayerFixture fixture;
         ListPanel &panel = fixture.player().listPanel();
         panel.selectTab(ListPanel::FilePage);
-        fixture.player().movie().DisplaySize = 1;
+        QVERIFY(playAndWait(fixture.player(), test_media::clip("clip.avi")));
+        QTRY_VERIFY(fixture.player().movie().isPlaying());
+        fixture.player().displayModes().enter_full_screen();
+        QVERIFY(fixture.player().displayModes().fullScreen());
 
         clickTab(panel.Tab1, ListPanel::OptionsPage);
         QCOMPARE(panel.selectedTab(), int(ListPanel::FilePage));
-        QVERIFY(panel.File->isVisible());
-        QVERIFY(!panel.config->isVisible());
-        fixture.player().movie().DisplaySize = 0;
+        // The list is hidden in full screen; the page it would show stays.
+        MainWindow &window = fixture.player().window();
+        QVERIFY(panel.File->isVisibleTo(&window));
+        QVERIFY(!panel.config->isVisibleTo(&window));
+        fixture.player().displayModes().leave_full_screen();
     }
 
     void tabStripPassesFocusAndKeysOn()

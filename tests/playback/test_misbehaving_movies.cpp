@@ -73,7 +73,7 @@ struct PlayerWatch {
         QObject::connect(&timer, &QTimer::timeout, [this, &movie, path] {
             ticksWhileOpening += movie.isOpening() ? 1 : 0;
             double position = 0;
-            if (movie.filename == path && movie.currentPosition(&position))
+            if (movie.filename() == path && movie.currentPosition(&position))
                 furthest = std::max(furthest, position);
         });
         timer.start(0);
@@ -161,10 +161,10 @@ private slots:
 
         // The first movie near its end, so that the bad one comes soon.
         list_selection::moveCurrent(player.fileBrowser().fileList(), 0);
-        player.openAndPlay().play_file(first, 2.5);
-        QCOMPARE(movie.filename, first);
+        QVERIFY(playAndWait(player, first, 2.5));
+        QCOMPARE(movie.filename(), first);
 
-        QTRY_COMPARE_WITH_TIMEOUT(movie.filename, last, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(movie.filename(), last, 30000);
         QCOMPARE(asked.join(" "), name + " c.avi");
         QCOMPARE(opened.join(" "),
                  outcome == Outcome::Fails ? "a.avi c.avi" : "a.avi " + name + " c.avi");
@@ -181,8 +181,9 @@ private slots:
         frames.clear();
         QTRY_VERIFY_WITH_TIMEOUT(frames.size() >= 3, 10000);
         double position = 0;
+        QVERIFY(waitForOpen(player));
         QTRY_VERIFY(movie.currentPosition(&position) && position > 0.3);
-        QCOMPARE(movie.PlayState, 1);
+        QCOMPARE(int(movie.playState()), 1);
         QCOMPARE(player.fileBrowser().fileList()->currentRow(), 2);
         qInfo("longest stall of the event loop: %.0f ms", stalls.longest());
 
@@ -197,7 +198,8 @@ private slots:
         const qint64 read = bytesRead() - before;
         QVERIFY2(read < kMostBytesReadByAGrab, qPrintable(QString::number(read)));
         qInfo("the thumbnail grab read %lld bytes", read);
-        QCOMPARE(movie.filename, last);
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(movie.filename(), last);
     }
 
     // A list of nothing but broken movies is tried once round, then play
@@ -227,7 +229,7 @@ private slots:
         QTest::qWait(200);
         QCOMPARE(asked.size(), 2);
         QCOMPARE(failed.size(), 2);
-        QCOMPARE(player.movie().filename, QString());
+        QCOMPARE(player.movie().filename(), QString());
         QVERIFY(player.window().isVisible());
     }
 };

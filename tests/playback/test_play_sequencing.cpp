@@ -40,14 +40,14 @@ private:
 
 QString playing(Player &player)
 {
-    return QFileInfo(player.movie().filename).fileName();
+    return QFileInfo(player.movie().filename()).fileName();
 }
 
 void playRow(Player &player, int row)
 {
     QListWidget *files = player.fileBrowser().fileList();
     list_selection::moveCurrent(files, row);
-    player.openAndPlay().play_file(player.fileBrowser().fullPath(row), 0);
+    QVERIFY(playAndWait(player, player.fileBrowser().fullPath(row), 0));
 }
 
 } // namespace
@@ -65,13 +65,17 @@ private slots:
         QCOMPARE(player.fileBrowser().fileList()->count(), 3);
 
         playRow(player, 2);
+        QVERIFY(waitForOpen(player));
         QCOMPARE(playing(player), QString("c.avi"));
         player.sequencer().play_next();
+        QVERIFY(waitForOpen(player));
         QCOMPARE(playing(player), QString("a.avi"));
-        QCOMPARE(player.movie().PlayState, 1);
+        QCOMPARE(int(player.movie().playState()), 1);
         player.sequencer().play_prev();
+        QVERIFY(waitForOpen(player));
         QCOMPARE(playing(player), QString("c.avi"));
         player.sequencer().play_prev();
+        QVERIFY(waitForOpen(player));
         QCOMPARE(playing(player), QString("b b.avi"));
         QCOMPARE(player.fileBrowser().fileList()->currentRow(), 1);
     }
@@ -84,8 +88,9 @@ private slots:
         player.playMode().mode_Click(PlayMode::Continuous);
         playRow(player, 1);
 
+        QVERIFY(waitForOpen(player));
         QTRY_COMPARE_WITH_TIMEOUT(playing(player), QString("a.avi"), 10000);
-        QCOMPARE(player.movie().PlayState, 1);
+        QCOMPARE(int(player.movie().playState()), 1);
         QCOMPARE(player.window().windowTitle(), QString("a"));
     }
 
@@ -114,8 +119,10 @@ private slots:
         Player &player = fixture.player();
         player.playMode().mode_Click(PlayMode::Random);
         player.sequencer().play_next();
+        QVERIFY(waitForOpen(player));
         QCOMPARE(playing(player), QString("only.avi"));
         player.sequencer().play_next();
+        QVERIFY(waitForOpen(player));
         QCOMPARE(playing(player), QString("only.avi"));
         QVERIFY(player.sequencer().randomPicker().history().empty());
     }
@@ -131,7 +138,7 @@ private slots:
         player.sequencer().play_next();
         QCOMPARE(player.fileBrowser().fileList()->count(), 2);
         QCOMPARE(playing(player), QString("a.avi"));
-        QCOMPARE(player.movie().PlayState, 3);
+        QCOMPARE(int(player.movie().playState()), 3);
     }
 
     void settingsPageHasNothingToPlay()
@@ -143,8 +150,9 @@ private slots:
         player.listPanel().selectTab(ListPanel::OptionsPage);
         player.sequencer().play_next();
         player.sequencer().play_prev();
+        QVERIFY(waitForOpen(player));
         QCOMPARE(playing(player), QString("a.avi"));
-        QCOMPARE(player.movie().PlayState, 1);
+        QCOMPARE(int(player.movie().playState()), 1);
     }
 
     // On the search page a paused movie that comes up again as the next
@@ -161,22 +169,23 @@ private slots:
         }
         player.listPanel().selectTab(ListPanel::SearchPage);
         list_selection::moveCurrent(results, 0);
-        player.openAndPlay().play_file(folder.path("a.avi"), 0);
+        QVERIFY(playAndWait(player, folder.path("a.avi"), 0));
         CMovie &movie = player.movie();
         movie.setCurrentPosition(1.5);
-        movie.MediaPlay(2);
+        movie.MediaPlay(PlayCommand::Pause);
 
         player.sequencer().play_next();
         QCOMPARE(results->currentRow(), 1);
-        QCOMPARE(movie.PlayState, 1);
+        QCOMPARE(int(movie.playState()), 1);
         double position = 0;
+        QVERIFY(waitForOpen(player));
         QVERIFY(movie.currentPosition(&position));
         QVERIFY2(position >= 1.4, qPrintable(QString::number(position)));
 
-        movie.MediaPlay(2);
+        movie.MediaPlay(PlayCommand::Pause);
         player.sequencer().play_prev();
         QCOMPARE(results->currentRow(), 0);
-        QCOMPARE(movie.PlayState, 1);
+        QCOMPARE(int(movie.playState()), 1);
         QVERIFY(movie.currentPosition(&position));
         QVERIFY2(position < 1.0, qPrintable(QString::number(position)));
     }

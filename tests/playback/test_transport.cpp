@@ -67,10 +67,11 @@ private slots:
         QCOMPARE(rateOf(player.movie()), 1.0);
 
         speed.entry(1)->trigger();
+        QVERIFY(waitForOpen(player));
         QCOMPARE(rateOf(player.movie()), 1.5);
         QVERIFY(showsImage(player.window().button("speed"), "bai15"));
 
-        player.openAndPlay().play_file(clip("b.avi"), 0);
+        QVERIFY(playAndWait(player, clip("b.avi"), 0));
         QCOMPARE(rateOf(player.movie()), 1.5);
 
         // No speed at all: every entry unchecked, the rate left alone.
@@ -78,6 +79,7 @@ private slots:
         QCOMPARE(speed.checkedIndex(), -1);
         QCOMPARE(rateOf(player.movie()), 1.5);
         speed.bai_Click(0);
+        QVERIFY(waitForOpen(player));
         QCOMPARE(rateOf(player.movie()), 2.0);
     }
 
@@ -111,15 +113,18 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(player.window().seekBar()->value() >= 100, 5000);
 
         player.window().button("stop")->trigger();
-        QCOMPARE(movie.filename, QString());
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(movie.filename(), QString());
         QVERIFY(player.window().display()->logo()->isVisible());
         QCOMPARE(player.window().seekBar()->value(), 0);
         QVERIFY(!player.positionTimer().isActive());
 
         player.window().button("play")->trigger();
-        QCOMPARE(movie.filename, clip("a.avi"));
-        QCOMPARE(movie.PlayState, 1);
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(movie.filename(), clip("a.avi"));
+        QCOMPARE(int(movie.playState()), 1);
         double position = 10;
+        QVERIFY(waitForOpen(player));
         QVERIFY(movie.currentPosition(&position));
         QVERIFY2(position < 0.5, qPrintable(QString::number(position)));
         QVERIFY(player.positionTimer().isActive());
@@ -134,9 +139,11 @@ private slots:
 
         player.transport().mTopSeek_Click();
         CMovie &movie = player.movie();
-        QCOMPARE(movie.filename, clip("b.avi"));
-        QCOMPARE(movie.PlayState, 2);
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(movie.filename(), clip("b.avi"));
+        QCOMPARE(int(movie.playState()), 2);
         double position = 10;
+        QVERIFY(waitForOpen(player));
         QVERIFY(movie.currentPosition(&position));
         QCOMPARE(position, 0.0);
         QCOMPARE(player.window().seekBar()->value(), 0);
@@ -145,6 +152,7 @@ private slots:
         QVERIFY(player.transport().firstFrameReady());
         // Still at the start a moment later: it is paused, not playing.
         QTest::qWait(700);
+        QVERIFY(waitForOpen(player));
         QVERIFY(movie.currentPosition(&position));
         QCOMPARE(position, 0.0);
     }
@@ -154,9 +162,11 @@ private slots:
         PlayerFixture fixture({clip("a.avi")});
         Player &player = fixture.player();
         player.window().button("next")->trigger();
-        QCOMPARE(QFileInfo(player.movie().filename).fileName(), QString("b.avi"));
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(QFileInfo(player.movie().filename()).fileName(), QString("b.avi"));
         player.window().button("pre")->trigger();
-        QCOMPARE(QFileInfo(player.movie().filename).fileName(), QString("a.avi"));
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(QFileInfo(player.movie().filename()).fileName(), QString("a.avi"));
     }
 };
 

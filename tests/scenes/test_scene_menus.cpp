@@ -102,8 +102,9 @@ private slots:
 
         // Paused at 83.9 s with the bar there.  The timer stays off: in this
         // one-frame-a-second movie the position settles on the next frame.
-        movie.MediaPlay(2);
+        movie.MediaPlay(PlayCommand::Pause);
         player.positionTimer().stop();
+        QVERIFY(waitForOpen(player));
         QVERIFY(movie.setCurrentPosition(83.9));
         bar->setValue(8390);
         menu.m_reg_seen[3]->trigger();
@@ -125,6 +126,7 @@ private slots:
         player.sceneMenus().load_scenes();
         // Slot 3 is free now: no move.
         for (const auto &[slot, target] : {std::pair{1, 82.0}, {2, 84.0}, {3, 10.0}}) {
+            QVERIFY(waitForOpen(player));
             QVERIFY(movie.setCurrentPosition(10));
             player.sceneMenus().jump(slot);
             QCOMPARE(positionOf(movie), target);
@@ -239,16 +241,19 @@ private slots:
         QVERIFY(!player.mainMenu().m_seen[7]->isEnabled()); // still the clip's
 
         slot7->trigger();
-        QCOMPARE(player.movie().filename, longMovie);
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(player.movie().filename(), longMovie);
         QVERIFY(qAbs(positionOf(player.movie()) - 102) < 0.6);
         QVERIFY(player.mainMenu().m_seen[7]->isEnabled());
 
         // The movie already open only moves, and stays paused.
-        player.movie().MediaPlay(2);
+        player.movie().MediaPlay(PlayCommand::Pause);
+        QVERIFY(waitForOpen(player));
         QVERIFY(player.movie().setCurrentPosition(3));
         slot7->trigger();
+        QVERIFY(waitForOpen(player));
         QCOMPARE(positionOf(player.movie()), 102.0);
-        QCOMPARE(player.movie().PlayState, 2);
+        QCOMPARE(int(player.movie().playState()), 2);
     }
 };
 

@@ -120,8 +120,10 @@ private slots:
             // Quit paused at 100.25 s in the first result.
             results->setCurrentRow(0);
             emit results->itemDoubleClicked(results->item(0));
-            QTRY_COMPARE(player.movie().PlayState, 1);
-            player.movie().MediaPlay(2);
+            QVERIFY(waitForOpen(player));
+            QTRY_COMPARE(int(player.movie().playState()), 1);
+            player.movie().MediaPlay(PlayCommand::Pause);
+            QVERIFY(waitForOpen(player));
             QVERIFY(player.movie().setCurrentPosition(100.25));
         }
         const QByteArray paused = resumeFile(program);
@@ -142,8 +144,8 @@ private slots:
             QCOMPARE(resultPath(results, 1), moved + "/sub/1abc2.mpg");
             // A paused movie is only selected.
             QCOMPARE(results->currentRow(), 0);
-            QCOMPARE(player.movie().PlayState, 0);
-            QVERIFY(player.movie().filename.isEmpty());
+            QCOMPARE(int(player.movie().playState()), 0);
+            QVERIFY(player.movie().filename().isEmpty());
 
             RegisteredFolders &folders = player.registeredFolders();
             QCOMPARE(folders.m_delDir[2]->text(), QString::fromUtf8("[2]動画 a,b 登録削除"));
@@ -154,19 +156,22 @@ private slots:
             // Quit while playing.
             results->setCurrentRow(1);
             player.searchPage().m_playForFind->trigger();
-            QTRY_COMPARE(player.movie().PlayState, 1);
+            QVERIFY(waitForOpen(player));
+            QTRY_COMPARE(int(player.movie().playState()), 1);
             QVERIFY(player.movie().setCurrentPosition(1.5));
         }
         QVERIFY(resumeFile(program).endsWith("\r\n1\r\n"));
         {
             auto fixture = startIn(program);
             Player &player = fixture->player();
-            QTRY_COMPARE(player.movie().PlayState, 1);
-            QCOMPARE(player.movie().filename, moved + "/sub/1abc2.mpg");
+            QVERIFY(waitForOpen(player));
+            QTRY_COMPARE(int(player.movie().playState()), 1);
+            QCOMPARE(player.movie().filename(), moved + "/sub/1abc2.mpg");
             QCOMPARE(player.listPanel().List_Find->currentRow(), 1);
             double position = 0;
+            QVERIFY(waitForOpen(player));
             QVERIFY(player.movie().currentPosition(&position) && position >= 1.4);
-            player.movie().MediaPlay(3);
+            player.movie().MediaPlay(PlayCommand::Stop);
         }
         QCOMPARE(resumeFile(program), QByteArray("\"\"\r\n0\r\n4\r\n"));
 
@@ -176,7 +181,7 @@ private slots:
         {
             auto fixture = startIn(program);
             QVERIFY(fixture->started());
-            QCOMPARE(fixture->player().movie().PlayState, 0);
+            QCOMPARE(int(fixture->player().movie().playState()), 0);
         }
         QCOMPARE(resumeFile(program), gone);
     }

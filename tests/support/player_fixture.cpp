@@ -1,6 +1,10 @@
 #include "player_fixture.h"
 
 #include "media/cmovie.h"
+#include "playback/open_and_play.h"
+
+#include <QDeadlineTimer>
+#include <QTest>
 
 #include <QDir>
 #include <clocale>
@@ -25,6 +29,28 @@ PlayerFixture::PlayerFixture(FromOptions, const Options &options)
     startup.currentDir = options.currentDir.isEmpty() ? QDir::currentPath() : options.currentDir;
     startup.programFolder = programFolder_;
     started_ = player_->Form_Load(startup);
+    // Start-up asks for the movie of the command line or the resume point;
+    // the tests begin once it plays or has failed.
+    if (!started_)
+        return;
+    QDeadlineTimer deadline(15000);
+    while (player_->isStarting() && !deadline.hasExpired())
+        QTest::qWait(10);
+    waitForOpen(*player_);
+}
+
+bool waitForOpen(Player &player)
+{
+    QDeadlineTimer deadline(15000);
+    while (player.movie().isOpening() && !deadline.hasExpired())
+        QTest::qWait(10);
+    return !player.movie().isOpening();
+}
+
+bool playAndWait(Player &player, const QString &path, double pos)
+{
+    player.openAndPlay().play_file(path, pos);
+    return waitForOpen(player);
 }
 
 void prepareMediaTests()

@@ -37,6 +37,12 @@ private:
     bool started_ = false;
 };
 
+// Asks player to play path from pos and waits until the open is over (the
+// movie plays, or it would not open); false when it took too long.
+bool playAndWait(Player &player, const QString &path, double pos = 0);
+// Waits until no open is in progress; false when one went on too long.
+bool waitForOpen(Player &player);
+
 // Sets up what every GUI test needs: the C numeric locale for libmpv and the
 // null audio output.
 void prepareMediaTests();

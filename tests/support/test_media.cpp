@@ -1,5 +1,9 @@
 #include "test_media.h"
 
+#include "media/cmovie.h"
+
+#include <QSignalSpy>
+
 #include "test_files.h"
 
 #include <QCryptographicHash>
@@ -183,3 +187,12 @@ QString clip(const QString &name)
 }
 
 } // namespace test_media
+
+qint16 test_media::openAndWait(CMovie &movie, const QString &path, QWidget *screen, double pos)
+{
+    QSignalSpy results(&movie, &CMovie::opened);
+    movie.MediaOpen(path, "", screen, pos);
+    if (results.isEmpty() && !results.wait(15000))
+        return -2;
+    return results.first().at(1).value<qint16>();
+}

@@ -2,6 +2,9 @@
 
 #include <QString>
 
+class CMovie;
+class QWidget;
+
 // Movie clips for the tests, made with the ffmpeg command on first use and kept
 // in the build tree (SAZANAMI_TEST_MEDIA_DIR), so no media is committed.
 namespace test_media
@@ -24,5 +27,9 @@ QString clip(const QString &name);
 
 // The folder of the generated clips.
 QString mediaDir();
+
+// Asks the session to open path and waits for the result it sends; -2 when
+// none came.
+qint16 openAndWait(CMovie &movie, const QString &path, QWidget *screen, double pos = 0);
 
 } // namespace test_media

@@ -62,7 +62,7 @@ private slots:
         QTRY_VERIFY(bar_->width() > 600);
         margin_ = seek_geometry::pixelsFromTwips(seek_geometry::kMarginTwips,
                                                  ScreenMetrics::measure(window).TwipsPerPixelX);
-        movie().MediaPlay(2);
+        movie().MediaPlay(PlayCommand::Pause);
     }
 
     void cleanup() { fixture_.reset(); }
@@ -76,7 +76,7 @@ private slots:
         QCOMPARE(position(), bar_->value() / 100.0);
         QCOMPARE(bar_->SelLength(), 0);
         QVERIFY(fixture_->player().positionTimer().isActive());
-        QVERIFY(!movie().mblnInCommand);
+        QVERIFY(!movie().inCommand());
 
         // Ctrl with Shift is a plain seek, not a section drag.
         QTest::mousePress(bar_, Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier, at(45));
@@ -164,12 +164,12 @@ private slots:
         QTest::mouseClick(bar_, Qt::LeftButton, {}, at(30));
         const int value = bar_->value();
         const double seconds = position();
-        movie().mblnInCommand = true;
+        movie().setInCommand(true);
         QTest::mouseClick(bar_, Qt::LeftButton, {}, at(150));
         QCOMPARE(bar_->value(), value);
         QCOMPARE(position(), seconds);
         // Dropped, not queued.
-        movie().mblnInCommand = false;
+        movie().setInCommand(false);
         QTest::qWait(100);
         QVERIFY(qAbs(position() - seconds) < 1);
     }
@@ -193,9 +193,9 @@ private slots:
         QCOMPARE(bar_->SelLength(), length);
 
         const double seconds = position();
-        movie().mblnInCommand = true;
+        movie().setInCommand(true);
         QTest::mouseClick(fullscreenBar, Qt::LeftButton, {}, QPoint(width - 5, 5));
-        movie().mblnInCommand = false;
+        movie().setInCommand(false);
         QCOMPARE(position(), seconds);
     }
 };
