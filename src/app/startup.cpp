@@ -130,7 +130,7 @@ bool Player::Form_Load(const StartupOptions &options)
     letWindowAppear();
     if (config_.smallMode)
         displayModes_->enter_small_mode();
-    desktopOptions_->start(programFolder_ + "color.ini", config_.hidePopup);
+    desktopOptions_->start(programFolder_ + "color.ini", settings_.balloonHelp());
     phase("window shown");
 
     createStateFolders();
@@ -148,10 +148,10 @@ bool Player::Form_Load(const StartupOptions &options)
     favourites_->setViewMode(true);
     const QString commandLine = absoluteCommandLine(options);
     playCommandLine(commandLine);
-    if (config_.resume && commandLine.isEmpty())
+    if (settings_.resume() && commandLine.isEmpty())
         resume_->load_resume();
     phase("command-line movie opened");
-    displayModes_->set_topmost(mainMenu_->m_temae->isChecked());
+    displayModes_->set_topmost(settings_.alwaysOnTop());
     starting_ = false;
     if (exitRequested_) {
         m_exit_Click();
@@ -180,7 +180,6 @@ void Player::letWindowAppear()
 void Player::applyFirstRunValues()
 {
     config_ = ConfigValues::firstRun(programFolder_);
-    mainMenu_->m_temae->setChecked(config_.temae);
     applyWindowOptions();
     // The system volume bar starts where the system volume is, and leaves it
     // there.
