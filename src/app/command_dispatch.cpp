@@ -421,7 +421,7 @@ bool CommandDispatch::onKeyUpTable(int key, int shift)
         return false;
     }
     if (key == vk::T && shift == kCtrl) {
-        p_.modes.set_topmost(!p_.menu.m_temae->isChecked());
+        p_.modes.toggleTopmost();
         return false;
     }
     if (keys.matches(KeyBindings::Play, key) || key == vk::Enter) {

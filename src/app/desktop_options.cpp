@@ -2,6 +2,7 @@
 #include "app/app_log.h"
 
 #include "base/program_folder.h"
+#include "base/settings.h"
 #include "desktop/balloon_help.h"
 #include "desktop/file_associations.h"
 #include "desktop/tray_icon.h"
@@ -13,7 +14,6 @@
 #include "panels/window_options.h"
 #include "window/main_window.h"
 
-#include <QCheckBox>
 #include <QCoreApplication>
 #include <QFrame>
 #include <QTabBar>
@@ -35,7 +35,8 @@ QUrl homepage()
 } // namespace
 
 DesktopOptions::DesktopOptions(MainWindow &window, ListPanel &panel, WindowOptions &options,
-                               QMenu &menu, const QString &programPath, QObject *parent)
+                               const Settings &settings, QMenu &menu, const QString &programPath,
+                               QObject *parent)
     : QObject(parent), window_(window), panel_(panel),
       associations_(std::make_unique<FileAssociations>(programPath)),
       associationPage_(std::make_unique<AssociationPage>(panel.config, *associations_)),
@@ -46,8 +47,7 @@ DesktopOptions::DesktopOptions(MainWindow &window, ListPanel &panel, WindowOptio
     if (auto *keyDefaults = panel.config->findChild<QWidget *>("bt_default"))
         new HoverCue(keyDefaults, HoverCue::Bold,
                      {panel.config, panel.config->findChild<QWidget *>("Frame_Key")});
-    QCheckBox *noTaskbar = options.Check_noTaskbar;
-    tray_->setHideOnMinimise([noTaskbar] { return noTaskbar->isChecked(); });
+    tray_->setHideOnMinimise([&settings] { return settings.noTaskBar(); });
 }
 
 DesktopOptions::~DesktopOptions() = default;

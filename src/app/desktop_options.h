@@ -10,6 +10,7 @@ class ListColours;
 class ListPanel;
 class MainWindow;
 class QMenu;
+class Settings;
 class SoftInfoPage;
 class TrayIcon;
 class WindowOptions;
@@ -21,9 +22,11 @@ class DesktopOptions : public QObject
 {
     Q_OBJECT
 public:
-    // Builds the pages into the options frame; before its tabs are made.
-    DesktopOptions(MainWindow &window, ListPanel &panel, WindowOptions &options, QMenu &menu,
-                   const QString &programPath, QObject *parent = nullptr);
+    // Builds the pages into the options frame; before its tabs are made.  The
+    // tray icon takes the window off the task bar when the settings say so.
+    DesktopOptions(MainWindow &window, ListPanel &panel, WindowOptions &options,
+                   const Settings &settings, QMenu &menu, const QString &programPath,
+                   QObject *parent = nullptr);
     ~DesktopOptions() override;
 
     // After the window is shown: association state, colours from colorIni,

@@ -4,6 +4,7 @@
 #include "app/command_dispatch.h"
 #include "app/desktop_link.h"
 #include "app/desktop_options.h"
+#include "app/settings_binding.h"
 #include "app/termination_signals.h"
 #include "audio/system_volume.h"
 #include "base/audio_gain.h"
@@ -35,7 +36,6 @@
 #include "window/video_area.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFrame>
@@ -93,9 +93,9 @@ void Player::buildParts()
             &SceneMenus::load_scenes);
     keyPage_ = std::make_unique<KeyPage>(keys_, listPanel_->config);
     buildDisplayParts();
-    desktopOptions_ =
-        std::make_unique<DesktopOptions>(window, *listPanel_, *windowOptions_, *mainMenu_->menu(),
-                                         QCoreApplication::applicationFilePath());
+    desktopOptions_ = std::make_unique<DesktopOptions>(window, *listPanel_, *windowOptions_,
+                                                       settings_, *mainMenu_->menu(),
+                                                       QCoreApplication::applicationFilePath());
     listPanel_->buildConfigTabs();
     dispatch_ = std::make_unique<CommandDispatch>(dispatchParts());
 
@@ -126,8 +126,9 @@ void Player::buildDisplayParts()
 {
     MainWindow &window = *window_;
     windowOptions_ = std::make_unique<WindowOptions>(listPanel_->config);
-    pictureFit_ = std::make_unique<PictureFit>(*movie_, window, *windowOptions_);
-    displayModes_ = std::make_unique<DisplayModes>(*movie_, window, *mainMenu_, *windowOptions_,
+    settingsBinding_ = std::make_unique<SettingsBinding>(settings_, *windowOptions_, *mainMenu_);
+    pictureFit_ = std::make_unique<PictureFit>(*movie_, window, settings_);
+    displayModes_ = std::make_unique<DisplayModes>(*movie_, window, *mainMenu_, settings_,
                                                    *listPanel_, *pictureFit_);
     openAndPlay_->setSizer([this] { displayModes_->sizeForNewMovie(); });
     connect(openAndPlay_.get(), &OpenAndPlay::movieOpened, displayModes_.get(),
@@ -171,7 +172,7 @@ void Player::connectFavourites()
     hooks.showFolder = [this] { fileBrowser_->fileManager().showFolder(fileBrowser_->folder()); };
     hooks.selectedSearchResults = [this] { return searchResults_->selectedPaths(); };
     hooks.relativePaths = [this] { return relativePathsOn(); };
-    hooks.imageBesideMovie = [this] { return windowOptions_->Check_imagedirchange->isChecked(); };
+    hooks.imageBesideMovie = [this] { return settings_.imageBesideMovie(); };
     favourites_->setHooks(hooks);
 
     FavouritesList &favourites = *favourites_;
@@ -189,7 +190,7 @@ void Player::connectFavourites()
 // option says so at the time of writing.
 bool Player::relativePathsOn() const
 {
-    return windowOptions_->Check_soutai->isChecked();
+    return settings_.relativePaths();
 }
 
 void Player::connectSearch()

@@ -3,6 +3,7 @@
 #include "app/command_dispatch.h"
 #include "base/config_values.h"
 #include "base/key_bindings.h"
+#include "base/settings.h"
 #include "media/engine_preload.h"
 #include "window/screen_metrics.h"
 
@@ -42,6 +43,7 @@ class PlaySpeed;
 class PositionTimer;
 class SceneMenus;
 class SeekControl;
+class SettingsBinding;
 class SingleInstance;
 class TerminationSignals;
 class Transport;
@@ -76,10 +78,13 @@ public:
     // Applies the settings read from config.ini; start-up runs it when the
     // file could be read.
     void load_config(const PrivateProfile &stored);
-    // Writes config.ini from the window's state; shut-down runs it.
+    // Writes config.ini from the window's state and the settings; shut-down
+    // runs it.
     void save_config();
     QString configPath() const;
     KeyBindings &keyBindings() { return keys_; }
+    // The user's options, which the options page and the menu show.
+    Settings &settings() { return settings_; }
 
     // Closes the main window, which runs shut-down.  Asked while starting,
     // it waits until start-up is through.
@@ -157,6 +162,8 @@ private:
 
     // Joined last, after everything that might still wait for it.
     EnginePreload preload_;
+    // Outlives every part that reads it and every control that shows it.
+    Settings settings_;
     // The session outlives the window so that the picture's surface, a child
     // of the video area, is gone before the session ends.
     std::unique_ptr<CMovie> movie_;
@@ -179,6 +186,7 @@ private:
     std::unique_ptr<SceneMenus> sceneMenus_;
     std::unique_ptr<KeyPage> keyPage_;
     std::unique_ptr<WindowOptions> windowOptions_;
+    std::unique_ptr<SettingsBinding> settingsBinding_;
     std::unique_ptr<PictureFit> pictureFit_;
     std::unique_ptr<DisplayModes> displayModes_;
     std::unique_ptr<MovieVolume> movieVolume_;

@@ -8,7 +8,6 @@
 #include "base/private_profile.h"
 #include "display/display_modes.h"
 #include "favourites/favourites_list.h"
-#include "input/main_menu.h"
 #include "library/file_browser.h"
 #include "panels/list_panel.h"
 #include "panels/window_options.h"
@@ -16,10 +15,8 @@
 #include "playback/play_speed.h"
 #include "window/main_window.h"
 
-#include <QCheckBox>
 #include <QFrame>
 #include <QGuiApplication>
-#include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -60,7 +57,6 @@ bool Player::applyConfig(const QString &folder)
     if (config_.listWidth > 0)
         window_->setListWidth(toPixels(config_.listWidth, metrics_.TwipsPerPixelX));
     playMode_->mode_Click(config_.playMode);
-    mainMenu_->original->setChecked(config_.originalSize);
     window_->vol()->setValue(config_.volume);
     window_->volForFullscreen()->setValue(config_.volume);
 
@@ -77,7 +73,6 @@ bool Player::applyConfig(const QString &folder)
     if (!config_.listVisible)
         window_->hide_list();
     // Whether the window is kept on top is acted on later in start-up.
-    mainMenu_->m_temae->setChecked(config_.temae);
     applyWindowOptions();
     applyWaveLevel();
 
@@ -95,22 +90,11 @@ bool Player::applyConfig(const QString &folder)
     return true;
 }
 
-// The options of the window and of the picture, from the settings.
+// The user's options, from the values read; the options page and the menu
+// show them.
 void Player::applyWindowOptions()
 {
-    WindowOptions &options = *windowOptions_;
-    options.Check_temae->setChecked(config_.temae);
-    options.Check_original->setChecked(config_.originalSize);
-    options.Check_auto_hide->setChecked(config_.autoListHide);
-    options.Check_imagedirchange->setChecked(config_.imagePathRoot);
-    options.Check_soutai->setChecked(config_.soutai);
-    options.Check_SeekTop->setChecked(config_.seekTop);
-    options.Check_show_popup->setChecked(config_.hidePopup);
-    options.Check_noTaskbar->setChecked(config_.noTaskBar);
-    options.check_resume->setChecked(config_.resume);
-    options.setFitRule(config_.autoAdjust);
-    options.Scroll_upper->setValue(config_.upperClip);
-    options.scroll_under->setValue(config_.underClip);
+    settings_.readFrom(config_);
 }
 
 // The system volume takes the level kept in the settings; settings written
@@ -152,18 +136,7 @@ void Player::save_config()
     values.playMode = playMode_->get_play_mode();
     values.listMode = listPanel_->selectedTab();
     values.playSpeed = playSpeed_->checkedIndex();
-    values.originalSize = mainMenu_->original->isChecked();
-    values.temae = mainMenu_->m_temae->isChecked();
-    values.autoAdjust = windowOptions_->fitRule();
-    values.autoListHide = windowOptions_->Check_auto_hide->isChecked();
-    values.imagePathRoot = windowOptions_->Check_imagedirchange->isChecked();
-    values.soutai = windowOptions_->Check_soutai->isChecked();
-    values.seekTop = windowOptions_->Check_SeekTop->isChecked();
-    values.hidePopup = windowOptions_->Check_show_popup->isChecked();
-    values.noTaskBar = windowOptions_->Check_noTaskbar->isChecked();
-    values.resume = windowOptions_->check_resume->isChecked();
-    values.upperClip = windowOptions_->Scroll_upper->value();
-    values.underClip = windowOptions_->scroll_under->value();
+    settings_.writeTo(values);
     values.waveout = windowOptions_->vol_control->value();
 
     // Written into the file as it is, so lines the user added survive.

@@ -155,7 +155,7 @@ void Player::finishStart(const QString &commandLine, QElapsedTimer clock)
     };
     if (config_.smallMode)
         displayModes_->enter_small_mode();
-    desktopOptions_->start(programFolder_ + "color.ini", config_.hidePopup);
+    desktopOptions_->start(programFolder_ + "color.ini", settings_.balloonHelp());
     phase("window shown");
 
     createStateFolders();
@@ -172,10 +172,10 @@ void Player::finishStart(const QString &commandLine, QElapsedTimer clock)
     registeredFolders_->load_dirs();
     favourites_->setViewMode(true);
     playCommandLine(commandLine);
-    if (config_.resume && commandLine.isEmpty())
+    if (settings_.resume() && commandLine.isEmpty())
         resume_->load_resume();
     phase("movie asked for");
-    displayModes_->set_topmost(mainMenu_->m_temae->isChecked());
+    displayModes_->set_topmost(settings_.alwaysOnTop());
     starting_ = false;
     emit started();
     if (exitRequested_)
@@ -209,7 +209,6 @@ void Player::whenWindowAppears(std::function<void()> next)
 void Player::applyFirstRunValues()
 {
     config_ = ConfigValues::firstRun(programFolder_);
-    mainMenu_->m_temae->setChecked(config_.temae);
     applyWindowOptions();
     // The system volume bar starts where the system volume is, and leaves it
     // there.

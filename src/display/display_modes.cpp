@@ -1,25 +1,23 @@
 #include "display/display_modes.h"
 
 #include "base/path.h"
+#include "base/settings.h"
 #include "base/window_geometry.h"
 #include "display/display_log.h"
 #include "display/picture_fit.h"
 #include "input/main_menu.h"
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
-#include "panels/window_options.h"
 #include "window/button_images.h"
 #include "window/main_window.h"
 #include "window/video_area.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QEvent>
 #include <QFrame>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QRadioButton>
 #include <QScreen>
 #include <QWindow>
 
@@ -46,10 +44,9 @@ constexpr int kOverlayHeightTwips = 3800;
 
 } // namespace
 
-DisplayModes::DisplayModes(CMovie &movie, MainWindow &window, MainMenu &menu,
-                           WindowOptions &options, ListPanel &panel, PictureFit &fit,
-                           QObject *parent)
-    : QObject(parent), movie_(movie), window_(window), menu_(menu), options_(options),
+DisplayModes::DisplayModes(CMovie &movie, MainWindow &window, MainMenu &menu, Settings &settings,
+                           ListPanel &panel, PictureFit &fit, QObject *parent)
+    : QObject(parent), movie_(movie), window_(window), menu_(menu), settings_(settings),
       panel_(panel), fit_(fit)
 {
     window.display()->setMouseTracking(true);
@@ -68,12 +65,13 @@ void DisplayModes::connectControls()
         connect(menu_.size[i], &QAction::triggered, this, [this, i] { size_Click(i); });
     connect(window_.button("fullscreen"), &QAction::triggered, this,
             &DisplayModes::enter_full_screen);
-    // The options only copy their value into the menu: the window changes
-    // at the next use of the menu or key.
-    connect(options_.Check_temae, &QCheckBox::clicked, menu_.m_temae, &QAction::setChecked);
-    connect(options_.Check_original, &QCheckBox::clicked, menu_.original, &QAction::setChecked);
-    connect(options_.check_auto_adjust, &QRadioButton::clicked, &window_,
-            &MainWindow::layout_window);
+    // Always on top and the original size set on the options page change the
+    // window only at the next use of the menu or key; fitting the window to
+    // the movie starts at once.
+    connect(&settings_, &Settings::changed, this, [this](Settings::Option option) {
+        if (option == Settings::AutoAdjust && settings_.fitsWindowToMovie())
+            window_.layout_window();
+    });
     connect(&window_, &MainWindow::laidOut, this, &DisplayModes::afterLayout);
     connect(&window_, &MainWindow::splitterDropped, this, &DisplayModes::afterLayout);
 }
@@ -166,11 +164,15 @@ void DisplayModes::keepCaption(const QString &moviePath)
 
 void DisplayModes::set_topmost(bool on)
 {
-    menu_.m_temae->setChecked(on);
-    options_.Check_temae->setChecked(on);
+    settings_.set(Settings::Temae, on);
     if (QAction *button = window_.button("temae"))
         button->setIcon(button_images::image(on ? "temae" : "usiro"));
     setWindowFlagLive(Qt::WindowStaysOnTopHint, on);
+}
+
+void DisplayModes::toggleTopmost()
+{
+    set_topmost(!settings_.alwaysOnTop());
 }
 
 void DisplayModes::zoom(double factor)
@@ -211,7 +213,7 @@ void DisplayModes::optimise_window()
 
 void DisplayModes::afterLayout()
 {
-    if (!fullScreen() && options_.check_auto_adjust->isChecked())
+    if (!fullScreen() && settings_.fitsWindowToMovie())
         optimise_window();
 }
 
@@ -233,7 +235,7 @@ void DisplayModes::size_Click(int index)
 
 void DisplayModes::original_Click(bool checked)
 {
-    options_.Check_original->setChecked(checked);
+    settings_.set(Settings::OriginalSize, checked);
     if (checked && movie_.playState() != PlayState::None)
         zoom(1.0);
 }
@@ -263,7 +265,7 @@ void DisplayModes::sizeForNewMovie()
         movie_.HideCursor(true);
         return;
     }
-    if (menu_.original->isChecked()) {
+    if (settings_.originalSize()) {
         // The window takes the movie's own size even when it would fit the
         // window to the movie otherwise.
         optimising_ = true;
@@ -271,7 +273,7 @@ void DisplayModes::sizeForNewMovie()
         optimising_ = false;
     }
     fit_.fit_video();
-    if (!menu_.original->isChecked() && options_.check_auto_adjust->isChecked())
+    if (!settings_.originalSize() && settings_.fitsWindowToMovie())
         optimise_window();
 }
 
@@ -312,7 +314,7 @@ void DisplayModes::leave_full_screen()
     window_.setGeometry(back);
     if (!smallMode_)
         setCaptionForMovie();
-    set_topmost(menu_.m_temae->isChecked());
+    set_topmost(settings_.alwaysOnTop());
     window_.layoutSuspended = false;
     menu_.m_window->setEnabled(true);
     window_.layout_window();
@@ -395,7 +397,7 @@ void DisplayModes::pointerOverVideo(QPoint pos)
 // strip along the video's right edge and closes when it leaves.
 void DisplayModes::autoListDisplay(QPoint pos)
 {
-    if (!options_.Check_auto_hide->isChecked() || !window_.isActiveWindow() || smallMode_ ||
+    if (!settings_.autoListHide() || !window_.isActiveWindow() || smallMode_ ||
         window_.windowState() != Qt::WindowNoState)
         return;
     const bool wanted = window_geometry::pointerWantsList(

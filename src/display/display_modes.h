@@ -11,7 +11,7 @@ class MainMenu;
 class MainWindow;
 class PictureFit;
 class QWidget;
-class WindowOptions;
+class Settings;
 
 // The ways the main window shows the video: normal, small mode (the video
 // alone, without frame, controls or list), zoomed to a size preset or the
@@ -25,7 +25,7 @@ class DisplayModes : public QObject
 {
     Q_OBJECT
 public:
-    DisplayModes(CMovie &movie, MainWindow &window, MainMenu &menu, WindowOptions &options,
+    DisplayModes(CMovie &movie, MainWindow &window, MainMenu &menu, Settings &settings,
                  ListPanel &panel, PictureFit &fit, QObject *parent = nullptr);
 
     // Tells whether a winding key is held: the full-screen control bar stays
@@ -47,6 +47,8 @@ public:
     void keepCaption(const QString &moviePath);
 
     void set_topmost(bool on);
+    // Ctrl+T.
+    void toggleTopmost();
 
     void zoom(double factor);
     // Resizes the window so that the video area becomes w x h pixels.
@@ -93,7 +95,7 @@ private:
     CMovie &movie_;
     MainWindow &window_;
     MainMenu &menu_;
-    WindowOptions &options_;
+    Settings &settings_;
     ListPanel &panel_;
     PictureFit &fit_;
     std::function<bool()> winding_;

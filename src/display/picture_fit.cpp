@@ -1,24 +1,24 @@
 #include "display/picture_fit.h"
 
+#include "base/settings.h"
 #include "base/window_geometry.h"
 #include "media/cmovie.h"
-#include "panels/window_options.h"
 #include "window/main_window.h"
 #include "window/video_area.h"
 
 #include <QEvent>
 #include <QFrame>
-#include <QRadioButton>
-#include <QSlider>
 
-PictureFit::PictureFit(CMovie &movie, MainWindow &window, WindowOptions &options, QObject *parent)
-    : QObject(parent), movie_(movie), window_(window), options_(options)
+PictureFit::PictureFit(CMovie &movie, MainWindow &window, const Settings &settings, QObject *parent)
+    : QObject(parent), movie_(movie), window_(window), settings_(settings)
 {
     window.display()->installEventFilter(this);
-    for (QRadioButton *rule : {options.Keep_Aspect, options.use_fullWindow})
-        connect(rule, &QRadioButton::clicked, this, &PictureFit::fit_video);
-    for (QSlider *mask : {options.Scroll_upper, options.scroll_under})
-        connect(mask, &QSlider::valueChanged, this, &PictureFit::update_masks);
+    connect(&settings, &Settings::changed, this, [this](Settings::Option option) {
+        if (option == Settings::AutoAdjust)
+            fit_video();
+        else if (option == Settings::UpperClip || option == Settings::UnderClip)
+            update_masks();
+    });
     // The pointer over a mask is the pointer over the video.
     for (QFrame *mask : {window.clipUpper(), window.clipUnder()})
         mask->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -26,7 +26,7 @@ PictureFit::PictureFit(CMovie &movie, MainWindow &window, WindowOptions &options
 
 bool PictureFit::keepsAspect() const
 {
-    return movie_.playState() != PlayState::None && options_.Keep_Aspect->isChecked();
+    return movie_.playState() != PlayState::None && settings_.keepsAspect();
 }
 
 QSize PictureFit::source() const
@@ -51,7 +51,7 @@ void PictureFit::update_masks()
     const QRect place = picture();
     const window_geometry::Masks masks =
         window_geometry::edgeMasks(window_.display()->width(), place.y(), place.height(),
-                                   options_.Scroll_upper->value(), options_.scroll_under->value());
+                                   settings_.upperClip(), settings_.underClip());
     const std::pair<QFrame *, QRect> placed[] = {{window_.clipUnder(), masks.under},
                                                  {window_.clipUpper(), masks.upper}};
     for (const auto &[mask, rect] : placed) {

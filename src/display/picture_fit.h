@@ -5,18 +5,18 @@
 
 class CMovie;
 class MainWindow;
-class WindowOptions;
+class Settings;
 
-// fit_video: places the picture inside the video area by the fit rule
-// (stretched, or letterboxed with `Keep_Aspect`) and lays the edge masks
-// `clip_upper` and `clip_under` over the picture's top and bottom.  Runs
-// whenever the video area changes size, the rule or a mask changes, and when
-// a movie opens.
+// fit_video: places the picture inside the video area by the fit rule of the
+// settings (stretched, or letterboxed when it keeps the aspect ratio) and lays
+// the edge masks `clip_upper` and `clip_under` over the picture's top and
+// bottom.  Runs whenever the video area changes size, the rule or a mask
+// changes, and when a movie opens.
 class PictureFit : public QObject
 {
     Q_OBJECT
 public:
-    PictureFit(CMovie &movie, MainWindow &window, WindowOptions &options,
+    PictureFit(CMovie &movie, MainWindow &window, const Settings &settings,
                QObject *parent = nullptr);
 
     void fit_video();
@@ -33,5 +33,5 @@ private:
 
     CMovie &movie_;
     MainWindow &window_;
-    WindowOptions &options_;
+    const Settings &settings_;
 };

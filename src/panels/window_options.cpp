@@ -103,15 +103,6 @@ void WindowOptions::buildClipPage(QFrame *config)
     column->addStretch(1);
 }
 
-int WindowOptions::fitRule() const
-{
-    if (check_auto_adjust->isChecked())
-        return 0;
-    if (Keep_Aspect->isChecked())
-        return 1;
-    return 2;
-}
-
 void WindowOptions::setFitRule(int rule)
 {
     QRadioButton *const buttons[] = {check_auto_adjust, Keep_Aspect, use_fullWindow};

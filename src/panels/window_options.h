@@ -18,10 +18,9 @@ class WindowOptions : public QObject
 public:
     explicit WindowOptions(QFrame *config, QObject *parent = nullptr);
 
-    // The fit rule as config.ini keeps it: 0 fit the window to the movie,
-    // 1 keep the aspect ratio, 2 fill the video area (also when none is
-    // set); setting any other value sets none of the three.
-    int fitRule() const;
+    // Checks the button of a fit rule as config.ini keeps it: 0 fit the
+    // window to the movie, 1 keep the aspect ratio, 2 fill the video area;
+    // any other value checks none of the three.
     void setFitRule(int rule);
 
     QFrame *Frame_basic = nullptr;

@@ -2,9 +2,11 @@
 
 #include "base/path.h"
 #include "base/private_profile.h"
+#include "base/settings.h"
 #include "input/main_menu.h"
 #include "library/file_browser.h"
 #include "panels/list_panel.h"
+#include "panels/window_options.h"
 #include "playback/play_mode.h"
 #include "playback/play_speed.h"
 #include "player_fixture.h"
@@ -13,9 +15,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFrame>
+#include <QRadioButton>
 #include <QScreen>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -130,6 +134,44 @@ private slots:
         QVERIFY(!player.mainMenu().m_temae->isChecked());
         QCOMPARE(player.window().listWidth(), 750);
         QVERIFY(player.window().list()->isHidden());
+    }
+
+    // The options page and the menu show the settings, and what either of
+    // them changes is what is saved.
+    void optionsShowTheSettingsBothWays()
+    {
+        QTemporaryDir folder;
+        const QString programFolder = folder.path() + "/";
+        writeFile(programFolder + "config.ini",
+                  "[option]\r\nAutoAdjust=7\r\n[other]\r\nTemae=1\r\n");
+        {
+            PlayerFixture::Options options{programFolder, {}, folder.path()};
+            auto fixture = PlayerFixture::start(options);
+            Player &player = fixture->player();
+            WindowOptions &page = player.windowOptions();
+            // A rule out of range chooses none of the three.
+            for (QRadioButton *rule :
+                 {page.check_auto_adjust, page.Keep_Aspect, page.use_fullWindow})
+                QVERIFY(!rule->isChecked());
+            QVERIFY(page.Check_temae->isChecked());
+            QVERIFY(player.mainMenu().m_temae->isChecked());
+
+            player.settings().set(Settings::Soutai, true);
+            player.settings().set(Settings::Temae, false);
+            QVERIFY(page.Check_soutai->isChecked());
+            QVERIFY(!page.Check_temae->isChecked());
+            QVERIFY(!player.mainMenu().m_temae->isChecked());
+
+            page.Check_original->click();
+            QVERIFY(player.mainMenu().original->isChecked());
+            QVERIFY(player.settings().originalSize());
+            player.window().close();
+        }
+        const PrivateProfile saved = PrivateProfile::load(programFolder + "config.ini");
+        QCOMPARE(saved.readString("other", "soutai"), QString("1"));
+        QCOMPARE(saved.readString("other", "Temae"), QString("0"));
+        QCOMPARE(saved.readString("other", "OriginalSize"), QString("1"));
+        QCOMPARE(saved.readString("option", "AutoAdjust"), QString("2"));
     }
 
     void lostFolderOpensTheProgramFolder()
