@@ -103,25 +103,20 @@ bool WindowKeyFilter::eventFilter(QObject *watched, QEvent *event)
         return false;
 
     auto *key = static_cast<QKeyEvent *>(event);
-    const int code = virtual_keys::fromKeyEvent(*key);
     if (receiver->window() != &window_) {
-        if (key->type() == QEvent::KeyRelease && !key->isAutoRepeat() &&
-            handlers_.releasedElsewhere)
-            handlers_.releasedElsewhere(code);
+        tellReleasedElsewhere(*key);
         return false;
     }
 
+    const int code = virtual_keys::fromKeyEvent(*key);
     const int shift = virtual_keys::shiftState(key->modifiers());
     const Route route = routeOf(*receiver, *key, code, shift);
     const QPointer<WindowKeyFilter> self(this);
     const QPointer<QWidget> control(receiver);
-    if (route == Route::ControlOnly) {
-        if (key->type() == QEvent::KeyRelease && !key->isAutoRepeat() &&
-            handlers_.releasedElsewhere)
-            handlers_.releasedElsewhere(code);
-    } else {
+    if (route == Route::ControlOnly)
+        tellReleasedElsewhere(*key);
+    else
         tellWindow(*key, code, shift);
-    }
     if (self && control && route != Route::WindowOnly)
         passOn(control, key);
     key->accept();
@@ -148,6 +143,12 @@ void WindowKeyFilter::tellWindow(const QKeyEvent &key, int code, int shift)
     } else if (!key.isAutoRepeat() && handlers_.released) {
         handlers_.released(code, shift);
     }
+}
+
+void WindowKeyFilter::tellReleasedElsewhere(const QKeyEvent &key)
+{
+    if (key.type() == QEvent::KeyRelease && !key.isAutoRepeat() && handlers_.releasedElsewhere)
+        handlers_.releasedElsewhere(virtual_keys::fromKeyEvent(key));
 }
 
 // notify() rather than sendEvent(): the event stays spontaneous, as the

@@ -52,6 +52,7 @@ private:
 
     Route routeOf(const QWidget &receiver, const QKeyEvent &key, int code, int shift) const;
     void tellWindow(const QKeyEvent &key, int code, int shift);
+    void tellReleasedElsewhere(const QKeyEvent &key);
     void passOn(QWidget *receiver, QKeyEvent *key);
 
     QWidget &window_;
