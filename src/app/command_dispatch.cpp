@@ -7,8 +7,8 @@
 #include "display/display_modes.h"
 #include "display/movie_volume.h"
 #include "favourites/favourites_list.h"
-#include "input/key_events.h"
 #include "input/main_menu.h"
+#include "input/window_key_filter.h"
 #include "library/file_browser.h"
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
@@ -24,126 +24,121 @@
 #include "window/seek_bar.h"
 #include "window/video_area.h"
 
-#include <QAbstractItemView>
-#include <QAbstractSlider>
 #include <QAction>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFrame>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenu>
-#include <QRadioButton>
+#include <QMouseEvent>
 #include <QSlider>
-#include <QTabBar>
 #include <QTimer>
-#include <QToolButton>
 #include <QUrl>
 #include <QWindow>
+#include <algorithm>
+#include <array>
 
 namespace
 {
 
-constexpr int kShift = 1;
-constexpr int kCtrl = 2;
-constexpr int kAlt = 4;
+using namespace virtual_keys;
 
-namespace vk
-{
-constexpr int Enter = 13;
-constexpr int Esc = 27;
-constexpr int PageUp = 33;
-constexpr int PageDown = 34;
-constexpr int Home = 36;
-constexpr int Delete = 46;
-constexpr int D = 68;
-constexpr int F = 70;
-constexpr int I = 73;
-constexpr int M = 77;
-constexpr int T = 84;
-constexpr int W = 87;
-constexpr int Keypad0 = 96;
-constexpr int Keypad9 = 105;
-constexpr int KeypadPlus = 107;
-constexpr int KeypadMinus = 109;
-constexpr int F1 = 112;
-constexpr int F2 = 113;
-constexpr int F3 = 114;
-constexpr int F4 = 115;
-constexpr int F5 = 116;
-constexpr int F6 = 117;
-constexpr int F8 = 119;
-constexpr int PlusKey = 187;
-constexpr int MinusKey = 189;
-} // namespace vk
+constexpr int kAnyShift = -1;
+constexpr int kNoBinding = -1;
 
-// Hears every key release of the application, wherever it is delivered.
-class ReleaseWatch final : public QObject
-{
-public:
-    ReleaseWatch(std::function<void(int key)> onRelease, QObject *parent)
-        : QObject(parent), onRelease_(std::move(onRelease))
+// Which keys a rule answers: one key code, a bound function, or a test of the
+// code; with exactly the given shift bits, or with any.  A match left empty
+// answers no key.
+struct KeyMatch {
+    int code = None;
+    int binding = kNoBinding;
+    bool (*test)(int code) = nullptr;
+    int shift = kAnyShift;
+
+    bool matches(const KeyBindings &keys, int key, int keyShift) const
     {
+        if (shift != kAnyShift && keyShift != shift)
+            return false;
+        if (test)
+            return test(key);
+        if (binding != kNoBinding)
+            return keys.matches(binding, key);
+        return code != None && key == code;
     }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::KeyRelease) {
-            const auto *key = static_cast<QKeyEvent *>(event);
-            if (!key->isAutoRepeat())
-                onRelease_(virtual_keys::fromKeyEvent(*key));
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void(int key)> onRelease_;
 };
 
+constexpr KeyMatch fixedKey(int code, int shift = kAnyShift)
+{
+    return {code, kNoBinding, nullptr, shift};
+}
+
+constexpr KeyMatch bound(KeyBindings::Function function)
+{
+    return {None, function, nullptr, kAnyShift};
+}
+
+constexpr KeyMatch keyWhere(bool (*test)(int code), int shift = kAnyShift)
+{
+    return {None, kNoBinding, test, shift};
+}
+
+bool isKeypadDigit(int code)
+{
+    return code >= Keypad0 && code <= Keypad9;
+}
+
+template <std::size_t N>
+bool anyMatches(const KeyMatch (&matches)[N], const KeyBindings &keys, int key, int shift)
+{
+    return std::any_of(std::begin(matches), std::end(matches),
+                       [&](const KeyMatch &match) { return match.matches(keys, key, shift); });
+}
+
+// The volume keys of the key-down handler: keypad + and -, or Ctrl and the
+// main keyboard's "+" and "-" keys.
+const KeyMatch kVolumeUp[] = {fixedKey(KeypadAdd), fixedKey(OemPlus, ControlBit)};
+const KeyMatch kVolumeDown[] = {fixedKey(KeypadSubtract), fixedKey(OemMinus, ControlBit)};
+
+enum class Focus { Stays, ToVideo };
+
 } // namespace
+
+// A row of the key-up table: the first row whose keys match the released key
+// (and whose condition holds, where it has one) acts.
+struct CommandDispatch::KeyUpRow {
+    std::array<KeyMatch, 2> keys;
+    void (*act)(CommandDispatch &dispatch, int key);
+    // Whether the video area takes the focus after the action.
+    Focus focus;
+    bool (*when)(const CommandDispatch &dispatch) = nullptr;
+
+    bool answers(const KeyBindings &bindings, int key, int shift) const
+    {
+        return keys[0].matches(bindings, key, shift) || keys[1].matches(bindings, key, shift);
+    }
+};
 
 CommandDispatch::CommandDispatch(Parts parts) : QObject(&parts.window), p_(std::move(parts))
 {
     MainWindow &window = p_.window;
-    const QList<QWidget *> keySources = {window.display(), window.btList(), window.kyoukai()};
-    for (QWidget *source : keySources)
-        listenTo(source);
-    const QList<QWidget *> mouseSources = {window.control(), window.time(),
+    const QList<QWidget *> mouseSources = {window.display(), window.control(), window.time(),
                                            window.display()->logo()};
     for (QWidget *source : mouseSources)
         source->installEventFilter(this);
 
-    auto forward = [this](bool down) {
-        return [this, down](int, Qt::KeyboardModifiers modifiers, int code) {
-            const int shift = virtual_keys::shiftState(modifiers);
-            down ? on_key_down(code, shift) : on_key_up(code, shift);
-        };
+    WindowKeyFilter::Handlers keys;
+    keys.pressed = [this](int key, int shift, bool autoRepeat) {
+        // While winding, the held key's repeats are not new presses.
+        if (!autoRepeat || p_.timer.tag() == 0)
+            on_key_down(key, shift);
     };
-    connect(&p_.browser, &FileBrowser::keyDown, this, forward(true));
-    connect(&p_.browser, &FileBrowser::keyUp, this, forward(false));
-    connect(&p_.panel, &ListPanel::keyDown, this, forward(true));
-    connect(&p_.panel, &ListPanel::keyUp, this, forward(false));
-    listenTo(p_.panel.List_okini);
-    listenTo(p_.panel.List_Find);
-    // Bound keys keep working while an option has the focus.
-    listenTo(p_.panel.Tab_Config);
-    for (QWidget *option : p_.panel.config->findChildren<QWidget *>()) {
-        if (qobject_cast<QCheckBox *>(option) || qobject_cast<QRadioButton *>(option) ||
-            qobject_cast<QAbstractSlider *>(option))
-            listenTo(option);
-    }
+    keys.released = [this](int key, int shift) { on_key_up(key, shift); };
+    keys.wanted = [this](int key, int shift) { return wants(key, shift); };
+    keys.releasedElsewhere = [this](int key) { stopWindingOnRelease(key); };
+    new WindowKeyFilter(window, std::move(keys), this);
     connectMenus();
-}
-
-void CommandDispatch::listenTo(QWidget *source)
-{
-    if (source)
-        source->installEventFilter(this);
 }
 
 void CommandDispatch::connectMenus()
@@ -174,33 +169,10 @@ void CommandDispatch::openHelp()
 
 bool CommandDispatch::eventFilter(QObject *watched, QEvent *event)
 {
-    auto *source = qobject_cast<QWidget *>(watched);
     switch (event->type()) {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease: {
-        auto *key = static_cast<QKeyEvent *>(event);
-        // The lists move their selection with the arrows themselves, the
-        // options keep their own keys too.
-        const bool list = qobject_cast<QAbstractItemView *>(source) != nullptr ||
-                          (source && p_.panel.config->isAncestorOf(source));
-        const int code = virtual_keys::fromKeyEvent(*key);
-        const int shift = virtual_keys::shiftState(key->modifiers());
-        if (event->type() == QEvent::KeyPress) {
-            if (!key->isAutoRepeat() || p_.timer.tag() == 0)
-                on_key_down(code, shift);
-        } else if (!key->isAutoRepeat()) {
-            on_key_up(code, shift);
-        }
-        return !list;
-    }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
-        // The splitter, the list button and the options pass only their
-        // keys here.
-        if (source == p_.window.kyoukai() || source == p_.window.btList() ||
-            (source && p_.panel.config->isAncestorOf(source)))
-            return false;
-        return handleMouse(source, static_cast<QMouseEvent *>(event));
+        return handleMouse(qobject_cast<QWidget *>(watched), static_cast<QMouseEvent *>(event));
     default:
         return QObject::eventFilter(watched, event);
     }
@@ -267,10 +239,10 @@ void CommandDispatch::on_key_down(int key, int shift)
     if (p_.timer.tag() == 0 && startWinding(key, shift))
         focus_video();
 
-    if (key == vk::KeypadPlus || (key == vk::PlusKey && shift == kCtrl)) {
+    if (anyMatches(kVolumeUp, p_.keys, key, shift)) {
         changeVolume(5);
         focus_video();
-    } else if (key == vk::KeypadMinus || (key == vk::MinusKey && shift == kCtrl)) {
+    } else if (anyMatches(kVolumeDown, p_.keys, key, shift)) {
         changeVolume(-5);
         focus_video();
     }
@@ -303,7 +275,7 @@ bool CommandDispatch::startWinding(int key, int shift)
     CMovie &movie = p_.movie;
     double duration = 0;
     movie.duration(&duration);
-    const double size = shift == kShift ? duration / 20 : 1.0;
+    const double size = shift == ShiftBit ? duration / 20 : 1.0;
     const double step = forward ? size : -size;
 
     PositionTimer &timer = p_.timer;
@@ -326,27 +298,24 @@ bool CommandDispatch::isWindingKey(int key) const
            p_.keys.matches(KeyBindings::Rewind, key);
 }
 
-// While winding, the key may be let go over a popup menu or another window,
-// or the window may lose the focus with the key still down: either ends it.
+// While winding, the key may be let go over a popup menu, in a text box or
+// in another window (stopWindingOnRelease), or the window may lose the focus
+// with the key still down: either ends it.
 void CommandDispatch::watchForWindingEnd(bool on)
 {
-    if (!releaseWatch_) {
-        releaseWatch_ = new ReleaseWatch(
-            [this](int key) {
-                if (isWindingKey(key))
-                    stopWinding();
-            },
-            this);
-    }
     if (on) {
-        qApp->installEventFilter(releaseWatch_);
         connect(qApp, &QGuiApplication::focusWindowChanged, this,
                 &CommandDispatch::stopWindingUnlessFocused, Qt::UniqueConnection);
     } else {
-        qApp->removeEventFilter(releaseWatch_);
         disconnect(qApp, &QGuiApplication::focusWindowChanged, this,
                    &CommandDispatch::stopWindingUnlessFocused);
     }
+}
+
+void CommandDispatch::stopWindingOnRelease(int key)
+{
+    if (p_.timer.tag() != 0 && isWindingKey(key))
+        stopWinding();
 }
 
 void CommandDispatch::stopWindingUnlessFocused()
@@ -380,139 +349,131 @@ void CommandDispatch::on_key_up(int key, int shift)
     // the winding key ends the winding.
     if (isWindingKey(key))
         stopWinding();
-    if (onKeyUpTable(key, shift))
+    // Alt makes every key inert but Enter, which toggles full screen.  It is
+    // the Alt of the last press that counts: the release's own state is not
+    // used.
+    if (lastShift_ == AltBit) {
+        if (key == Enter)
+            p_.modes.toggleFullScreen();
+        return;
+    }
+    const KeyUpRow *row = keyUpRowFor(key, shift);
+    if (!row)
+        return;
+    row->act(*this, key);
+    if (row->focus == Focus::ToVideo)
         focus_video();
 }
 
-// The key-up table: the first row that matches acts.  True when the action
-// ends by giving the video the focus.
-bool CommandDispatch::onKeyUpTable(int key, int shift)
+const CommandDispatch::KeyUpRow *CommandDispatch::keyUpRowFor(int key, int shift) const
 {
-    const KeyBindings &keys = p_.keys;
-    ListPanel &panel = p_.panel;
-    CMovie &movie = p_.movie;
+    for (const KeyUpRow &row : keyUpRows()) {
+        if (row.answers(p_.keys, key, shift) && (!row.when || row.when(*this)))
+            return &row;
+    }
+    return nullptr;
+}
 
-    // Alt makes every key inert but Enter, which toggles full screen.
-    if (lastShift_ == kAlt) {
-        if (key == vk::Enter)
-            p_.modes.toggleFullScreen();
-        return false;
-    }
-    if (key == vk::I && shift == kCtrl) {
-        panel.selectTab(ListPanel::FavouritesPage);
+// Whether a key means something here, pressed or let go, whatever state the
+// program is in.
+bool CommandDispatch::wants(int key, int shift) const
+{
+    if (isWindingKey(key) || anyMatches(kVolumeUp, p_.keys, key, shift) ||
+        anyMatches(kVolumeDown, p_.keys, key, shift))
         return true;
-    }
-    if ((key == vk::F && shift == kCtrl) || key == vk::F3) {
-        panel.selectTab(ListPanel::SearchPage);
-        if (panel.FindText->isVisible())
-            panel.FindText->setFocus();
-        return false;
-    }
-    if (keys.matches(KeyBindings::AddFavourite, key) || (key == vk::D && shift == kCtrl)) {
-        addToFavourites();
-        return true;
-    }
-    if (key == vk::M && shift == kCtrl) {
-        p_.modes.toggleSmallMode();
-        return false;
-    }
-    if (key == vk::W && shift == kCtrl) {
-        p_.exit();
-        return false;
-    }
-    if (key == vk::T && shift == kCtrl) {
-        p_.modes.toggleTopmost();
-        return false;
-    }
-    if (keys.matches(KeyBindings::Play, key) || key == vk::Enter) {
-        MainWindow &window = p_.window;
-        if (window.swallow_enter) {
-            window.swallow_enter = false;
-            return false;
-        }
-        p_.transport.play_Click();
-        return true;
-    }
-    if (keys.matches(KeyBindings::Previous, key)) {
-        p_.sequencer.play_prev();
-        return true;
-    }
-    if (keys.matches(KeyBindings::Next, key)) {
-        p_.sequencer.play_next();
-        return true;
-    }
-    if (keys.matches(KeyBindings::Stop, key)) {
-        if (movie.playState() == PlayState::Playing || movie.playState() == PlayState::Paused)
-            p_.transport.stop_Click();
-        return true;
-    }
-    if (key == vk::Esc) {
-        p_.modes.leave_full_screen();
-        return false;
-    }
-    if (keys.matches(KeyBindings::NormalSpeed, key)) {
-        p_.speed.bai_Click(2);
-        return false;
-    }
-    if (keys.matches(KeyBindings::DoubleSpeed, key)) {
-        p_.speed.bai_Click(0);
-        return false;
-    }
-    if (keys.matches(KeyBindings::HalfSpeed, key)) {
-        p_.speed.bai_Click(3);
-        return false;
-    }
-    if (key == vk::F1) {
-        openHelp();
-        return false;
-    }
-    if (key == vk::PageUp || key == vk::PageDown) {
-        p_.modes.zoomStep(key == vk::PageUp ? 1 : -1);
-        return false;
-    }
-    if (key == vk::F2) {
-        p_.browser.rename_selection();
-        return false;
-    }
-    if (key == vk::F4) {
-        p_.browser.toggleDirectory();
-        return false;
-    }
-    if (key == vk::F5) {
-        p_.browser.refresh();
-        return false;
-    }
-    if (key == vk::F6) {
-        p_.transport.show_first_frame();
-        return false;
-    }
-    if (key == vk::F8 || key == vk::Home) {
-        if (!p_.modes.fullScreen())
-            key == vk::F8 ? p_.modes.optimise_window() : p_.modes.zoom(1.0);
-        return false;
-    }
-    if (keys.matches(KeyBindings::FastForward, key) || keys.matches(KeyBindings::Rewind, key)) {
-        stopWinding();
-        return false;
-    }
-    if (key == vk::Delete) {
-        if (panel.selectedTab() == ListPanel::FavouritesPage)
-            p_.favourites.delete_selected_okini();
-        return false;
-    }
-    if (keys.matches(KeyBindings::Capture, key)) {
-        p_.favourites.capture();
-        return false;
-    }
-    if (key >= vk::Keypad0 && key <= vk::Keypad9) {
-        const int n = key - vk::Keypad0;
-        if (shift == kCtrl) {
-            // Registering enables the slot's jump entry when it succeeds.
-            p_.scenes.registerScene(n);
-        } else {
-            p_.scenes.jump(n);
-        }
-        return true;
-    }
-    return false;
+    const auto rows = keyUpRows();
+    return std::any_of(rows.begin(), rows.end(),
+                       [&](const KeyUpRow &row) { return row.answers(p_.keys, key, shift); });
+}
+
+// The key-up table.  Order matters where a binding is also a fixed key: the
+// row that comes first wins (a play binding on F1 plays).
+std::span<const CommandDispatch::KeyUpRow> CommandDispatch::keyUpRows()
+{
+    using D = CommandDispatch;
+    static const KeyUpRow rows[] = {
+        {{fixedKey('I', ControlBit)},
+         [](D &d, int) { d.p_.panel.selectTab(ListPanel::FavouritesPage); },
+         Focus::ToVideo},
+        {{fixedKey('F', ControlBit), fixedKey(F3)},
+         [](D &d, int) {
+             ListPanel &panel = d.p_.panel;
+             panel.selectTab(ListPanel::SearchPage);
+             if (panel.FindText->isVisible())
+                 panel.FindText->setFocus();
+         },
+         Focus::Stays},
+        {{bound(KeyBindings::AddFavourite), fixedKey('D', ControlBit)},
+         [](D &d, int) { d.addToFavourites(); },
+         Focus::ToVideo},
+        {{fixedKey('M', ControlBit)},
+         [](D &d, int) { d.p_.modes.toggleSmallMode(); },
+         Focus::Stays},
+        {{fixedKey('W', ControlBit)}, [](D &d, int) { d.p_.exit(); }, Focus::Stays},
+        {{fixedKey('T', ControlBit)}, [](D &d, int) { d.p_.modes.toggleTopmost(); }, Focus::Stays},
+        // The Enter that closed an input box is let go over the window.
+        {{bound(KeyBindings::Play), fixedKey(Enter)},
+         [](D &d, int) { d.p_.window.swallow_enter = false; },
+         Focus::Stays,
+         [](const D &d) { return d.p_.window.swallow_enter; }},
+        {{bound(KeyBindings::Play), fixedKey(Enter)},
+         [](D &d, int) { d.p_.transport.play_Click(); },
+         Focus::ToVideo},
+        {{bound(KeyBindings::Previous)},
+         [](D &d, int) { d.p_.sequencer.play_prev(); },
+         Focus::ToVideo},
+        {{bound(KeyBindings::Next)}, [](D &d, int) { d.p_.sequencer.play_next(); }, Focus::ToVideo},
+        {{bound(KeyBindings::Stop)},
+         [](D &d, int) {
+             if (d.p_.movie.playState() == PlayState::Playing ||
+                 d.p_.movie.playState() == PlayState::Paused)
+                 d.p_.transport.stop_Click();
+         },
+         Focus::ToVideo},
+        {{fixedKey(Escape)}, [](D &d, int) { d.p_.modes.leave_full_screen(); }, Focus::Stays},
+        {{bound(KeyBindings::NormalSpeed)},
+         [](D &d, int) { d.p_.speed.bai_Click(2); },
+         Focus::Stays},
+        {{bound(KeyBindings::DoubleSpeed)},
+         [](D &d, int) { d.p_.speed.bai_Click(0); },
+         Focus::Stays},
+        {{bound(KeyBindings::HalfSpeed)}, [](D &d, int) { d.p_.speed.bai_Click(3); }, Focus::Stays},
+        {{fixedKey(F1)}, [](D &d, int) { d.openHelp(); }, Focus::Stays},
+        {{fixedKey(PageUp)}, [](D &d, int) { d.p_.modes.zoomStep(1); }, Focus::Stays},
+        {{fixedKey(PageDown)}, [](D &d, int) { d.p_.modes.zoomStep(-1); }, Focus::Stays},
+        {{fixedKey(F2)}, [](D &d, int) { d.p_.browser.rename_selection(); }, Focus::Stays},
+        {{fixedKey(F4)}, [](D &d, int) { d.p_.browser.toggleDirectory(); }, Focus::Stays},
+        {{fixedKey(F5)}, [](D &d, int) { d.p_.browser.refresh(); }, Focus::Stays},
+        {{fixedKey(F6)}, [](D &d, int) { d.p_.transport.show_first_frame(); }, Focus::Stays},
+        {{fixedKey(F8)},
+         [](D &d, int) {
+             if (!d.p_.modes.fullScreen())
+                 d.p_.modes.optimise_window();
+         },
+         Focus::Stays},
+        {{fixedKey(Home)},
+         [](D &d, int) {
+             if (!d.p_.modes.fullScreen())
+                 d.p_.modes.zoom(1.0);
+         },
+         Focus::Stays},
+        {{bound(KeyBindings::FastForward), bound(KeyBindings::Rewind)},
+         [](D &d, int) { d.stopWinding(); },
+         Focus::Stays},
+        {{fixedKey(Delete)},
+         [](D &d, int) {
+             if (d.p_.panel.selectedTab() == ListPanel::FavouritesPage)
+                 d.p_.favourites.delete_selected_okini();
+         },
+         Focus::Stays},
+        {{bound(KeyBindings::Capture)}, [](D &d, int) { d.p_.favourites.capture(); }, Focus::Stays},
+        // Registering enables the slot's jump entry when it succeeds.
+        {{keyWhere(isKeypadDigit, ControlBit)},
+         [](D &d, int key) { d.p_.scenes.registerScene(key - Keypad0); },
+         Focus::ToVideo},
+        {{keyWhere(isKeypadDigit)},
+         [](D &d, int key) { d.p_.scenes.jump(key - Keypad0); },
+         Focus::ToVideo},
+    };
+    return rows;
 }

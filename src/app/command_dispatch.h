@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <functional>
+#include <span>
 
 class CMovie;
 class FavouritesList;
@@ -22,9 +23,10 @@ class SceneMenus;
 class Transport;
 
 // Where keys and mouse commands of the main window end: one key-down and one
-// key-up handler shared by the window's controls, the mouse handlers of the
-// video area, the control panel and the logo, and the main popup menu.  The
-// operations themselves belong to their own parts; this maps input to them.
+// key-up handler fed by the window's one key filter (WindowKeyFilter), the
+// mouse handlers of the video area, the control panel and the logo, and the
+// main popup menu.  The operations themselves belong to their own parts;
+// this maps input to them.
 class CommandDispatch : public QObject
 {
     Q_OBJECT
@@ -52,11 +54,11 @@ public:
 
     explicit CommandDispatch(Parts parts);
 
-    // Key codes are virtual-key codes; shift is 1 Shift + 2 Ctrl + 4 Alt.
+    // Key codes are virtual-key codes, shift the sum of virtual_keys::ShiftBits.
     void on_key_down(int key, int shift);
     void on_key_up(int key, int shift);
-    // Gives the video area the keyboard focus when it is shown, so that keys
-    // keep arriving here.
+    // Gives the video area the keyboard focus when it is shown, so that the
+    // next keys are the window's rather than a list's or a box's.
     void focus_video();
     // Sets the volume bars to value (0..100) and the movie to their volume.
     void setVolume(int value);
@@ -67,21 +69,23 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void listenTo(QWidget *source);
+    struct KeyUpRow;
+    static std::span<const KeyUpRow> keyUpRows();
+    const KeyUpRow *keyUpRowFor(int key, int shift) const;
+    bool wants(int key, int shift) const;
     void connectMenus();
     bool startWinding(int key, int shift);
     void stopWinding();
     bool isWindingKey(int key) const;
     void watchForWindingEnd(bool on);
     void stopWindingUnlessFocused();
+    void stopWindingOnRelease(int key);
     void changeVolume(int step);
     void openHelp();
     bool handleMouse(QWidget *source, QMouseEvent *event);
     void dragWindow();
-    bool onKeyUpTable(int key, int shift);
     void addToFavourites();
 
     Parts p_;
-    QObject *releaseWatch_ = nullptr;
     int lastShift_ = 0;
 };

@@ -41,6 +41,13 @@ enum Code : int {
     KeypadDecimal = 110,
     KeypadDivide = 111,
     F1 = 112,
+    F2 = 113,
+    F3 = 114,
+    F4 = 115,
+    F5 = 116,
+    F6 = 117,
+    F7 = 118,
+    F8 = 119,
     F24 = 135,
     OemSemicolon = 186, // ; :
     OemPlus = 187,      // = +

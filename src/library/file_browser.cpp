@@ -7,6 +7,7 @@
 #include "base/path.h"
 #include "base/selection_info.h"
 #include "desktop/file_manager.h"
+#include "input/window_key_filter.h"
 #include "library/drive_list.h"
 #include "library/file_browser_p.h"
 #include "library/folder_list.h"
@@ -94,13 +95,15 @@ FileBrowser::FileBrowser(MainWindow &window, ListPanel &panel, CMovie &movie, Op
     files->setAcceptDrops(true);
     files->viewport()->setAcceptDrops(true);
     files->setContextMenuPolicy(Qt::PreventContextMenu);
-    files->installEventFilter(this);
     files->viewport()->installEventFilter(this);
 
     folder_list::prepare(d->folders);
     d->folders->setContextMenuPolicy(Qt::PreventContextMenu);
     d->folders->installEventFilter(this);
     d->folders->viewport()->installEventFilter(this);
+    // Enter opens the folder and Backspace goes up, in the list; the other
+    // keys are the window's.
+    WindowKeyFilter::keepOwnKeys(d->folders, {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Backspace});
     // Queued: the list is refilled, and the activated entry must not be
     // deleted while its own signal is being delivered.
     connect(d->folders, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
@@ -116,7 +119,6 @@ FileBrowser::FileBrowser(MainWindow &window, ListPanel &panel, CMovie &movie, Op
             Qt::QueuedConnection);
     });
 
-    d->drives->installEventFilter(this);
     connect(d->drives, &QComboBox::activated, this, [this](int index) { d->driveChosen(index); });
     d->directory->installEventFilter(this);
 

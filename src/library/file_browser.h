@@ -85,10 +85,6 @@ public:
     static const char *const kPattern;
 
 signals:
-    // Keys pressed in the lists go on to the window's key handling.
-    // code is the key's virtual-key code.
-    void keyDown(int key, Qt::KeyboardModifiers modifiers, int code);
-    void keyUp(int key, Qt::KeyboardModifiers modifiers, int code);
     // "お気に入りに追加": full paths of the selected files, in list order.
     void addToFavouritesRequested(const QStringList &paths);
 

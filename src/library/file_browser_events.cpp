@@ -1,6 +1,5 @@
 // Mouse, keys, tooltips and drag and drop of the file page.
 
-#include "input/key_events.h"
 #include "library/file_browser.h"
 
 #include "base/selection_info.h"
@@ -65,17 +64,8 @@ bool FileBrowser::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == d->files->viewport())
         return d->fileViewportEvent(event);
-    if (watched == d->files)
-        return d->fileListEvent(event);
     if (watched == d->folders || watched == d->folders->viewport())
         return d->folderListEvent(watched, event);
-    if (watched == d->drives) {
-        if (event->type() == QEvent::KeyRelease) {
-            auto *key = static_cast<QKeyEvent *>(event);
-            emit keyUp(key->key(), key->modifiers(), virtual_keys::fromKeyEvent(*key));
-        }
-        return false;
-    }
     if (watched == d->directory) {
         // Volumes come and go; the list is brought up to date when shown.
         if (event->type() == QEvent::Show)
@@ -205,22 +195,6 @@ bool FileBrowser::Private::fileViewportEvent(QEvent *event)
     default:
         return false;
     }
-}
-
-// Keys go on to the window's key handling and then do what they do in a list
-// (arrows move the current entry, Space toggles it).
-bool FileBrowser::Private::fileListEvent(QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        emit q.keyDown(key->key(), key->modifiers(), virtual_keys::fromKeyEvent(*key));
-    } else if (event->type() == QEvent::KeyRelease) {
-        // A held key repeats its presses; only the real release ends it.
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (!key->isAutoRepeat())
-            emit q.keyUp(key->key(), key->modifiers(), virtual_keys::fromKeyEvent(*key));
-    }
-    return false;
 }
 
 bool FileBrowser::Private::folderListEvent(QObject *watched, QEvent *event)

@@ -50,7 +50,6 @@ struct FileBrowser::Private {
 
     // Mouse, keys and drops (file_browser_events.cpp).
     bool fileViewportEvent(QEvent *event);
-    bool fileListEvent(QEvent *event);
     bool folderListEvent(QObject *watched, QEvent *event);
     bool displayEvent(QEvent *event);
     bool openDrop(QDropEvent *drop);

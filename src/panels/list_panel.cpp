@@ -1,5 +1,4 @@
 #include "panels/list_panel.h"
-#include "input/key_events.h"
 
 #include "panels/okini_view.h"
 #include "window/button_images.h"
@@ -9,7 +8,6 @@
 #include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QProxyStyle>
@@ -283,17 +281,11 @@ bool ListPanel::eventFilter(QObject *watched, QEvent *event)
         if (display_ && display_->isVisible())
             display_->setFocus();
         return false;
-    case QEvent::KeyPress: {
-        auto *key = static_cast<QKeyEvent *>(event);
-        emit keyDown(key->key(), key->modifiers(), virtual_keys::fromKeyEvent(*key));
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+        // The window's key handling has had the key; the arrows do not move
+        // the tabs.
         return true;
-    }
-    case QEvent::KeyRelease: {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (!key->isAutoRepeat())
-            emit keyUp(key->key(), key->modifiers(), virtual_keys::fromKeyEvent(*key));
-        return true;
-    }
     default:
         return QObject::eventFilter(watched, event);
     }

@@ -57,12 +57,6 @@ public:
     QLabel *Ver = nullptr;
     QTabBar *Tab_Config = nullptr;
 
-signals:
-    // Keys pressed on the tab strip go to the window's key handling.
-    // code is the key's virtual-key code.
-    void keyDown(int key, Qt::KeyboardModifiers modifiers, int code);
-    void keyUp(int key, Qt::KeyboardModifiers modifiers, int code);
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -2,6 +2,7 @@
 
 #include "app/command_dispatch.h"
 #include "input/main_menu.h"
+#include "library/file_browser.h"
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
 #include "playback/play_speed.h"
@@ -13,13 +14,18 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 namespace
 {
@@ -180,6 +186,47 @@ private slots:
         QVERIFY(waitForOpen(player));
         QCOMPARE(player.movie().filename(), QString());
         QVERIFY(player.window().display()->logo()->isVisible());
+    }
+
+    // The folder list keeps Enter and Backspace for itself; every other
+    // binding acts from it as from the video, and none of them ends in the
+    // list's type-ahead.
+    void bindingsActFromTheFolderList()
+    {
+        QTemporaryDir folder;
+        for (const char *name : {"alpha", "secret"})
+            QDir(folder.path()).mkdir(name);
+        const QString clip = folder.path() + "/clip.avi";
+        QVERIFY(QFile::copy(test_media::clip("clip.avi"), clip));
+        PlayerFixture fixture({clip});
+        Player &player = fixture.player();
+        FileBrowser &browser = player.fileBrowser();
+        QListWidget *folders = browser.folderList();
+        QWidget *directory = player.window().directory();
+        player.window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&player.window()));
+        QCOMPARE(player.movie().PlayState, 1);
+        if (!directory->isVisible())
+            browser.toggleDirectory();
+        folders->setCurrentItem(folders->findItems("alpha", Qt::MatchExactly).value(0));
+        QVERIFY(folders->currentItem());
+        // As the window system delivers them: to the focused control.
+        auto typeInFolders = [&](Qt::Key key) {
+            folders->setFocus();
+            QTest::keyClick(player.window().windowHandle(), key);
+        };
+
+        typeInFolders(Qt::Key_Q);
+        QCOMPARE(player.movie().PlayState, 2);
+        // The previous movie of a folder of one is the same, started anew.
+        typeInFolders(Qt::Key_S);
+        QCOMPARE(folders->currentItem()->text(), QString("alpha"));
+        QTRY_COMPARE(player.movie().PlayState, 1);
+        typeInFolders(Qt::Key_Return);
+        QTRY_COMPARE(browser.folder(), folder.path() + "/alpha");
+        QCOMPARE(player.movie().PlayState, 1);
+        typeInFolders(Qt::Key_F4);
+        QVERIFY(!directory->isVisible());
     }
 
     void rightClickWithoutAMovieDisablesTheScenes()
