@@ -150,7 +150,7 @@ bool Player::Form_Load(const StartupOptions &options)
 // line or the resume point.
 void Player::finishStart(const QString &commandLine, QElapsedTimer clock)
 {
-    const auto phase = [&clock](const char *what) {
+    const auto phase = [clock](const char *what) {
         qCDebug(lcApp) << "start-up:" << what << "after" << clock.elapsed() << "ms";
     };
     if (config_.smallMode)
@@ -174,7 +174,13 @@ void Player::finishStart(const QString &commandLine, QElapsedTimer clock)
     playCommandLine(commandLine);
     if (settings_.resume() && commandLine.isEmpty())
         resume_->load_resume();
-    phase("movie asked for");
+    // Told once the movie plays, or would not open.
+    if (movie_->isOpening())
+        connect(
+            movie_.get(), &CMovie::opened, this, [phase] { phase("command-line movie opened"); },
+            Qt::SingleShotConnection);
+    else
+        phase("command-line movie opened");
     displayModes_->set_topmost(settings_.alwaysOnTop());
     starting_ = false;
     emit started();

@@ -205,7 +205,7 @@ private slots:
         QWidget *directory = player.window().directory();
         player.window().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&player.window()));
-        QCOMPARE(player.movie().PlayState, 1);
+        QCOMPARE(int(player.movie().playState()), 1);
         if (!directory->isVisible())
             browser.toggleDirectory();
         folders->setCurrentItem(folders->findItems("alpha", Qt::MatchExactly).value(0));
@@ -217,14 +217,14 @@ private slots:
         };
 
         typeInFolders(Qt::Key_Q);
-        QCOMPARE(player.movie().PlayState, 2);
+        QCOMPARE(int(player.movie().playState()), 2);
         // The previous movie of a folder of one is the same, started anew.
         typeInFolders(Qt::Key_S);
         QCOMPARE(folders->currentItem()->text(), QString("alpha"));
-        QTRY_COMPARE(player.movie().PlayState, 1);
+        QTRY_COMPARE(int(player.movie().playState()), 1);
         typeInFolders(Qt::Key_Return);
         QTRY_COMPARE(browser.folder(), folder.path() + "/alpha");
-        QCOMPARE(player.movie().PlayState, 1);
+        QCOMPARE(int(player.movie().playState()), 1);
         typeInFolders(Qt::Key_F4);
         QVERIFY(!directory->isVisible());
     }

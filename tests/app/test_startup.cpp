@@ -2,6 +2,7 @@
 
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
+#include "playback/open_and_play.h"
 #include "playback/play_mode.h"
 #include "playback/position_timer.h"
 #include "player_fixture.h"
@@ -16,6 +17,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -151,6 +153,37 @@ private slots:
             QVERIFY(player.window().display()->logo()->isVisible());
             QVERIFY(!player.positionTimer().isActive());
         }
+    }
+
+    // What a second start or the desktop hands over while a movie is paused:
+    // a movie plays, the paused one giving way; anything else leaves the
+    // paused movie as it was.
+    void handedOverNamesWhileAMovieIsPaused()
+    {
+        QTemporaryDir folder;
+        QFile notes(folder.path() + "/notes.txt");
+        QVERIFY(notes.open(QIODevice::WriteOnly));
+        notes.close();
+        PlayerFixture fixture({test_media::clip("clip.avi")});
+        Player &player = fixture.player();
+        CMovie &movie = player.movie();
+        QVERIFY(movie.setCurrentPosition(1.5));
+        movie.MediaPlay(PlayCommand::Pause);
+
+        QSignalSpy opened(&player.openAndPlay(), &OpenAndPlay::movieOpened);
+        player.playCommandLine(notes.fileName());
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(movie.filename(), test_media::clip("clip.avi"));
+        QCOMPARE(movie.playState(), PlayState::Paused);
+        double position = 0;
+        QVERIFY(movie.currentPosition(&position) && position >= 1.4);
+        QCOMPARE(opened.count(), 0);
+
+        player.playCommandLine(test_media::clip("clip.mov"));
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(movie.filename(), test_media::clip("clip.mov"));
+        QCOMPARE(movie.playState(), PlayState::Playing);
+        QCOMPARE(opened.count(), 1);
     }
 
     void secondInstanceEndsWithoutShowingOrWriting()

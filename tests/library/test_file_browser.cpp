@@ -575,6 +575,7 @@ private slots:
         QCOMPARE(browser.folder(), start.path());
         // The first file only.
         drop(files->viewport(), folder.path(movieName), folder.path("a00.avi"));
+        QVERIFY(waitForOpen(player));
         QCOMPARE(browser.folder(), folder.path());
         QCOMPARE(player.movie().filename(), folder.path(movieName));
         QCOMPARE(selected(files), QList<int>({30}));

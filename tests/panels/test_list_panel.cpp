@@ -108,11 +108,10 @@ private slots:
 
         clickTab(panel.Tab1, ListPanel::OptionsPage);
         QCOMPARE(panel.selectedTab(), int(ListPanel::FilePage));
-        // The list is hidden in full screen; the page it would show stays.
-        MainWindow &window = fixture.player().window();
-        QVERIFY(panel.File->isVisibleTo(&window));
-        QVERIFY(!panel.config->isVisibleTo(&window));
+        // The list is hidden in full screen; the page it shows stays.
         fixture.player().displayModes().leave_full_screen();
+        QTRY_VERIFY(panel.File->isVisible());
+        QVERIFY(!panel.config->isVisible());
     }
 
     void tabStripPassesFocusAndKeysOn()

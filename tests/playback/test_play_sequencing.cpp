@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -94,6 +95,28 @@ private slots:
         QCOMPARE(player.window().windowTitle(), QString("a"));
     }
 
+    // The time shown once the next movie has come up by itself is the new
+    // movie's, not the end of the one before.
+    void elapsedTimeAfterAnAutomaticChangeIsTheNewMovies()
+    {
+        ClipFolder folder({"a.avi"});
+        QVERIFY(QFile::copy(test_media::clip("long3.avi"), folder.path("b.avi")));
+        PlayerFixture fixture({}, folder.path());
+        Player &player = fixture.player();
+        player.playMode().mode_Click(PlayMode::Continuous);
+        QLabel *elapsed = player.window().lblMedia(4);
+        QStringList shownAtOpen;
+        QObject::connect(&player.openAndPlay(), &OpenAndPlay::movieOpened, elapsed,
+                         [&] { shownAtOpen << elapsed->text(); });
+        list_selection::moveCurrent(player.fileBrowser().fileList(), 0);
+        QVERIFY(playAndWait(player, folder.path("a.avi"), 2.0));
+
+        QTRY_COMPARE_WITH_TIMEOUT(playing(player), QString("b.avi"), 10000);
+        QCOMPARE(shownAtOpen, QStringList({" 0:02 ", " 0:00 "}));
+        QTest::qWait(700);
+        QCOMPARE(elapsed->text(), QString(" 0:00 "));
+    }
+
     void randomPlaysEveryFileBeforeRepeating()
     {
         ClipFolder folder({"1.avi", "2.avi", "3.avi", "4.avi", "5.avi"});
@@ -104,6 +127,7 @@ private slots:
         std::set<QString> played;
         for (int i = 0; i < 5; ++i) {
             player.sequencer().play_next();
+            QVERIFY(waitForOpen(player));
             played.insert(playing(player));
         }
         QCOMPARE(int(played.size()), 5);
@@ -185,6 +209,7 @@ private slots:
         movie.MediaPlay(PlayCommand::Pause);
         player.sequencer().play_prev();
         QCOMPARE(results->currentRow(), 0);
+        QVERIFY(waitForOpen(player));
         QCOMPARE(int(movie.playState()), 1);
         QVERIFY(movie.currentPosition(&position));
         QVERIFY2(position < 1.0, qPrintable(QString::number(position)));

@@ -594,9 +594,9 @@ class Driver:
             self.key("i", "ctrl")
         time.sleep(self.rng.uniform(0.2, 1.0))
         self.show_page(home)
-        # The player holds input back while it opens a movie, and on a
-        # loaded machine a few next keys may go by before the way back.
-        self.away.append((away, time.monotonic() + 2.0))
+        # A movie that ends just as the page comes back may still be one of
+        # the other page's: a second covers that.
+        self.away.append((away, time.monotonic() + 1.0))
 
     def idle_figures(self):
         """RSS, files and threads with playback stopped (the stop key), so
