@@ -8,6 +8,8 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QFile>
 #include <QGuiApplication>
 #include <QTimer>
@@ -34,6 +36,8 @@ constexpr int kLoadTimeoutMs = 5000;
 // How long mpv may take to let go of a file it was told to close before it
 // counts as stuck in a read.
 constexpr int kLetGoTimeoutMs = 1000;
+// A call into mpv that takes longer than this is logged.
+constexpr qint64 kSlowCallMs = 40;
 // Tags the reply to our loadfile command.
 constexpr uint64_t kLoadReply = 1;
 
@@ -61,25 +65,45 @@ void setOption(mpv_handle *mpv, const char *name, const char *value)
     check(mpv_set_option_string(mpv, name, value), "setting option", name);
 }
 
+// A call that waits for mpv's core to carry it out.  The core answers within
+// a frame or two; one that held the window up longer is told, since the
+// window did not answer meanwhile.
+template <typename Call> int waitedFor(const char *call, const char *name, Call &&run)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const int result = run();
+    if (clock.elapsed() > kSlowCallMs)
+        qCInfo(lcMedia) << call << name << "waited" << clock.elapsed() << "ms for mpv";
+    return result;
+}
+
 void setFlag(mpv_handle *mpv, const char *name, bool on)
 {
     int value = on ? 1 : 0;
-    check(mpv_set_property(mpv, name, MPV_FORMAT_FLAG, &value), "setting property", name);
+    check(waitedFor("setting", name,
+                    [&] { return mpv_set_property(mpv, name, MPV_FORMAT_FLAG, &value); }),
+          "setting property", name);
 }
 
 void setDouble(mpv_handle *mpv, const char *name, double value)
 {
-    check(mpv_set_property(mpv, name, MPV_FORMAT_DOUBLE, &value), "setting property", name);
+    check(waitedFor("setting", name,
+                    [&] { return mpv_set_property(mpv, name, MPV_FORMAT_DOUBLE, &value); }),
+          "setting property", name);
 }
 
 void setText(mpv_handle *mpv, const char *name, const QByteArray &value)
 {
-    check(mpv_set_property_string(mpv, name, value.constData()), "setting property", name);
+    check(waitedFor("setting", name,
+                    [&] { return mpv_set_property_string(mpv, name, value.constData()); }),
+          "setting property", name);
 }
 
 bool command(mpv_handle *mpv, const char **args)
 {
-    return check(mpv_command(mpv, args), "command", args[0]);
+    return check(waitedFor("command", args[0], [&] { return mpv_command(mpv, args); }), "command",
+                 args[0]);
 }
 
 bool commandAsync(mpv_handle *mpv, uint64_t reply, const char **args)
@@ -562,7 +586,10 @@ void CMovie::readWholeState()
         if (observed.format == MPV_FORMAT_NODE) {
             mpv_node node{};
             const bool read = checkRead(
-                mpv_get_property(mpv_, observed.name, MPV_FORMAT_NODE, &node), observed.name);
+                waitedFor(
+                    "reading", observed.name,
+                    [&] { return mpv_get_property(mpv_, observed.name, MPV_FORMAT_NODE, &node); }),
+                observed.name);
             observed.apply(next, read ? &node : nullptr);
             if (read)
                 mpv_free_node_contents(&node);
@@ -570,8 +597,12 @@ void CMovie::readWholeState()
         }
         // Large enough for a double, an int64 and a flag.
         alignas(8) unsigned char value[8] = {};
-        const bool read =
-            checkRead(mpv_get_property(mpv_, observed.name, observed.format, value), observed.name);
+        const bool read = checkRead(waitedFor("reading", observed.name,
+                                              [&] {
+                                                  return mpv_get_property(mpv_, observed.name,
+                                                                          observed.format, value);
+                                              }),
+                                    observed.name);
         observed.apply(next, read ? value : nullptr);
     }
     next.loaded = loaded_;
@@ -639,6 +670,12 @@ void CMovie::letGoOfFile()
 void CMovie::startLoading()
 {
     openTimer_->stop();
+    QElapsedTimer clock;
+    clock.start();
+    const auto tellIfSlow = qScopeGuard([&clock] {
+        if (clock.elapsed() > kSlowCallMs)
+            qCInfo(lcMedia) << "starting an open held the window" << clock.elapsed() << "ms";
+    });
     if (stalled_)
         releasePlayer();
     // The surface first: setting up its OpenGL needs no player, and the
@@ -1052,8 +1089,10 @@ bool CMovie::setAudioVolume(qint32 value)
     if (!isOpen() || !state_.hasAudio())
         return false;
     double percent = audio_gain::mpvVolumeFromHundredthsDb(value);
-    if (!check(mpv_set_property(mpv_, "volume", MPV_FORMAT_DOUBLE, &percent), "setting property",
-               "volume"))
+    if (!check(waitedFor(
+                   "setting", "volume",
+                   [&] { return mpv_set_property(mpv_, "volume", MPV_FORMAT_DOUBLE, &percent); }),
+               "setting property", "volume"))
         return false;
     MediaState next = state_;
     next.volume = percent;

@@ -138,6 +138,9 @@ void OpenAndPlay::play_selection(PlaySource *source)
     const QString target = source ? source->currentOrFirstPath() : QString();
     if (target.isEmpty()) {
         movie_.MediaPlay(PlayCommand::Stop);
+    } else if (target == movie_.openingPath()) {
+        // Asked for again while it opens: it plays once open.
+        return;
     } else if (target == movie_.filename()) {
         movie_.MediaPlay(movie_.playState() == PlayState::Playing ? PlayCommand::Pause
                                                                   : PlayCommand::Play);
