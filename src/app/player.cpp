@@ -20,7 +20,6 @@
 #include "media/cmovie.h"
 #include "panels/key_page.h"
 #include "panels/list_panel.h"
-#include "panels/list_widget_source.h"
 #include "panels/window_options.h"
 #include "playback/open_and_play.h"
 #include "playback/play_mode.h"
@@ -65,7 +64,6 @@ void Player::buildParts()
     playSpeed_ = std::make_unique<PlaySpeed>(*movie_, &window, window.button("speed"));
     openAndPlay_ = std::make_unique<OpenAndPlay>(*movie_, window, *positionTimer_, *playSpeed_);
     fileBrowser_ = std::make_unique<FileBrowser>(window, *listPanel_, *movie_, *openAndPlay_);
-    searchResults_ = std::make_unique<SearchResultsSource>(listPanel_->List_Find);
     favourites_ = std::make_unique<FavouritesList>(window, *listPanel_, *movie_, *openAndPlay_);
     const ActivePlaySource source = [this] { return activePlaySource(); };
     sequencer_ =
@@ -155,7 +153,7 @@ PlaySource *Player::activePlaySource() const
     case ListPanel::FavouritesPage:
         return &favourites_->playSource();
     case ListPanel::SearchPage:
-        return searchResults_.get();
+        return searchPage_ ? &searchPage_->playSource() : nullptr;
     default:
         return nullptr;
     }
@@ -170,7 +168,7 @@ void Player::connectFavourites()
         sceneMenus_->load_okini_scenes(path, menu);
     };
     hooks.showFolder = [this] { fileBrowser_->fileManager().showFolder(fileBrowser_->folder()); };
-    hooks.selectedSearchResults = [this] { return searchResults_->selectedPaths(); };
+    hooks.selectedSearchResults = [this] { return searchPage_->playSource().selectedPaths(); };
     hooks.relativePaths = [this] { return relativePathsOn(); };
     hooks.imageBesideMovie = [this] { return settings_.imageBesideMovie(); };
     favourites_->setHooks(hooks);

@@ -35,7 +35,6 @@ class PrivateProfile;
 class PlayMode;
 class PlaySequencer;
 class PlaySource;
-class SearchResultsSource;
 class SearchPage;
 class RegisteredFolders;
 class Resume;
@@ -174,7 +173,6 @@ private:
     std::unique_ptr<PlaySpeed> playSpeed_;
     std::unique_ptr<OpenAndPlay> openAndPlay_;
     std::unique_ptr<FileBrowser> fileBrowser_;
-    std::unique_ptr<SearchResultsSource> searchResults_;
     std::unique_ptr<SearchPage> searchPage_;
     std::unique_ptr<RegisteredFolders> registeredFolders_;
     std::unique_ptr<Resume> resume_;

@@ -10,6 +10,7 @@ PlayMode::PlayMode(QWidget *menuParent, QAction *toolbarButton, QObject *parent)
                              {"normal", "rennzoku", "roop", "rnd"}, toolbarButton, menuParent))
 {
     connect(entries_, &RadioMenu::picked, this, &PlayMode::mode_Click);
+    connect(this, &PlayMode::changed, entries_, &RadioMenu::show);
 }
 
 QMenu *PlayMode::menu() const
@@ -24,10 +25,9 @@ QAction *PlayMode::entry(int index) const
 
 void PlayMode::mode_Click(int index)
 {
-    entries_->check(index);
-}
-
-int PlayMode::get_play_mode() const
-{
-    return entries_->firstChecked(Normal);
+    const int checked = index >= 0 && index < kCount ? index : -1;
+    if (checked == checked_)
+        return;
+    checked_ = checked;
+    emit changed(checked_);
 }

@@ -6,7 +6,7 @@
 namespace
 {
 
-constexpr double kRates[] = {2.0, 1.5, 1.0, 0.5};
+constexpr double kRates[PlaySpeed::kCount] = {2.0, 1.5, 1.0, 0.5};
 
 } // namespace
 
@@ -18,6 +18,7 @@ PlaySpeed::PlaySpeed(CMovie &movie, QWidget *menuParent, QAction *toolbarButton,
                              {"bai20", "bai15", "bai10", "bai05"}, toolbarButton, menuParent))
 {
     connect(entries_, &RadioMenu::picked, this, &PlaySpeed::bai_Click);
+    connect(this, &PlaySpeed::changed, entries_, &RadioMenu::show);
 }
 
 QMenu *PlaySpeed::menu() const
@@ -32,22 +33,23 @@ QAction *PlaySpeed::entry(int index) const
 
 double PlaySpeed::rateOf(int index)
 {
-    return index >= 0 && index < int(std::size(kRates)) ? kRates[index] : 0.0;
+    return index >= 0 && index < kCount ? kRates[index] : 0.0;
 }
 
 void PlaySpeed::bai_Click(int index)
 {
-    entries_->check(index);
-    if (rateOf(index) > 0)
-        movie_.SetRate(float(rateOf(index)));
-}
-
-int PlaySpeed::checkedIndex() const
-{
-    return entries_->lastChecked(-1);
+    const int checked = rateOf(index) > 0 ? index : -1;
+    // The rate is set even when the selection stays: a movie just opened
+    // starts at its own rate.
+    if (checked >= 0)
+        movie_.SetRate(float(rateOf(checked)));
+    if (checked == checked_)
+        return;
+    checked_ = checked;
+    emit changed(checked_);
 }
 
 void PlaySpeed::applyToOpenMovie()
 {
-    bai_Click(checkedIndex());
+    bai_Click(checked_);
 }

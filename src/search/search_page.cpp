@@ -1,12 +1,8 @@
 #include "search/search_page.h"
 
 #include "base/native_path.h"
-#include "base/path.h"
-#include "base/quoted_records.h"
 #include "base/selection_info.h"
-#include "base/state_file.h"
 #include "panels/list_panel.h"
-#include "panels/list_widget_source.h"
 #include "panels/okini_view.h"
 #include "search/search_log.h"
 #include "window/named_menu.h"
@@ -27,7 +23,7 @@
 SearchPage::SearchPage(ListPanel &panel, QWidget *directory, QWidget *display,
                        const QString &programFolder, Hooks hooks, QObject *parent)
     : QObject(parent), panel_(panel), directory_(directory), display_(display),
-      programFolder_(programFolder), hooks_(std::move(hooks))
+      programFolder_(programFolder), hooks_(std::move(hooks)), source_(results_, panel_.List_Find)
 {
     QListWidget *list = panel_.List_Find;
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -43,8 +39,14 @@ SearchPage::SearchPage(ListPanel &panel, QWidget *directory, QWidget *display,
     if (QLayout *row = panel_.find->layout())
         row->addWidget(findProgress);
 
+    // The list shows the results: rows are only ever added at the end, or
+    // all replaced.
+    connect(&results_, &SearchResults::rowsInserted, this,
+            [this](const QModelIndex &, int first, int last) { showRows(first, last); });
+    connect(&results_, &SearchResults::modelReset, this, &SearchPage::showAll);
+
     connect(list, &QListWidget::itemDoubleClicked, this, [this] { playCurrent(); });
-    connect(&run_, &SearchRun::found, this, &SearchPage::appendHits);
+    connect(&run_, &SearchRun::found, &results_, &SearchResults::append);
     connect(&run_, &SearchRun::progress, this,
             [this](const folder_walk::Progress &progress) { showProgress(progress, false); });
     connect(&run_, &SearchRun::finished, this, [this](const folder_walk::Progress &progress) {
@@ -63,7 +65,7 @@ SearchPage::~SearchPage()
 void SearchPage::run_search()
 {
     cancel_search();
-    panel_.List_Find->clear();
+    results_.clear();
     findProgress->clear();
     const QString base = hooks_.baseFolder ? hooks_.baseFolder() : QString();
     if (!folder_walk::canSearchFrom(base)) {
@@ -92,17 +94,16 @@ void SearchPage::endBusy()
     QApplication::restoreOverrideCursor();
 }
 
-void SearchPage::appendHits(const QList<SearchRun::Hit> &hits)
+void SearchPage::showRows(int first, int last)
 {
-    QStringList folders;
-    QStringList names;
-    folders.reserve(hits.size());
-    names.reserve(hits.size());
-    for (const SearchRun::Hit &hit : hits) {
-        folders.append(hit.folder);
-        names.append(hit.name);
-    }
-    SearchResultsSource::appendRows(panel_.List_Find, folders, names);
+    // One insertion for the batch (see the file page's list).
+    panel_.List_Find->insertItems(first, results_.shownNames(first, last));
+}
+
+void SearchPage::showAll()
+{
+    panel_.List_Find->clear();
+    showRows(0, results_.count() - 1);
 }
 
 void SearchPage::showProgress(const folder_walk::Progress &progress, bool done)
@@ -129,12 +130,12 @@ void SearchPage::addToHistory(const QString &text)
 
 void SearchPage::playCurrent()
 {
-    QListWidgetItem *item = panel_.List_Find->currentItem();
-    if (!item)
+    const QString path = results_.pathAt(panel_.List_Find->currentRow());
+    if (path.isEmpty())
         return;
     directory_->hide();
     if (hooks_.play)
-        hooks_.play(SearchResultsSource::folderOf(item) + SearchResultsSource::nameOf(item));
+        hooks_.play(path);
 }
 
 void SearchPage::List_Find_Click()
@@ -200,13 +201,11 @@ void SearchPage::buildMenu()
 
 void SearchPage::showMenuAt(const QPoint &globalPos)
 {
-    QListWidget *list = panel_.List_Find;
-    const QList<QListWidgetItem *> selected = list->selectedItems();
+    const QStringList selected = source_.selectedPaths();
     double bytes = 0;
     // A file that has gone since it was found counts as empty.
-    for (const QListWidgetItem *item : selected)
-        bytes += double(native_path::fileSize(SearchResultsSource::folderOf(item) +
-                                              SearchResultsSource::nameOf(item)));
+    for (const QString &path : selected)
+        bytes += double(native_path::fileSize(path));
     const int n = int(selected.size());
     m_playForFind->setEnabled(n == 1);
     m_addOkiniForFind->setEnabled(n >= 1);
@@ -261,23 +260,12 @@ bool SearchPage::eventFilter(QObject *watched, QEvent *event)
     return true;
 }
 
-// One line per result: the folder, relative to the program folder with the
-// relative-paths option on, and the name.
+// The folders are written relative to the program folder with the
+// relative-paths option on.
 bool SearchPage::save_search_results() const
 {
     const bool relative = hooks_.relativePaths && hooks_.relativePaths();
-    QList<quoted_records::Record> records;
-    const QListWidget *list = panel_.List_Find;
-    records.reserve(list->count());
-    for (int row = 0; row < list->count(); ++row) {
-        const QListWidgetItem *item = list->item(row);
-        const QString folder =
-            relative ? path::getrelativepath(SearchResultsSource::folderOf(item), programFolder_)
-                     : SearchResultsSource::folderOf(item);
-        records.append({quoted_records::Field::quotedText(folder),
-                        quoted_records::Field::quotedText(SearchResultsSource::nameOf(item))});
-    }
-    if (quoted_records::save(statePath(), records))
+    if (results_.save(statePath(), relative ? programFolder_ : QString()))
         return true;
     qCWarning(lcSearch) << "cannot write" << statePath();
     return false;
@@ -285,21 +273,5 @@ bool SearchPage::save_search_results() const
 
 void SearchPage::load_search_results()
 {
-    // Results are not limited, so neither is their file to the size of the
-    // other state files.
-    constexpr qint64 kMostBytes = qint64(512) * 1024 * 1024;
-    const std::optional<QByteArray> content = state_file::readWhole(statePath(), kMostBytes);
-    if (!content)
-        return;
-    QStringList folders;
-    QStringList names;
-    for (const quoted_records::Record &record : quoted_records::parse(*content)) {
-        const QString name = quoted_records::fieldAt(record, 1).text;
-        if (name.isEmpty())
-            continue;
-        folders.append(
-            path::getabsolutepath(quoted_records::fieldAt(record, 0).text, programFolder_));
-        names.append(name);
-    }
-    SearchResultsSource::appendRows(panel_.List_Find, folders, names);
+    results_.load(statePath(), programFolder_);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "search/search_results.h"
+#include "search/search_results_source.h"
 #include "search/search_run.h"
 
 #include <QObject>
@@ -15,11 +17,11 @@ class QPoint;
 class QWidget;
 
 // The search page: the box `FindText` with this run's history of texts, the
-// results `List_Find` (each row a file name keeping its folder, with its
-// trailing "/", as user data), their menu `m_findMenu`, and the file
-// searchData.ini.  A search walks off the GUI thread; its results appear as
-// they are found, its progress shows beside the box, and Esc in the box or a
-// new search cancels it.  The number of results is not limited.
+// results, which the list `List_Find` shows one name a row, their menu
+// `m_findMenu`, and the file searchData.ini.  A search walks off the GUI
+// thread; its results appear as they are found, its progress shows beside the
+// box, and Esc in the box or a new search cancels it.  The number of results
+// is not limited.
 class SearchPage : public QObject
 {
     Q_OBJECT
@@ -51,6 +53,11 @@ public:
     bool save_search_results() const;
     QString statePath() const { return programFolder_ + "searchData.ini"; }
 
+    SearchResults &results() { return results_; }
+    const SearchResults &results() const { return results_; }
+    // The results with the list's current and selected rows.
+    SearchResultsSource &playSource() { return source_; }
+
     QMenu *m_findMenu = nullptr;
     QAction *m_OpenDirectoryForFind = nullptr;
     QAction *m_playForFind = nullptr;
@@ -69,7 +76,8 @@ private:
     void buildMenu();
     void showMenuAt(const QPoint &globalPos);
     void addToHistory(const QString &text);
-    void appendHits(const QList<SearchRun::Hit> &hits);
+    void showRows(int first, int last);
+    void showAll();
     void showProgress(const folder_walk::Progress &progress, bool done);
     void endBusy();
     void playCurrent();
@@ -81,6 +89,8 @@ private:
     QWidget *display_;
     QString programFolder_;
     Hooks hooks_;
+    SearchResults results_;
+    SearchResultsSource source_;
     SearchRun run_;
     bool busy_ = false;
     bool leftDown_ = false;

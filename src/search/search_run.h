@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/folder_walk.h"
+#include "search/search_results.h"
 
 #include <QList>
 #include <QObject>
@@ -19,10 +20,7 @@ class SearchRun : public QObject
 {
     Q_OBJECT
 public:
-    struct Hit {
-        QString folder; // with its trailing "/"
-        QString name;
-    };
+    using Hit = SearchResults::Entry;
 
     explicit SearchRun(QObject *parent = nullptr);
     ~SearchRun() override;

@@ -16,33 +16,21 @@ RadioMenu::RadioMenu(const QString &menuName, const QString &entryName, const QS
         QAction *action = menu_->addAction(captions[i]);
         action->setObjectName(QString("%1_%2").arg(entryName).arg(i));
         action->setCheckable(true);
-        connect(action, &QAction::triggered, this, [this, i] { emit picked(i); });
+        connect(action, &QAction::triggered, this, [this, i] {
+            // The click toggled the entry's check; the value it shows has not
+            // changed yet, and is shown again when it does.
+            show(shown_);
+            emit picked(i);
+        });
         entries_.append(action);
     }
 }
 
-void RadioMenu::check(int index)
+void RadioMenu::show(int index)
 {
+    shown_ = index >= 0 && index < count() ? index : -1;
     for (int i = 0; i < entries_.size(); ++i)
-        entries_[i]->setChecked(i == index);
-    if (index >= 0 && index < images_.size() && toolbarButton_)
-        toolbarButton_->setIcon(button_images::image(images_[index]));
-}
-
-int RadioMenu::firstChecked(int none) const
-{
-    for (int i = 0; i < entries_.size(); ++i) {
-        if (entries_[i]->isChecked())
-            return i;
-    }
-    return none;
-}
-
-int RadioMenu::lastChecked(int none) const
-{
-    for (int i = int(entries_.size()) - 1; i >= 0; --i) {
-        if (entries_[i]->isChecked())
-            return i;
-    }
-    return none;
+        entries_[i]->setChecked(i == shown_);
+    if (shown_ >= 0 && shown_ < images_.size() && toolbarButton_)
+        toolbarButton_->setIcon(button_images::image(images_[shown_]));
 }

@@ -3,15 +3,16 @@
 #include <QList>
 #include <QObject>
 #include <QStringList>
-#include <functional>
 
 class QAction;
 class QMenu;
 class QWidget;
 
-// A menu of checkable entries of which the program keeps one checked (the
-// play mode, the speed), with a toolbar button whose picture shows the
-// checked entry.  The menu is named `menuName`, its entries `entryName_index`.
+// A menu of checkable entries showing which one of them a value holds (the
+// play mode, the speed), with a toolbar button whose picture shows that
+// entry.  The menu only shows the value: a click reports the entry picked,
+// and the owner of the value decides what is checked.  The menu is named
+// `menuName`, its entries `entryName_index`.
 class RadioMenu : public QObject
 {
     Q_OBJECT
@@ -25,12 +26,9 @@ public:
     int count() const { return int(entries_.size()); }
 
     // Checks entry `index`, unchecks the others and shows its picture on the
-    // toolbar button; an index out of range leaves every entry unchecked.
-    void check(int index);
-    // The lowest checked index, or `none` when no entry is checked.
-    int firstChecked(int none) const;
-    // The highest checked index, or `none` when no entry is checked.
-    int lastChecked(int none) const;
+    // toolbar button; an index out of range leaves every entry unchecked and
+    // the picture as it was.
+    void show(int index);
 
 signals:
     // The user picked an entry from the menu.
@@ -41,4 +39,5 @@ private:
     QAction *toolbarButton_;
     QList<QAction *> entries_;
     QStringList images_;
+    int shown_ = -1;
 };

@@ -10,6 +10,7 @@
 #include "playback/open_and_play.h"
 #include "panels/list_selection.h"
 #include "player_fixture.h"
+#include "search/search_page.h"
 #include "stalling_mount.h"
 #include "test_files.h"
 #include "test_media.h"
@@ -538,8 +539,8 @@ private slots:
 
         // The search page plays the stored folder and the name.
         ListPanel &panel = player.listPanel();
-        auto *result = new QListWidgetItem(QString::fromUtf8("b 動画.avi"), panel.List_Find);
-        result->setData(Qt::UserRole, folder.path() + "/");
+        player.searchPage().results().append(
+            {{folder.path() + "/", QString::fromUtf8("b 動画.avi")}});
         panel.selectTab(ListPanel::SearchPage);
         browser.play_selection();
         QVERIFY(waitForOpen(player));

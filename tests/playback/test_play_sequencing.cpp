@@ -8,6 +8,7 @@
 #include "playback/play_mode.h"
 #include "playback/play_sequencing.h"
 #include "player_fixture.h"
+#include "search/search_page.h"
 #include "test_media.h"
 #include "window/main_window.h"
 
@@ -187,10 +188,7 @@ private slots:
         PlayerFixture fixture;
         Player &player = fixture.player();
         QListWidget *results = player.listPanel().List_Find;
-        for (int i = 0; i < 2; ++i) {
-            auto *item = new QListWidgetItem("a.avi", results);
-            item->setData(Qt::UserRole, folder.path());
-        }
+        player.searchPage().results().append({{folder.path(), "a.avi"}, {folder.path(), "a.avi"}});
         player.listPanel().selectTab(ListPanel::SearchPage);
         list_selection::moveCurrent(results, 0);
         QVERIFY(playAndWait(player, folder.path("a.avi"), 0));

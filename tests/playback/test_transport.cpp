@@ -77,6 +77,8 @@ private slots:
         // No speed at all: every entry unchecked, the rate left alone.
         speed.bai_Click(-1);
         QCOMPARE(speed.checkedIndex(), -1);
+        for (int i = 0; i < 4; ++i)
+            QVERIFY(!speed.entry(i)->isChecked());
         QCOMPARE(rateOf(player.movie()), 1.5);
         speed.bai_Click(0);
         QVERIFY(waitForOpen(player));
@@ -100,8 +102,13 @@ private slots:
                      toolbar->mapToGlobal(QPoint(0, toolbar->height())).y());
             menu->close();
         }
-        player.playMode().entry(3)->trigger();
-        QCOMPARE(player.playMode().get_play_mode(), int(PlayMode::Random));
+        // Picking an entry, also the one already checked, leaves it alone checked.
+        for (int round = 0; round < 2; ++round) {
+            player.playMode().entry(3)->trigger();
+            QCOMPARE(player.playMode().get_play_mode(), int(PlayMode::Random));
+            for (int i = 0; i < 4; ++i)
+                QCOMPARE(player.playMode().entry(i)->isChecked(), i == 3);
+        }
         QVERIFY(showsImage(player.window().button("mode"), "rnd"));
     }
 

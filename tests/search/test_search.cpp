@@ -49,9 +49,9 @@ QStringList shown(QListWidget *list)
     return names;
 }
 
-QString resultPath(QListWidget *list, int row)
+QString resultPath(Player &player, int row)
 {
-    return list->item(row)->data(Qt::UserRole).toString() + list->item(row)->text();
+    return player.searchPage().results().pathAt(row);
 }
 
 QByteArray resumeFile(const QString &programFolder)
@@ -92,7 +92,7 @@ private slots:
             search(player, "abc");
             QTRY_VERIFY(!player.searchPage().isSearching());
             QCOMPARE(shown(results), (QStringList{"xABCy.avi", "1abc2.mpg"}));
-            QCOMPARE(resultPath(results, 1), movies + "/sub/1abc2.mpg");
+            QCOMPARE(resultPath(player, 1), movies + "/sub/1abc2.mpg");
             QVERIFY(player.searchPage().findProgress->text().contains(QString::fromUtf8("2件")));
             search(player, "ABC");
             QTRY_VERIFY(!player.searchPage().isSearching());
@@ -141,7 +141,7 @@ private slots:
             QListWidget *results = player.listPanel().List_Find;
             QCOMPARE(player.listPanel().selectedTab(), int(ListPanel::SearchPage));
             QCOMPARE(shown(results), (QStringList{"xABCy.avi", "1abc2.mpg"}));
-            QCOMPARE(resultPath(results, 1), moved + "/sub/1abc2.mpg");
+            QCOMPARE(resultPath(player, 1), moved + "/sub/1abc2.mpg");
             // A paused movie is only selected.
             QCOMPARE(results->currentRow(), 0);
             QCOMPARE(int(player.movie().playState()), 0);

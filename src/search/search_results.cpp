@@ -1,0 +1,101 @@
+#include "search/search_results.h"
+
+#include "base/native_path.h"
+#include "base/path.h"
+#include "base/quoted_records.h"
+#include "base/state_file.h"
+
+namespace
+{
+
+// Results are not limited, so neither is their file to the size of the
+// other state files.
+constexpr qint64 kMostBytes = qint64(512) * 1024 * 1024;
+
+} // namespace
+
+SearchResults::SearchResults(QObject *parent) : QAbstractListModel(parent) {}
+
+int SearchResults::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : count();
+}
+
+QVariant SearchResults::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= count())
+        return QVariant();
+    const Entry &e = entries_.at(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+        return native_path::displayName(e.name);
+    case Qt::ToolTipRole:
+        return e.path();
+    default:
+        return QVariant();
+    }
+}
+
+QString SearchResults::pathAt(int row) const
+{
+    return row >= 0 && row < count() ? entries_.at(row).path() : QString();
+}
+
+QStringList SearchResults::shownNames(int first, int last) const
+{
+    QStringList names;
+    first = std::max(first, 0);
+    last = std::min(last, count() - 1);
+    names.reserve(std::max(last - first + 1, 0));
+    for (int row = first; row <= last; ++row)
+        names.append(entries_.at(row).name);
+    return native_path::displayNames(names);
+}
+
+void SearchResults::append(const QList<Entry> &entries)
+{
+    if (entries.isEmpty())
+        return;
+    beginInsertRows(QModelIndex(), count(), count() + int(entries.size()) - 1);
+    entries_.append(entries);
+    endInsertRows();
+}
+
+void SearchResults::clear()
+{
+    beginResetModel();
+    entries_.clear();
+    endResetModel();
+}
+
+bool SearchResults::load(const QString &file, const QString &programFolder)
+{
+    const std::optional<QByteArray> content = state_file::readWhole(file, kMostBytes);
+    if (!content)
+        return false;
+    QList<Entry> read;
+    for (const quoted_records::Record &record : quoted_records::parse(*content)) {
+        const QString name = quoted_records::fieldAt(record, 1).text;
+        if (name.isEmpty())
+            continue;
+        read.append(
+            {path::getabsolutepath(quoted_records::fieldAt(record, 0).text, programFolder), name});
+    }
+    beginResetModel();
+    entries_ = std::move(read);
+    endResetModel();
+    return true;
+}
+
+bool SearchResults::save(const QString &file, const QString &relativeTo) const
+{
+    QList<quoted_records::Record> records;
+    records.reserve(entries_.size());
+    for (const Entry &e : entries_) {
+        const QString folder =
+            relativeTo.isEmpty() ? e.folder : path::getrelativepath(e.folder, relativeTo);
+        records.append(
+            {quoted_records::Field::quotedText(folder), quoted_records::Field::quotedText(e.name)});
+    }
+    return quoted_records::save(file, records);
+}
