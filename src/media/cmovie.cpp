@@ -40,6 +40,8 @@ constexpr int kLetGoTimeoutMs = 1000;
 constexpr qint64 kSlowCallMs = 40;
 // Tags the reply to our loadfile command.
 constexpr uint64_t kLoadReply = 1;
+// Tags the replies to properties set.
+constexpr uint64_t kSetReply = 2;
 
 // Reports a failed mpv call; returns whether it succeeded.
 bool check(int result, const char *call, const char *name)
@@ -78,25 +80,27 @@ template <typename Call> int waitedFor(const char *call, const char *name, Call 
     return result;
 }
 
+// Properties are set without waiting for mpv: its core may still be taking
+// the last file down, which takes a while with some sound outputs.  Requests
+// are carried out in the order they are made; a failure comes back as an
+// event.
 void setFlag(mpv_handle *mpv, const char *name, bool on)
 {
     int value = on ? 1 : 0;
-    check(waitedFor("setting", name,
-                    [&] { return mpv_set_property(mpv, name, MPV_FORMAT_FLAG, &value); }),
+    check(mpv_set_property_async(mpv, kSetReply, name, MPV_FORMAT_FLAG, &value),
           "setting property", name);
 }
 
 void setDouble(mpv_handle *mpv, const char *name, double value)
 {
-    check(waitedFor("setting", name,
-                    [&] { return mpv_set_property(mpv, name, MPV_FORMAT_DOUBLE, &value); }),
+    check(mpv_set_property_async(mpv, kSetReply, name, MPV_FORMAT_DOUBLE, &value),
           "setting property", name);
 }
 
 void setText(mpv_handle *mpv, const char *name, const QByteArray &value)
 {
-    check(waitedFor("setting", name,
-                    [&] { return mpv_set_property_string(mpv, name, value.constData()); }),
+    const char *text = value.constData();
+    check(mpv_set_property_async(mpv, kSetReply, name, MPV_FORMAT_STRING, &text),
           "setting property", name);
 }
 
@@ -444,6 +448,10 @@ void CMovie::handleEvent(const mpv_event &event)
     switch (event.event_id) {
     case MPV_EVENT_LOG_MESSAGE:
         forwardLog(*static_cast<const mpv_event_log_message *>(event.data));
+        break;
+    case MPV_EVENT_SET_PROPERTY_REPLY:
+        if (event.error < 0)
+            qCWarning(lcMedia) << "setting a property failed:" << mpv_error_string(event.error);
         break;
     case MPV_EVENT_COMMAND_REPLY:
         if (event.reply_userdata == kLoadReply && event.error < 0) {
