@@ -1,22 +1,52 @@
 #pragma once
 
+#include "base/play_source.h"
+
 #include <QObject>
 #include <QString>
 #include <functional>
 
+class CMovie;
 class InstanceHandover;
 class MediaControls;
-class Player;
+class PlaySequencer;
+class PlaySpeed;
+class QSlider;
 class ScreenSaver;
+class Transport;
 
 // The program as a citizen of the desktop: its media controls (MPRIS2), the
 // screen saver kept off while a movie plays, and the movie a second start
-// hands over.  Wires those desktop services to the player's parts.
+// hands over.  The desktop's requests go to the parts it is given; what it
+// shows is told it through the slots below.
 class DesktopLink : public QObject
 {
     Q_OBJECT
 public:
-    explicit DesktopLink(Player &player);
+    // What the desktop shows and what its requests reach.
+    struct Parts {
+        CMovie &movie;
+        PlaySpeed &speed;
+        // The movie's volume, which the desktop shows and sets.
+        const QSlider &volume;
+        Transport &transport;
+        PlaySequencer &sequencer;
+        // The list next and previous work on, for whether they can.
+        ActivePlaySource activeSource;
+        // The picture shown for a movie (a favourite's thumbnail); "" for
+        // none.
+        std::function<QString(const QString &moviePath)> artFor;
+        // Plays a command line's movie, as a second start or the desktop's
+        // "open" asks.
+        std::function<void(const QString &commandLine)> playCommandLine;
+        std::function<void()> raiseWindow;
+        // Sets the volume bars and the movie to a volume of 0..100.
+        std::function<void(int volume)> setVolume;
+        // Ends the program the way the exit command does.
+        std::function<void()> exit;
+    };
+
+    explicit DesktopLink(Parts parts);
     ~DesktopLink() override;
 
     // Listens for second starts of programFolder and goes on the bus.
@@ -25,22 +55,25 @@ public:
     // program.
     void shutdown();
 
-    // The picture shown for a movie in the desktop's media controls (a
-    // favourite's thumbnail); "" for none, which is the default.
-    void setArtLookup(std::function<QString(const QString &moviePath)> artFor);
+public slots:
+    // Something the desktop shows changed: the volume, the speed, the list.
+    void refresh();
+    // The movie started or stopped playing.
+    void playingChanged(bool playing);
+    // A movie was opened: a new track.
+    void movieOpened();
+    // The position jumped to seconds.
+    void seeked(double seconds);
 
 private:
-    void connectPlayer();
     void connectControls();
-    void refresh();
     void play();
     void playPause();
     void setRate(double rate);
 
-    Player &player_;
+    Parts p_;
     MediaControls *controls_;
     ScreenSaver *screenSaver_;
     InstanceHandover *handover_;
-    std::function<QString(const QString &)> artFor_;
     int trackNumber_ = 0;
 };

@@ -5,9 +5,11 @@
 #include "app/desktop_link.h"
 #include "app/desktop_options.h"
 #include "app/settings_binding.h"
+#include "app/settings_store.h"
+#include "app/shutdown.h"
 #include "app/termination_signals.h"
-#include "audio/system_volume.h"
-#include "base/audio_gain.h"
+#include "app/wave_volume.h"
+#include "base/private_profile.h"
 #include "base/single_instance.h"
 #include "desktop/file_manager.h"
 #include "display/display_modes.h"
@@ -36,10 +38,11 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QEvent>
 #include <QFrame>
 #include <QMenu>
 #include <QScrollBar>
+#include <QSlider>
+#include <QTabBar>
 #include <QToolBar>
 
 Player::Player() = default;
@@ -49,7 +52,120 @@ Player::~Player()
     Form_Unload();
 }
 
-// Creates the window and the parts that work on it, and wires them together.
+bool Player::Form_Load(const StartupOptions &options)
+{
+    QElapsedTimer clock;
+    clock.start();
+    // Only the folder is needed to tell whether another instance runs; nothing
+    // is created or shown before that is known.
+    programFolder_ = Startup::programFolderFor(options);
+    instance_ = Startup::claim(programFolder_, options);
+    if (!instance_)
+        return false;
+
+    // The driver and libmpv load, and the player starts, while the window is
+    // being built.
+    movie_ = std::make_unique<CMovie>();
+    preload_.start(movie_->playerStarter());
+    buildParts();
+    startup_->run(options, clock);
+    return true;
+}
+
+bool Player::isStarting() const
+{
+    return startup_ && startup_->isStarting();
+}
+
+bool Player::isLoading() const
+{
+    return startup_ && startup_->isLoading();
+}
+
+void Player::Form_Unload()
+{
+    if (shutdown_)
+        shutdown_->Form_Unload();
+}
+
+void Player::load_config(const PrivateProfile &stored)
+{
+    store_->load_config(stored);
+}
+
+void Player::save_config()
+{
+    store_->save_config();
+}
+
+QString Player::configPath() const
+{
+    return programFolder_ + "config.ini";
+}
+
+void Player::playCommandLine(const QString &commandLine)
+{
+    startup_->playCommandLine(commandLine);
+}
+
+const QString &Player::imageFolder() const
+{
+    return startup_->imageFolder();
+}
+
+const QString &Player::sceneFolder() const
+{
+    return startup_->sceneFolder();
+}
+
+const ScreenMetrics &Player::metrics() const
+{
+    return window_->metrics();
+}
+
+void Player::m_exit_Click()
+{
+    qCDebug(lcApp) << "exit asked" << (isStarting() ? "while starting" : "");
+    if (startup_ && startup_->putOffExit())
+        return;
+    if (window_)
+        window_->close();
+}
+
+void Player::raiseWindow()
+{
+    if (!window_)
+        return;
+    if (window_->isMinimized())
+        window_->showNormal();
+    else
+        window_->show();
+    window_->raise();
+    window_->activateWindow();
+}
+
+PlaySource *Player::activePlaySource() const
+{
+    switch (listPanel_->selectedTab()) {
+    case ListPanel::FilePage:
+        return &fileBrowser_->playSource();
+    case ListPanel::FavouritesPage:
+        return &favourites_->playSource();
+    case ListPanel::SearchPage:
+        return searchPage_ ? &searchPage_->playSource() : nullptr;
+    default:
+        return nullptr;
+    }
+}
+
+// The state files write folders relative to the program folder when the
+// option says so at the time of writing.
+bool Player::relativePathsOn() const
+{
+    return settings_.relativePaths();
+}
+
+// Creates the window and the parts that work on it, then wires them together.
 void Player::buildParts()
 {
     window_ = std::make_unique<MainWindow>();
@@ -68,27 +184,12 @@ void Player::buildParts()
     const ActivePlaySource source = [this] { return activePlaySource(); };
     sequencer_ =
         std::make_unique<PlaySequencer>(source, [this] { return playMode_->get_play_mode(); });
-    connect(sequencer_.get(), &PlaySequencer::stopWanted, movie_.get(),
-            [this] { movie_->MediaPlay(PlayCommand::Stop); });
-    connect(sequencer_.get(), &PlaySequencer::playWanted, openAndPlay_.get(),
-            [this](const QString &path) { openAndPlay_->play_file(path, 0); });
     transport_ = std::make_unique<Transport>(*movie_, window, source, *openAndPlay_,
                                              *positionTimer_, *sequencer_);
-    connect(positionTimer_.get(), &PositionTimer::nextItemWanted, sequencer_.get(),
-            &PlaySequencer::play_next);
-    // Queued: a run of broken movies is stepped over one after another from
-    // the event loop, not from inside one another's result.
-    connect(openAndPlay_.get(), &OpenAndPlay::openFailed, sequencer_.get(),
-            &PlaySequencer::openFailed, Qt::QueuedConnection);
-    connect(openAndPlay_.get(), &OpenAndPlay::movieOpened, sequencer_.get(),
-            &PlaySequencer::opened);
     mainMenu_ = std::make_unique<MainMenu>(&window, playSpeed_->menu(), playMode_->menu());
-    attachToolbarMenus();
     seekControl_ = std::make_unique<SeekControl>(*movie_, window, *positionTimer_);
     sceneMenus_ =
         std::make_unique<SceneMenus>(*movie_, window, *mainMenu_, *fileBrowser_, *openAndPlay_);
-    connect(openAndPlay_.get(), &OpenAndPlay::movieOpened, sceneMenus_.get(),
-            &SceneMenus::load_scenes);
     keyPage_ = std::make_unique<KeyPage>(keys_, listPanel_->config);
     buildDisplayParts();
     desktopOptions_ = std::make_unique<DesktopOptions>(window, *listPanel_, *windowOptions_,
@@ -96,27 +197,25 @@ void Player::buildParts()
                                                        QCoreApplication::applicationFilePath());
     listPanel_->buildConfigTabs();
     dispatch_ = std::make_unique<CommandDispatch>(dispatchParts());
-
-    FileBrowser::Hooks hooks;
-    hooks.activeSource = source;
-    hooks.stop = [this] { transport_->stop_Click(); };
-    hooks.buildSceneMenu = [this](const QString &path, QMenu *menu) {
-        sceneMenus_->load_file_scenes(path, menu);
-    };
-    hooks.renameFavourite = [this] { favourites_->rename(); };
-    fileBrowser_->setHooks(hooks);
-    connectFavourites();
-    connectSearch();
-
-    connect(&window, &MainWindow::closing, this, &Player::Form_Unload);
-    window.installEventFilter(this);
-
+    buildSearchParts();
+    waveVolume_ = std::make_unique<WaveVolume>();
     signals_ = std::make_unique<TerminationSignals>();
-    connect(signals_.get(), &TerminationSignals::received, this, &Player::m_exit_Click);
+    desktop_ = std::make_unique<DesktopLink>(DesktopLink::Parts{
+        *movie_, *playSpeed_, *window.vol(), *transport_, *sequencer_, source,
+        [this](const QString &movie) { return favourites_->thumbnailFileOf(movie); },
+        [this](const QString &commandLine) { playCommandLine(commandLine); },
+        [this] { raiseWindow(); }, [this](int volume) { dispatch_->setVolume(volume); },
+        [this] { m_exit_Click(); }});
+    buildLifeCycle();
 
-    desktop_ = std::make_unique<DesktopLink>(*this);
-    desktop_->setArtLookup(
-        [this](const QString &movie) { return favourites_->thumbnailFileOf(movie); });
+    wireMediaSession();
+    wirePlayFile();
+    wireSequencer();
+    wirePositionTimer();
+    wireWindow();
+    wirePanels();
+    wireLists();
+    connect(signals_.get(), &TerminationSignals::received, this, &Player::m_exit_Click);
 }
 
 // The fit of the picture, the display modes and the volumes.
@@ -128,70 +227,12 @@ void Player::buildDisplayParts()
     pictureFit_ = std::make_unique<PictureFit>(*movie_, window, settings_);
     displayModes_ = std::make_unique<DisplayModes>(*movie_, window, *mainMenu_, settings_,
                                                    *listPanel_, *pictureFit_);
-    openAndPlay_->setSizer([this] { displayModes_->sizeForNewMovie(); });
-    connect(openAndPlay_.get(), &OpenAndPlay::movieOpened, displayModes_.get(),
-            &DisplayModes::keepCaption);
     displayModes_->setWindingQuery([this] { return positionTimer_->tag() != 0; });
-    positionTimer_->setFullScreenQuery([this] { return displayModes_->fullScreen(); });
     movieVolume_ = std::make_unique<MovieVolume>(*movie_, window, *openAndPlay_);
-    connect(windowOptions_->vol_control, &QScrollBar::valueChanged, this,
-            &Player::vol_control_Change);
 }
 
-// The options' volume bar sets the system volume, both channels alike.
-void Player::vol_control_Change()
-{
-    if (systemVolume_)
-        systemVolume_->set_wave_volume(audio_gain::waveWord(windowOptions_->vol_control->value()));
-}
-
-PlaySource *Player::activePlaySource() const
-{
-    switch (listPanel_->selectedTab()) {
-    case ListPanel::FilePage:
-        return &fileBrowser_->playSource();
-    case ListPanel::FavouritesPage:
-        return &favourites_->playSource();
-    case ListPanel::SearchPage:
-        return searchPage_ ? &searchPage_->playSource() : nullptr;
-    default:
-        return nullptr;
-    }
-}
-
-void Player::connectFavourites()
-{
-    FavouritesList::Hooks hooks;
-    hooks.stop = [this] { transport_->stop_Click(); };
-    hooks.focusVideo = [this] { dispatch_->focus_video(); };
-    hooks.buildSceneMenu = [this](const QString &path, QMenu *menu) {
-        sceneMenus_->load_okini_scenes(path, menu);
-    };
-    hooks.showFolder = [this] { fileBrowser_->fileManager().showFolder(fileBrowser_->folder()); };
-    hooks.selectedSearchResults = [this] { return searchPage_->playSource().selectedPaths(); };
-    hooks.relativePaths = [this] { return relativePathsOn(); };
-    hooks.imageBesideMovie = [this] { return settings_.imageBesideMovie(); };
-    favourites_->setHooks(hooks);
-
-    FavouritesList &favourites = *favourites_;
-    connect(fileBrowser_.get(), &FileBrowser::addToFavouritesRequested, &favourites,
-            &FavouritesList::addSelection);
-    connect(mainMenu_->m_addOkiniForMenu, &QAction::triggered, &favourites,
-            &FavouritesList::addLoadedMovie);
-    connect(window_->button("capture"), &QAction::triggered, &favourites, &FavouritesList::capture);
-    // play_file records the favourite it opens while the favourites are shown.
-    openAndPlay_->setRequestWatcher(
-        [&favourites](const QString &) { favourites.noteMovieRequested(); });
-}
-
-// The state files write folders relative to the program folder when the
-// option says so at the time of writing.
-bool Player::relativePathsOn() const
-{
-    return settings_.relativePaths();
-}
-
-void Player::connectSearch()
+// The search page, the registered folders and the resume point.
+void Player::buildSearchParts()
 {
     SearchPage::Hooks hooks;
     hooks.baseFolder = [this] { return fileBrowser_->folder(); };
@@ -209,6 +250,42 @@ void Player::connectSearch()
         [this] { return relativePathsOn(); });
 }
 
+// config.ini, start-up and shut-down: they work on the parts once all are
+// built.
+void Player::buildLifeCycle()
+{
+    store_ = std::make_unique<SettingsStore>(SettingsStore::Parts{
+        *window_, *listPanel_, *fileBrowser_, *playMode_, *playSpeed_, *displayModes_, *favourites_,
+        *windowOptions_->vol_control, *waveVolume_, settings_, programFolder_});
+    shutdown_ = std::make_unique<Shutdown>(Shutdown::Parts{
+        *favourites_, *searchPage_, *store_, *waveVolume_, *resume_, keys_, *registeredFolders_,
+        *desktopOptions_, *movie_, *desktop_, *positionTimer_, settings_, programFolder_,
+        [this] { return startup_->favouritesWereRead(); }});
+    startup_ =
+        std::make_unique<Startup>(Startup::Parts{*window_,
+                                                 *movie_,
+                                                 *desktop_,
+                                                 *desktopOptions_,
+                                                 *listPanel_,
+                                                 *fileBrowser_,
+                                                 *favourites_,
+                                                 *searchPage_,
+                                                 keys_,
+                                                 *keyPage_,
+                                                 *registeredFolders_,
+                                                 *openAndPlay_,
+                                                 *resume_,
+                                                 *displayModes_,
+                                                 *sceneMenus_,
+                                                 *store_,
+                                                 *waveVolume_,
+                                                 settings_,
+                                                 programFolder_,
+                                                 [this] { return shutdown_->stateCanBeSaved(); },
+                                                 [this] { m_exit_Click(); }});
+    connect(startup_.get(), &Startup::started, this, &Player::started);
+}
+
 CommandDispatch::Parts Player::dispatchParts()
 {
     return CommandDispatch::Parts{
@@ -216,6 +293,107 @@ CommandDispatch::Parts Player::dispatchParts()
         *openAndPlay_,  *playSpeed_,   *fileBrowser_, *favourites_,
         *sequencer_,    *transport_,   *mainMenu_,    *sceneMenus_,
         *displayModes_, *movieVolume_, keys_,         [this] { m_exit_Click(); }};
+}
+
+// The media session: whether a movie plays, and where it jumped to, is shown
+// on the desktop.
+void Player::wireMediaSession()
+{
+    connect(movie_.get(), &CMovie::playingChanged, desktop_.get(), &DesktopLink::playingChanged);
+    connect(movie_.get(), &CMovie::seeked, desktop_.get(), &DesktopLink::seeked);
+}
+
+// play_file: a movie opened moves the sequence on, loads its scenes, keeps
+// its caption and is a new track on the desktop; one that would not open is
+// stepped over.
+void Player::wirePlayFile()
+{
+    OpenAndPlay *player = openAndPlay_.get();
+    // Queued: a run of broken movies is stepped over one after another from
+    // the event loop, not from inside one another's result.
+    connect(player, &OpenAndPlay::openFailed, sequencer_.get(), &PlaySequencer::openFailed,
+            Qt::QueuedConnection);
+    connect(player, &OpenAndPlay::movieOpened, sequencer_.get(), &PlaySequencer::opened);
+    connect(player, &OpenAndPlay::movieOpened, sceneMenus_.get(), &SceneMenus::load_scenes);
+    connect(player, &OpenAndPlay::movieOpened, displayModes_.get(), &DisplayModes::keepCaption);
+    connect(player, &OpenAndPlay::movieOpened, desktop_.get(), &DesktopLink::movieOpened);
+    openAndPlay_->setSizer([this] { displayModes_->sizeForNewMovie(); });
+    // play_file records the favourite it opens while the favourites are shown.
+    FavouritesList &favourites = *favourites_;
+    openAndPlay_->setRequestWatcher(
+        [&favourites](const QString &) { favourites.noteMovieRequested(); });
+}
+
+// The sequencer stops the movie at the end of a list, or plays the next.
+void Player::wireSequencer()
+{
+    connect(sequencer_.get(), &PlaySequencer::stopWanted, movie_.get(),
+            [this] { movie_->MediaPlay(PlayCommand::Stop); });
+    connect(sequencer_.get(), &PlaySequencer::playWanted, openAndPlay_.get(),
+            [this](const QString &path) { openAndPlay_->play_file(path, 0); });
+}
+
+// The position timer: a movie played to its end moves the sequence on.
+void Player::wirePositionTimer()
+{
+    connect(positionTimer_.get(), &PositionTimer::nextItemWanted, sequencer_.get(),
+            &PlaySequencer::play_next);
+    positionTimer_->setFullScreenQuery([this] { return displayModes_->fullScreen(); });
+}
+
+// The window: closing it runs shut-down; its toolbar buttons open their menus
+// or take a picture for the favourites; the volume bar shows on the desktop.
+void Player::wireWindow()
+{
+    MainWindow &window = *window_;
+    connect(&window, &MainWindow::closing, this, &Player::Form_Unload);
+    attachToolbarMenus();
+    connect(window.button("capture"), &QAction::triggered, favourites_.get(),
+            &FavouritesList::capture);
+    connect(window.vol(), &QSlider::valueChanged, desktop_.get(), &DesktopLink::refresh);
+}
+
+// The panels and menus: the options' volume bar sets the system volume, and
+// the page shown and the speed chosen show on the desktop.
+void Player::wirePanels()
+{
+    connect(windowOptions_->vol_control, &QScrollBar::valueChanged, this,
+            [this](int level) { waveVolume_->set(level); });
+    connect(listPanel_->Tab1, &QTabBar::currentChanged, desktop_.get(), &DesktopLink::refresh);
+    connect(playSpeed_->menu(), &QMenu::triggered, desktop_.get(), &DesktopLink::refresh);
+    connect(mainMenu_->m_addOkiniForMenu, &QAction::triggered, favourites_.get(),
+            &FavouritesList::addLoadedMovie);
+}
+
+// The lists: the file page adds to the favourites; what the file page and
+// the favourites ask of the other parts.
+void Player::wireLists()
+{
+    connect(fileBrowser_.get(), &FileBrowser::addToFavouritesRequested, favourites_.get(),
+            &FavouritesList::addSelection);
+
+    FileBrowser::Hooks browser;
+    browser.activeSource = [this] { return activePlaySource(); };
+    browser.stop = [this] { transport_->stop_Click(); };
+    browser.buildSceneMenu = [this](const QString &path, QMenu *menu) {
+        sceneMenus_->load_file_scenes(path, menu);
+    };
+    browser.renameFavourite = [this] { favourites_->rename(); };
+    fileBrowser_->setHooks(browser);
+
+    FavouritesList::Hooks favourites;
+    favourites.stop = [this] { transport_->stop_Click(); };
+    favourites.focusVideo = [this] { dispatch_->focus_video(); };
+    favourites.buildSceneMenu = [this](const QString &path, QMenu *menu) {
+        sceneMenus_->load_okini_scenes(path, menu);
+    };
+    favourites.showFolder = [this] {
+        fileBrowser_->fileManager().showFolder(fileBrowser_->folder());
+    };
+    favourites.selectedSearchResults = [this] { return searchPage_->playSource().selectedPaths(); };
+    favourites.relativePaths = [this] { return relativePathsOn(); };
+    favourites.imageBesideMovie = [this] { return settings_.imageBesideMovie(); };
+    favourites_->setHooks(favourites);
 }
 
 // The size, speed, mode and window buttons open their menus right under
@@ -238,44 +416,4 @@ void Player::attachToolbarMenus()
                                toolbar->mapToGlobal(QPoint(0, toolbar->height())).y()));
         });
     }
-}
-
-// The window manager may close the window while start-up still waits for it
-// to appear or for the first movie; that close is put off like an exit.
-bool Player::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == window_.get() && event->type() == QEvent::Close && starting_) {
-        qCDebug(lcApp) << "close put off until start-up is through";
-        exitRequested_ = true;
-        event->ignore();
-        return true;
-    }
-    return QObject::eventFilter(watched, event);
-}
-
-void Player::raiseWindow()
-{
-    if (!window_)
-        return;
-    if (window_->isMinimized())
-        window_->showNormal();
-    else
-        window_->show();
-    window_->raise();
-    window_->activateWindow();
-}
-
-void Player::m_exit_Click()
-{
-    qCDebug(lcApp) << "exit asked" << (starting_ ? "while starting" : "");
-    // Start-up waits for the window and for the first movie and lets events
-    // through meanwhile; a termination signal may arrive then.  Closing in
-    // the middle would leave start-up working on a closed window, and the
-    // event loop, not running yet, would miss the last window closing.
-    if (starting_) {
-        exitRequested_ = true;
-        return;
-    }
-    if (window_)
-        window_->close();
 }

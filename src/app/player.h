@@ -1,20 +1,16 @@
 #pragma once
 
 #include "app/command_dispatch.h"
-#include "base/config_values.h"
+#include "app/startup.h"
 #include "base/key_bindings.h"
 #include "base/settings.h"
 #include "media/engine_preload.h"
 #include "window/screen_metrics.h"
 
-#include <QElapsedTimer>
-#include <QFileInfo>
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <memory>
-#include <optional>
 
 class CMovie;
 class DesktopLink;
@@ -23,7 +19,6 @@ class FavouritesList;
 class DisplayModes;
 class MovieVolume;
 class PictureFit;
-class SystemVolume;
 class WindowOptions;
 class FileBrowser;
 class KeyPage;
@@ -43,21 +38,17 @@ class PositionTimer;
 class SceneMenus;
 class SeekControl;
 class SettingsBinding;
+class SettingsStore;
+class Shutdown;
 class SingleInstance;
 class TerminationSignals;
 class Transport;
-
-// What start-up is given: the command-line arguments, the folder they are
-// relative to, and, for tests, a program folder to use instead of the one
-// next to the executable.
-struct StartupOptions {
-    QStringList arguments;
-    QString currentDir;
-    QString programFolder;
-};
+class WaveVolume;
 
 // The running program: it owns the main window, the media session and every
-// part that works on them, and carries out start-up and shut-down.
+// part that works on them, and wires them together.  Start-up, shut-down and
+// config.ini are carried out by parts of their own; the entry points here
+// hand over to them.
 class Player : public QObject
 {
     Q_OBJECT
@@ -71,7 +62,7 @@ public:
     // lists, the first movie) follows from the event loop once the window is
     // on screen, and `started` tells when it is through.
     bool Form_Load(const StartupOptions &options);
-    bool isStarting() const { return starting_; }
+    bool isStarting() const;
     // Shut-down: saves state and ends the session.  Runs once.
     void Form_Unload();
     // Applies the settings read from config.ini; start-up runs it when the
@@ -126,38 +117,31 @@ public:
     void raiseWindow();
 
     const QString &programFolder() const { return programFolder_; }
-    const QString &imageFolder() const { return imageFolder_; }
-    const QString &sceneFolder() const { return sceneFolder_; }
-    const ScreenMetrics &metrics() const { return metrics_; }
-    bool isLoading() const { return loading_; }
+    const QString &imageFolder() const;
+    const QString &sceneFolder() const;
+    const ScreenMetrics &metrics() const;
+    bool isLoading() const;
 
 signals:
     // Start-up is through.
     void started();
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     void buildParts();
-    CommandDispatch::Parts dispatchParts();
-    void attachToolbarMenus();
-    void whenWindowAppears(std::function<void()> next);
-    void finishStart(const QString &commandLine, QElapsedTimer clock);
-    void applyFirstRunValues();
-    bool applyConfig(const QString &folder);
-    void createStateFolders();
-    // Whether the program folder takes files now; says once in the log when
-    // it does not.
-    bool stateCanBeSaved();
-    void showInBrowser(const QFileInfo &movie);
-    void connectFavourites();
-    void connectSearch();
-    bool relativePathsOn() const;
     void buildDisplayParts();
-    void vol_control_Change();
-    void applyWindowOptions();
-    void applyWaveLevel();
+    void buildSearchParts();
+    void buildLifeCycle();
+    CommandDispatch::Parts dispatchParts();
+    void wireMediaSession();
+    void wirePlayFile();
+    void wireSequencer();
+    void wirePositionTimer();
+    void wireWindow();
+    void wirePanels();
+    void wireLists();
+    void wireDesktop();
+    void attachToolbarMenus();
+    bool relativePathsOn() const;
 
     // Joined last, after everything that might still wait for it.
     EnginePreload preload_;
@@ -188,27 +172,17 @@ private:
     std::unique_ptr<PictureFit> pictureFit_;
     std::unique_ptr<DisplayModes> displayModes_;
     std::unique_ptr<MovieVolume> movieVolume_;
-    std::unique_ptr<SystemVolume> systemVolume_;
+    std::unique_ptr<WaveVolume> waveVolume_;
     std::unique_ptr<CommandDispatch> dispatch_;
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<TerminationSignals> signals_;
     std::unique_ptr<DesktopLink> desktop_;
     std::unique_ptr<DesktopOptions> desktopOptions_;
+    // Built last, and so gone first: they work on every part above.
+    std::unique_ptr<SettingsStore> store_;
+    std::unique_ptr<Shutdown> shutdown_;
+    std::unique_ptr<Startup> startup_;
 
-    ScreenMetrics metrics_;
-    ConfigValues config_;
     KeyBindings keys_;
     QString programFolder_;
-    QString imageFolder_;
-    QString sceneFolder_;
-    bool loading_ = false;
-    // okini.ini is written back only once it was read.
-    bool favouritesLoaded_ = false;
-    bool unloaded_ = false;
-    bool unwritableFolderTold_ = false;
-    bool starting_ = false;
-    bool exitRequested_ = false;
-    // The system volume found at start as a value of `vol_control`; none
-    // when it could not be read.
-    std::optional<int> startWaveLevel_;
 };

@@ -1,16 +1,14 @@
-// The settings kept in config.ini: read once at start-up, written once at
-// shut-down.  Values that belong to parts of the window not built here are
-// passed through unchanged, so nothing a user set is lost.
+#include "app/settings_store.h"
 
-#include "app/player.h"
+#include "app/wave_volume.h"
 
 #include "base/path.h"
 #include "base/private_profile.h"
+#include "base/settings.h"
 #include "display/display_modes.h"
 #include "favourites/favourites_list.h"
 #include "library/file_browser.h"
 #include "panels/list_panel.h"
-#include "panels/window_options.h"
 #include "playback/play_mode.h"
 #include "playback/play_speed.h"
 #include "window/main_window.h"
@@ -33,58 +31,76 @@ int toPixels(int twips, int twipsPerPixel)
 
 } // namespace
 
-QString Player::configPath() const
+SettingsStore::SettingsStore(Parts parts) : p_(std::move(parts)) {}
+
+QString SettingsStore::configPath() const
 {
-    return programFolder_ + "config.ini";
+    return p_.programFolder + "config.ini";
 }
 
-void Player::load_config(const PrivateProfile &stored)
+void SettingsStore::load_config(const PrivateProfile &stored)
 {
     config_ = ConfigValues::read(stored);
-    playSpeed_->bai_Click(config_.playSpeed);
+    p_.speed.bai_Click(config_.playSpeed);
     // A folder that is gone, or one that cannot be shown, starts the browser
     // in the program folder instead.
     if (!applyConfig(config_.lastDir))
-        applyConfig(programFolder_);
+        applyConfig(p_.programFolder);
 }
 
-bool Player::applyConfig(const QString &folder)
+void SettingsStore::applyFirstRunValues()
 {
-    const QString start = path::checkpath(folder) == -1 ? programFolder_ : folder;
-    if (!fileBrowser_->setFolder(start))
+    config_ = ConfigValues::firstRun(p_.programFolder);
+    applyWindowOptions();
+    // The system volume bar starts where the system volume is, and leaves it
+    // there.
+    if (const std::optional<int> level = p_.wave.startLevel()) {
+        const QSignalBlocker quiet(p_.waveBar);
+        p_.waveBar.setValue(*level);
+    }
+    p_.window.vol()->setValue(100);
+    p_.window.volForFullscreen()->setValue(100);
+    p_.mode.mode_Click(PlayMode::Continuous);
+    p_.speed.bai_Click(2);
+}
+
+bool SettingsStore::applyConfig(const QString &folder)
+{
+    const QString start = path::checkpath(folder) == -1 ? p_.programFolder : folder;
+    if (!p_.browser.setFolder(start))
         return false;
 
     if (config_.listWidth > 0)
-        window_->setListWidth(toPixels(config_.listWidth, metrics_.TwipsPerPixelX));
-    playMode_->mode_Click(config_.playMode);
-    window_->vol()->setValue(config_.volume);
-    window_->volForFullscreen()->setValue(config_.volume);
+        p_.window.setListWidth(toPixels(config_.listWidth, p_.window.metrics().TwipsPerPixelX));
+    p_.mode.mode_Click(config_.playMode);
+    p_.window.vol()->setValue(config_.volume);
+    p_.window.volForFullscreen()->setValue(config_.volume);
 
     if (config_.width > 0 && config_.height > 0) {
-        const QRect stored(toPixels(config_.left, metrics_.TwipsPerPixelX),
-                           toPixels(config_.top, metrics_.TwipsPerPixelY),
-                           toPixels(config_.width, metrics_.TwipsPerPixelX),
-                           toPixels(config_.height, metrics_.TwipsPerPixelY));
+        const QRect stored(toPixels(config_.left, p_.window.metrics().TwipsPerPixelX),
+                           toPixels(config_.top, p_.window.metrics().TwipsPerPixelY),
+                           toPixels(config_.width, p_.window.metrics().TwipsPerPixelX),
+                           toPixels(config_.height, p_.window.metrics().TwipsPerPixelY));
         const QRect placed = keptOnScreen(stored);
-        window_->setGeometry(placed);
+        p_.window.setGeometry(placed);
     }
 
-    listPanel_->selectTab(config_.listMode);
+    p_.panel.selectTab(config_.listMode);
     if (!config_.listVisible)
-        window_->hide_list();
+        p_.window.hide_list();
     // Whether the window is kept on top is acted on later in start-up.
     applyWindowOptions();
     applyWaveLevel();
 
     switch (config_.windowState) {
     case 1:
-        window_->setWindowState(Qt::WindowMinimized);
+        p_.window.setWindowState(Qt::WindowMinimized);
         break;
     case 2:
-        window_->setWindowState(Qt::WindowMaximized);
+        p_.window.setWindowState(Qt::WindowMaximized);
         break;
     default:
-        window_->setWindowState(Qt::WindowNoState);
+        p_.window.setWindowState(Qt::WindowNoState);
         break;
     }
     return true;
@@ -92,52 +108,51 @@ bool Player::applyConfig(const QString &folder)
 
 // The user's options, from the values read; the options page and the menu
 // show them.
-void Player::applyWindowOptions()
+void SettingsStore::applyWindowOptions()
 {
-    settings_.readFrom(config_);
+    p_.settings.readFrom(config_);
 }
 
 // The system volume takes the level kept in the settings; settings written
 // before they kept one leave the system volume where it is.
-void Player::applyWaveLevel()
+void SettingsStore::applyWaveLevel()
 {
-    QScrollBar *bar = windowOptions_->vol_control;
+    QScrollBar &bar = p_.waveBar;
     const QSignalBlocker quiet(bar);
     if (PrivateProfile::load(configPath()).contains("volume", "waveout")) {
-        bar->setValue(config_.waveout);
-        vol_control_Change();
-    } else if (startWaveLevel_) {
-        bar->setValue(*startWaveLevel_);
+        bar.setValue(config_.waveout);
+        p_.wave.set(bar.value());
+    } else if (const std::optional<int> level = p_.wave.startLevel()) {
+        bar.setValue(*level);
     }
 }
 
-void Player::save_config()
+void SettingsStore::save_config()
 {
     ConfigValues values = config_;
     // Kept as the window is in its normal state with the list open; whether
     // the list and small mode were on is kept beside.
-    values.listVisible = window_->listOpen() || displayModes_->listWasVisible();
-    values.smallMode = displayModes_->smallMode();
-    const Qt::WindowStates state = window_->windowState();
+    values.listVisible = p_.window.listOpen() || p_.modes.listWasVisible();
+    values.smallMode = p_.modes.smallMode();
+    const Qt::WindowStates state = p_.window.windowState();
     values.windowState = state & Qt::WindowMinimized ? 1 : (state & Qt::WindowMaximized ? 2 : 0);
-    if (displayModes_->fullScreen())
+    if (p_.modes.fullScreen())
         values.windowState = 0;
-    const QRect normal = displayModes_->restingGeometry();
+    const QRect normal = p_.modes.restingGeometry();
 
-    values.lastDir = fileBrowser_->folder();
-    if (favourites_)
-        values.imageDir = favourites_->OpenImagePath;
-    values.left = normal.left() * metrics_.TwipsPerPixelX;
-    values.top = normal.top() * metrics_.TwipsPerPixelY;
-    values.width = normal.width() * metrics_.TwipsPerPixelX;
-    values.height = normal.height() * metrics_.TwipsPerPixelY;
-    values.listWidth = window_->listWidth() * metrics_.TwipsPerPixelX;
-    values.volume = window_->vol()->value();
-    values.playMode = playMode_->get_play_mode();
-    values.listMode = listPanel_->selectedTab();
-    values.playSpeed = playSpeed_->checkedIndex();
-    settings_.writeTo(values);
-    values.waveout = windowOptions_->vol_control->value();
+    values.lastDir = p_.browser.folder();
+    values.imageDir = p_.favourites.OpenImagePath;
+    values.left = normal.left() * p_.window.metrics().TwipsPerPixelX;
+    values.top = normal.top() * p_.window.metrics().TwipsPerPixelY;
+    values.width = normal.width() * p_.window.metrics().TwipsPerPixelX;
+    values.height = normal.height() * p_.window.metrics().TwipsPerPixelY;
+    values.listWidth = p_.window.listWidth() * p_.window.metrics().TwipsPerPixelX;
+    values.volume = p_.window.vol()->value();
+    values.playMode = p_.mode.get_play_mode();
+    values.listMode = p_.panel.selectedTab();
+    values.playSpeed = p_.speed.checkedIndex();
+    p_.settings.writeTo(values);
+    values.waveout = p_.waveBar.value();
 
     // Written into the file as it is, so lines the user added survive.
     PrivateProfile profile = PrivateProfile::load(configPath());

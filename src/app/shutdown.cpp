@@ -1,14 +1,13 @@
-// Shut-down of the program: the main window's unload sequence.
-
-#include "app/player.h"
-
-#include "app/desktop_link.h"
-#include "app/desktop_options.h"
+#include "app/shutdown.h"
 
 #include "app/app_log.h"
-#include "audio/system_volume.h"
+#include "app/desktop_link.h"
+#include "app/desktop_options.h"
+#include "app/settings_store.h"
+#include "app/wave_volume.h"
+#include "base/key_bindings.h"
 #include "base/program_folder.h"
-#include "base/single_instance.h"
+#include "base/settings.h"
 #include "favourites/favourites_list.h"
 #include "library/registered_folders.h"
 #include "media/cmovie.h"
@@ -17,9 +16,9 @@
 #include "playback/resume.h"
 #include "search/search_page.h"
 
-#include <QTimer>
+Shutdown::Shutdown(Parts parts) : p_(std::move(parts)) {}
 
-void Player::Form_Unload()
+void Shutdown::Form_Unload()
 {
     if (unloaded_)
         return;
@@ -31,51 +30,39 @@ void Player::Form_Unload()
     const bool saving = stateCanBeSaved();
     if (saving)
         qCDebug(lcApp) << "shut-down: writing the state files";
-    if (favourites_) {
-        if (saving && favouritesLoaded_)
-            favourites_->save_okini(favourites_->okiniPath());
-        else if (saving)
-            qCWarning(lcApp) << "favourites not saved:" << favourites_->okiniPath()
-                             << "could not be read at start and is left as it is";
-        favourites_->closePicker();
-    }
-    if (searchPage_) {
-        // A search still walking is let go, never waited for.
-        searchPage_->cancel_search();
-        if (saving)
-            searchPage_->save_search_results();
-    }
-    if (saving && window_ && fileBrowser_)
-        save_config();
+    if (saving && p_.favouritesWereRead())
+        p_.favourites.save_okini(p_.favourites.okiniPath());
+    else if (saving)
+        qCWarning(lcApp) << "favourites not saved:" << p_.favourites.okiniPath()
+                         << "could not be read at start and is left as it is";
+    p_.favourites.closePicker();
+    // A search still walking is let go, never waited for.
+    p_.search.cancel_search();
+    if (saving)
+        p_.search.save_search_results();
+    if (saving)
+        p_.store.save_config();
     // The system volume goes back to where it was at start.
-    if (systemVolume_)
-        systemVolume_->restore();
+    p_.wave.restore();
     if (saving) {
-        if (resume_)
-            resume_->save_resume();
-        keys_.save(programFolder_);
-        if (registeredFolders_)
-            registeredFolders_->save_dirs(relativePathsOn());
-        if (desktopOptions_)
-            desktopOptions_->listColours().save(programFolder_ + "color.ini");
+        p_.resume.save_resume();
+        p_.keys.save(p_.programFolder);
+        p_.folders.save_dirs(p_.settings.relativePaths());
+        p_.desktopOptions.listColours().save(p_.programFolder + "color.ini");
         qCDebug(lcApp) << "shut-down: state files written";
     }
-    if (desktopOptions_)
-        desktopOptions_->stop();
-    if (movie_)
-        movie_->MediaClear();
-    if (desktop_)
-        desktop_->shutdown();
-    if (positionTimer_)
-        positionTimer_->stop();
+    p_.desktopOptions.stop();
+    p_.movie.MediaClear();
+    p_.desktop.shutdown();
+    p_.timer.stop();
 }
 
-bool Player::stateCanBeSaved()
+bool Shutdown::stateCanBeSaved()
 {
-    if (program_folder::canWriteIn(programFolder_))
+    if (program_folder::canWriteIn(p_.programFolder))
         return true;
     if (!unwritableFolderTold_)
-        qCWarning(lcApp) << "cannot write the program folder" << programFolder_
+        qCWarning(lcApp) << "cannot write the program folder" << p_.programFolder
                          << "- the settings and lists of this session are not saved";
     unwritableFolderTold_ = true;
     return false;
