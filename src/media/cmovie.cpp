@@ -9,9 +9,9 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QScopeGuard>
 #include <QFile>
 #include <QGuiApplication>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QWidget>
 #include <cmath>
@@ -42,6 +42,8 @@ constexpr qint64 kSlowCallMs = 40;
 constexpr uint64_t kLoadReply = 1;
 // Tags the replies to properties set.
 constexpr uint64_t kSetReply = 2;
+// Tags the replies to seeks.
+constexpr uint64_t kSeekReply = 3;
 
 // Reports a failed mpv call; returns whether it succeeded.
 bool check(int result, const char *call, const char *name)
@@ -87,8 +89,8 @@ template <typename Call> int waitedFor(const char *call, const char *name, Call 
 void setFlag(mpv_handle *mpv, const char *name, bool on)
 {
     int value = on ? 1 : 0;
-    check(mpv_set_property_async(mpv, kSetReply, name, MPV_FORMAT_FLAG, &value),
-          "setting property", name);
+    check(mpv_set_property_async(mpv, kSetReply, name, MPV_FORMAT_FLAG, &value), "setting property",
+          name);
 }
 
 void setDouble(mpv_handle *mpv, const char *name, double value)
@@ -102,12 +104,6 @@ void setText(mpv_handle *mpv, const char *name, const QByteArray &value)
     const char *text = value.constData();
     check(mpv_set_property_async(mpv, kSetReply, name, MPV_FORMAT_STRING, &text),
           "setting property", name);
-}
-
-bool command(mpv_handle *mpv, const char **args)
-{
-    return check(waitedFor("command", args[0], [&] { return mpv_command(mpv, args); }), "command",
-                 args[0]);
 }
 
 bool commandAsync(mpv_handle *mpv, uint64_t reply, const char **args)
@@ -454,6 +450,10 @@ void CMovie::handleEvent(const mpv_event &event)
             qCWarning(lcMedia) << "setting a property failed:" << mpv_error_string(event.error);
         break;
     case MPV_EVENT_COMMAND_REPLY:
+        if (event.reply_userdata == kSeekReply && event.error < 0) {
+            qCDebug(lcMedia) << "seek failed:" << mpv_error_string(event.error);
+            seekTarget_.reset();
+        }
         if (event.reply_userdata == kLoadReply && event.error < 0) {
             qCWarning(lcMedia) << "loadfile failed:" << mpv_error_string(event.error);
             awaitingStart_ = false;
@@ -1031,7 +1031,9 @@ void CMovie::seekTo(double seconds)
     const double target = seconds > 0 ? seconds : 0.0;
     const QByteArray where = number(target);
     const char *seek[] = {"seek", where.constData(), "absolute+exact", nullptr};
-    if (!command(mpv_, seek))
+    // Not waited for: mpv's core may be busy for a while (taking a file
+    // down); the position reads as the target until mpv gets there.
+    if (!commandAsync(mpv_, kSeekReply, seek))
         return;
     seekTarget_ = target;
     MediaState next = state_;
