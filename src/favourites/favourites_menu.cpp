@@ -166,7 +166,8 @@ void FavouritesList::Private::clicked()
     if (panel.selectedTab() != ListPanel::FavouritesPage)
         panel.selectTab(ListPanel::FavouritesPage);
     const int row = q.get_okini_index() - 1;
-    if (row >= 0 && movie.playState() == PlayState::Paused && model.entry(row).path() == movie.filename())
+    if (row >= 0 && movie.playState() == PlayState::Paused &&
+        model.entry(row).path() == movie.filename())
         movie.MediaPlay(PlayCommand::Play);
     window.directory()->hide();
 }

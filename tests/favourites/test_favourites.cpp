@@ -453,7 +453,8 @@ private slots:
         QVERIFY(QFile::remove(movies.path("a.avi")));
         auto said = Answer::button(QMessageBox::Yes);
         player.sequencer().play_next();
-        QTRY_COMPARE(*said, movies.path("a.avi") + QString::fromUtf8("が存在しません 削除しますか?"));
+        QTRY_COMPARE(*said,
+                     movies.path("a.avi") + QString::fromUtf8("が存在しません 削除しますか?"));
         QCOMPARE(names(favourites), QStringList({"b.avi", "c.avi"}));
         QCOMPARE(playing(), QString("c.avi"));
     }

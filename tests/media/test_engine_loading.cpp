@@ -49,7 +49,8 @@ private slots:
         screen.show();
         QVERIFY(QTest::qWaitForWindowExposed(&screen));
         QSignalSpy frames(&movie, &CMovie::frameShown);
-        QCOMPARE(test_media::openAndWait(movie, test_media::clip("clip.avi"), &screen), qint16(300));
+        QCOMPARE(test_media::openAndWait(movie, test_media::clip("clip.avi"), &screen),
+                 qint16(300));
         QTRY_VERIFY(frames.count() > 2);
         movie.MediaClose();
     }

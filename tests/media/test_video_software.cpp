@@ -24,7 +24,8 @@ private slots:
         CMovie movie;
         QSignalSpy frames(&movie, &CMovie::frameShown);
 
-        QCOMPARE(test_media::openAndWait(movie, test_media::clip("clip.mov"), &screen), qint16(300));
+        QCOMPARE(test_media::openAndWait(movie, test_media::clip("clip.mov"), &screen),
+                 qint16(300));
         QWidget *video = movie.videoWidget();
         QVERIFY(video);
         QVERIFY(!video->findChild<QOpenGLWidget *>());

@@ -1,13 +1,13 @@
 // The side panel's pages and what each one shows.
 
+#include "display/display_modes.h"
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
 #include "panels/okini_view.h"
-#include "display/display_modes.h"
 #include "playback/open_and_play.h"
-#include "test_media.h"
 #include "playback/play_speed.h"
 #include "player_fixture.h"
+#include "test_media.h"
 #include "window/button_images.h"
 #include "window/main_window.h"
 
