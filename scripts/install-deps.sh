@@ -34,6 +34,8 @@ TEST_PACKAGES=(
   # Media controls asked the way a desktop does, and the installed desktop
   # entry and AppStream file checked.
   playerctl desktop-file-utils appstream
+  # The Debian package checked as a distribution would check it.
+  lintian
   # A notification area inside the tests' X server for the tray icon.
   trayer
   # The window under a Wayland compositor without a screen.

@@ -69,7 +69,16 @@ const char kHelp[] = "使い方: sazanami [動画ファイル]\n"
                      "\n"
                      "環境変数:\n"
                      "  SAZANAMI_HWDEC=no                  ハードウェアデコードを使いません\n"
-                     "  SAZANAMI_RENDERER=opengl|software  映像の描画方法を選びます\n";
+                     "  SAZANAMI_RENDERER=opengl|software  映像の描画方法を選びます\n"
+                     "\n"
+                     "詳しくは man sazanami を、操作はヘルプ (F1) をご覧ください。\n"
+                     "See the manual page sazanami(1) for the state files and details.\n";
+
+const char kLicence[] = "Copyright (C) 2026 the Sazanami developers\n"
+                        "License " SAZANAMI_LICENSE ": GNU GPL version 3 or later "
+                        "<https://www.gnu.org/licenses/gpl-3.0.html>\n"
+                        "This is free software: you are free to change and redistribute it.\n"
+                        "There is NO WARRANTY, to the extent permitted by law.";
 
 // --help and --version are answered before anything else starts: no window,
 // no display needed.  True when the start is answered that way.
@@ -83,8 +92,8 @@ bool answeredWithText(int argc, char *argv[])
         std::fputs(kHelp, stdout);
         return true;
     case command_line::Request::Version:
-        std::printf("Sazanami %d.%d.%d\n", SAZANAMI_VERSION_MAJOR, SAZANAMI_VERSION_MINOR,
-                    SAZANAMI_VERSION_PATCH);
+        std::printf("Sazanami %d.%d.%d\n%s\n", SAZANAMI_VERSION_MAJOR, SAZANAMI_VERSION_MINOR,
+                    SAZANAMI_VERSION_PATCH, kLicence);
         return true;
     case command_line::Request::Run:
         break;

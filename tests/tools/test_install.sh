@@ -18,7 +18,7 @@ PREFIX="$WORK/prefix"
 cmake --install "$BUILD" --prefix "$PREFIX" >/dev/null
 SHARE="$PREFIX/share"
 for file in bin/sazanami share/sazanami/help.html share/applications/sazanami.desktop \
-            share/metainfo/org.sazanami.Sazanami.metainfo.xml \
+            share/metainfo/org.sazanami.sazanami.metainfo.xml \
             share/icons/hicolor/scalable/apps/sazanami.svg; do
   [ -f "$PREFIX/$file" ] || fail "$file not installed"
 done
@@ -28,13 +28,18 @@ for size in 16 22 24 32 48 64 128 256; do
 done
 grep -qx 'Exec=sazanami %f' "$SHARE/applications/sazanami.desktop" || fail "Exec line"
 desktop-file-validate "$SHARE/applications/sazanami.desktop"
-appstreamcli validate --no-net "$SHARE/metainfo/org.sazanami.Sazanami.metainfo.xml" >/dev/null \
-  || fail "AppStream file not valid"
+# Pedantic: anything beyond an informational note fails.
+APPSTREAM="$(appstreamcli validate --pedantic --no-net \
+  "$SHARE/metainfo/org.sazanami.sazanami.metainfo.xml" 2>&1)" || fail "AppStream file not valid: $APPSTREAM"
+! grep -q '^[EWP]:' <<<"$APPSTREAM" || fail "AppStream file: $APPSTREAM"
 
 # Text answers need no display.
-env -u DISPLAY -u WAYLAND_DISPLAY "$PREFIX/bin/sazanami" --version | grep -qx 'Sazanami [0-9]*\.[0-9]*\.[0-9]*' \
-  || fail "--version"
-env -u DISPLAY -u WAYLAND_DISPLAY "$PREFIX/bin/sazanami" --help | grep -q '^Usage: sazanami' || fail "--help"
+env -u DISPLAY -u WAYLAND_DISPLAY "$PREFIX/bin/sazanami" --version >"$WORK/version"
+grep -qx 'Sazanami [0-9]*\.[0-9]*\.[0-9]*' "$WORK/version" || fail "--version"
+grep -q 'GPL-3.0-or-later' "$WORK/version" || fail "--version without the licence"
+env -u DISPLAY -u WAYLAND_DISPLAY "$PREFIX/bin/sazanami" --help >"$WORK/help"
+grep -q '^Usage: sazanami' "$WORK/help" || fail "--help"
+grep -q 'man sazanami' "$WORK/help" || fail "--help does not point to the manual page"
 
 # The installed copy keeps its state in the user's data folder, never beside
 # the executable (which root could write to).
@@ -62,4 +67,9 @@ done
 CONTENTS="$(dpkg-deb -c "$DEB")"
 grep -q '\./usr/share/applications/sazanami.desktop$' <<<"$CONTENTS" || fail "package lacks the desktop entry"
 grep -q '\./usr/bin/sazanami$' <<<"$CONTENTS" || fail "package lacks the program"
+for file in doc/sazanami/copyright doc/sazanami/changelog.gz man/man1/sazanami.1.gz; do
+  grep -q "\./usr/share/$file\$" <<<"$CONTENTS" || fail "package lacks $file"
+done
+# Debian's own package checker: errors and warnings fail, notes do not.
+lintian --fail-on error,warning "$DEB" >"$WORK/lintian" 2>&1 || fail "lintian: $(cat "$WORK/lintian")"
 echo "install and package: ok"
