@@ -7,6 +7,7 @@
 #include "app/settings_binding.h"
 #include "app/settings_store.h"
 #include "app/shutdown.h"
+#include "app/state_saver.h"
 #include "app/termination_signals.h"
 #include "app/wave_volume.h"
 #include "base/private_profile.h"
@@ -257,10 +258,12 @@ void Player::buildLifeCycle()
     store_ = std::make_unique<SettingsStore>(SettingsStore::Parts{
         *window_, *listPanel_, *fileBrowser_, *playMode_, *playSpeed_, *displayModes_, *favourites_,
         *windowOptions_->vol_control, *waveVolume_, settings_, programFolder_});
-    shutdown_ = std::make_unique<Shutdown>(Shutdown::Parts{
-        *favourites_, *searchPage_, *store_, *waveVolume_, *resume_, keys_, *registeredFolders_,
-        *desktopOptions_, *movie_, *desktop_, *positionTimer_, settings_, programFolder_,
-        [this] { return startup_->favouritesWereRead(); }});
+    saver_ = std::make_unique<StateSaver>(StateSaver::Parts{
+        *favourites_, *searchPage_, *store_, *resume_, keys_, *registeredFolders_, *desktopOptions_,
+        settings_, programFolder_, [this] { return startup_->favouritesWereRead(); }});
+    shutdown_ = std::make_unique<Shutdown>(Shutdown::Parts{*favourites_, *searchPage_, *saver_,
+                                                           *waveVolume_, *desktopOptions_, *movie_,
+                                                           *desktop_, *positionTimer_});
     startup_ =
         std::make_unique<Startup>(Startup::Parts{*window_,
                                                  *movie_,
@@ -281,9 +284,12 @@ void Player::buildLifeCycle()
                                                  *waveVolume_,
                                                  settings_,
                                                  programFolder_,
-                                                 [this] { return shutdown_->stateCanBeSaved(); },
+                                                 [this] { return saver_->stateCanBeSaved(); },
                                                  [this] { m_exit_Click(); }});
     connect(startup_.get(), &Startup::started, this, &Player::started);
+    // Saved while running only once everything was read: a save before would
+    // write the state of a half-started program.
+    connect(startup_.get(), &Startup::started, saver_.get(), &StateSaver::start);
 }
 
 CommandDispatch::Parts Player::dispatchParts()

@@ -40,6 +40,7 @@ class SeekControl;
 class SettingsBinding;
 class SettingsStore;
 class Shutdown;
+class StateSaver;
 class SingleInstance;
 class TerminationSignals;
 class Transport;
@@ -180,6 +181,7 @@ private:
     std::unique_ptr<DesktopOptions> desktopOptions_;
     // Built last, and so gone first: they work on every part above.
     std::unique_ptr<SettingsStore> store_;
+    std::unique_ptr<StateSaver> saver_;
     std::unique_ptr<Shutdown> shutdown_;
     std::unique_ptr<Startup> startup_;
 

@@ -4,33 +4,121 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QSet>
+#include <sys/stat.h>
 
 namespace state_file
 {
 
-bool writeWhole(const QString &path, const QByteArray &content)
+namespace
+{
+
+// A file as this process last wrote it: its text, and the identity of the
+// file that holds it, so that a file replaced, removed or touched by anyone
+// else since is written again.
+struct Written {
+    QByteArray content;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+};
+
+std::optional<Written> identityOf(const QString &path)
+{
+    struct stat info {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    return Written{{}, info.st_dev, info.st_ino, info.st_size, info.st_mtim};
+}
+
+bool sameFile(const Written &a, const Written &b)
+{
+    return a.device == b.device && a.inode == b.inode && a.size == b.size &&
+           a.modified.tv_sec == b.modified.tv_sec && a.modified.tv_nsec == b.modified.tv_nsec;
+}
+
+// Saves run on the GUI thread and on the thumbnail workers.
+QMutex writtenLock;
+QHash<QString, Written> written;
+
+bool alreadyWritten(const QString &path, const QByteArray &content)
+{
+    const QMutexLocker lock(&writtenLock);
+    const auto it = written.constFind(path);
+    if (it == written.cend() || it->content != content)
+        return false;
+    const std::optional<Written> now = identityOf(path);
+    return now && sameFile(*now, *it);
+}
+
+void rememberWritten(const QString &path, const QByteArray &content)
+{
+    std::optional<Written> now = identityOf(path);
+    const QMutexLocker lock(&writtenLock);
+    if (!now) {
+        written.remove(path);
+        return;
+    }
+    now->content = content;
+    written.insert(path, *now);
+}
+
+// Why the file could not be replaced, or nothing when it was.
+std::optional<QString> replaceWhole(const QString &path, const QByteArray &content)
 {
     QSaveFile file(path);
     // Never fall back to writing the target in place: that is the very
     // truncate-then-write that could lose the old file.
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
-        qCWarning(lcBase) << "cannot write" << path << ":" << file.errorString();
-        return false;
-    }
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
     if (file.write(content) != content.size()) {
-        qCWarning(lcBase) << "cannot write" << path << ":" << file.errorString();
+        const QString error = file.errorString();
         file.cancelWriting();
-        return false;
+        return error;
     }
     // commit() flushes, syncs and renames; it removes the temporary file on
     // failure.
-    if (file.commit())
+    if (!file.commit())
+        return file.errorString();
+    return std::nullopt;
+}
+
+// Files that could not be written at their last try.  The state is saved
+// every few seconds: a full disk is logged when it starts and when it ends,
+// not at every try.
+QSet<QString> failing;
+
+void noteOutcome(const QString &path, const std::optional<QString> &error)
+{
+    const QMutexLocker lock(&writtenLock);
+    if (error && !failing.contains(path)) {
+        failing.insert(path);
+        qCWarning(lcBase) << "cannot write" << path << ":" << *error
+                          << "- the file is left as it was";
+    } else if (!error && failing.remove(path)) {
+        qCInfo(lcBase) << "written again:" << path;
+    }
+}
+
+} // namespace
+
+bool writeWhole(const QString &path, const QByteArray &content)
+{
+    if (alreadyWritten(path, content))
         return true;
-    qCWarning(lcBase) << "cannot replace" << path << ":" << file.errorString();
-    return false;
+    const std::optional<QString> error = replaceWhole(path, content);
+    noteOutcome(path, error);
+    if (error)
+        return false;
+    rememberWritten(path, content);
+    return true;
 }
 
 int removeCutShortSaves(const QString &folder)

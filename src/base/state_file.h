@@ -17,7 +17,9 @@ inline constexpr qint64 kDefaultReadLimit = 16 * 1024 * 1024;
 // Writes content to a temporary file beside path and renames it over path, so
 // a crash, a full disk or an unwritable folder never leaves a half-written
 // file: either the new content is in place or the old file is untouched.
-// False on any failure.
+// False on any failure.  The same content written again over the file as
+// this process left it is not written a second time (the program saves its
+// state every few seconds, mostly unchanged).
 bool writeWhole(const QString &path, const QByteArray &content);
 
 // Removes from folder the temporary files of saves a crash cut short: a

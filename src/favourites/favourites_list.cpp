@@ -185,13 +185,14 @@ int FavouritesList::load_okini(const QString &path, Missing missing)
 
 bool FavouritesList::save_okini(const QString &path)
 {
-    const QByteArray text =
-        list_file::write(d->model.listEntries(), path::getfiledir(path), d->relative());
-    if (!state_file::writeWhole(path, text)) {
-        qCWarning(lcFavourites) << "cannot write" << path;
-        return false;
-    }
-    return true;
+    // A failure is logged where the file is written.
+    return state_file::writeWhole(path, listText(path)());
+}
+
+std::function<QByteArray()> FavouritesList::listText(const QString &path) const
+{
+    return [entries = d->model.listEntries(), folder = path::getfiledir(path),
+            relative = d->relative()] { return list_file::write(entries, folder, relative); };
 }
 
 // ---- Editing ----

@@ -72,6 +72,9 @@ public:
     // read); save_okini writes the whole list (false on failure).
     int load_okini(const QString &path, Missing missing);
     bool save_okini(const QString &path);
+    // The text save_okini writes to path, made when called (on any thread)
+    // from the list as it is now.
+    std::function<QByteArray()> listText(const QString &path) const;
 
     void add_okini(const QString &folder, const QString &name);
     void remove_okini(int position);

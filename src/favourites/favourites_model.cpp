@@ -153,7 +153,8 @@ void FavouritesModel::setMissing(int row, bool missing)
     if (row < 0 || row >= count() || entries_[row].missing == missing)
         return;
     entries_[row].missing = missing;
-    emit dataChanged(index(row, 0), index(row, 1));
+    // The name stays: only how it is drawn changes.
+    emit dataChanged(index(row, 0), index(row, 1), {Qt::ForegroundRole, Qt::DecorationRole});
 }
 
 void FavouritesModel::forgetPicture(const QString &thumbnail)

@@ -109,8 +109,6 @@ void RegisteredFolders::load_dirs()
 
 bool RegisteredFolders::save_dirs(bool relative) const
 {
-    if (slots_.save(statePath(), programFolder_, relative))
-        return true;
-    qCWarning(lcLibrary) << "cannot write" << statePath();
-    return false;
+    // A failure is logged where the file is written.
+    return slots_.save(statePath(), programFolder_, relative);
 }

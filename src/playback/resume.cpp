@@ -77,6 +77,12 @@ void Resume::load_resume()
 
 bool Resume::save_resume() const
 {
+    // A failure is logged where the file is written.
+    return state_file::writeWhole(statePath(), resumeText());
+}
+
+QByteArray Resume::resumeText() const
+{
     QList<quoted_records::Record> records;
     const int state = int(movie_.playState());
     double position = 0;
@@ -92,14 +98,11 @@ bool Resume::save_resume() const
         records.append({quoted_records::Field::real(position)});
         records.append({quoted_records::Field::integer(state)});
     } else if (unused_) {
-        return state_file::writeWhole(statePath(), *unused_);
+        return *unused_;
     } else {
         records = {{quoted_records::Field::quotedText(QString())},
                    {quoted_records::Field::integer(0)},
                    {quoted_records::Field::integer(4)}};
     }
-    if (quoted_records::save(statePath(), records))
-        return true;
-    qCWarning(lcPlayback) << "cannot write" << statePath();
-    return false;
+    return quoted_records::write(records);
 }

@@ -38,6 +38,8 @@ public:
 
     void load_resume();
     bool save_resume() const;
+    // What save_resume writes, for the movie as it is now.
+    QByteArray resumeText() const;
 
 private:
     CMovie &movie_;

@@ -1,5 +1,7 @@
 #include "search/search_page.h"
 
+#include "base/state_file.h"
+
 #include "base/native_path.h"
 #include "base/selection_info.h"
 #include "panels/list_panel.h"
@@ -264,11 +266,14 @@ bool SearchPage::eventFilter(QObject *watched, QEvent *event)
 // relative-paths option on.
 bool SearchPage::save_search_results() const
 {
+    // A failure is logged where the file is written.
+    return state_file::writeWhole(statePath(), resultsText()());
+}
+
+std::function<QByteArray()> SearchPage::resultsText() const
+{
     const bool relative = hooks_.relativePaths && hooks_.relativePaths();
-    if (results_.save(statePath(), relative ? programFolder_ : QString()))
-        return true;
-    qCWarning(lcSearch) << "cannot write" << statePath();
-    return false;
+    return results_.text(relative ? programFolder_ : QString());
 }
 
 void SearchPage::load_search_results()

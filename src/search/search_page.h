@@ -51,6 +51,9 @@ public:
     void load_search_results();
     // False when the file could not be written.
     bool save_search_results() const;
+    // The text save_search_results writes, made when called (on any thread)
+    // from the results as they are now.
+    std::function<QByteArray()> resultsText() const;
     QString statePath() const { return programFolder_ + "searchData.ini"; }
 
     SearchResults &results() { return results_; }

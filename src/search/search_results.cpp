@@ -87,15 +87,23 @@ bool SearchResults::load(const QString &file, const QString &programFolder)
     return true;
 }
 
+std::function<QByteArray()> SearchResults::text(const QString &relativeTo) const
+{
+    // The list is shared, not copied, until the model changes it.
+    return [entries = entries_, relativeTo] {
+        QList<quoted_records::Record> records;
+        records.reserve(entries.size());
+        for (const Entry &e : entries) {
+            const QString folder =
+                relativeTo.isEmpty() ? e.folder : path::getrelativepath(e.folder, relativeTo);
+            records.append({quoted_records::Field::quotedText(folder),
+                            quoted_records::Field::quotedText(e.name)});
+        }
+        return quoted_records::write(records);
+    };
+}
+
 bool SearchResults::save(const QString &file, const QString &relativeTo) const
 {
-    QList<quoted_records::Record> records;
-    records.reserve(entries_.size());
-    for (const Entry &e : entries_) {
-        const QString folder =
-            relativeTo.isEmpty() ? e.folder : path::getrelativepath(e.folder, relativeTo);
-        records.append(
-            {quoted_records::Field::quotedText(folder), quoted_records::Field::quotedText(e.name)});
-    }
-    return quoted_records::save(file, records);
+    return state_file::writeWhole(file, text(relativeTo)());
 }

@@ -3,6 +3,7 @@
 #include <QAbstractListModel>
 #include <QList>
 #include <QString>
+#include <functional>
 
 // The results of the last search, in the order they were found: each a
 // folder, with its trailing "/", and a file name exactly as the file system
@@ -44,6 +45,9 @@ public:
     // Writes the file whole; with relativeTo not empty the folders are written
     // relative to it.  False when the file could not be written.
     bool save(const QString &file, const QString &relativeTo) const;
+    // What save writes, made when called: the results as they are now, to be
+    // put into text on another thread while the list goes on changing.
+    std::function<QByteArray()> text(const QString &relativeTo) const;
 
 private:
     QList<Entry> entries_;
