@@ -77,7 +77,10 @@ ThumbnailGrabs::ThumbnailGrabs(QObject *parent)
       placeholder_(FavouritesModel::placeholder().toImage())
 {
     shared_->owner = this;
-    pool_->setMaxThreadCount(std::clamp(QThread::idealThreadCount(), 1, 4));
+    // Each grab may hold pictures as large as the frame grabber takes (up to
+    // 8192x8192); two at a time bound what the pool can take of the memory,
+    // whatever the movies declare.
+    pool_->setMaxThreadCount(std::clamp(QThread::idealThreadCount(), 1, 2));
     // The window comes first on a machine with few cores.
     pool_->setThreadPriority(QThread::LowPriority);
 }

@@ -44,6 +44,8 @@ constexpr uint64_t kLoadReply = 1;
 constexpr uint64_t kSetReply = 2;
 // Tags the replies to seeks.
 constexpr uint64_t kSeekReply = 3;
+// Tags the hook run once a file is open and before its decoders start.
+constexpr uint64_t kPreloadedHook = 4;
 
 // Reports a failed mpv call; returns whether it succeeded.
 bool check(int result, const char *call, const char *name)
@@ -172,6 +174,13 @@ mpv_handle *createPlayer()
     setOption(mpv, "load-scripts", "no");
     setOption(mpv, "osc", "no");
     setOption(mpv, "ytdl", "no");
+    // Local files only.  A playlist, a stream description or an edit list
+    // saved under a movie's name would otherwise send mpv to the addresses
+    // it names; not following references turns such a file into one that
+    // cannot be played, and FFmpeg may open no other protocol on its own.
+    setOption(mpv, "access-references", "no");
+    setOption(mpv, "load-unsafe-playlists", "no");
+    setOption(mpv, "demuxer-lavf-o", "protocol_whitelist=file");
     // mpv's own scripts (statistics page, console, profiles) would start a
     // Lua interpreter and a font set-up for overlays the program never shows.
     setOption(mpv, "load-stats-overlay", "no");
@@ -286,6 +295,8 @@ const Observed kObserved[] = {
      [](MediaState &s, const void *v) { s.videoWidth = v ? intOf(v) : 0; }},
     {"dheight", MPV_FORMAT_INT64,
      [](MediaState &s, const void *v) { s.videoHeight = v ? intOf(v) : 0; }},
+    {"video-out-params/rotate", MPV_FORMAT_INT64,
+     [](MediaState &s, const void *v) { s.videoRotation = v ? intOf(v) : 0; }},
     {"volume", MPV_FORMAT_DOUBLE,
      [](MediaState &s, const void *v) { s.volume = v ? doubleOf(v) : 100; }},
     {"track-list", MPV_FORMAT_NODE,
@@ -293,6 +304,55 @@ const Observed kObserved[] = {
          s.tracks = v ? tracksOf(*static_cast<const mpv_node *>(v)) : QList<MediaTrack>();
      }},
 };
+
+// The turn the first video track of the file asks for when it is shown, in
+// degrees clockwise; 0 when there is none.  Read while mpv waits in a hook.
+int firstVideoRotation(mpv_handle *mpv)
+{
+    mpv_node list{};
+    if (!checkRead(
+            waitedFor("reading", "track-list",
+                      [&] { return mpv_get_property(mpv, "track-list", MPV_FORMAT_NODE, &list); }),
+            "track-list"))
+        return 0;
+    const auto freeList = qScopeGuard([&list] { mpv_free_node_contents(&list); });
+    if (list.format != MPV_FORMAT_NODE_ARRAY)
+        return 0;
+    for (int i = 0; i < list.u.list->num; ++i) {
+        const mpv_node &entry = list.u.list->values[i];
+        if (entry.format != MPV_FORMAT_NODE_MAP)
+            continue;
+        const mpv_node_list &fields = *entry.u.list;
+        bool video = false;
+        int rotation = 0;
+        for (int f = 0; f < fields.num; ++f) {
+            const QByteArray key(fields.keys[f]);
+            if (key == "type")
+                video = nodeText(fields.values[f]) == "video";
+            else if (key == "demux-rotation" && fields.values[f].format == MPV_FORMAT_INT64)
+                rotation = int(fields.values[f].u.int64);
+        }
+        if (video)
+            return rotation;
+    }
+    return 0;
+}
+
+// The filter that turns a picture by degrees clockwise; empty when none is
+// needed (or the turn is not a quarter, which mpv makes by itself).
+QByteArray turnFilter(int degrees)
+{
+    switch (degrees) {
+    case 90:
+        return "lavfi=[transpose=clock]";
+    case 180:
+        return "lavfi=[hflip,vflip]";
+    case 270:
+        return "lavfi=[transpose=cclock]";
+    default:
+        return {};
+    }
+}
 
 // Reply tags of observed properties are their place in kObserved plus this.
 constexpr uint64_t kObservedBase = 100;
@@ -340,6 +400,7 @@ mpv_handle *CMovie::player()
     }
     mpv_set_wakeup_callback(mpv_, &CMovie::onWakeup, this);
     observeProperties();
+    check(mpv_hook_add(mpv_, kPreloadedHook, "on_preloaded", 0), "adding hook", "on_preloaded");
     // Whatever mpv said while it started (its log) is waiting already.
     drainEvents();
     return mpv_;
@@ -386,6 +447,7 @@ void CMovie::releasePlayer()
     entry_ = -1;
     entryEnded_ = true;
     ownTempoFilter_ = false;
+    turnFilter_ = false;
 }
 
 // At the end of the program, or of a player that is replaced, mpv is given a
@@ -401,6 +463,9 @@ bool CMovie::waitForLetGoAtExit()
         const mpv_event *event = mpv_wait_event(mpv_, double(deadline.remainingTime()) / 1000.0);
         if (event->event_id == MPV_EVENT_IDLE)
             return true;
+        // A file waiting in our hook would never be let go of.
+        if (event->event_id == MPV_EVENT_HOOK)
+            mpv_hook_continue(mpv_, static_cast<const mpv_event_hook *>(event->data)->id);
         if (event->event_id == MPV_EVENT_START_FILE && awaitingStart_) {
             awaitingStart_ = false;
             entry_ = static_cast<const mpv_event_start_file *>(event->data)->playlist_entry_id;
@@ -482,10 +547,13 @@ void CMovie::handleEvent(const mpv_event &event)
             emit stateChanged();
         }
         if (openStage_ == OpenStage::FirstPicture)
-            finishOpen(true);
+            finishOpen(hasOutput());
         break;
     case MPV_EVENT_END_FILE:
         handleEndFile(event);
+        break;
+    case MPV_EVENT_HOOK:
+        onPreloaded(static_cast<const mpv_event_hook *>(event.data)->id);
         break;
     case MPV_EVENT_IDLE:
         if (!awaitingStart_) {
@@ -500,6 +568,60 @@ void CMovie::handleEvent(const mpv_event &event)
     default:
         break;
     }
+}
+
+// The file is open and its decoders are about to start.  libmpv hands its
+// software renderer the upright size of a picture stored on its side, which
+// that renderer cannot turn: it aborts the program on the first frame of a
+// phone's movie.  Drawn in software, the picture is turned by a filter
+// instead and mpv told that nothing is left to turn; OpenGL turns it itself.
+// The settings are made before mpv goes on, so they are waited for; mpv
+// only waits for this hook meanwhile.
+void CMovie::onPreloaded(uint64_t hook)
+{
+    QByteArray filter;
+    if (surface_ && surface_->backend() == VideoSurface::Backend::Software)
+        filter = turnFilter(firstVideoRotation(mpv_));
+    if (!filter.isEmpty() || turnFilter_) {
+        setNow("vf", filter);
+        setNow("video-rotate", filter.isEmpty() ? QByteArray("0") : QByteArray("no"));
+        turnFilter_ = !filter.isEmpty();
+    }
+    check(mpv_hook_continue(mpv_, hook), "continuing hook", "on_preloaded");
+}
+
+// Something of the file reaches the user: its picture, or its sound.  mpv
+// starts a movie whose sound output could not be opened without sound, and
+// one that has nothing but sound it ends with an error right after; that
+// one counts as failed, like any file that cannot be played.
+bool CMovie::hasOutput()
+{
+    int picture = 0;
+    const bool shown = checkRead(waitedFor("reading", "vo-configured",
+                                           [&] {
+                                               return mpv_get_property(mpv_, "vo-configured",
+                                                                       MPV_FORMAT_FLAG, &picture);
+                                           }),
+                                 "vo-configured") &&
+                       picture;
+    if (shown)
+        return true;
+    char *output = nullptr;
+    const bool heard = checkRead(
+        waitedFor("reading", "current-ao",
+                  [&] { return mpv_get_property(mpv_, "current-ao", MPV_FORMAT_STRING, &output); }),
+        "current-ao");
+    mpv_free(output);
+    if (!heard)
+        qCWarning(lcMedia) << request_.path << "has no picture, and its sound cannot be played";
+    return heard;
+}
+
+void CMovie::setNow(const char *name, const QByteArray &value)
+{
+    check(waitedFor("setting", name,
+                    [&] { return mpv_set_property_string(mpv_, name, value.constData()); }),
+          "setting property", name);
 }
 
 void CMovie::handlePropertyChange(const mpv_event &event)
@@ -559,6 +681,11 @@ void CMovie::handleEndFile(const mpv_event &event)
     entryEnded_ = true;
     if (end->reason == MPV_END_FILE_REASON_ERROR)
         qCWarning(lcMedia) << "file ended with an error:" << mpv_error_string(end->error);
+    // A playlist under a movie's name: mpv would go on to what it lists.
+    if (end->reason == MPV_END_FILE_REASON_REDIRECT) {
+        qCWarning(lcMedia) << "file lists other files; they are not played";
+        sendStop();
+    }
     switch (openStage_) {
     case OpenStage::LettingGo:
         startLoading();
@@ -1112,12 +1239,12 @@ bool CMovie::setAudioVolume(qint32 value)
 
 int CMovie::sourceWidth() const
 {
-    return isOpen() ? state_.videoWidth : 0;
+    return isOpen() ? state_.shownWidth() : 0;
 }
 
 int CMovie::sourceHeight() const
 {
-    return isOpen() ? state_.videoHeight : 0;
+    return isOpen() ? state_.shownHeight() : 0;
 }
 
 QWidget *CMovie::videoWidget() const

@@ -6,6 +6,7 @@
 #include <QSaveFile>
 #include <cmath>
 #include <memory>
+#include <vector>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -21,6 +22,20 @@ namespace
 // black, and how often on the way it looks.
 constexpr double DarkOpeningSeconds = 5.0;
 constexpr double DarkCheckInterval = 0.5;
+
+// The largest picture decoded for a thumbnail, in pixels.  A small file may
+// declare frames of any size, and the decoder would allocate (and clear)
+// every one of them; 8192 x 8192 still takes any real movie, 8K included.
+constexpr int64_t MaxFramePixels = int64_t(8192) * 8192;
+
+// What every decoder of a grab is opened with, also those that
+// avformat_find_stream_info() opens to look at the streams.
+AVDictionary *decoderOptions()
+{
+    AVDictionary *options = nullptr;
+    av_dict_set_int(&options, "max_pixels", MaxFramePixels, 0);
+    return options;
+}
 
 struct FormatCloser {
     void operator()(AVFormatContext *c) const { avformat_close_input(&c); }
@@ -91,11 +106,26 @@ bool VideoDecoder::open(const QString &path)
     if (!packet_ || !frame_)
         return false;
     AVFormatContext *raw = nullptr;
-    if (avformat_open_input(&raw, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)
+    // Local files only: a playlist or a stream description saved under a
+    // movie's name must not make the grab reach out to the network.
+    AVDictionary *formatOptions = nullptr;
+    av_dict_set(&formatOptions, "protocol_whitelist", "file", 0);
+    const int opened =
+        avformat_open_input(&raw, QFile::encodeName(path).constData(), nullptr, &formatOptions);
+    av_dict_free(&formatOptions);
+    if (opened < 0)
         return false;
     format_.reset(raw);
-    if (avformat_find_stream_info(format_.get(), nullptr) < 0)
-        return false;
+    {
+        std::vector<AVDictionary *> perStream(format_->nb_streams);
+        for (AVDictionary *&options : perStream)
+            options = decoderOptions();
+        const int found = avformat_find_stream_info(format_.get(), perStream.data());
+        for (AVDictionary *&options : perStream)
+            av_dict_free(&options);
+        if (found < 0)
+            return false;
+    }
     const AVCodec *decoder = nullptr;
     stream_ = av_find_best_stream(format_.get(), AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
     if (stream_ < 0 || !decoder)
@@ -111,7 +141,10 @@ bool VideoDecoder::open(const QString &path)
     // Thumbnails are grabbed several at a time on their own threads; one
     // decoding thread each keeps them from competing.
     codec_->thread_count = 1;
-    return avcodec_open2(codec_.get(), decoder, nullptr) >= 0;
+    AVDictionary *options = decoderOptions();
+    const int result = avcodec_open2(codec_.get(), decoder, &options);
+    av_dict_free(&options);
+    return result >= 0;
 }
 
 void VideoDecoder::seekTo(double seconds)

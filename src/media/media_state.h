@@ -37,12 +37,19 @@ struct MediaState {
     // At the end of the movie: mpv holds its last frame.
     bool atEnd = false;
     double speed = 1.0;
-    // The size the picture is shown at, 0 without video.
+    // The size of the picture as mpv's filters give it, 0 without video, and
+    // the quarter turns its output still makes when drawing (degrees
+    // clockwise): a phone's movie filmed upright is stored on its side.
     int videoWidth = 0;
     int videoHeight = 0;
+    int videoRotation = 0;
     // mpv's volume in percent, when there is sound.
     double volume = 100.0;
     QList<MediaTrack> tracks;
+
+    // The size the picture is shown at, upright.
+    int shownWidth() const { return videoRotation % 180 == 90 ? videoHeight : videoWidth; }
+    int shownHeight() const { return videoRotation % 180 == 90 ? videoWidth : videoHeight; }
 
     bool hasAudio() const
     {

@@ -155,6 +155,27 @@ private slots:
         QVERIFY(showsColour(video->grab().toImage()));
     }
 
+    // A phone's movie stored on its side shows upright, and the window is
+    // asked for its upright size.
+    void turnedMovieIsShownUpright()
+    {
+        screen_->resize(240, 320);
+        QSignalSpy frames(movie_.get(), &CMovie::frameShown);
+        QCOMPARE(open("rotated.mov"), qint16(300));
+        QCOMPARE(movie_->sourceWidth(), 240);
+        QCOMPARE(movie_->sourceHeight(), 320);
+        QTRY_VERIFY(position(*movie_) > 0.5);
+        movie_->MediaPlay(PlayCommand::Stop);
+        frames.clear();
+        QTRY_VERIFY(!frames.isEmpty());
+        QTest::qWait(100);
+        const QImage upright(test_media::clip("rotated.png"));
+        QCOMPARE(upright.size(), QSize(240, 320));
+        const double distance = test_media::pictureDistance(
+            movie_->videoWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32), upright);
+        QVERIFY2(distance < 12, qPrintable(QString::number(distance)));
+    }
+
     void openResults()
     {
         movie_->setVolume(-1234);

@@ -1,10 +1,13 @@
+#include "local_listener.h"
 #include "media/frame_grabber.h"
 #include "test_files.h"
 #include "test_media.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace
@@ -30,6 +33,7 @@ private slots:
     void everyContainerGivesAThumbnailFile();
     void timeAndDarkOpeningPickTheFrame();
     void whatIsNoMovieGivesNothing();
+    void hostileFilesGiveNothing();
 };
 
 void TestFrameGrabber::everyContainerGivesAThumbnailFile()
@@ -88,6 +92,34 @@ void TestFrameGrabber::whatIsNoMovieGivesNothing()
     // An unwritable target fails and says so by its result.
     QVERIFY(!FrameGrabber::writeBitmap(test_media::clip("clip.avi"), 0, Thumb,
                                        dir.filePath("no/such/folder/t.bmp")));
+}
+
+// A few kilobytes that declare enormous pictures, and playlists under a
+// movie's name, are refused without using much memory or reaching the web.
+void TestFrameGrabber::hostileFilesGiveNothing()
+{
+    const QString huge = test_media::clip("hugeframes.avi");
+    QVERIFY(!huge.isEmpty());
+    QVERIFY(QFileInfo(huge).size() < 100000);
+    QVERIFY(FrameGrabber::grab(huge, 0, Thumb, FrameGrabber::Start::SkipDarkOpening).isNull());
+    QVERIFY(FrameGrabber::grab(huge, 0.5, Thumb).isNull());
+    rusage usage{};
+    QCOMPARE(getrusage(RUSAGE_SELF, &usage), 0);
+    const long peakMegabytes = usage.ru_maxrss / 1024;
+    QVERIFY2(peakMegabytes < 400, qPrintable(QString("peak %1 MB").arg(peakMegabytes)));
+
+    LocalListener web;
+    QVERIFY(web.listening());
+    QTemporaryDir dir;
+    const QString plain = dir.filePath("plain.avi");
+    const QString live = dir.filePath("live.avi");
+    QVERIFY(test_files::writeFile(plain, "#EXTM3U\n" + web.url("movie.mp4").toUtf8() + "\n"));
+    QVERIFY(test_files::writeFile(live, "#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXTINF:10,\n" +
+                                            web.url("segment0.ts").toUtf8() +
+                                            "\n#EXT-X-ENDLIST\n"));
+    QVERIFY(FrameGrabber::grab(plain, 0, Thumb).isNull());
+    QVERIFY(FrameGrabber::grab(live, 0, Thumb).isNull());
+    QCOMPARE(web.connections(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestFrameGrabber)

@@ -2,6 +2,7 @@
 #include "test_media.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QOpenGLWidget>
 #include <QSignalSpy>
 #include <QTest>
@@ -48,6 +49,33 @@ private slots:
 
         movie.MediaClose();
         QVERIFY(!movie.isOpen());
+    }
+
+    // A phone's movie is stored on its side with the instruction to turn
+    // it; the picture is turned, and the window is asked for its upright
+    // size.
+    void turnedMovieIsShownUpright()
+    {
+        QWidget screen;
+        screen.resize(240, 320);
+        screen.show();
+        CMovie movie;
+        QSignalSpy frames(&movie, &CMovie::frameShown);
+        QCOMPARE(test_media::openAndWait(movie, test_media::clip("rotated.mov"), &screen),
+                 qint16(300));
+        QCOMPARE(movie.sourceWidth(), 240);
+        QCOMPARE(movie.sourceHeight(), 320);
+        double seconds = 0;
+        QTRY_VERIFY(movie.currentPosition(&seconds) && seconds > 0.5);
+        movie.MediaPlay(PlayCommand::Stop);
+        frames.clear();
+        QTRY_VERIFY(!frames.isEmpty());
+        QTest::qWait(100);
+        const QImage upright(test_media::clip("rotated.png"));
+        QCOMPARE(upright.size(), QSize(240, 320));
+        const double distance = test_media::pictureDistance(
+            movie.videoWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32), upright);
+        QVERIFY2(distance < 12, qPrintable(QString::number(distance)));
     }
 };
 

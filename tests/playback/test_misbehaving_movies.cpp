@@ -1,11 +1,14 @@
 // Continuous play through a folder where a misbehaving movie sits between two
 // good ones: the program neither crashes nor stops, the window keeps running,
 // the movie after the bad one plays, and a thumbnail of the bad one ends
-// quietly without reading it through.
+// quietly without reading it through.  Neither the player nor the grab goes
+// on the network because of what a file holds.
 
+#include "base/thumbnail_rules.h"
 #include "favourites/favourites_list.h"
 #include "favourites/thumbnail_grabs.h"
 #include "library/file_browser.h"
+#include "local_listener.h"
 #include "media/cmovie.h"
 #include "panels/list_selection.h"
 #include "playback/open_and_play.h"
@@ -21,6 +24,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -34,6 +38,8 @@ namespace
 enum class WhilePlaying { Nothing, Shrink, Delete };
 // What becomes of the bad movie when its turn comes.
 enum class Outcome { Opens, OpensWithWrongLength, Fails };
+// The sound output: mpv's null output, or a sound server that is not there.
+enum class Sound { Null, NoServer };
 
 // The real length of the movies whose headers lie.
 constexpr double kLiarRealLength = 3.0;
@@ -52,9 +58,23 @@ qint64 bytesRead()
     return -1;
 }
 
-// The bad movie `name` made from `clip`, or left empty and given `size`.
-bool makeBadMovie(const QString &path, const QString &clip, qint64 size)
+// Playlists under a movie's name that send a player to the web address of
+// `web`: a plain one and one of HTTP live streaming.
+QByteArray playlistFor(const QString &kind, const LocalListener &web)
 {
+    if (kind == "m3u")
+        return "#EXTM3U\n#EXTINF:10,movie\n" + web.url("movie.mp4").toUtf8() + "\n";
+    return "#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXT-X-MEDIA-SEQUENCE:0\n#EXTINF:10,\n" +
+           web.url("segment0.ts").toUtf8() + "\n#EXT-X-ENDLIST\n";
+}
+
+// The bad movie `name` made from `clip` (a playlist for "m3u" and "hls"), or
+// left empty and given `size`.
+bool makeBadMovie(const QString &path, const QString &clip, qint64 size,
+                  const LocalListener *web = nullptr)
+{
+    if (web && (clip == "m3u" || clip == "hls"))
+        return test_files::writeFile(path, playlistFor(clip, *web));
     if (!clip.isEmpty())
         return QFile::copy(test_media::clip(clip), path);
     QFile file(path);
@@ -84,6 +104,7 @@ struct PlayerWatch {
 
 Q_DECLARE_METATYPE(WhilePlaying)
 Q_DECLARE_METATYPE(Outcome)
+Q_DECLARE_METATYPE(Sound)
 
 class TestMisbehavingMovies : public QObject
 {
@@ -99,10 +120,12 @@ private slots:
         QTest::addColumn<qint64>("size");
         QTest::addColumn<WhilePlaying>("whilePlaying");
         QTest::addColumn<Outcome>("outcome");
+        QTest::addColumn<Sound>("sound");
 
         const auto row = [](const char *title, const QString &name, const QString &clip,
-                            WhilePlaying whilePlaying, Outcome outcome, qint64 size = 0) {
-            QTest::newRow(title) << name << clip << size << whilePlaying << outcome;
+                            WhilePlaying whilePlaying, Outcome outcome, qint64 size = 0,
+                            Sound sound = Sound::Null) {
+            QTest::newRow(title) << name << clip << size << whilePlaying << outcome << sound;
         };
         const WhilePlaying nothing = WhilePlaying::Nothing;
         row("shrinks while playing", "b.avi", "play60.avi", WhilePlaying::Shrink, Outcome::Opens);
@@ -114,6 +137,14 @@ private slots:
         row("4K then 16x16 pictures", "b.mpg", "resize.mpg", nothing, Outcome::Opens);
         row("0 bytes", "b.avi", QString(), nothing, Outcome::Fails);
         row("2 GB of nothing", "b.avi", QString(), nothing, Outcome::Fails, kSparseSize);
+        // Filmed upright on a phone: the pictures are stored on their side.
+        row("turned a quarter", "b.mov", "rotated.mov", nothing, Outcome::Opens);
+        // Without a sound server the movies with pictures play silently; one
+        // of sound only has nothing to play.
+        row("sound only, no sound output", "b.wmv", "audioonly.wmv", nothing, Outcome::Fails, 0,
+            Sound::NoServer);
+        row("playlist of a web address", "b.avi", "m3u", nothing, Outcome::Fails);
+        row("live-stream playlist", "b.avi", "hls", nothing, Outcome::Fails);
     }
 
     void continuousPlayGoesOnPastIt()
@@ -123,14 +154,25 @@ private slots:
         QFETCH(qint64, size);
         QFETCH(WhilePlaying, whilePlaying);
         QFETCH(Outcome, outcome);
+        QFETCH(Sound, sound);
 
+        LocalListener web;
+        QVERIFY(web.listening());
         QTemporaryDir folder;
         const QString first = folder.filePath("a.avi");
         const QString bad = folder.filePath(name);
         const QString last = folder.filePath("c.avi");
         QVERIFY(QFile::copy(test_media::clip("clip.avi"), first));
         QVERIFY(QFile::copy(test_media::clip("clip.avi"), last));
-        QVERIFY(makeBadMovie(bad, clip, size));
+        QVERIFY(makeBadMovie(bad, clip, size, &web));
+        if (sound == Sound::NoServer) {
+            qputenv("PULSE_SERVER", "unix:" + QFile::encodeName(folder.filePath("no-server")));
+            CMovie::setAudioOutput("pulse");
+        }
+        const auto soundBack = qScopeGuard([] {
+            qunsetenv("PULSE_SERVER");
+            CMovie::setAudioOutput("null");
+        });
 
         PlayerFixture fixture({}, folder.path());
         QVERIFY(fixture.started());
@@ -186,9 +228,11 @@ private slots:
         QCOMPARE(int(movie.playState()), 1);
         QCOMPARE(player.fileBrowser().fileList()->currentRow(), 2);
         qInfo("longest stall of the event loop: %.0f ms", stalls.longest());
+        QCOMPARE(web.connections(), 0);
 
-        // A thumbnail of what is left of the bad movie ends quietly.
-        if (!QFileInfo::exists(bad))
+        // A thumbnail of what is left of the bad movie ends quietly (only
+        // some kinds of movie get one).
+        if (!QFileInfo::exists(bad) || !thumbnail_rules::is_grabbable_file(name))
             return;
         const qint64 before = bytesRead();
         QSignalSpy grabbed(&player.favourites().grabs(), &ThumbnailGrabs::finished);
@@ -200,6 +244,7 @@ private slots:
         qInfo("the thumbnail grab read %lld bytes", read);
         QVERIFY(waitForOpen(player));
         QCOMPARE(movie.filename(), last);
+        QCOMPARE(web.connections(), 0);
     }
 
     // A list of nothing but broken movies is tried once round, then play

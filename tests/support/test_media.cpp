@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QStringList>
 #include <QUuid>
@@ -71,6 +72,8 @@ QStringList recipe(const QString &name)
     if (name == "play60.avi")
         return {"-f",   "lavfi", "-i", "testsrc=size=160x120:rate=25:duration=60",
                 "-c:v", "mpeg4", "-f", "avi"};
+    if (name == "audioonly.wmv")
+        return {"-f", "lavfi", "-i", "sine=frequency=440:duration=3", "-c:a", "wmav2", "-f", "asf"};
     if (name == "long3.avi")
         return longClip(180);
     if (name == "long10.avi")
@@ -133,8 +136,67 @@ bool makeLyingAvi(quint32 frames, const QString &output)
            put(strh + 40, frames) && put(dmlh + 8, frames) && writeBytes(output, avi);
 }
 
+// clip.mov as a phone stores a movie filmed upright: 320x240 pictures with
+// the instruction to turn them a quarter.  Newer ffmpeg takes the turn as an
+// input option; older ones keep the rotate tag of the stream.
+bool makeRotatedMovie(const QString &output)
+{
+    const QString movie = clip("clip.mov");
+    return !movie.isEmpty() &&
+           (runFfmpeg({"-display_rotation:v:0", "90", "-i", movie, "-c", "copy", "-f", "mov"},
+                      output) ||
+            runFfmpeg({"-i", movie, "-c", "copy", "-metadata:s:v:0", "rotate=90", "-f", "mov"},
+                      output));
+}
+
+// The first picture of rotated.mov the way ffmpeg itself shows it, turned.
+bool makeUprightPicture(const QString &output)
+{
+    const QString movie = clip("rotated.mov");
+    return !movie.isEmpty() &&
+           runFfmpeg({"-i", movie, "-frames:v", "1", "-c:v", "png", "-f", "image2pipe"}, output);
+}
+
+// The standard CRC of PNG chunks (and zlib's).
+quint32 crc32(const QByteArray &bytes)
+{
+    quint32 crc = 0xffffffffu;
+    for (const char byte : bytes) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+// A few kilobytes of AVI holding PNG pictures whose headers say 16000x16000:
+// a decoder believes them and sets aside (and clears) 768 MB a frame.
+bool makeHugeFrames(const QString &output)
+{
+    const QString small = output + ".small";
+    const bool made = runFfmpeg({"-f", "lavfi", "-i", "color=black:s=16x16:r=25:d=1", "-c:v", "png",
+                                 "-pix_fmt", "rgb24", "-f", "avi"},
+                                small);
+    QByteArray avi = test_files::readFile(small);
+    QFile::remove(small);
+    int headers = 0;
+    for (qsizetype at = avi.indexOf("IHDR"); made && at >= 0 && at + 21 <= avi.size();
+         at = avi.indexOf("IHDR", at + 4), ++headers) {
+        qToBigEndian(quint32(16000), avi.data() + at + 4);
+        qToBigEndian(quint32(16000), avi.data() + at + 8);
+        qToBigEndian(crc32(avi.mid(at, 17)), avi.data() + at + 17);
+    }
+    return headers > 0 && writeBytes(output, avi);
+}
+
 bool make(const QString &name, const QString &output)
 {
+    if (name == "rotated.mov")
+        return makeRotatedMovie(output);
+    if (name == "rotated.png")
+        return makeUprightPicture(output);
+    if (name == "hugeframes.avi")
+        return makeHugeFrames(output);
     if (name == "notmovie.avi")
         return writeBytes(output, "This is a note, not a movie.\nIt only has a movie's name.\n");
     if (name == "resize.mpg")
@@ -164,6 +226,17 @@ bool generate(const QString &name, const QString &target)
 }
 
 } // namespace
+
+double pictureDistance(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size() || a.isNull())
+        return 255;
+    qint64 sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            sum += qAbs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y)));
+    return double(sum) / (qint64(a.width()) * a.height());
+}
 
 QString mediaDir()
 {

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QImage;
+
 class CMovie;
 class QWidget;
 
@@ -23,7 +25,15 @@ namespace test_media
 //   longheader.avi, shortheader.avi
 //                noaudio.avi with headers that claim 1000 s and 0.4 s
 //   resize.mpg   an MPEG-2 stream whose pictures go from 3840x2160 to 16x16
+//   rotated.mov  clip.mov filmed upright: stored 320x240, shown 240x320
+//   rotated.png  its first picture as ffmpeg shows it, upright
+//   audioonly.wmv 3 s of tone, no picture
+//   hugeframes.avi a few kB of PNG pictures that claim to be 16000x16000
 QString clip(const QString &name);
+
+// How far apart two pictures of the same size are: the mean difference of
+// their grey levels, 0..255.
+double pictureDistance(const QImage &a, const QImage &b);
 
 // The folder of the generated clips.
 QString mediaDir();
