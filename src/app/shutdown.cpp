@@ -3,6 +3,7 @@
 #include "app/app_log.h"
 #include "app/desktop_link.h"
 #include "app/desktop_options.h"
+#include "app/save_notice.h"
 #include "app/settings_store.h"
 #include "app/wave_volume.h"
 #include "base/key_bindings.h"
@@ -23,6 +24,9 @@ void Shutdown::Form_Unload()
     if (unloaded_)
         return;
     unloaded_ = true;
+    // The window is going: a file that cannot be saved now is told in the
+    // log only.
+    p_.notice.sessionEnding();
 
     // Each step stands alone: one that fails must not keep the others from
     // running.  State files are saved first, then the session ends.  A
@@ -61,9 +65,11 @@ bool Shutdown::stateCanBeSaved()
 {
     if (program_folder::canWriteIn(p_.programFolder))
         return true;
-    if (!unwritableFolderTold_)
+    if (!unwritableFolderTold_) {
         qCWarning(lcApp) << "cannot write the program folder" << p_.programFolder
                          << "- the settings and lists of this session are not saved";
+        p_.notice.cannotSaveIn(p_.programFolder);
+    }
     unwritableFolderTold_ = true;
     return false;
 }

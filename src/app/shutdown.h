@@ -10,6 +10,7 @@ class FavouritesList;
 class KeyBindings;
 class PositionTimer;
 class RegisteredFolders;
+class SaveNotice;
 class Resume;
 class SearchPage;
 class Settings;
@@ -38,14 +39,16 @@ public:
         const QString &programFolder;
         // Whether okini.ini was read at start: it is written back only then.
         std::function<bool()> favouritesWereRead;
+        // Tells the user once that the state is not saved.
+        SaveNotice &notice;
     };
 
     explicit Shutdown(Parts parts);
 
     // Saves state and ends the session.  Runs once.
     void Form_Unload();
-    // Whether the program folder takes files now; says once in the log when
-    // it does not.
+    // Whether the program folder takes files now; says once, in the log and
+    // to the user, when it does not.
     bool stateCanBeSaved();
 
 private:

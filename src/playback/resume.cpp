@@ -77,6 +77,10 @@ void Resume::load_resume()
 
 bool Resume::save_resume() const
 {
+    // Not read at start when resuming is off or a movie was named: looked at
+    // now, so that a file that cannot be read is not written over.
+    if (state_file::read(statePath()).found == state_file::Found::Unreadable)
+        return false;
     QList<quoted_records::Record> records;
     const int state = int(movie_.playState());
     double position = 0;
