@@ -4,6 +4,7 @@
 #include "app/command_dispatch.h"
 #include "app/desktop_link.h"
 #include "app/desktop_options.h"
+#include "app/save_notice.h"
 #include "app/settings_binding.h"
 #include "app/settings_store.h"
 #include "app/shutdown.h"
@@ -258,12 +259,14 @@ void Player::buildLifeCycle()
     store_ = std::make_unique<SettingsStore>(SettingsStore::Parts{
         *window_, *listPanel_, *fileBrowser_, *playMode_, *playSpeed_, *displayModes_, *favourites_,
         *windowOptions_->vol_control, *waveVolume_, settings_, programFolder_});
-    saver_ = std::make_unique<StateSaver>(StateSaver::Parts{
-        *favourites_, *searchPage_, *store_, *resume_, keys_, *registeredFolders_, *desktopOptions_,
-        settings_, programFolder_, [this] { return startup_->favouritesWereRead(); }});
-    shutdown_ = std::make_unique<Shutdown>(Shutdown::Parts{*favourites_, *searchPage_, *saver_,
-                                                           *waveVolume_, *desktopOptions_, *movie_,
-                                                           *desktop_, *positionTimer_});
+    saveNotice_ = std::make_unique<SaveNotice>(*window_);
+    saver_ = std::make_unique<StateSaver>(
+        StateSaver::Parts{*favourites_, *searchPage_, *store_, *resume_, keys_, *registeredFolders_,
+                          *desktopOptions_, settings_, programFolder_,
+                          [this] { return startup_->favouritesWereRead(); }, *saveNotice_});
+    shutdown_ = std::make_unique<Shutdown>(
+        Shutdown::Parts{*favourites_, *searchPage_, *saver_, *waveVolume_, *desktopOptions_,
+                        *movie_, *desktop_, *positionTimer_, *saveNotice_});
     startup_ =
         std::make_unique<Startup>(Startup::Parts{*window_,
                                                  *movie_,

@@ -38,6 +38,7 @@ class PositionTimer;
 class SceneMenus;
 class SeekControl;
 class SettingsBinding;
+class SaveNotice;
 class SettingsStore;
 class Shutdown;
 class StateSaver;
@@ -95,6 +96,7 @@ public:
     MainMenu &mainMenu() const { return *mainMenu_; }
     SeekControl &seekControl() const { return *seekControl_; }
     SceneMenus &sceneMenus() const { return *sceneMenus_; }
+    SaveNotice &saveNotice() const { return *saveNotice_; }
     KeyPage &keyPage() const { return *keyPage_; }
     CommandDispatch &dispatch() const { return *dispatch_; }
     WindowOptions &windowOptions() const { return *windowOptions_; }
@@ -180,6 +182,7 @@ private:
     std::unique_ptr<DesktopLink> desktop_;
     std::unique_ptr<DesktopOptions> desktopOptions_;
     // Built last, and so gone first: they work on every part above.
+    std::unique_ptr<SaveNotice> saveNotice_;
     std::unique_ptr<SettingsStore> store_;
     std::unique_ptr<StateSaver> saver_;
     std::unique_ptr<Shutdown> shutdown_;

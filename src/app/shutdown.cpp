@@ -3,6 +3,7 @@
 #include "app/app_log.h"
 #include "app/desktop_link.h"
 #include "app/desktop_options.h"
+#include "app/save_notice.h"
 #include "app/state_saver.h"
 #include "app/wave_volume.h"
 #include "favourites/favourites_list.h"
@@ -17,6 +18,9 @@ void Shutdown::Form_Unload()
     if (unloaded_)
         return;
     unloaded_ = true;
+    // The window is going: a file that cannot be saved now is told in the
+    // log only.
+    p_.notice.sessionEnding();
 
     // State files are saved first, then the session ends.  The picker and a
     // search still walking are let go, never waited for, so that what is

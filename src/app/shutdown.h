@@ -7,6 +7,7 @@ class DesktopLink;
 class DesktopOptions;
 class FavouritesList;
 class PositionTimer;
+class SaveNotice;
 class SearchPage;
 class StateSaver;
 class WaveVolume;
@@ -26,6 +27,8 @@ public:
         CMovie &movie;
         DesktopLink &desktop;
         PositionTimer &timer;
+        // Told that the window is going: a save that fails now is only logged.
+        SaveNotice &notice;
     };
 
     explicit Shutdown(Parts parts);

@@ -247,6 +247,8 @@ void Startup::showInBrowser(const QFileInfo &movie)
 void Startup::createStateFolders()
 {
     imageFolder_ = program_folder::imageFolder(p_.programFolder);
+    // Thumbnails made there are for this user only, like the state files.
+    state_file::setOwnFolder(p_.programFolder);
     sceneFolder_ = program_folder::sceneFolder(p_.programFolder);
     // Asked here so that a folder that takes no files is told at start.
     const bool writable = p_.stateCanBeSaved();
@@ -255,10 +257,13 @@ void Startup::createStateFolders()
             if (!QDir().mkpath(folder))
                 qCWarning(lcApp) << "cannot make the folder" << folder;
     }
-    // This instance holds the folder, so no save of ours runs there now.
-    if (writable)
-        for (const QString &folder : {p_.programFolder, sceneFolder_})
-            state_file::removeCutShortSaves(folder);
+    // This instance holds the folder, so no save of ours runs there now.  Only
+    // the names our saves leave go: a portable folder may hold the user's
+    // own files ("notes.txt.backup").  The scene folder holds nothing else.
+    if (writable) {
+        state_file::removeCutShortSaves(p_.programFolder, program_folder::stateFileNames());
+        state_file::removeCutShortSaves(sceneFolder_, {QStringLiteral("*.txt")});
+    }
     p_.scenes.setSceneFolder(sceneFolder_);
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/app_log.h"
 #include "app/desktop_options.h"
+#include "app/save_notice.h"
 #include "app/settings_store.h"
 #include "base/key_bindings.h"
 #include "base/program_folder.h"
@@ -108,7 +109,7 @@ void StateSaver::save(bool everything)
     // thread, where waiting for the disk holds nothing up.
     if (everything)
         p_.resume.save_resume();
-    else
+    else if (p_.resume.fileMayBeWritten())
         writeLater(
             p_.resume.statePath(), [text = p_.resume.resumeText()] { return text; }, resumeFailed_);
     p_.keys.save(p_.programFolder);
@@ -138,9 +139,11 @@ bool StateSaver::stateCanBeSaved()
 {
     if (program_folder::canWriteIn(p_.programFolder))
         return true;
-    if (!unwritableFolderTold_)
+    if (!unwritableFolderTold_) {
         qCWarning(lcApp) << "cannot write the program folder" << p_.programFolder
                          << "- the settings and lists of this session are not saved";
+        p_.notice.cannotSaveIn(p_.programFolder);
+    }
     unwritableFolderTold_ = true;
     return false;
 }

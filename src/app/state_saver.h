@@ -10,6 +10,7 @@ class FavouritesList;
 class KeyBindings;
 class RegisteredFolders;
 class Resume;
+class SaveNotice;
 class SearchPage;
 class Settings;
 class SettingsStore;
@@ -40,6 +41,8 @@ public:
         const QString &programFolder;
         // Whether okini.ini was read at start: it is written back only then.
         std::function<bool()> favouritesWereRead;
+        // Tells the user once that the state is not saved.
+        SaveNotice &notice;
     };
 
     static constexpr int kIntervalMs = 3000;

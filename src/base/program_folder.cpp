@@ -7,6 +7,7 @@
 #include <QTemporaryFile>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace program_folder
@@ -22,8 +23,22 @@ QString userDataFolder()
     if (dataHome.isEmpty() || QDir::isRelativePath(dataHome))
         dataHome = QDir::homePath() + QStringLiteral("/.local/share");
     const QString folder = QDir::cleanPath(dataHome + QStringLiteral("/sazanami"));
-    QDir().mkpath(folder);
+    // The favourites, the resume point and the thumbnails tell what the user
+    // watches: nobody else is let in.
+    if (!QFileInfo::exists(folder) && QDir().mkpath(QFileInfo(folder).absolutePath()))
+        ::mkdir(QFile::encodeName(folder).constData(), 0700);
     return path::addbackslash(folder);
+}
+
+// A portable copy whose folder holds state of its own, readable.
+bool holdsState(const QString &dir)
+{
+    for (const QString &name : stateFileNames()) {
+        const QFileInfo file(path::addbackslash(dir) + name);
+        if (file.isFile() && file.isReadable())
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -70,11 +85,21 @@ QString helpFile(const QString &executableDir)
     return QString();
 }
 
+QStringList stateFileNames()
+{
+    return {QStringLiteral("config.ini"),     QStringLiteral("okini.ini"),
+            QStringLiteral("searchData.ini"), QStringLiteral("key.ini"),
+            QStringLiteral("dir.ini"),        QStringLiteral("color.ini"),
+            QStringLiteral("resume.ini"),     QStringLiteral("waveout.ini")};
+}
+
 QString forExecutableDir(const QString &executableDir)
 {
     if (!installedDataFolder(executableDir).isEmpty())
         return userDataFolder();
-    if (!executableDir.isEmpty() && canWriteIn(executableDir))
+    // A portable copy that cannot be written still starts from its own state
+    // rather than from nothing; that its changes are not kept is told then.
+    if (!executableDir.isEmpty() && (canWriteIn(executableDir) || holdsState(executableDir)))
         return path::addbackslash(executableDir);
     return userDataFolder();
 }

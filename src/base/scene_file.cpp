@@ -142,10 +142,11 @@ std::optional<double> SceneFile::jumpTarget(int n) const
 
 void SceneFile::reload()
 {
-    const std::optional<QByteArray> bytes =
-        path_.isEmpty() ? std::nullopt : state_file::readWhole(path_, kMaxFileSize);
-    exists_ = bytes.has_value();
-    slots_ = parse(bytes.value_or(QByteArray()));
+    const state_file::ReadResult file =
+        path_.isEmpty() ? state_file::ReadResult() : state_file::read(path_, kMaxFileSize);
+    exists_ = file.found == state_file::Found::Read;
+    unreadable_ = file.found == state_file::Found::Unreadable;
+    slots_ = parse(file.content);
 }
 
 bool SceneFile::store(const Slots &table)
@@ -180,7 +181,8 @@ bool SceneFile::rename(int n, const QString &caption)
 
 bool SceneFile::remove(int n)
 {
-    if (!validSlot(n) || path_.isEmpty())
+    // A file that could not be read shows no scene, yet may hold some.
+    if (!validSlot(n) || path_.isEmpty() || unreadable_)
         return false;
     Slots changed = slots_;
     changed[n] = {deletedCaption(), QString()};

@@ -77,5 +77,6 @@ private:
 
     QString path_;
     bool exists_ = false;
+    bool unreadable_ = false; // there, but not read: never written over
     Slots slots_;
 };

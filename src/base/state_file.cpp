@@ -9,7 +9,11 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QSet>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace state_file
 {
@@ -28,6 +32,71 @@ struct Written {
     timespec modified{};
 };
 
+// The files found there but not readable, by absolute path, and the rest of
+// what the readers and writers share across threads.  The state is saved
+// every few seconds: a file that cannot be written is logged when that
+// starts and when it ends, not at every try.
+struct Shared {
+    QMutex mutex;
+    QSet<QString> unreadable;
+    WriteFailureHandler onFailure;
+    QString ownFolder;
+    QHash<QString, Written> written;
+    QSet<QString> failing;
+    QSet<QString> refused;
+};
+
+Shared &shared()
+{
+    static Shared instance;
+    return instance;
+}
+
+QString key(const QString &path)
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+// True when the file was not known as unreadable before.
+bool remember(const QString &path, Found found)
+{
+    Shared &s = shared();
+    const QMutexLocker lock(&s.mutex);
+    if (found != Found::Unreadable) {
+        s.unreadable.remove(key(path));
+        return false;
+    }
+    const qsizetype before = s.unreadable.size();
+    s.unreadable.insert(key(path));
+    return s.unreadable.size() != before;
+}
+
+bool wasUnreadable(const QString &path)
+{
+    Shared &s = shared();
+    const QMutexLocker lock(&s.mutex);
+    return s.unreadable.contains(key(path));
+}
+
+bool exists(const QString &path)
+{
+    struct stat info {
+    };
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
+}
+
+// The rename is made lasting too: without it a power cut could bring back
+// the old file, or none for a new one.
+void syncFolderOf(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
+                          O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
 std::optional<Written> identityOf(const QString &path)
 {
     struct stat info {
@@ -43,15 +112,12 @@ bool sameFile(const Written &a, const Written &b)
            a.modified.tv_sec == b.modified.tv_sec && a.modified.tv_nsec == b.modified.tv_nsec;
 }
 
-// Saves run on the GUI thread and on the thumbnail workers.
-QMutex writtenLock;
-QHash<QString, Written> written;
-
 bool alreadyWritten(const QString &path, const QByteArray &content)
 {
-    const QMutexLocker lock(&writtenLock);
-    const auto it = written.constFind(path);
-    if (it == written.cend() || it->content != content)
+    Shared &s = shared();
+    const QMutexLocker lock(&s.mutex);
+    const auto it = s.written.constFind(path);
+    if (it == s.written.cend() || it->content != content)
         return false;
     const std::optional<Written> now = identityOf(path);
     return now && sameFile(*now, *it);
@@ -60,77 +126,123 @@ bool alreadyWritten(const QString &path, const QByteArray &content)
 void rememberWritten(const QString &path, const QByteArray &content)
 {
     std::optional<Written> now = identityOf(path);
-    const QMutexLocker lock(&writtenLock);
+    Shared &s = shared();
+    const QMutexLocker lock(&s.mutex);
+    if (s.failing.remove(path))
+        qCInfo(lcBase) << "written again:" << path;
     if (!now) {
-        written.remove(path);
+        s.written.remove(path);
         return;
     }
     now->content = content;
-    written.insert(path, *now);
+    s.written.insert(path, *now);
 }
 
-// Why the file could not be replaced, or nothing when it was.
-std::optional<QString> replaceWhole(const QString &path, const QByteArray &content)
+// True the first time in a row that path fails.
+bool startsFailing(QSet<QString> &set, const QString &path)
 {
-    QSaveFile file(path);
-    // Never fall back to writing the target in place: that is the very
-    // truncate-then-write that could lose the old file.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    if (file.write(content) != content.size()) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        return error;
-    }
-    // commit() flushes, syncs and renames; it removes the temporary file on
-    // failure.
-    if (!file.commit())
-        return file.errorString();
-    return std::nullopt;
+    Shared &s = shared();
+    const QMutexLocker lock(&s.mutex);
+    const qsizetype before = set.size();
+    set.insert(path);
+    return set.size() != before;
 }
 
-// Files that could not be written at their last try.  The state is saved
-// every few seconds: a full disk is logged when it starts and when it ends,
-// not at every try.
-QSet<QString> failing;
-
-void noteOutcome(const QString &path, const std::optional<QString> &error)
+bool failed(QSaveFile &file, const QString &path, const QString &why)
 {
-    const QMutexLocker lock(&writtenLock);
-    if (error && !failing.contains(path)) {
-        failing.insert(path);
-        qCWarning(lcBase) << "cannot write" << path << ":" << *error
-                          << "- the file is left as it was";
-    } else if (!error && failing.remove(path)) {
-        qCInfo(lcBase) << "written again:" << path;
+    if (startsFailing(shared().failing, path))
+        qCWarning(lcBase) << "cannot write" << path << ":" << why << "- the old file is kept";
+    file.cancelWriting();
+    WriteFailureHandler handler;
+    {
+        Shared &s = shared();
+        const QMutexLocker lock(&s.mutex);
+        handler = s.onFailure;
     }
+    if (handler)
+        handler(path);
+    return false;
+}
+
+// Told once, not at every read of a file read often (mimeapps.list).
+ReadResult unreadable(const QString &path, const char *why)
+{
+    if (remember(path, Found::Unreadable))
+        qCWarning(lcBase) << "cannot read" << path << ":" << why;
+    return {Found::Unreadable, {}};
+}
+
+// Something other than a regular file at path (a pipe, a folder, a loop of
+// links): not a state file of ours, whether or not it was read.
+bool holdsOtherThanAFile(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat info {
+    };
+    if (::lstat(native.constData(), &info) != 0)
+        return false;
+    if (::stat(native.constData(), &info) != 0)
+        return errno == ELOOP;
+    return !S_ISREG(info.st_mode);
 }
 
 } // namespace
 
 bool writeWhole(const QString &path, const QByteArray &content)
 {
+    if (wasUnreadable(path) || holdsOtherThanAFile(path)) {
+        if (startsFailing(shared().refused, path))
+            qCWarning(lcBase) << "not written:" << path
+                              << "was there but could not be read, and is left as it is";
+        return false;
+    }
     if (alreadyWritten(path, content))
         return true;
-    const std::optional<QString> error = replaceWhole(path, content);
-    noteOutcome(path, error);
-    if (error)
-        return false;
+    const bool isNew = !exists(path);
+    QSaveFile file(path);
+    // Never fall back to writing the target in place: that is the very
+    // truncate-then-write that could lose the old file.
+    file.setDirectWriteFallback(false);
+    // Unbuffered, so that every write reaches the file system here and its
+    // failure is seen: QSaveFile's commit() takes a buffer it could not flush
+    // (a full disk) for success, and puts an empty file in place of the old.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return failed(file, path, file.errorString());
+    if (isNew)
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (file.write(content) != content.size())
+        return failed(file, path, file.errorString());
+    // A file system that allocates late tells of a full disk only when the
+    // data goes to the disk, which commit() does without looking at the
+    // result.
+    if (::fdatasync(file.handle()) != 0)
+        return failed(file, path, QString::fromLocal8Bit(::strerror(errno)));
+    // commit() renames; it removes the temporary file on failure.
+    if (!file.commit())
+        return failed(file, path, file.errorString());
+    syncFolderOf(path);
     rememberWritten(path, content);
     return true;
 }
 
-int removeCutShortSaves(const QString &folder)
+void setWriteFailureHandler(WriteFailureHandler handler)
 {
-    static const QRegularExpression temporaryName(
-        QStringLiteral(R"(^.+\.(ini|txt)\.[A-Za-z0-9]{6}$)"));
+    Shared &s = shared();
+    const QMutexLocker lock(&s.mutex);
+    s.onFailure = std::move(handler);
+}
+
+int removeCutShortSaves(const QString &folder, const QStringList &fileNames)
+{
+    static const QRegularExpression temporaryEnd(QStringLiteral(R"(\.[A-Za-z0-9]{6}$)"));
+    QStringList filters;
+    for (const QString &name : fileNames)
+        filters.append(name + QStringLiteral(".??????"));
     int removed = 0;
     QDir dir(folder);
-    const QStringList names =
-        dir.entryList({"*.ini.??????", "*.txt.??????"}, QDir::Files | QDir::Hidden | QDir::System);
+    const QStringList names = dir.entryList(filters, QDir::Files | QDir::Hidden | QDir::System);
     for (const QString &name : names) {
-        if (!temporaryName.match(name).hasMatch())
+        if (!temporaryEnd.match(name).hasMatch())
             continue;
         if (dir.remove(name)) {
             qCInfo(lcBase) << "removed what a cut-short save left:" << dir.filePath(name);
@@ -140,33 +252,74 @@ int removeCutShortSaves(const QString &folder)
     return removed;
 }
 
-std::optional<QByteArray> readWhole(const QString &path, qint64 limit)
+void setOwnFolder(const QString &folder)
 {
-    // A pipe or a device could block or never end.
-    if (!QFileInfo(path).isFile())
-        return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    if (file.size() > limit) {
-        qCWarning(lcBase) << "too large for a state file, not read:" << path;
-        return std::nullopt;
+    Shared &s = shared();
+    const QMutexLocker lock(&s.mutex);
+    s.ownFolder = folder.isEmpty() ? QString() : key(folder) + u'/';
+}
+
+void protectNewFile(QFileDevice &file, const QString &target)
+{
+    QString own;
+    {
+        Shared &s = shared();
+        const QMutexLocker lock(&s.mutex);
+        own = s.ownFolder;
     }
+    if (!own.isEmpty() && key(target).startsWith(own) && !exists(target))
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+ReadResult read(const QString &path, qint64 limit)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat info {
+    };
+    if (::lstat(native.constData(), &info) != 0) {
+        if (errno == ENOENT) {
+            remember(path, Found::Missing);
+            return {Found::Missing, {}};
+        }
+        return unreadable(path, ::strerror(errno));
+    }
+    // Not blocking: a pipe would wait for a writer, for ever.
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return unreadable(path, ::strerror(errno));
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return unreadable(path, "not a regular file");
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return unreadable(path, "cannot open");
+    }
+    if (file.size() > limit)
+        return unreadable(path, "too large for a state file");
     // A file beyond the size of the small state files (a long list of search
     // results) is read only when it is text: a NUL byte in its first block
     // tells random bytes from it before the rest is read and parsed.  A small
     // file with a stray NUL, as a crash may leave, still gives its good lines.
     constexpr qint64 kFirstBlock = 64 * 1024;
     QByteArray content = file.read(kFirstBlock);
-    if (file.size() > kDefaultReadLimit && content.contains('\0')) {
-        qCWarning(lcBase) << "not a text file, not read:" << path;
-        return std::nullopt;
-    }
+    if (file.size() > kDefaultReadLimit && content.contains('\0'))
+        return unreadable(path, "not a text file");
     content += file.readAll();
     // The file may have grown since size() was asked.
     if (file.error() != QFileDevice::NoError || content.size() > limit)
+        return unreadable(path, "read failed");
+    remember(path, Found::Read);
+    return {Found::Read, content};
+}
+
+std::optional<QByteArray> readWhole(const QString &path, qint64 limit)
+{
+    ReadResult result = read(path, limit);
+    if (result.found != Found::Read)
         return std::nullopt;
-    return content;
+    return std::move(result.content);
 }
 
 QList<QByteArray> splitLines(const QByteArray &content)

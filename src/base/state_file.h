@@ -3,8 +3,12 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
+#include <functional>
 #include <optional>
+
+class QFileDevice;
 
 // Whole-file reads and writes of the program's state files (config.ini,
 // okini.ini, the scene files, ...).  Every state file is rewritten whole.
@@ -16,24 +20,59 @@ inline constexpr qint64 kDefaultReadLimit = 16 * 1024 * 1024;
 
 // Writes content to a temporary file beside path and renames it over path, so
 // a crash, a full disk or an unwritable folder never leaves a half-written
-// file: either the new content is in place or the old file is untouched.
-// False on any failure.  The same content written again over the file as
-// this process left it is not written a second time (the program saves its
-// state every few seconds, mostly unchanged).
+// file: either the new content is in place or the old file is untouched.  A
+// new file is made readable by its owner only; an existing one keeps its
+// permissions.  A file that was there but could not be read when last read
+// (see read()) is never written over: what it holds was never seen, so the
+// content cannot be a change of it.  False on any failure; a failure to
+// write, though not a refusal, goes to the handler below too.  The same
+// content written again over the file as this process left it is not
+// written a second time (the state is saved every few seconds, mostly
+// unchanged).
 bool writeWhole(const QString &path, const QByteArray &content);
 
+// Called with the path after a state file could not be written, so that the
+// program can tell the user; none by default.  Called on the thread that
+// wrote.
+using WriteFailureHandler = std::function<void(const QString &path)>;
+void setWriteFailureHandler(WriteFailureHandler handler);
+
 // Removes from folder the temporary files of saves a crash cut short: a
-// process killed between writing and renaming leaves "<name>.ini.XXXXXX" or
-// "<name>.txt.XXXXXX" (QSaveFile's naming) beside the untouched old file.
+// process killed between writing and renaming leaves "<name>.XXXXXX" (six
+// letters or digits: QSaveFile's naming) beside the untouched old file.  Only
+// the temporary names of the given file names are touched; a name may be a
+// wildcard ("*.txt" for a folder that holds only the program's files).
 // Only to be called while no save of this program can be running there.
 // The number removed.
-int removeCutShortSaves(const QString &folder);
+int removeCutShortSaves(const QString &folder, const QStringList &fileNames);
 
-// The whole content of the regular file at path (symbolic links followed).
-// Nothing when it is missing, not a regular file (a folder, a pipe, a
-// device, a loop of links), unreadable, larger than limit bytes, or, when
-// larger than the default limit, not text: a NUL byte in its first block
-// (random bytes) tells that before the rest is read.
+// Gives a file the program is about to write owner-only permissions when its
+// target is new and lies in the program's own folder (see setOwnFolder()):
+// for the writers that do not go through writeWhole (thumbnails).  Files
+// elsewhere (thumbnails beside the movies) keep the usual permissions.
+void protectNewFile(QFileDevice &file, const QString &target);
+void setOwnFolder(const QString &folder);
+
+// What reading a state file found.
+enum class Found {
+    Read,      // the content is there
+    Missing,   // no file of that name: a first run, a file not made yet
+    Unreadable // something is there but could not be read as a state file
+};
+struct ReadResult {
+    Found found = Found::Missing;
+    QByteArray content; // empty unless Read
+};
+
+// Reads the regular file at path whole (symbolic links followed).
+// Unreadable when it is not a regular file (a folder, a pipe, a device, a
+// loop of links, a link to nothing), cannot be opened, is larger than limit
+// bytes, or, when larger than the default limit, is not text: a NUL byte in
+// its first block (random bytes) tells that before the rest is read.  Never
+// blocks on a pipe.  The outcome is remembered for writeWhole().
+ReadResult read(const QString &path, qint64 limit = kDefaultReadLimit);
+
+// The content read(); nothing when the file is missing or unreadable.
 std::optional<QByteArray> readWhole(const QString &path, qint64 limit = kDefaultReadLimit);
 
 // The lines of a state file's text, without their ends.  CR LF, LF and a lone

@@ -31,9 +31,12 @@ QString FileAssociations::desktopEntryPath()
            "/applications/" + kDesktopId;
 }
 
-QByteArray FileAssociations::mimeApps() const
+std::optional<QByteArray> FileAssociations::mimeApps() const
 {
-    return state_file::readWhole(mimeAppsPath()).value_or(QByteArray());
+    const state_file::ReadResult file = state_file::read(mimeAppsPath());
+    if (file.found == state_file::Found::Unreadable)
+        return std::nullopt;
+    return file.content;
 }
 
 bool FileAssociations::saveMimeApps(const QByteArray &before, const QByteArray &after) const
@@ -79,12 +82,14 @@ void FileAssociations::refreshDesktopEntry() const
 
 bool FileAssociations::isAssociated(const QString &extension) const
 {
-    return mime_apps::isAssociated(mimeApps(), mimeTypeOf(extension), kDesktopId);
+    return mime_apps::isAssociated(mimeApps().value_or(QByteArray()), mimeTypeOf(extension),
+                                   kDesktopId);
 }
 
 bool FileAssociations::isDefault(const QString &extension) const
 {
-    return mime_apps::isDefault(mimeApps(), mimeTypeOf(extension), kDesktopId);
+    return mime_apps::isDefault(mimeApps().value_or(QByteArray()), mimeTypeOf(extension),
+                                kDesktopId);
 }
 
 bool FileAssociations::associate(const QString &extension)
@@ -92,28 +97,44 @@ bool FileAssociations::associate(const QString &extension)
     const QString type = mimeTypeOf(extension);
     if (type.isEmpty())
         return false;
-    const QByteArray before = mimeApps();
-    if (mime_apps::isAssociated(before, type, kDesktopId))
+    const std::optional<QByteArray> before = mimeApps();
+    if (!before)
+        return leftAlone();
+    if (mime_apps::isAssociated(*before, type, kDesktopId))
         return true;
     return writeDesktopEntry() &&
-           saveMimeApps(before, mime_apps::associate(before, type, kDesktopId));
+           saveMimeApps(*before, mime_apps::associate(*before, type, kDesktopId));
 }
 
 bool FileAssociations::dissociate(const QString &extension)
 {
-    const QByteArray before = mimeApps();
-    return saveMimeApps(before, mime_apps::dissociate(before, mimeTypeOf(extension), kDesktopId));
+    const std::optional<QByteArray> before = mimeApps();
+    if (!before)
+        return leftAlone();
+    return saveMimeApps(*before, mime_apps::dissociate(*before, mimeTypeOf(extension), kDesktopId));
 }
 
 bool FileAssociations::makeDefault(const QString &extension)
 {
-    const QByteArray before = mimeApps();
-    return saveMimeApps(before, mime_apps::makeDefault(before, mimeTypeOf(extension), kDesktopId));
+    const std::optional<QByteArray> before = mimeApps();
+    if (!before)
+        return leftAlone();
+    return saveMimeApps(*before,
+                        mime_apps::makeDefault(*before, mimeTypeOf(extension), kDesktopId));
 }
 
 bool FileAssociations::giveBackDefault(const QString &extension)
 {
-    const QByteArray before = mimeApps();
-    return saveMimeApps(before,
-                        mime_apps::giveBackDefault(before, mimeTypeOf(extension), kDesktopId));
+    const std::optional<QByteArray> before = mimeApps();
+    if (!before)
+        return leftAlone();
+    return saveMimeApps(*before,
+                        mime_apps::giveBackDefault(*before, mimeTypeOf(extension), kDesktopId));
+}
+
+bool FileAssociations::leftAlone()
+{
+    qCWarning(lcDesktop) << "cannot read" << mimeAppsPath()
+                         << "- the associations are left as they are";
+    return false;
 }

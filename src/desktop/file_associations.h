@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 // The program as the handler of the movie types in the user's freedesktop
 // MIME settings: its desktop entry in $XDG_DATA_HOME/applications and its
@@ -39,8 +40,12 @@ public:
 
 private:
     bool writeDesktopEntry() const;
-    QByteArray mimeApps() const;
+    // The user's mimeapps.list; nothing when it is there but cannot be read,
+    // and must then be left alone: writing ours would lose the others.
+    std::optional<QByteArray> mimeApps() const;
     bool saveMimeApps(const QByteArray &before, const QByteArray &after) const;
+    // Says why nothing changed; false.
+    static bool leftAlone();
 
     QString programPath_;
 };

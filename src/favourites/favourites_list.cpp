@@ -155,16 +155,16 @@ std::optional<QList<list_file::Entry>> FavouritesList::Private::readListFile(con
                                                                              Missing missing) const
 {
     QList<list_file::Entry> entries;
-    const std::optional<QByteArray> content = state_file::readWhole(path);
-    if (!content) {
-        // No file is an empty list; a file that is there and cannot be read
-        // is not.
-        if (!native_path::exists(path))
-            return entries;
+    const state_file::ReadResult file = state_file::read(path);
+    // No file is an empty list; a file that is there and cannot be read (a
+    // loop of links too) is not.
+    if (file.found == state_file::Found::Missing)
+        return entries;
+    if (file.found == state_file::Found::Unreadable) {
         qCWarning(lcFavourites) << "cannot read" << path;
         return std::nullopt;
     }
-    for (const QString &moviePath : list_file::paths(*content, path::getfiledir(path))) {
+    for (const QString &moviePath : list_file::paths(file.content, path::getfiledir(path))) {
         // Only regular files are taken from a playlist (a pipe would hang).
         if (missing == Missing::Drop && !native_path::isFile(moviePath))
             continue;

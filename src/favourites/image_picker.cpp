@@ -4,6 +4,7 @@
 #include "base/folder_reader.h"
 #include "base/name_pattern.h"
 #include "base/path.h"
+#include "base/state_file.h"
 #include "base/thumbnail_rules.h"
 #include "library/drive_list.h"
 #include "library/folder_list.h"
@@ -123,7 +124,10 @@ bool ImagePicker::save()
     const QString folder = path::getfiledir(target_);
     QDir().mkpath(folder);
     QSaveFile file(target_);
-    if (!file.open(QIODevice::WriteOnly) || !preview_.save(&file, "BMP") || !file.commit()) {
+    const bool opened = file.open(QIODevice::WriteOnly);
+    if (opened)
+        state_file::protectNewFile(file, target_);
+    if (!opened || !preview_.save(&file, "BMP") || !file.commit()) {
         qCInfo(lcFavourites) << "cannot write the thumbnail" << target_;
         QMessageBox::information(this, QStringLiteral("Sazanami"),
                                  target_ + QString::fromUtf8("\nに保存できませんでした"));

@@ -3,6 +3,7 @@
 
 #include "base/native_path.h"
 #include "base/path.h"
+#include "base/state_file.h"
 #include "base/thumbnail_rules.h"
 #include "favourites/favourites_model.h"
 #include "media/frame_grabber.h"
@@ -31,7 +32,10 @@ namespace
 bool writePlaceholder(const QImage &picture, const QString &target)
 {
     QSaveFile file(target);
-    return file.open(QIODevice::WriteOnly) && picture.save(&file, "BMP") && file.commit();
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    state_file::protectNewFile(file, target);
+    return picture.save(&file, "BMP") && file.commit();
 }
 
 // Made first, so the first movie of a new folder gets its frame.  Without the

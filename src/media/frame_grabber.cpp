@@ -2,6 +2,8 @@
 
 #include "media/media_log.h"
 
+#include "base/state_file.h"
+
 #include <QFileInfo>
 #include <QSaveFile>
 #include <cmath>
@@ -267,7 +269,10 @@ bool FrameGrabber::writeBitmap(const QString &moviePath, double seconds, QSize s
     if (image.isNull())
         return false;
     QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "BMP") || !file.commit()) {
+    const bool opened = file.open(QIODevice::WriteOnly);
+    if (opened)
+        state_file::protectNewFile(file, target);
+    if (!opened || !image.save(&file, "BMP") || !file.commit()) {
         qCInfo(lcMedia) << "cannot write the thumbnail" << target << file.errorString();
         return false;
     }

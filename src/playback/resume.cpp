@@ -78,7 +78,19 @@ void Resume::load_resume()
 bool Resume::save_resume() const
 {
     // A failure is logged where the file is written.
-    return state_file::writeWhole(statePath(), resumeText());
+    return fileMayBeWritten() && state_file::writeWhole(statePath(), resumeText());
+}
+
+// Not read at start when resuming is off or a movie was named: looked at
+// once, so that a file that cannot be read is not written over (the outcome
+// stays with the file's name, see state_file::read).
+bool Resume::fileMayBeWritten() const
+{
+    if (!fileLookedAt_) {
+        fileLookedAt_ = true;
+        fileUnreadable_ = state_file::read(statePath()).found == state_file::Found::Unreadable;
+    }
+    return !fileUnreadable_;
 }
 
 QByteArray Resume::resumeText() const

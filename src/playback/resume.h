@@ -40,6 +40,9 @@ public:
     bool save_resume() const;
     // What save_resume writes, for the movie as it is now.
     QByteArray resumeText() const;
+    // Whether resume.ini may be written: not when it is there but could not
+    // be read.
+    bool fileMayBeWritten() const;
 
 private:
     CMovie &movie_;
@@ -49,4 +52,6 @@ private:
     std::function<bool()> relativePaths_;
     // The file as read at start while its record is still unused.
     std::optional<QByteArray> unused_;
+    mutable bool fileLookedAt_ = false;
+    mutable bool fileUnreadable_ = false;
 };

@@ -3,16 +3,22 @@
 // that are not files or not text.
 
 #include "app/desktop_options.h"
+#include "app/save_notice.h"
 #include "base/folder_slots.h"
 #include "base/key_bindings.h"
+#include "base/program_folder.h"
 #include "base/scene_file.h"
+#include "base/state_file.h"
+#include "desktop/file_associations.h"
 #include "favourites/favourites_list.h"
 #include "library/registered_folders.h"
 #include "media/cmovie.h"
+#include "media/frame_grabber.h"
 #include "panels/list_colours.h"
 #include "panels/list_panel.h"
 #include "playback/play_mode.h"
 #include "player_fixture.h"
+#include "scenes/scene_menus.h"
 #include "test_files.h"
 #include "test_media.h"
 
@@ -23,6 +29,7 @@
 #include <QFile>
 #include <QListWidget>
 #include <QMap>
+#include <QMessageBox>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QScopeGuard>
@@ -31,6 +38,7 @@
 #include <QThread>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -167,6 +175,49 @@ private:
     QByteArray log_;
 };
 
+// The boxes telling that state is not saved, on screen now.
+int noticesShown()
+{
+    int shown = 0;
+    for (const QWidget *widget : QApplication::topLevelWidgets())
+        shown += widget->objectName() == "SaveNotice" && widget->isVisible();
+    return shown;
+}
+
+// Fills the disk to its last byte.
+bool fill(const QString &file)
+{
+    QFile filler(file);
+    if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return false;
+    const QByteArray block(4096, 'x');
+    while (filler.write(block) > 0) {
+    }
+    return filler.error() != QFileDevice::NoError;
+}
+
+// What tells one file from another in place: a file written anew, even with
+// the same bytes, is another inode.
+struct Identity {
+    ino_t inode = 0;
+    mode_t mode = 0;
+    off_t size = 0;
+    bool operator==(const Identity &) const = default;
+};
+Identity identity(const QString &path)
+{
+    struct stat info {
+    };
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return {};
+    return {info.st_ino, info.st_mode, info.st_size};
+}
+
+mode_t modeOf(const QString &path)
+{
+    return identity(path).mode & 07777;
+}
+
 // Log lines the program writes through Qt while a test runs in process.
 QStringList capturedLog;
 void captureMessage(QtMsgType, const QMessageLogContext &, const QString &message)
@@ -179,6 +230,9 @@ void captureMessage(QtMsgType, const QMessageLogContext &, const QString &messag
 class TestStateFaults : public QObject
 {
     Q_OBJECT
+
+    // How a state file is made unreadable.
+    enum Unreadable { AsPipe, AsLinkLoop, AsTooLarge, AsWriteOnly };
 
 private slots:
     // SIGKILL at random moments after the close request, many times: every
@@ -257,7 +311,13 @@ private slots:
         }
         // What a kill between writing and renaming leaves beside a file is
         // swept away by the next start; nothing else of the folder goes.
-        QVERIFY(writeState(folder, {{"okini.ini.Ab3xY9", "cut short"}, {"notes.ini.bak", "mine"}}));
+        // Names of the user's own that look alike stay.
+        const QStringList usersOwn = {"notes.ini.bak", "notes.txt.backup", "todo.txt.Backup",
+                                      "thesis.txt.v2copy", "desktop.ini.orig01"};
+        State leftovers = {{"okini.ini.Ab3xY9", "cut short"}, {"seen/a.txt.Q1w2E3", "cut short"}};
+        for (const QString &name : usersOwn)
+            leftovers[name] = "mine";
+        QVERIFY(writeState(folder, leftovers));
         {
             ProgramRun run(program, {movie});
             QVERIFY(run.waitStarted());
@@ -265,11 +325,12 @@ private slots:
             QVERIFY(run.process().waitForFinished(10000));
         }
         QStringList expected = old.keys();
-        expected << "notes.ini.bak";
+        expected << usersOwn;
         expected << "sazanami";
         expected.sort();
         const QStringList found = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
         QVERIFY2(found == expected, qPrintable(found.join(' ')));
+        QVERIFY(!QFileInfo::exists(folder + "seen/a.txt.Q1w2E3"));
         qInfo("runs killed between the first and the last file saved: %d of 30", landedWhileSaving);
     }
 
@@ -339,6 +400,8 @@ private slots:
         const State old = oldState(folder, movie);
         QVERIFY(writeState(folder, old));
         QVERIFY(makeReadOnly(disk.path()));
+        // A portable copy there starts from its own state, not afresh.
+        QCOMPARE(program_folder::forExecutableDir(disk.path()), folder);
 
         capturedLog.clear();
         const QtMessageHandler previous = qInstallMessageHandler(captureMessage);
@@ -353,6 +416,10 @@ private slots:
             QCOMPARE(player.favourites().count(), 1);
             QVERIFY(player.favourites().addPath(test_media::clip("clip.mpg")));
             QCOMPARE(player.favourites().count(), 2);
+            // Told once, in a box that holds nothing up.
+            QVERIFY(player.saveNotice().box() && player.saveNotice().box()->isVisible());
+            QVERIFY(player.saveNotice().box()->text().contains(folder));
+            QCOMPARE(noticesShown(), 1);
             player.Form_Unload();
         }
         // Once for the state files, once for the thumbnails.
@@ -438,6 +505,182 @@ private slots:
             if (broken.contains("okini.ini"))
                 QCOMPARE(QFileInfo(folder + "okini.ini").size(), qint64(100) << 20);
         }
+    }
+
+    // A disk with no byte left: registering a scene during the session and
+    // the favourites at exit keep the files as they were, and the user is
+    // told once, however many saves fail.
+    void fullDiskDuringTheSessionKeepsTheFiles()
+    {
+        if (!privateMounts)
+            QSKIP("no mount namespace of our own (needs root): no small file system");
+        const SmallDisk disk(64 << 10);
+        QVERIFY(disk.mounted());
+        const QString folder = disk.folder();
+        const QString movie = test_media::clip("clip.avi");
+        QVERIFY(writeFile(folder + "okini.ini", (movie + "\r\n").toUtf8()));
+        QVERIFY(QDir().mkpath(folder + "image"));
+        SceneFile scenes = SceneFile::forMovie(folder + "seen/", movie);
+        for (int n = 0; n < 3; ++n)
+            QVERIFY(scenes.registerScene(n, 1.5 + n, 150 + 100 * n));
+        const QByteArray oldScenes = readFile(scenes.path());
+        const QByteArray oldOkini = readFile(folder + "okini.ini");
+        QVERIFY(fill(folder + "filler"));
+
+        capturedLog.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(captureMessage);
+        const auto restoreHandler = qScopeGuard([previous] { qInstallMessageHandler(previous); });
+        {
+            auto fixture = PlayerFixture::start({folder, {movie}, disk.outside()});
+            QVERIFY(fixture->started());
+            Player &player = fixture->player();
+            QVERIFY(waitForOpen(player));
+            QTRY_COMPARE(int(player.movie().playState()), 1);
+            player.sceneMenus().registerScene(3);
+            QCOMPARE(readFile(scenes.path()), oldScenes);
+            QVERIFY(player.saveNotice().box() && player.saveNotice().box()->isVisible());
+            player.sceneMenus().registerScene(4);
+            QCOMPARE(readFile(scenes.path()), oldScenes);
+            QCOMPARE(noticesShown(), 1);
+            QVERIFY(player.favourites().addPath(test_media::clip("clip.mpg")));
+            player.Form_Unload();
+        }
+        QCOMPARE(readFile(folder + "okini.ini"), oldOkini);
+        const QString log = capturedLog.join('\n');
+        QVERIFY2(!capturedLog.filter("cannot write").filter("okini.ini").isEmpty(),
+                 qPrintable(log));
+        QVERIFY2(!capturedLog.filter("cannot write").filter(scenes.path()).isEmpty(),
+                 qPrintable(log));
+    }
+
+    // State files that are there but cannot be read - a pipe, a loop of
+    // links, a file too large, one the user may not read - are left as they
+    // are, at exit and during the session, and so is a mimeapps.list that
+    // holds the user's other associations.
+    void unreadableFilesAreLeftAlone_data()
+    {
+        QTest::addColumn<int>("damage");
+        QTest::newRow("pipe") << int(AsPipe);
+        QTest::newRow("loop of links") << int(AsLinkLoop);
+        QTest::newRow("too large") << int(AsTooLarge);
+        QTest::newRow("not readable") << int(AsWriteOnly);
+    }
+
+    void unreadableFilesAreLeftAlone()
+    {
+        QFETCH(int, damage);
+        if (damage == AsWriteOnly && ::geteuid() == 0)
+            QSKIP("root reads a file of mode 0200; the other rows test the same guard");
+        QTemporaryDir base;
+        const QString folder = base.path() + "/program/";
+        const QString config = base.path() + "/config/";
+        const QString data = base.path() + "/data/";
+        QVERIFY(QDir().mkpath(folder + "seen") && QDir().mkpath(config) && QDir().mkpath(data));
+        const QString movie = test_media::clip("clip.avi");
+        const QString sceneFile = SceneFile::pathFor(folder + "seen/", movie);
+        QStringList files = {folder + "config.ini",
+                             folder + "key.ini",
+                             folder + "dir.ini",
+                             folder + "color.ini",
+                             folder + "resume.ini",
+                             folder + "okini.ini",
+                             sceneFile,
+                             config + "mimeapps.list"};
+        // The search results may be far larger than any other state file.
+        if (damage != AsTooLarge)
+            files << folder + "searchData.ini";
+        const QString large = base.path() + "/large";
+        if (damage == AsTooLarge) {
+            QFile file(large);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            const QByteArray line = "\"/home/aki/movies/a long name for a movie.avi\"\r\n";
+            for (qint64 written = 0; written <= state_file::kDefaultReadLimit;
+                 written += line.size())
+                QVERIFY(file.write(line) == line.size());
+        }
+        for (const QString &path : files) {
+            const QByteArray native = QFile::encodeName(path);
+            switch (damage) {
+            case AsPipe:
+                QCOMPARE(::mkfifo(native.constData(), 0600), 0);
+                break;
+            case AsLinkLoop:
+                QVERIFY(QFile::link(QFileInfo(path).fileName(), path));
+                break;
+            case AsTooLarge:
+                QCOMPARE(::link(QFile::encodeName(large).constData(), native.constData()), 0);
+                break;
+            case AsWriteOnly:
+                QVERIFY(writeFile(path, "[Added Associations]\r\nvideo/mp4=other.desktop\r\n"));
+                QVERIFY(QFile::setPermissions(path, QFile::WriteOwner));
+                break;
+            }
+        }
+        QMap<QString, Identity> before;
+        for (const QString &path : files)
+            before[path] = identity(path);
+
+        const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
+        const QByteArray savedData = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_CONFIG_HOME", config.toUtf8());
+        qputenv("XDG_DATA_HOME", data.toUtf8());
+        const auto restoreEnvironment = qScopeGuard([&] {
+            qputenv("XDG_CONFIG_HOME", savedConfig);
+            qputenv("XDG_DATA_HOME", savedData);
+        });
+        {
+            auto fixture = PlayerFixture::start({folder, {}, base.path()});
+            QVERIFY(fixture->started());
+            Player &player = fixture->player();
+            QVERIFY(player.favourites().addPath(movie));
+            SceneFile scenes(sceneFile);
+            QVERIFY(!scenes.registerScene(0, 1.5, 150));
+            QVERIFY(!scenes.remove(0));
+            FileAssociations associations("/usr/bin/sazanami");
+            QVERIFY(!associations.associate("avi"));
+            // Refusing is not failing: nothing to tell the user.
+            QCOMPARE(noticesShown(), 0);
+            player.Form_Unload();
+        }
+        for (const QString &path : files)
+            QVERIFY2(identity(path) == before[path], qPrintable(path));
+    }
+
+    // The program's own state is for the user alone: the per-user folder is
+    // made 0700, new state files and thumbnails in it are 0600, a file that
+    // was there keeps its mode, and a thumbnail beside the movies is made as
+    // any file.
+    void newStateIsTheUsersAlone()
+    {
+        QTemporaryDir base;
+        const QString root = base.path() + "/";
+        QVERIFY(QDir().mkpath(root + "usr/bin") && QDir().mkpath(root + "usr/share/sazanami"));
+        const QByteArray savedData = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", (root + "data").toUtf8());
+        const QString folder = program_folder::forExecutableDir(root + "usr/bin");
+        qputenv("XDG_DATA_HOME", savedData);
+        QCOMPARE(folder, root + "data/sazanami/");
+        QCOMPARE(modeOf(folder), mode_t(0700));
+
+        const mode_t savedMask = ::umask(022);
+        const auto restoreMask = qScopeGuard([savedMask] { ::umask(savedMask); });
+        QVERIFY(state_file::writeWhole(folder + "okini.ini", "a\r\n"));
+        QCOMPARE(modeOf(folder + "okini.ini"), mode_t(0600));
+        QVERIFY(writeFile(folder + "config.ini", "[option]\r\n"));
+        QVERIFY(QFile::setPermissions(folder + "config.ini",
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
+        QVERIFY(state_file::writeWhole(folder + "config.ini", "[other]\r\n"));
+        QCOMPARE(modeOf(folder + "config.ini"), mode_t(0604));
+
+        state_file::setOwnFolder(folder);
+        const auto forget = qScopeGuard([] { state_file::setOwnFolder(QString()); });
+        QVERIFY(QDir().mkpath(folder + "image") && QDir().mkpath(root + "movies/image"));
+        const QString movie = test_media::clip("clip.avi");
+        QVERIFY(FrameGrabber::writeBitmap(movie, 1, QSize(100, 75), folder + "image/clip.bmp"));
+        QCOMPARE(modeOf(folder + "image/clip.bmp"), mode_t(0600));
+        QVERIFY(
+            FrameGrabber::writeBitmap(movie, 1, QSize(100, 75), root + "movies/image/clip.bmp"));
+        QCOMPARE(modeOf(root + "movies/image/clip.bmp"), mode_t(0644));
     }
 };
 
