@@ -105,6 +105,11 @@ bool isBlank(QChar c)
     return c == u' ' || c == u'\t' || c == QChar(0xFEFF);
 }
 
+bool fitsOnALine(QStringView text)
+{
+    return !text.contains(u'\r') && !text.contains(u'\n');
+}
+
 QStringView trimBlanks(QStringView text)
 {
     qsizetype begin = 0;

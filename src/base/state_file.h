@@ -45,6 +45,11 @@ QList<QByteArray> splitLines(const QByteArray &content);
 // Other white space (the ideographic space U+3000, say) belongs to the text:
 // a Japanese folder name may end with it.
 bool isBlank(QChar c);
+// True when text holds no CR and no LF.  The state files keep one name a
+// line, so a file or folder name with a line break cannot be stored in them:
+// written as it is, it would read back as two bogus names.  Such names are
+// refused where they would be added, never stored.
+bool fitsOnALine(QStringView text);
 QStringView trimBlanks(QStringView text);
 
 } // namespace state_file

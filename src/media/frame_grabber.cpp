@@ -1,9 +1,10 @@
 #include "media/frame_grabber.h"
 
+#include "base/folder_file.h"
+#include "base/native_path.h"
 #include "media/media_log.h"
 
-#include <QFileInfo>
-#include <QSaveFile>
+#include <QBuffer>
 #include <cmath>
 #include <memory>
 
@@ -91,7 +92,7 @@ bool VideoDecoder::open(const QString &path)
     if (!packet_ || !frame_)
         return false;
     AVFormatContext *raw = nullptr;
-    if (avformat_open_input(&raw, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)
+    if (avformat_open_input(&raw, native_path::encode(path).constData(), nullptr, nullptr) < 0)
         return false;
     format_.reset(raw);
     if (avformat_find_stream_info(format_.get(), nullptr) < 0)
@@ -215,7 +216,7 @@ QImage firstLitFrame(VideoDecoder &decoder, QSize size)
 QImage FrameGrabber::grab(const QString &moviePath, double seconds, QSize size, Start start)
 {
     // Only plain files: a named pipe or a device would never end the read.
-    if (size.isEmpty() || !std::isfinite(seconds) || !QFileInfo(moviePath).isFile())
+    if (size.isEmpty() || !std::isfinite(seconds) || !native_path::isFile(moviePath))
         return {};
     VideoDecoder decoder;
     if (!decoder.open(moviePath)) {
@@ -233,10 +234,14 @@ bool FrameGrabber::writeBitmap(const QString &moviePath, double seconds, QSize s
     const QImage image = grab(moviePath, seconds, size, start);
     if (image.isNull())
         return false;
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "BMP") || !file.commit()) {
-        qCInfo(lcMedia) << "cannot write the thumbnail" << target << file.errorString();
+    QByteArray bitmap;
+    QBuffer buffer(&bitmap);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "BMP"))
         return false;
-    }
-    return true;
+    // The image folder may lie beside the movie, in a folder others can
+    // write: never through a link planted there.
+    if (folder_file::writePath(target, bitmap) == folder_file::Result::Written)
+        return true;
+    qCInfo(lcMedia) << "cannot write the thumbnail" << target;
+    return false;
 }
