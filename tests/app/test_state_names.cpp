@@ -137,14 +137,14 @@ private slots:
         QVERIFY(::mkdir(folder.constData(), 0755) == 0);
         QVERIFY(writeBytes(movie, test_files::readFile(test_media::clip("play60.avi"))));
 
-        QByteArray slots = "\"[0]x\",\"" + folder + "/\"\r\n";
+        QByteArray slotLines = "\"[0]x\",\"" + folder + "/\"\r\n";
         for (int n = 1; n < 10; ++n)
-            slots += "\"[" + QByteArray::number(n) + "] -----------\",\"\"\r\n";
+            slotLines += "\"[" + QByteArray::number(n) + "] -----------\",\"\"\r\n";
         const QList<std::pair<const char *, QByteArray>> files = {
             {"config.ini", "[directory]\r\nLastDir=" + folder + "/\r\nImageDir=" + folder +
                                "\r\n[other]\r\nsoutai=0\r\n"},
             {"okini.ini", movie + "\r\n"},
-            {"dir.ini", slots},
+            {"dir.ini", slotLines},
             {"searchData.ini", "\"" + folder + "/\",\"" + name + ".avi\"\r\n"},
             {"resume.ini", ""},
         };
@@ -153,7 +153,7 @@ private slots:
 
         // A script carries the name's bytes to the command line as they are.
         const QByteArray script = base + "start.sh";
-        QVERIFY(writeBytes(script, "exec \"$0\" '" + movie + "'\n"));
+        QVERIFY(writeBytes(script, "exec \"$1\" '" + movie + "'\n"));
         QProcess run;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_LOGGING_RULES", "sazanami.app.debug=true");
@@ -184,7 +184,7 @@ private slots:
         for (const auto &[file, expected] : kept) {
             const QByteArray content = readBytes(base + file);
             for (const QByteArray &bytes : expected)
-                QVERIFY2(content.contains(bytes), file);
+                QVERIFY2(content.contains(bytes), file + (": " + content.toPercentEncoding()));
         }
     }
 };
