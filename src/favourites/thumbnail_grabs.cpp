@@ -23,11 +23,11 @@ struct ThumbnailGrabs::Shared {
     std::atomic_bool folderFailureTold = false;
 };
 
-// How a grab ended.
-enum class Outcome { Written, Failed, Refused };
-
 namespace
 {
+
+// How a grab ended.
+enum class Outcome { Written, Failed, Refused };
 
 // Written whole or not at all, and never through a link, like every
 // thumbnail.
