@@ -1,6 +1,7 @@
 #include "app/app_log.h"
 #include "app/player.h"
 #include "base/command_line.h"
+#include "base/native_path.h"
 #include "media/renderer_choice.h"
 #include "version.h"
 
@@ -82,12 +83,19 @@ const char kLicence[] = "Copyright (C) 2026 the Sazanami developers\n"
 
 // --help and --version are answered before anything else starts: no window,
 // no display needed.  True when the start is answered that way.
-bool answeredWithText(int argc, char *argv[])
+// The arguments after the program's name.  A movie's name is bytes and
+// keeps them, UTF-8 or not, the way every path in the program does.
+QStringList argumentsOf(int argc, char *argv[])
 {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    switch (command_line::request(arguments, QDir::currentPath())) {
+        arguments.append(native_path::decode(argv[i]));
+    return arguments;
+}
+
+bool answeredWithText(int argc, char *argv[])
+{
+    switch (command_line::request(argumentsOf(argc, argv), QDir::currentPath())) {
     case command_line::Request::Help:
         std::fputs(kHelp, stdout);
         return true;
@@ -119,7 +127,9 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName("sazanami");
 
     StartupOptions options;
-    options.arguments = QApplication::arguments().mid(1);
+    // What QApplication left of the command line once it took its own
+    // options.
+    options.arguments = argumentsOf(argc, argv);
     options.currentDir = QDir::currentPath();
 
     Player player;

@@ -8,6 +8,7 @@
 #include "base/command_line.h"
 #include "base/key_bindings.h"
 #include "base/movie_ext.h"
+#include "base/native_path.h"
 #include "base/path.h"
 #include "base/private_profile.h"
 #include "base/program_folder.h"
@@ -273,8 +274,9 @@ void Startup::playCommandLine(const QString &commandLine)
         return;
 
     const QString moviePath = command_line::findMoviePath(commandLine);
+    // By the name's bytes, which need not be UTF-8.
     const QFileInfo info(moviePath);
-    if (!info.isFile())
+    if (!native_path::isFile(moviePath))
         return;
 
     // A file that is not a movie is shown in the file page but not played:

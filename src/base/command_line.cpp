@@ -1,7 +1,8 @@
 #include "base/command_line.h"
 
+#include "base/native_path.h"
+
 #include <QDir>
-#include <QFileInfo>
 
 namespace command_line
 {
@@ -29,13 +30,13 @@ QString findMoviePath(const QString &commandLine)
         if (commandLine.at(i) != u' ')
             continue;
         const QString candidate = commandLine.left(i);
-        if (QFileInfo(candidate).isFile())
+        if (native_path::isFile(candidate))
             found = candidate;
     }
     // The whole text is the longest candidate of all: when it names a file,
     // a shorter file that happens to match its beginning ("a" for "a b.avi")
     // must not win.
-    if (found.isEmpty() || QFileInfo(commandLine).isFile())
+    if (found.isEmpty() || native_path::isFile(commandLine))
         return commandLine;
     return found;
 }
@@ -45,7 +46,7 @@ Request request(const QStringList &arguments, const QString &currentDir)
     if (arguments.isEmpty())
         return Request::Run;
     const QString commandLine = getlongpath(joinArguments(arguments), currentDir);
-    if (QFileInfo(findMoviePath(commandLine)).isFile())
+    if (native_path::isFile(findMoviePath(commandLine)))
         return Request::Run;
     const QString &first = arguments.first();
     if (first == QLatin1String("--help") || first == QLatin1String("-h"))

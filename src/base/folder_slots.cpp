@@ -2,6 +2,7 @@
 
 #include "base/path.h"
 #include "base/quoted_records.h"
+#include "base/state_file.h"
 
 namespace
 {
@@ -112,6 +113,9 @@ bool FolderSlots::save(const QString &path, const QString &programFolder, bool r
     QList<quoted_records::Record> records;
     for (const Slot &slot : slots_) {
         QString folder = slot.folder;
+        // Never stored: it would read back as a different folder.
+        if (!state_file::fitsOnALine(folder))
+            folder.clear();
         if (relative && !folder.isEmpty())
             folder = path::getrelativepath(path::addbackslash(folder), programFolder);
         records.append({quoted_records::Field::quotedText(slot.caption),

@@ -1,5 +1,6 @@
 #include "base/list_file.h"
 
+#include "base/base_log.h"
 #include "base/native_path.h"
 #include "base/path.h"
 #include "base/state_file.h"
@@ -64,6 +65,10 @@ QByteArray write(const QList<Entry> &entries, const QString &listFolder, bool re
     for (const Entry &entry : entries) {
         if (entry.folder.isEmpty() || entry.name.isEmpty())
             continue;
+        if (!state_file::fitsOnALine(entry.path())) {
+            qCWarning(lcBase) << "a name with a line break is not written:" << entry.path();
+            continue;
+        }
         const QString folder = relative ? path::getrelativepath(entry.folder, base) : entry.folder;
         text += native_path::encode(path::addbackslash(folder) + entry.name);
         text += "\r\n";

@@ -34,7 +34,8 @@ QStringList paths(const QByteArray &content, const QString &base);
 
 // The text of a list file: one line per entry, CR LF ends, in order.  With
 // relative on, folders at or below listFolder, or below its parent, take the
-// "./" and "../" forms.  Entries with an empty folder or name are left out.
+// "./" and "../" forms.  Entries with an empty folder or name, or with a line
+// break in either, are left out.
 QByteArray write(const QList<Entry> &entries, const QString &listFolder, bool relative);
 
 } // namespace list_file

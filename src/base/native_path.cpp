@@ -197,6 +197,32 @@ qint64 fileSize(const QString &path)
     return statOf(path, info) ? qint64(info.st_size) : 0;
 }
 
+std::optional<QByteArray> readFile(const QString &path, qint64 limit)
+{
+    // Not blocking on a pipe planted under the name.
+    const int fd = ::open(encode(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat info;
+    std::optional<QByteArray> content;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= limit) {
+        QByteArray bytes(qsizetype(info.st_size), Qt::Uninitialized);
+        qsizetype got = 0;
+        while (got < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += n;
+        }
+        bytes.truncate(got);
+        content = bytes;
+    }
+    ::close(fd);
+    return content;
+}
+
 QStringList entries(const QString &folder, Kind kind)
 {
     QStringList names;

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 // File names on Linux are bytes.  Nearly all are UTF-8, but old archives
 // carry names in Shift_JIS and other encodings, which a QString built the
@@ -33,6 +34,9 @@ bool isDir(const QString &path);
 // A folder whose entries can be listed.
 bool isReadableDir(const QString &path);
 qint64 fileSize(const QString &path);
+// The content of the regular file at path (links followed) when it holds at
+// most limit bytes; nothing otherwise.
+std::optional<QByteArray> readFile(const QString &path, qint64 limit);
 
 // The names of a folder's regular files or of its subfolders (symbolic
 // links followed), hidden (dot) entries left out, in the order the system

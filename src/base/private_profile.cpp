@@ -1,5 +1,6 @@
 #include "base/private_profile.h"
 
+#include "base/native_path.h"
 #include "base/state_file.h"
 
 #include <limits>
@@ -59,7 +60,9 @@ PrivateProfile PrivateProfile::parse(const QByteArray &content)
 {
     PrivateProfile profile;
     for (const QByteArray &bytes : state_file::splitLines(content)) {
-        const QString text = QString::fromUtf8(bytes);
+        // Values are mostly paths, whose bytes are kept even when they are
+        // not UTF-8 (LastDir in an old Shift_JIS archive).
+        const QString text = native_path::decode(bytes);
         const QStringView line = state_file::trimBlanks(text);
         if (line.startsWith(u'[')) {
             const qsizetype close = line.lastIndexOf(u']');
@@ -100,12 +103,12 @@ QByteArray PrivateProfile::toBytes() const
     QByteArray out;
     for (const Section &section : sections_) {
         if (section.hasHeader)
-            out += '[' + section.name.toUtf8() + "]\r\n";
+            out += '[' + native_path::encode(section.name) + "]\r\n";
         for (const Line &line : section.lines) {
             if (line.key.isEmpty())
                 out += line.raw;
             else
-                out += line.key.toUtf8() + '=' + line.value.toUtf8();
+                out += native_path::encode(line.key) + '=' + native_path::encode(line.value);
             out += "\r\n";
         }
     }

@@ -10,16 +10,17 @@
 // private-profile calls (GetPrivateProfileString, GetPrivateProfileInt,
 // WritePrivateProfileString) that config.ini and color.ini were made with.
 //
-// The text is UTF-8; lines end with CR LF when written, and CR LF, LF or a lone
-// CR when read.  A line "[name]" opens the section "name" (the name runs to the
-// last "]"; anything after it is ignored).  Under a section, a line
-// "key=value" is an entry: the key runs to the first "=", so a value may hold
+// The text is UTF-8, except that bytes that are not (a path in another
+// encoding) are kept as they are: see native_path.  Lines end with CR LF when written, and CR LF,
+// LF or a lone CR when read.  A line "[name]" opens the section "name" (the name runs to the last
+// "]"; anything after it is ignored).  Under a section, a line "key=value" is an entry: the key
+// runs to the first "=", so a value may hold
 // "=".  Section names, keys and values are trimmed of blanks (space, tab, a
 // byte-order mark); section names and keys compare without regard to case.
 // When a section or a key appears twice, the first one counts.
 //
 // Every other line - blank lines, comments starting with ";", junk, lines
-// before the first section, lines that are not valid UTF-8 - is kept byte for
+// before the first section - is kept byte for
 // byte where it stood, so a user's notes and keys that this program does not
 // know survive a save.  Entries are written back in the form "key=value".
 //

@@ -1,5 +1,6 @@
 #include "base/quoted_records.h"
 
+#include "base/native_path.h"
 #include "base/state_file.h"
 
 #include <cmath>
@@ -95,7 +96,7 @@ QList<Record> parse(const QByteArray &content)
 {
     QList<Record> records;
     for (const QByteArray &bytes : state_file::splitLines(content)) {
-        const QString line = QString::fromUtf8(bytes);
+        const QString line = native_path::decode(bytes);
         if (!state_file::trimBlanks(line).isEmpty())
             records.append(parseLine(line));
     }
@@ -113,7 +114,7 @@ QByteArray write(const QList<Record> &records)
         }
         out += u"\r\n";
     }
-    return out.toUtf8();
+    return native_path::encode(out);
 }
 
 const Field &fieldAt(const Record &record, qsizetype index)

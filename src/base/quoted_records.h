@@ -13,7 +13,9 @@
 // separated by commas.  A text field stands in double quotes, with no escape
 // of any kind: it runs from its opening quote to the next quote, so it may
 // hold commas but never a double quote or a line break.  A number stands bare,
-// in C notation ("12", "-1", "83.5").  Example:
+// in C notation ("12", "-1", "83.5").  Bytes that are not UTF-8 (a path in
+// another encoding) are kept as they are, as native_path keeps them.
+// Example:
 //
 //     "/home/aki/動画/a, b.avi",83.5,1
 //

@@ -1,9 +1,29 @@
 #include "base/single_instance.h"
 
+#include "base/base_log.h"
+#include "base/native_path.h"
+
 #include <QCryptographicHash>
 #include <QDir>
-#include <QFileInfo>
 #include <QLockFile>
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+
+// A folder, not a link, of this user's, that no one else may enter or write.
+bool isPrivateFolder(const QString &folder)
+{
+    struct stat info;
+    if (folder.isEmpty() || ::lstat(native_path::encode(folder).constData(), &info) != 0)
+        return false;
+    return S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
+           (info.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+}
+
+} // namespace
 
 SingleInstance::SingleInstance(const QString &programFolder) : lockPath_(lockPathFor(programFolder))
 {
@@ -13,34 +33,62 @@ SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::lockPathFor(const QString &programFolder)
 {
-    return pathFor(programFolder) + ".lock";
+    const QString base = pathFor(programFolder);
+    return base.isEmpty() ? base : base + ".lock";
 }
 
 QString SingleInstance::socketPathFor(const QString &programFolder)
 {
-    return pathFor(programFolder) + ".socket";
+    const QString base = pathFor(programFolder);
+    return base.isEmpty() ? base : base + ".socket";
+}
+
+QString SingleInstance::runtimeFolder()
+{
+    // The session's runtime folder when there is one; asking QStandardPaths
+    // would complain on stderr where there is none (a root shell, CI).
+    const QString session = native_path::decode(qgetenv("XDG_RUNTIME_DIR"));
+    if (isPrivateFolder(session))
+        return session;
+    if (!session.isEmpty())
+        qCInfo(lcBase) << "XDG_RUNTIME_DIR is not a private folder of this user's:" << session;
+    const QString own = QDir::tempPath() + "/sazanami-" + QString::number(::geteuid());
+    if (::mkdir(native_path::encode(own).constData(), 0700) != 0 && errno != EEXIST)
+        return QString();
+    if (isPrivateFolder(own))
+        return own;
+    qCWarning(lcBase) << own << "is not a private folder of this user's (a link, another"
+                      << "user's, or open to others); running without a single instance";
+    return QString();
 }
 
 QString SingleInstance::pathFor(const QString &programFolder)
 {
-    // The session's runtime folder when there is one; asking QStandardPaths
-    // would complain on stderr where there is none (a root shell, CI).
-    QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (runtime.isEmpty() || !QFileInfo(runtime).isDir())
-        runtime = QDir::tempPath();
+    const QString runtime = runtimeFolder();
+    if (runtime.isEmpty())
+        return runtime;
     const QByteArray key =
-        QCryptographicHash::hash(programFolder.toUtf8(), QCryptographicHash::Sha1).toHex();
+        QCryptographicHash::hash(native_path::encode(programFolder), QCryptographicHash::Sha1)
+            .toHex();
     return runtime + "/sazanami-" + QString::fromLatin1(key.left(16));
 }
 
 bool SingleInstance::acquire()
 {
+    if (lockPath_.isEmpty())
+        return true;
     lock_ = std::make_unique<QLockFile>(lockPath_);
     // Never stale by age: the first instance may run for days.  A lock left
     // by a crashed run names a dead process and is taken over all the same.
     lock_->setStaleLockTime(0);
     if (lock_->tryLock(0))
         return true;
+    // Only a lock held by a live instance says another one runs; one that
+    // cannot be made at all does not keep this one from starting.
+    const bool heldElsewhere = lock_->error() == QLockFile::LockFailedError;
     lock_.reset();
-    return false;
+    if (!heldElsewhere)
+        qCWarning(lcBase) << "cannot make the lock" << lockPath_
+                          << "; running without a single instance";
+    return !heldElsewhere;
 }

@@ -8,6 +8,14 @@ class QLockFile;
 // One running program per program folder.  The lock lives in the runtime
 // folder, keyed by the program folder, so that a second start can tell it is
 // second without writing anything.
+//
+// The runtime folder must be this user's alone: another user who could put a
+// lock there would keep the program from starting, and one who could put a
+// listening socket there would receive every movie handed over.  It is
+// $XDG_RUNTIME_DIR when that is a folder of this user's with no access for
+// others, else "sazanami-<uid>" in the temporary folder, made 0700 and checked
+// the same way.  When neither passes, the program runs without a single
+// instance rather than trust a folder someone else may control.
 class SingleInstance
 {
 public:
@@ -15,9 +23,14 @@ public:
     ~SingleInstance();
 
     // True when no other instance holds the program folder; this instance
-    // then holds it until it ends.
+    // then holds it until it ends.  True as well, without holding anything,
+    // when there is no private runtime folder.
     bool acquire();
 
+    // The private runtime folder, made when missing; "" when there is none
+    // that only this user can reach.
+    static QString runtimeFolder();
+    // "" when there is no private runtime folder.
     static QString lockPathFor(const QString &programFolder);
     // Where the instance listens for a second start's movie.
     static QString socketPathFor(const QString &programFolder);

@@ -259,7 +259,7 @@ void setOwnFolder(const QString &folder)
     s.ownFolder = folder.isEmpty() ? QString() : key(folder) + u'/';
 }
 
-void protectNewFile(QFileDevice &file, const QString &target)
+unsigned newFileMode(const QString &target)
 {
     QString own;
     {
@@ -267,8 +267,7 @@ void protectNewFile(QFileDevice &file, const QString &target)
         const QMutexLocker lock(&s.mutex);
         own = s.ownFolder;
     }
-    if (!own.isEmpty() && key(target).startsWith(own) && !exists(target))
-        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return !own.isEmpty() && key(target).startsWith(own) ? 0600 : 0644;
 }
 
 ReadResult read(const QString &path, qint64 limit)
@@ -344,6 +343,11 @@ QList<QByteArray> splitLines(const QByteArray &content)
 bool isBlank(QChar c)
 {
     return c == u' ' || c == u'\t' || c == QChar(0xFEFF);
+}
+
+bool fitsOnALine(QStringView text)
+{
+    return !text.contains(u'\r') && !text.contains(u'\n');
 }
 
 QStringView trimBlanks(QStringView text)

@@ -8,8 +8,6 @@
 #include <functional>
 #include <optional>
 
-class QFileDevice;
-
 // Whole-file reads and writes of the program's state files (config.ini,
 // okini.ini, the scene files, ...).  Every state file is rewritten whole.
 namespace state_file
@@ -46,11 +44,10 @@ void setWriteFailureHandler(WriteFailureHandler handler);
 // The number removed.
 int removeCutShortSaves(const QString &folder, const QStringList &fileNames);
 
-// Gives a file the program is about to write owner-only permissions when its
-// target is new and lies in the program's own folder (see setOwnFolder()):
-// for the writers that do not go through writeWhole (thumbnails).  Files
-// elsewhere (thumbnails beside the movies) keep the usual permissions.
-void protectNewFile(QFileDevice &file, const QString &target);
+// The permissions of a file the program makes outside writeWhole
+// (thumbnails): owner-only in the program's own folder (see setOwnFolder()),
+// the usual ones elsewhere (thumbnails beside the movies).
+unsigned newFileMode(const QString &target);
 void setOwnFolder(const QString &folder);
 
 // What reading a state file found.
@@ -86,6 +83,11 @@ QList<QByteArray> splitLines(const QByteArray &content);
 // Other white space (the ideographic space U+3000, say) belongs to the text:
 // a Japanese folder name may end with it.
 bool isBlank(QChar c);
+// True when text holds no CR and no LF.  The state files keep one name a
+// line, so a file or folder name with a line break cannot be stored in them:
+// written as it is, it would read back as two bogus names.  Such names are
+// refused where they would be added, never stored.
+bool fitsOnALine(QStringView text);
 QStringView trimBlanks(QStringView text);
 
 } // namespace state_file

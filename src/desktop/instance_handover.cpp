@@ -1,25 +1,21 @@
 #include "desktop/instance_handover.h"
 #include "desktop/desktop_log.h"
 
+#include "base/native_path.h"
+
 #include <QDeadlineTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QThread>
-
-namespace
-{
-
-// A command line is one line of UTF-8; a path holding a line break cannot be
-// handed over, but neither can it be typed on a command line.
-constexpr int kLongestMessage = 64 * 1024;
-
-} // namespace
+#include <QTimer>
 
 InstanceHandover::InstanceHandover(QObject *parent)
-    : QObject(parent), server_(new QLocalServer(this))
+    : QObject(parent), server_(new QLocalServer(this)), check_(new QTimer(this))
 {
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     connect(server_, &QLocalServer::newConnection, this, &InstanceHandover::accept);
+    check_->setInterval(kCheckIntervalMs);
+    connect(check_, &QTimer::timeout, this, &InstanceHandover::checkListening);
 }
 
 InstanceHandover::~InstanceHandover()
@@ -29,6 +25,12 @@ InstanceHandover::~InstanceHandover()
 
 bool InstanceHandover::listen(const QString &socketPath)
 {
+    if (socketPath.isEmpty()) {
+        qCInfo(lcDesktop) << "no private runtime folder: a second start cannot reach this one";
+        return false;
+    }
+    socketPath_ = socketPath;
+    check_->start();
     QLocalServer::removeServer(socketPath);
     if (server_->listen(socketPath))
         return true;
@@ -36,30 +38,71 @@ bool InstanceHandover::listen(const QString &socketPath)
     return false;
 }
 
+// The server closes itself, and removes its socket, when accepting fails
+// (no descriptor left); every later second start would lose its movie.
+void InstanceHandover::checkListening()
+{
+    if (server_->isListening())
+        return;
+    qCWarning(lcDesktop) << "the hand-over socket stopped listening:" << server_->errorString()
+                         << "- listening again";
+    QLocalServer::removeServer(socketPath_);
+    server_->listen(socketPath_);
+}
+
 void InstanceHandover::accept()
 {
     while (QLocalSocket *socket = server_->nextPendingConnection()) {
+        if (callers_.size() >= kMostCallers) {
+            qCInfo(lcDesktop) << "too many second starts at once; one is turned away";
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        callers_.insert(socket);
+        // Whatever the caller sends beyond one line's worth is not read.
+        socket->setReadBufferSize(kLongestMessage + 1);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
         connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
             readFrom(socket);
-            socket->deleteLater();
+            drop(socket);
+        });
+        QTimer::singleShot(callerTimeoutMs_, socket, [this, socket] {
+            if (callers_.contains(socket)) {
+                qCInfo(lcDesktop) << "a second start sent no whole line in time";
+                drop(socket);
+            }
         });
         // The line may be waiting already.
         readFrom(socket);
     }
 }
 
+void InstanceHandover::drop(QLocalSocket *socket)
+{
+    if (!callers_.remove(socket))
+        return;
+    socket->disconnect(this);
+    socket->abort();
+    socket->deleteLater();
+}
+
 // One line from one caller, once it is whole.
 void InstanceHandover::readFrom(QLocalSocket *socket)
 {
-    if (!socket->canReadLine()) {
-        if (socket->bytesAvailable() > kLongestMessage)
-            socket->abort();
+    if (!callers_.contains(socket))
+        return;
+    const QByteArray head = socket->peek(kLongestMessage + 1);
+    const qsizetype end = head.indexOf('\n');
+    if (end < 0) {
+        if (head.size() > kLongestMessage) {
+            qCInfo(lcDesktop) << "a second start sent a line too long; refused";
+            drop(socket);
+        }
         return;
     }
-    const QString commandLine = QString::fromUtf8(socket->readLine()).chopped(1);
-    socket->disconnect(this);
-    socket->deleteLater();
+    const QString commandLine = native_path::decode(socket->read(end + 1).chopped(1));
+    drop(socket);
     qCDebug(lcDesktop) << "handed over:" << commandLine;
     // Not from inside the socket's own signal: playing the movie waits in an
     // event loop of its own, where the socket may go away under its caller.
@@ -80,7 +123,9 @@ bool InstanceHandover::handOver(const QString &socketPath, const QString &comman
             return false;
         QThread::msleep(50);
     }
-    socket.write(commandLine.toUtf8() + '\n');
+    // A path holding a line break cannot be handed over, but neither can it
+    // be typed on a command line.
+    socket.write(native_path::encode(commandLine) + '\n');
     // Once written the line waits in the socket for the running instance,
     // which may be busy just now; no need to wait for it to read.
     return socket.waitForBytesWritten(int(qMax<qint64>(deadline.remainingTime(), 100)));

@@ -1,24 +1,40 @@
 #pragma once
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 class QLocalServer;
 class QLocalSocket;
+class QTimer;
 
 // A second start hands its command line over to the instance already running
 // for the same program folder, through a local socket in the runtime folder.
 // The running instance listens; the second start sends and ends.
+//
+// A caller sends one line and goes.  One that sends nothing, or too much,
+// must not wear the listener down: a few callers at a time, each closed when
+// its line is not whole soon, a line longer than kLongestMessage refused.
+// Should the listener stop all the same (the system refused it a descriptor),
+// it listens again.
 class InstanceHandover : public QObject
 {
     Q_OBJECT
 public:
+    static constexpr int kMostCallers = 8;
+    static constexpr int kLongestMessage = 64 * 1024;
+    static constexpr int kCallerTimeoutMs = 2000;
+    // How often the listener is checked, and made anew when it stopped.
+    static constexpr int kCheckIntervalMs = 1000;
+
     explicit InstanceHandover(QObject *parent = nullptr);
     ~InstanceHandover() override;
 
     // Listens at socketPath (a socket left behind by an earlier run is
     // replaced: the caller holds the instance lock).  False when it cannot.
     bool listen(const QString &socketPath);
+    // How long a caller may take to send its whole line.
+    void setCallerTimeout(int ms) { callerTimeoutMs_ = ms; }
 
     // Sends commandLine (absolute; "" only asks for the window) to the
     // instance listening at socketPath, trying for up to timeoutMs while
@@ -32,6 +48,12 @@ signals:
 private:
     void accept();
     void readFrom(QLocalSocket *socket);
+    void drop(QLocalSocket *socket);
+    void checkListening();
 
     QLocalServer *server_;
+    QTimer *check_;
+    QString socketPath_;
+    QSet<QLocalSocket *> callers_;
+    int callerTimeoutMs_ = kCallerTimeoutMs;
 };

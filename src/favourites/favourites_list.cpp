@@ -17,7 +17,6 @@
 #include "playback/open_and_play.h"
 #include "window/main_window.h"
 
-#include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -55,6 +54,17 @@ FavouritesList::FavouritesList(MainWindow &window, ListPanel &panel, CMovie &mov
         d->updateProgress();
     });
     connect(&d->grabs, &ThumbnailGrabs::idle, this, [this] { d->updateProgress(); });
+    connect(&d->grabs, &ThumbnailGrabs::refused, this, [this](const QString &folder) {
+        qCWarning(lcFavourites) << "thumbnails are not written into" << folder
+                                << "- a link or another user's folder is there";
+        // Once a session: a list of movies on a shared disk would say it for
+        // every one of them.
+        if (d->refusalTold)
+            return;
+        d->refusalTold = true;
+        d->notice(native_path::displayName(folder) +
+                  QString::fromUtf8("\nは安全に書き込めないため、サムネイルを保存しません"));
+    });
 }
 
 FavouritesList::~FavouritesList()
@@ -146,7 +156,12 @@ void FavouritesList::Private::append(const QList<list_file::Entry> &entries, boo
 
 void FavouritesList::add_okini(const QString &folder, const QString &name)
 {
-    d->append({{path::addbackslash(folder), name}}, false);
+    const list_file::Entry entry{path::addbackslash(folder), name};
+    if (!state_file::fitsOnALine(entry.path())) {
+        d->refuseLineBreaks(1);
+        return;
+    }
+    d->append({entry}, false);
 }
 
 // ---- The store ----
@@ -272,7 +287,7 @@ QString FavouritesList::thumbnailFileOf(const QString &moviePath) const
     for (int row = 0; row < model.count(); ++row) {
         const FavouritesModel::Entry &entry = model.entry(row);
         if (entry.path() == moviePath)
-            return QFileInfo(entry.thumbnail).isFile() ? entry.thumbnail : QString();
+            return native_path::isFile(entry.thumbnail) ? entry.thumbnail : QString();
     }
     return QString();
 }
@@ -306,7 +321,7 @@ QSet<QString> FavouritesList::Private::paths() const
 }
 
 QList<list_file::Entry> FavouritesList::Private::newEntries(const QStringList &paths,
-                                                            QSet<QString> &known) const
+                                                            QSet<QString> &known)
 {
     QList<list_file::Entry> entries;
     for (const QString &path : paths) {
@@ -314,6 +329,10 @@ QList<list_file::Entry> FavouritesList::Private::newEntries(const QStringList &p
         if (!entry || !entry->name.contains(u'.') || known.contains(path) ||
             !native_path::isFile(path))
             continue;
+        if (!state_file::fitsOnALine(path)) {
+            ++lineBreaksRefused;
+            continue;
+        }
         known.insert(path);
         entries.append(*entry);
     }
@@ -325,6 +344,7 @@ bool FavouritesList::addPath(const QString &fullPath)
     QSet<QString> known = d->paths();
     const QList<list_file::Entry> added = d->newEntries({fullPath}, known);
     d->append(added, false);
+    d->tellRefused();
     return !added.isEmpty();
 }
 
@@ -334,6 +354,23 @@ void FavouritesList::addSelection(const QStringList &paths)
     // From the bottom up, as the lists are walked.
     QStringList reversed(paths.crbegin(), paths.crend());
     d->append(d->newEntries(reversed, known), false);
+    d->tellRefused();
+}
+
+void FavouritesList::Private::refuseLineBreaks(int count)
+{
+    lineBreaksRefused += count;
+    tellRefused();
+}
+
+// One message for all the names of one addition, however many.
+void FavouritesList::Private::tellRefused()
+{
+    if (lineBreaksRefused == 0)
+        return;
+    qCInfo(lcFavourites) << lineBreaksRefused << "names with a line break not added";
+    lineBreaksRefused = 0;
+    notice(QString::fromUtf8("改行を含む名前はお気に入りに追加できません"));
 }
 
 void FavouritesList::addSearchSelection()
@@ -350,7 +387,7 @@ void FavouritesList::addLoadedMovie()
 
 // The movies of a folder, not of its subfolders, grouped by kind.
 QList<list_file::Entry> FavouritesList::Private::folderEntries(const QString &folder,
-                                                               QSet<QString> &known) const
+                                                               QSet<QString> &known)
 {
     QStringList movies;
     for (const char *pattern : {"*.mpg", "*.mpeg", "*.avi", "*.asf", "*.wmv", "*.mov"}) {
@@ -385,6 +422,7 @@ void FavouritesList::dropData(const QMimeData *data)
         } else if (file && (ext.compare(QLatin1String("m3u"), Qt::CaseInsensitive) == 0 ||
                             ext.compare(QLatin1String("m3u8"), Qt::CaseInsensitive) == 0)) {
             d->append(added, false);
+            d->tellRefused();
             if (count() > 0 &&
                 d->askYesNo(
                     QString::fromUtf8("m3uファイルをロード"),
@@ -397,6 +435,7 @@ void FavouritesList::dropData(const QMimeData *data)
         }
     }
     d->append(added, false);
+    d->tellRefused();
 }
 
 void FavouritesList::setViewMode(bool thumbnails)
@@ -569,4 +608,9 @@ bool FavouritesList::Private::askYesNo(const QString &title, const QString &text
 void FavouritesList::Private::message(const QString &text)
 {
     rename_prompt::message(window, text);
+}
+
+void FavouritesList::Private::notice(const QString &text)
+{
+    rename_prompt::notice(window, text);
 }

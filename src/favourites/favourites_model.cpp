@@ -1,5 +1,6 @@
 #include "favourites/favourites_model.h"
 
+#include "base/native_path.h"
 #include "base/thumbnail_rules.h"
 
 #include <QBrush>
@@ -170,8 +171,11 @@ QPixmap FavouritesModel::picture(int row) const
     if (const QPixmap *cached = pictures_.object(e.thumbnail))
         return *cached;
     QPixmap loaded;
-    // A file that is not there (yet) is not looked for at every paint.
-    if (!loaded.load(e.thumbnail))
+    // A file that is not there (yet) is not looked for at every paint.  Read
+    // by its bytes: a movie's name need not be UTF-8.
+    constexpr qint64 kLargestPicture = 16 * 1024 * 1024;
+    const std::optional<QByteArray> bytes = native_path::readFile(e.thumbnail, kLargestPicture);
+    if (!bytes || !loaded.loadFromData(*bytes))
         loaded = placeholder();
     auto *kept = new QPixmap(loaded);
     pictures_.insert(e.thumbnail, kept);

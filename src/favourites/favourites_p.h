@@ -25,6 +25,8 @@ struct FavouritesList::Private {
     // `okini_index`: the position of the favourite opened last from the
     // favourites page (1-based; 0 for none), which frame capture works on.
     int okiniIndex = 0;
+    // Whether a thumbnail refused for an unsafe image folder was told.
+    bool refusalTold = false;
 
     FavouritesModel model;
     OkiniView *view;
@@ -68,9 +70,16 @@ struct FavouritesList::Private {
     void acceptDrops(bool on);
     // Entries for the paths that are movie files and not favourites yet, in
     // the order given; known takes them in.
-    QList<list_file::Entry> newEntries(const QStringList &paths, QSet<QString> &known) const;
-    QList<list_file::Entry> folderEntries(const QString &folder, QSet<QString> &known) const;
+    // Names with a line break are counted in lineBreaksRefused instead.
+    QList<list_file::Entry> newEntries(const QStringList &paths, QSet<QString> &known);
+    QList<list_file::Entry> folderEntries(const QString &folder, QSet<QString> &known);
+    // Names with a line break, which okini.ini cannot keep, left out of the
+    // addition under way; tellRefused() says so once and starts anew.
+    int lineBreaksRefused = 0;
+    void refuseLineBreaks(int count);
+    void tellRefused();
     bool askYesNo(const QString &title, const QString &text);
     void message(const QString &text);
+    void notice(const QString &text);
     bool relative() const { return hooks.relativePaths && hooks.relativePaths(); }
 };

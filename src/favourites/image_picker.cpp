@@ -1,6 +1,7 @@
 #include "favourites/image_picker.h"
 #include "favourites/favourites_log.h"
 
+#include "base/folder_file.h"
 #include "base/folder_reader.h"
 #include "base/name_pattern.h"
 #include "base/path.h"
@@ -10,6 +11,7 @@
 #include "library/folder_list.h"
 #include <QMessageBox>
 
+#include <QBuffer>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -20,7 +22,6 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSignalBlocker>
 
 ImagePicker::ImagePicker(QWidget *parent, const QString &target, const QString &startFolder,
@@ -121,16 +122,21 @@ bool ImagePicker::save()
 {
     if (preview_.isNull())
         return false;
-    const QString folder = path::getfiledir(target_);
-    QDir().mkpath(folder);
-    QSaveFile file(target_);
-    const bool opened = file.open(QIODevice::WriteOnly);
-    if (opened)
-        state_file::protectNewFile(file, target_);
-    if (!opened || !preview_.save(&file, "BMP") || !file.commit()) {
+    // Never through a link planted in an image folder beside the movies.
+    QByteArray bitmap;
+    QBuffer buffer(&bitmap);
+    folder_file::Result result = folder_file::prepareFolder(path::getfiledir(target_));
+    if (result == folder_file::Result::Written)
+        result = buffer.open(QIODevice::WriteOnly) && preview_.save(&buffer, "BMP")
+                     ? folder_file::writePath(target_, bitmap, state_file::newFileMode(target_))
+                     : folder_file::Result::Failed;
+    if (result != folder_file::Result::Written) {
         qCInfo(lcFavourites) << "cannot write the thumbnail" << target_;
+        const char *why = result == folder_file::Result::Refused
+                              ? "\nは安全に書き込めない場所なので保存しませんでした"
+                              : "\nに保存できませんでした";
         QMessageBox::information(this, QStringLiteral("Sazanami"),
-                                 target_ + QString::fromUtf8("\nに保存できませんでした"));
+                                 target_ + QString::fromUtf8(why));
         return false;
     }
     saveButton->setEnabled(false);

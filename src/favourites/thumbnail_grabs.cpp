@@ -1,6 +1,7 @@
 #include "favourites/thumbnail_grabs.h"
 #include "favourites/favourites_log.h"
 
+#include "base/folder_file.h"
 #include "base/native_path.h"
 #include "base/path.h"
 #include "base/state_file.h"
@@ -8,10 +9,8 @@
 #include "favourites/favourites_model.h"
 #include "media/frame_grabber.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QBuffer>
 #include <QMutex>
-#include <QSaveFile>
 #include <QThreadPool>
 #include <atomic>
 
@@ -28,50 +27,67 @@ struct ThumbnailGrabs::Shared {
 namespace
 {
 
-// Written whole or not at all, like every file of the program.
-bool writePlaceholder(const QImage &picture, const QString &target)
+// How a grab ended.
+enum class Outcome { Written, Failed, Refused };
+
+// Written whole or not at all, and never through a link, like every
+// thumbnail.
+folder_file::Result writePlaceholder(const QImage &picture, const QString &target)
 {
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    state_file::protectNewFile(file, target);
-    return picture.save(&file, "BMP") && file.commit();
+    QByteArray bitmap;
+    QBuffer buffer(&bitmap);
+    if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "BMP"))
+        return folder_file::Result::Failed;
+    return folder_file::writePath(target, bitmap, state_file::newFileMode(target));
 }
 
 // Made first, so the first movie of a new folder gets its frame.  Without the
 // folder neither a frame nor a placeholder could be written: no movie is
-// decoded for nothing then.
-bool makeImageFolder(const QString &target, std::atomic_bool &failureTold)
+// decoded for nothing then.  Nor is one for a folder that is not safe to
+// write into (a link, another user's folder beside the movies).
+folder_file::Result makeImageFolder(const QString &target, std::atomic_bool &failureTold)
 {
     const QString folder = path::getfiledir(target);
-    if (QFileInfo(folder).isDir() || QDir().mkpath(folder))
-        return true;
-    if (!failureTold.exchange(true))
+    const folder_file::Result result = folder_file::prepareFolder(folder);
+    if (result == folder_file::Result::Failed && !failureTold.exchange(true))
         qCInfo(lcFavourites) << "cannot make the image folder" << folder
                              << "- thumbnails are not kept";
-    return false;
+    return result;
 }
 
-bool grab(const QString &moviePath, const QString &target, ThumbnailGrabs::Kind kind,
-          double seconds, const QImage &placeholder, std::atomic_bool &folderFailureTold)
+Outcome grab(const QString &moviePath, const QString &target, ThumbnailGrabs::Kind kind,
+             double seconds, const QImage &placeholder, std::atomic_bool &folderFailureTold)
 {
     // A missing disk is not a broken movie: its picture comes when it is back.
-    if (!native_path::isFile(moviePath) || !makeImageFolder(target, folderFailureTold))
-        return false;
+    if (!native_path::isFile(moviePath))
+        return Outcome::Failed;
+    switch (makeImageFolder(target, folderFailureTold)) {
+    case folder_file::Result::Refused:
+        return Outcome::Refused;
+    case folder_file::Result::Failed:
+        return Outcome::Failed;
+    case folder_file::Result::Written:
+        break;
+    }
 
     const bool fresh = kind == ThumbnailGrabs::Kind::NewThumbnail;
     if (FrameGrabber::writeBitmap(moviePath, seconds, thumbnail_rules::kSize, target,
                                   fresh ? FrameGrabber::Start::SkipDarkOpening
                                         : FrameGrabber::Start::Exact))
-        return true;
+        return Outcome::Written;
     qCInfo(lcFavourites) << "no frame from" << moviePath;
     if (!fresh)
-        return false;
-    if (!writePlaceholder(placeholder, target)) {
-        qCInfo(lcFavourites) << "cannot write the placeholder" << target;
-        return false;
+        return Outcome::Failed;
+    switch (writePlaceholder(placeholder, target)) {
+    case folder_file::Result::Written:
+        return Outcome::Written;
+    case folder_file::Result::Refused:
+        return Outcome::Refused;
+    case folder_file::Result::Failed:
+        break;
     }
-    return true;
+    qCInfo(lcFavourites) << "cannot write the placeholder" << target;
+    return Outcome::Failed;
 }
 
 } // namespace
@@ -114,14 +130,19 @@ void ThumbnailGrabs::request(const QString &moviePath, const QString &target, Ki
     pending_.insert(target);
     ++total_;
     pool_->start([shared = shared_, moviePath, target, kind, seconds, placeholder = placeholder_] {
-        const bool written =
+        const Outcome outcome =
             grab(moviePath, target, kind, seconds, placeholder, shared->folderFailureTold);
         const QMutexLocker lock(&shared->mutex);
-        if (shared->owner)
-            QMetaObject::invokeMethod(
-                shared->owner,
-                [owner = shared->owner, target, written] { owner->onFinished(target, written); },
-                Qt::QueuedConnection);
+        if (!shared->owner)
+            return;
+        QMetaObject::invokeMethod(
+            shared->owner,
+            [owner = shared->owner, target, outcome] {
+                if (outcome == Outcome::Refused)
+                    emit owner->refused(path::getfiledir(target));
+                owner->onFinished(target, outcome == Outcome::Written);
+            },
+            Qt::QueuedConnection);
     });
 }
 

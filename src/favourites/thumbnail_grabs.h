@@ -43,6 +43,10 @@ signals:
     void finished(const QString &target, bool written);
     // The queue ran empty.
     void idle();
+    // A thumbnail was not written because its image folder is not safe to
+    // write into (a link, a folder of another user's, a link under the
+    // thumbnail's name): the placeholder stays.
+    void refused(const QString &imageFolder);
 
 private:
     struct Shared;

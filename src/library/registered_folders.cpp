@@ -1,8 +1,10 @@
 #include "library/registered_folders.h"
 
 #include "base/native_path.h"
+#include "base/state_file.h"
 #include "library/file_browser.h"
 #include "library/library_log.h"
+#include "library/rename_prompt.h"
 #include "window/main_window.h"
 #include "window/named_menu.h"
 
@@ -64,6 +66,12 @@ void RegisteredFolders::enableParents()
 
 void RegisteredFolders::registerSlot(int n)
 {
+    // dir.ini keeps a folder a line: it would read back as another folder.
+    if (!state_file::fitsOnALine(browser_.folder())) {
+        qCInfo(lcLibrary) << "a folder with a line break is not registered:" << browser_.folder();
+        rename_prompt::notice(window_, QString::fromUtf8("改行を含むフォルダ名は登録できません"));
+        return;
+    }
     slots_.registerFolder(n, browser_.folder());
     showSlot(n);
     enableParents();

@@ -3,6 +3,7 @@
 
 #include "base/native_path.h"
 #include "base/path.h"
+#include "base/state_file.h"
 #include "window/main_window.h"
 
 #include <QInputDialog>
@@ -15,10 +16,12 @@ namespace
 {
 
 // A "/" would move the file into another folder; "." and ".." name folders;
-// a NUL would cut the name short.  None is a rename.
+// a NUL would cut the name short; a line break could not be kept in the
+// lists' files.  None is a rename.
 bool isFileName(const QString &name)
 {
-    return !name.contains(u'/') && !name.contains(QChar(0)) && name != u"." && name != u"..";
+    return !name.contains(u'/') && !name.contains(QChar(0)) && name != u"." && name != u".." &&
+           state_file::fitsOnALine(name);
 }
 
 } // namespace
@@ -60,6 +63,16 @@ std::optional<QString> askAndRename(MainWindow &window, const QString &folder,
         return std::nullopt;
     }
     return answer;
+}
+
+void notice(MainWindow &window, const QString &text)
+{
+    auto *box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Sazanami"), text,
+                                QMessageBox::Ok, &window);
+    box->setObjectName("notice");
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
 }
 
 void message(MainWindow &window, const QString &text)

@@ -27,5 +27,8 @@ std::optional<QString> askAndRename(MainWindow &window, const QString &folder,
 
 // A message box titled "Sazanami" over the window.
 void message(MainWindow &window, const QString &text);
+// The same box that does not wait for its answer (objectName "notice"): for
+// what is told while the user goes on, such as names that were not added.
+void notice(MainWindow &window, const QString &text);
 
 } // namespace rename_prompt

@@ -1,11 +1,12 @@
 #include "media/frame_grabber.h"
 
+#include "base/folder_file.h"
+#include "base/native_path.h"
 #include "media/media_log.h"
 
 #include "base/state_file.h"
 
-#include <QFileInfo>
-#include <QSaveFile>
+#include <QBuffer>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -113,7 +114,7 @@ bool VideoDecoder::open(const QString &path)
     AVDictionary *formatOptions = nullptr;
     av_dict_set(&formatOptions, "protocol_whitelist", "file", 0);
     const int opened =
-        avformat_open_input(&raw, QFile::encodeName(path).constData(), nullptr, &formatOptions);
+        avformat_open_input(&raw, native_path::encode(path).constData(), nullptr, &formatOptions);
     av_dict_free(&formatOptions);
     if (opened < 0)
         return false;
@@ -250,7 +251,7 @@ QImage firstLitFrame(VideoDecoder &decoder, QSize size)
 QImage FrameGrabber::grab(const QString &moviePath, double seconds, QSize size, Start start)
 {
     // Only plain files: a named pipe or a device would never end the read.
-    if (size.isEmpty() || !std::isfinite(seconds) || !QFileInfo(moviePath).isFile())
+    if (size.isEmpty() || !std::isfinite(seconds) || !native_path::isFile(moviePath))
         return {};
     VideoDecoder decoder;
     if (!decoder.open(moviePath)) {
@@ -268,13 +269,15 @@ bool FrameGrabber::writeBitmap(const QString &moviePath, double seconds, QSize s
     const QImage image = grab(moviePath, seconds, size, start);
     if (image.isNull())
         return false;
-    QSaveFile file(target);
-    const bool opened = file.open(QIODevice::WriteOnly);
-    if (opened)
-        state_file::protectNewFile(file, target);
-    if (!opened || !image.save(&file, "BMP") || !file.commit()) {
-        qCInfo(lcMedia) << "cannot write the thumbnail" << target << file.errorString();
+    QByteArray bitmap;
+    QBuffer buffer(&bitmap);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "BMP"))
         return false;
-    }
-    return true;
+    // The image folder may lie beside the movie, in a folder others can
+    // write: never through a link planted there.
+    if (folder_file::writePath(target, bitmap, state_file::newFileMode(target)) ==
+        folder_file::Result::Written)
+        return true;
+    qCInfo(lcMedia) << "cannot write the thumbnail" << target;
+    return false;
 }

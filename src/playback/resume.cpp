@@ -98,7 +98,10 @@ QByteArray Resume::resumeText() const
     QList<quoted_records::Record> records;
     const int state = int(movie_.playState());
     double position = 0;
-    if ((state == 1 || state == 2) && !movie_.filename().isEmpty()) {
+    const bool storable = state_file::fitsOnALine(movie_.filename());
+    if (!storable)
+        qCInfo(lcPlayback) << "resume: a name with a line break is not kept:" << movie_.filename();
+    if ((state == 1 || state == 2) && !movie_.filename().isEmpty() && storable) {
         const bool relative = relativePaths_ && relativePaths_();
         const QString stored =
             relative ? path::getrelativepath(movie_.filename(), programFolder_) : movie_.filename();

@@ -4,6 +4,7 @@
 #include "base/path.h"
 #include "base/quoted_records.h"
 #include "base/state_file.h"
+#include "search/search_log.h"
 
 namespace
 {
@@ -93,12 +94,22 @@ std::function<QByteArray()> SearchResults::text(const QString &relativeTo) const
     return [entries = entries_, relativeTo] {
         QList<quoted_records::Record> records;
         records.reserve(entries.size());
+        int left = 0;
         for (const Entry &e : entries) {
+            // Shown, but not kept: the file has no room for a line break.
+            if (!state_file::fitsOnALine(e.path())) {
+                ++left;
+                continue;
+            }
             const QString folder =
                 relativeTo.isEmpty() ? e.folder : path::getrelativepath(e.folder, relativeTo);
             records.append({quoted_records::Field::quotedText(folder),
                             quoted_records::Field::quotedText(e.name)});
         }
+        if (left > 0)
+            qCInfo(lcSearch) << left
+                             << "results with a line break in their name are not kept in "
+                                "searchData.ini";
         return quoted_records::write(records);
     };
 }

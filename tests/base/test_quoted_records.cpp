@@ -1,5 +1,6 @@
 // The record files: scene files, resume.ini, searchData.ini, dir.ini, key.ini.
 
+#include "base/native_path.h"
 #include "base/quoted_records.h"
 
 #include <QTest>
@@ -69,8 +70,10 @@ private slots:
                                          {text("d"), bare("5")},
                                          {text("unterminated, still text")},
                                          {bare("1"), bare("")},
-                                         {text("\ufffd\ufffd"), bare("x y")}}));
+                                         {text(native_path::decode("\xff\xfe")), bare("x y")}}));
         QCOMPARE(fieldAt(records[2], 3), Field()); // a missing field reads empty
+        // Bytes that are not UTF-8 (a name in Shift_JIS) go back as they were.
+        QCOMPARE(write({records[4]}), QByteArray("\"\xff\xfe\",x y\r\n"));
     }
 };
 

@@ -3,6 +3,7 @@
 // the favourites through.
 
 #include "base/selection_info.h"
+#include "base/settings.h"
 #include "favourites/favourites_list.h"
 #include "favourites/favourites_model.h"
 #include "favourites/image_picker.h"
@@ -30,11 +31,14 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -404,6 +408,89 @@ private slots:
         QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, centre(2));
         QCOMPARE(names(favourites), QStringList({"b.wmv", "c.avi", "a.avi"}));
         QCOMPARE(favourites.get_okini_index(), 3);
+    }
+
+    // With the image folders beside the movies, in folders another user can
+    // write: a link planted under a thumbnail's name, an image folder that is
+    // a link, one that another user made; neither the grab, nor a capture,
+    // nor the picker writes through them.  The thumbnails stay the
+    // placeholder and the user is told once.
+    void thumbnailsBesideMoviesNeverGoThroughLinks()
+    {
+        QTemporaryDir shared, program, elsewhere;
+        // The movies' folders are open to all, as on a shared disk.
+        QVERIFY(::chmod(QFile::encodeName(shared.path()).constData(), 0777) == 0);
+        const QString victim = elsewhere.path() + "/authorized_keys";
+        QVERIFY(QDir(elsewhere.path()).mkdir("pointed"));
+        const auto movieIn = [&](const QString &folder) {
+            const QString dir = shared.path() + "/" + folder;
+            QDir().mkpath(dir);
+            ::chmod(QFile::encodeName(dir).constData(), 0777);
+            QFile::copy(test_media::clip("clip.avi"), dir + "/clip.avi");
+            return dir + "/clip.avi";
+        };
+        const QString linkedName = movieIn("a");
+        QVERIFY(QDir(shared.path() + "/a").mkdir("image"));
+        QVERIFY(QFile::link(victim, shared.path() + "/a/image/clip.bmp"));
+        const QString linkedFolder = movieIn("b");
+        QVERIFY(QFile::link(elsewhere.path() + "/pointed", shared.path() + "/b/image"));
+        QStringList movies = {linkedName, linkedFolder};
+        const bool root = ::geteuid() == 0;
+        if (root) {
+            // Another user makes the image folder and plants a link in it.
+            const QString theirs = movieIn("c");
+            QProcess planter;
+            planter.start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups", "sh",
+                                      "-c", "mkdir \"$1\" && ln -s \"$2\" \"$1/clip.bmp\"", "sh",
+                                      shared.path() + "/c/image", victim});
+            QVERIFY(planter.waitForFinished(10000) && planter.exitCode() == 0);
+            movies.append(theirs);
+        }
+
+        auto fixture = startIn(program.path() + "/");
+        Player &player = fixture->player();
+        player.settings().set(Settings::ImagePathRoot, true);
+        FavouritesList &favourites = player.favourites();
+        favourites.addSelection(movies);
+        waitForGrabs(favourites);
+        QCOMPARE(favourites.count(), int(movies.size()));
+
+        // A capture of the playing favourite goes the same way.
+        // (The selection adds from the last up: the first movie is last.)
+        player.listPanel().selectTab(ListPanel::FavouritesPage);
+        favourites.select_okini(int(movies.size()));
+        favourites.noteMovieRequested();
+        QVERIFY(playAndWait(player, linkedName, 1.0));
+        favourites.capture();
+        waitForGrabs(favourites);
+
+        // And the picker: it says it did not save.
+        QImage white(50, 50, QImage::Format_RGB32);
+        white.fill(Qt::white);
+        QVERIFY(white.save(program.path() + "/white.png"));
+        favourites.select_okini(2);
+        favourites.openPicker();
+        auto *picker = player.window().findChild<ImagePicker *>("Form_OpenImage");
+        QVERIFY(picker && picker->preview(program.path() + "/white.png"));
+        auto said = Answer::button(QMessageBox::Ok);
+        QVERIFY(!picker->save());
+        QVERIFY(!said->isEmpty());
+        picker->close();
+
+        QVERIFY(!QFileInfo::exists(victim));
+        QCOMPARE(
+            QDir(elsewhere.path() + "/pointed").entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+            QStringList());
+        QVERIFY(QFileInfo(shared.path() + "/a/image/clip.bmp").isSymLink());
+        for (int row = 0; row < favourites.count(); ++row)
+            QCOMPARE(favourites.model().picture(row).toImage(),
+                     FavouritesModel::placeholder().toImage());
+        int told = 0;
+        for (const QMessageBox *box : player.window().findChildren<QMessageBox *>("notice"))
+            told += box->isVisible();
+        QCOMPARE(told, 1);
+        if (!root)
+            QSKIP("the image folder made by another user needs root to run as nobody");
     }
 
     void keysAddAndDelete()

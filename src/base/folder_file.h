@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Files the program writes into folders it does not own by itself alone: the
+// thumbnails, which may go into an "image" folder beside the movies on a
+// shared disk.  Another user who can write there could plant a symbolic link
+// under a thumbnail's name (image/clip.bmp -> ~/.ssh/authorized_keys) or make
+// "image" itself a link; a write that follows either creates or replaces a
+// file of the link's choosing with bytes chosen through a movie's pixels.
+//
+// So the folder is opened without following a link and must be a folder of
+// this user's own; the file is made new inside it under a temporary name that
+// no one else can have taken (O_EXCL, O_NOFOLLOW), written, synced and renamed
+// over the name, which replaces whatever entry is there (a link included)
+// rather than what it points to.  Paths go to the system through
+// native_path::encode().
+namespace folder_file
+{
+
+enum class Result {
+    Written,
+    // Not safe to write there: the folder or the name is a symbolic link, the
+    // folder belongs to another user, or the name is taken by something that
+    // is not this user's regular file.  Nothing was written.
+    Refused,
+    // Any other failure (a full disk, no folder, no permission); nothing was
+    // written.
+    Failed,
+};
+
+// Makes folder (its last part only, mode 0755) when it is missing, then says
+// whether files may be written into it.
+Result prepareFolder(const QString &folder);
+
+// Writes content as the file `name` in folder, replacing the file of that name
+// whole.  The new file gets mode (before the umask).
+Result write(const QString &folder, const QString &name, const QByteArray &content,
+             unsigned mode = 0644);
+// write() to the folder and name of a full path.
+Result writePath(const QString &path, const QByteArray &content, unsigned mode = 0644);
+
+} // namespace folder_file
