@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QStringList>
 #include <QUuid>
+#include <QWidget>
 #include <QtEndian>
 
 namespace test_media
@@ -226,6 +227,15 @@ bool generate(const QString &name, const QString &target)
 }
 
 } // namespace
+
+double distanceFromUpright(CMovie &movie)
+{
+    const QImage upright(clip("rotated.png"));
+    if (upright.size() != QSize(240, 320))
+        return -1;
+    return pictureDistance(
+        movie.videoWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32), upright);
+}
 
 double pictureDistance(const QImage &a, const QImage &b)
 {

@@ -34,6 +34,9 @@ QString clip(const QString &name);
 // How far apart two pictures of the same size are: the mean difference of
 // their grey levels, 0..255.
 double pictureDistance(const QImage &a, const QImage &b);
+// How far the picture movie shows now is from rotated.png, the upright
+// first picture of rotated.mov; negative when that picture is not 240x320.
+double distanceFromUpright(CMovie &movie);
 
 // The folder of the generated clips.
 QString mediaDir();
