@@ -40,6 +40,8 @@ TEST_PACKAGES=(
   trayer
   # The window under a Wayland compositor without a screen.
   weston qt6-wayland
+  # The stacks of a test that hangs, printed before it is killed.
+  gdb
 )
 
 if [ "${1:-}" = "--test" ]; then

@@ -20,6 +20,29 @@ fi
 bash "$ROOT/scripts/install-deps.sh" --test
 bash "$ROOT/scripts/build.sh" "$BUILD" "${CMAKE_ARGS[@]}"
 
+# A test that hangs is killed by CTest after its timeout, which tells nothing
+# about where it hung.  Shortly before that, the stacks of all its threads are
+# printed, so that a hang seen once, on a machine nobody can look at, can be
+# understood from the log.
+print_stacks_of_hung_tests() {
+  local seen=" "
+  while sleep 10; do
+    for pid in $(pgrep -f "^$BUILD/tests/" || true); do
+      case "$seen" in *" $pid "*) continue ;; esac
+      local age
+      age=$(ps -o etimes= -p "$pid" 2>/dev/null | tr -d ' ')
+      [ -n "$age" ] && [ "$age" -ge "${HUNG_TEST_SECONDS:-240}" ] || continue
+      seen+="$pid "
+      echo "=== $(ps -o args= -p "$pid") has run ${age} s; its threads:" >&2
+      gdb -p "$pid" -batch -nx -ex 'thread apply all bt' 2>&1 | grep -E '^(Thread|#)' >&2 || true
+    done
+  done
+}
+if command -v gdb >/dev/null; then
+  print_stacks_of_hung_tests &
+  trap 'kill $! 2>/dev/null || true' EXIT
+fi
+
 CTEST=(ctest --test-dir "$BUILD" --output-on-failure "$@")
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   "${CTEST[@]}"
