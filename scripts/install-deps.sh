@@ -15,6 +15,8 @@ PACKAGES=(
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   libgl1-mesa-dri
   fonts-noto-cjk
+  # Qt's own buttons and dialogs in Japanese.
+  qt6-translations-l10n
   # Installing and packaging: the icon's PNG sizes drawn from its SVG, a
   # Debian package's dependencies read from the binary (dpkg-shlibdeps, and
   # CPack's use of file).

@@ -1,5 +1,6 @@
 #include "app/app_log.h"
 #include "app/player.h"
+#include "app/qt_language.h"
 #include "base/command_line.h"
 #include "base/native_path.h"
 #include "media/renderer_choice.h"
@@ -125,6 +126,8 @@ int main(int argc, char *argv[])
     // The desktop entry the desktop matches the window with (on Wayland, its
     // application id) and the media controls name.
     QGuiApplication::setDesktopFileName("sazanami");
+    // Before any window is made: the texts of Qt's buttons are taken then.
+    qt_language::useJapanese(app);
 
     StartupOptions options;
     // What QApplication left of the command line once it took its own

@@ -230,6 +230,8 @@ void Player::buildDisplayParts()
     displayModes_ = std::make_unique<DisplayModes>(*movie_, window, *mainMenu_, settings_,
                                                    *listPanel_, *pictureFit_);
     displayModes_->setWindingQuery([this] { return positionTimer_->tag() != 0; });
+    connect(transport_.get(), &Transport::leavingPicture, displayModes_.get(),
+            &DisplayModes::leave_full_screen);
     movieVolume_ = std::make_unique<MovieVolume>(*movie_, window, *openAndPlay_);
 }
 

@@ -81,7 +81,9 @@ bool SettingsStore::applyConfig(const QString &folder)
                            toPixels(config_.top, p_.window.metrics().TwipsPerPixelY),
                            toPixels(config_.width, p_.window.metrics().TwipsPerPixelX),
                            toPixels(config_.height, p_.window.metrics().TwipsPerPixelY));
-        const QRect placed = keptOnScreen(stored);
+        // The window manager's frame is not known before the window shows:
+        // start-up checks the frame again once it does.
+        const QRect placed = keptOnScreen(stored, expectedFrame(p_.window.metrics()));
         p_.window.setGeometry(placed);
     }
 

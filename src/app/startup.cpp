@@ -171,6 +171,8 @@ void Startup::finishStart(const QString &commandLine, QElapsedTimer clock)
     const auto phase = [clock](const char *what) {
         qCDebug(lcApp) << "start-up:" << what << "after" << clock.elapsed() << "ms";
     };
+    // Placed before its frame was known: the title bar must be reachable.
+    keepFrameOnScreen(p_.window);
     if (p_.store.values().smallMode)
         p_.modes.enter_small_mode();
     p_.desktopOptions.start(p_.programFolder + "color.ini", p_.settings.balloonHelp());

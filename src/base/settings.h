@@ -46,6 +46,7 @@ public:
     int fitRule() const { return value(AutoAdjust); }
     bool fitsWindowToMovie() const { return fitRule() == 0; }
     bool keepsAspect() const { return fitRule() == 1; }
+    bool stretchesPicture() const { return fitRule() == 2; }
     bool noTaskBar() const { return isOn(NoTaskBar); }
     bool autoListHide() const { return isOn(AutoListHide); }
     bool balloonHelp() const { return isOn(HidePopup); }

@@ -121,7 +121,46 @@ int steppedListWidthTwips(int widthTwips, int direction)
     return widthTwips;
 }
 
-QRect keptOnScreens(QRect window, const QList<QRect> &screens, QRect primary)
+namespace
+{
+
+// The full-screen overlays, in twips.
+constexpr int kOverlayListWidth = 6000;
+constexpr int kOverlayListHeight = 3800;
+constexpr int kOverlayListOverlap = 10;
+constexpr int kOverlayDirectoryHeight = 3000;
+
+} // namespace
+
+FullScreenPlaces fullScreenPlaces(QSize screen, int twipsPerPixelX, int twipsPerPixelY)
+{
+    const int tx = std::max(1, twipsPerPixelX);
+    const int ty = std::max(1, twipsPerPixelY);
+    const double width = double(screen.width()) * tx;
+    const double height = double(screen.height()) * ty;
+    const auto rect = [tx, ty](double left, double top, double w, double h) {
+        return QRect(int(std::lround(left / tx)), int(std::lround(top / ty)),
+                     int(std::lround(w / tx)), int(std::lround(h / ty)));
+    };
+    const double listsLeft = width - kOverlayListWidth + kOverlayListOverlap;
+    const double listsTop = height - kOverlayListHeight + kOverlayListOverlap;
+    const double listsHeight = kOverlayListHeight + kOverlayListOverlap;
+    FullScreenPlaces places;
+    places.favourites = rect(0, listsTop, listsLeft, listsHeight);
+    places.files = rect(listsLeft, listsTop, kOverlayListWidth + kOverlayListOverlap, listsHeight);
+    places.directory =
+        rect(width - kOverlayListWidth, height - kOverlayListHeight - kOverlayDirectoryHeight,
+             kOverlayListWidth, kOverlayDirectoryHeight);
+    return places;
+}
+
+bool pointerWantsFullScreenLists(int y, int screenHeight, int twipsPerPixelY)
+{
+    const int ty = std::max(1, twipsPerPixelY);
+    return double(y) * ty > double(screenHeight) * ty - kOverlayListHeight / 3.0;
+}
+
+QRect keptOnScreens(QRect window, const QList<QRect> &screens, QRect primary, QMargins frame)
 {
     for (const QRect &screen : screens) {
         if (screen.intersects(window))
@@ -129,8 +168,22 @@ QRect keptOnScreens(QRect window, const QList<QRect> &screens, QRect primary)
     }
     if (primary.isEmpty())
         return window;
-    window.setSize(window.size().boundedTo(primary.size()));
-    window.moveTopLeft(primary.topLeft());
+    const QRect room = primary.marginsRemoved(frame);
+    window.setSize(window.size().boundedTo(room.size()));
+    window.moveTopLeft(room.topLeft());
+    return window;
+}
+
+QRect titleBarOnScreen(QRect window, const QList<QRect> &screens, QMargins frame)
+{
+    for (const QRect &screen : screens) {
+        if (!screen.intersects(window))
+            continue;
+        const int frameTop = window.top() - frame.top();
+        if (frameTop < screen.top())
+            window.translate(0, screen.top() - frameTop);
+        return window;
+    }
     return window;
 }
 

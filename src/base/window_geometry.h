@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QMargins>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -16,6 +17,9 @@ namespace window_geometry
 
 // The smallest video area the layout lets the window keep, in twips.
 constexpr int kMinimumVideoTwips = 500;
+// The narrowest video area the window keeps for the control panel under it;
+// Page Down stops zooming out there too.
+constexpr int kNarrowestControlsTwips = 3500;
 // The splitter keeps this far from the window's left and right edges.
 constexpr int kSplitterLeftMarginTwips = 500;
 constexpr int kSplitterRightMarginTwips = 200;
@@ -79,9 +83,29 @@ std::optional<int> optimisedHeight(int width, QSize source);
 // width unchanged when "sub" would make it too narrow.
 int steppedListWidthTwips(int widthTwips, int direction);
 
+// Full screen: the favourites list over the bottom left of the picture, the
+// file list at the bottom right and the folder frame's box above the file
+// list, for a screen `screen` pixels large at the given twips per pixel.
+// The lists reach a little past the screen's right and bottom edges, so that
+// their borders do not show there.
+struct FullScreenPlaces {
+    QRect favourites;
+    QRect files;
+    QRect directory;
+};
+FullScreenPlaces fullScreenPlaces(QSize screen, int twipsPerPixelX, int twipsPerPixelY);
+// The lists come with the pointer at y in the bottom third of their height.
+bool pointerWantsFullScreenLists(int y, int screenHeight, int twipsPerPixelY);
+
 // A window rectangle that lies on none of the screens (a monitor unplugged, a
 // damaged settings file) brought onto the primary one, no larger than it;
-// a window on any screen stays where it is.
-QRect keptOnScreens(QRect window, const QList<QRect> &screens, QRect primary);
+// a window on any screen stays where it is.  `window` is the inside of the
+// window and `frame` what the window manager adds around it: the frame is
+// brought onto the screen with it.
+QRect keptOnScreens(QRect window, const QList<QRect> &screens, QRect primary,
+                    QMargins frame = QMargins());
+// A window on a screen whose title bar lies above that screen's top comes
+// down just far enough to show it.
+QRect titleBarOnScreen(QRect window, const QList<QRect> &screens, QMargins frame);
 
 } // namespace window_geometry

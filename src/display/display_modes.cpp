@@ -8,6 +8,7 @@
 #include "input/main_menu.h"
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
+#include "panels/okini_view.h"
 #include "window/button_images.h"
 #include "window/main_window.h"
 #include "window/video_area.h"
@@ -16,6 +17,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFrame>
+#include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
@@ -35,12 +37,10 @@ constexpr int kZoomStepPixels = 100;
 constexpr double kZoomInFactor = 1.25;
 constexpr double kZoomOutFactor = 0.75;
 // Page Down stops once the video area is this narrow.
-constexpr int kNarrowestZoomTwips = 3500;
+constexpr int kNarrowestZoomTwips = window_geometry::kNarrowestControlsTwips;
 constexpr int kNarrowestSmallZoomTwips = 2000;
-// Full screen: the control bar shows with the pointer this near the top, the
-// list overlay with the pointer in the bottom third of its height.
+// Full screen: the control bar shows with the pointer this near the top.
 constexpr int kPanelReachTwips = 50;
-constexpr int kOverlayHeightTwips = 3800;
 
 } // namespace
 
@@ -187,7 +187,11 @@ void DisplayModes::zoom(double factor)
     }
     if (window_.isMaximized())
         window_.showNormal();
-    set_video_size(video->width(), video->height());
+    // A small movie does not squeeze the controls under it: the video area
+    // keeps the width they need, and the picture is centred in it.
+    const QSize least =
+        smallMode_ ? QSize() : QSize(window_.leastVideoWidth(), window_.minimumVideo());
+    set_video_size(qMax(video->width(), least.width()), qMax(video->height(), least.height()));
 }
 
 void DisplayModes::set_video_size(int w, int h)
@@ -286,17 +290,37 @@ void DisplayModes::enter_full_screen()
     qCDebug(lcDisplay) << "full screen from" << savedNormal_;
     window_.layoutSuspended = true;
     menu_.m_window->setEnabled(false);
-    window_.directory()->hide();
     window_.setFullScreenLayout(true);
     fullScreen_ = true;
-    window_.showFullScreen();
-    // Also where no window manager makes the window cover its screen.
+    // Covering the screen first also serves where no window manager does
+    // it; placed after the request, the window would leave the window
+    // manager's full-screen state and keep its frame, pushed down by it.
     if (const QScreen *screen = window_.screen())
         window_.setGeometry(screen->geometry());
+    window_.showFullScreen();
     window_.layoutSuspended = false;
     window_.layout_window();
     movie_.HideCursor(true);
     fit_.update_masks();
+    placeFullScreenDirectory();
+}
+
+QSize DisplayModes::screenSize() const
+{
+    const QScreen *screen = window_.screen();
+    return screen ? screen->geometry().size() : window_.size();
+}
+
+// The folder frame becomes a box above the file list's place, where F4 shows
+// it over the picture.
+void DisplayModes::placeFullScreenDirectory()
+{
+    const ScreenMetrics &metrics = window_.metrics();
+    QWidget *directory = window_.directory();
+    directory->setGeometry(window_geometry::fullScreenPlaces(screenSize(), metrics.TwipsPerPixelX,
+                                                             metrics.TwipsPerPixelY)
+                               .directory);
+    directory->raise();
 }
 
 void DisplayModes::leave_full_screen()
@@ -308,6 +332,7 @@ void DisplayModes::leave_full_screen()
     hide_fullscreen_panel();
     movie_.HideCursor(false);
     showListOverlay(false);
+    window_.directory()->hide();
     window_.setFullScreenLayout(false);
     const QRect back = keptOnScreen(savedNormal_);
     window_.showNormal();
@@ -347,22 +372,25 @@ void DisplayModes::hide_fullscreen_panel()
         movie_.HideCursor(true);
 }
 
-// The list comes over the bottom of the video, showing the page chosen.
+// The favourites come over the bottom left of the picture and the files over
+// the bottom right, whichever page the panel shows, and the folder box goes.
+// The box stays while the pointer crosses the picture on its way to it.
 void DisplayModes::showListOverlay(bool shown)
 {
-    QFrame *list = window_.list();
     if (!shown) {
-        if (fullScreen())
-            list->hide();
+        listOverlay_.giveBack();
         return;
     }
-    if (!list->isHidden())
-        return;
-    const QWidget *display = window_.display();
-    const int height = qMin(display->height(), window_.pixelsY(kOverlayHeightTwips));
-    list->setGeometry(0, display->height() - height, display->width(), height);
-    list->show();
-    list->raise();
+    window_.directory()->hide();
+    const ScreenMetrics &metrics = window_.metrics();
+    const window_geometry::FullScreenPlaces places = window_geometry::fullScreenPlaces(
+        screenSize(), metrics.TwipsPerPixelX, metrics.TwipsPerPixelY);
+    QWidget *host = window_.centralWidget();
+    if (!listOverlay_.isLent(panel_.List_okini))
+        listOverlay_.lend(panel_.List_okini, host, places.favourites);
+    if (!listOverlay_.isLent(panel_.File))
+        listOverlay_.lend(panel_.File, host, places.files);
+    window_.fullscreenControl()->raise();
 }
 
 void DisplayModes::showFullScreenOverlays()
@@ -417,7 +445,8 @@ void DisplayModes::fullScreenPointer(QPoint pos)
         show_fullscreen_panel();
     else
         hide_fullscreen_panel();
-    showListOverlay(y > height - window_.pixelsY(kOverlayHeightTwips) / 3);
+    showListOverlay(
+        window_geometry::pointerWantsFullScreenLists(y, height, window_.metrics().TwipsPerPixelY));
 }
 
 // No dialog may hide behind a window kept on top or in full screen: the

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "display/list_overlay.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QRect>
@@ -87,6 +89,8 @@ private:
     void autoListDisplay(QPoint pos);
     void fullScreenPointer(QPoint pos);
     void showListOverlay(bool shown);
+    void placeFullScreenDirectory();
+    QSize screenSize() const;
     void dialogShown(QWidget *dialog);
     void dialogHidden(QWidget *dialog);
     void afterLayout();
@@ -103,6 +107,7 @@ private:
     bool fullScreen_ = false;
     bool listWasVisible_ = false;
     QRect savedNormal_;
+    ListOverlay listOverlay_;
     bool optimising_ = false;
     // Around a modal dialog: the modes it was dropped from.
     QPointer<QWidget> dialog_;

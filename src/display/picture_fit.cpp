@@ -24,9 +24,19 @@ PictureFit::PictureFit(CMovie &movie, MainWindow &window, const Settings &settin
         mask->setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
+// Fitting the window to the movie cannot change the screen's shape, so in
+// full screen only the rule that asks for it stretches the picture; nor can
+// it make the video area narrower than the controls under it.
 bool PictureFit::keepsAspect() const
 {
-    return movie_.playState() != PlayState::None && settings_.keepsAspect();
+    if (movie_.playState() == PlayState::None)
+        return false;
+    if (window_.fullScreenLayout())
+        return !settings_.stretchesPicture();
+    // The video area kept wide for the controls is not the movie's shape.
+    if (!window_.smallLayout() && window_.display()->width() <= window_.leastVideoWidth())
+        return true;
+    return settings_.keepsAspect();
 }
 
 QSize PictureFit::source() const

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QProxyStyle>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QVBoxLayout>
@@ -246,17 +247,51 @@ void ListPanel::buildConfigTabs()
     for (const auto &page : kConfigPages)
         Tab_Config->addTab(QString::fromUtf8(page.caption));
     Tab_Config->setTabToolTip(0, QString::fromUtf8("基本設定"));
-    if (auto *layout = qobject_cast<QBoxLayout *>(config->layout()))
+    if (auto *layout = qobject_cast<QBoxLayout *>(config->layout())) {
         layout->insertWidget(0, Tab_Config);
+        for (const auto &page : kConfigPages) {
+            if (auto *frame = config->findChild<QWidget *>(page.frame))
+                makeScrollable(layout, frame);
+        }
+    }
     connect(Tab_Config, &QTabBar::currentChanged, this, &ListPanel::showConfigPage);
     showConfigPage(0);
 }
+
+// The side panel is narrow and the captions are long: a page keeps the width
+// and height its captions need and scrolls inside the panel rather than
+// squeezing them.
+void ListPanel::makeScrollable(QBoxLayout *layout, QWidget *page)
+{
+    auto *area = new QScrollArea(config);
+    area->setObjectName(page->objectName() + "_scroll");
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    area->setVisible(page->isVisibleTo(config));
+    delete layout->replaceWidget(page, area);
+    area->setWidget(page);
+    page->show();
+}
+
+namespace
+{
+
+// A page shows with the scroll area it lies in.
+QWidget *holderOf(QWidget *page, const QWidget *config)
+{
+    QWidget *holder = page;
+    while (holder->parentWidget() && holder->parentWidget() != config)
+        holder = holder->parentWidget();
+    return holder->parentWidget() ? holder : page;
+}
+
+} // namespace
 
 void ListPanel::showConfigPage(int index)
 {
     for (int i = 0; i < int(std::size(kConfigPages)); ++i) {
         if (auto *page = config->findChild<QWidget *>(kConfigPages[i].frame))
-            page->setVisible(i == index);
+            holderOf(page, config)->setVisible(i == index);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <functional>
 
 class QAction;
+class QBoxLayout;
 class QFrame;
 class QHBoxLayout;
 class QLabel;
@@ -65,6 +66,7 @@ private:
     void Tab1_Click();
     void setCaptureImage(const char *key);
     void showOnly(QWidget *page);
+    void makeScrollable(QBoxLayout *layout, QWidget *page);
 
     QFrame *list_;
     QHBoxLayout *tabRow_ = nullptr;

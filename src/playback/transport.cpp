@@ -45,6 +45,7 @@ void Transport::stop_Click()
     movie_.MediaPlay(PlayCommand::Stop);
     timer_.stop();
     window_.display()->showLogo(true);
+    emit leavingPicture();
     movie_.MediaClose();
     window_.seekBar()->setValue(0);
 }

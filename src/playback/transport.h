@@ -32,6 +32,11 @@ public:
 
     QWidget *blackShape() const { return blackShape_; }
 
+signals:
+    // Stop is under way and the logo shows: a window in full screen goes
+    // back to its normal place before the movie is closed.
+    void leavingPicture();
+
 private:
     void connectToolbar();
 

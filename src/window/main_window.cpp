@@ -31,7 +31,11 @@ constexpr int kControlHeight = 58;
 constexpr int kSeekRowHeight = 24;
 constexpr int kTimeWidth = 120;
 constexpr int kVolWidth = 110;
+// Where the video is narrow the volume bar gives way to the toolbar, down to
+// this width.
+constexpr int kNarrowVolWidth = 50;
 constexpr int kRightPanelWidth = 28;
+constexpr int kLeastSeekWidth = 100;
 
 const char *const kButtonKeys[] = {"play",  "stop", "pre",   "next",    "size",
                                    "speed", "mode", "temae", "capture", "fullscreen"};
@@ -205,6 +209,17 @@ void MainWindow::buildFullscreenBar(QWidget *central)
     fullscreenControl_ = new QFrame(central);
     fullscreenControl_->setObjectName("fullscreen_control");
     auto *row = new QHBoxLayout(fullscreenControl_);
+    // The transport buttons of the toolbar, which is hidden in full screen.
+    for (const char *key : {"play", "stop", "pre", "next"}) {
+        auto *tool = new QToolButton(fullscreenControl_);
+        tool->setObjectName(QString("fullscreen_") + key);
+        tool->setDefaultAction(button(key));
+        tool->setAutoRaise(true);
+        tool->setFocusPolicy(Qt::NoFocus);
+        tool->setIconSize(QSize(20, 20));
+        row->addWidget(tool);
+        fullscreenButtons_.append(tool);
+    }
     seekBarForFullscreen_ = new SeekBar(fullscreenControl_);
     seekBarForFullscreen_->setObjectName("SeekBarForFullscreen");
     timeForFullscreen_ = new QLabel(" 00:00 ", fullscreenControl_);
@@ -214,7 +229,9 @@ void MainWindow::buildFullscreenBar(QWidget *central)
     row->addWidget(timeForFullscreen_);
     row->addWidget(volForFullscreen_);
     row->setContentsMargins(4, 4, 4, 4);
-    fullscreenControl_->setAutoFillBackground(false);
+    // The controls keep the window's own background over the picture; the
+    // mask leaves the picture showing between them.
+    fullscreenControl_->setAutoFillBackground(true);
     fullscreenControl_->hide();
 }
 
@@ -337,15 +354,24 @@ void MainWindow::updateListWidth()
                             : qMax(kMinimumListWidth, wantedListWidth_);
 }
 
+int MainWindow::leastVideoWidth() const
+{
+    return qMax(minimumVideo(), pixelsX(window_geometry::kNarrowestControlsTwips));
+}
+
 void MainWindow::placeControlPanel(int videoWidth)
 {
-    const int seekWidth = qMax(100, videoWidth - kTimeWidth);
+    const int seekWidth = qMax(kLeastSeekWidth, videoWidth - kTimeWidth);
     seekBar_->setGeometry(0, 0, seekWidth, kSeekRowHeight);
     time_->setGeometry(videoWidth - kTimeWidth, 0, kTimeWidth, kSeekRowHeight);
     const int rowHeight = kControlHeight - kSeekRowHeight;
-    panel_->setGeometry(0, kSeekRowHeight, qMax(10, videoWidth - kVolWidth - kRightPanelWidth),
+    // The toolbar folds the buttons it has no room for into its extension
+    // menu; the volume bar narrows first.
+    const int volWidth = std::clamp(videoWidth - kRightPanelWidth - panel_->sizeHint().width(),
+                                    kNarrowVolWidth, kVolWidth);
+    panel_->setGeometry(0, kSeekRowHeight, qMax(10, videoWidth - volWidth - kRightPanelWidth),
                         rowHeight);
-    vol_->setGeometry(videoWidth - kVolWidth - kRightPanelWidth, kSeekRowHeight, kVolWidth,
+    vol_->setGeometry(videoWidth - volWidth - kRightPanelWidth, kSeekRowHeight, volWidth,
                       rowHeight);
     rightPanel_->setGeometry(videoWidth - kRightPanelWidth, kSeekRowHeight, kRightPanelWidth,
                              rowHeight);
@@ -357,15 +383,17 @@ void MainWindow::placeSizeBar()
     sizeBar_->raise();
 }
 
-// Only the three controls show over the video, not the frame between them.
+// Only the controls show over the video, each on a little of the bar's
+// background, not the frame between them.
 void MainWindow::maskFullscreenControl()
 {
+    constexpr int kEdge = 3;
     fullscreenControl_->layout()->activate();
     QRegion shown;
-    for (const QWidget *part :
-         {static_cast<QWidget *>(timeForFullscreen_), static_cast<QWidget *>(seekBarForFullscreen_),
-          static_cast<QWidget *>(volForFullscreen_)})
-        shown += part->geometry();
+    QList<QWidget *> parts = fullscreenButtons_;
+    parts << timeForFullscreen_ << seekBarForFullscreen_ << volForFullscreen_;
+    for (const QWidget *part : parts)
+        shown += part->geometry().adjusted(-kEdge, -kEdge, kEdge, kEdge);
     fullscreenControl_->setMask(shown);
 }
 

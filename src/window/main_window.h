@@ -64,6 +64,9 @@ public:
     int controlHeight() const;
     // The least width and height the video area keeps (500 twips).
     int minimumVideo() const;
+    // The least width the window gives the video area, at which every
+    // control of the panel under it can still be used.
+    int leastVideoWidth() const;
 
     // The full layout pass for the current window size and mode.  The window
     // grows when it is too small to keep the smallest video area.
@@ -139,6 +142,7 @@ private:
     QFrame *list_ = nullptr;
     QFrame *directory_ = nullptr;
     QFrame *fullscreenControl_ = nullptr;
+    QList<QWidget *> fullscreenButtons_;
     QWidget *sel_ = nullptr;
     QFrame *clipUpper_ = nullptr;
     QFrame *clipUnder_ = nullptr;

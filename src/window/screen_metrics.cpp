@@ -25,7 +25,7 @@ ScreenMetrics ScreenMetrics::measure(const QWidget &window)
     return metrics;
 }
 
-QRect keptOnScreen(QRect window)
+QRect keptOnScreen(QRect window, QMargins frame)
 {
     const QScreen *primary = QGuiApplication::primaryScreen();
     if (!primary)
@@ -33,5 +33,31 @@ QRect keptOnScreen(QRect window)
     QList<QRect> screens;
     for (const QScreen *screen : QGuiApplication::screens())
         screens.append(screen->availableGeometry());
-    return window_geometry::keptOnScreens(window, screens, primary->availableGeometry());
+    return window_geometry::keptOnScreens(window, screens, primary->availableGeometry(), frame);
+}
+
+QMargins expectedFrame(const ScreenMetrics &metrics)
+{
+    const int tx = qMax(1, metrics.TwipsPerPixelX);
+    const int ty = qMax(1, metrics.TwipsPerPixelY);
+    const int side = metrics.frameWidth / tx;
+    const int edge = metrics.frameHeight / ty;
+    return QMargins(side, metrics.captionHeight / ty + edge, side, edge);
+}
+
+void keepFrameOnScreen(QWidget &window)
+{
+    if (window.windowState() != Qt::WindowNoState)
+        return;
+    const QRect inner = window.geometry();
+    const QRect frame = window.frameGeometry();
+    const QMargins margins(inner.left() - frame.left(), inner.top() - frame.top(),
+                           frame.right() - inner.right(), frame.bottom() - inner.bottom());
+    QList<QRect> screens;
+    for (const QScreen *screen : QGuiApplication::screens())
+        screens.append(screen->availableGeometry());
+    const QRect placed =
+        window_geometry::titleBarOnScreen(keptOnScreen(inner, margins), screens, margins);
+    if (placed != inner)
+        window.setGeometry(placed);
 }

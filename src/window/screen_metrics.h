@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMargins>
 #include <QRect>
 
 class QWidget;
@@ -18,5 +19,12 @@ struct ScreenMetrics {
 };
 
 // A window rectangle that lies on no screen any more (a monitor unplugged, a
-// damaged settings file) brought onto the primary screen.
-QRect keptOnScreen(QRect window);
+// damaged settings file) brought onto the primary screen with the frame
+// `frame` (pixels) the window manager puts around it.
+QRect keptOnScreen(QRect window, QMargins frame = QMargins());
+// The frame the window manager is expected to put around window: its caption
+// and borders as measured, in pixels.
+QMargins expectedFrame(const ScreenMetrics &metrics);
+// Once the window manager has framed the window: its title bar and borders
+// brought onto a screen if they are off every screen or above its top.
+void keepFrameOnScreen(QWidget &window);

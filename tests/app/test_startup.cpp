@@ -1,5 +1,6 @@
 // Start-up and shut-down of the whole program in a real window.
 
+#include "app/qt_language.h"
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
 #include "playback/open_and_play.h"
@@ -12,11 +13,15 @@
 #include "window/video_area.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTabBar>
@@ -293,6 +298,28 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!player.window().isVisible(), 5000);
         QCOMPARE(player.movie().filename(), QString());
         QVERIFY(!player.positionTimer().isActive());
+    }
+
+    // Qt's own buttons and dialogs read Japanese, whatever the desktop's
+    // language (the tests run in the C locale).
+    void qtDialogsSpeakJapanese()
+    {
+        QVERIFY(qt_language::useJapanese(*qApp));
+        QMessageBox ask(QMessageBox::Question, "Sazanami", "?", QMessageBox::Yes | QMessageBox::No);
+        QVERIFY2(ask.button(QMessageBox::Yes)->text().startsWith(QString::fromUtf8("はい")),
+                 qPrintable(ask.button(QMessageBox::Yes)->text()));
+        QVERIFY2(ask.button(QMessageBox::No)->text().startsWith(QString::fromUtf8("いいえ")),
+                 qPrintable(ask.button(QMessageBox::No)->text()));
+
+        QFileDialog files;
+        files.setOption(QFileDialog::DontUseNativeDialog);
+        files.setAcceptMode(QFileDialog::AcceptOpen);
+        auto *buttons = files.findChild<QDialogButtonBox *>();
+        QVERIFY(buttons);
+        const QString open = buttons->button(QDialogButtonBox::Open)->text();
+        QVERIFY2(open.startsWith(QString::fromUtf8("開く")), qPrintable(open));
+        const QString cancel = buttons->button(QDialogButtonBox::Cancel)->text();
+        QVERIFY2(cancel.startsWith(QString::fromUtf8("キャンセル")), qPrintable(cancel));
     }
 };
 

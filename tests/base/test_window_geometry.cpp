@@ -89,6 +89,31 @@ private slots:
                  QRect(0, 0, 800, 600));
         QCOMPARE(keptOnScreens(QRect(-5000, 0, 3000, 2000), {primary}, primary),
                  QRect(0, 0, 1280, 1024));
+        // With the window manager's frame: the title bar and borders come
+        // onto the screen too, and a title bar above a screen comes down.
+        const QMargins frame(2, 24, 2, 2);
+        QCOMPARE(keptOnScreens(QRect(4000, 100, 800, 600), screens, primary, frame),
+                 QRect(2, 24, 800, 600));
+        QCOMPARE(keptOnScreens(QRect(-5000, 0, 3000, 2000), {primary}, primary, frame),
+                 QRect(2, 24, 1276, 998));
+        QCOMPARE(titleBarOnScreen(QRect(100, 10, 800, 600), screens, frame),
+                 QRect(100, 24, 800, 600));
+        QCOMPARE(titleBarOnScreen(QRect(100, 30, 800, 600), screens, frame),
+                 QRect(100, 30, 800, 600));
+    }
+
+    // Full screen on a 1280 x 1024 screen at 15 twips a pixel: the lists
+    // 3800 twips high along the bottom, the files 6000 wide on the right,
+    // the folder box 3000 high above them; the lists come with the pointer
+    // in the bottom 1266 2/3 twips.
+    void fullScreenOverlays()
+    {
+        const FullScreenPlaces places = fullScreenPlaces(QSize(1280, 1024), 15, 15);
+        QCOMPARE(places.files, QRect(881, 771, 401, 254));
+        QCOMPARE(places.favourites, QRect(0, 771, 881, 254));
+        QCOMPARE(places.directory, QRect(880, 571, 400, 200));
+        QVERIFY(!pointerWantsFullScreenLists(939, 1024, 15));
+        QVERIFY(pointerWantsFullScreenLists(940, 1024, 15));
     }
 
     void volumeBars()

@@ -10,10 +10,12 @@
 #include "window/video_area.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -163,6 +165,7 @@ private slots:
         press({XK_Alt_L, XK_Return});
         QTRY_VERIFY(modes.fullScreen());
         QTRY_COMPARE(window.geometry(), window.screen()->geometry());
+        QTRY_VERIFY(propertyOf(window, "_NET_WM_STATE").contains("_NET_WM_STATE_FULLSCREEN"));
         framesKeepComing(movie, "full screen");
         press({XK_Escape});
         QTRY_VERIFY(!modes.fullScreen());
@@ -170,6 +173,42 @@ private slots:
         framesKeepComing(movie, "full screen left");
         QVERIFY(waitForOpen(player));
         QCOMPARE(movie.filename(), clip);
+    }
+
+    // Closed on a second screen that is gone at the next start: the window
+    // comes onto this screen with its title bar, and full screen covers the
+    // screen without a frame.
+    void windowFromAGoneScreenKeepsItsFrameOnScreen()
+    {
+        QTemporaryDir folder;
+        QFile config(folder.filePath("config.ini"));
+        QVERIFY(config.open(QIODevice::WriteOnly));
+        config.write("[Position]\r\nLeft=60000\r\nTop=1500\r\nWidth=9000\r\nHeight=7500\r\n"
+                     "[other]\r\nListVisible=1\r\n");
+        config.close();
+        auto fixture = PlayerFixture::start(
+            {folder.path() + "/", {test_media::clip("play60.avi")}, folder.path()});
+        Player &player = fixture->player();
+        MainWindow &window = player.window();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QRect screen = window.screen()->availableGeometry();
+        QTRY_VERIFY(window.frameGeometry().top() < window.geometry().top());
+        QTRY_VERIFY2(screen.contains(window.frameGeometry().topLeft()),
+                     qPrintable(QString("frame at %1,%2")
+                                    .arg(window.frameGeometry().left())
+                                    .arg(window.frameGeometry().top())));
+        window.activateWindow();
+        QTRY_VERIFY(window.isActiveWindow());
+        window.display()->setFocus();
+        const QRect normal = window.geometry();
+
+        press({XK_Alt_L, XK_Return});
+        QTRY_VERIFY(player.displayModes().fullScreen());
+        QTRY_COMPARE(window.geometry(), window.screen()->geometry());
+        QTRY_VERIFY(propertyOf(window, "_NET_WM_STATE").contains("_NET_WM_STATE_FULLSCREEN"));
+        press({XK_Escape});
+        QTRY_VERIFY(!player.displayModes().fullScreen());
+        QTRY_COMPARE(window.geometry(), normal);
     }
 #endif
 };

@@ -8,23 +8,27 @@
 #include "input/main_menu.h"
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
+#include "panels/okini_view.h"
 #include "panels/window_options.h"
 #include "playback/open_and_play.h"
 #include "player_fixture.h"
 #include "test_media.h"
 #include "window/main_window.h"
+#include "window/seek_bar.h"
 #include "window/video_area.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QFrame>
+#include <QListWidget>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
 #include <QToolButton>
 
 namespace
@@ -159,6 +163,19 @@ private slots:
         QTRY_COMPARE(display->size(), QSize(640, 480));
         player.mainMenu().size[4]->trigger();
         QTRY_COMPARE(display->size(), QSize(240, 180));
+        // "５０％": the video area keeps the width the controls need, with
+        // the picture centred in it and every control clear of the others.
+        player.mainMenu().size[5]->trigger();
+        QTRY_COMPARE(display->width(), window.leastVideoWidth());
+        QTRY_VERIFY(qAbs(pictureOf(movie).center().x() - display->width() / 2) <= 1);
+        QVERIFY(qAbs(pictureOf(movie).center().y() - display->height() / 2) <= 1);
+        QVERIFY(pictureOf(movie).width() <= display->width());
+        QVERIFY(window.seekBar()->geometry().right() < window.time()->geometry().left());
+        QVERIFY(window.time()->geometry().right() < window.control()->width());
+        QVERIFY(window.panel()->geometry().right() < window.vol()->geometry().left());
+        QVERIFY(window.vol()->geometry().right() <
+                window.btList()->mapTo(window.control(), QPoint()).x());
+        QVERIFY(window.vol()->width() >= window.pixelsX(750));
         QTest::keyClick(display, Qt::Key_Home);
         QTRY_COMPARE(display->size(), QSize(320, 240));
         // Page Up: 100 source pixels wider.
@@ -209,17 +226,47 @@ private slots:
         QVERIFY(window.control()->isHidden());
         QSignalSpy frames(&movie, &CMovie::frameShown);
         QTRY_VERIFY(frames.count() > 5);
-        // The control bar comes with the pointer at the top, the list at the
-        // bottom.
+        // The 4:3 picture keeps its shape on the screen, centred.
+        const QRect picture = pictureOf(movie);
+        QVERIFY2(qAbs(picture.width() * 3 - picture.height() * 4) <= 4,
+                 qPrintable(QString("%1x%2").arg(picture.width()).arg(picture.height())));
+        QVERIFY(picture.width() == screen.width() || picture.height() == screen.height());
+        QVERIFY(qAbs(picture.center().y() - screen.height() / 2) <= 1);
+        QVERIFY(qAbs(picture.center().x() - screen.width() / 2) <= 1);
+        // The control bar comes with the pointer at the top, the lists at the
+        // bottom: the favourites on the left, the files on the right.
         QFrame *bar = window.fullscreenControl();
         QTest::mouseMove(display, QPoint(screen.width() / 2, 2));
         QTRY_VERIFY(bar->isVisible());
+        for (const char *name : {"fullscreen_play", "fullscreen_stop", "fullscreen_next"}) {
+            const QWidget *button = bar->findChild<QWidget *>(name);
+            QVERIFY2(button && bar->mask().contains(button->geometry()), name);
+        }
         QTest::mouseMove(display, QPoint(screen.width() / 2, screen.height() / 2));
         QTRY_VERIFY(!bar->isVisible());
         QVERIFY(!window.list()->isVisible());
+        ListPanel &panel = player.listPanel();
         QTest::mouseMove(display, QPoint(screen.width() / 2, screen.height() - 2));
-        QTRY_VERIFY(window.list()->isVisible());
-        QVERIFY(window.list()->y() > 0);
+        QTRY_VERIFY(panel.File->isVisible());
+        QVERIFY(panel.List_okini->isVisible());
+        QVERIFY(!window.list()->isVisible());
+        const QRect files(panel.File->mapTo(&window, QPoint()), panel.File->size());
+        const QRect favourites(panel.List_okini->mapTo(&window, QPoint()),
+                               panel.List_okini->size());
+        QCOMPARE(favourites.left(), 0);
+        QCOMPARE(favourites.right() + 1, files.left());
+        QCOMPARE(favourites.top(), files.top());
+        QVERIFY(files.right() >= screen.width() - 1 && files.bottom() >= screen.height() - 1);
+        QVERIFY(files.width() < screen.width() / 2 && files.height() < screen.height() / 2);
+        // Back over the picture, the lists go back into the panel.
+        QTest::mouseMove(display, QPoint(screen.width() / 2, screen.height() / 2));
+        QTRY_VERIFY(!panel.File->isVisible());
+        QCOMPARE(panel.File->parentWidget(), window.list());
+        // F4 shows the folder frame as a box above the file list's place.
+        QTest::keyClick(display, Qt::Key_F4);
+        QTRY_VERIFY(window.directory()->isVisible());
+        QCOMPARE(window.directory()->geometry().bottom() + 1, files.top());
+        QCOMPARE(window.directory()->geometry().right() + 1, screen.width());
         // Home and F8 do nothing in full screen.
         QTest::keyClick(display, Qt::Key_Home);
         QCOMPARE(display->size(), screen);
@@ -227,6 +274,9 @@ private slots:
         QVERIFY(!modes.fullScreen());
         QTRY_COMPARE(window.geometry(), normal);
         QVERIFY(window.control()->isVisible());
+        QVERIFY(!window.directory()->isVisible());
+        QCOMPARE(window.directory()->geometry(), display->geometry());
+        QVERIFY(panel.File->isVisible());
         QCOMPARE(movie.filename(), clip);
         QCOMPARE(int(movie.playState()), 1);
     }

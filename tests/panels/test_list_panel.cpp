@@ -11,12 +11,15 @@
 #include "window/button_images.h"
 #include "window/main_window.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScrollArea>
 #include <QSlider>
 #include <QTabBar>
 #include <QTest>
@@ -68,6 +71,45 @@ private slots:
 
         clickTab(panel.Tab1, ListPanel::FilePage);
         QVERIFY(panel.File->isVisible() && !panel.config->isVisible());
+    }
+
+    // Every caption of every options page reads whole in the narrow panel:
+    // the page scrolls instead of cutting its texts short.
+    void optionCaptionsReadWhole()
+    {
+        PlayerFixture fixture;
+        ListPanel &panel = fixture.player().listPanel();
+        panel.selectTab(ListPanel::OptionsPage);
+        for (int tab = 0; tab < panel.Tab_Config->count(); ++tab) {
+            panel.Tab_Config->setCurrentIndex(tab);
+            QApplication::processEvents();
+            QList<QWidget *> captions;
+            for (auto *button : panel.config->findChildren<QAbstractButton *>())
+                if (!button->text().isEmpty())
+                    captions.append(button);
+            for (auto *label : panel.config->findChildren<QLabel *>())
+                if (!label->text().isEmpty() && !label->wordWrap())
+                    captions.append(label);
+            int shown = 0;
+            for (QWidget *caption : captions) {
+                if (!caption->isVisible())
+                    continue;
+                ++shown;
+                const QString text = caption->property("text").toString();
+                QVERIFY2(caption->width() >= caption->sizeHint().width(), qPrintable(text));
+                // Scrolled into view, it lies inside the panel.
+                QScrollArea *area = nullptr;
+                for (QWidget *up = caption; up && !area; up = up->parentWidget())
+                    area = qobject_cast<QScrollArea *>(up);
+                QVERIFY2(area, qPrintable(text));
+                area->ensureWidgetVisible(caption, 0, 0);
+                const QRect inView(caption->mapTo(area->viewport(), QPoint()), caption->size());
+                QVERIFY2(area->viewport()->rect().contains(inView) ||
+                             caption->width() > area->viewport()->width(),
+                         qPrintable(text));
+            }
+            QVERIFY(shown > 0);
+        }
     }
 
     void folderFrameOpensOnlyWhenThereIsNothingToPlay()

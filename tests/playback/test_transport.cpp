@@ -1,5 +1,6 @@
 // Play, stop, the first frame and the four speeds from the window.
 
+#include "display/display_modes.h"
 #include "library/file_browser.h"
 #include "media/cmovie.h"
 #include "panels/list_selection.h"
@@ -119,9 +120,16 @@ private slots:
         CMovie &movie = player.movie();
         QTRY_VERIFY_WITH_TIMEOUT(player.window().seekBar()->value() >= 100, 5000);
 
+        // Stopped in full screen: the window comes back with the logo.
+        const QRect normal = player.window().geometry();
+        player.displayModes().enter_full_screen();
+        QVERIFY(player.displayModes().fullScreen());
         player.window().button("stop")->trigger();
         QVERIFY(waitForOpen(player));
         QCOMPARE(movie.filename(), QString());
+        QVERIFY(!player.displayModes().fullScreen());
+        QTRY_COMPARE(player.window().geometry(), normal);
+        QVERIFY(player.window().control()->isVisible());
         QVERIFY(player.window().display()->logo()->isVisible());
         QCOMPARE(player.window().seekBar()->value(), 0);
         QVERIFY(!player.positionTimer().isActive());

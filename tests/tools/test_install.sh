@@ -61,7 +61,7 @@ PID=
 (cd "$WORK" && cpack -G DEB --config "$BUILD/CPackConfig.cmake" -B "$WORK/deb" >/dev/null)
 DEB="$(ls "$WORK"/deb/*.deb)"
 DEPENDS="$(dpkg-deb -f "$DEB" Depends)"
-for package in libmpv libqt6widgets6 libqt6dbus6 qt6-qpa-plugins; do
+for package in libmpv libqt6widgets6 libqt6dbus6 qt6-qpa-plugins qt6-translations-l10n; do
   grep -q "$package" <<<"$DEPENDS" || fail "package does not depend on $package: $DEPENDS"
 done
 CONTENTS="$(dpkg-deb -c "$DEB")"
