@@ -13,6 +13,26 @@
 #include <QSlider>
 #include <cmath>
 
+namespace
+{
+
+MediaControls::Status statusOf(const CMovie &movie, bool loops)
+{
+    if (movie.isPlaying())
+        return MediaControls::Status::Playing;
+    if (!movie.isOpen())
+        return MediaControls::Status::Stopped;
+    if (movie.playState() == PlayState::Paused)
+        return MediaControls::Status::Paused;
+    // At its end in loop mode the movie is about to start again: it has not
+    // stopped for the desktop.
+    if (movie.playState() == PlayState::Playing && loops)
+        return MediaControls::Status::Playing;
+    return MediaControls::Status::Stopped;
+}
+
+} // namespace
+
 DesktopLink::DesktopLink(Parts parts)
     : p_(std::move(parts)), controls_(new MediaControls(this)), screenSaver_(new ScreenSaver(this)),
       handover_(new InstanceHandover(this))
@@ -100,7 +120,7 @@ void DesktopLink::refresh()
         return;
     const CMovie &movie = p_.movie;
     MediaControls::State state;
-    state.status = status();
+    state.status = statusOf(movie, p_.loops && p_.loops());
     if (movie.isOpen()) {
         state.path = movie.filename();
         state.title = path::getbasename(movie.filename());
@@ -115,22 +135,6 @@ void DesktopLink::refresh()
     const PlaySource *source = p_.playingSource ? p_.playingSource() : nullptr;
     state.canGoNext = state.canGoPrevious = source && source->count() > 0;
     controls_->update(state);
-}
-
-MediaControls::Status DesktopLink::status() const
-{
-    const CMovie &movie = p_.movie;
-    if (movie.isPlaying())
-        return MediaControls::Status::Playing;
-    if (!movie.isOpen())
-        return MediaControls::Status::Stopped;
-    if (movie.playState() == PlayState::Paused)
-        return MediaControls::Status::Paused;
-    // At its end in loop mode the movie is about to start again: it has not
-    // stopped for the desktop.
-    if (movie.playState() == PlayState::Playing && p_.loops && p_.loops())
-        return MediaControls::Status::Playing;
-    return MediaControls::Status::Stopped;
 }
 
 void DesktopLink::step(bool next)

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "base/play_source.h"
-#include "desktop/media_controls.h"
 
 #include <QObject>
 #include <QString>
@@ -9,6 +8,7 @@
 
 class CMovie;
 class InstanceHandover;
+class MediaControls;
 class PlaySequencer;
 class PlaySpeed;
 class QSlider;
@@ -73,7 +73,6 @@ private:
     void play();
     void playPause();
     void setRate(double rate);
-    MediaControls::Status status() const;
     void step(bool next);
 
     Parts p_;
