@@ -33,9 +33,10 @@ TEST_PACKAGES=(
   python3
   fuse3 python3-fusepy
   openbox wmctrl x11-xkb-utils libx11-dev libxtst-dev
-  # Media controls asked the way a desktop does, and the installed desktop
-  # entry and AppStream file checked.
-  playerctl desktop-file-utils appstream
+  # Media controls asked the way a desktop does, the installed desktop
+  # entry and AppStream file checked, and the association as GLib and
+  # xdg-utils read it.
+  playerctl desktop-file-utils appstream libglib2.0-bin xdg-utils
   # The Debian package checked as a distribution would check it.
   lintian
   # A notification area inside the tests' X server for the tray icon.

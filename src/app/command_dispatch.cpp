@@ -466,7 +466,9 @@ std::span<const CommandDispatch::KeyUpRow> CommandDispatch::keyUpRows()
                  d.p_.favourites.delete_selected_okini();
          },
          Focus::Stays},
-        {{bound(KeyBindings::Capture)}, [](D &d, int) { d.p_.favourites.capture(); }, Focus::Stays},
+        {{bound(KeyBindings::Capture)},
+         [](D &d, int) { d.p_.favourites.capture(); },
+         Focus::ToVideo},
         // Registering enables the slot's jump entry when it succeeds.
         {{keyWhere(isKeypadDigit, ControlBit)},
          [](D &d, int key) { d.p_.scenes.registerScene(key - Keypad0); },

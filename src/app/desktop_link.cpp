@@ -13,6 +13,26 @@
 #include <QSlider>
 #include <cmath>
 
+namespace
+{
+
+MediaControls::Status statusOf(const CMovie &movie, bool loops)
+{
+    if (movie.isPlaying())
+        return MediaControls::Status::Playing;
+    if (!movie.isOpen())
+        return MediaControls::Status::Stopped;
+    if (movie.playState() == PlayState::Paused)
+        return MediaControls::Status::Paused;
+    // At its end in loop mode the movie is about to start again: it has not
+    // stopped for the desktop.
+    if (movie.playState() == PlayState::Playing && loops)
+        return MediaControls::Status::Playing;
+    return MediaControls::Status::Stopped;
+}
+
+} // namespace
+
 DesktopLink::DesktopLink(Parts parts)
     : p_(std::move(parts)), controls_(new MediaControls(this)), screenSaver_(new ScreenSaver(this)),
       handover_(new InstanceHandover(this))
@@ -78,8 +98,8 @@ void DesktopLink::connectControls()
     });
     connect(controls, &MediaControls::playPauseWanted, this, &DesktopLink::playPause);
     connect(controls, &MediaControls::stopWanted, &p_.transport, &Transport::stop_Click);
-    connect(controls, &MediaControls::nextWanted, &p_.sequencer, &PlaySequencer::play_next);
-    connect(controls, &MediaControls::previousWanted, &p_.sequencer, &PlaySequencer::play_prev);
+    connect(controls, &MediaControls::nextWanted, this, [this] { step(true); });
+    connect(controls, &MediaControls::previousWanted, this, [this] { step(false); });
     connect(controls, &MediaControls::positionWanted, this,
             [&movie](double seconds) { movie.setCurrentPosition(seconds); });
     connect(controls, &MediaControls::openWanted, this,
@@ -100,10 +120,7 @@ void DesktopLink::refresh()
         return;
     const CMovie &movie = p_.movie;
     MediaControls::State state;
-    if (movie.isPlaying())
-        state.status = MediaControls::Status::Playing;
-    else if (movie.isOpen() && movie.playState() == PlayState::Paused)
-        state.status = MediaControls::Status::Paused;
+    state.status = statusOf(movie, p_.loops && p_.loops());
     if (movie.isOpen()) {
         state.path = movie.filename();
         state.title = path::getbasename(movie.filename());
@@ -115,9 +132,18 @@ void DesktopLink::refresh()
     const int speed = p_.speed.checkedIndex();
     state.rate = speed < 0 ? 1.0 : PlaySpeed::rateOf(speed);
     state.volume = p_.volume.value() / 100.0;
-    const PlaySource *source = p_.activeSource ? p_.activeSource() : nullptr;
+    const PlaySource *source = p_.playingSource ? p_.playingSource() : nullptr;
     state.canGoNext = state.canGoPrevious = source && source->count() > 0;
     controls_->update(state);
+}
+
+void DesktopLink::step(bool next)
+{
+    PlaySource *source = p_.playingSource ? p_.playingSource() : nullptr;
+    if (next)
+        p_.sequencer.play_next_in(source);
+    else
+        p_.sequencer.play_prev_in(source);
 }
 
 void DesktopLink::play()

@@ -31,8 +31,11 @@ public:
         const QSlider &volume;
         Transport &transport;
         PlaySequencer &sequencer;
-        // The list next and previous work on, for whether they can.
-        ActivePlaySource activeSource;
+        // The list that plays, which the desktop's next and previous step
+        // through whatever page is shown; null when there is none.
+        ActivePlaySource playingSource;
+        // The play mode starts the movie again at its end.
+        std::function<bool()> loops;
         // The picture shown for a movie (a favourite's thumbnail); "" for
         // none.
         std::function<QString(const QString &moviePath)> artFor;
@@ -70,6 +73,7 @@ private:
     void play();
     void playPause();
     void setRate(double rate);
+    void step(bool next);
 
     Parts p_;
     MediaControls *controls_;

@@ -110,6 +110,27 @@ bool answeredWithText(int argc, char *argv[])
     return false;
 }
 
+// Qt aborts when it finds no display to open, with a message about plugins.
+// A start outside a desktop session (a text console, ssh without X
+// forwarding) is told what is missing instead, before anything is read or
+// written.
+bool displayNamed(int argc, char *argv[])
+{
+    for (const char *variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        if (!qEnvironmentVariableIsEmpty(variable))
+            return true;
+    }
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "-platform") == 0 || qstrcmp(argv[i], "--platform") == 0)
+            return true;
+    }
+    return false;
+}
+
+const char kNoDisplay[] =
+    "画面が見つかりません。デスクトップのセッションの中で起動してください / "
+    "No display found: run Sazanami in a desktop session (DISPLAY or WAYLAND_DISPLAY set).\n";
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -117,6 +138,10 @@ int main(int argc, char *argv[])
     keepTheHeapFromHoarding();
     if (answeredWithText(argc, argv))
         return 0;
+    if (!displayNamed(argc, argv)) {
+        std::fputs(kNoDisplay, stderr);
+        return 1;
+    }
     chooseOpenGLIntegration();
 
     QApplication app(argc, argv);

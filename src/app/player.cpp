@@ -11,9 +11,13 @@
 #include "app/state_saver.h"
 #include "app/termination_signals.h"
 #include "app/wave_volume.h"
+#include "base/path.h"
 #include "base/private_profile.h"
+#include "base/renamed_movie.h"
 #include "base/single_instance.h"
+#include "base/thumbnail_rules.h"
 #include "desktop/file_manager.h"
+#include "desktop/tray_icon.h"
 #include "display/display_modes.h"
 #include "display/movie_volume.h"
 #include "display/picture_fit.h"
@@ -160,6 +164,25 @@ PlaySource *Player::activePlaySource() const
     }
 }
 
+// A renamed movie was stopped and let go first: nothing of it stays on show.
+// Its thumbnail and scenes go along with it.
+void Player::fileRenamed(const QString &from, const QString &to, bool wasLoaded)
+{
+    if (wasLoaded) {
+        if (!displayModes_->smallMode() && !displayModes_->fullScreen())
+            window_->setWindowTitle(QStringLiteral("Sazanami"));
+        positionTimer_->clearTimes();
+    }
+    const QString imageFolder = thumbnail_rules::imageFolder(programFolder_, path::getfiledir(from),
+                                                             settings_.imageBesideMovie());
+    renamed_movie::follow(from, to, imageFolder, sceneFolder());
+}
+
+PlaySource *Player::playingPlaySource() const
+{
+    return playingSource_ ? playingSource_ : activePlaySource();
+}
+
 // The state files write folders relative to the program folder when the
 // option says so at the time of writing.
 bool Player::relativePathsOn() const
@@ -197,13 +220,18 @@ void Player::buildParts()
     desktopOptions_ = std::make_unique<DesktopOptions>(window, *listPanel_, *windowOptions_,
                                                        settings_, *mainMenu_->menu(),
                                                        QCoreApplication::applicationFilePath());
+    // The tray's menu is the window's: the scene entries follow the movie.
+    desktopOptions_->trayIcon().setBeforeMenu(
+        [this] { mainMenu_->prepare(!movie_->filename().isEmpty()); });
     listPanel_->buildConfigTabs();
     dispatch_ = std::make_unique<CommandDispatch>(dispatchParts());
     buildSearchParts();
     waveVolume_ = std::make_unique<WaveVolume>();
     signals_ = std::make_unique<TerminationSignals>();
     desktop_ = std::make_unique<DesktopLink>(DesktopLink::Parts{
-        *movie_, *playSpeed_, *window.vol(), *transport_, *sequencer_, source,
+        *movie_, *playSpeed_, *window.vol(), *transport_, *sequencer_,
+        [this] { return playingPlaySource(); },
+        [this] { return playMode_->get_play_mode() == PlayMode::Loop; },
         [this](const QString &movie) { return favourites_->thumbnailFileOf(movie); },
         [this](const QString &commandLine) { playCommandLine(commandLine); },
         [this] { raiseWindow(); }, [this](int volume) { dispatch_->setVolume(volume); },
@@ -327,6 +355,11 @@ void Player::wirePlayFile()
     connect(player, &OpenAndPlay::movieOpened, sequencer_.get(), &PlaySequencer::opened);
     connect(player, &OpenAndPlay::movieOpened, sceneMenus_.get(), &SceneMenus::load_scenes);
     connect(player, &OpenAndPlay::movieOpened, displayModes_.get(), &DisplayModes::keepCaption);
+    // The list a movie is opened from is the one that plays on.
+    connect(player, &OpenAndPlay::movieOpened, this, [this] {
+        if (PlaySource *shown = activePlaySource())
+            playingSource_ = shown;
+    });
     connect(player, &OpenAndPlay::movieOpened, desktop_.get(), &DesktopLink::movieOpened);
     openAndPlay_->setSizer([this] { displayModes_->sizeForNewMovie(); });
     // play_file records the favourite it opens while the favourites are shown.
@@ -371,7 +404,8 @@ void Player::wirePanels()
     connect(windowOptions_->vol_control, &QScrollBar::valueChanged, this,
             [this](int level) { waveVolume_->set(level); });
     connect(listPanel_->Tab1, &QTabBar::currentChanged, desktop_.get(), &DesktopLink::refresh);
-    connect(playSpeed_->menu(), &QMenu::triggered, desktop_.get(), &DesktopLink::refresh);
+    // However the speed changes: menu, button, keys or the desktop itself.
+    connect(playSpeed_.get(), &PlaySpeed::changed, desktop_.get(), &DesktopLink::refresh);
     connect(mainMenu_->m_addOkiniForMenu, &QAction::triggered, favourites_.get(),
             &FavouritesList::addLoadedMovie);
 }
@@ -390,6 +424,9 @@ void Player::wireLists()
         sceneMenus_->load_file_scenes(path, menu);
     };
     browser.renameFavourite = [this] { favourites_->rename(); };
+    browser.renamed = [this](const QString &from, const QString &to, bool wasLoaded) {
+        fileRenamed(from, to, wasLoaded);
+    };
     fileBrowser_->setHooks(browser);
 
     FavouritesList::Hooks favourites;
@@ -404,6 +441,9 @@ void Player::wireLists()
     favourites.selectedSearchResults = [this] { return searchPage_->playSource().selectedPaths(); };
     favourites.relativePaths = [this] { return relativePathsOn(); };
     favourites.imageBesideMovie = [this] { return settings_.imageBesideMovie(); };
+    favourites.renamed = [this](const QString &from, const QString &to, bool wasLoaded) {
+        fileRenamed(from, to, wasLoaded);
+    };
     favourites_->setHooks(favourites);
 }
 

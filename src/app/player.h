@@ -111,6 +111,11 @@ public:
     // The list that play, next, previous and the first frame work on: the one
     // on the page shown; null when that page has none.
     PlaySource *activePlaySource() const;
+    // The list the playing movie was opened from, whatever page is shown now;
+    // before any, the page's.
+    PlaySource *playingPlaySource() const;
+    // After a rename (F2) of a file of a list.
+    void fileRenamed(const QString &from, const QString &to, bool wasLoaded);
 
     // Plays a command line's movie (absolute, as a second start hands it
     // over or the desktop asks): found whole even with blanks in its name,
@@ -190,4 +195,6 @@ private:
 
     KeyBindings keys_;
     QString programFolder_;
+    // The list the playing movie came from (see playingPlaySource).
+    PlaySource *playingSource_ = nullptr;
 };

@@ -130,19 +130,39 @@ QStringList without(QStringList values, const QString &desktopId)
     return values;
 }
 
-// The desktop entry specification's quoting of one Exec argument, then its
-// escaping of a string value (which doubles the backslashes once more).
-QString quotedExecArgument(const QString &argument)
+// The desktop entry specification's form of one Exec argument: as it is
+// unless it holds a reserved character, otherwise quoted with ", `, $ and \
+// escaped; then the escapes of a string value (which double the backslashes
+// once more).  xdg-utils reads the program from an unquoted value only, so
+// a quote is written only where it is needed.
+QString execArgument(const QString &argument)
 {
+    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    bool needsQuotes = argument.isEmpty();
+    for (const QChar c : argument)
+        needsQuotes = needsQuotes || reserved.contains(c);
     QString quoted;
     for (const QChar c : argument) {
-        if (c == '"' || c == '`' || c == '$' || c == '\\')
+        if (needsQuotes && (c == '"' || c == '`' || c == '$' || c == '\\'))
             quoted += '\\';
         quoted += c;
     }
-    quoted.replace("\\", "\\\\");
-    quoted.replace("%", "%%");
-    return '"' + quoted + '"';
+    if (needsQuotes)
+        quoted = '"' + quoted + '"';
+    QString value;
+    for (const QChar c : quoted) {
+        if (c == '\\')
+            value += QStringLiteral("\\\\");
+        else if (c == '\n')
+            value += QStringLiteral("\\n");
+        else if (c == '\t')
+            value += QStringLiteral("\\t");
+        else if (c == '\r')
+            value += QStringLiteral("\\r");
+        else
+            value += c;
+    }
+    return value;
 }
 
 } // namespace
@@ -196,13 +216,18 @@ QByteArray giveBackDefault(const QByteArray &text, const QString &mimeType,
                     [&](const QStringList &values) { return without(values, desktopId); });
 }
 
+bool canRunFromDesktopEntry(const QString &programPath)
+{
+    return !programPath.contains(u'%');
+}
+
 QByteArray desktopEntry(const QString &programPath, const QStringList &mimeTypes)
 {
     QByteArray entry = "[Desktop Entry]\n"
                        "Type=Application\n"
                        "Name=Sazanami\n";
     entry += QString::fromUtf8("Comment=Sazanamiで開く\n").toUtf8();
-    entry += ("Exec=" + quotedExecArgument(programPath) + " %f\n").toUtf8();
+    entry += ("Exec=" + execArgument(programPath) + " %f\n").toUtf8();
     entry += "Icon=sazanami\n"
              "Terminal=false\n";
     entry += ("MimeType=" + mimeTypes.join(';') + ";\n").toUtf8();

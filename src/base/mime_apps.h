@@ -34,8 +34,13 @@ QByteArray makeDefault(const QByteArray &text, const QString &mimeType, const QS
 QByteArray giveBackDefault(const QByteArray &text, const QString &mimeType,
                            const QString &desktopId);
 
-// The text of the program's desktop entry: Exec runs programPath (quoted, as
-// the desktop entry specification asks) with the file as its one argument.
+// Whether a desktop entry can run programPath: GLib refuses an Exec whose
+// program holds a "%", even written "%%", and such an entry would open
+// nothing.
+bool canRunFromDesktopEntry(const QString &programPath);
+// The text of the program's desktop entry: Exec runs programPath (quoted
+// only where the desktop entry specification asks for it) with the file as
+// its one argument.
 QByteArray desktopEntry(const QString &programPath, const QStringList &mimeTypes);
 
 } // namespace mime_apps

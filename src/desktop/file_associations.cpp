@@ -56,6 +56,11 @@ bool FileAssociations::saveMimeApps(const QByteArray &before, const QByteArray &
 
 bool FileAssociations::writeDesktopEntry() const
 {
+    if (!mime_apps::canRunFromDesktopEntry(programPath_)) {
+        qCWarning(lcDesktop) << "cannot associate movies with" << programPath_
+                             << "- a desktop entry cannot run a program whose path holds a %";
+        return false;
+    }
     QStringList types;
     for (const QString &extension : movie_extensions()) {
         const QString type = mimeTypeOf(extension);

@@ -1,6 +1,8 @@
 #include "desktop/media_controls.h"
 #include "desktop/desktop_log.h"
 
+#include "base/native_path.h"
+
 #include <QCoreApplication>
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnectionInterface>
@@ -22,6 +24,16 @@ const char kPlayerInterface[] = "org.mpris.MediaPlayer2.Player";
 qint64 microseconds(double seconds)
 {
     return qint64(std::llround(seconds * 1e6));
+}
+
+// A file URI of the path's own bytes, every byte but the unreserved ones and
+// "/" percent-encoded: valid whatever the name holds (blanks, Japanese, or
+// bytes that are not UTF-8, which a QString round trip would turn into
+// U+FFFD).
+QString fileUri(const QString &path)
+{
+    return QStringLiteral("file://") +
+           QString::fromLatin1(native_path::encode(path).toPercentEncoding("/"));
 }
 
 QString statusText(MediaControls::Status status)
@@ -262,11 +274,11 @@ QVariantMap MediaControls::metadata() const
     if (state_.path.isEmpty())
         return data;
     data.insert(QStringLiteral("xesam:title"), state_.title);
-    data.insert(QStringLiteral("xesam:url"), QUrl::fromLocalFile(state_.path).toString());
+    data.insert(QStringLiteral("xesam:url"), fileUri(state_.path));
     if (state_.lengthSeconds > 0)
         data.insert(QStringLiteral("mpris:length"), microseconds(state_.lengthSeconds));
     if (!state_.artPath.isEmpty())
-        data.insert(QStringLiteral("mpris:artUrl"), QUrl::fromLocalFile(state_.artPath).toString());
+        data.insert(QStringLiteral("mpris:artUrl"), fileUri(state_.artPath));
     return data;
 }
 

@@ -18,7 +18,7 @@ TrayIcon::TrayIcon(QWidget &window, QMenu &menu, QObject *parent)
                 if (reason == QSystemTrayIcon::DoubleClick)
                     toggleWindow();
                 else if (reason == QSystemTrayIcon::Context)
-                    menu_.popup(QCursor::pos());
+                    popUpMenu();
             });
     window_.installEventFilter(this);
 }
@@ -28,6 +28,18 @@ TrayIcon::~TrayIcon() = default;
 void TrayIcon::setHideOnMinimise(std::function<bool()> wanted)
 {
     hideOnMinimise_ = std::move(wanted);
+}
+
+void TrayIcon::setBeforeMenu(std::function<void()> prepare)
+{
+    beforeMenu_ = std::move(prepare);
+}
+
+void TrayIcon::popUpMenu()
+{
+    if (beforeMenu_)
+        beforeMenu_();
+    menu_.popup(QCursor::pos());
 }
 
 void TrayIcon::show()

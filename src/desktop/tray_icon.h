@@ -19,6 +19,8 @@ public:
     ~TrayIcon() override;
 
     void setHideOnMinimise(std::function<bool()> wanted);
+    // Brings the menu's entries up to date before it pops up.
+    void setBeforeMenu(std::function<void()> prepare);
 
     void show();
     void remove();
@@ -32,9 +34,11 @@ protected:
 
 private:
     void hideToTray();
+    void popUpMenu();
 
     QWidget &window_;
     QMenu &menu_;
     QSystemTrayIcon *icon_ = nullptr;
     std::function<bool()> hideOnMinimise_;
+    std::function<void()> beforeMenu_;
 };

@@ -500,9 +500,15 @@ void FavouritesList::rename()
     // Fixed before the box opens: the timer may move the selection meanwhile.
     const FavouritesModel::Entry entry = d->model.entry(row);
     rename_prompt::Hooks renameHooks;
-    renameHooks.beforeRename = [this](const QString &oldPath) {
-        if (d->movie.filename() == oldPath && d->hooks.stop)
+    bool wasLoaded = false;
+    renameHooks.beforeRename = [this, &wasLoaded](const QString &oldPath) {
+        wasLoaded = d->movie.filename() == oldPath;
+        if (wasLoaded && d->hooks.stop)
             d->hooks.stop();
+    };
+    renameHooks.afterRename = [this, &wasLoaded](const QString &oldPath, const QString &newPath) {
+        if (d->hooks.renamed)
+            d->hooks.renamed(oldPath, newPath, wasLoaded);
     };
     const std::optional<QString> answer =
         rename_prompt::askAndRename(d->window, entry.folder, entry.name, entry.name, renameHooks);
@@ -510,6 +516,8 @@ void FavouritesList::rename()
         return;
     const int now = d->rowOf(entry.path(), row);
     d->model.setName(now, *answer);
+    // Its thumbnail went along with the file.
+    d->model.setThumbnail(now, d->thumbnailOf(entry.folder, *answer));
 }
 
 void FavouritesList::capture()

@@ -44,6 +44,8 @@ public:
         // The relative-paths option and the image-folder option.
         std::function<bool()> relativePaths;
         std::function<bool()> imageBesideMovie;
+        // A favourite's file was renamed; wasLoaded: it was the movie loaded.
+        std::function<void(const QString &oldPath, const QString &newPath, bool wasLoaded)> renamed;
     };
 
     // Whether entries whose movie is missing are kept (the program's own

@@ -498,10 +498,16 @@ void FileBrowser::Private::renameRow(int row)
         return;
     const QString oldName = fileNameOf(files->item(row));
     rename_prompt::Hooks renameHooks;
-    renameHooks.beforeRename = [this](const QString &oldPath) {
+    bool wasLoaded = false;
+    renameHooks.beforeRename = [this, &wasLoaded](const QString &oldPath) {
         // The playing file is let go before it is renamed.
-        if (movie.filename() == oldPath && hooks.stop)
+        wasLoaded = movie.filename() == oldPath;
+        if (wasLoaded && hooks.stop)
             hooks.stop();
+    };
+    renameHooks.afterRename = [this, &wasLoaded](const QString &oldPath, const QString &newPath) {
+        if (hooks.renamed)
+            hooks.renamed(oldPath, newPath, wasLoaded);
     };
     // A name in an old encoding is offered as it reads, so that confirming
     // the box gives the file a name every program can open.

@@ -40,6 +40,9 @@ public:
         // Fills the scene submenu `m_seen_load_file` for a file when the
         // context menu opens.
         std::function<void(const QString &path, QMenu *menu)> buildSceneMenu = nullptr;
+        // A file was renamed; wasLoaded: it was the movie loaded.
+        std::function<void(const QString &oldPath, const QString &newPath, bool wasLoaded)>
+            renamed = nullptr;
     };
 
     FileBrowser(MainWindow &window, ListPanel &panel, CMovie &movie, OpenAndPlay &player,

@@ -171,12 +171,13 @@ bool FileBrowser::Private::fileViewportEvent(QEvent *event)
     case QEvent::ContextMenu:
         return true;
     case QEvent::ToolTip: {
+        // A name cut off shows whole; elsewhere the list's own balloon help
+        // (if any) shows, as the event goes on to the list.
         auto *help = static_cast<QHelpEvent *>(event);
         const QString tip = longNameTip(help->pos());
         if (tip.isEmpty())
-            QToolTip::hideText();
-        else
-            QToolTip::showText(help->globalPos(), tip, files->viewport());
+            return false;
+        QToolTip::showText(help->globalPos(), tip, files->viewport());
         return true;
     }
     case QEvent::DragEnter:

@@ -62,6 +62,8 @@ std::optional<QString> askAndRename(MainWindow &window, const QString &folder,
         message(window, refused);
         return std::nullopt;
     }
+    if (hooks.afterRename)
+        hooks.afterRename(oldPath, newPath);
     return answer;
 }
 

@@ -14,6 +14,8 @@ namespace rename_prompt
 struct Hooks {
     // Runs just before the file is renamed (the playing file is let go).
     std::function<void(const QString &oldPath)> beforeRename;
+    // Runs once the file has its new name.
+    std::function<void(const QString &oldPath, const QString &newPath)> afterRename;
 };
 
 // Asks for a new name of folder + oldName, offering offeredName (the name as

@@ -3,6 +3,7 @@
 #include "base/audio_gain.h"
 #include "base/media_time.h"
 #include "base/native_path.h"
+#include "media/audio_outputs.h"
 #include "media/media_log.h"
 #include "media/video_surface.h"
 
@@ -201,8 +202,12 @@ mpv_handle *createPlayer()
     // which would freeze the window for most of every frame; announced on
     // time, a frame is drawn at once.
     setOption(mpv, "video-timing-offset", "0");
-    if (!audioOutputName().isEmpty())
-        setOption(mpv, "ao", audioOutputName().toUtf8().constData());
+    const QByteArray outputs =
+        !audioOutputName().isEmpty()
+            ? audioOutputName().toUtf8()
+            : audio_outputs::choose(audio_outputs::thisMachine(), lcMedia().isDebugEnabled());
+    if (!outputs.isEmpty())
+        setOption(mpv, "ao", outputs.constData());
     if (!check(mpv_initialize(mpv), "mpv_initialize", "")) {
         mpv_terminate_destroy(mpv);
         return nullptr;

@@ -2,11 +2,21 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 
 namespace
 {
+
+// The room for a name under its thumbnail: the cell less the margins the
+// style draws the text with.
+int nameWidth(const QWidget *view, const QRect &cell)
+{
+    return cell.width() -
+           2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1);
+}
 
 // In the report each entry is drawn in the header's two columns; in the grid
 // as a thumbnail with its name under it.
@@ -19,7 +29,14 @@ public:
                const QModelIndex &index) const override
     {
         if (view_->isThumbnailView()) {
-            QStyledItemDelegate::paint(painter, option, index);
+            // One line under the picture, cut in the middle so that both the
+            // start of the name and its extension stay readable.
+            QStyleOptionViewItem cell = option;
+            initStyleOption(&cell, index);
+            cell.features &= ~QStyleOptionViewItem::WrapText;
+            cell.text =
+                OkiniView::shownName(cell.text, cell.fontMetrics, nameWidth(view_, cell.rect));
+            view_->style()->drawControl(QStyle::CE_ItemViewItem, &cell, painter, view_);
             return;
         }
         const QHeaderView *header = view_->header();
@@ -37,9 +54,34 @@ public:
 
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
-        if (view_->isThumbnailView())
-            return QStyledItemDelegate::sizeHint(option, index);
+        if (view_->isThumbnailView()) {
+            // Every cell as wide as the grid allows, the name on one line.
+            QStyleOptionViewItem cell = option;
+            initStyleOption(&cell, index);
+            cell.features &= ~QStyleOptionViewItem::WrapText;
+            cell.text = QStringLiteral("X");
+            QSize size =
+                view_->style()->sizeFromContents(QStyle::CT_ItemViewItem, &cell, QSize(), view_);
+            size.setWidth(qMax(size.width(), view_->gridSize().width() - 4));
+            return size;
+        }
         return QSize(view_->header()->length(), option.fontMetrics.height() + 4);
+    }
+
+    // In the grid a name cut short shows whole as the tip.
+    bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                   const QModelIndex &index) override
+    {
+        if (view_->isThumbnailView() && event->type() == QEvent::ToolTip && index.isValid()) {
+            const QString name = index.data(Qt::DisplayRole).toString();
+            if (OkiniView::shownName(name, option.fontMetrics, nameWidth(view_, option.rect)) !=
+                name) {
+                QToolTip::showText(event->globalPos(), name, view->viewport(),
+                                   view->visualRect(index));
+                return true;
+            }
+        }
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
     }
 
 private:
@@ -66,6 +108,21 @@ OkiniView::OkiniView(QWidget *parent)
     setThumbnailView(true);
 }
 
+QString OkiniView::shownName(const QString &name, const QFontMetrics &metrics, int width)
+{
+    if (metrics.horizontalAdvance(name) <= width)
+        return name;
+    // An extension is kept when a few letters of the name still fit before it.
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot > 0 && name.size() - dot <= 6) {
+        const QString extension = name.mid(dot);
+        const int room = width - metrics.horizontalAdvance(extension);
+        if (room >= metrics.horizontalAdvance(QStringLiteral("WW…")))
+            return metrics.elidedText(name.left(dot), Qt::ElideMiddle, room) + extension;
+    }
+    return metrics.elidedText(name, Qt::ElideMiddle, width);
+}
+
 void OkiniView::setModel(QAbstractItemModel *model)
 {
     QListView::setModel(model);
@@ -80,7 +137,6 @@ void OkiniView::setThumbnailView(bool thumbnails)
         setSelectionMode(QAbstractItemView::ExtendedSelection);
         setIconSize(QSize(100, 75));
         setGridSize(QSize(112, 75 + 2 * fontMetrics().height() + 8));
-        setWordWrap(true);
         setTextElideMode(Qt::ElideMiddle);
         setWrapping(true);
         setFlow(QListView::LeftToRight);

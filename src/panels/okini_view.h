@@ -2,6 +2,7 @@
 
 #include <QListView>
 
+class QFontMetrics;
 class QHeaderView;
 
 // The favourites list `List_okini`: a grid of thumbnails (the icon view,
@@ -16,6 +17,10 @@ public:
     explicit OkiniView(QWidget *parent = nullptr);
 
     void setModel(QAbstractItemModel *model) override;
+
+    // A name as the grid shows it in width pixels: whole when it fits,
+    // otherwise cut in the middle with its extension kept.
+    static QString shownName(const QString &name, const QFontMetrics &metrics, int width);
 
     // true: the thumbnail grid; false: the two-column report.
     void setThumbnailView(bool thumbnails);

@@ -13,21 +13,31 @@ PlaySequencer::PlaySequencer(ActivePlaySource source, std::function<int()> playM
 
 void PlaySequencer::play_next()
 {
-    step(Direction::Next);
+    step(Direction::Next, source_ ? source_() : nullptr);
 }
 
 void PlaySequencer::play_prev()
 {
-    step(Direction::Previous);
+    step(Direction::Previous, source_ ? source_() : nullptr);
+}
+
+void PlaySequencer::play_next_in(PlaySource *source)
+{
+    step(Direction::Next, source);
+}
+
+void PlaySequencer::play_prev_in(PlaySource *source)
+{
+    step(Direction::Previous, source);
 }
 
 // Pages without a list (the options) and empty lists leave the playing movie
 // alone.  A vanished entry is not skipped: the source decides what it means.
-void PlaySequencer::step(Direction direction)
+void PlaySequencer::step(Direction direction, PlaySource *source)
 {
-    PlaySource *source = source_ ? source_() : nullptr;
     if (!source || source->count() == 0)
         return;
+    stepped_ = source;
     const bool random = playMode_() == PlayMode::Random;
     if (!random && source->stopsBeforeStep(direction))
         emit stopWanted();
@@ -56,14 +66,14 @@ void PlaySequencer::openFailed(const QString &path)
 {
     if (path != std::exchange(wanted_, QString()) || !stepsOverFailures())
         return;
-    PlaySource *source = source_ ? source_() : nullptr;
+    PlaySource *source = stepped_;
     if (!source || ++failedInARow_ >= source->count()) {
         qCInfo(lcPlayback) << "no movie of the list would open; play stops";
         failedInARow_ = 0;
         return;
     }
     qCInfo(lcPlayback) << "stepping over a movie that would not open:" << path;
-    step(lastDirection_);
+    step(lastDirection_, source);
 }
 
 void PlaySequencer::opened()

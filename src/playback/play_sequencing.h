@@ -22,6 +22,10 @@ public:
 
     void play_next();
     void play_prev();
+    // The same in a list named by the caller (the one that plays, which the
+    // desktop's media controls step through whatever page is shown).
+    void play_next_in(PlaySource *source);
+    void play_prev_in(PlaySource *source);
     void next_Click() { play_next(); }
     void pre_Click() { play_prev(); }
 
@@ -43,7 +47,7 @@ signals:
 private:
     using Direction = PlaySource::Direction;
 
-    void step(Direction direction);
+    void step(Direction direction, PlaySource *source);
     // Moves the current entry by the mode.
     void move(PlaySource &source, Direction direction);
 
@@ -55,6 +59,8 @@ private:
     // The last movie asked for, the way there, and how many failed to open
     // one after another.
     QString wanted_;
+    // The list that step went through last.
+    PlaySource *stepped_ = nullptr;
     Direction lastDirection_ = Direction::Next;
     int failedInARow_ = 0;
 };

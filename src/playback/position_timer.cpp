@@ -126,6 +126,12 @@ void PositionTimer::wind()
     movie_.setCurrentPosition(std::clamp(position + step, 0.0, duration));
 }
 
+void PositionTimer::clearTimes()
+{
+    window_.lblMedia(3)->setText(QStringLiteral("00:00"));
+    setElapsedText(QStringLiteral(" 00:00 "));
+}
+
 void PositionTimer::setElapsedText(const QString &text)
 {
     QLabel *label = window_.lblMedia(4);

@@ -25,6 +25,8 @@ public:
     QTimer *tmrPosition() const { return timer_; }
     void start();
     void stop();
+    // The times read as with no movie.
+    void clearTimes();
     bool isActive() const;
 
     // The winding step in seconds of media time per tick (the timer's

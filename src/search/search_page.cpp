@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDrag>
 #include <QKeyEvent>
 #include <QLabel>
@@ -33,11 +34,24 @@ SearchPage::SearchPage(ListPanel &panel, QWidget *directory, QWidget *display,
     list->setUniformItemSizes(true);
     list->viewport()->installEventFilter(this);
     panel_.FindText->installEventFilter(this);
-    if (QLineEdit *edit = panel_.FindText->lineEdit())
+    // The history is offered below the box, never written into it: an entry
+    // completed inline would be what Enter searches for instead of what was
+    // typed.
+    if (QCompleter *completer = panel_.FindText->completer())
+        completer->setCompletionMode(QCompleter::PopupCompletion);
+    if (QLineEdit *edit = panel_.FindText->lineEdit()) {
         edit->installEventFilter(this);
+        // Enter while the history's popup is open reaches the box past the
+        // filter below, from the popup.
+        connect(edit, &QLineEdit::returnPressed, this, &SearchPage::searchTyped);
+    }
 
     findProgress = new QLabel(panel_.find);
     findProgress->setObjectName("findProgress");
+    // The counts are read whole; the box gives up the room.
+    findProgress->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    panel_.FindText->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    panel_.FindText->setMinimumContentsLength(4);
     if (QLayout *row = panel_.find->layout())
         row->addWidget(findProgress);
 
@@ -69,6 +83,7 @@ void SearchPage::run_search()
     cancel_search();
     results_.clear();
     findProgress->clear();
+    shown_ = {};
     const QString base = hooks_.baseFolder ? hooks_.baseFolder() : QString();
     if (!folder_walk::canSearchFrom(base)) {
         qCInfo(lcSearch) << "nothing searched: not a readable folder:" << base;
@@ -83,8 +98,9 @@ void SearchPage::cancel_search()
 {
     if (!run_.isRunning())
         return;
+    const folder_walk::Progress reached = shown_;
     run_.cancel();
-    findProgress->setText(findProgress->text() + QString::fromUtf8(" 中止"));
+    findProgress->setText(progressText(QString::fromUtf8("中止 "), reached));
     endBusy();
 }
 
@@ -108,12 +124,18 @@ void SearchPage::showAll()
     showRows(0, results_.count() - 1);
 }
 
+QString SearchPage::progressText(const QString &state, const folder_walk::Progress &progress)
+{
+    return QString::fromUtf8("%1%2フォルダ %3件")
+        .arg(state)
+        .arg(progress.foldersSearched)
+        .arg(progress.hits);
+}
+
 void SearchPage::showProgress(const folder_walk::Progress &progress, bool done)
 {
-    findProgress->setText(QString::fromUtf8("%1%2フォルダ %3件")
-                              .arg(done ? QString() : QString::fromUtf8("検索中 "))
-                              .arg(progress.foldersSearched)
-                              .arg(progress.hits));
+    shown_ = progress;
+    findProgress->setText(progressText(done ? QString() : QString::fromUtf8("検索中 "), progress));
 }
 
 // A text equal to an entry but for case is not added again.
@@ -256,10 +278,15 @@ bool SearchPage::eventFilter(QObject *watched, QEvent *event)
     }
     if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
         return false;
+    searchTyped();
+    return true;
+}
+
+void SearchPage::searchTyped()
+{
     const QString text = panel_.FindText->currentText();
     run_search();
     addToHistory(text);
-    return true;
 }
 
 // The folders are written relative to the program folder with the

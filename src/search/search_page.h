@@ -81,7 +81,10 @@ private:
     void addToHistory(const QString &text);
     void showRows(int first, int last);
     void showAll();
+    static QString progressText(const QString &state, const folder_walk::Progress &progress);
     void showProgress(const folder_walk::Progress &progress, bool done);
+    // Searches for the box's text and keeps it in the history.
+    void searchTyped();
     void endBusy();
     void playCurrent();
     void List_Find_Click();
@@ -95,6 +98,8 @@ private:
     SearchResults results_;
     SearchResultsSource source_;
     SearchRun run_;
+    // The counts shown last.
+    folder_walk::Progress shown_;
     bool busy_ = false;
     bool leftDown_ = false;
 };

@@ -1,6 +1,8 @@
 // Keys and mouse commands of the main window reaching their operations.
 
 #include "app/command_dispatch.h"
+#include "app/desktop_options.h"
+#include "desktop/tray_icon.h"
 #include "input/main_menu.h"
 #include "library/file_browser.h"
 #include "media/cmovie.h"
@@ -22,6 +24,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QSlider>
+#include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -222,6 +225,10 @@ private slots:
         typeInFolders(Qt::Key_S);
         QCOMPARE(folders->currentItem()->text(), QString("alpha"));
         QTRY_COMPARE(int(player.movie().playState()), 1);
+        // The capture key, like the other bound keys, leaves the keys with
+        // the picture.
+        typeInFolders(Qt::Key_C);
+        QCOMPARE(QApplication::focusWidget(), player.window().display());
         typeInFolders(Qt::Key_Return);
         QTRY_COMPARE(browser.folder(), folder.path() + "/alpha");
         QCOMPARE(int(player.movie().playState()), 1);
@@ -257,6 +264,15 @@ private slots:
                           ? action->menu()->objectName()
                           : action->objectName());
         QCOMPARE(names, order);
+
+        // The tray's menu is the same menu, brought up to date the same way.
+        player.mainMenu().m_seen_load->menuAction()->setEnabled(true);
+        auto *tray = player.desktopOptions().trayIcon().findChild<QSystemTrayIcon *>();
+        QVERIFY(tray);
+        QTimer::singleShot(0, menu, [menu] { menu->close(); });
+        emit tray->activated(QSystemTrayIcon::Context);
+        QVERIFY(!player.mainMenu().m_seen_load->menuAction()->isEnabled());
+        menu->close();
     }
 };
 

@@ -3,8 +3,11 @@
 // hands its movie over, all on a private session bus.
 
 #include "app/command_dispatch.h"
+#include "base/native_path.h"
 #include "favourites/favourites_list.h"
 #include "media/cmovie.h"
+#include "panels/list_panel.h"
+#include "playback/open_and_play.h"
 #include "playback/play_mode.h"
 #include "playback/play_speed.h"
 #include "player_fixture.h"
@@ -12,6 +15,7 @@
 #include "test_files.h"
 #include "test_media.h"
 #include "window/main_window.h"
+#include "window/video_area.h"
 
 #include <QApplication>
 #include <QDBusArgument>
@@ -26,6 +30,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
+#include <cstdio>
+#include <unistd.h>
 
 namespace
 {
@@ -59,6 +65,7 @@ class SignalRecorder : public QObject
     Q_OBJECT
 public:
     QStringList heard;
+    QList<double> rates;
 
 public slots:
     void record(const QDBusMessage &message)
@@ -71,6 +78,8 @@ public slots:
         const QVariantMap changed = qdbus_cast<QVariantMap>(arguments.value(1));
         if (changed.contains("PlaybackStatus"))
             heard.append(changed.value("PlaybackStatus").toString());
+        if (changed.contains("Rate"))
+            rates.append(changed.value("Rate").toDouble());
     }
 };
 
@@ -142,7 +151,7 @@ private slots:
         QCOMPARE(playerctl({"status"}), "Playing");
         QCOMPARE(
             playerctl({"metadata", "--format", "{{xesam:title}}|{{mpris:length}}|{{xesam:url}}"}),
-            QString::fromUtf8("b 動画|60000000|") + QUrl::fromLocalFile(movie).toString());
+            QString::fromUtf8("b 動画|60000000|") + QUrl::fromLocalFile(movie).toEncoded());
 
         // Paused, the screen may blank again; playing, not.
         playerctl({"play-pause"});
@@ -192,7 +201,39 @@ private slots:
         QTRY_VERIFY(!player.favourites().thumbnailFileOf(movie).isEmpty());
         playerctl({"open", QUrl::fromLocalFile(movie).toString()});
         QTRY_COMPARE(playerctl({"metadata", "mpris:artUrl"}),
-                     QUrl::fromLocalFile(player.favourites().thumbnailFileOf(movie)).toString());
+                     QUrl::fromLocalFile(player.favourites().thumbnailFileOf(movie)).toEncoded());
+
+        // The speed changed by its keys is told too.
+        QTest::keyClick(player.window().display(), Qt::Key_2);
+        QTRY_COMPARE(announced.rates.value(announced.rates.size() - 1), 2.0);
+
+        // With the options shown, next and previous go on in the list that
+        // plays.
+        player.listPanel().selectTab(ListPanel::OptionsPage);
+        playerctl({"previous"});
+        QVERIFY(waitForOpen(player));
+        QTRY_COMPARE(player.movie().filename(), folder_.filePath("a.avi"));
+
+        // A loop is not a stop and a start.
+        player.playMode().mode_Click(PlayMode::Loop);
+        announced.heard.clear();
+        playerctl({"position", "59"});
+        QTRY_VERIFY(position(player) > 58);
+        QTRY_VERIFY(position(player) > 0.2 && position(player) < 5);
+        QCOMPARE(player.movie().filename(), folder_.filePath("a.avi"));
+        QVERIFY2(!announced.heard.contains("Stopped"), qPrintable(announced.heard.join(' ')));
+
+        // A name that is not UTF-8 keeps its bytes in the address.
+        const QByteArray sjis = QFile::encodeName(folder_.path()) + "/\x93\xae\x89\xe6.avi";
+        QVERIFY(QFile::copy(test_media::clip("play60.avi"), folder_.filePath("sjis")));
+        QCOMPARE(
+            ::rename(QFile::encodeName(folder_.filePath("sjis")).constData(), sjis.constData()), 0);
+        player.openAndPlay().play_file(native_path::decode(sjis), 0);
+        QVERIFY(waitForOpen(player));
+        QTRY_COMPARE(playerctl({"metadata", "xesam:url"}),
+                     "file://" + QString::fromLatin1(sjis.toPercentEncoding("/")));
+        QVERIFY(playerctl({"metadata", "xesam:url"}).contains("/%93%AE%89%E6.avi"));
+        player.listPanel().selectTab(ListPanel::FilePage);
 
         // Stopped, the screen saver is free; a termination signal after
         // playing again frees it as well.
@@ -205,6 +246,8 @@ private slots:
         ::raise(SIGTERM);
         QTRY_VERIFY(!player.window().isVisible());
         QTRY_COMPARE(screenSaver.held(), 0);
+        // QTemporaryDir cannot name it.
+        QCOMPARE(::unlink(sjis.constData()), 0);
     }
 
     // Two real processes on one program folder: the second start's movie

@@ -4,6 +4,7 @@
 // real X input.
 
 #include "app/desktop_options.h"
+#include "desktop/file_associations.h"
 #include "desktop/tray_icon.h"
 #include "panels/association_page.h"
 #include "panels/list_panel.h"
@@ -91,6 +92,11 @@ private slots:
         writeFile(target, user);
         QVERIFY(QFile::link(target, link));
 
+        // A program under a "%" is not associated at all: no entry could run it.
+        QVERIFY(!FileAssociations(xdg_.path() + "/100%/sazanami").associate("avi"));
+        QVERIFY(!QFile::exists(xdg_.path() + "/data/applications/sazanami.desktop"));
+        QCOMPARE(readFile(target), user);
+
         PlayerFixture fixture;
         Player &player = fixture.player();
         QCheckBox *avi = box(player, "Check_kanren", 2);
@@ -108,7 +114,7 @@ private slots:
         QVERIFY(text.contains("[Added Associations]\nvideo/x-msvideo=sazanami.desktop;\n"));
         const QByteArray entry = readFile(xdg_.path() + "/data/applications/sazanami.desktop");
         QVERIFY(entry.contains(
-            "\nExec=\"" + QFile::encodeName(QCoreApplication::applicationFilePath()) + "\" %f\n"));
+            "\nExec=" + QFile::encodeName(QCoreApplication::applicationFilePath()) + " %f\n"));
         // Associating what is associated writes nothing.
         const ino_t before = inodeOf(target);
         avi->setChecked(false);
@@ -117,6 +123,17 @@ private slots:
 
         aviDefault->click();
         QVERIFY(readFile(target).contains("video/x-msvideo=sazanami.desktop;vlc.desktop;\n"));
+        // What the desktop's own tools make of it.
+        const auto ask = [](const QString &program, const QStringList &arguments) {
+            QProcess run;
+            run.start(program, arguments);
+            return run.waitForFinished(10000) ? QString::fromUtf8(run.readAllStandardOutput())
+                                              : QString();
+        };
+        QVERIFY(ask("gio", {"mime", "video/x-msvideo"})
+                    .contains(QString::fromUtf8("video/x-msvideo”: sazanami.desktop")));
+        QCOMPARE(ask("xdg-mime", {"query", "default", "video/x-msvideo"}).trimmed(),
+                 QString("sazanami.desktop"));
         // mpg and mpeg are one type: their boxes move together.
         box(player, "Check_kanren", 0)->click();
         QVERIFY(box(player, "Check_kanren", 1)->isChecked());

@@ -239,6 +239,30 @@ private slots:
         QCOMPARE(firstStart.exitCode(), 0);
     }
 
+    // Started where there is no display: one line says so, in both
+    // languages, and nothing is written.
+    void startWithoutADisplaySaysSoAndEnds()
+    {
+        QTemporaryDir install;
+        const QString program = test_files::installProgramCopy(install.path());
+        QVERIFY(!program.isEmpty());
+        QProcess run;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(variable);
+        run.setProcessEnvironment(environment);
+        run.start(program, {test_media::clip("clip.avi")});
+        QVERIFY(run.waitForFinished(10000));
+        QCOMPARE(run.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(run.exitCode(), 1);
+        const QString said = QString::fromUtf8(run.readAllStandardError());
+        QCOMPARE(said.count(u'\n'), 1);
+        QVERIFY(said.contains(QString::fromUtf8("画面が見つかりません")));
+        QVERIFY(said.contains("No display found"));
+        QCOMPARE(QDir(install.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{"sazanami"});
+    }
+
     // An X session without any OpenGL (some remote desktops) still plays, in
     // software, instead of crashing when the window is drawn.
     void playsWithoutOpenGL()

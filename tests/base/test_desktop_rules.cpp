@@ -74,11 +74,18 @@ private slots:
     void desktopEntryQuotesTheProgram()
     {
         const QByteArray entry = mime_apps::desktopEntry(
-            QString::fromUtf8("/home/a b/動画 \"x\" $5 100%/sazanami"), {"video/mpeg", kAvi});
+            QString::fromUtf8("/home/a b/動画 \"x\" $5\ttab\nline/sazanami"), {"video/mpeg", kAvi});
         QVERIFY(entry.startsWith("[Desktop Entry]\n"));
         QVERIFY(entry.contains(
-            QString::fromUtf8("\nExec=\"/home/a b/動画 \\\\\"x\\\\\" \\\\$5 100%%/sazanami\" %f\n")
+            QString::fromUtf8(
+                "\nExec=\"/home/a b/動画 \\\\\"x\\\\\" \\\\$5\\ttab\\nline/sazanami\" %f\n")
                 .toUtf8()));
+        // A plain path is not quoted: xdg-utils would take the quotes for
+        // part of the program's name.
+        QVERIFY(mime_apps::desktopEntry(QString::fromUtf8("/opt/動画-1.0/sazanami"), {kAvi})
+                    .contains(QString::fromUtf8("\nExec=/opt/動画-1.0/sazanami %f\n").toUtf8()));
+        QVERIFY(!mime_apps::canRunFromDesktopEntry("/home/a/100%/sazanami"));
+        QVERIFY(mime_apps::canRunFromDesktopEntry("/home/a/100/sazanami"));
         QVERIFY(entry.contains("\nMimeType=video/mpeg;video/x-msvideo;\n"));
         QVERIFY(entry.contains("\nCategories=AudioVideo;Video;Player;\n"));
         QVERIFY(entry.contains(QString::fromUtf8("\nComment=Sazanamiで開く\n").toUtf8()));

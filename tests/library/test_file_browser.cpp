@@ -2,6 +2,7 @@
 // file list, its menu, renaming, playing the selection and drops.
 
 #include "base/native_path.h"
+#include "base/path.h"
 #include "library/drive_list.h"
 #include "library/file_browser.h"
 #include "media/cmovie.h"
@@ -27,6 +28,7 @@
 #include <QHelpEvent>
 #include <QInputDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
@@ -361,8 +363,10 @@ private slots:
         tipAt(2);
         QTRY_VERIFY(QToolTip::isVisible());
         QCOMPARE(QToolTip::text(), longName);
+        // A name shown whole: the list's balloon help instead.
         tipAt(1);
-        QTRY_VERIFY(!QToolTip::isVisible());
+        QVERIFY(!files->toolTip().isEmpty());
+        QTRY_COMPARE(QToolTip::text(), files->toolTip());
 
         // Refresh keeps the selection and the current entry of what is left.
         files->item(0)->setSelected(true);
@@ -446,6 +450,51 @@ private slots:
         QCOMPARE(names(files), QStringList({"b.avi", newName}));
         QCOMPARE(selected(files), QList<int>({1}));
         QCOMPARE(files->currentRow(), 1);
+    }
+
+    // Renaming the playing movie leaves nothing of it on show, and its
+    // thumbnail and scenes go along with it; a name another movie still
+    // shares keeps them.
+    void renamingThePlayingMovie()
+    {
+        Folder folder;
+        folder.clip("a.avi");
+        folder.clip("c.avi");
+        folder.file("c.mpg");
+        PlayerFixture fixture({}, folder.path());
+        Player &player = fixture.player();
+        FileBrowser &browser = player.fileBrowser();
+        const QString images = player.programFolder() + "image/";
+        const QString scenes = path::addbackslash(player.sceneFolder());
+        QVERIFY(QDir().mkpath(images) && QDir().mkpath(scenes));
+        for (const QString &file : {images + "a.bmp", scenes + "a.txt", images + "c.bmp"})
+            QVERIFY(test_files::writeFile(file, "kept"));
+
+        QVERIFY(playAndWait(player, folder.path("a.avi"), 0));
+        QTRY_VERIFY(player.window().windowTitle() == "a");
+        QTRY_VERIFY(player.window().lblMedia(3)->text() != "00:00");
+        const auto renameTo = [&](const QString &name, const QString &newName) {
+            list_selection::moveCurrent(browser.fileList(),
+                                        names(browser.fileList()).indexOf(name));
+            whenModal<QInputDialog>([newName](QInputDialog *box) {
+                box->setTextValue(newName);
+                box->accept();
+            });
+            browser.rename_selection();
+        };
+        renameTo("a.avi", "b.avi");
+        QVERIFY(QFile::exists(folder.path("b.avi")));
+        QVERIFY(player.movie().filename().isEmpty());
+        QCOMPARE(player.window().windowTitle(), QString("Sazanami"));
+        QCOMPARE(player.window().lblMedia(3)->text(), QString("00:00"));
+        QCOMPARE(player.window().lblMedia(4)->text(), QString(" 00:00 "));
+        QVERIFY(!QFile::exists(images + "a.bmp") && !QFile::exists(scenes + "a.txt"));
+        QCOMPARE(test_files::readFile(images + "b.bmp"), QByteArray("kept"));
+        QCOMPARE(test_files::readFile(scenes + "b.txt"), QByteArray("kept"));
+
+        renameTo("c.avi", "d.avi");
+        QVERIFY(QFile::exists(folder.path("d.avi")));
+        QVERIFY(QFile::exists(images + "c.bmp") && !QFile::exists(images + "d.bmp"));
     }
 
     // Names from old archives in Shift_JIS, or in no known encoding, are

@@ -6,12 +6,16 @@
 #include <QDir>
 #include <QOpenGLWidget>
 #include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
 #include <clocale>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <thread>
+#include <unistd.h>
 
 namespace
 {
@@ -93,6 +97,43 @@ private slots:
         movie_->MediaClear();
         movie_.reset();
         screen_.reset();
+    }
+
+    // Where no sound server runs, the audio libraries mpv would try write
+    // nothing to the terminal: only outputs with something behind them are
+    // tried.
+    void audioProbingKeepsTheTerminalQuiet()
+    {
+        QTemporaryDir runtime;
+        const QByteArray runtimeBefore = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        CMovie::setAudioOutput(QString());
+        QTemporaryFile terminal;
+        QVERIFY(terminal.open());
+        std::fflush(stderr);
+        const int stderrBefore = ::dup(2);
+        ::dup2(terminal.handle(), 2);
+        qint16 result = 0;
+        double played = -1;
+        {
+            CMovie movie;
+            result = openPath(movie, test_media::clip("clip.avi"), screen_.get());
+            movie.MediaPlay(PlayCommand::Play);
+            QTest::qWaitFor([&] { return position(movie) > 0.3; }, 5000);
+            played = position(movie);
+            movie.MediaClear();
+        }
+        std::fflush(stderr);
+        ::dup2(stderrBefore, 2);
+        ::close(stderrBefore);
+        CMovie::setAudioOutput("null");
+        qputenv("XDG_RUNTIME_DIR", runtimeBefore);
+        QCOMPARE(result, qint16(300));
+        QVERIFY(played > 0.3);
+        QFile written(terminal.fileName());
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const QByteArray said = written.readAll();
+        QVERIFY2(!said.contains("ALSA lib") && !said.contains("client.conf"), said.constData());
     }
 
     void secondsToString()

@@ -21,8 +21,10 @@
 #include <QListWidget>
 #include <QScrollArea>
 #include <QSlider>
+#include <QStandardItemModel>
 #include <QTabBar>
 #include <QTest>
+#include <QToolTip>
 
 namespace
 {
@@ -177,6 +179,44 @@ private slots:
         // The key does not move the tabs itself.
         QTest::keyClick(panel.Tab1, Qt::Key_Right);
         QCOMPARE(panel.selectedTab(), int(ListPanel::FilePage));
+    }
+
+    // Under a thumbnail a long name keeps its start and its extension, and
+    // shows whole as the tip; a short one is shown as it is.
+    void thumbnailNamesAreCutInTheMiddle()
+    {
+        const QString japanese = QString::fromUtf8("日本語のとても長い名前の動画ファイル.avi");
+        const QString latin = "delta_long_name_with_th is.wmv";
+        QStandardItemModel model;
+        for (const QString &name : {japanese, latin, QString("a.avi")})
+            model.appendRow(new QStandardItem(name));
+        OkiniView view;
+        view.setModel(&model);
+        view.resize(400, 300);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+        const QFontMetrics metrics = view.fontMetrics();
+        const int width = view.gridSize().width() - 10;
+        for (const QString &name : {japanese, latin}) {
+            const QString shown = OkiniView::shownName(name, metrics, width);
+            QVERIFY2(shown.startsWith(name.left(2)) && shown.endsWith(name.right(4)) &&
+                         shown.contains(u'…'),
+                     qPrintable(shown));
+            QVERIFY(metrics.horizontalAdvance(shown) <= width);
+        }
+        QCOMPARE(OkiniView::shownName("a.avi", metrics, width), QString("a.avi"));
+
+        const auto tipAt = [&view, &model](int row) {
+            const QPoint at = view.visualRect(model.index(row, 0)).center();
+            QHelpEvent help(QEvent::ToolTip, at, view.viewport()->mapToGlobal(at));
+            QApplication::sendEvent(view.viewport(), &help);
+        };
+        tipAt(0);
+        QTRY_COMPARE(QToolTip::text(), japanese);
+        view.setToolTip("balloon");
+        tipAt(2);
+        QTRY_COMPARE(QToolTip::text(), QString("balloon"));
     }
 };
 

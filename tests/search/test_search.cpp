@@ -13,12 +13,14 @@
 #include "stalling_mount.h"
 #include "test_files.h"
 #include "test_media.h"
+#include "window/main_window.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -184,6 +186,53 @@ private slots:
             QCOMPARE(int(fixture->player().movie().playState()), 0);
         }
         QCOMPARE(resumeFile(program), gone);
+    }
+
+    // Typing a beginning of an earlier text searches what was typed, with
+    // the earlier text only offered; Esc says the search was cancelled, with
+    // its counts, in full.
+    void enterSearchesWhatWasTypedAndEscCancels()
+    {
+        QTemporaryDir dir;
+        for (const char *name : {"clip_0001.avi", "clip_x.avi"})
+            QVERIFY(test_files::writeFile(dir.filePath(name), "x"));
+        PlayerFixture fixture;
+        Player &player = fixture.player();
+        ListPanel &panel = player.listPanel();
+        QVERIFY(player.fileBrowser().setFolder(dir.path()));
+        search(player, "clip_000?");
+        QTRY_VERIFY(!player.searchPage().isSearching());
+        QCOMPARE(panel.List_Find->count(), 1);
+
+        QLineEdit *edit = panel.FindText->lineEdit();
+        edit->clear();
+        // Completion works as typed: in the active window, in the focused box.
+        player.window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&player.window()));
+        edit->setFocus();
+        QTRY_VERIFY(edit->hasFocus());
+        QTest::keyClicks(edit, "clip");
+        QCOMPARE(edit->text(), QString("clip"));
+        // Enter goes where the window system would send it: to the open
+        // popup of the history, if there is one.
+        QWidget *popup = QApplication::activePopupWidget();
+        QTest::keyClick(popup ? popup : edit, Qt::Key_Return);
+        QTRY_VERIFY(!player.searchPage().isSearching());
+        QStringList found = shown(panel.List_Find);
+        found.sort();
+        QCOMPARE(found, (QStringList{"clip_0001.avi", "clip_x.avi"}));
+        QCOMPARE(panel.FindText->count(), 2);
+
+        search(player, "clip");
+        QVERIFY(player.searchPage().isSearching());
+        QTest::keyClick(edit, Qt::Key_Escape);
+        QVERIFY(!player.searchPage().isSearching());
+        QLabel *status = player.searchPage().findProgress;
+        QCOMPARE(status->text(), QString::fromUtf8("中止 0フォルダ 0件"));
+        QTest::qWait(50);
+        QCOMPARE(status->text(), QString::fromUtf8("中止 0フォルダ 0件"));
+        panel.find->layout()->activate();
+        QVERIFY(status->width() >= status->sizeHint().width());
     }
 
     // A walk stuck on a dead mount is shown as busy, can be cancelled with
