@@ -239,6 +239,7 @@ void Player::buildSearchParts()
     SearchPage::Hooks hooks;
     hooks.baseFolder = [this] { return fileBrowser_->folder(); };
     hooks.relativePaths = [this] { return relativePathsOn(); };
+    hooks.moreFormats = [this] { return settings_.moreFormats(); };
     hooks.play = [this](const QString &path) { openAndPlay_->play_file(path, 0); };
     hooks.addToFavourites = [this] { favourites_->addSearchSelection(); };
     hooks.toggleDirectory = [this] { fileBrowser_->toggleDirectory(); };
@@ -380,6 +381,15 @@ void Player::wireLists()
 {
     connect(fileBrowser_.get(), &FileBrowser::addToFavouritesRequested, favourites_.get(),
             &FavouritesList::addSelection);
+    // The other types count from the moment the option changes: the file
+    // page shows them at once; the favourites, the search and the command
+    // line ask for the option each time.
+    connect(&settings_, &Settings::changed, this, [this](Settings::Option option) {
+        if (option != Settings::MoreFormats)
+            return;
+        fileBrowser_->setMoreFormats(settings_.moreFormats());
+        desktop_->setMoreFormats(settings_.moreFormats());
+    });
 
     FileBrowser::Hooks browser;
     browser.activeSource = [this] { return activePlaySource(); };
@@ -402,6 +412,7 @@ void Player::wireLists()
     favourites.selectedSearchResults = [this] { return searchPage_->playSource().selectedPaths(); };
     favourites.relativePaths = [this] { return relativePathsOn(); };
     favourites.imageBesideMovie = [this] { return settings_.imageBesideMovie(); };
+    favourites.moreFormats = [this] { return settings_.moreFormats(); };
     favourites_->setHooks(favourites);
 }
 

@@ -1,6 +1,8 @@
 #include "desktop/media_controls.h"
 #include "desktop/desktop_log.h"
 
+#include "base/movie_ext.h"
+
 #include <QCoreApplication>
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnectionInterface>
@@ -62,11 +64,7 @@ public:
     QString identity() const { return QStringLiteral("Sazanami"); }
     QString desktopEntry() const { return QStringLiteral("sazanami"); }
     QStringList uriSchemes() const { return {QStringLiteral("file")}; }
-    QStringList mimeTypes() const
-    {
-        return {"video/mpeg", "video/x-msvideo", "video/x-ms-asf", "video/x-ms-wmv",
-                "video/quicktime"};
-    }
+    QStringList mimeTypes() const { return controls_->mimeTypes(); }
 
 public slots:
     void Raise() { emit controls_->raiseWanted(); }
@@ -146,6 +144,20 @@ MediaControls::MediaControls(QObject *parent)
 {
     new MprisRootAdaptor(this);
     new MprisPlayerAdaptor(this);
+}
+
+QStringList MediaControls::mimeTypes() const
+{
+    QStringList types = {"video/mpeg", "video/x-msvideo", "video/x-ms-asf", "video/x-ms-wmv",
+                         "video/quicktime"};
+    if (moreFormats_) {
+        for (const QString &extension : more_movie_extensions()) {
+            const QString type = more_movie_mime_type(extension);
+            if (!types.contains(type))
+                types << type;
+        }
+    }
+    return types;
 }
 
 MediaControls::~MediaControls()

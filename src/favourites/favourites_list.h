@@ -44,6 +44,8 @@ public:
         // The relative-paths option and the image-folder option.
         std::function<bool()> relativePaths;
         std::function<bool()> imageBesideMovie;
+        // mp4, mkv and the other types count besides the six.
+        std::function<bool()> moreFormats;
     };
 
     // Whether entries whose movie is missing are kept (the program's own

@@ -57,6 +57,15 @@ QStringList recipe(const QString &name)
     if (name == "clip.mov")
         return shortClip({"-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-c:a",
                           "aac", "-f", "mov"});
+    if (name == "clip.mp4")
+        return shortClip({"-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-c:a",
+                          "aac", "-f", "mp4"});
+    if (name == "clip.mkv")
+        return shortClip({"-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-c:a",
+                          "aac", "-f", "matroska"});
+    if (name == "clip.webm")
+        return shortClip({"-c:v", "libvpx-vp9", "-deadline", "realtime", "-cpu-used", "8", "-c:a",
+                          "libopus", "-f", "webm"});
     if (name == "noaudio.avi")
         return {"-f",   "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=3",
                 "-c:v", "mpeg4", "-f", "avi"};
