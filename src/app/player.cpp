@@ -10,6 +10,7 @@
 #include "app/shutdown.h"
 #include "app/state_saver.h"
 #include "app/termination_signals.h"
+#include "app/track_menus.h"
 #include "app/wave_volume.h"
 #include "base/private_profile.h"
 #include "base/single_instance.h"
@@ -192,6 +193,7 @@ void Player::buildParts()
     seekControl_ = std::make_unique<SeekControl>(*movie_, window, *positionTimer_);
     sceneMenus_ =
         std::make_unique<SceneMenus>(*movie_, window, *mainMenu_, *fileBrowser_, *openAndPlay_);
+    trackMenus_ = std::make_unique<TrackMenus>(*movie_, *mainMenu_);
     keyPage_ = std::make_unique<KeyPage>(keys_, listPanel_->config);
     buildDisplayParts();
     desktopOptions_ = std::make_unique<DesktopOptions>(window, *listPanel_, *windowOptions_,
