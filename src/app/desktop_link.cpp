@@ -114,6 +114,12 @@ void DesktopLink::connectControls()
             [this](double volume) { p_.setVolume(int(std::lround(volume * 100))); });
 }
 
+void DesktopLink::setMoreFormats(bool on)
+{
+    if (controls_)
+        controls_->setMoreFormats(on);
+}
+
 void DesktopLink::refresh()
 {
     if (!controls_)

@@ -57,6 +57,8 @@ public:
     // Gives the screen saver back and leaves the bus; for the end of the
     // program.
     void shutdown();
+    // The media controls offer mp4, mkv and the others besides the six.
+    void setMoreFormats(bool on);
 
 public slots:
     // Something the desktop shows changed: the volume, the speed, the list.

@@ -48,6 +48,14 @@ DesktopOptions::DesktopOptions(MainWindow &window, ListPanel &panel, WindowOptio
         new HoverCue(keyDefaults, HoverCue::Bold,
                      {panel.config, panel.config->findChild<QWidget *>("Frame_Key")});
     tray_->setHideOnMinimise([&settings] { return settings.noTaskBar(); });
+    connect(&settings, &Settings::changed, this, [this, &settings](Settings::Option option) {
+        if (option != Settings::MoreFormats)
+            return;
+        associations_->setMoreFormats(settings.moreFormats());
+        associationPage_->setMoreFormats(settings.moreFormats());
+        // The desktop entry offers the types the program now takes.
+        associations_->refreshDesktopEntry();
+    });
 }
 
 DesktopOptions::~DesktopOptions() = default;

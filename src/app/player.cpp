@@ -10,6 +10,7 @@
 #include "app/shutdown.h"
 #include "app/state_saver.h"
 #include "app/termination_signals.h"
+#include "app/track_menus.h"
 #include "app/wave_volume.h"
 #include "base/path.h"
 #include "base/private_profile.h"
@@ -215,6 +216,7 @@ void Player::buildParts()
     seekControl_ = std::make_unique<SeekControl>(*movie_, window, *positionTimer_);
     sceneMenus_ =
         std::make_unique<SceneMenus>(*movie_, window, *mainMenu_, *fileBrowser_, *openAndPlay_);
+    trackMenus_ = std::make_unique<TrackMenus>(*movie_, *mainMenu_);
     keyPage_ = std::make_unique<KeyPage>(keys_, listPanel_->config);
     buildDisplayParts();
     desktopOptions_ = std::make_unique<DesktopOptions>(window, *listPanel_, *windowOptions_,
@@ -269,6 +271,7 @@ void Player::buildSearchParts()
     SearchPage::Hooks hooks;
     hooks.baseFolder = [this] { return fileBrowser_->folder(); };
     hooks.relativePaths = [this] { return relativePathsOn(); };
+    hooks.moreFormats = [this] { return settings_.moreFormats(); };
     hooks.play = [this](const QString &path) { openAndPlay_->play_file(path, 0); };
     hooks.addToFavourites = [this] { favourites_->addSearchSelection(); };
     hooks.toggleDirectory = [this] { fileBrowser_->toggleDirectory(); };
@@ -416,6 +419,15 @@ void Player::wireLists()
 {
     connect(fileBrowser_.get(), &FileBrowser::addToFavouritesRequested, favourites_.get(),
             &FavouritesList::addSelection);
+    // The other types count from the moment the option changes: the file
+    // page shows them at once; the favourites, the search and the command
+    // line ask for the option each time.
+    connect(&settings_, &Settings::changed, this, [this](Settings::Option option) {
+        if (option != Settings::MoreFormats)
+            return;
+        fileBrowser_->setMoreFormats(settings_.moreFormats());
+        desktop_->setMoreFormats(settings_.moreFormats());
+    });
 
     FileBrowser::Hooks browser;
     browser.activeSource = [this] { return activePlaySource(); };
@@ -444,6 +456,7 @@ void Player::wireLists()
     favourites.renamed = [this](const QString &from, const QString &to, bool wasLoaded) {
         fileRenamed(from, to, wasLoaded);
     };
+    favourites.moreFormats = [this] { return settings_.moreFormats(); };
     favourites_->setHooks(favourites);
 }
 

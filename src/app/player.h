@@ -36,6 +36,7 @@ class Resume;
 class PlaySpeed;
 class PositionTimer;
 class SceneMenus;
+class TrackMenus;
 class SeekControl;
 class SettingsBinding;
 class SaveNotice;
@@ -174,6 +175,7 @@ private:
     std::unique_ptr<MainMenu> mainMenu_;
     std::unique_ptr<SeekControl> seekControl_;
     std::unique_ptr<SceneMenus> sceneMenus_;
+    std::unique_ptr<TrackMenus> trackMenus_;
     std::unique_ptr<KeyPage> keyPage_;
     std::unique_ptr<WindowOptions> windowOptions_;
     std::unique_ptr<SettingsBinding> settingsBinding_;

@@ -25,6 +25,7 @@ SettingsBinding::SettingsBinding(Settings &settings, WindowOptions &options, Mai
     bind(options.scroll_under, Settings::UnderClip);
     bind(options.Check_imagedirchange, Settings::ImagePathRoot);
     bind(options.Check_soutai, Settings::Soutai);
+    bind(options.Check_more_formats, Settings::MoreFormats);
     bindFitRule(options);
 }
 

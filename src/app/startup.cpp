@@ -58,11 +58,11 @@ QString absoluteCommandLine(const StartupOptions &options)
 }
 
 // Any of the name's dotted endings is a movie's extension.
-bool hasMovieExtension(const QString &fileName)
+bool hasMovieExtension(const QString &fileName, bool moreFormats)
 {
     for (qsizetype dot = fileName.lastIndexOf('.'); dot >= 0;
          dot = dot > 0 ? fileName.lastIndexOf('.', dot - 1) : -1) {
-        if (is_movie_ext(fileName.mid(dot + 1)))
+        if (is_movie_ext(fileName.mid(dot + 1), moreFormats))
             return true;
     }
     return false;
@@ -283,7 +283,7 @@ void Startup::playCommandLine(const QString &commandLine)
 
     // A file that is not a movie is shown in the file page but not played:
     // the movie loaded goes on as it was.
-    if (hasMovieExtension(info.fileName()))
+    if (hasMovieExtension(info.fileName(), p_.settings.moreFormats()))
         p_.player.play_file(moviePath, 0);
     showInBrowser(info);
 }

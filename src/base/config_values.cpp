@@ -12,6 +12,9 @@ struct Key {
     const char *section;
     const char *name;
     Member member;
+    // Written only while on or once the file has it: the files of those who
+    // never turn the option on stay as they have always been.
+    bool onlyOnceSet = false;
 };
 
 // The one list of keys that both reading and writing follow.
@@ -32,6 +35,7 @@ const Key kKeys[] = {
     {"option", "AutoListHide", &ConfigValues::autoListHide},
     {"option", "HidePopup", &ConfigValues::hidePopup},
     {"option", "SeekTop", &ConfigValues::seekTop},
+    {"option", "MoreFormats", &ConfigValues::moreFormats, true},
     {"other", "WindowState", &ConfigValues::windowState},
     {"other", "PlayMode", &ConfigValues::playMode},
     {"other", "SmallMode", &ConfigValues::smallMode},
@@ -78,6 +82,9 @@ ConfigValues ConfigValues::read(const PrivateProfile &profile)
 void ConfigValues::write(PrivateProfile &profile) const
 {
     for (const Key &key : kKeys) {
+        if (key.onlyOnceSet && !(this->*std::get<bool ConfigValues::*>(key.member)) &&
+            !profile.contains(QString::fromLatin1(key.section), QString::fromLatin1(key.name)))
+            continue;
         QString value;
         if (auto text = std::get_if<QString ConfigValues::*>(&key.member))
             value = this->*(*text);

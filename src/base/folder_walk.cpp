@@ -28,12 +28,12 @@ bool isSystemView(const QString &folder)
 
 // The text after the name's last dot is a movie extension: checked on the
 // bytes, before anything is decoded, since most names are not movies.
-bool hasMovieExtension(const char *name)
+bool hasMovieExtension(const char *name, bool moreFormats)
 {
     const char *dot = std::strrchr(name, '.');
     if (!dot || std::strlen(dot + 1) > 4)
         return false;
-    return is_movie_ext(QString::fromLatin1(dot + 1));
+    return is_movie_ext(QString::fromLatin1(dot + 1), moreFormats);
 }
 
 struct DirCloser {
@@ -62,8 +62,10 @@ EntryKind kindOf(int folder, const dirent &entry)
 class Walker
 {
 public:
-    Walker(const QString &text, const FoundInFolder &found, const FolderDone &done)
-        : pattern_(NamePattern::whole(patternFor(text))), found_(found), done_(done)
+    Walker(const QString &text, const FoundInFolder &found, const FolderDone &done,
+           bool moreFormats)
+        : pattern_(NamePattern::whole(patternFor(text))), found_(found), done_(done),
+          moreFormats_(moreFormats)
     {
     }
 
@@ -84,7 +86,7 @@ public:
         while (const dirent *entry = readdir(dir.get())) {
             if (entry->d_name[0] == '.')
                 continue;
-            const bool movieName = hasMovieExtension(entry->d_name);
+            const bool movieName = hasMovieExtension(entry->d_name, moreFormats_);
             // Only a folder needs to be known whatever its name.
             if (!movieName && entry->d_type != DT_DIR && entry->d_type != DT_LNK &&
                 entry->d_type != DT_UNKNOWN)
@@ -109,6 +111,7 @@ private:
     NamePattern pattern_;
     const FoundInFolder &found_;
     const FolderDone &done_;
+    const bool moreFormats_;
     Progress progress_;
     std::set<std::pair<dev_t, ino_t>> visited_;
 };
@@ -131,11 +134,11 @@ bool canSearchFrom(const QString &folder)
 }
 
 bool walk(const QString &base, const QString &text, const FoundInFolder &found,
-          const FolderDone &done, const std::atomic<bool> &cancel)
+          const FolderDone &done, const std::atomic<bool> &cancel, bool moreFormats)
 {
     if (!canSearchFrom(base))
         return true;
-    Walker walker(text, found, done);
+    Walker walker(text, found, done, moreFormats);
     // Depth first without recursion: each level keeps its folder and the
     // subfolders still to enter.
     struct Level {

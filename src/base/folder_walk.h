@@ -34,7 +34,8 @@ using FoundInFolder = std::function<void(const QString &folder, const QStringLis
 using FolderDone = std::function<void(const Progress &progress)>;
 
 // Walks from base; returns false when cancel became true before the end.
+// moreFormats: mp4, mkv and the other types are movies too (see movie_ext.h).
 bool walk(const QString &base, const QString &text, const FoundInFolder &found,
-          const FolderDone &done, const std::atomic<bool> &cancel);
+          const FolderDone &done, const std::atomic<bool> &cancel, bool moreFormats = false);
 
 } // namespace folder_walk

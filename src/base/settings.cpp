@@ -26,6 +26,7 @@ void Settings::readFrom(const ConfigValues &values)
     set(UnderClip, values.underClip);
     set(ImagePathRoot, values.imagePathRoot);
     set(Soutai, values.soutai);
+    set(MoreFormats, values.moreFormats);
 }
 
 void Settings::writeTo(ConfigValues &values) const
@@ -42,4 +43,5 @@ void Settings::writeTo(ConfigValues &values) const
     values.underClip = underClip();
     values.imagePathRoot = imageBesideMovie();
     values.soutai = relativePaths();
+    values.moreFormats = moreFormats();
 }

@@ -32,6 +32,7 @@ public:
         UnderClip,     //   (percent of the picture's height, 0 none)
         ImagePathRoot, // thumbnail pictures in a folder beside the movie
         Soutai,        // store paths in relative form
+        MoreFormats,   // mp4, mkv, webm and the other types count as movies
         OptionCount
     };
     Q_ENUM(Option)
@@ -57,6 +58,7 @@ public:
     int underClip() const { return value(UnderClip); }
     bool imageBesideMovie() const { return isOn(ImagePathRoot); }
     bool relativePaths() const { return isOn(Soutai); }
+    bool moreFormats() const { return isOn(MoreFormats); }
 
     // From the values read from config.ini, and back into the values to be
     // written.  A fit rule outside 0-2 is written as 2, the rule the window

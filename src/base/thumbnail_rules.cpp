@@ -1,11 +1,12 @@
 #include "base/thumbnail_rules.h"
 
+#include "base/movie_ext.h"
 #include "base/path.h"
 
 namespace thumbnail_rules
 {
 
-bool is_grabbable_file(const QString &fileName)
+bool is_grabbable_file(const QString &fileName, bool moreFormats)
 {
     // A name without a dot has no extension at all.
     if (!fileName.contains(u'.'))
@@ -13,7 +14,8 @@ bool is_grabbable_file(const QString &fileName)
     const QString ext = path::getextension(fileName);
     return ext.compare(QLatin1String("avi"), Qt::CaseInsensitive) == 0 ||
            ext.compare(QLatin1String("mpg"), Qt::CaseInsensitive) == 0 ||
-           ext.compare(QLatin1String("mpeg"), Qt::CaseInsensitive) == 0;
+           ext.compare(QLatin1String("mpeg"), Qt::CaseInsensitive) == 0 ||
+           (moreFormats && more_movie_extensions().contains(ext, Qt::CaseInsensitive));
 }
 
 QString imageFolder(const QString &programFolder, const QString &movieFolder, bool besideMovie)

@@ -11,8 +11,10 @@ namespace thumbnail_rules
 // The size of every thumbnail.
 inline constexpr QSize kSize(100, 75);
 
-// Movies whose thumbnail is grabbed from a frame: avi, mpg, mpeg (any case).
-bool is_grabbable_file(const QString &fileName);
+// Movies whose thumbnail is grabbed from a frame: avi, mpg, mpeg (any case),
+// and with moreFormats mp4, mkv and the other types of today as well.  wmv,
+// asf and mov keep the placeholder.
+bool is_grabbable_file(const QString &fileName, bool moreFormats = false);
 
 // The image folder of a movie's thumbnail, without a trailing "/": "image"
 // in the movie's own folder when besideMovie is on, in the program folder

@@ -34,6 +34,8 @@ const struct {
     {"Tab1", "・ファイルをドラッグ＆ドロップでお気に入りに追加"},
     {"vol_control", "・音量コントロールのWaveOutデバイスの再生音量を変更"},
     {"check_resume", "・次回起動時に前回開いていたファイルがリジュームされます"},
+    {"Check_more_formats", "・mpg・avi・wmv などに加えて、mp4・mkv・webm・ts・flv・ogv・3gp など\n"
+                           "　今よく使われる形式の動画もリスト・検索・再生の対象にします"},
     {"check_auto_adjust", "・ウィンドウの横幅に応じて変更"},
     {"Check_noTaskbar", "・最小化を元に戻すときはシステムトレイのアイコンをダブルクリック"},
     {"Check_auto_hide", "・再生画面の右端（右から１０％）にカーソルを移動するとリストを表示\n"

@@ -14,6 +14,8 @@ FileAssociations::FileAssociations(QString programPath) : programPath_(std::move
 
 QString FileAssociations::mimeTypeOf(const QString &extension)
 {
+    if (const QString fixed = more_movie_mime_type(extension); !fixed.isEmpty())
+        return fixed;
     const QMimeType type =
         QMimeDatabase().mimeTypeForFile("file." + extension, QMimeDatabase::MatchExtension);
     return mime_apps::isAssociable(type.name()) ? type.name() : QString();
@@ -62,7 +64,7 @@ bool FileAssociations::writeDesktopEntry() const
         return false;
     }
     QStringList types;
-    for (const QString &extension : movie_extensions()) {
+    for (const QString &extension : movie_extensions(moreFormats_)) {
         const QString type = mimeTypeOf(extension);
         if (!type.isEmpty() && !types.contains(type))
             types << type;
@@ -77,7 +79,7 @@ bool FileAssociations::writeDesktopEntry() const
 
 void FileAssociations::refreshDesktopEntry() const
 {
-    for (const QString &extension : movie_extensions()) {
+    for (const QString &extension : movie_extensions(moreFormats_)) {
         if (isAssociated(extension)) {
             writeDesktopEntry();
             return;

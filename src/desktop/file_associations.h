@@ -21,6 +21,10 @@ public:
     // The MIME type of extension; "" when the system knows none.
     static QString mimeTypeOf(const QString &extension);
 
+    // The types the desktop entry offers to open: the six, and with the
+    // option for them mp4, mkv and the others too.
+    void setMoreFormats(bool on) { moreFormats_ = on; }
+
     bool isAssociated(const QString &extension) const;
     bool isDefault(const QString &extension) const;
 
@@ -48,4 +52,5 @@ private:
     static bool leftAlone();
 
     QString programPath_;
+    bool moreFormats_ = false;
 };

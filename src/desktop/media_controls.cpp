@@ -2,6 +2,7 @@
 #include "desktop/desktop_log.h"
 
 #include "base/native_path.h"
+#include "base/movie_ext.h"
 
 #include <QCoreApplication>
 #include <QDBusAbstractAdaptor>
@@ -74,11 +75,7 @@ public:
     QString identity() const { return QStringLiteral("Sazanami"); }
     QString desktopEntry() const { return QStringLiteral("sazanami"); }
     QStringList uriSchemes() const { return {QStringLiteral("file")}; }
-    QStringList mimeTypes() const
-    {
-        return {"video/mpeg", "video/x-msvideo", "video/x-ms-asf", "video/x-ms-wmv",
-                "video/quicktime"};
-    }
+    QStringList mimeTypes() const { return controls_->mimeTypes(); }
 
 public slots:
     void Raise() { emit controls_->raiseWanted(); }
@@ -158,6 +155,20 @@ MediaControls::MediaControls(QObject *parent)
 {
     new MprisRootAdaptor(this);
     new MprisPlayerAdaptor(this);
+}
+
+QStringList MediaControls::mimeTypes() const
+{
+    QStringList types = {"video/mpeg", "video/x-msvideo", "video/x-ms-asf", "video/x-ms-wmv",
+                         "video/quicktime"};
+    if (moreFormats_) {
+        for (const QString &extension : more_movie_extensions()) {
+            const QString type = more_movie_mime_type(extension);
+            if (!types.contains(type))
+                types << type;
+        }
+    }
+    return types;
 }
 
 MediaControls::~MediaControls()

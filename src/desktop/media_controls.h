@@ -3,6 +3,7 @@
 #include <QDBusConnection>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVariantMap>
 #include <functional>
 
@@ -60,6 +61,10 @@ public:
     double minimumRate() const { return minimumRate_; }
     double maximumRate() const { return maximumRate_; }
     void setRateLimits(double minimum, double maximum);
+    // The types offered to the desktop: the six, and with the option for
+    // them mp4, mkv and the others too.
+    void setMoreFormats(bool on) { moreFormats_ = on; }
+    QStringList mimeTypes() const;
 
 signals:
     void playWanted();
@@ -91,6 +96,7 @@ private:
     QDBusConnection bus_;
     QString service_;
     State state_;
+    bool moreFormats_ = false;
     std::function<double()> position_;
     double minimumRate_ = 1.0;
     double maximumRate_ = 1.0;

@@ -137,7 +137,8 @@ FavouritesModel::Entry FavouritesList::Private::makeEntry(const QString &folder,
     entry.thumbnail = thumbnailOf(entry.folder, name);
     const bool there = native_path::isFile(entry.path());
     entry.missing = markMissing && !there;
-    if (there && thumbnail_rules::is_grabbable_file(name) && !native_path::exists(entry.thumbnail))
+    if (there && thumbnail_rules::is_grabbable_file(name, moreFormats()) &&
+        !native_path::exists(entry.thumbnail))
         grabs.request(entry.path(), entry.thumbnail, ThumbnailGrabs::Kind::NewThumbnail);
     return entry;
 }
@@ -389,11 +390,12 @@ void FavouritesList::addLoadedMovie()
 QList<list_file::Entry> FavouritesList::Private::folderEntries(const QString &folder,
                                                                QSet<QString> &known)
 {
+    const bool more = moreFormats();
     QStringList movies;
-    for (const char *pattern : {"*.mpg", "*.mpeg", "*.avi", "*.asf", "*.wmv", "*.mov"}) {
+    for (const QString &ext : movie_extensions(more)) {
         for (const QString &name :
-             folder_reader::files(folder, NamePattern(QString::fromLatin1(pattern)))) {
-            if (is_movie_ext(path::getextension(name)))
+             folder_reader::files(folder, NamePattern::whole(QStringLiteral("*.") + ext))) {
+            if (is_movie_ext(path::getextension(name), more))
                 movies.append(path::addbackslash(folder) + name);
         }
     }
@@ -417,7 +419,7 @@ void FavouritesList::dropData(const QMimeData *data)
         // Every path is judged by its own extension.
         const QString ext = dropped.mid(dropped.lastIndexOf(u'.') + 1);
         const bool file = native_path::isFile(dropped);
-        if (is_movie_ext(ext) && file) {
+        if (is_movie_ext(ext, d->moreFormats()) && file) {
             added += d->newEntries({dropped}, known);
         } else if (file && (ext.compare(QLatin1String("m3u"), Qt::CaseInsensitive) == 0 ||
                             ext.compare(QLatin1String("m3u8"), Qt::CaseInsensitive) == 0)) {
@@ -529,7 +531,8 @@ void FavouritesList::capture()
         return;
     const FavouritesModel::Entry entry = d->model.entry(position - 1);
     // Only the favourite that is really playing.
-    if (entry.path() != d->movie.filename() || !thumbnail_rules::is_grabbable_file(entry.name) ||
+    if (entry.path() != d->movie.filename() ||
+        !thumbnail_rules::is_grabbable_file(entry.name, d->moreFormats()) ||
         !native_path::isFile(entry.path()))
         return;
     double seconds = 0;

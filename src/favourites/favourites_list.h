@@ -46,6 +46,8 @@ public:
         std::function<bool()> imageBesideMovie;
         // A favourite's file was renamed; wasLoaded: it was the movie loaded.
         std::function<void(const QString &oldPath, const QString &newPath, bool wasLoaded)> renamed;
+        // mp4, mkv and the other types count besides the six.
+        std::function<bool()> moreFormats;
     };
 
     // Whether entries whose movie is missing are kept (the program's own

@@ -82,4 +82,5 @@ struct FavouritesList::Private {
     void message(const QString &text);
     void notice(const QString &text);
     bool relative() const { return hooks.relativePaths && hooks.relativePaths(); }
+    bool moreFormats() const { return hooks.moreFormats && hooks.moreFormats(); }
 };

@@ -76,6 +76,30 @@ MainMenu::MainMenu(QWidget *parent, QMenu *speedMenu, QMenu *modeMenu)
     m_small = addEntry(m_window, "m_small", "最小表示(Ctrl+M)");
     help = addEntry(menu_, "help", "ヘルプ(F1)");
     m_exit = addEntry(menu_, "m_exit", "終了(Ctrl+W)");
+
+    // Made here, put in by showTrackMenus.
+    m_audio_track = new QMenu(QString::fromUtf8("音声トラック"), menu_);
+    m_audio_track->setObjectName("m_audio_track");
+    m_audio_track->menuAction()->setObjectName("m_audio_track_entry");
+    m_subtitle = new QMenu(QString::fromUtf8("字幕"), menu_);
+    m_subtitle->setObjectName("m_subtitle");
+    m_subtitle->menuAction()->setObjectName("m_subtitle_entry");
+    trackSeparator_ = new QAction(menu_);
+    trackSeparator_->setSeparator(true);
+    trackSeparator_->setObjectName("sep_tracks");
+}
+
+void MainMenu::showTrackMenus(bool audio, bool subtitles)
+{
+    for (QAction *entry : {trackSeparator_, m_audio_track->menuAction(), m_subtitle->menuAction()})
+        menu_->removeAction(entry);
+    if (!audio && !subtitles)
+        return;
+    menu_->addAction(trackSeparator_);
+    if (audio)
+        menu_->addAction(m_audio_track->menuAction());
+    if (subtitles)
+        menu_->addAction(m_subtitle->menuAction());
 }
 
 void MainMenu::prepare(bool movieOpen)

@@ -46,9 +46,19 @@ public:
     QAction *help = nullptr;
     QAction *m_exit = nullptr;
 
+    // The movie's sound tracks "音声トラック" and subtitles "字幕": they
+    // stand at the end of the menu only while the movie has something to
+    // choose in them (see showTrackMenus); otherwise the menu holds exactly
+    // the entries above.
+    QMenu *m_audio_track = nullptr;
+    QMenu *m_subtitle = nullptr;
+
     // Before the menu opens: the scene submenus are usable only with a movie.
     void prepare(bool movieOpen);
+    // Puts each track submenu at the end of the menu, or takes it out.
+    void showTrackMenus(bool audio, bool subtitles);
 
 private:
     QMenu *menu_;
+    QAction *trackSeparator_ = nullptr;
 };

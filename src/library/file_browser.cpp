@@ -36,8 +36,6 @@
 #include <QSignalBlocker>
 #include <QUrl>
 
-const char *const FileBrowser::kPattern = "*.mpg;*.avi;*.mpeg;*asf;*.wmv;*.mov";
-
 namespace
 {
 
@@ -71,7 +69,7 @@ QString parentOf(const QString &folder)
 FileBrowser::Private::Private(FileBrowser &q, MainWindow &window, ListPanel &panel, CMovie &movie,
                               OpenAndPlay &player)
     : q(q), window(window), panel(panel), movie(movie), player(player),
-      pattern(QString::fromLatin1(kPattern))
+      pattern(movie_list_pattern(false))
 {
 }
 
@@ -191,6 +189,15 @@ void FileBrowser::refresh()
         list_selection::scrollToTop(files, qMin(top, files->count() - 1));
 }
 
+void FileBrowser::setMoreFormats(bool on)
+{
+    if (on == d->moreFormats)
+        return;
+    d->moreFormats = on;
+    d->pattern = NamePattern(movie_list_pattern(on));
+    refresh();
+}
+
 QString FileBrowser::fullPath(int row) const
 {
     if (row < 0 || row >= d->files->count())
@@ -266,7 +273,7 @@ bool FileBrowser::openDroppedMovie(const QString &dropped)
     const QFileInfo info(dropped);
     const QString name = info.fileName();
     const qsizetype dot = name.lastIndexOf(u'.');
-    if (dot < 0 || !is_movie_ext(name.mid(dot + 1)) || !info.isFile())
+    if (dot < 0 || !is_movie_ext(name.mid(dot + 1), d->moreFormats) || !info.isFile())
         return false;
     if (!setFolder(info.absolutePath()))
         return false;

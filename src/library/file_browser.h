@@ -84,8 +84,9 @@ public:
     // The file data a drag out of the file list carries: the selected files.
     QMimeData *selectionMimeData() const;
 
-    // The file pattern of the list, matched without regard to case.
-    static const char *const kPattern;
+    // Whether the list shows mp4, mkv and the other types besides the six:
+    // the option as it is now.  A change reads the folder again.
+    void setMoreFormats(bool on);
 
 signals:
     // "お気に入りに追加": full paths of the selected files, in list order.

@@ -66,6 +66,7 @@ struct FileBrowser::Private {
     OpenAndPlay &player;
     Hooks hooks;
     NamePattern pattern;
+    bool moreFormats = false;
     QString folder;
     // The drive the drive list shows as current.
     QString shownDrive;

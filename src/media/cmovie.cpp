@@ -182,6 +182,12 @@ mpv_handle *createPlayer()
     setOption(mpv, "access-references", "no");
     setOption(mpv, "load-unsafe-playlists", "no");
     setOption(mpv, "demuxer-lavf-o", "protocol_whitelist=file");
+    // Subtitles kept beside the movie under its own name (clip.srt, clip.ass,
+    // clip.en.vtt) come with it; mpv looks for them in the movie's folder
+    // only, and loads no sound from other files.
+    setOption(mpv, "sub-auto", "exact");
+    setOption(mpv, "sub-file-paths", "");
+    setOption(mpv, "audio-file-auto", "no");
     // mpv's own scripts (statistics page, console, profiles) would start a
     // Lua interpreter and a font set-up for overlays the program never shows.
     setOption(mpv, "load-stats-overlay", "no");
@@ -651,10 +657,13 @@ void CMovie::setState(const MediaState &next)
     const bool reachedEnd = !state_.atEnd && next.atEnd;
     if (next == state_)
         return;
+    const bool newTracks = next.tracks != state_.tracks;
     state_ = next;
     if (leftEnd)
         endTold_ = false;
     emit stateChanged();
+    if (newTracks)
+        emit tracksChanged();
     notePlaying();
     if (reachedEnd)
         noteEnd();
@@ -1126,6 +1135,21 @@ void CMovie::setSpeed(double rate)
     MediaState next = state_;
     next.speed = rate;
     setState(next);
+}
+
+// The choice shows in track-list once mpv has made it.
+void CMovie::setAudioTrack(int id)
+{
+    if (!isOpen() || id <= 0)
+        return;
+    setText(mpv_, "aid", QByteArray::number(id));
+}
+
+void CMovie::setSubtitleTrack(int id)
+{
+    if (!isOpen())
+        return;
+    setText(mpv_, "sid", id > 0 ? QByteArray::number(id) : QByteArrayLiteral("no"));
 }
 
 void CMovie::SetWindowSize(qint16 w, qint16 h)

@@ -113,6 +113,13 @@ public:
     // The widget that shows the picture, or null before the first open.
     QWidget *videoWidget() const;
 
+    // The sound and subtitle tracks of the open movie are in state().tracks
+    // (mpv's ids; subtitles found beside the movie are among them, marked
+    // external).  These switch to the track with that id at once; a
+    // subtitle id of 0 shows none.  Nothing happens without an open movie.
+    void setAudioTrack(int id);
+    void setSubtitleTrack(int id);
+
 signals:
     // A requested open is over: result as MediaOpen describes it, 0 for a
     // failure.  Not sent for an open that was replaced or cancelled.
@@ -124,6 +131,8 @@ signals:
     void endReached();
     // Something in state() changed.
     void stateChanged();
+    // The tracks in state() changed: others, or another one chosen.
+    void tracksChanged();
     // A new picture has been drawn on screen (first frame and after).
     void frameShown();
     // The movie started or stopped playing: opened, paused, resumed, stopped,

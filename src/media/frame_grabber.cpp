@@ -80,6 +80,29 @@ bool isAlmostUniformlyDark(const QImage &image)
     return bright * 50 < pixels; // under 2 %
 }
 
+// MP4 (QuickTime) and Matroska (WebM) files carry in their header all that
+// decoding their pictures needs: codec, size and the codec's set-up.  Asked
+// to look further, FFmpeg would first decode several frames of every stream
+// (H.264 most of all, to learn its frame reordering), which took two thirds
+// of a grab.  Other files, and one whose header leaves a picture stream
+// undescribed, are looked at in full.
+bool describesItsStreams(const AVFormatContext &format)
+{
+    const QByteArray name(format.iformat->name);
+    if (!name.startsWith("mov,mp4") && !name.startsWith("matroska"))
+        return false;
+    bool video = false;
+    for (unsigned i = 0; i < format.nb_streams; ++i) {
+        const AVCodecParameters &codec = *format.streams[i]->codecpar;
+        if (codec.codec_type != AVMEDIA_TYPE_VIDEO)
+            continue;
+        if (codec.codec_id == AV_CODEC_ID_NONE || codec.width <= 0 || codec.height <= 0)
+            return false;
+        video = true;
+    }
+    return video;
+}
+
 // One movie opened for decoding its video stream.
 class VideoDecoder
 {
@@ -119,7 +142,7 @@ bool VideoDecoder::open(const QString &path)
     if (opened < 0)
         return false;
     format_.reset(raw);
-    {
+    if (!describesItsStreams(*format_)) {
         std::vector<AVDictionary *> perStream(format_->nb_streams);
         for (AVDictionary *&options : perStream)
             options = decoderOptions();

@@ -15,27 +15,49 @@ AssociationPage::AssociationPage(QFrame *config, FileAssociations &associations,
     Frame_other = new QFrame(config);
     Frame_other->setObjectName("Frame_other");
     auto *column = new QVBoxLayout(Frame_other);
-    const QStringList &extensions = movie_extensions();
-    const auto row = [this, &extensions, column](const char *label, const char *name,
-                                                 QList<QCheckBox *> &boxes) {
-        column->addWidget(new QLabel(QString::fromUtf8(label), Frame_other));
+    const auto row = [](QWidget *frame, QBoxLayout *layout, const char *label, const char *name,
+                        const QStringList &extensions, int columns, QList<QCheckBox *> &boxes) {
+        layout->addWidget(new QLabel(QString::fromUtf8(label), frame));
         auto *grid = new QGridLayout;
         for (int i = 0; i < extensions.size(); ++i) {
-            auto *box = new QCheckBox(extensions[i], Frame_other);
-            box->setObjectName(QString("%1_%2").arg(name).arg(i));
-            grid->addWidget(box, i / 3, i % 3);
+            auto *box = new QCheckBox(extensions[i], frame);
+            box->setObjectName(QString("%1_%2").arg(name).arg(boxes.size()));
+            grid->addWidget(box, i / columns, i % columns);
             boxes << box;
         }
-        column->addLayout(grid);
+        layout->addLayout(grid);
     };
-    row("Sazanamiを関連付ける", "Check_kanren", Check_kanren);
-    row("デフォルトにする", "Check_default", Check_default);
+    const QStringList &six = movie_extensions();
+    row(Frame_other, column, "Sazanamiを関連付ける", "Check_kanren", six, 3, Check_kanren);
+    row(Frame_other, column, "デフォルトにする", "Check_default", six, 3, Check_default);
+
+    // A type the six already have (divx is avi's, vob mpg's) is set by
+    // their boxes.
+    QStringList sixTypes;
+    for (const QString &extension : six)
+        sixTypes << FileAssociations::mimeTypeOf(extension);
+    QStringList more;
+    for (const QString &extension : more_movie_extensions()) {
+        if (!sixTypes.contains(FileAssociations::mimeTypeOf(extension)))
+            more << extension;
+    }
+    Frame_more = new QWidget(Frame_other);
+    Frame_more->setObjectName("Frame_more");
+    auto *moreColumn = new QVBoxLayout(Frame_more);
+    moreColumn->setContentsMargins(0, 0, 0, 0);
+    row(Frame_more, moreColumn, "Sazanamiを関連付ける（mp4・mkv・webm など）", "Check_kanren", more,
+        5, Check_kanren);
+    row(Frame_more, moreColumn, "デフォルトにする（mp4・mkv・webm など）", "Check_default", more, 5,
+        Check_default);
+    Frame_more->hide();
+    column->addWidget(Frame_more);
     column->addStretch(1);
+    extensions_ = six + more;
     // Before the information page, which stays the last.
     if (auto *layout = qobject_cast<QBoxLayout *>(config->layout()))
         layout->insertWidget(qMax(0, layout->count() - 1), Frame_other);
 
-    for (int i = 0; i < extensions.size(); ++i) {
+    for (int i = 0; i < extensions_.size(); ++i) {
         connect(Check_kanren[i], &QCheckBox::clicked, this,
                 [this, i](bool ticked) { kanrenClicked(i, ticked); });
         connect(Check_default[i], &QCheckBox::clicked, this,
@@ -45,18 +67,22 @@ AssociationPage::AssociationPage(QFrame *config, FileAssociations &associations,
 
 void AssociationPage::showState()
 {
-    const QStringList &extensions = movie_extensions();
-    for (int i = 0; i < extensions.size(); ++i) {
-        const bool associated = associations_.isAssociated(extensions[i]);
+    for (int i = 0; i < extensions_.size(); ++i) {
+        const bool associated = associations_.isAssociated(extensions_[i]);
         Check_kanren[i]->setChecked(associated);
         Check_default[i]->setEnabled(associated);
-        Check_default[i]->setChecked(associations_.isDefault(extensions[i]));
+        Check_default[i]->setChecked(associations_.isDefault(extensions_[i]));
     }
+}
+
+void AssociationPage::setMoreFormats(bool on)
+{
+    Frame_more->setVisible(on);
 }
 
 void AssociationPage::kanrenClicked(int index, bool ticked)
 {
-    const QString &extension = movie_extensions()[index];
+    const QString &extension = extensions_[index];
     if (ticked)
         associations_.associate(extension);
     else
@@ -68,7 +94,7 @@ void AssociationPage::kanrenClicked(int index, bool ticked)
 
 void AssociationPage::defaultClicked(int index, bool ticked)
 {
-    const QString &extension = movie_extensions()[index];
+    const QString &extension = extensions_[index];
     if (ticked)
         associations_.makeDefault(extension);
     else

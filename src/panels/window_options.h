@@ -33,6 +33,7 @@ public:
     QCheckBox *Check_temae = nullptr;
     QCheckBox *Check_noTaskbar = nullptr;
     QCheckBox *check_resume = nullptr;
+    QCheckBox *Check_more_formats = nullptr;
     QScrollBar *vol_control = nullptr;
 
     QFrame *Frame_clip = nullptr;

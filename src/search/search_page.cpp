@@ -91,7 +91,7 @@ void SearchPage::run_search()
     }
     busy_ = true;
     QApplication::setOverrideCursor(Qt::BusyCursor);
-    run_.start(base, panel_.FindText->currentText());
+    run_.start(base, panel_.FindText->currentText(), hooks_.moreFormats && hooks_.moreFormats());
 }
 
 void SearchPage::cancel_search()

@@ -30,6 +30,7 @@ public:
     struct Hooks {
         std::function<QString()> baseFolder; // the browser's folder
         std::function<bool()> relativePaths; // the relative-paths option
+        std::function<bool()> moreFormats;   // mp4, mkv and the others are movies
         std::function<void(const QString &path)> play;
         std::function<void()> addToFavourites;
         std::function<void()> toggleDirectory;

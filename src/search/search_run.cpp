@@ -50,13 +50,13 @@ void SearchRun::cancel()
     running_ = false;
 }
 
-void SearchRun::start(const QString &base, const QString &text)
+void SearchRun::start(const QString &base, const QString &text, bool moreFormats)
 {
     cancel();
     channel_ = std::make_shared<Channel>();
     running_ = true;
     collector_.start();
-    std::thread([channel = channel_, base, text] {
+    std::thread([channel = channel_, base, text, moreFormats] {
         QList<Hit> found;
         const auto onFound = [&found](const QString &folder, const QStringList &names) {
             for (const QString &name : names)
@@ -69,7 +69,7 @@ void SearchRun::start(const QString &base, const QString &text)
             channel->progress = progress;
         };
         const bool complete =
-            folder_walk::walk(base, text, onFound, onFolderDone, channel->cancelled);
+            folder_walk::walk(base, text, onFound, onFolderDone, channel->cancelled, moreFormats);
         const std::lock_guard lock(channel->mutex);
         channel->done = complete;
     }).detach();

@@ -26,7 +26,8 @@ public:
     ~SearchRun() override;
 
     // Starts walking from base for text; a walk still running is cancelled.
-    void start(const QString &base, const QString &text);
+    // moreFormats: mp4, mkv and the other types are found too.
+    void start(const QString &base, const QString &text, bool moreFormats = false);
     void cancel();
     bool isRunning() const { return running_; }
 

@@ -25,6 +25,7 @@
 #include <QMenu>
 #include <QSlider>
 #include <QSystemTrayIcon>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -273,6 +274,62 @@ private slots:
         emit tray->activated(QSystemTrayIcon::Context);
         QVERIFY(!player.mainMenu().m_seen_load->menuAction()->isEnabled());
         menu->close();
+    }
+
+    // A movie with two sound tracks and a subtitle file beside it: the two
+    // submenus at the end list them and switch at once; a movie with one
+    // sound track and no subtitles leaves the menu as it was.
+    void soundTracksAndSubtitlesInTheMenu()
+    {
+        QTemporaryDir dir;
+        const QString movie = dir.path() + "/movie.mkv";
+        QVERIFY(QFile::copy(test_media::clip("tracks.mkv"), movie));
+        QFile srt(dir.path() + "/movie.srt");
+        QVERIFY(srt.open(QIODevice::WriteOnly));
+        srt.write("1\n00:00:00,000 --> 00:00:03,000\nこんにちは\n");
+        srt.close();
+        PlayerFixture fixture;
+        Player &player = fixture.player();
+        MainMenu &menus = player.mainMenu();
+        const QList<QAction *> before = menus.menu()->actions();
+        const auto entries = [](QMenu *menu) {
+            QStringList shown;
+            for (const QAction *entry : menu->actions())
+                shown << (entry->isChecked() ? "*" : "") + entry->text();
+            return shown;
+        };
+        const auto selected = [&player](MediaTrack::Kind kind) {
+            for (const MediaTrack &track : player.movie().state().tracks)
+                if (track.kind == kind && track.selected)
+                    return track.id;
+            return 0;
+        };
+
+        QVERIFY(playAndWait(player, movie));
+        QTRY_COMPARE(menus.menu()->actions().size(), before.size() + 3);
+        QVERIFY(menus.menu()->actions()[before.size()]->isSeparator());
+        QCOMPARE(
+            menus.menu()->actions().mid(before.size() + 1),
+            QList<QAction *>({menus.m_audio_track->menuAction(), menus.m_subtitle->menuAction()}));
+        QCOMPARE(menus.menu()->actions().mid(0, before.size()), before);
+        // mpv's own first choice: the first sound track, the subtitle found.
+        QTRY_COMPARE(entries(menus.m_audio_track),
+                     QStringList({"*1 [jpn] Main", "2 [eng] Commentary"}));
+        QTRY_COMPARE(entries(menus.m_subtitle).size(), 2);
+        QCOMPARE(menus.m_subtitle->actions().first()->text(), QString::fromUtf8("字幕なし"));
+        QVERIFY(menus.m_subtitle->actions().last()->text().contains("movie.srt"));
+
+        menus.m_audio_track->actions().last()->trigger();
+        QTRY_COMPARE(selected(MediaTrack::Kind::Audio), 2);
+        QTRY_COMPARE(entries(menus.m_audio_track).last(), QString("*2 [eng] Commentary"));
+        menus.m_subtitle->actions().first()->trigger();
+        QTRY_COMPARE(selected(MediaTrack::Kind::Subtitle), 0);
+        menus.m_subtitle->actions().last()->trigger();
+        QTRY_VERIFY(selected(MediaTrack::Kind::Subtitle) > 0);
+        QTRY_VERIFY(menus.m_subtitle->actions().last()->isChecked());
+
+        QVERIFY(playAndWait(player, test_media::clip("clip.avi")));
+        QTRY_COMPARE(menus.menu()->actions(), before);
     }
 };
 

@@ -157,6 +157,39 @@ private slots:
         QVERIFY(!box(again.player(), "Check_kanren", 2)->isChecked());
     }
 
+    // The other formats' boxes come after the six, only with the option on,
+    // and write the types of those formats.
+    void otherFormatsHaveBoxesOfTheirOwn()
+    {
+        PlayerFixture fixture;
+        Player &player = fixture.player();
+        auto *more = player.window().findChild<QWidget *>("Frame_more");
+        QVERIFY(more && more->isHidden());
+        QCOMPARE(box(player, "Check_kanren", 5)->text(), QString("mov"));
+        player.windowOptions().Check_more_formats->click();
+        QVERIFY(!more->isHidden());
+        QCheckBox *mp4 = box(player, "Check_kanren", 6);
+        QCOMPARE(mp4->text(), QString("mp4"));
+        QCOMPARE(box(player, "Check_kanren", 7)->text(), QString("m4v"));
+        // divx is avi's type and has no box of its own.
+        for (int i = 6; box(player, "Check_kanren", i); ++i)
+            QVERIFY(box(player, "Check_kanren", i)->text() != "divx");
+        mp4->click();
+        QVERIFY(box(player, "Check_kanren", 7)->isChecked());
+        QCheckBox *ts = box(player, "Check_kanren", 10);
+        QCOMPARE(ts->text(), QString("ts"));
+        ts->click();
+        const QByteArray text = readFile(FileAssociations::mimeAppsPath());
+        QVERIFY(text.contains("video/mp4=sazanami.desktop;"));
+        QVERIFY(text.contains("video/mp2t=sazanami.desktop;"));
+        const QByteArray entry = readFile(FileAssociations::desktopEntryPath());
+        QVERIFY(entry.contains("video/x-msvideo;"));
+        QVERIFY(entry.contains("video/x-matroska;"));
+        mp4->click();
+        ts->click();
+        QVERIFY(!readFile(FileAssociations::mimeAppsPath()).contains("video/mp4=sazanami"));
+    }
+
     void listColoursComeFromColorIni()
     {
         QTemporaryDir folder;

@@ -47,6 +47,11 @@ private slots:
             QVERIFY2(is_movie_ext(ext), ext);
         for (const char *ext : {"", "mpe", "mp4", "mkv", "txt", ".avi", "avi ", "mpeg4", "mo"})
             QVERIFY2(!is_movie_ext(ext), ext);
+        // With the other formats on.
+        for (const char *ext : {"MP4", "mkv", "webm", "m2ts", "3gp", "dv", "avi"})
+            QVERIFY2(is_movie_ext(ext, true), ext);
+        for (const char *ext : {"txt", "mp3", "srt", ".mp4", "mp4 "})
+            QVERIFY2(!is_movie_ext(ext, true), ext);
     }
 
     void longPathIsAbsoluteWithoutResolvingLinks()

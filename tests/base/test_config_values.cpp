@@ -45,6 +45,24 @@ private slots:
         QCOMPARE(ConfigValues::read(loaded), values);
     }
 
+    // The option for the other formats: off in a file without it, written
+    // after [option]'s other keys once on, and kept (as 0) once turned off.
+    void moreFormatsOnceTurnedOn()
+    {
+        QVERIFY(!ConfigValues::read(PrivateProfile()).moreFormats);
+        ConfigValues values = ConfigValues::firstRun("/p/");
+        values.moreFormats = true;
+        PrivateProfile ini = PrivateProfile::parse("[option]\nResume=1\n[other]\nTemae=0\n");
+        values.write(ini);
+        QVERIFY(ini.toBytes().contains("SeekTop=0\r\nMoreFormats=1\r\n[other]"));
+        QVERIFY(ConfigValues::read(PrivateProfile::parse(ini.toBytes())).moreFormats);
+
+        values.moreFormats = false;
+        values.write(ini);
+        QVERIFY(ini.toBytes().contains("SeekTop=0\r\nMoreFormats=0\r\n[other]"));
+        QCOMPARE(ConfigValues::read(ini), values);
+    }
+
     void missingAndDamagedValues()
     {
         // Missing keys read as "" and 0, except that ListMode 0 names no page.

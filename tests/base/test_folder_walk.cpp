@@ -26,7 +26,7 @@ void touch(const QString &path)
 
 // Every hit as folder-relative "sub/name", in the order found.
 QStringList search(const QString &base, const QString &text, folder_walk::Progress *last = nullptr,
-                   const std::atomic<bool> *cancel = nullptr)
+                   const std::atomic<bool> *cancel = nullptr, bool moreFormats = false)
 {
     QStringList hits;
     static const std::atomic<bool> never{false};
@@ -41,7 +41,7 @@ QStringList search(const QString &base, const QString &text, folder_walk::Progre
             if (last)
                 *last = progress;
         },
-        cancel ? *cancel : never);
+        cancel ? *cancel : never, moreFormats);
     return hits;
 }
 
@@ -74,6 +74,15 @@ private slots:
         QVERIFY(abc.contains(QString::fromUtf8("Movies/abc, 動画.asf")));
 
         QCOMPARE(search(base, "a?c").size(), 5);
+        // mp4, webm and the others only with the option for them.
+        touch(base + "/abc.mp4");
+        touch(base + "/sub/abc.webm");
+        QCOMPARE(search(base, "abc").size(), 4);
+        const QStringList more = search(base, "abc", nullptr, nullptr, true);
+        QCOMPARE(more.size(), 6);
+        QVERIFY(more.contains("abc.mp4") && more.contains("sub/abc.webm"));
+        QFile::remove(base + "/abc.mp4");
+        QFile::remove(base + "/sub/abc.webm");
         folder_walk::Progress progress;
         QCOMPARE(search(base, "", &progress).size(), 5);
         QCOMPARE(progress.foldersSearched, 4);

@@ -1,7 +1,7 @@
 // Wildcard patterns of the file list (and of the search).
 
+#include "base/movie_ext.h"
 #include "base/name_pattern.h"
-#include "library/file_browser.h"
 
 #include <QTest>
 
@@ -47,7 +47,7 @@ private slots:
 
     void movieListPattern()
     {
-        const NamePattern pattern(QString::fromLatin1(FileBrowser::kPattern));
+        const NamePattern pattern(movie_list_pattern(false));
         for (const char *name : {"a.mpg", "a.MPEG", "a.asf", "a.wmv", "a.mov", "CLIP.AVI",
                                  "clip.xasf", "noextasf", "動画 a, \"b\".MoV"})
             QVERIFY2(pattern.matches(QString::fromUtf8(name)), name);

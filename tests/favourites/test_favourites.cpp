@@ -205,6 +205,41 @@ private slots:
                  0);
     }
 
+    // A folder dropped gives its movies by type, the six first in their
+    // order, then, with the option on, the others; those get thumbnails
+    // then as avi and mpg do.
+    void otherFormatsWithTheOption()
+    {
+        MovieFolder movies({{"a.mp4", "clip.mp4"}, {"b.mkv", "clip.mkv"}, {"c.avi", "clip.avi"}});
+        for (const char *name : {"d.wmv", "e.mpg", "f.webm", "g.mov", "h.ts", "i.txt"})
+            QVERIFY(test_files::writeFile(movies.path(name), ""));
+        QTemporaryDir program;
+        auto fixture = startIn(program.path() + "/");
+        Player &player = fixture->player();
+        FavouritesList &favourites = player.favourites();
+        const std::unique_ptr<QMimeData> folder(filesData({movies.path()}));
+
+        favourites.dropData(folder.get());
+        QCOMPARE(names(favourites), QStringList({"e.mpg", "c.avi", "d.wmv", "g.mov"}));
+        // Off, an mp4 that comes in anyway (a playlist) keeps the placeholder.
+        favourites.addPath(movies.path("a.mp4"));
+        waitForGrabs(favourites);
+        const QString image = program.path() + "/image/";
+        QVERIFY(QFile::exists(image + "c.bmp"));
+        QVERIFY(!QFile::exists(image + "a.bmp"));
+
+        favourites.delete_all_okini();
+        player.settings().set(Settings::MoreFormats, true);
+        favourites.dropData(folder.get());
+        QCOMPARE(names(favourites), QStringList({"e.mpg", "c.avi", "d.wmv", "g.mov", "a.mp4",
+                                                 "b.mkv", "f.webm", "h.ts"}));
+        waitForGrabs(favourites);
+        QCOMPARE(QImage(image + "a.bmp").size(), QSize(100, 75));
+        QCOMPARE(QImage(image + "b.bmp").size(), QSize(100, 75));
+        QVERIFY(favourites.model().picture(5).toImage() !=
+                FavouritesModel::placeholder().toImage());
+    }
+
     void aFavouritesFileThatCannotBeReadIsKept()
     {
         // Larger than any favourites file the program reads.

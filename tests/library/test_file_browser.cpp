@@ -3,12 +3,14 @@
 
 #include "base/native_path.h"
 #include "base/path.h"
+#include "base/settings.h"
 #include "library/drive_list.h"
 #include "library/file_browser.h"
 #include "media/cmovie.h"
 #include "memory_play_source.h"
 #include "panels/list_panel.h"
 #include "panels/list_selection.h"
+#include "panels/window_options.h"
 #include "playback/open_and_play.h"
 #include "player_fixture.h"
 #include "search/search_page.h"
@@ -21,6 +23,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -227,6 +230,33 @@ private slots:
         QCOMPARE(message, QString::fromUtf8("Sazanami|デバイスの準備ができてません|ok"));
         QCOMPARE(browser.driveList()->currentText(), QString("/"));
         QCOMPARE(browser.folder(), QString("/"));
+    }
+
+    // The six types always; mp4, mkv and the others only while the option
+    // is on, shown as soon as it is turned on.
+    void otherFormatsAreListedWithTheOption()
+    {
+        Folder folder;
+        const QStringList six = {"m.mpg", "m.mpeg", "m.avi", "m.asf", "m.wmv", "m.mov"};
+        const QStringList others = {"m.mp4",  "m.m4v", "m.mkv", "m.webm", "m.ts",  "m.m2ts",
+                                    "m.mts",  "m.flv", "m.ogv", "m.ogm",  "m.3gp", "m.3g2",
+                                    "m.divx", "m.vob", "m.rm",  "m.rmvb", "m.mpe", "m.m2v",
+                                    "m.m1v",  "m.qt",  "m.dv"};
+        for (const QString &name : six + others + QStringList{"m.txt", "m.srt", "m.mp3"})
+            folder.file(name);
+        PlayerFixture fixture({}, folder.path());
+        Player &player = fixture.player();
+        const auto sorted = [](QStringList list) {
+            list.sort(Qt::CaseInsensitive);
+            return list;
+        };
+        QCOMPARE(sorted(names(player.fileBrowser().fileList())), sorted(six));
+        player.windowOptions().Check_more_formats->click();
+        QVERIFY(player.settings().moreFormats());
+        QCOMPARE(sorted(names(player.fileBrowser().fileList())), sorted(six + others));
+        player.settings().set(Settings::MoreFormats, false);
+        QVERIFY(!player.windowOptions().Check_more_formats->isChecked());
+        QCOMPARE(sorted(names(player.fileBrowser().fileList())), sorted(six));
     }
 
     // A file system that reports no size is left out of Qt's mounted volumes;

@@ -1,5 +1,6 @@
 // Playing a folder through: next, previous and the end of a movie by mode.
 
+#include "base/settings.h"
 #include "library/file_browser.h"
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
@@ -94,6 +95,30 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(playing(player), QString("a.avi"), 10000);
         QCOMPARE(int(player.movie().playState()), 1);
         QCOMPARE(player.window().windowTitle(), QString("a"));
+    }
+
+    // With the option for them on, the movies of today's containers play
+    // through one after the other as the six do.
+    void continuousPlayOverTheOtherFormats()
+    {
+        QTemporaryDir dir;
+        const QStringList names = {"a.mp4", "b.mkv", "c.webm"};
+        for (const QString &name : names)
+            QVERIFY(QFile::copy(test_media::clip("clip." + QFileInfo(name).suffix()),
+                                dir.path() + "/" + name));
+        PlayerFixture fixture({}, dir.path());
+        Player &player = fixture.player();
+        QCOMPARE(player.fileBrowser().fileList()->count(), 0);
+        player.settings().set(Settings::MoreFormats, true);
+        QCOMPARE(player.fileBrowser().fileList()->count(), 3);
+        player.playMode().mode_Click(PlayMode::Continuous);
+        playRow(player, 0);
+        for (int next = 1; next <= 3; ++next) {
+            QVERIFY(waitForOpen(player));
+            // Near the end, so that the next comes soon.
+            QVERIFY(player.movie().setCurrentPosition(2.6));
+            QTRY_COMPARE_WITH_TIMEOUT(playing(player), names[next % 3], 10000);
+        }
     }
 
     // The time shown once the next movie has come up by itself is the new

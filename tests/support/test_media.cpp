@@ -57,6 +57,52 @@ QStringList recipe(const QString &name)
     if (name == "clip.mov")
         return shortClip({"-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-c:a",
                           "aac", "-f", "mov"});
+    if (name == "clip.mp4")
+        return shortClip({"-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-c:a",
+                          "aac", "-f", "mp4"});
+    if (name == "clip.mkv")
+        return shortClip({"-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-c:a",
+                          "aac", "-f", "matroska"});
+    if (name == "clip.webm")
+        return shortClip({"-c:v", "libvpx-vp9", "-deadline", "realtime", "-cpu-used", "8", "-c:a",
+                          "libopus", "-f", "webm"});
+    if (name == "tracks.mkv")
+        return {"-f",
+                "lavfi",
+                "-i",
+                "testsrc=size=320x240:rate=25:duration=3",
+                "-f",
+                "lavfi",
+                "-i",
+                "sine=frequency=440:duration=3",
+                "-f",
+                "lavfi",
+                "-i",
+                "sine=frequency=880:duration=3",
+                "-map",
+                "0:v",
+                "-map",
+                "1:a",
+                "-map",
+                "2:a",
+                "-metadata:s:a:0",
+                "language=jpn",
+                "-metadata:s:a:0",
+                "title=Main",
+                "-metadata:s:a:1",
+                "language=eng",
+                "-metadata:s:a:1",
+                "title=Commentary",
+                "-c:v",
+                "libx264",
+                "-preset",
+                "ultrafast",
+                "-pix_fmt",
+                "yuv420p",
+                "-c:a",
+                "aac",
+                "-f",
+                "matroska"};
     if (name == "noaudio.avi")
         return {"-f",   "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=3",
                 "-c:v", "mpeg4", "-f", "avi"};

@@ -16,6 +16,10 @@ namespace test_media
 // failed.  Known names:
 //   clip.mpg, clip.mpeg, clip.avi, clip.wmv, clip.asf, clip.mov
 //                3 s, 320x240 at 25 fps, with a 440 Hz tone
+//   clip.mp4, clip.mkv (H.264 and AAC), clip.webm (VP9 and Opus)
+//                the same in the other containers of today
+//   tracks.mkv   clip.mkv with two sound tracks: 440 Hz "jpn" titled "Main",
+//                880 Hz "eng" titled "Commentary"
 //   noaudio.avi  the same picture without sound
 //   fadein.avi   2 s of black, then 2 s of test picture, no sound
 //   play60.avi   60 s, 160x120 at 25 fps, no sound
