@@ -1,10 +1,8 @@
 #include "base/folder_reader.h"
 
+#include "base/name_order.h"
 #include "base/name_pattern.h"
-
 #include "base/native_path.h"
-
-#include <algorithm>
 
 namespace folder_reader
 {
@@ -14,12 +12,21 @@ bool canRead(const QString &folder)
     return native_path::isReadableDir(folder);
 }
 
+std::optional<QStringList> filesIfFew(const QString &folder, const NamePattern &pattern,
+                                      qsizetype most)
+{
+    std::optional<QStringList> names =
+        native_path::entriesIfFew(folder, native_path::Kind::Files, most);
+    if (!names)
+        return names;
+    names->removeIf([&pattern](const QString &name) { return !pattern.matches(name); });
+    sortNames(*names);
+    return names;
+}
+
 QStringList files(const QString &folder, const NamePattern &pattern)
 {
-    QStringList names = native_path::entries(folder, native_path::Kind::Files);
-    names.removeIf([&pattern](const QString &name) { return !pattern.matches(name); });
-    sortNames(names);
-    return names;
+    return *filesIfFew(folder, pattern, -1);
 }
 
 QStringList subfolders(const QString &folder)
@@ -31,10 +38,7 @@ QStringList subfolders(const QString &folder)
 
 void sortNames(QStringList &names)
 {
-    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
-        const int order = a.compare(b, Qt::CaseInsensitive);
-        return order != 0 ? order < 0 : a < b;
-    });
+    name_order::sort(names);
 }
 
 } // namespace folder_reader
