@@ -223,7 +223,7 @@ std::optional<QByteArray> readFile(const QString &path, qint64 limit)
     return content;
 }
 
-QStringList entries(const QString &folder, Kind kind)
+std::optional<QStringList> entriesIfFew(const QString &folder, Kind kind, qsizetype most)
 {
     QStringList names;
     const QByteArray base = encode(folder);
@@ -231,13 +231,21 @@ QStringList entries(const QString &folder, Kind kind)
     if (!dir)
         return names;
     const int fd = dirfd(dir.get());
+    qsizetype seen = 0;
     while (const dirent *entry = readdir(dir.get())) {
+        if (most >= 0 && ++seen > most)
+            return std::nullopt;
         if (entry->d_name[0] == '.')
             continue;
         if (kindOf(fd, *entry) == kind)
             names.append(decode(QByteArray(entry->d_name)));
     }
     return names;
+}
+
+QStringList entries(const QString &folder, Kind kind)
+{
+    return *entriesIfFew(folder, kind, -1);
 }
 
 bool renameNoReplace(const QString &from, const QString &to)

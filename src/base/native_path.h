@@ -43,6 +43,9 @@ std::optional<QByteArray> readFile(const QString &path, qint64 limit);
 // gives them.
 enum class Kind { Files, Folders };
 QStringList entries(const QString &folder, Kind kind);
+// The same when the folder holds at most `most` entries of any kind, so that
+// a caller can tell a small folder quickly; nothing otherwise.
+std::optional<QStringList> entriesIfFew(const QString &folder, Kind kind, qsizetype most);
 
 // Renames within the file system without replacing an existing entry.
 // False when it did not happen.
