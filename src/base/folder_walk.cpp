@@ -5,9 +5,9 @@
 #include "base/name_pattern.h"
 #include "base/native_path.h"
 
-#include <chrono>
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <dirent.h>
@@ -33,9 +33,15 @@ namespace
 // bound by how many requests are outstanding, not by the processor.  Plain
 // threads, since the kernel has no asynchronous folder listing (io_uring
 // has no getdents; its openat and statx run on kernel worker threads just
-// the same).  On the 100,000-file benchmark tree, 4 readers took 0.45 s
-// cold, 16 took 0.39 s, 32 no less; the single reader of before 1.1 s.
-constexpr int kReaders = 16;
+// the same).  A walk starts with two readers, as many as a small machine
+// has cores, which is what a warm cache wants; each reading that had to
+// wait for the disk adds one, up to sixteen.  On the 100,000-file benchmark
+// tree, 4 readers took 0.45 s cold, 16 took 0.39 s, 32 no less; the single
+// reader of before 1.1 s.
+constexpr int kFirstReaders = 2;
+constexpr int kMostReaders = 16;
+// A folder read in less time came from the cache.
+constexpr std::chrono::microseconds kWaitedForDisk{1500};
 
 // How often a walk waiting for a folder looks whether it was cancelled.
 constexpr std::chrono::milliseconds kCancelPoll{10};
@@ -94,8 +100,14 @@ struct Folder {
 // What the readers share with the walk.  Held by every reader, so a walk
 // that is cancelled can return while a reader is stuck on a dead mount.
 struct Shared {
-    explicit Shared(const NamePattern &pattern) : pattern(pattern) {}
+    Shared(const NamePattern &pattern, const QString &base)
+        : pattern(pattern), root(std::make_unique<Folder>(base))
+    {
+    }
     const NamePattern pattern;
+    // Read by the readers, freed by the walk as it goes.
+    const std::unique_ptr<Folder> root;
+    int readers = 0;
     std::mutex mutex;
     std::condition_variable work;  // a folder to read, or the end
     std::condition_variable ready; // a folder was read
@@ -160,6 +172,17 @@ void readFolder(Shared &shared, Folder &folder)
 // the processor from the window while it shows their results.
 constexpr int kReaderNiceness = 10;
 
+void reader(std::shared_ptr<Shared> shared);
+
+// Called with the mutex held.
+void addReader(const std::shared_ptr<Shared> &shared)
+{
+    ++shared->readers;
+    // Never joined: a reader stuck in a folder that hangs must hold up
+    // neither a cancelled walk nor the program's end.
+    std::thread([shared] { reader(shared); }).detach();
+}
+
 void reader(std::shared_ptr<Shared> shared)
 {
     // On Linux a thread has a priority of its own.
@@ -177,16 +200,24 @@ void reader(std::shared_ptr<Shared> shared)
         shared->queue.pop_back();
         ++shared->reading;
         lock.unlock();
+        const auto started = std::chrono::steady_clock::now();
         readFolder(*shared, *folder);
+        const bool waited = std::chrono::steady_clock::now() - started >= kWaitedForDisk;
         lock.lock();
         --shared->reading;
         folder->read = true;
         // The first subfolder goes on top.
         for (auto sub = folder->subfolders.rbegin(); sub != folder->subfolders.rend(); ++sub)
             shared->queue.push_back(sub->get());
-        if (!folder->subfolders.empty() || shared->finished())
+        if (shared->finished()) {
             shared->work.notify_all();
-        shared->ready.notify_all();
+        } else {
+            for (size_t i = 0; i < folder->subfolders.size() && int(i) < shared->readers; ++i)
+                shared->work.notify_one();
+            if (waited && shared->readers < kMostReaders && !shared->queue.empty())
+                addReader(shared);
+        }
+        shared->ready.notify_one();
     }
 }
 
@@ -212,15 +243,15 @@ bool walk(const QString &base, const QString &text, const FoundInFolder &found,
 {
     if (!canSearchFrom(base))
         return true;
-    auto shared = std::make_shared<Shared>(NamePattern::whole(patternFor(text)));
-    // Owned by the walk's shared part: a reader may still hold a folder of
-    // it after a cancelled walk has returned.
-    auto root = std::make_shared<Folder>(withSlash(base));
-    shared->queue.push_back(root.get());
-    // Never joined: a reader stuck in a folder that hangs must hold up
-    // neither a cancelled walk nor the program's end.
-    for (int i = 0; i < kReaders; ++i)
-        std::thread([shared, root] { reader(shared); }).detach();
+    // A reader may still hold a folder after a cancelled walk has returned:
+    // the folders belong to what the readers share.
+    auto shared = std::make_shared<Shared>(NamePattern::whole(patternFor(text)), withSlash(base));
+    {
+        const std::lock_guard lock(shared->mutex);
+        shared->queue.push_back(shared->root.get());
+        for (int i = 0; i < kFirstReaders; ++i)
+            addReader(shared);
+    }
 
     const auto stopReaders = [&shared] {
         const std::lock_guard lock(shared->mutex);
@@ -236,7 +267,7 @@ bool walk(const QString &base, const QString &text, const FoundInFolder &found,
         size_t next = 0;
     };
     std::vector<Level> levels;
-    Folder *next = root.get();
+    Folder *next = shared->root.get();
     while (next || !levels.empty()) {
         if (next) {
             {
