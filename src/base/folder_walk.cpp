@@ -5,8 +5,6 @@
 #include "base/name_pattern.h"
 #include "base/native_path.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -15,7 +13,6 @@
 #include <memory>
 #include <mutex>
 #include <set>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -167,11 +164,6 @@ void readFolder(Shared &shared, Folder &folder)
     }
 }
 
-// How much lower than the program's the readers' priority is: sixteen
-// readers matching and sorting names from a warm cache would otherwise take
-// the processor from the window while it shows their results.
-constexpr int kReaderNiceness = 10;
-
 void reader(std::shared_ptr<Shared> shared);
 
 // Called with the mutex held.
@@ -185,12 +177,6 @@ void addReader(const std::shared_ptr<Shared> &shared)
 
 void reader(std::shared_ptr<Shared> shared)
 {
-    // On Linux a thread has a priority of its own.
-    const id_t self = id_t(::gettid());
-    errno = 0;
-    const int priority = ::getpriority(PRIO_PROCESS, self);
-    if (errno == 0)
-        ::setpriority(PRIO_PROCESS, self, std::min(priority + kReaderNiceness, 19));
     std::unique_lock lock(shared->mutex);
     for (;;) {
         shared->work.wait(lock, [&] { return shared->finished() || !shared->queue.empty(); });
