@@ -12,21 +12,25 @@ bool canRead(const QString &folder)
     return native_path::isReadableDir(folder);
 }
 
-std::optional<QStringList> filesIfFew(const QString &folder, const NamePattern &pattern,
-                                      qsizetype most)
+QStringList files(const QString &folder, const NamePattern &pattern)
 {
-    std::optional<QStringList> names =
-        native_path::entriesIfFew(folder, native_path::Kind::Files, most);
-    if (!names)
-        return names;
-    names->removeIf([&pattern](const QString &name) { return !pattern.matches(name); });
-    sortNames(*names);
+    QStringList names = native_path::entries(folder, native_path::Kind::Files);
+    names.removeIf([&pattern](const QString &name) { return !pattern.matches(name); });
+    sortNames(names);
     return names;
 }
 
-QStringList files(const QString &folder, const NamePattern &pattern)
+std::optional<Contents> contentsIfFew(const QString &folder, const NamePattern &pattern,
+                                      qsizetype most)
 {
-    return *filesIfFew(folder, pattern, -1);
+    std::optional<native_path::Listing> listing = native_path::listingIfFew(folder, most);
+    if (!listing)
+        return std::nullopt;
+    Contents contents{std::move(listing->files), std::move(listing->folders)};
+    contents.files.removeIf([&pattern](const QString &name) { return !pattern.matches(name); });
+    sortNames(contents.files);
+    sortNames(contents.subfolders);
+    return contents;
 }
 
 QStringList subfolders(const QString &folder)

@@ -16,9 +16,14 @@ namespace folder_reader
 bool canRead(const QString &folder);
 
 QStringList files(const QString &folder, const NamePattern &pattern);
-// The same for a folder of at most `most` entries of any kind; nothing for a
-// larger one (which is better read away from the window).
-std::optional<QStringList> filesIfFew(const QString &folder, const NamePattern &pattern,
+// A folder's files matching pattern and its subfolders, in one reading,
+// sorted; for a folder of at most `most` entries of any kind (any number for
+// -1), nothing for a larger one (which is better read away from the window).
+struct Contents {
+    QStringList files;
+    QStringList subfolders;
+};
+std::optional<Contents> contentsIfFew(const QString &folder, const NamePattern &pattern,
                                       qsizetype most);
 QStringList subfolders(const QString &folder);
 

@@ -223,13 +223,13 @@ std::optional<QByteArray> readFile(const QString &path, qint64 limit)
     return content;
 }
 
-std::optional<QStringList> entriesIfFew(const QString &folder, Kind kind, qsizetype most)
+std::optional<Listing> listingIfFew(const QString &folder, qsizetype most)
 {
-    QStringList names;
+    Listing listing;
     const QByteArray base = encode(folder);
     std::unique_ptr<DIR, DirCloser> dir(opendir(base.constData()));
     if (!dir)
-        return names;
+        return listing;
     const int fd = dirfd(dir.get());
     qsizetype seen = 0;
     while (const dirent *entry = readdir(dir.get())) {
@@ -237,15 +237,30 @@ std::optional<QStringList> entriesIfFew(const QString &folder, Kind kind, qsizet
             return std::nullopt;
         if (entry->d_name[0] == '.')
             continue;
-        if (kindOf(fd, *entry) == kind)
-            names.append(decode(QByteArray(entry->d_name)));
+        const std::optional<Kind> kind = kindOf(fd, *entry);
+        if (kind == Kind::Files)
+            listing.files.append(decode(QByteArray(entry->d_name)));
+        else if (kind == Kind::Folders)
+            listing.folders.append(decode(QByteArray(entry->d_name)));
     }
-    return names;
+    return listing;
 }
 
 QStringList entries(const QString &folder, Kind kind)
 {
-    return *entriesIfFew(folder, kind, -1);
+    QStringList names;
+    const QByteArray base = encode(folder);
+    std::unique_ptr<DIR, DirCloser> dir(opendir(base.constData()));
+    if (!dir)
+        return names;
+    const int fd = dirfd(dir.get());
+    while (const dirent *entry = readdir(dir.get())) {
+        if (entry->d_name[0] == '.')
+            continue;
+        if (kindOf(fd, *entry) == kind)
+            names.append(decode(QByteArray(entry->d_name)));
+    }
+    return names;
 }
 
 bool renameNoReplace(const QString &from, const QString &to)

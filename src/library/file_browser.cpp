@@ -92,9 +92,10 @@ FileBrowser::Private::Private(FileBrowser &q, MainWindow &window, ListPanel &pan
 // A large folder read on its own thread.  The thread holds this, not the
 // browser, so the browser may go on to another folder (or away) meanwhile.
 struct FileBrowser::Private::Reading {
+    QString folder;
     std::mutex mutex;
     bool done = false;
-    QStringList names;
+    folder_reader::Contents contents;
 };
 
 FileBrowser::FileBrowser(MainWindow &window, ListPanel &panel, CMovie &movie, OpenAndPlay &player,
@@ -108,7 +109,8 @@ FileBrowser::FileBrowser(MainWindow &window, ListPanel &panel, CMovie &movie, Op
             const std::lock_guard lock(d->reading->mutex);
             if (!d->reading->done)
                 return;
-            d->pending = std::move(d->reading->names);
+            d->pending = std::move(d->reading->contents.files);
+            folder_list::fill(d->folders, d->reading->folder, d->reading->contents.subfolders);
         }
         d->reading.reset();
         d->readingPoll->stop();
@@ -199,7 +201,6 @@ bool FileBrowser::setFolder(const QString &folder)
         return false;
     }
     d->folder = target;
-    folder_list::fill(d->folders, target);
     d->listFiles(target);
     d->showDriveOf(target);
     return true;
@@ -252,7 +253,6 @@ void FileBrowser::refresh()
     const int top = files->indexAt(QPoint(0, 0)).row();
 
     d->listFiles(d->folder);
-    folder_list::fill(d->folders, d->folder);
 
     whenListed([files, selected, current, top] {
         for (int row = 0; row < files->count(); ++row) {
@@ -436,19 +436,25 @@ void FileBrowser::Private::listFiles(const QString &where)
     pendingNext = 0;
     // What waited for the folder shown before is no longer wanted.
     whenListed.clear();
-    if (std::optional<QStringList> few = folder_reader::filesIfFew(where, pattern, kListAtOnce)) {
-        showFiles(*few);
+    if (std::optional<folder_reader::Contents> few =
+            folder_reader::contentsIfFew(where, pattern, kListAtOnce)) {
+        folder_list::fill(folders, where, few->subfolders);
+        showFiles(few->files);
         filled();
         return;
     }
+    // The folders above it at once, its subfolders with its files.
+    folder_list::fill(folders, where, {});
     showFiles({});
     auto job = std::make_shared<Reading>();
+    job->folder = where;
     reading = job;
     // Never waited for: a folder on a dead mount only leaves its list empty.
     std::thread([job, where, pattern = pattern] {
-        QStringList names = folder_reader::files(where, pattern);
+        std::optional<folder_reader::Contents> contents =
+            folder_reader::contentsIfFew(where, pattern, -1);
         const std::lock_guard lock(job->mutex);
-        job->names = std::move(names);
+        job->contents = std::move(*contents);
         job->done = true;
     }).detach();
     readingPoll->start();

@@ -34,9 +34,9 @@ struct FileBrowser::Private {
     void selectDrive(const QString &root);
     void driveChosen(int index);
     void goToParent();
-    // Lists the folder's files: a small folder at once, a large one read on
-    // a thread of its own and then added in pieces from the event loop, so
-    // the window never waits for it.
+    // Lists the folder's subfolders and files: a small folder at once, a
+    // large one read on a thread of its own and its files then added in
+    // pieces from the event loop, so the window never waits for it.
     void listFiles(const QString &folder);
     void showFiles(const QStringList &names);
     // Adds the next piece of a large folder's names; false once all are in.
