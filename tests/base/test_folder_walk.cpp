@@ -80,14 +80,15 @@ private slots:
         QCOMPARE(progress.hits, 5);
         QCOMPARE(search(base, "avi"), QStringList{"xABCy.avi"});
 
-        // Names in the name order within a folder and among subfolders.
+        // Names in the name order within a folder and among subfolders
+        // (made in an order that neither way round is that one).
         const QString sorted = base + "/sorted";
-        for (const char *name : {"d10/clip_1.avi", "d2/clip_1.avi", "clip_10.avi", "clip_9.avi",
-                                 "clip_0007.avi", "d2/e/clip_1.avi"})
+        for (const char *name : {"clip_9.avi", "d2/clip_1.avi", "clip_0007.avi", "d10/clip_1.avi",
+                                 "clip_10.avi", "d1/clip_1.avi", "d2/e/clip_1.avi"})
             touch(sorted + "/" + name);
         QCOMPARE(search(sorted, "clip"),
-                 (QStringList{"clip_0007.avi", "clip_9.avi", "clip_10.avi", "d2/clip_1.avi",
-                              "d2/e/clip_1.avi", "d10/clip_1.avi"}));
+                 (QStringList{"clip_0007.avi", "clip_9.avi", "clip_10.avi", "d1/clip_1.avi",
+                              "d2/clip_1.avi", "d2/e/clip_1.avi", "d10/clip_1.avi"}));
 
         // A name in Shift_JIS is found and keeps its bytes.
         const QByteArray sjis = "sjis \x93\xae\x89\xe6.avi";
