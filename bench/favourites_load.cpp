@@ -6,7 +6,9 @@
 // 1. Start-up with COUNT (default 1,000) favourites whose thumbnails exist, the favourites
 //    page shown: the time from Player::Form_Load to the first paint of the
 //    filled list (the whole start-up, window and player included), and the
-//    time load_okini alone takes to fill and paint the list again.
+//    time load_okini alone takes to fill and paint the list again, with the
+//    time to its first painted screen of entries and the longest event-loop
+//    stall while the list fills.
 // 2. FRESH (default 200) new favourites whose thumbnails must be grabbed: the longest time
 //    the event loop did not run while the grabs were under way (what a user
 //    would feel as the window not answering), the time load_okini itself took
@@ -32,18 +34,28 @@
 #include <algorithm>
 #include <clocale>
 #include <cstdio>
+#include <optional>
 #include <unistd.h>
 
 namespace
 {
 
-// Notes when the favourites list paints with at least `entries` entries; it
-// watches the whole application, since the list is made during start-up.
+// Notes when the favourites list first paints with entries (the first
+// screen) and when it paints with at least `entries` entries; it watches the
+// whole application, since the list is made during start-up.
 class PaintWatch : public QObject
 {
 public:
     bool painted = false;
     int entries = 0;
+    const QElapsedTimer *clock = nullptr;
+    double firstScreenMs = -1;
+
+    void reset()
+    {
+        painted = false;
+        firstScreenMs = -1;
+    }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
@@ -51,7 +63,10 @@ protected:
         if (event->type() == QEvent::Paint) {
             auto *widget = qobject_cast<QWidget *>(watched);
             auto *view = widget ? qobject_cast<OkiniView *>(widget->parentWidget()) : nullptr;
-            if (view && view->model() && view->model()->rowCount() >= entries)
+            const int rows = view && view->model() ? view->model()->rowCount() : 0;
+            if (rows > 0 && firstScreenMs < 0 && clock)
+                firstScreenMs = clock->nsecsElapsed() / 1e6;
+            if (view && rows >= entries)
                 painted = true;
         }
         return QObject::eventFilter(watched, event);
@@ -145,6 +160,7 @@ int main(int argc, char *argv[])
         app.installEventFilter(&watch);
         QElapsedTimer clock;
         clock.start();
+        watch.clock = &clock;
         Player player;
         if (!player.Form_Load(options)) {
             std::fprintf(stderr, "the program did not start\n");
@@ -153,15 +169,19 @@ int main(int argc, char *argv[])
         FavouritesList &favourites = player.favourites();
         waitUntil([&] { return watch.painted; });
         const double startupMs = clock.nsecsElapsed() / 1e6;
+        const double startupFirstMs = watch.firstScreenMs;
 
         favourites.delete_all_okini();
         for (int i = 0; i < 5; ++i)
             QCoreApplication::processEvents();
-        watch.painted = false;
+        watch.reset();
+        std::optional<StallMeter> fillMeter(std::in_place);
         clock.restart();
         favourites.load_okini(favourites.okiniPath(), FavouritesList::Missing::Keep);
         waitUntil([&] { return watch.painted; });
         const double reloadMs = clock.nsecsElapsed() / 1e6;
+        const double reloadStall = fillMeter->longest();
+        fillMeter.reset();
 
         // New favourites: their thumbnails are grabbed meanwhile.
         const QString freshList = work.path() + "/fresh.m3u";
@@ -173,14 +193,18 @@ int main(int argc, char *argv[])
         clock.restart();
         favourites.load_okini(freshList, FavouritesList::Missing::Drop);
         const double addMs = clock.nsecsElapsed() / 1e6;
-        waitUntil([&] { return favourites.grabs().pending() == 0; });
+        waitUntil([&] {
+            return favourites.count() >= count + freshCount && favourites.grabs().pending() == 0;
+        });
         const double grabMs = clock.nsecsElapsed() / 1e6;
         const int grabbed = favourites.grabs().total();
 
-        std::printf("{\"run\":%d,\"entries\":%d,\"startup_ms\":%.1f,\"reload_ms\":%.1f,"
-                    "\"add_ms\":%.1f,\"grabs\":%d,\"grab_ms\":%.1f,\"longest_stall_ms\":%.1f}\n",
-                    run, favourites.count(), startupMs, reloadMs, addMs, grabbed, grabMs,
-                    meter.longest());
+        std::printf(
+            "{\"run\":%d,\"entries\":%d,\"startup_ms\":%.1f,\"startup_first_screen_ms\":%.1f,"
+            "\"reload_ms\":%.1f,\"first_screen_ms\":%.1f,\"reload_stall_ms\":%.1f,"
+            "\"add_ms\":%.1f,\"grabs\":%d,\"grab_ms\":%.1f,\"longest_stall_ms\":%.1f}\n",
+            run, favourites.count(), startupMs, startupFirstMs, reloadMs, watch.firstScreenMs,
+            reloadStall, addMs, grabbed, grabMs, meter.longest());
         std::fflush(stdout);
         startup.push_back(startupMs);
         reload.push_back(reloadMs);

@@ -23,7 +23,6 @@
 #include "media/cmovie.h"
 #include "panels/key_page.h"
 #include "panels/list_panel.h"
-#include "panels/list_selection.h"
 #include "playback/open_and_play.h"
 #include "playback/resume.h"
 #include "scenes/scene_menus.h"
@@ -38,7 +37,6 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QLabel>
-#include <QListWidget>
 #include <QTimer>
 #include <QWindow>
 
@@ -237,14 +235,7 @@ void Startup::showInBrowser(const QFileInfo &movie)
 {
     p_.browser.setFolder(movie.absolutePath());
     p_.panel.selectTab(ListPanel::FilePage);
-    QListWidget *files = p_.browser.fileList();
-    const auto found =
-        files->findItems(movie.fileName(), Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (found.isEmpty())
-        return;
-    const int row = files->row(found.first());
-    list_selection::moveCurrent(files, row);
-    list_selection::scrollToTop(files, row);
+    p_.browser.bringToTop(movie.fileName());
 }
 
 void Startup::createStateFolders()

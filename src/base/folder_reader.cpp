@@ -1,10 +1,8 @@
 #include "base/folder_reader.h"
 
+#include "base/name_order.h"
 #include "base/name_pattern.h"
-
 #include "base/native_path.h"
-
-#include <algorithm>
 
 namespace folder_reader
 {
@@ -22,6 +20,19 @@ QStringList files(const QString &folder, const NamePattern &pattern)
     return names;
 }
 
+std::optional<Contents> contentsIfFew(const QString &folder, const NamePattern &pattern,
+                                      qsizetype most)
+{
+    std::optional<native_path::Listing> listing = native_path::listingIfFew(folder, most);
+    if (!listing)
+        return std::nullopt;
+    Contents contents{std::move(listing->files), std::move(listing->folders)};
+    contents.files.removeIf([&pattern](const QString &name) { return !pattern.matches(name); });
+    sortNames(contents.files);
+    sortNames(contents.subfolders);
+    return contents;
+}
+
 QStringList subfolders(const QString &folder)
 {
     QStringList names = native_path::entries(folder, native_path::Kind::Folders);
@@ -31,10 +42,7 @@ QStringList subfolders(const QString &folder)
 
 void sortNames(QStringList &names)
 {
-    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
-        const int order = a.compare(b, Qt::CaseInsensitive);
-        return order != 0 ? order < 0 : a < b;
-    });
+    name_order::sort(names);
 }
 
 } // namespace folder_reader

@@ -2,12 +2,13 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 class NamePattern;
 
 // Reading one folder for the browser: its files that match a pattern and its
-// subfolders, names only, hidden (dot) entries left out, sorted without
-// regard to case.
+// subfolders, names only, hidden (dot) entries left out, in the program's
+// name order (base/name_order.h).
 namespace folder_reader
 {
 
@@ -15,10 +16,18 @@ namespace folder_reader
 bool canRead(const QString &folder);
 
 QStringList files(const QString &folder, const NamePattern &pattern);
+// A folder's files matching pattern and its subfolders, in one reading,
+// sorted; for a folder of at most `most` entries of any kind (any number for
+// -1), nothing for a larger one (which is better read away from the window).
+struct Contents {
+    QStringList files;
+    QStringList subfolders;
+};
+std::optional<Contents> contentsIfFew(const QString &folder, const NamePattern &pattern,
+                                      qsizetype most);
 QStringList subfolders(const QString &folder);
 
-// Sorts names without regard to case; names equal but for case keep a fixed
-// order (upper case first).
+// Sorts names in the name order.
 void sortNames(QStringList &names);
 
 } // namespace folder_reader

@@ -223,6 +223,29 @@ std::optional<QByteArray> readFile(const QString &path, qint64 limit)
     return content;
 }
 
+std::optional<Listing> listingIfFew(const QString &folder, qsizetype most)
+{
+    Listing listing;
+    const QByteArray base = encode(folder);
+    std::unique_ptr<DIR, DirCloser> dir(opendir(base.constData()));
+    if (!dir)
+        return listing;
+    const int fd = dirfd(dir.get());
+    qsizetype seen = 0;
+    while (const dirent *entry = readdir(dir.get())) {
+        if (most >= 0 && ++seen > most)
+            return std::nullopt;
+        if (entry->d_name[0] == '.')
+            continue;
+        const std::optional<Kind> kind = kindOf(fd, *entry);
+        if (kind == Kind::Files)
+            listing.files.append(decode(QByteArray(entry->d_name)));
+        else if (kind == Kind::Folders)
+            listing.folders.append(decode(QByteArray(entry->d_name)));
+    }
+    return listing;
+}
+
 QStringList entries(const QString &folder, Kind kind)
 {
     QStringList names;

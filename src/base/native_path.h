@@ -43,6 +43,14 @@ std::optional<QByteArray> readFile(const QString &path, qint64 limit);
 // gives them.
 enum class Kind { Files, Folders };
 QStringList entries(const QString &folder, Kind kind);
+// Both kinds in one reading of the folder, when it holds at most `most`
+// entries of any kind (any number for -1), so that a caller can tell a small
+// folder quickly; nothing otherwise.
+struct Listing {
+    QStringList files;
+    QStringList folders;
+};
+std::optional<Listing> listingIfFew(const QString &folder, qsizetype most);
 
 // Renames within the file system without replacing an existing entry.
 // False when it did not happen.

@@ -17,12 +17,25 @@
 #include "playback/open_and_play.h"
 #include "window/main_window.h"
 
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QUrl>
+#include <limits>
+
+namespace
+{
+
+// Entries added at once (more than a screenful, even of the small list), and
+// how long each later piece may take.
+constexpr qsizetype kAddAtOnce = 200;
+constexpr qint64 kAddBudgetMs = 12;
+
+} // namespace
 
 FavouritesList::Private::Private(FavouritesList &q, MainWindow &window, ListPanel &panel,
                                  CMovie &movie, OpenAndPlay &player)
@@ -46,6 +59,10 @@ FavouritesList::FavouritesList(MainWindow &window, ListPanel &panel, CMovie &mov
                                OpenAndPlay &player, QObject *parent)
     : QObject(parent), d(std::make_unique<Private>(*this, window, panel, movie, player))
 {
+    d->addPieces = new QTimer(this);
+    d->addPieces->setInterval(0);
+    connect(d->addPieces, &QTimer::timeout, this,
+            [this] { d->addWaiting(std::numeric_limits<qsizetype>::max(), true); });
     d->buildMenu();
     d->connectView();
     connect(&d->grabs, &ThumbnailGrabs::finished, this, [this](const QString &target, bool) {
@@ -145,14 +162,50 @@ FavouritesModel::Entry FavouritesList::Private::makeEntry(const QString &folder,
 
 void FavouritesList::Private::append(const QList<list_file::Entry> &entries, bool markMissing)
 {
-    QList<FavouritesModel::Entry> made;
-    made.reserve(entries.size());
+    if (entries.isEmpty())
+        return;
+    const bool wasIdle = waiting.isEmpty();
+    waiting.reserve(waiting.size() + entries.size());
     for (const list_file::Entry &entry : entries)
-        made.append(makeEntry(entry.folder, entry.name, markMissing));
+        waiting.append({entry, markMissing});
+    if (!wasIdle)
+        return;
+    addWaiting(kAddAtOnce, false);
+    if (!waiting.isEmpty())
+        addPieces->start();
+}
+
+void FavouritesList::Private::addWaiting(qsizetype most, bool timed)
+{
+    QElapsedTimer budget;
+    budget.start();
+    QList<FavouritesModel::Entry> made;
+    const qsizetype end = waitingNext + qMin(most, waiting.size() - waitingNext);
+    made.reserve(end - waitingNext);
+    while (waitingNext < end) {
+        const Waiting &next = waiting.at(waitingNext++);
+        made.append(makeEntry(next.entry.folder, next.entry.name, next.markMissing));
+        if (timed && budget.elapsed() >= kAddBudgetMs)
+            break;
+    }
+    if (waitingNext >= waiting.size()) {
+        waiting.clear();
+        waitingNext = 0;
+        addPieces->stop();
+    }
     if (!made.isEmpty())
         showProgress(made.last().name);
     model.append(made);
     updateProgress();
+}
+
+QList<list_file::Entry> FavouritesList::Private::allEntries() const
+{
+    QList<list_file::Entry> entries = model.listEntries();
+    entries.reserve(entries.size() + waiting.size() - waitingNext);
+    for (qsizetype i = waitingNext; i < waiting.size(); ++i)
+        entries.append(waiting.at(i).entry);
+    return entries;
 }
 
 void FavouritesList::add_okini(const QString &folder, const QString &name)
@@ -207,8 +260,9 @@ bool FavouritesList::save_okini(const QString &path)
 
 std::function<QByteArray()> FavouritesList::listText(const QString &path) const
 {
-    return [entries = d->model.listEntries(), folder = path::getfiledir(path),
-            relative = d->relative()] { return list_file::write(entries, folder, relative); };
+    return [entries = d->allEntries(), folder = path::getfiledir(path), relative = d->relative()] {
+        return list_file::write(entries, folder, relative);
+    };
 }
 
 // ---- Editing ----
@@ -248,6 +302,9 @@ void FavouritesList::delete_selected_okini()
 
 void FavouritesList::delete_all_okini()
 {
+    d->waiting.clear();
+    d->waitingNext = 0;
+    d->addPieces->stop();
     d->model.clear();
 }
 
@@ -315,9 +372,11 @@ void FavouritesList::moveFavourite(int from, int to)
 QSet<QString> FavouritesList::Private::paths() const
 {
     QSet<QString> known;
-    known.reserve(model.count());
+    known.reserve(model.count() + waiting.size());
     for (int row = 0; row < model.count(); ++row)
         known.insert(model.entry(row).path());
+    for (qsizetype i = waitingNext; i < waiting.size(); ++i)
+        known.insert(path::addbackslash(waiting.at(i).entry.folder) + waiting.at(i).entry.name);
     return known;
 }
 

@@ -9,6 +9,7 @@
 #include <QSet>
 
 class QAction;
+class QTimer;
 class ImagePicker;
 
 struct FavouritesList::Private {
@@ -53,7 +54,22 @@ struct FavouritesList::Private {
     void connectView();
     QString thumbnailOf(const QString &folder, const QString &name) const;
     FavouritesModel::Entry makeEntry(const QString &folder, const QString &name, bool markMissing);
+    // Adds entries at the end: the first screenful at once, the rest in
+    // pieces from the event loop (each looks its movie and thumbnail up on
+    // disk), so that thousands added at once never hold up the window.
     void append(const QList<list_file::Entry> &entries, bool markMissing);
+    // Adds up to `most` waiting entries, within a time budget when `timed`.
+    void addWaiting(qsizetype most, bool timed);
+    struct Waiting {
+        list_file::Entry entry;
+        bool markMissing = false;
+    };
+    // Entries given to append and not yet in the model, in order.  They
+    // count as favourites already for saving and for the duplicate check.
+    QList<Waiting> waiting;
+    qsizetype waitingNext = 0;
+    QTimer *addPieces = nullptr;
+    QList<list_file::Entry> allEntries() const;
     // The entries of a list file; none for no file, nothing when the file is
     // there but cannot be read.
     std::optional<QList<list_file::Entry>> readListFile(const QString &path, Missing missing) const;

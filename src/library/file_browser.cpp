@@ -24,6 +24,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
@@ -34,7 +35,10 @@
 #include <QMimeData>
 #include <QSet>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QUrl>
+#include <mutex>
+#include <thread>
 
 namespace
 {
@@ -58,6 +62,16 @@ QString fileNameOf(const QListWidgetItem *item)
     return native.isValid() ? native.toString() : item->text();
 }
 
+// A folder of at most this many entries is listed at once: read, matched
+// and sorted in a few milliseconds.
+constexpr qsizetype kListAtOnce = 2000;
+// A larger one is added in pieces of this many rows, as many pieces a pass
+// of the event loop as fit in its time.
+constexpr qsizetype kPieceRows = 1000;
+constexpr qint64 kPieceBudgetMs = 12;
+// How often the window looks whether a large folder has been read.
+constexpr int kReadingPollMs = 4;
+
 QString parentOf(const QString &folder)
 {
     const qsizetype slash = folder.lastIndexOf(u'/');
@@ -73,10 +87,46 @@ FileBrowser::Private::Private(FileBrowser &q, MainWindow &window, ListPanel &pan
 {
 }
 
+// A large folder read on its own thread.  The thread holds this, not the
+// browser, so the browser may go on to another folder (or away) meanwhile.
+struct FileBrowser::Private::Reading {
+    QString folder;
+    std::mutex mutex;
+    bool done = false;
+    folder_reader::Contents contents;
+};
+
 FileBrowser::FileBrowser(MainWindow &window, ListPanel &panel, CMovie &movie, OpenAndPlay &player,
                          QObject *parent)
     : QObject(parent), d(std::make_unique<Private>(*this, window, panel, movie, player))
 {
+    d->readingPoll = new QTimer(this);
+    d->readingPoll->setInterval(kReadingPollMs);
+    connect(d->readingPoll, &QTimer::timeout, this, [this] {
+        if (d->reading) {
+            const std::lock_guard lock(d->reading->mutex);
+            if (!d->reading->done)
+                return;
+            d->pending = std::move(d->reading->contents.files);
+            folder_list::fill(d->folders, d->reading->folder, d->reading->contents.subfolders);
+        }
+        d->reading.reset();
+        d->readingPoll->stop();
+        d->pendingNext = 0;
+        if (d->addPiece())
+            d->pieces->start();
+        else
+            d->filled();
+    });
+    d->pieces = new QTimer(this);
+    d->pieces->setInterval(0);
+    connect(d->pieces, &QTimer::timeout, this, [this] {
+        if (d->addPiece())
+            return;
+        d->pieces->stop();
+        d->filled();
+    });
+
     d->directory = window.directory();
     d->drives = d->directory->findChild<QComboBox *>("Drive1");
     d->folders = d->directory->findChild<QListWidget *>("Dir1");
@@ -149,10 +199,35 @@ bool FileBrowser::setFolder(const QString &folder)
         return false;
     }
     d->folder = target;
-    folder_list::fill(d->folders, target);
-    d->showFiles(folder_reader::files(target, d->pattern));
+    d->listFiles(target);
     d->showDriveOf(target);
     return true;
+}
+
+void FileBrowser::whenListed(std::function<void()> then)
+{
+    if (isListing())
+        d->whenListed.append(std::move(then));
+    else
+        then();
+}
+
+bool FileBrowser::isListing() const
+{
+    return d->reading || d->pieces->isActive();
+}
+
+void FileBrowser::bringToTop(const QString &name)
+{
+    whenListed([this, name] {
+        const QList<QListWidgetItem *> found =
+            d->files->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (found.isEmpty())
+            return;
+        const int row = d->files->row(found.first());
+        list_selection::moveCurrent(d->files, row);
+        list_selection::scrollToTop(d->files, row);
+    });
 }
 
 void FileBrowser::refresh()
@@ -175,18 +250,19 @@ void FileBrowser::refresh()
     const QString current = files->currentItem() ? fileNameOf(files->currentItem()) : QString();
     const int top = files->indexAt(QPoint(0, 0)).row();
 
-    d->showFiles(folder_reader::files(d->folder, d->pattern));
-    folder_list::fill(d->folders, d->folder);
+    d->listFiles(d->folder);
 
-    for (int row = 0; row < files->count(); ++row) {
-        QListWidgetItem *item = files->item(row);
-        if (fileNameOf(item) == current)
-            files->setCurrentRow(row, QItemSelectionModel::NoUpdate);
-        if (!selected.isEmpty() && selected.contains(fileNameOf(item)))
-            item->setSelected(true);
-    }
-    if (top > 0)
-        list_selection::scrollToTop(files, qMin(top, files->count() - 1));
+    whenListed([files, selected, current, top] {
+        for (int row = 0; row < files->count(); ++row) {
+            QListWidgetItem *item = files->item(row);
+            if (fileNameOf(item) == current)
+                files->setCurrentRow(row, QItemSelectionModel::NoUpdate);
+            if (!selected.isEmpty() && selected.contains(fileNameOf(item)))
+                item->setSelected(true);
+        }
+        if (top > 0)
+            list_selection::scrollToTop(files, qMin(top, files->count() - 1));
+    });
 }
 
 void FileBrowser::setMoreFormats(bool on)
@@ -279,14 +355,7 @@ bool FileBrowser::openDroppedMovie(const QString &dropped)
         return false;
 
     d->player.play_file(path::addbackslash(d->folder) + name, 0);
-
-    const QList<QListWidgetItem *> found =
-        d->files->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (!found.isEmpty()) {
-        const int row = d->files->row(found.first());
-        list_selection::moveCurrent(d->files, row);
-        list_selection::scrollToTop(d->files, row);
-    }
+    bringToTop(name);
     return true;
 }
 
@@ -365,18 +434,87 @@ void FileBrowser::Private::goToParent()
     q.setFolder(parentOf(folder));
 }
 
+void FileBrowser::Private::listFiles(const QString &where)
+{
+    reading.reset();
+    readingPoll->stop();
+    pieces->stop();
+    pending.clear();
+    pendingNext = 0;
+    // What waited for the folder shown before is no longer wanted.
+    whenListed.clear();
+    if (std::optional<folder_reader::Contents> few =
+            folder_reader::contentsIfFew(where, pattern, kListAtOnce)) {
+        folder_list::fill(folders, where, few->subfolders);
+        showFiles(few->files);
+        filled();
+        return;
+    }
+    // The folders above it at once, its subfolders with its files.
+    folder_list::fill(folders, where, {});
+    showFiles({});
+    auto job = std::make_shared<Reading>();
+    job->folder = where;
+    reading = job;
+    // Never waited for: a folder on a dead mount only leaves its list empty.
+    std::thread([job, where, pattern = pattern] {
+        std::optional<folder_reader::Contents> contents =
+            folder_reader::contentsIfFew(where, pattern, -1);
+        const std::lock_guard lock(job->mutex);
+        job->contents = std::move(*contents);
+        job->done = true;
+    }).detach();
+    readingPoll->start();
+}
+
+namespace
+{
+
+// Rows in one insertion: a row made with QListWidgetItem(text, list)
+// searches the whole list for itself, so a large folder took time in n².
+void appendRows(QListWidget *files, const QStringList &names)
+{
+    const int first = files->count();
+    files->addItems(native_path::displayNames(names));
+    for (int i = 0; i < names.size(); ++i) {
+        if (native_path::hasForeignBytes(names[i]))
+            files->item(first + i)->setData(NativeNameRole, names[i]);
+    }
+}
+
+} // namespace
+
 void FileBrowser::Private::showFiles(const QStringList &names)
 {
     files->setUpdatesEnabled(false);
     files->clear();
-    // All rows in one insertion: a row made with QListWidgetItem(text, list)
-    // searches the whole list for itself, so a large folder took time in n².
-    files->addItems(native_path::displayNames(names));
-    for (int i = 0; i < names.size(); ++i) {
-        if (native_path::hasForeignBytes(names[i]))
-            files->item(i)->setData(NativeNameRole, names[i]);
-    }
+    appendRows(files, names);
     files->setUpdatesEnabled(true);
+}
+
+bool FileBrowser::Private::addPiece()
+{
+    QElapsedTimer budget;
+    budget.start();
+    while (pendingNext < pending.size()) {
+        const qsizetype rows = qMin(kPieceRows, pending.size() - pendingNext);
+        appendRows(files, pending.mid(pendingNext, rows));
+        pendingNext += rows;
+        if (budget.elapsed() >= kPieceBudgetMs)
+            break;
+    }
+    if (pendingNext < pending.size())
+        return true;
+    pending.clear();
+    pendingNext = 0;
+    return false;
+}
+
+void FileBrowser::Private::filled()
+{
+    const QList<std::function<void()>> waiting = std::exchange(whenListed, {});
+    for (const std::function<void()> &then : waiting)
+        then();
 }
 
 // ---- Selection ----
@@ -527,14 +665,16 @@ void FileBrowser::Private::renameRow(int row)
     }
 
     q.refresh();
-    files->clearSelection();
-    const QList<QListWidgetItem *> found =
-        files->findItems(*answer, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (!found.isEmpty()) {
-        const int renamed = files->row(found.first());
-        list_selection::moveCurrent(files, renamed);
-        files->scrollToItem(found.first());
-    }
+    q.whenListed([this, name = *answer] {
+        files->clearSelection();
+        const QList<QListWidgetItem *> found =
+            files->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (!found.isEmpty()) {
+            const int renamed = files->row(found.first());
+            list_selection::moveCurrent(files, renamed);
+            files->scrollToItem(found.first());
+        }
+    });
 }
 
 void FileBrowser::Private::message(const QString &text)

@@ -59,6 +59,14 @@ public:
     // Reads the file list again from disk.  Entries still there keep their
     // selection, and the current entry stays current.
     void refresh();
+    // Runs then once the file list holds the whole folder: at once, unless
+    // a large folder is still being added.
+    void whenListed(std::function<void()> then);
+    // Whether a large folder is still being added to the file list.
+    bool isListing() const;
+    // Makes the file named name current and scrolls it to the top, once it
+    // is listed.
+    void bringToTop(const QString &name);
     // addbackslash(folder) + the entry's name; "" for a row out of range.
     QString fullPath(int row) const;
 

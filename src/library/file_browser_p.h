@@ -13,9 +13,11 @@
 #include <QPointF>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 class QAction;
+class QTimer;
 class QDropEvent;
 class QWidget;
 
@@ -32,7 +34,14 @@ struct FileBrowser::Private {
     void selectDrive(const QString &root);
     void driveChosen(int index);
     void goToParent();
+    // Lists the folder's subfolders and files: a small folder at once, a
+    // large one read on a thread of its own and its files then added in
+    // pieces from the event loop, so the window never waits for it.
+    void listFiles(const QString &folder);
     void showFiles(const QStringList &names);
+    // Adds the next piece of a large folder's names; false once all are in.
+    bool addPiece();
+    void filled();
 
     // The entry the menu's single-file commands act on: the selected one
     // when exactly one is selected, otherwise the current one.
@@ -77,6 +86,18 @@ struct FileBrowser::Private {
     QListWidget *files = nullptr;
     FileManager *fileManager = nullptr;
     std::unique_ptr<FileListSource> source;
+
+    // A large folder on its way into the list: its names as read (on the
+    // reading thread, then here) and those not yet added.  The number tells
+    // a reading that still counts from one a later folder replaced.
+    struct Reading;
+    std::shared_ptr<Reading> reading;
+    QTimer *readingPoll = nullptr;
+    QTimer *pieces = nullptr;
+    QStringList pending;
+    qsizetype pendingNext = 0;
+    // What waits for the whole folder to be listed.
+    QList<std::function<void()>> whenListed;
 
     QMenu *menu = nullptr;
     QAction *openDirectory = nullptr;

@@ -44,6 +44,11 @@ private:
 
 QList<Entry> entries(const QString &folder)
 {
+    return entries(folder, folder_reader::subfolders(folder));
+}
+
+QList<Entry> entries(const QString &folder, const QStringList &subfolders)
+{
     QList<Entry> out;
     out.append({QStringLiteral("/"), QStringLiteral("/"), 0, true});
     QString path;
@@ -53,7 +58,7 @@ QList<Entry> entries(const QString &folder)
         out.append({path, part, ++level, true});
     }
     const QString base = path.isEmpty() ? QStringLiteral("/") : path + u'/';
-    for (const QString &name : folder_reader::subfolders(folder))
+    for (const QString &name : subfolders)
         out.append({base + name, name, level + 1, false});
     return out;
 }
@@ -67,7 +72,12 @@ void prepare(QListWidget *list)
 
 void fill(QListWidget *list, const QString &folder)
 {
-    const QList<Entry> all = entries(folder);
+    fill(list, folder, folder_reader::subfolders(folder));
+}
+
+void fill(QListWidget *list, const QString &folder, const QStringList &subfolders)
+{
+    const QList<Entry> all = entries(folder, subfolders);
     QStyle *style = list->style() ? list->style() : QApplication::style();
     const QIcon openIcon = style->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closedIcon = style->standardIcon(QStyle::SP_DirClosedIcon);

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QtCore/qnamespace.h>
 
 class QListWidget;
@@ -23,6 +24,8 @@ struct Entry {
 
 // The entries for folder (an absolute, clean path).
 QList<Entry> entries(const QString &folder);
+// The same with the folder's subfolders given, in the order to show.
+QList<Entry> entries(const QString &folder, const QStringList &subfolders);
 
 // Item data holding an entry's full path.
 constexpr int PathRole = Qt::UserRole;
@@ -31,5 +34,6 @@ constexpr int PathRole = Qt::UserRole;
 void prepare(QListWidget *list);
 // Shows the entries of folder and makes the folder itself current.
 void fill(QListWidget *list, const QString &folder);
+void fill(QListWidget *list, const QString &folder, const QStringList &subfolders);
 
 } // namespace folder_list

@@ -89,6 +89,16 @@ private slots:
         QCOMPARE(progress.hits, 5);
         QCOMPARE(search(base, "avi"), QStringList{"xABCy.avi"});
 
+        // Names in the name order within a folder and among subfolders
+        // (made in an order that neither way round is that one).
+        const QString sorted = base + "/sorted";
+        for (const char *name : {"clip_9.avi", "d2/clip_1.avi", "clip_0007.avi", "d10/clip_1.avi",
+                                 "clip_10.avi", "d1/clip_1.avi", "d2/e/clip_1.avi"})
+            touch(sorted + "/" + name);
+        QCOMPARE(search(sorted, "clip"),
+                 (QStringList{"clip_0007.avi", "clip_9.avi", "clip_10.avi", "d1/clip_1.avi",
+                              "d2/clip_1.avi", "d2/e/clip_1.avi", "d10/clip_1.avi"}));
+
         // A name in Shift_JIS is found and keeps its bytes.
         const QByteArray sjis = "sjis \x93\xae\x89\xe6.avi";
         const QByteArray raw = QFile::encodeName(base) + "/" + sjis;
@@ -129,6 +139,19 @@ private slots:
         const std::atomic<bool> cancelled{true};
         touch(base + "/b/c/d.avi");
         QVERIFY(!folder_walk::walk(base, "", {}, {}, cancelled));
+
+        // Cancelled while several folders are being read: nothing more is
+        // reported.
+        for (int i = 0; i < 40; ++i)
+            touch(base + QString("/many/%1/clip.avi").arg(i));
+        std::atomic<bool> stop{false};
+        int reported = 0;
+        const auto foundOne = [&](const QString &, const QStringList &) {
+            ++reported;
+            stop = true;
+        };
+        QVERIFY(!folder_walk::walk(base + "/many", "", foundOne, {}, stop));
+        QCOMPARE(reported, 1);
     }
 
     // Captions of registered, renamed and freed slots, and dir.ini read back,

@@ -240,6 +240,30 @@ private slots:
                 FavouritesModel::placeholder().toImage());
     }
 
+    // Thousands added at once go into the list in pieces: in their order,
+    // saved whole before they are all shown, a selection made meanwhile
+    // kept.
+    void manyFavouritesAreAddedInPieces()
+    {
+        QTemporaryDir program;
+        QByteArray lines;
+        for (int i = 0; i < 1500; ++i)
+            lines += QString("/not/mounted/take %1.avi\r\n").arg(i).toUtf8();
+        QVERIFY(test_files::writeFile(program.path() + "/many.m3u", lines));
+        auto fixture = startIn(program.path() + "/");
+        FavouritesList &favourites = fixture->player().favourites();
+        QCOMPARE(favourites.load_okini(program.path() + "/many.m3u", FavouritesList::Missing::Keep),
+                 1500);
+        QVERIFY(favourites.count() < 1500);
+        favourites.select_okini(2);
+        const QString okini = program.path() + "/okini.ini";
+        QVERIFY(favourites.save_okini(okini));
+        QCOMPARE(test_files::readFile(okini), lines);
+        QTRY_COMPARE(favourites.count(), 1500);
+        QCOMPARE(favourites.get_okini_index(), 2);
+        QCOMPARE(names(favourites).mid(1498), QStringList({"take 1498.avi", "take 1499.avi"}));
+    }
+
     void aFavouritesFileThatCannotBeReadIsKept()
     {
         // Larger than any favourites file the program reads.

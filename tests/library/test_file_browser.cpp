@@ -416,6 +416,35 @@ private slots:
         QCOMPARE(browser.folder(), folder.path());
     }
 
+    // A folder too large to list at once is listed in pieces: in the name
+    // order, and a refresh keeps the selection and the current entry.
+    void largeFolderIsListedInPieces()
+    {
+        Folder folder;
+        const int count = 3000;
+        for (int i = 0; i < count; ++i)
+            folder.file(QString("take %1.avi").arg(i));
+        PlayerFixture fixture({}, folder.path());
+        FileBrowser &browser = fixture.player().fileBrowser();
+        QListWidget *files = browser.fileList();
+        QTRY_VERIFY(!browser.isListing());
+        QCOMPARE(files->count(), count);
+        QCOMPARE(files->item(2)->text(), QString("take 2.avi"));
+        QCOMPARE(files->item(10)->text(), QString("take 10.avi"));
+        QCOMPARE(files->item(count - 1)->text(), QString("take 2999.avi"));
+
+        files->item(5)->setSelected(true);
+        files->item(2500)->setSelected(true);
+        files->setCurrentRow(2500, QItemSelectionModel::NoUpdate);
+        QFile::remove(folder.path("take 0.avi"));
+        browser.refresh();
+        QVERIFY(browser.isListing());
+        QTRY_VERIFY(!browser.isListing());
+        QCOMPARE(files->count(), count - 1);
+        QCOMPARE(selected(files), QList<int>({4, 2499}));
+        QCOMPARE(files->currentRow(), 2499);
+    }
+
     void renaming()
     {
         Folder folder;
