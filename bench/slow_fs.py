@@ -11,36 +11,31 @@ as those of network file systems do, so that a walk need not ask for it.
 Runs in the foreground until unmounted (fusermount3 -u MOUNTPOINT) or until
 the process that started it ends.
 """
-import errno
 import os
 import stat
 import sys
-import threading
 import time
 
-from fusepy import FUSE, FuseOSError, Operations
+from fusepy import FUSE
+
+# The tests' mirror, whose reads may stall, is the base: this one only waits
+# before every request.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                "..", "tests", "support"))
+from stalling_fs import StallingMirror, end_with_parent  # noqa: E402
 
 
-class SlowMirror(Operations):
+class SlowMirror(StallingMirror):
     def __init__(self, delay, source):
+        super().__init__("mirror", source)
         self.delay = delay
-        self.source = source
-
-    def _real(self, path):
-        return os.path.join(self.source, path.lstrip("/"))
 
     def _wait(self):
         time.sleep(self.delay)
 
     def getattr(self, path, fh=None):
         self._wait()
-        try:
-            st = os.lstat(self._real(path))
-        except OSError as e:
-            raise FuseOSError(e.errno)
-        return {key: getattr(st, key) for key in (
-            "st_mode", "st_nlink", "st_size", "st_uid", "st_gid",
-            "st_atime", "st_mtime", "st_ctime")}
+        return super().getattr(path, fh)
 
     def readdir(self, path, fh):
         self._wait()
@@ -54,28 +49,11 @@ class SlowMirror(Operations):
 
     def open(self, path, flags):
         self._wait()
-        if flags & (os.O_WRONLY | os.O_RDWR):
-            raise FuseOSError(errno.EROFS)
-        return os.open(self._real(path), os.O_RDONLY)
+        return super().open(path, flags)
 
     def read(self, path, size, offset, fh):
         self._wait()
-        return os.pread(fh, size, offset)
-
-    def release(self, path, fh):
-        os.close(fh)
-        return 0
-
-
-def end_with_parent():
-    parent = os.getppid()
-
-    def watch():
-        while os.getppid() == parent:
-            time.sleep(0.5)
-        os._exit(0)
-
-    threading.Thread(target=watch, daemon=True).start()
+        return super().read(path, size, offset, fh)
 
 
 def main():
