@@ -1,8 +1,8 @@
 #include "desktop/media_controls.h"
 #include "desktop/desktop_log.h"
 
-#include "base/native_path.h"
 #include "base/movie_ext.h"
+#include "base/native_path.h"
 
 #include <QCoreApplication>
 #include <QDBusAbstractAdaptor>

@@ -24,8 +24,8 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QSlider>
-#include <QSystemTrayIcon>
 #include <QStringList>
+#include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
