@@ -496,8 +496,11 @@ class Driver:
         time.sleep(max(0.0, 0.5 - self.watch.since_change()))
         self.key(f"KP_{slot}", "ctrl")
         # The next movie's open is announced once it is through, which can
-        # take a moment after the last one ended.
-        time.sleep(1.0)
+        # take a moment after the last one ended: over two seconds when mpv
+        # is slow to let go of a file and a new player is started (the
+        # sanitizers' build), long enough for a one-second clip to have
+        # ended before the key came.
+        self.watch.wait_beyond(before, 2.5)
         self.note("scene")
         # Checked at the end only where the movie surely was the one open
         # (no change from before the key until after it) and could be
