@@ -223,7 +223,12 @@ std::optional<QByteArray> readFile(const QString &path, qint64 limit)
     return content;
 }
 
-std::optional<Listing> listingIfFew(const QString &folder, qsizetype most)
+namespace
+{
+
+// The names of the kinds wanted; none once the folder holds more than `most`
+// entries (no limit when negative).
+std::optional<Listing> readListing(const QString &folder, qsizetype most, bool files, bool folders)
 {
     Listing listing;
     const QByteArray base = encode(folder);
@@ -238,29 +243,26 @@ std::optional<Listing> listingIfFew(const QString &folder, qsizetype most)
         if (entry->d_name[0] == '.')
             continue;
         const std::optional<Kind> kind = kindOf(fd, *entry);
-        if (kind == Kind::Files)
+        if (kind == Kind::Files && files)
             listing.files.append(decode(QByteArray(entry->d_name)));
-        else if (kind == Kind::Folders)
+        else if (kind == Kind::Folders && folders)
             listing.folders.append(decode(QByteArray(entry->d_name)));
     }
     return listing;
 }
 
+} // namespace
+
+std::optional<Listing> listingIfFew(const QString &folder, qsizetype most)
+{
+    return readListing(folder, most, true, true);
+}
+
 QStringList entries(const QString &folder, Kind kind)
 {
-    QStringList names;
-    const QByteArray base = encode(folder);
-    std::unique_ptr<DIR, DirCloser> dir(opendir(base.constData()));
-    if (!dir)
-        return names;
-    const int fd = dirfd(dir.get());
-    while (const dirent *entry = readdir(dir.get())) {
-        if (entry->d_name[0] == '.')
-            continue;
-        if (kindOf(fd, *entry) == kind)
-            names.append(decode(QByteArray(entry->d_name)));
-    }
-    return names;
+    const bool files = kind == Kind::Files;
+    Listing listing = *readListing(folder, -1, files, !files);
+    return files ? listing.files : listing.folders;
 }
 
 bool renameNoReplace(const QString &from, const QString &to)
