@@ -22,9 +22,12 @@ bash "$ROOT/scripts/build.sh" "$BUILD" "${CMAKE_ARGS[@]}"
 
 # A test that hangs is killed by CTest after its timeout, which tells nothing
 # about where it hung.  Shortly before that, the stacks of all its threads are
-# printed, so that a hang seen once, on a machine nobody can look at, can be
-# understood from the log.
-print_stacks_of_hung_tests() {
+# taken; they are printed, a line per thread, once CTest is done, so that they
+# come last in the log and a hang seen once, on a machine nobody can look at,
+# can be understood from it.
+HUNG_STACKS="$BUILD/hung-test-stacks.txt"
+rm -f "$HUNG_STACKS"
+take_stacks_of_hung_tests() {
   local seen=" "
   while sleep 10; do
     for pid in $(pgrep -f "^$BUILD/tests/" || true); do
@@ -33,19 +36,49 @@ print_stacks_of_hung_tests() {
       age=$(ps -o etimes= -p "$pid" 2>/dev/null | tr -d ' ')
       [ -n "$age" ] && [ "$age" -ge "${HUNG_TEST_SECONDS:-240}" ] || continue
       seen+="$pid "
-      echo "=== $(ps -o args= -p "$pid") has run ${age} s; its threads:" >&2
-      gdb -p "$pid" -batch -nx -ex 'thread apply all bt' 2>&1 | grep -E '^(Thread|#)' >&2 || true
+      echo "=== $(ps -o args= -p "$pid") (pid $pid) had run ${age} s; its threads:" >>"$HUNG_STACKS"
+      gdb -p "$pid" -batch -nx -ex 'thread apply all bt' 2>&1 | grep -E '^(Thread|#)' |
+        one_line_per_thread "$pid" >>"$HUNG_STACKS" || true
     done
   done
 }
+# gdb's frames as "function (file:line)", innermost first, the main thread
+# (whose LWP is the process id) before the others.
+one_line_per_thread() {
+  awk -v pid="$1" '
+    function flush() { if (head != "") { if (main) first = head line "\n"; else rest = rest head line "\n" } }
+    /^Thread/ { flush(); main = ($0 ~ "LWP " pid "[)]"); head = $0; sub(/:$/, "", head); head = head ":"; line = ""; last = ""; next }
+    /^#/ {
+      frame = $0; sub(/^#[0-9]+ +(0x[0-9a-f]+ in )?/, "", frame)
+      name = frame; sub(/ ?\(.*/, "", name)
+      # The C library'"'"'s own frames (waits, thread start) say nothing.
+      if (name ~ /^_/ || name == "start_thread" || name == "clone3") next
+      where = ""
+      if (match(frame, / (at|from) [^ ]+$/)) { where = substr(frame, RSTART + 1); sub(/^(at|from) (.*\/)?/, "", where) }
+      if (name == "" || name == "??") name = "?"
+      entry = name (where == "" ? "" : " (" where ")")
+      if (entry != last) line = line " < " entry
+      last = entry
+    }
+    END { flush(); printf "%s%s", first, rest }'
+}
 if command -v gdb >/dev/null; then
-  print_stacks_of_hung_tests &
-  trap 'kill $! 2>/dev/null || true' EXIT
+  take_stacks_of_hung_tests &
+  watchdog=$!
+  trap 'kill $watchdog 2>/dev/null || true' EXIT
 fi
+show_stacks_of_hung_tests() {
+  [ -s "$HUNG_STACKS" ] || return 0
+  echo "Tests that hung, and where each thread of theirs was:"
+  cat "$HUNG_STACKS"
+}
 
 CTEST=(ctest --test-dir "$BUILD" --output-on-failure "$@")
+status=0
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-  "${CTEST[@]}"
+  "${CTEST[@]}" || status=$?
 else
-  xvfb-run -a -s '-screen 0 1280x1024x24 -nolisten tcp' "${CTEST[@]}"
+  xvfb-run -a -s '-screen 0 1280x1024x24 -nolisten tcp' "${CTEST[@]}" || status=$?
 fi
+show_stacks_of_hung_tests
+exit "$status"

@@ -20,14 +20,39 @@ QStringList files(const QString &folder, const NamePattern &pattern)
     return names;
 }
 
-std::optional<Contents> contentsIfFew(const QString &folder, const NamePattern &pattern,
-                                      qsizetype most)
+namespace
+{
+
+std::optional<Contents> unsortedContents(const QString &folder, const NamePattern &pattern,
+                                         qsizetype most)
 {
     std::optional<native_path::Listing> listing = native_path::listingIfFew(folder, most);
     if (!listing)
         return std::nullopt;
     Contents contents{std::move(listing->files), std::move(listing->folders)};
     contents.files.removeIf([&pattern](const QString &name) { return !pattern.matches(name); });
+    return contents;
+}
+
+} // namespace
+
+std::optional<Contents> contentsIfFew(const QString &folder, const NamePattern &pattern,
+                                      qsizetype most)
+{
+    std::optional<Contents> contents = unsortedContents(folder, pattern, most);
+    if (contents) {
+        sortNames(contents->files);
+        sortNames(contents->subfolders);
+    }
+    return contents;
+}
+
+Contents contentsWithFirstFiles(const QString &folder, const NamePattern &pattern, qsizetype count,
+                                const std::function<void(const QStringList &)> &firstFiles)
+{
+    Contents contents = *unsortedContents(folder, pattern, -1);
+    if (contents.files.size() > count)
+        firstFiles(name_order::firstInOrder(contents.files, count));
     sortNames(contents.files);
     sortNames(contents.subfolders);
     return contents;

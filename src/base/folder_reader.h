@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 class NamePattern;
@@ -25,6 +26,11 @@ struct Contents {
 };
 std::optional<Contents> contentsIfFew(const QString &folder, const NamePattern &pattern,
                                       qsizetype most);
+// A large folder's contents, as contentsIfFew gives them, where the first
+// `count` of its files, in order, go to firstFiles as soon as they are known:
+// before the rest are sorted, which is most of the time a big folder takes.
+Contents contentsWithFirstFiles(const QString &folder, const NamePattern &pattern, qsizetype count,
+                                const std::function<void(const QStringList &)> &firstFiles);
 QStringList subfolders(const QString &folder);
 
 // Sorts names in the name order.

@@ -23,4 +23,8 @@ inline bool less(const QString &a, const QString &b)
 // Sorts names in the order above.  Safe on any thread.
 void sort(QStringList &names);
 
+// The first `count` of names in the order above, found without sorting the
+// rest: a screenful of a large folder can be shown before the whole is sorted.
+QStringList firstInOrder(const QStringList &names, qsizetype count);
+
 } // namespace name_order

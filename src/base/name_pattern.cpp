@@ -1,5 +1,8 @@
 #include "base/name_pattern.h"
 
+#include <algorithm>
+#include <optional>
+
 namespace
 {
 
@@ -11,6 +14,32 @@ QList<uint> folded(QStringView text)
     for (uint &c : out)
         c = QChar::toCaseFolded(c);
     return out;
+}
+
+// "*.avi" and its kind, the patterns of the movie lists: a star, then no
+// wildcard.
+bool isStarThenLiteral(const QList<uint> &pattern)
+{
+    return !pattern.isEmpty() && pattern.first() == U'*' &&
+           std::none_of(pattern.cbegin() + 1, pattern.cend(),
+                        [](uint c) { return c == U'*' || c == U'?'; });
+}
+
+// Whether name, without regard to case, ends in the pattern's literal part;
+// only that end of the name is read and folded.
+bool endsWithLiteral(QStringView name, const QList<uint> &pattern)
+{
+    qsizetype at = name.size();
+    for (qsizetype p = pattern.size() - 1; p >= 1; --p) {
+        if (at == 0)
+            return false;
+        char32_t c = name[--at].unicode();
+        if (QChar::isLowSurrogate(c) && at > 0 && name[at - 1].isHighSurrogate())
+            c = QChar::surrogateToUcs4(name[--at], QChar(char16_t(c)));
+        if (QChar::toCaseFolded(c) != pattern[p])
+            return false;
+    }
+    return true;
 }
 
 // Greedy matching that remembers only the last `*`: when a later part fails,
@@ -65,9 +94,18 @@ bool NamePattern::matches(QStringView name) const
 {
     if (patterns_.isEmpty())
         return false;
-    const QList<uint> subject = folded(name);
+    // A name is folded whole only for a pattern that needs more than its
+    // end, and then once.
+    std::optional<QList<uint>> subject;
     for (const QList<uint> &pattern : patterns_) {
-        if (matchFolded(pattern, subject))
+        if (isStarThenLiteral(pattern)) {
+            if (endsWithLiteral(name, pattern))
+                return true;
+            continue;
+        }
+        if (!subject)
+            subject = folded(name);
+        if (matchFolded(pattern, *subject))
             return true;
     }
     return false;

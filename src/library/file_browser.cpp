@@ -71,6 +71,9 @@ constexpr qsizetype kPieceRows = 1000;
 constexpr qint64 kPieceBudgetMs = 12;
 // How often the window looks whether a large folder has been read.
 constexpr int kReadingPollMs = 4;
+// A large folder's first names, shown while the rest are sorted: more than
+// the tallest list shows.
+constexpr qsizetype kFirstScreenRows = 200;
 
 QString parentOf(const QString &folder)
 {
@@ -92,6 +95,7 @@ FileBrowser::Private::Private(FileBrowser &q, MainWindow &window, ListPanel &pan
 struct FileBrowser::Private::Reading {
     QString folder;
     std::mutex mutex;
+    QStringList firstFiles;
     bool done = false;
     folder_reader::Contents contents;
 };
@@ -102,22 +106,7 @@ FileBrowser::FileBrowser(MainWindow &window, ListPanel &panel, CMovie &movie, Op
 {
     d->readingPoll = new QTimer(this);
     d->readingPoll->setInterval(kReadingPollMs);
-    connect(d->readingPoll, &QTimer::timeout, this, [this] {
-        if (d->reading) {
-            const std::lock_guard lock(d->reading->mutex);
-            if (!d->reading->done)
-                return;
-            d->pending = std::move(d->reading->contents.files);
-            folder_list::fill(d->folders, d->reading->folder, d->reading->contents.subfolders);
-        }
-        d->reading.reset();
-        d->readingPoll->stop();
-        d->pendingNext = 0;
-        if (d->addPiece())
-            d->pieces->start();
-        else
-            d->filled();
-    });
+    connect(d->readingPoll, &QTimer::timeout, this, [this] { d->takeWhatWasRead(); });
     d->pieces = new QTimer(this);
     d->pieces->setInterval(0);
     connect(d->pieces, &QTimer::timeout, this, [this] {
@@ -441,6 +430,7 @@ void FileBrowser::Private::listFiles(const QString &where)
     pieces->stop();
     pending.clear();
     pendingNext = 0;
+    firstShown.clear();
     // What waited for the folder shown before is no longer wanted.
     whenListed.clear();
     if (std::optional<folder_reader::Contents> few =
@@ -458,10 +448,13 @@ void FileBrowser::Private::listFiles(const QString &where)
     reading = job;
     // Never waited for: a folder on a dead mount only leaves its list empty.
     std::thread([job, where, pattern = pattern] {
-        std::optional<folder_reader::Contents> contents =
-            folder_reader::contentsIfFew(where, pattern, -1);
+        folder_reader::Contents contents = folder_reader::contentsWithFirstFiles(
+            where, pattern, kFirstScreenRows, [&job](const QStringList &first) {
+                const std::lock_guard lock(job->mutex);
+                job->firstFiles = first;
+            });
         const std::lock_guard lock(job->mutex);
-        job->contents = std::move(*contents);
+        job->contents = std::move(contents);
         job->done = true;
     }).detach();
     readingPoll->start();
@@ -490,6 +483,41 @@ void FileBrowser::Private::showFiles(const QStringList &names)
     files->clear();
     appendRows(files, names);
     files->setUpdatesEnabled(true);
+}
+
+void FileBrowser::Private::takeWhatWasRead()
+{
+    if (!reading) {
+        readingPoll->stop();
+        return;
+    }
+    {
+        const std::lock_guard lock(reading->mutex);
+        if (!reading->done) {
+            // A screenful first, while the reading thread sorts the rest.
+            if (firstShown.isEmpty() && !reading->firstFiles.isEmpty()) {
+                firstShown = std::move(reading->firstFiles);
+                showFiles(firstShown);
+            }
+            return;
+        }
+        pending = std::move(reading->contents.files);
+        folder_list::fill(folders, reading->folder, reading->contents.subfolders);
+    }
+    reading.reset();
+    readingPoll->stop();
+    // The rows shown first are the start of the whole list; should they
+    // not be, the list is filled anew rather than shown wrong.
+    pendingNext = firstShown.size();
+    if (pending.mid(0, pendingNext) != firstShown) {
+        showFiles({});
+        pendingNext = 0;
+    }
+    firstShown.clear();
+    if (addPiece())
+        pieces->start();
+    else
+        filled();
 }
 
 bool FileBrowser::Private::addPiece()

@@ -40,6 +40,8 @@ struct FileBrowser::Private {
     void listFiles(const QString &folder);
     void showFiles(const QStringList &names);
     // Adds the next piece of a large folder's names; false once all are in.
+    // A large folder's reading, polled: its first screen, then the whole.
+    void takeWhatWasRead();
     bool addPiece();
     void filled();
 
@@ -96,6 +98,8 @@ struct FileBrowser::Private {
     QTimer *pieces = nullptr;
     QStringList pending;
     qsizetype pendingNext = 0;
+    // The first rows of a large folder, shown before it was all read.
+    QStringList firstShown;
     // What waits for the whole folder to be listed.
     QList<std::function<void()>> whenListed;
 

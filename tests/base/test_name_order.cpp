@@ -48,8 +48,18 @@ private slots:
                             .arg(i % 7));
         QStringList byCompare = many;
         std::sort(byCompare.begin(), byCompare.end(), name_order::less);
+        QCOMPARE(name_order::firstInOrder(many, 40), byCompare.mid(0, 40));
         name_order::sort(many);
         QCOMPARE(many, byCompare);
+
+        // A big folder's keys are made on two threads.
+        QStringList big;
+        for (int i = 0; i < 24000; ++i)
+            big.append(byCompare[i * 7 % byCompare.size()] + QString::number(i % 13));
+        QStringList bigByCompare = big;
+        std::sort(bigByCompare.begin(), bigByCompare.end(), name_order::less);
+        name_order::sort(big);
+        QCOMPARE(big, bigByCompare);
         QVERIFY(name_order::less("take2_0", "Take10_0"));
     }
 };
