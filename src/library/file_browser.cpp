@@ -1,6 +1,7 @@
 #include "library/file_browser.h"
 #include "library/library_log.h"
 
+#include "base/background_priority.h"
 #include "base/folder_reader.h"
 #include "base/movie_ext.h"
 #include "base/native_path.h"
@@ -448,6 +449,7 @@ void FileBrowser::Private::listFiles(const QString &where)
     reading = job;
     // Never waited for: a folder on a dead mount only leaves its list empty.
     std::thread([job, where, pattern = pattern] {
+        background_priority::lowerThisThread();
         folder_reader::Contents contents = folder_reader::contentsWithFirstFiles(
             where, pattern, kFirstScreenRows, [&job](const QStringList &first) {
                 const std::lock_guard lock(job->mutex);

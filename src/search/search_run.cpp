@@ -1,5 +1,6 @@
 #include "search/search_run.h"
 
+#include "base/background_priority.h"
 #include "search/search_log.h"
 
 #include <QElapsedTimer>
@@ -57,6 +58,7 @@ void SearchRun::start(const QString &base, const QString &text, bool moreFormats
     running_ = true;
     collector_.start();
     std::thread([channel = channel_, base, text, moreFormats] {
+        background_priority::lowerThisThread();
         QList<Hit> found;
         const auto onFound = [&found](const QString &folder, const QStringList &names) {
             for (const QString &name : names)
