@@ -55,6 +55,10 @@ start_xvfb() {
     export DISPLAY=":$(head -n1 "$tmp/display")"
     export QT_QPA_PLATFORM=xcb
     unset WAYLAND_DISPLAY
+    # Without a session bus given, libdbus would start one by forking
+    # dbus-launch from inside the measured program; an address where none
+    # listens leaves the program without one, at once.
+    export DBUS_SESSION_BUS_ADDRESS="${DBUS_SESSION_BUS_ADDRESS:-unix:path=$tmp/runtime/bus}"
 }
 
 elapsed_us() {

@@ -101,14 +101,15 @@ int main(int argc, char *argv[])
         loop.exec();
         const double ms = clock.nsecsElapsed() / 1e6;
         // The last results' paint, for a search that found some.
-        for (int i = 0; i < 5 && watch.firstScreenMs < 0 && panel.List_Find->count() > 0; ++i)
+        for (int i = 0;
+             i < 5 && watch.firstScreenMs < 0 && panel.List_Find->model()->rowCount() > 0; ++i)
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents,
                                             20);
         panel.List_Find->viewport()->removeEventFilter(&watch);
         std::printf("{\"run\": %d, \"ms\": %.1f, \"first_screen_ms\": %.1f, \"hits\": %d, "
                     "\"stall_ms\": %.1f, \"progress\": \"%s\"}\n",
-                    run, ms, watch.firstScreenMs, int(panel.List_Find->count()), meter.longest(),
-                    player.searchPage().findProgress->text().toUtf8().constData());
+                    run, ms, watch.firstScreenMs, int(panel.List_Find->model()->rowCount()),
+                    meter.longest(), player.searchPage().findProgress->text().toUtf8().constData());
         std::fflush(stdout);
     }
     player.Form_Unload();

@@ -2,6 +2,8 @@
 
 #include "library/file_browser.h"
 
+#include <QListWidget>
+
 FileListSource::FileListSource(QListWidget *files, FileBrowser &browser)
     : ListWidgetSource(files), browser_(browser)
 {

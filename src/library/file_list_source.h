@@ -3,6 +3,7 @@
 #include "panels/list_widget_source.h"
 
 class FileBrowser;
+class QListWidget;
 
 // The file list `File` as a play source: the movies of the browser's folder.
 class FileListSource final : public ListWidgetSource

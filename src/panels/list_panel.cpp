@@ -1,5 +1,6 @@
 #include "panels/list_panel.h"
 
+#include "panels/list_selection.h"
 #include "panels/okini_view.h"
 #include "window/button_images.h"
 
@@ -92,7 +93,8 @@ void ListPanel::buildPages(QFrame *list)
     File = makeList("File", list);
     List_okini = new OkiniView(list);
     List_okini->setObjectName("List_okini");
-    List_Find = makeList("List_Find", list);
+    List_Find = new QListView(list);
+    List_Find->setObjectName("List_Find");
     layout->addWidget(File, 1);
     layout->addWidget(List_okini, 1);
     layout->addWidget(List_Find, 1);
@@ -208,7 +210,7 @@ void ListPanel::showFavouritesPage()
 void ListPanel::showSearchPage()
 {
     showOnly(List_Find);
-    if (List_Find->count() == 0 && directory_->isHidden()) {
+    if (list_selection::rowCount(List_Find) == 0 && directory_->isHidden()) {
         directory_->show();
         directory_->raise();
     }

@@ -9,6 +9,7 @@ class QFrame;
 class QHBoxLayout;
 class QLabel;
 class QComboBox;
+class QListView;
 class QListWidget;
 class OkiniView;
 class QTabBar;
@@ -52,7 +53,9 @@ public:
     QLabel *labelFind = nullptr;
     // Editable; its drop-down list is the history of search texts.
     QComboBox *FindText = nullptr;
-    QListWidget *List_Find = nullptr;
+    // A view over the search's results model, which the search page sets:
+    // a long result list costs no widget item a row.
+    QListView *List_Find = nullptr;
     QFrame *config = nullptr;
     QFrame *soft_info = nullptr;
     QLabel *Ver = nullptr;

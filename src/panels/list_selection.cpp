@@ -1,30 +1,50 @@
 #include "panels/list_selection.h"
 
-#include <QListWidget>
+#include <QAbstractItemView>
 
 namespace list_selection
 {
 
-void moveCurrent(QListWidget *list, int row)
+namespace
 {
-    if (!list || row < 0 || row >= list->count())
-        return;
-    if (QListWidgetItem *old = list->currentItem())
-        old->setSelected(false);
-    list->setCurrentRow(row, QItemSelectionModel::NoUpdate);
-    list->item(row)->setSelected(true);
+
+QModelIndex indexOf(const QAbstractItemView *list, int row)
+{
+    if (!list || row < 0 || row >= rowCount(list))
+        return QModelIndex();
+    return list->model()->index(row, 0, list->rootIndex());
 }
 
-void scrollToTop(QListWidget *list, int row)
+} // namespace
+
+void moveCurrent(QAbstractItemView *list, int row)
 {
-    if (!list || row < 0 || row >= list->count())
+    const QModelIndex index = indexOf(list, row);
+    if (!index.isValid())
         return;
-    list->scrollToItem(list->item(row), QAbstractItemView::PositionAtTop);
+    QItemSelectionModel *selection = list->selectionModel();
+    const QModelIndex old = list->currentIndex();
+    if (old.isValid())
+        selection->select(old, QItemSelectionModel::Deselect);
+    selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    selection->select(index, QItemSelectionModel::Select);
 }
 
-int currentRow(const QListWidget *list)
+void scrollToTop(QAbstractItemView *list, int row)
 {
-    return list ? list->currentRow() : -1;
+    const QModelIndex index = indexOf(list, row);
+    if (index.isValid())
+        list->scrollTo(index, QAbstractItemView::PositionAtTop);
+}
+
+int currentRow(const QAbstractItemView *list)
+{
+    return list ? list->currentIndex().row() : -1;
+}
+
+int rowCount(const QAbstractItemView *list)
+{
+    return list && list->model() ? list->model()->rowCount(list->rootIndex()) : 0;
 }
 
 } // namespace list_selection

@@ -2,11 +2,9 @@
 
 #include "panels/list_selection.h"
 
-#include <QListWidget>
-
 int ListWidgetSource::count() const
 {
-    return list_->count();
+    return list_selection::rowCount(list_);
 }
 
 int ListWidgetSource::currentIndex() const

@@ -2,19 +2,19 @@
 
 #include "base/play_source.h"
 
-class QListWidget;
+class QAbstractItemView;
 
-// A play source shown by a list widget, one entry a row: the list's current
-// row is its current entry.
+// A play source shown by a list (a list widget, or a list view over its
+// model), one entry a row: the list's current row is its current entry.
 class ListWidgetSource : public PlaySource
 {
 public:
-    explicit ListWidgetSource(QListWidget *list) : list_(list) {}
+    explicit ListWidgetSource(QAbstractItemView *list) : list_(list) {}
 
     int count() const override;
     int currentIndex() const override;
     void select(int index, bool toTop) override;
 
 protected:
-    QListWidget *list_;
+    QAbstractItemView *list_;
 };

@@ -5,6 +5,7 @@
 #include "base/native_path.h"
 #include "base/selection_info.h"
 #include "panels/list_panel.h"
+#include "panels/list_selection.h"
 #include "panels/okini_view.h"
 #include "search/search_log.h"
 #include "window/named_menu.h"
@@ -17,18 +18,31 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QSignalBlocker>
+#include <utility>
+
+namespace
+{
+
+// The list is added to once its new results would grow it by an eighth, and
+// otherwise within this time of the first of them: laying out the list anew
+// after every few results would cost time in the square of its length.
+constexpr qsizetype kGrowthStep = 8;
+constexpr int kShowWithinMs = 100;
+
+} // namespace
 
 SearchPage::SearchPage(ListPanel &panel, QWidget *directory, QWidget *display,
                        const QString &programFolder, Hooks hooks, QObject *parent)
     : QObject(parent), panel_(panel), directory_(directory), display_(display),
       programFolder_(programFolder), hooks_(std::move(hooks)), source_(results_, panel_.List_Find)
 {
-    QListWidget *list = panel_.List_Find;
+    QListView *list = panel_.List_Find;
+    list->setModel(&results_);
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // Long result lists stay quick to add to and to scroll.
     list->setUniformItemSizes(true);
@@ -55,17 +69,15 @@ SearchPage::SearchPage(ListPanel &panel, QWidget *directory, QWidget *display,
     if (QLayout *row = panel_.find->layout())
         row->addWidget(findProgress);
 
-    // The list shows the results: rows are only ever added at the end, or
-    // all replaced.
-    connect(&results_, &SearchResults::rowsInserted, this,
-            [this](const QModelIndex &, int first, int last) { showRows(first, last); });
-    connect(&results_, &SearchResults::modelReset, this, &SearchPage::showAll);
-
-    connect(list, &QListWidget::itemDoubleClicked, this, [this] { playCurrent(); });
-    connect(&run_, &SearchRun::found, &results_, &SearchResults::append);
+    connect(list, &QAbstractItemView::doubleClicked, this, [this] { playCurrent(); });
+    showSoon_.setSingleShot(true);
+    showSoon_.setInterval(kShowWithinMs);
+    connect(&showSoon_, &QTimer::timeout, this, &SearchPage::showUnshown);
+    connect(&run_, &SearchRun::found, this, &SearchPage::takeFound);
     connect(&run_, &SearchRun::progress, this,
             [this](const folder_walk::Progress &progress) { showProgress(progress, false); });
     connect(&run_, &SearchRun::finished, this, [this](const folder_walk::Progress &progress) {
+        showUnshown();
         showProgress(progress, true);
         endBusy();
         emit searchFinished();
@@ -81,6 +93,7 @@ SearchPage::~SearchPage()
 void SearchPage::run_search()
 {
     cancel_search();
+    unshown_.clear();
     results_.clear();
     findProgress->clear();
     shown_ = {};
@@ -100,6 +113,7 @@ void SearchPage::cancel_search()
         return;
     const folder_walk::Progress reached = shown_;
     run_.cancel();
+    showUnshown();
     findProgress->setText(progressText(QString::fromUtf8("中止 "), reached));
     endBusy();
 }
@@ -112,16 +126,20 @@ void SearchPage::endBusy()
     QApplication::restoreOverrideCursor();
 }
 
-void SearchPage::showRows(int first, int last)
+void SearchPage::takeFound(const QList<SearchRun::Hit> &hits)
 {
-    // One insertion for the batch (see the file page's list).
-    panel_.List_Find->insertItems(first, results_.shownNames(first, last));
+    unshown_.append(hits);
+    if (unshown_.size() >= results_.count() / kGrowthStep)
+        showUnshown();
+    else if (!showSoon_.isActive())
+        showSoon_.start();
 }
 
-void SearchPage::showAll()
+void SearchPage::showUnshown()
 {
-    panel_.List_Find->clear();
-    showRows(0, results_.count() - 1);
+    showSoon_.stop();
+    if (!unshown_.isEmpty())
+        results_.append(std::exchange(unshown_, {}));
 }
 
 QString SearchPage::progressText(const QString &state, const folder_walk::Progress &progress)
@@ -154,7 +172,7 @@ void SearchPage::addToHistory(const QString &text)
 
 void SearchPage::playCurrent()
 {
-    const QString path = results_.pathAt(panel_.List_Find->currentRow());
+    const QString path = results_.pathAt(list_selection::currentRow(panel_.List_Find));
     if (path.isEmpty())
         return;
     directory_->hide();
@@ -174,7 +192,7 @@ void SearchPage::List_Find_Click()
 // the thumbnails, the list itself and the video area take no drop meanwhile.
 void SearchPage::dragSelection()
 {
-    QListWidget *list = panel_.List_Find;
+    QListView *list = panel_.List_Find;
     const bool thumbnails = panel_.List_okini->isThumbnailView();
     const bool listTook = list->acceptDrops();
     const bool displayTook = display_ && display_->acceptDrops();
@@ -239,7 +257,7 @@ void SearchPage::showMenuAt(const QPoint &globalPos)
 
 bool SearchPage::eventFilter(QObject *watched, QEvent *event)
 {
-    QListWidget *list = panel_.List_Find;
+    QListView *list = panel_.List_Find;
     if (watched == list->viewport()) {
         if (event->type() == QEvent::MouseButtonPress)
             leftDown_ = static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
@@ -247,7 +265,7 @@ bool SearchPage::eventFilter(QObject *watched, QEvent *event)
             // Leaving the list with the button down drags the selection out.
             auto *mouse = static_cast<QMouseEvent *>(event);
             if (!list->viewport()->rect().contains(mouse->position().toPoint()) &&
-                !list->selectedItems().isEmpty()) {
+                list->selectionModel()->hasSelection()) {
                 leftDown_ = false;
                 dragSelection();
                 return true;
@@ -258,10 +276,9 @@ bool SearchPage::eventFilter(QObject *watched, QEvent *event)
         leftDown_ = false;
         auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::RightButton) {
-            if (QListWidgetItem *under = list->itemAt(mouse->position().toPoint())) {
-                if (!under->isSelected())
-                    list->setCurrentItem(under);
-            }
+            const QModelIndex under = list->indexAt(mouse->position().toPoint());
+            if (under.isValid() && !list->selectionModel()->isSelected(under))
+                list->selectionModel()->setCurrentIndex(under, QItemSelectionModel::SelectCurrent);
             showMenuAt(mouse->globalPosition().toPoint());
             return true;
         }

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <functional>
 
 class ListPanel;
@@ -80,8 +81,10 @@ private:
     void buildMenu();
     void showMenuAt(const QPoint &globalPos);
     void addToHistory(const QString &text);
-    void showRows(int first, int last);
-    void showAll();
+    // Found results go to the list in steps that grow with it: each
+    // addition lays the whole list out again.
+    void takeFound(const QList<SearchRun::Hit> &hits);
+    void showUnshown();
     static QString progressText(const QString &state, const folder_walk::Progress &progress);
     void showProgress(const folder_walk::Progress &progress, bool done);
     // Searches for the box's text and keeps it in the history.
@@ -99,6 +102,9 @@ private:
     SearchResults results_;
     SearchResultsSource source_;
     SearchRun run_;
+    // Found but not in the list yet.
+    QList<SearchRun::Hit> unshown_;
+    QTimer showSoon_;
     // The counts shown last.
     folder_walk::Progress shown_;
     bool busy_ = false;

@@ -26,31 +26,15 @@ QVariant SearchResults::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= count())
         return QVariant();
-    const Entry &e = entries_.at(index.row());
-    switch (role) {
-    case Qt::DisplayRole:
-        return native_path::displayName(e.name);
-    case Qt::ToolTipRole:
-        return e.path();
-    default:
+    // No tool tip of its own: over the list the balloon help shows.
+    if (role != Qt::DisplayRole)
         return QVariant();
-    }
+    return native_path::displayName(entries_.at(index.row()).name);
 }
 
 QString SearchResults::pathAt(int row) const
 {
     return row >= 0 && row < count() ? entries_.at(row).path() : QString();
-}
-
-QStringList SearchResults::shownNames(int first, int last) const
-{
-    QStringList names;
-    first = std::max(first, 0);
-    last = std::min(last, count() - 1);
-    names.reserve(std::max(last - first + 1, 0));
-    for (int row = first; row <= last; ++row)
-        names.append(entries_.at(row).name);
-    return native_path::displayNames(names);
 }
 
 void SearchResults::append(const QList<Entry> &entries)

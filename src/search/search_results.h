@@ -24,15 +24,13 @@ public:
     explicit SearchResults(QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
-    // The name as shown, and the full path as the tool tip.
+    // The name as shown.
     QVariant data(const QModelIndex &index, int role) const override;
 
     int count() const { return int(entries_.size()); }
     const Entry &entry(int row) const { return entries_.at(row); }
     // The full path of a result, "" for a row out of range.
     QString pathAt(int row) const;
-    // The names as shown, of rows first to last.
-    QStringList shownNames(int first, int last) const;
 
     // Adds the results in one insertion, which keeps long lists quick.
     void append(const QList<Entry> &entries);

@@ -2,8 +2,8 @@
 
 #include "search/search_results.h"
 
+#include <QAbstractItemView>
 #include <QItemSelectionModel>
-#include <QListWidget>
 #include <algorithm>
 
 int SearchResultsSource::count() const

@@ -11,7 +11,7 @@ class SearchResults;
 class SearchResultsSource final : public ListWidgetSource
 {
 public:
-    SearchResultsSource(const SearchResults &results, QListWidget *list)
+    SearchResultsSource(const SearchResults &results, QAbstractItemView *list)
         : ListWidgetSource(list), results_(results)
     {
     }

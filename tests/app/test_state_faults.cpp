@@ -493,7 +493,8 @@ private slots:
             QCOMPARE(player.playMode().get_play_mode(),
                      sound("config.ini") ? 2 : int(PlayMode::Continuous));
             QCOMPARE(player.favourites().count(), sound("okini.ini") ? 1 : 0);
-            QCOMPARE(player.listPanel().List_Find->count(), sound("searchData.ini") ? 1 : 0);
+            QCOMPARE(player.listPanel().List_Find->model()->rowCount(),
+                     sound("searchData.ini") ? 1 : 0);
             QCOMPARE(player.keyBindings() != KeyBindings(), sound("key.ini"));
             QCOMPARE(player.registeredFolders().m_jmpDir[0]->isEnabled(), sound("dir.ini"));
             const ListColours &colours = player.desktopOptions().listColours();

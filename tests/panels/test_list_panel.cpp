@@ -22,6 +22,7 @@
 #include <QScrollArea>
 #include <QSlider>
 #include <QStandardItemModel>
+#include <QStringListModel>
 #include <QTabBar>
 #include <QTest>
 #include <QToolTip>
@@ -133,7 +134,8 @@ private slots:
         // otherwise leaves it as it was.
         panel.selectTab(ListPanel::SearchPage);
         QVERIFY(directory->isVisible());
-        panel.List_Find->addItem("found.avi");
+        QStringListModel found({"found.avi"});
+        panel.List_Find->setModel(&found);
         panel.selectTab(ListPanel::OptionsPage);
         QVERIFY(!directory->isVisible());
         panel.selectTab(ListPanel::SearchPage);

@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QListView>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -212,7 +213,7 @@ private slots:
         ClipFolder folder({"a.avi"});
         PlayerFixture fixture;
         Player &player = fixture.player();
-        QListWidget *results = player.listPanel().List_Find;
+        QListView *results = player.listPanel().List_Find;
         player.searchPage().results().append({{folder.path(), "a.avi"}, {folder.path(), "a.avi"}});
         player.listPanel().selectTab(ListPanel::SearchPage);
         list_selection::moveCurrent(results, 0);
@@ -222,7 +223,7 @@ private slots:
         movie.MediaPlay(PlayCommand::Pause);
 
         player.sequencer().play_next();
-        QCOMPARE(results->currentRow(), 1);
+        QCOMPARE(results->currentIndex().row(), 1);
         QCOMPARE(int(movie.playState()), 1);
         double position = 0;
         QVERIFY(waitForOpen(player));
@@ -231,7 +232,7 @@ private slots:
 
         movie.MediaPlay(PlayCommand::Pause);
         player.sequencer().play_prev();
-        QCOMPARE(results->currentRow(), 0);
+        QCOMPARE(results->currentIndex().row(), 0);
         QVERIFY(waitForOpen(player));
         QCOMPARE(int(movie.playState()), 1);
         QVERIFY(movie.currentPosition(&position));

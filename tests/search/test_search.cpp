@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QMenu>
 #include <QTemporaryDir>
@@ -43,11 +44,11 @@ void search(Player &player, const QString &text)
     QTest::keyClick(panel.FindText->lineEdit(), Qt::Key_Return);
 }
 
-QStringList shown(QListWidget *list)
+QStringList shown(const QListView *list)
 {
     QStringList names;
-    for (int row = 0; row < list->count(); ++row)
-        names.append(list->item(row)->text());
+    for (int row = 0; row < list->model()->rowCount(); ++row)
+        names.append(list->model()->index(row, 0).data().toString());
     return names;
 }
 
@@ -89,7 +90,7 @@ private slots:
         {
             auto fixture = startIn(program);
             Player &player = fixture->player();
-            QListWidget *results = player.listPanel().List_Find;
+            QListView *results = player.listPanel().List_Find;
             QVERIFY(player.fileBrowser().setFolder(movies));
             search(player, "abc");
             QTRY_VERIFY(!player.searchPage().isSearching());
@@ -104,7 +105,7 @@ private slots:
             SearchPage &page = player.searchPage();
             results->selectAll();
             QTest::mouseClick(results->viewport(), Qt::RightButton, {},
-                              results->visualItemRect(results->item(1)).center());
+                              results->visualRect(results->model()->index(1, 0)).center());
             QVERIFY(!page.m_playForFind->isEnabled() && page.m_addOkiniForFind->isEnabled());
             // The two files' sizes, then the count.
             QVERIFY(page.m_info3->text().endsWith(QString::fromUtf8("Byte - 2個のファイル")));
@@ -120,8 +121,8 @@ private slots:
                     folders.m_del_directory->menuAction()->isEnabled());
 
             // Quit paused at 100.25 s in the first result.
-            results->setCurrentRow(0);
-            emit results->itemDoubleClicked(results->item(0));
+            results->setCurrentIndex(results->model()->index(0, 0));
+            emit results->doubleClicked(results->model()->index(0, 0));
             QVERIFY(waitForOpen(player));
             QTRY_COMPARE(int(player.movie().playState()), 1);
             player.movie().MediaPlay(PlayCommand::Pause);
@@ -140,12 +141,12 @@ private slots:
         {
             auto fixture = startIn(program);
             Player &player = fixture->player();
-            QListWidget *results = player.listPanel().List_Find;
+            QListView *results = player.listPanel().List_Find;
             QCOMPARE(player.listPanel().selectedTab(), int(ListPanel::SearchPage));
             QCOMPARE(shown(results), (QStringList{"xABCy.avi", "1abc2.mpg"}));
             QCOMPARE(resultPath(player, 1), moved + "/sub/1abc2.mpg");
             // A paused movie is only selected.
-            QCOMPARE(results->currentRow(), 0);
+            QCOMPARE(results->currentIndex().row(), 0);
             QCOMPARE(int(player.movie().playState()), 0);
             QVERIFY(player.movie().filename().isEmpty());
 
@@ -156,7 +157,7 @@ private slots:
             QCOMPARE(player.fileBrowser().folder(), moved);
 
             // Quit while playing.
-            results->setCurrentRow(1);
+            results->setCurrentIndex(results->model()->index(1, 0));
             player.searchPage().m_playForFind->trigger();
             QVERIFY(waitForOpen(player));
             QTRY_COMPARE(int(player.movie().playState()), 1);
@@ -169,7 +170,7 @@ private slots:
             QVERIFY(waitForOpen(player));
             QTRY_COMPARE(int(player.movie().playState()), 1);
             QCOMPARE(player.movie().filename(), moved + "/sub/1abc2.mpg");
-            QCOMPARE(player.listPanel().List_Find->currentRow(), 1);
+            QCOMPARE(player.listPanel().List_Find->currentIndex().row(), 1);
             double position = 0;
             QVERIFY(waitForOpen(player));
             QVERIFY(player.movie().currentPosition(&position) && position >= 1.4);
@@ -202,7 +203,7 @@ private slots:
         QVERIFY(player.fileBrowser().setFolder(dir.path()));
         search(player, "clip_000?");
         QTRY_VERIFY(!player.searchPage().isSearching());
-        QCOMPARE(panel.List_Find->count(), 1);
+        QCOMPARE(shown(panel.List_Find).size(), 1);
 
         QLineEdit *edit = panel.FindText->lineEdit();
         edit->clear();
@@ -252,12 +253,12 @@ private slots:
             QVERIFY(player.fileBrowser().setFolder(mount.mountPoint()));
             search(player, "abc");
             // The top folder's match shows while the walk hangs below it.
-            QTRY_COMPARE(player.listPanel().List_Find->count(), 1);
+            QTRY_COMPARE(shown(player.listPanel().List_Find).size(), 1);
             QVERIFY(player.searchPage().isSearching());
             QTest::keyClick(player.listPanel().FindText->lineEdit(), Qt::Key_Escape);
             QVERIFY(!player.searchPage().isSearching());
             search(player, "abc");
-            QTRY_COMPARE(player.listPanel().List_Find->count(), 1);
+            QTRY_COMPARE(shown(player.listPanel().List_Find).size(), 1);
             QVERIFY(player.searchPage().isSearching());
         }
     }
