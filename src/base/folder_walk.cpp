@@ -1,5 +1,6 @@
 #include "base/folder_walk.h"
 
+#include "base/background_priority.h"
 #include "base/movie_ext.h"
 #include "base/name_order.h"
 #include "base/name_pattern.h"
@@ -12,8 +13,6 @@
 #include <fcntl.h>
 #include <memory>
 #include <mutex>
-#include <pthread.h>
-#include <sched.h>
 #include <set>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -179,11 +178,7 @@ void addReader(const std::shared_ptr<Shared> &shared)
 
 void reader(std::shared_ptr<Shared> shared)
 {
-    // Batch work for the scheduler: a reader does not take the processor
-    // from the window's thread when that wakes up, and still gets its full
-    // share of time.
-    sched_param batch{};
-    pthread_setschedparam(pthread_self(), SCHED_BATCH, &batch);
+    background_priority::lowerThisThread();
     std::unique_lock lock(shared->mutex);
     for (;;) {
         shared->work.wait(lock, [&] { return shared->finished() || !shared->queue.empty(); });
