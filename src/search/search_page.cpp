@@ -92,8 +92,10 @@ SearchPage::~SearchPage()
 
 void SearchPage::run_search()
 {
-    cancel_search();
+    // What the last search found but did not show yet is not shown now, to
+    // be cleared at once.
     unshown_.clear();
+    cancel_search();
     results_.clear();
     findProgress->clear();
     shown_ = {};
