@@ -1,12 +1,14 @@
 #!/usr/bin/python3
 """A read-only mirror of a folder whose file reads may be slow or never return.
 
-    stalling_fs.py mirror|slow|hung|hungdir SOURCE MOUNTPOINT
+    stalling_fs.py mirror|slow|hung|hungdir|failing SOURCE MOUNTPOINT
 
 mirror: reads answer at once.  slow: every read of file data takes about a
 second.  hung: every read of file data blocks until the file system is
 unmounted or this process ends, like a network mount whose server went away.
 hungdir: as hung, and listing any folder but the top one blocks the same way.
+failing: reads of the second half of a file fail with an I/O error, like a
+disk that goes bad or a share that drops out while a movie plays.
 Listing and stat answer at once in the other modes.  The file system reports no size (statfs answers zeros), so Qt leaves
 it out of the mounted volumes.  Runs in the foreground; ends when unmounted.
 """
@@ -54,6 +56,8 @@ class StallingMirror(Operations):
             self.never.wait()
         if self.mode == "slow":
             self.never.wait(SLOW_READ_SECONDS)
+        if self.mode == "failing" and offset + size > os.fstat(fh).st_size // 2:
+            raise FuseOSError(errno.EIO)
         return os.pread(fh, size, offset)
 
     def release(self, path, fh):

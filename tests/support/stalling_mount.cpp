@@ -4,6 +4,7 @@
 #include <QStandardPaths>
 #include <QStorageInfo>
 #include <QTest>
+#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -45,4 +46,14 @@ bool StallingMount::waitMounted()
         QTest::qWait(50);
     }
     return false;
+}
+
+void StallingMount::freeze()
+{
+    ::kill(pid_t(fs_.processId()), SIGSTOP);
+}
+
+void StallingMount::thaw()
+{
+    ::kill(pid_t(fs_.processId()), SIGCONT);
 }

@@ -13,11 +13,16 @@ bool fuseUsable();
 class StallingMount
 {
 public:
-    // mode: "mirror", "slow", "hung" or "hungdir" (see stalling_fs.py).
+    // mode: "mirror", "slow", "hung", "hungdir" or "failing" (see
+    // stalling_fs.py).
     StallingMount(const QString &mode, const QString &source, const QString &mountPoint);
     ~StallingMount();
 
     bool waitMounted();
+    // The share's server goes away and comes back: every call into the file
+    // system, stat included, waits while it is frozen.
+    void freeze();
+    void thaw();
     QString mountPoint() const { return mountPoint_; }
     QString path(const QString &name) const { return mountPoint_ + "/" + name; }
 
