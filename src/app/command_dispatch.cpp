@@ -425,8 +425,10 @@ std::span<const CommandDispatch::KeyUpRow> CommandDispatch::keyUpRows()
         {{bound(KeyBindings::Next)}, [](D &d, int) { d.p_.sequencer.play_next(); }, Focus::ToVideo},
         {{bound(KeyBindings::Stop)},
          [](D &d, int) {
+             // A movie being opened stops too: it would play on otherwise.
              if (d.p_.movie.playState() == PlayState::Playing ||
-                 d.p_.movie.playState() == PlayState::Paused)
+                 d.p_.movie.playState() == PlayState::Paused || d.p_.movie.isOpening() ||
+                 d.p_.sequencer.stepPending())
                  d.p_.transport.stop_Click();
          },
          Focus::ToVideo},

@@ -30,6 +30,7 @@
 #include "panels/key_page.h"
 #include "panels/list_panel.h"
 #include "panels/window_options.h"
+#include "playback/next_movie.h"
 #include "playback/open_and_play.h"
 #include "playback/play_mode.h"
 #include "playback/play_sequencing.h"
@@ -41,6 +42,7 @@
 #include "scenes/scene_menus.h"
 #include "search/search_page.h"
 #include "window/main_window.h"
+#include "window/seek_bar.h"
 #include "window/video_area.h"
 
 #include <QAction>
@@ -50,6 +52,7 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QTabBar>
+#include <QTimer>
 #include <QToolBar>
 
 Player::Player() = default;
@@ -210,6 +213,11 @@ void Player::buildParts()
     const ActivePlaySource source = [this] { return activePlaySource(); };
     sequencer_ =
         std::make_unique<PlaySequencer>(source, [this] { return playMode_->get_play_mode(); });
+    nextMovie_ = std::make_unique<NextMovie>(*movie_, *sequencer_, [this] {
+        const int mode = playMode_->get_play_mode();
+        return (mode == PlayMode::Continuous || mode == PlayMode::Random) &&
+               window_->seekBar()->SelLength() == 0;
+    });
     transport_ = std::make_unique<Transport>(*movie_, window, source, *openAndPlay_,
                                              *positionTimer_, *sequencer_);
     mainMenu_ = std::make_unique<MainMenu>(&window, playSpeed_->menu(), playMode_->menu());
@@ -243,6 +251,7 @@ void Player::buildParts()
     wireMediaSession();
     wirePlayFile();
     wireSequencer();
+    wireNextMovie();
     wirePositionTimer();
     wireWindow();
     wirePanels();
@@ -380,12 +389,36 @@ void Player::wireSequencer()
             [this](const QString &path) { openAndPlay_->play_file(path, 0); });
 }
 
-// The position timer: a movie played to its end moves the sequence on.
+// The next movie is prepared again whenever what comes next may have
+// changed: at every tick, and at once when the movie, the mode or the page
+// changes.  When the session goes on to it, it is shown as any opened movie.
+void Player::wireNextMovie()
+{
+    NextMovie *next = nextMovie_.get();
+    connect(positionTimer_->tmrPosition(), &QTimer::timeout, next, &NextMovie::replan);
+    connect(playMode_.get(), &PlayMode::changed, next, &NextMovie::replan);
+    connect(listPanel_->Tab1, &QTabBar::currentChanged, next, &NextMovie::replan);
+    connect(openAndPlay_.get(), &OpenAndPlay::movieOpened, next, &NextMovie::replan);
+    connect(movie_.get(), &CMovie::advanced, next, &NextMovie::followAdvance);
+    connect(movie_.get(), &CMovie::advanceFailed, next, &NextMovie::advanceFailed);
+    connect(next, &NextMovie::advanced, openAndPlay_.get(), &OpenAndPlay::followAdvance);
+    connect(next, &NextMovie::stepWanted, sequencer_.get(), &PlaySequencer::play_next);
+}
+
+// The position timer: a movie played to its end moves the sequence on, also
+// one left at its end until there was something to play after it.
 void Player::wirePositionTimer()
 {
     connect(positionTimer_.get(), &PositionTimer::nextItemWanted, sequencer_.get(),
             &PlaySequencer::play_next);
     positionTimer_->setFullScreenQuery([this] { return displayModes_->fullScreen(); });
+    positionTimer_->setStepQuery([this] {
+        const PlaySource *source = activePlaySource();
+        return source && source->count() > 0;
+    });
+    connect(playMode_.get(), &PlayMode::changed, positionTimer_.get(), &PositionTimer::followEnd);
+    connect(listPanel_->Tab1, &QTabBar::currentChanged, positionTimer_.get(),
+            &PositionTimer::followEnd);
 }
 
 // The window: closing it runs shut-down; its toolbar buttons open their menus

@@ -28,6 +28,7 @@ class MainWindow;
 class OpenAndPlay;
 class PrivateProfile;
 class PlayMode;
+class NextMovie;
 class PlaySequencer;
 class PlaySource;
 class SearchPage;
@@ -93,6 +94,7 @@ public:
     FileBrowser &fileBrowser() const { return *fileBrowser_; }
     FavouritesList &favourites() const { return *favourites_; }
     PlaySequencer &sequencer() const { return *sequencer_; }
+    NextMovie &nextMovie() const { return *nextMovie_; }
     Transport &transport() const { return *transport_; }
     MainMenu &mainMenu() const { return *mainMenu_; }
     SeekControl &seekControl() const { return *seekControl_; }
@@ -144,6 +146,7 @@ private:
     void wireMediaSession();
     void wirePlayFile();
     void wireSequencer();
+    void wireNextMovie();
     void wirePositionTimer();
     void wireWindow();
     void wirePanels();
@@ -171,6 +174,7 @@ private:
     std::unique_ptr<Resume> resume_;
     std::unique_ptr<FavouritesList> favourites_;
     std::unique_ptr<PlaySequencer> sequencer_;
+    std::unique_ptr<NextMovie> nextMovie_;
     std::unique_ptr<Transport> transport_;
     std::unique_ptr<MainMenu> mainMenu_;
     std::unique_ptr<SeekControl> seekControl_;

@@ -1,11 +1,14 @@
 #include "base/play_source.h"
 
-#include "base/native_path.h"
+#include "base/file_probe.h"
 
-bool PlaySource::exists(int index) const
+#include <QObject>
+
+void PlaySource::askExists(int index, QObject *context, std::function<void(bool)> then)
 {
-    const QString path = pathAt(index);
-    return !path.isEmpty() && native_path::isFile(path);
+    file_probe::isFile(pathAt(index), context, [then = std::move(then)](file_probe::Answer answer) {
+        then(answer == file_probe::Answer::File);
+    });
 }
 
 QString PlaySource::currentOrFirstPath()

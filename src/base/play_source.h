@@ -3,6 +3,8 @@
 #include <QString>
 #include <functional>
 
+class QObject;
+
 // A list that can be played through: the file list, the favourites or the
 // search results.  Indexes run from 0; -1 stands for "no entry".
 class PlaySource
@@ -20,8 +22,11 @@ public:
     // Makes an entry the only selected and current one; with toTop the list
     // also scrolls it to its top line.  An index out of range is ignored.
     virtual void select(int index, bool toTop) = 0;
-    // Whether the entry's file is still there.
-    virtual bool exists(int index) const;
+    // Asks whether the entry's file is still there, without waiting on the
+    // disk: `then` gets the answer later, from context's event loop (or at
+    // once, where the answer needs no disk).  A file on a share that gives no
+    // answer in time counts as gone.
+    virtual void askExists(int index, QObject *context, std::function<void(bool)> then);
     // The path of the selected entry, "" when none is: what the first frame
     // is shown of.
     virtual QString selectedPath() const { return pathAt(currentIndex()); }

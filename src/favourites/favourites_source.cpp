@@ -1,7 +1,5 @@
 #include "favourites/favourites_source.h"
 
-#include "base/native_path.h"
-
 #include "favourites/favourites_list.h"
 #include "favourites/favourites_model.h"
 #include "panels/okini_view.h"
@@ -34,13 +32,16 @@ void FavouritesSource::select(int index, bool toTop)
         list_.view()->scrollTo(list_.model().index(index, 0), QAbstractItemView::PositionAtTop);
 }
 
-bool FavouritesSource::exists(int index) const
+void FavouritesSource::askExists(int index, QObject *context, std::function<void(bool)> then)
 {
-    const bool there = native_path::isFile(pathAt(index));
-    // A disk that was not mounted at start may be back.
-    if (there)
-        list_.model().setMissing(index, false);
-    return there;
+    PlaySource::askExists(index, context,
+                          [this, index, path = pathAt(index), then = std::move(then)](bool there) {
+                              // A disk that was not mounted at start may be
+                              // back.
+                              if (there && pathAt(index) == path)
+                                  list_.model().setMissing(index, false);
+                              then(there);
+                          });
 }
 
 // Asked from the event loop: a step may come from the end of a movie or from

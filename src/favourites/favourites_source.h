@@ -15,7 +15,7 @@ public:
     QString pathAt(int index) const override;
     int currentIndex() const override;
     void select(int index, bool toTop) override;
-    bool exists(int index) const override;
+    void askExists(int index, QObject *context, std::function<void(bool)> then) override;
     void missing(int index, Direction direction) override;
 
 private:

@@ -1,6 +1,7 @@
 #include "media/cmovie.h"
 
 #include "base/audio_gain.h"
+#include "base/file_probe.h"
 #include "base/media_time.h"
 #include "base/native_path.h"
 #include "media/audio_outputs.h"
@@ -47,6 +48,8 @@ constexpr uint64_t kSetReply = 2;
 constexpr uint64_t kSeekReply = 3;
 // Tags the hook run once a file is open and before its decoders start.
 constexpr uint64_t kPreloadedHook = 4;
+// Tags the replies to the movies added to follow the open one.
+constexpr uint64_t kAppendReply = 5;
 
 // Reports a failed mpv call; returns whether it succeeded.
 bool check(int result, const char *call, const char *name)
@@ -202,6 +205,9 @@ mpv_handle *createPlayer()
     // A file stays loaded at its end, and the player waits for files.
     setOption(mpv, "keep-open", "yes");
     setOption(mpv, "idle", "yes");
+    // The movie prepared to follow is opened while the open one ends, so
+    // that going on to it waits for no disk or share.
+    setOption(mpv, "prefetch-playlist", "yes");
     setOption(mpv, "audio-client-name", "Sazanami");
     // Frames are drawn on the GUI thread.  By default mpv announces a frame
     // ahead of its time and then holds the drawing call until that time,
@@ -530,6 +536,8 @@ void CMovie::handleEvent(const mpv_event &event)
             qCDebug(lcMedia) << "seek failed:" << mpv_error_string(event.error);
             seekTarget_.reset();
         }
+        if (event.reply_userdata == kAppendReply)
+            noteAppended(event);
         if (event.reply_userdata == kLoadReply && event.error < 0) {
             qCWarning(lcMedia) << "loadfile failed:" << mpv_error_string(event.error);
             awaitingStart_ = false;
@@ -544,6 +552,14 @@ void CMovie::handleEvent(const mpv_event &event)
         if (awaitingStart_) {
             awaitingStart_ = false;
             entry_ = static_cast<const mpv_event_start_file *>(event.data)->playlist_entry_id;
+        } else if (advance_ == Advance::Starting) {
+            noteAdvanceStart(
+                static_cast<const mpv_event_start_file *>(event.data)->playlist_entry_id);
+        } else if (static_cast<const mpv_event_start_file *>(event.data)->playlist_entry_id !=
+                   entry_) {
+            // A movie prepared to follow, started by mpv just as the program
+            // changed its mind: nothing of it may play.
+            sendStop();
         }
         break;
     case MPV_EVENT_FILE_LOADED:
@@ -559,6 +575,8 @@ void CMovie::handleEvent(const mpv_event &event)
         }
         if (openStage_ == OpenStage::FirstPicture)
             finishOpen(hasOutput());
+        else if (advance_ == Advance::FirstPicture && !entryEnded_)
+            finishAdvance(hasOutput());
         break;
     case MPV_EVENT_END_FILE:
         handleEndFile(event);
@@ -569,6 +587,9 @@ void CMovie::handleEvent(const mpv_event &event)
     case MPV_EVENT_IDLE:
         if (!awaitingStart_) {
             entryEnded_ = true;
+            // Nothing followed the movie that ended after all.
+            if (advance_ != Advance::None)
+                finishAdvance(false);
             if (openStage_ == OpenStage::LettingGo)
                 startLoading();
         }
@@ -671,15 +692,15 @@ void CMovie::setState(const MediaState &next)
 
 // The end is told from the event loop, after whatever is under way now, and
 // only for the movie that is still loaded then.
-void CMovie::noteEnd()
+void CMovie::noteEnd(bool lost)
 {
     if (!loaded_ || endTold_ || openStage_ != OpenStage::None)
         return;
     endTold_ = true;
     QMetaObject::invokeMethod(
         this,
-        [this, entry = entry_] {
-            if (entry == entry_ && loaded_)
+        [this, entry = entry_, lost] {
+            if (entry == entry_ && (loaded_ || lost))
                 emit endReached();
         },
         Qt::QueuedConnection);
@@ -700,6 +721,11 @@ void CMovie::handleEndFile(const mpv_event &event)
         qCWarning(lcMedia) << "file lists other files; they are not played";
         sendStop();
     }
+    // The movie prepared to follow would not play.
+    if (advance_ != Advance::None) {
+        finishAdvance(false);
+        return;
+    }
     switch (openStage_) {
     case OpenStage::LettingGo:
         startLoading();
@@ -708,18 +734,24 @@ void CMovie::handleEndFile(const mpv_event &event)
     case OpenStage::FirstPicture:
         finishOpen(false);
         return;
+    case OpenStage::Probing:
     case OpenStage::None:
         break;
     }
-    // With keep-open mpv only lets go of a loaded file when told to or when
-    // it fails to go on reading it: a movie lost while it played has ended.
+    // With keep-open mpv only lets go of a loaded file when told to, when it
+    // fails to go on reading it, or when it goes on to the next entry of its
+    // playlist: a movie lost while it played has ended.
     if (!loaded_)
         return;
     const bool lost =
         end->reason == MPV_END_FILE_REASON_ERROR || end->reason == MPV_END_FILE_REASON_EOF;
+    if (lost && !nextPath_.isEmpty()) {
+        startAdvance();
+        return;
+    }
     seekTarget_.reset();
     state_.atEnd = true;
-    noteEnd();
+    noteEnd(lost);
     loaded_ = false;
     state_.loaded = false;
     emit stateChanged();
@@ -799,7 +831,14 @@ void CMovie::onOpenTimeout()
         qCWarning(lcMedia) << "open of" << request_.path << "failed (no answer in time)";
         finishOpen(false);
         break;
+    case OpenStage::Probing:
+        break;
     case OpenStage::None:
+        // Going on to the prepared movie got no first picture in time.
+        if (advance_ != Advance::None) {
+            stalled_ = !entryEnded_;
+            finishAdvance(false);
+        }
         break;
     }
 }
@@ -870,9 +909,22 @@ void CMovie::finishOpen(bool loaded)
         emit opened(request.path, 0);
         return;
     }
+    const qint16 result = takeLoadedFile(request.path, request.screen.data());
+    emit opened(request.path, result);
+    // Opened at or past its end (a resume point beyond a shortened file).
+    if (state_.atEnd)
+        noteEnd();
+}
+
+qint16 CMovie::takeLoadedFile(const QString &path, QWidget *screen)
+{
     loaded_ = true;
-    filename_ = request.path;
+    filename_ = path;
+    endTold_ = false;
+    seekTarget_.reset();
     readWholeState();
+    // The start was for this file; the movies that follow it start at 0.
+    setText(mpv_, "start", "none");
 
     // The volume belongs to the player, not the file; reading and writing it
     // back settles it on a value the program's unit can express.  Without an
@@ -883,7 +935,6 @@ void CMovie::finishOpen(bool loaded)
         setAudioVolume(v);
     }
 
-    QWidget *screen = request.screen.data();
     if (surface_ && screen) {
         surface_->setGeometry(0, 0, screen->width(), screen->height());
         surface_->show();
@@ -891,19 +942,13 @@ void CMovie::finishOpen(bool loaded)
     }
     MediaPlay(PlayCommand::Play);
 
-    qint16 result = -1;
     double seconds = 0;
-    if (duration(&seconds)) {
-        const double hundredths = std::floor(seconds * 100.0);
-        if (hundredths < 1)
-            result = 0;
-        else if (hundredths <= 32767)
-            result = static_cast<qint16>(hundredths);
-    }
-    emit opened(request.path, result);
-    // Opened at or past its end (a resume point beyond a shortened file).
-    if (state_.atEnd)
-        noteEnd();
+    if (!duration(&seconds))
+        return -1;
+    const double hundredths = std::floor(seconds * 100.0);
+    if (hundredths < 1)
+        return 0;
+    return hundredths <= 32767 ? static_cast<qint16>(hundredths) : qint16(-1);
 }
 
 bool CMovie::isOpening() const
@@ -1027,14 +1072,126 @@ void CMovie::MediaOpen(const QString &NewFileNameArgument, const QString &NewFil
     abandonOpen();
     closeFile();
     notePlaying();
-    // mpv would also play folders and playlists; only a file is a movie.
-    if (!native_path::isFile(NewFileName)) {
-        emit opened(NewFileName, 0);
-        return;
-    }
     request_ = Request{NewFileName, NewFilterName, screen, pos};
     setBusyCursor(true);
+    // mpv would also play folders and playlists; only a file is a movie.
+    // Asked off the window's thread: the file may be on a share that stopped
+    // answering.
+    openStage_ = OpenStage::Probing;
+    const quint64 serial = ++openSerial_;
+    file_probe::isFile(NewFileName, this, [this, serial](file_probe::Answer answer) {
+        onProbed(serial, answer == file_probe::Answer::File);
+    });
+}
+
+void CMovie::onProbed(quint64 serial, bool isFile)
+{
+    if (serial != openSerial_ || openStage_ != OpenStage::Probing)
+        return;
+    if (!isFile) {
+        qCInfo(lcMedia) << request_.path << "is not a file that can be read now";
+        finishOpen(false);
+        return;
+    }
     letGoOfFile();
+}
+
+void CMovie::prepareNext(const QString &path)
+{
+    if (advance_ != Advance::None || path == nextPath_ || !mpv_)
+        return;
+    if (!path.isEmpty() && (!isOpen() || isOpening()))
+        return;
+    forgetNext(true);
+    if (path.isEmpty())
+        return;
+    const QByteArray file = native_path::encode(QDir::current().absoluteFilePath(path));
+    const char *append[] = {"loadfile", file.constData(), "append", nullptr};
+    if (!commandAsync(mpv_, kAppendReply, append))
+        return;
+    nextPath_ = path;
+    appendsUnanswered_.append(path);
+    qCDebug(lcMedia) << "prepared to follow:" << path;
+}
+
+void CMovie::forgetNext(bool tellPlayer)
+{
+    const bool given = !nextEntries_.isEmpty() || !nextPath_.isEmpty();
+    if (tellPlayer && given && mpv_ && !entryEnded_) {
+        const char *clear[] = {"playlist-clear", nullptr};
+        commandAsync(mpv_, 0, clear);
+    }
+    nextPath_.clear();
+    nextEntries_.clear();
+    // Their replies are still to come; the entries they name are stale.
+    for (QString &unanswered : appendsUnanswered_)
+        unanswered.clear();
+}
+
+// The reply to a movie added to follow: its playlist entry, by which its
+// start is recognised.
+void CMovie::noteAppended(const mpv_event &event)
+{
+    const QString path = appendsUnanswered_.isEmpty() ? QString() : appendsUnanswered_.takeFirst();
+    if (event.error < 0) {
+        qCWarning(lcMedia) << "preparing" << path << "failed:" << mpv_error_string(event.error);
+        if (!path.isEmpty() && path == nextPath_)
+            nextPath_.clear();
+        return;
+    }
+    const mpv_node &result = static_cast<const mpv_event_command *>(event.data)->result;
+    if (path.isEmpty() || result.format != MPV_FORMAT_NODE_MAP)
+        return;
+    const mpv_node_list &fields = *result.u.list;
+    for (int i = 0; i < fields.num; ++i)
+        if (QByteArray(fields.keys[i]) == "playlist_entry_id" &&
+            fields.values[i].format == MPV_FORMAT_INT64)
+            nextEntries_.insert(fields.values[i].u.int64, path);
+}
+
+// The open movie ended, and mpv goes on to the next entry of its playlist by
+// itself: the movie prepared to follow.  The picture stays until the next
+// one's first picture replaces it.
+void CMovie::startAdvance()
+{
+    advance_ = Advance::Starting;
+    advancingPath_.clear();
+    nextPath_.clear();
+    seekTarget_.reset();
+    // Told to OnOpenTimeout, which gives up on it.
+    openTimer_->start(kLoadTimeoutMs);
+}
+
+void CMovie::noteAdvanceStart(int64_t entry)
+{
+    entry_ = entry;
+    entryEnded_ = false;
+    advancingPath_ = nextEntries_.take(entry);
+    advance_ = Advance::FirstPicture;
+    // An entry given before a change of mind, which mpv had started already.
+    if (advancingPath_.isEmpty()) {
+        qCInfo(lcMedia) << "mpv went on to a movie no longer prepared; it is stopped";
+        sendStop();
+    }
+}
+
+void CMovie::finishAdvance(bool shown)
+{
+    openTimer_->stop();
+    advance_ = Advance::None;
+    const QString path = std::exchange(advancingPath_, QString());
+    if (!shown || path.isEmpty()) {
+        qCWarning(lcMedia) << "going on to" << path << "failed";
+        closeFile();
+        notePlaying();
+        emit advanceFailed(path);
+        return;
+    }
+    qCDebug(lcMedia) << "went on to" << path;
+    const qint16 result = takeLoadedFile(path, nullptr);
+    emit advanced(path, result);
+    if (state_.atEnd)
+        noteEnd();
 }
 
 void CMovie::MediaClose()
@@ -1046,6 +1203,12 @@ void CMovie::MediaClose()
 
 void CMovie::closeFile()
 {
+    forgetNext(false);
+    if (advance_ != Advance::None) {
+        openTimer_->stop();
+        advance_ = Advance::None;
+        advancingPath_.clear();
+    }
     if (!loaded_ && filename_.isEmpty())
         return;
     if (!entryEnded_)

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -46,6 +48,14 @@ public:
                    double pos);
     // Closes the file; an open in progress is cancelled.
     void MediaClose();
+    // Names the movie to follow the open one at its end, so that the change
+    // has no seam: mpv opens it ahead and goes on to it by itself, keeping
+    // the picture and the sound output, and `advanced` tells once it shows.
+    // "" names none (the open movie stays at its end, as always).  Any open
+    // or close forgets it.  Ignored while nothing is open.
+    void prepareNext(const QString &path);
+    // The movie named to follow, "" when none is.
+    const QString &preparedNext() const { return nextPath_; }
     void MediaClear();
     // An open was asked for and has not given its result yet.
     bool isOpening() const;
@@ -126,6 +136,11 @@ signals:
     void opened(const QString &path, qint16 result);
     // A requested open was replaced by another or cancelled by a close.
     void openAbandoned(const QString &path);
+    // The open movie ended and the one prepared to follow it (prepareNext)
+    // shows its first picture and plays: result as for `opened`.
+    void advanced(const QString &path, qint16 result);
+    // The movie prepared to follow could not be played: nothing is open.
+    void advanceFailed(const QString &path);
     // The open movie reached its end (once until it is moved away from the
     // end again), or mpv lost it while it played.
     void endReached();
@@ -143,7 +158,7 @@ signals:
 
 private:
     // How far the file asked for has come.
-    enum class OpenStage { None, LettingGo, Loading, FirstPicture };
+    enum class OpenStage { None, Probing, LettingGo, Loading, FirstPicture };
     struct Request {
         QString path;
         QString filter;
@@ -165,7 +180,8 @@ private:
     void drainEvents();
     void readWholeState();
     void setState(const MediaState &state);
-    void noteEnd();
+    // lost: mpv let go of the movie while it played, which ends it too.
+    void noteEnd(bool lost = false);
     void sendStop();
     void setBusyCursor(bool on);
     void letGoOfFile();
@@ -173,6 +189,17 @@ private:
     void enterStage(OpenStage stage);
     void onOpenTimeout();
     void finishOpen(bool loaded);
+    void onProbed(quint64 serial, bool isFile);
+    // Takes the file mpv has loaded as the open movie; gives the result for
+    // `opened`.
+    qint16 takeLoadedFile(const QString &path, QWidget *screen);
+    void noteAppended(const mpv_event &event);
+    void startAdvance();
+    void noteAdvanceStart(int64_t entry);
+    void finishAdvance(bool shown);
+    // Forgets the movie prepared to follow; tellPlayer also takes it off
+    // mpv's playlist (an open or a stop clears that by itself).
+    void forgetNext(bool tellPlayer);
     void abandonOpen();
     void giveUpOnReading();
     void closeFile();
@@ -219,6 +246,20 @@ private:
     bool awaitingStart_ = false;
     // The end of the movie was told and the movie has not left it since.
     bool endTold_ = false;
+    // Tells the open asked for last from earlier ones whose file check is
+    // still under way.
+    quint64 openSerial_ = 0;
+    // The movie prepared to follow the open one; the names of the playlist
+    // entries mpv was given for it, by entry id; and those given whose id
+    // has not come back yet, oldest first.
+    QString nextPath_;
+    QHash<int64_t, QString> nextEntries_;
+    QStringList appendsUnanswered_;
+    // How far mpv has come in going on from a movie that ended to the one
+    // prepared after it, and that one's name once mpv has started it.
+    enum class Advance { None, Starting, FirstPicture };
+    Advance advance_ = Advance::None;
+    QString advancingPath_;
     // The older tempo filter is in mpv's audio chain in place of its own
     // (see setSpeed).
     bool ownTempoFilter_ = false;

@@ -70,6 +70,15 @@ void OpenAndPlay::onOpened(const QString &path, qint16 result)
     showOpenedMovie(request);
 }
 
+void OpenAndPlay::followAdvance(const QString &path, qint16 result)
+{
+    if (requestWatcher_)
+        requestWatcher_(path);
+    lastResult_ = result;
+    qCDebug(lcPlayback) << "went on to" << path << "result" << result;
+    showOpenedMovie(Request{path, 0, {}});
+}
+
 void OpenAndPlay::showOpenedMovie(const Request &request)
 {
     fitVideo();
@@ -136,18 +145,25 @@ bool OpenAndPlay::scaleSeekBar(double pos)
 void OpenAndPlay::play_selection(PlaySource *source)
 {
     const QString target = source ? source->currentOrFirstPath() : QString();
-    if (target.isEmpty()) {
+    if (!source) {
+        togglePause();
+    } else if (target.isEmpty()) {
         movie_.MediaPlay(PlayCommand::Stop);
     } else if (target == movie_.openingPath()) {
         // Asked for again while it opens: it plays once open.
         return;
     } else if (target == movie_.filename()) {
-        movie_.MediaPlay(movie_.playState() == PlayState::Playing ? PlayCommand::Pause
-                                                                  : PlayCommand::Play);
+        togglePause();
     } else {
         // play_file resumes a paused movie whose name it is given, so the
         // session's name must stay that of the movie actually loaded: the new
         // one is opened, and opening sets the name.
         play_file(target, 0);
     }
+}
+
+void OpenAndPlay::togglePause()
+{
+    movie_.MediaPlay(movie_.playState() == PlayState::Playing ? PlayCommand::Pause
+                                                              : PlayCommand::Play);
 }

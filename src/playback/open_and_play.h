@@ -31,9 +31,15 @@ public:
     // Asked while another open is in progress, it replaces that open.
     void play_file(const QString &path, double pos, Then then = {});
 
+    // The media session went on by itself to path, prepared to follow the
+    // movie that ended: it is shown as play_file shows a movie it opened,
+    // without a black picture or the logo in between.
+    void followAdvance(const QString &path, qint16 result);
+
     // Plays the selected entry of source (the first when none is selected),
-    // or pauses and resumes it when it is the movie loaded; with nothing to
-    // play, the loaded movie stops.
+    // or pauses and resumes it when it is the movie loaded; with an empty
+    // list, the loaded movie stops.  Without a list (null: the options
+    // page) the loaded movie pauses and resumes.
     void play_selection(PlaySource *source);
 
     // Told of every movie play_file is asked to open, before it is opened
@@ -71,6 +77,7 @@ private:
     void onAbandoned(const QString &path);
     void showOpenedMovie(const Request &request);
     bool scaleSeekBar(double pos);
+    void togglePause();
     static void tell(const Request &request, bool playing);
 
     CMovie &movie_;

@@ -18,18 +18,25 @@ PositionTimer::PositionTimer(CMovie &movie, MainWindow &window, const PlayMode &
     timer_->setInterval(kNormalInterval);
     connect(timer_, &QTimer::timeout, this, &PositionTimer::tmrPosition_Timer);
     connect(&movie_, &CMovie::endReached, this, &PositionTimer::actOnEndOfMedia);
+    // Played again, the movie no longer waits for a next one.
+    connect(&movie_, &CMovie::playingChanged, this, [this](bool playing) {
+        if (playing)
+            leftAtEnd_ = false;
+    });
 }
 
 // The display follows the movie from its first moment, not from the first
 // tick half a second later.
 void PositionTimer::start()
 {
+    leftAtEnd_ = false;
     timer_->start();
     showPosition();
 }
 
 void PositionTimer::stop()
 {
+    leftAtEnd_ = false;
     timer_->stop();
 }
 
@@ -43,6 +50,7 @@ void PositionTimer::tmrPosition_Timer()
     showPosition();
     keepInsideSection();
     wind();
+    followEnd();
 }
 
 void PositionTimer::showPosition()
@@ -81,8 +89,13 @@ void PositionTimer::backToSectionStart()
 // is the section's end, otherwise the play mode decides what comes next.
 void PositionTimer::actOnEndOfMedia()
 {
-    if (!movie_.isOpen())
+    // mpv let go of a movie it could not go on reading: it has ended, and
+    // only a next movie can follow it.
+    if (!movie_.isOpen()) {
+        leftAtEnd_ = true;
+        followEnd();
         return;
+    }
     if (window_.seekBar()->SelLength() != 0) {
         const bool wasPlaying = movie_.playState() == PlayState::Playing;
         backToSectionStart();
@@ -95,6 +108,7 @@ void PositionTimer::actOnEndOfMedia()
     case PlayMode::Normal:
         stop();
         movie_.MediaPlay(PlayCommand::Stop);
+        leftAtEnd_ = true;
         break;
     case PlayMode::Loop:
         window_.seekBar()->setValue(0);
@@ -104,9 +118,30 @@ void PositionTimer::actOnEndOfMedia()
     case PlayMode::Continuous:
     case PlayMode::Random:
     default:
-        emit nextItemWanted();
+        leftAtEnd_ = true;
+        followEnd();
         break;
     }
+}
+
+bool PositionTimer::stepsOn() const
+{
+    const int mode = mode_.get_play_mode();
+    return mode == PlayMode::Continuous || mode == PlayMode::Random;
+}
+
+void PositionTimer::followEnd()
+{
+    if (!leftAtEnd_ || !stepsOn())
+        return;
+    if (canStep_ && !canStep_()) {
+        // Ticks look again until there is something to play.
+        if (!timer_->isActive())
+            timer_->start();
+        return;
+    }
+    leftAtEnd_ = false;
+    emit nextItemWanted();
 }
 
 void PositionTimer::wind()

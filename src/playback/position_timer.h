@@ -43,6 +43,13 @@ public:
     }
     // Keeps the full-screen time in step with the elapsed-time label.
     void lblMedia_Change(int index);
+    // Tells whether the list of the page shown has an entry to step to.
+    void setStepQuery(std::function<bool()> canStep) { canStep_ = std::move(canStep); }
+    // A movie left at its end without a next one (nothing to step to then,
+    // or play stopped in normal mode) is followed by the next once there is
+    // one and the mode steps on: checked at every tick and whenever the mode
+    // or the page changes.
+    void followEnd();
 
 signals:
     // Continuous and random play want the next item.
@@ -53,6 +60,7 @@ private:
     void keepInsideSection();
     void backToSectionStart();
     void actOnEndOfMedia();
+    bool stepsOn() const;
     void wind();
     void setElapsedText(const QString &text);
 
@@ -64,4 +72,7 @@ private:
     std::function<bool()> fullScreen_;
     // The sound was turned off for winding and is still off.
     bool silenced_ = false;
+    std::function<bool()> canStep_;
+    // The last movie reached its end and nothing followed it yet.
+    bool leftAtEnd_ = false;
 };

@@ -8,7 +8,7 @@
 #include "window/seek_bar.h"
 #include "window/video_area.h"
 
-#include "base/native_path.h"
+#include "base/file_probe.h"
 #include <QAction>
 
 Transport::Transport(CMovie &movie, MainWindow &window, ActivePlaySource source,
@@ -42,6 +42,8 @@ void Transport::play_Click()
 
 void Transport::stop_Click()
 {
+    // A step still looking for its file plays nothing after the stop.
+    sequencer_.cancelPending();
     movie_.MediaPlay(PlayCommand::Stop);
     timer_.stop();
     window_.display()->showLogo(true);
@@ -55,20 +57,30 @@ void Transport::show_first_frame()
     PlaySource *source = source_();
     if (!source)
         return;
-    firstFrameReady_ = false;
     const QString path = source->selectedPath();
     // Nothing selected: keep the movie that is open rather than close it.
-    if (path.isEmpty()) {
-        firstFrameReady_ = true;
+    if (path.isEmpty())
         return;
-    }
     // With nothing loaded there is nothing to hide first; the selected entry
     // is loaded all the same.
-    if (!movie_.filename().isEmpty() && !native_path::exists(movie_.filename())) {
-        firstFrameReady_ = true;
+    if (movie_.filename().isEmpty()) {
+        showFirstFrameOf(path);
         return;
     }
+    // The loaded movie's file is looked for off the window's thread: it may
+    // be on a share that stopped answering.
+    firstFrameReady_ = false;
+    file_probe::isFile(movie_.filename(), this, [this, path](file_probe::Answer answer) {
+        if (answer == file_probe::Answer::File)
+            showFirstFrameOf(path);
+        else
+            firstFrameReady_ = true;
+    });
+}
 
+void Transport::showFirstFrameOf(const QString &path)
+{
+    firstFrameReady_ = false;
     // The picture stays hidden behind a black shape until the movie is open
     // and paused on its first frame.
     QWidget *display = window_.display();

@@ -39,6 +39,7 @@ signals:
 
 private:
     void connectToolbar();
+    void showFirstFrameOf(const QString &path);
 
     CMovie &movie_;
     MainWindow &window_;

@@ -181,9 +181,11 @@ private slots:
         QCOMPARE(player.fileBrowser().fileList()->count(), 3);
         player.playMode().mode_Click(PlayMode::Continuous);
 
+        // Asked for by the sequence, or gone on to after it was prepared.
         QStringList asked;
-        connect(&player.sequencer(), &PlaySequencer::playWanted, this,
-                [&](const QString &path) { asked.append(QFileInfo(path).fileName()); });
+        const auto ask = [&](const QString &path) { asked.append(QFileInfo(path).fileName()); };
+        connect(&player.sequencer(), &PlaySequencer::playWanted, this, ask);
+        connect(&movie, &CMovie::advanced, this, ask);
         QStringList opened;
         double badLength = 0;
         // The other program acts once the bad movie has started.

@@ -90,23 +90,29 @@ private slots:
         QCOMPARE(player.window().windowTitle(), QString("marker"));
     }
 
-    void continuousModeAsksForTheNextItemOnceAtTheEnd()
+    // A movie that ends where there is nothing to play after it (a page
+    // without a list) stays at its end, and is followed by the next as soon
+    // as a list is shown again; once.
+    void continuousModeFollowsAMovieLeftAtItsEndOnce()
     {
         PlayerFixture fixture({test_media::clip("clip.asf")});
         Player &player = fixture.player();
         QCOMPARE(player.playMode().get_play_mode(), int(PlayMode::Continuous));
-        // A page without a list: nothing takes the request, so the movie
-        // stays at its end; it was asked about once.
         player.listPanel().selectTab(ListPanel::OptionsPage);
         QSignalSpy nextWanted(&player.positionTimer(), &PositionTimer::nextItemWanted);
         QSignalSpy opened(&player.openAndPlay(), &OpenAndPlay::movieOpened);
 
-        QTRY_COMPARE_WITH_TIMEOUT(nextWanted.count(), 1, 10000);
-        QTest::qWait(1200);
-        QCOMPARE(nextWanted.count(), 1);
-        QCOMPARE(opened.count(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(player.movie().state().atEnd, 10000);
         QVERIFY(player.positionTimer().isActive());
+        QCOMPARE(nextWanted.count(), 0);
         QCOMPARE(player.movie().filename(), test_media::clip("clip.asf"));
+
+        // The movie is alone in its folder: it plays again.
+        player.listPanel().selectTab(ListPanel::FilePage);
+        QTRY_COMPARE(nextWanted.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(opened.count(), 1, 10000);
+        QVERIFY(player.movie().isPlaying());
+        QCOMPARE(nextWanted.count(), 1);
     }
 
     void sectionIsReplayed()

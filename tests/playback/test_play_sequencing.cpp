@@ -5,13 +5,18 @@
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
 #include "panels/list_selection.h"
+#include "playback/next_movie.h"
 #include "playback/open_and_play.h"
 #include "playback/play_mode.h"
 #include "playback/play_sequencing.h"
+#include "playback/transport.h"
 #include "player_fixture.h"
 #include "search/search_page.h"
+#include "stalling_mount.h"
 #include "test_media.h"
 #include "window/main_window.h"
+#include "window/seek_bar.h"
+#include "window/video_area.h"
 
 #include <QApplication>
 #include <QDir>
@@ -20,6 +25,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <set>
@@ -46,6 +52,16 @@ QString playing(Player &player)
 {
     return QFileInfo(player.movie().filename()).fileName();
 }
+
+// Counts the times a widget was hidden.
+struct HideCounter : QObject {
+    int hides = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        hides += event->type() == QEvent::Hide ? 1 : 0;
+        return false;
+    }
+};
 
 void playRow(Player &player, int row)
 {
@@ -158,9 +174,10 @@ private slots:
             played.insert(playing(player));
         }
         QCOMPARE(int(played.size()), 5);
-        QCOMPARE(int(player.sequencer().randomPicker().history().size()), 5);
+        // The sixth starts a new round (its pick may have been made ahead).
         player.sequencer().play_next();
-        QCOMPARE(int(player.sequencer().randomPicker().history().size()), 1);
+        QVERIFY(waitForOpen(player));
+        QVERIFY(player.sequencer().randomPicker().history().size() < 5);
     }
 
     void randomOverOneFileReplaysIt()
@@ -187,11 +204,13 @@ private slots:
         QVERIFY(QFile::remove(folder.path("b.avi")));
 
         player.sequencer().play_next();
-        QCOMPARE(player.fileBrowser().fileList()->count(), 2);
+        QTRY_COMPARE(player.fileBrowser().fileList()->count(), 2);
         QCOMPARE(playing(player), QString("a.avi"));
         QCOMPARE(int(player.movie().playState()), 3);
     }
 
+    // Without a list, next and previous do nothing, and play pauses and
+    // resumes the movie where it is.
     void settingsPageHasNothingToPlay()
     {
         ClipFolder folder({"a.avi", "b.avi"});
@@ -204,6 +223,136 @@ private slots:
         QVERIFY(waitForOpen(player));
         QCOMPARE(playing(player), QString("a.avi"));
         QCOMPARE(int(player.movie().playState()), 1);
+
+        CMovie &movie = player.movie();
+        QVERIFY(movie.setCurrentPosition(1.5));
+        player.transport().play_Click();
+        QCOMPARE(int(movie.playState()), 2);
+        double position = 0;
+        QVERIFY(movie.currentPosition(&position) && position >= 1.4);
+        player.transport().play_Click();
+        QCOMPARE(int(movie.playState()), 1);
+        QCOMPARE(playing(player), QString("a.avi"));
+    }
+
+    // The next movie is prepared ahead and follows without a hidden picture
+    // or the logo in between; the list and the window follow it as they
+    // follow any open.  A mode that stops at the end prepares none.
+    void continuousPlayGoesOnWithoutASeam()
+    {
+        ClipFolder folder({"a.avi", "b.avi", "c.avi"});
+        PlayerFixture fixture({}, folder.path());
+        Player &player = fixture.player();
+        CMovie &movie = player.movie();
+        player.playMode().mode_Click(PlayMode::Continuous);
+        playRow(player, 0);
+        QTRY_COMPARE(movie.preparedNext(), folder.path("b.avi"));
+
+        HideCounter hidden;
+        movie.videoWidget()->installEventFilter(&hidden);
+        QSignalSpy advanced(&movie, &CMovie::advanced);
+        QSignalSpy opened(&movie, &CMovie::opened);
+        QVERIFY(movie.setCurrentPosition(2.5));
+        QTRY_COMPARE_WITH_TIMEOUT(playing(player), QString("b.avi"), 10000);
+        QCOMPARE(advanced.count(), 1);
+        QCOMPARE(opened.count(), 0);
+        QCOMPARE(hidden.hides, 0);
+        QVERIFY(!player.window().display()->logo()->isVisible());
+        QCOMPARE(player.fileBrowser().fileList()->currentRow(), 1);
+        QCOMPARE(player.window().windowTitle(), QString("b"));
+        QCOMPARE(player.window().seekBar()->maximum(), advanced[0][1].toInt());
+        QCOMPARE(int(movie.playState()), 1);
+        QTRY_COMPARE(movie.preparedNext(), folder.path("c.avi"));
+
+        player.playMode().mode_Click(PlayMode::Normal);
+        QCOMPARE(movie.preparedNext(), QString());
+    }
+
+    // A random pick is made ahead and kept: the movie prepared is the one
+    // that plays.
+    void randomPlayPlaysThePickMadeAhead()
+    {
+        ClipFolder folder({"a.avi", "b.avi", "c.avi", "d.avi", "e.avi"});
+        PlayerFixture fixture({}, folder.path());
+        Player &player = fixture.player();
+        CMovie &movie = player.movie();
+        player.playMode().mode_Click(PlayMode::Random);
+        playRow(player, 0);
+        QTRY_VERIFY(!movie.preparedNext().isEmpty());
+        const QString prepared = movie.preparedNext();
+        player.nextMovie().replan();
+        QCOMPARE(movie.preparedNext(), prepared);
+        QVERIFY(movie.setCurrentPosition(2.5));
+        QTRY_COMPARE_WITH_TIMEOUT(movie.filename(), prepared, 10000);
+    }
+
+    // A movie stopped at its end in normal play is followed by the next once
+    // continuous play is turned on.
+    void aMovieLeftAtItsEndIsFollowedOnceThereIsANext()
+    {
+        ClipFolder folder({"a.avi", "b.avi"});
+        PlayerFixture fixture({}, folder.path());
+        Player &player = fixture.player();
+        CMovie &movie = player.movie();
+        player.playMode().mode_Click(PlayMode::Normal);
+        playRow(player, 0);
+        QVERIFY(movie.setCurrentPosition(2.5));
+        QTRY_COMPARE_WITH_TIMEOUT(int(movie.playState()), 3, 10000);
+        QCOMPARE(playing(player), QString("a.avi"));
+        player.playMode().mode_Click(PlayMode::Continuous);
+        QVERIFY(waitForOpen(player));
+        QTRY_COMPARE_WITH_TIMEOUT(playing(player), QString("b.avi"), 10000);
+    }
+
+    // Stop while the next movie is being looked for or opened: nothing
+    // plays after it.
+    void stopDuringAnOpenStops()
+    {
+        ClipFolder folder({"a.avi", "b.avi"});
+        PlayerFixture fixture({}, folder.path());
+        Player &player = fixture.player();
+        player.playMode().mode_Click(PlayMode::Continuous);
+        playRow(player, 0);
+        QSignalSpy opened(&player.openAndPlay(), &OpenAndPlay::movieOpened);
+        QWidget *display = player.window().display();
+        for (int i = 0; i < 2; ++i) {
+            player.sequencer().play_next();
+            // Once while the file is looked for, once as soon as it opens.
+            if (i == 0)
+                QTest::keyClick(display, Qt::Key_W);
+            else
+                connect(&player.sequencer(), &PlaySequencer::playWanted, display,
+                        [display] { QTest::keyClick(display, Qt::Key_W); });
+            QVERIFY(waitForOpen(player));
+            QCOMPARE(player.movie().filename(), QString());
+            QCOMPARE(opened.count(), 0);
+        }
+    }
+
+    // A movie whose reads start failing half way counts as played to its
+    // end: continuous play goes on with the next.
+    void aMovieThatCannotBeReadToItsEndIsFollowed()
+    {
+        if (!fuseUsable())
+            QSKIP("FUSE is not usable here");
+        ClipFolder source({});
+        QVERIFY(QFile::copy(test_media::clip("clip.mpg"), source.path("a.mpg")));
+        QVERIFY(QFile::copy(test_media::clip("clip.mpg"), source.path("b.mpg")));
+        QTemporaryDir mountParent;
+        StallingMount mount("failing", source.path(), mountParent.filePath("share"));
+        QVERIFY(mount.waitMounted());
+        PlayerFixture fixture({}, mount.mountPoint());
+        Player &player = fixture.player();
+        QCOMPARE(player.fileBrowser().fileList()->count(), 2);
+        player.playMode().mode_Click(PlayMode::Continuous);
+        // Without a list shown nothing is prepared: mpv lets go of the movie.
+        player.listPanel().selectTab(ListPanel::OptionsPage);
+        list_selection::moveCurrent(player.fileBrowser().fileList(), 0);
+        QVERIFY(playAndWait(player, mount.path("a.mpg")));
+        QTRY_VERIFY_WITH_TIMEOUT(!player.movie().isPlaying(), 10000);
+        QCOMPARE(playing(player), QString("a.mpg"));
+        player.listPanel().selectTab(ListPanel::FilePage);
+        QTRY_COMPARE_WITH_TIMEOUT(playing(player), QString("b.mpg"), 10000);
     }
 
     // On the search page a paused movie that comes up again as the next
@@ -224,9 +373,9 @@ private slots:
 
         player.sequencer().play_next();
         QCOMPARE(results->currentIndex().row(), 1);
+        QVERIFY(waitForOpen(player));
         QCOMPARE(int(movie.playState()), 1);
         double position = 0;
-        QVERIFY(waitForOpen(player));
         QVERIFY(movie.currentPosition(&position));
         QVERIFY2(position >= 1.4, qPrintable(QString::number(position)));
 

@@ -26,9 +26,9 @@ public:
         if (toTop)
             topLine = index;
     }
-    bool exists(int index) const override
+    void askExists(int index, QObject *, std::function<void(bool)> then) override
     {
-        return index >= 0 && index < count() && !gone.contains(index);
+        then(index >= 0 && index < count() && !gone.contains(index));
     }
     bool stopsBeforeStep(Direction direction) const override
     {

@@ -2,6 +2,8 @@
 
 #include "media/cmovie.h"
 #include "playback/open_and_play.h"
+#include "playback/play_sequencing.h"
+#include "playback/transport.h"
 
 #include <QDeadlineTimer>
 #include <QTest>
@@ -42,9 +44,14 @@ PlayerFixture::PlayerFixture(FromOptions, const Options &options)
 bool waitForOpen(Player &player)
 {
     QDeadlineTimer deadline(15000);
-    while (player.movie().isOpening() && !deadline.hasExpired())
+    // A step looks for its file first, then opens it.
+    const auto busy = [&player] {
+        return player.movie().isOpening() || player.sequencer().stepPending() ||
+               !player.transport().firstFrameReady();
+    };
+    while (busy() && !deadline.hasExpired())
         QTest::qWait(10);
-    return !player.movie().isOpening();
+    return !busy();
 }
 
 bool playAndWait(Player &player, const QString &path, double pos)
