@@ -1,9 +1,15 @@
+# shellcheck shell=bash
 # Shared by the benchmark scripts: sourced, not run.
 #   require_commands CMD...   exits 2 naming the first command that is missing
 #   make_workdir PREFIX       sets $tmp to a new temporary folder, removed at exit
 #                             unless KEEP_TMP=1
 #   start_xvfb                starts a private 1280x1024 X server and exports DISPLAY
 #   elapsed_us CMD...         runs CMD (output discarded), prints its time in µs
+#   bench_account             sets $user, $uid, $gid and $as_user, the command
+#                             prefix that runs a player as that account
+#   make_home DIR             makes DIR a fresh home with its XDG folders
+#   home_env DIR              prints the env -i command giving a player DIR as
+#                             its home, on this X server
 #   list_movies FOLDER        ls | grep: the names the file page lists
 #   find_movies TREE TEXT     find: the files the search page finds for TEXT
 
@@ -67,6 +73,42 @@ elapsed_us() {
     "$@" >/dev/null
     t1=$(date +%s%N)
     echo $(((t1 - t0) / 1000))
+}
+
+# vlc refuses to run as root, and a player running as root is not what a user
+# starts: as root, every player (Sazanami included) runs as an unprivileged
+# account, BENCH_USER (made by bench/install-peers.sh; "nobody" when it does
+# not exist).  setpriv changes the user and then replaces itself with the
+# player, so the process started is the player itself.
+bench_account() {
+    as_user=()
+    if [ "$(id -u)" -eq 0 ]; then
+        user="${BENCH_USER:-sazanami-bench}"
+        getent passwd "$user" >/dev/null || user=nobody
+        uid="$(id -u "$user")"
+        gid="$(id -g "$user")"
+        as_user=(setpriv "--reuid=$uid" "--regid=$gid" --init-groups --)
+    else
+        user="$(id -un)"
+        uid="$(id -u)"
+        gid="$(id -g)"
+    fi
+}
+
+make_home() {
+    mkdir -p "$1/.config" "$1/.cache" "$1/.local/share" "$1/.local/state" "$1/runtime"
+    chmod 700 "$1/runtime"
+}
+
+# Nothing of the caller's environment reaches the player but the X server:
+# no state from earlier use, and the same for every player.
+home_env() {
+    local h="$1"
+    echo env -i "PATH=/usr/local/bin:/usr/bin:/bin" "HOME=$h" "USER=$user" "LOGNAME=$user" \
+        "LANG=C.UTF-8" "DISPLAY=$DISPLAY" "XDG_CONFIG_HOME=$h/.config" \
+        "XDG_CACHE_HOME=$h/.cache" "XDG_DATA_HOME=$h/.local/share" \
+        "XDG_STATE_HOME=$h/.local/state" "XDG_RUNTIME_DIR=$h/runtime" \
+        "DBUS_SESSION_BUS_ADDRESS=unix:path=$h/runtime/bus"
 }
 
 # The file page's pattern, as grep sees it.
