@@ -43,7 +43,8 @@ make_workdir() {
 # -displayfd picks a free display and reports it once the server accepts
 # connections.
 start_xvfb() {
-    mkdir -p -m 700 "$tmp/runtime"
+    mkdir -p "$tmp/runtime"
+    chmod 700 "$tmp/runtime"
     export XDG_RUNTIME_DIR="$tmp/runtime"
     exec 3>"$tmp/display"
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
@@ -58,7 +59,8 @@ start_xvfb() {
         cat "$tmp/xvfb.log" >&2
         exit 1
     fi
-    export DISPLAY=":$(head -n1 "$tmp/display")"
+    DISPLAY=":$(head -n1 "$tmp/display")"
+    export DISPLAY
     export QT_QPA_PLATFORM=xcb
     unset WAYLAND_DISPLAY
     # Without a session bus given, libdbus would start one by forking
@@ -87,6 +89,7 @@ bench_account() {
         getent passwd "$user" >/dev/null || user=nobody
         uid="$(id -u "$user")"
         gid="$(id -g "$user")"
+        # shellcheck disable=SC2034 # used by the scripts that source this
         as_user=(setpriv "--reuid=$uid" "--regid=$gid" --init-groups --)
     else
         user="$(id -un)"
@@ -113,6 +116,7 @@ home_env() {
 
 # The file page's pattern, as grep sees it.
 list_movies() {
+    # shellcheck disable=SC2012 # ls is the yardstick here
     ls -1 "$1" | { grep -iE '(\.mpg|\.avi|\.mpeg|asf|\.wmv|\.mov)$' || true; }
 }
 
