@@ -244,7 +244,10 @@ run_one() { # set name round
 
 version_of() {
     case "$1" in
-        sazanami) echo "$(git -C "$here" describe --always --dirty 2>/dev/null || echo '?') ($sazanami)" ;;
+        sazanami)
+            echo "$("$sazanami" --version | head -n1), $sazanami built $(date -r "$sazanami" '+%F %H:%M')" \
+                "(this tree: $(git -C "$here" describe --always --dirty 2>/dev/null || echo '?'))"
+            ;;
         mpv) mpv --version 2>/dev/null | head -n1 ;;
         *) dpkg-query -W -f='${Package} ${Version}' "$1" 2>/dev/null || echo "?" ;;
     esac
