@@ -12,8 +12,9 @@
 
 Every grab is classed by the colour of the middle of the picture: clip k,
 black, or other (a logo, the interface, a half-drawn frame).  The picture's
-place is found from the grabs themselves: the rectangle the clips' colours
-cover in most grabs that show one, so no player's window has to be found.
+place is found from the grabs themselves (the median of the rectangles a
+clip's colour covers in the grabs that show one), so no player's window has
+to be found.
 """
 import json
 import os
