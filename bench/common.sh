@@ -1,9 +1,15 @@
+# shellcheck shell=bash
 # Shared by the benchmark scripts: sourced, not run.
 #   require_commands CMD...   exits 2 naming the first command that is missing
 #   make_workdir PREFIX       sets $tmp to a new temporary folder, removed at exit
 #                             unless KEEP_TMP=1
 #   start_xvfb                starts a private 1280x1024 X server and exports DISPLAY
 #   elapsed_us CMD...         runs CMD (output discarded), prints its time in µs
+#   bench_account             sets $user, $uid, $gid and $as_user, the command
+#                             prefix that runs a player as that account
+#   make_home DIR             makes DIR a fresh home with its XDG folders
+#   home_env DIR              prints the env -i command giving a player DIR as
+#                             its home, on this X server
 #   list_movies FOLDER        ls | grep: the names the file page lists
 #   find_movies TREE TEXT     find: the files the search page finds for TEXT
 
@@ -37,7 +43,8 @@ make_workdir() {
 # -displayfd picks a free display and reports it once the server accepts
 # connections.
 start_xvfb() {
-    mkdir -p -m 700 "$tmp/runtime"
+    mkdir -p "$tmp/runtime"
+    chmod 700 "$tmp/runtime"
     export XDG_RUNTIME_DIR="$tmp/runtime"
     exec 3>"$tmp/display"
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
@@ -52,7 +59,8 @@ start_xvfb() {
         cat "$tmp/xvfb.log" >&2
         exit 1
     fi
-    export DISPLAY=":$(head -n1 "$tmp/display")"
+    DISPLAY=":$(head -n1 "$tmp/display")"
+    export DISPLAY
     export QT_QPA_PLATFORM=xcb
     unset WAYLAND_DISPLAY
     # Without a session bus given, libdbus would start one by forking
@@ -69,8 +77,46 @@ elapsed_us() {
     echo $(((t1 - t0) / 1000))
 }
 
+# vlc refuses to run as root, and a player running as root is not what a user
+# starts: as root, every player (Sazanami included) runs as an unprivileged
+# account, BENCH_USER (made by bench/install-peers.sh; "nobody" when it does
+# not exist).  setpriv changes the user and then replaces itself with the
+# player, so the process started is the player itself.
+bench_account() {
+    as_user=()
+    if [ "$(id -u)" -eq 0 ]; then
+        user="${BENCH_USER:-sazanami-bench}"
+        getent passwd "$user" >/dev/null || user=nobody
+        uid="$(id -u "$user")"
+        gid="$(id -g "$user")"
+        # shellcheck disable=SC2034 # used by the scripts that source this
+        as_user=(setpriv "--reuid=$uid" "--regid=$gid" --init-groups --)
+    else
+        user="$(id -un)"
+        uid="$(id -u)"
+        gid="$(id -g)"
+    fi
+}
+
+make_home() {
+    mkdir -p "$1/.config" "$1/.cache" "$1/.local/share" "$1/.local/state" "$1/runtime"
+    chmod 700 "$1/runtime"
+}
+
+# Nothing of the caller's environment reaches the player but the X server:
+# no state from earlier use, and the same for every player.
+home_env() {
+    local h="$1"
+    echo env -i "PATH=/usr/local/bin:/usr/bin:/bin" "HOME=$h" "USER=$user" "LOGNAME=$user" \
+        "LANG=C.UTF-8" "DISPLAY=$DISPLAY" "XDG_CONFIG_HOME=$h/.config" \
+        "XDG_CACHE_HOME=$h/.cache" "XDG_DATA_HOME=$h/.local/share" \
+        "XDG_STATE_HOME=$h/.local/state" "XDG_RUNTIME_DIR=$h/runtime" \
+        "DBUS_SESSION_BUS_ADDRESS=unix:path=$h/runtime/bus"
+}
+
 # The file page's pattern, as grep sees it.
 list_movies() {
+    # shellcheck disable=SC2012 # ls is the yardstick here
     ls -1 "$1" | { grep -iE '(\.mpg|\.avi|\.mpeg|asf|\.wmv|\.mov)$' || true; }
 }
 

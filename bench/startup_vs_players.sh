@@ -52,22 +52,10 @@ for p in "${wanted[@]}"; do
     fi
 done
 
-# vlc refuses to run as root, and a player running as root is not what a user
-# starts: as root, every player (Sazanami included) runs as an unprivileged
-# account.  setpriv changes the user and then replaces itself with the player,
-# so the process the probe measures is the player itself.
-as_user=()
-if [ "$(id -u)" -eq 0 ]; then
-    user="${BENCH_USER:-sazanami-bench}"
-    getent passwd "$user" >/dev/null || user=nobody
-    uid="$(id -u "$user")"
-    gid="$(id -g "$user")"
-    as_user=(setpriv "--reuid=$uid" "--regid=$gid" --init-groups --)
-else
-    user="$(id -un)"
-    uid="$(id -u)"
-    gid="$(id -g)"
-fi
+# As root the players run as an unprivileged account (vlc refuses root);
+# setpriv replaces itself with the player, so the process the probe measures
+# is the player itself.
+bench_account
 
 make_workdir sazanami-bench
 chmod 755 "$tmp"
@@ -92,21 +80,14 @@ cp "$sazanami" "$progdir/sazanami"
 # warm-up run leaves the same kind of state (configuration written on first
 # start, shader and font caches) for every player's measured runs.
 for p in "${players[@]}"; do
-    h="$tmp/home/$p"
-    mkdir -p "$h/.config" "$h/.cache" "$h/.local/share" "$h/.local/state" "$h/runtime"
-    chmod 700 "$h/runtime"
+    make_home "$tmp/home/$p"
 done
 [ "$(id -u)" -eq 0 ] && chown -R "$uid:$gid" "$tmp/home" "$progdir"
 
 start_xvfb
 
 player_env() { # name
-    local h="$tmp/home/$1"
-    echo env -i "PATH=/usr/local/bin:/usr/bin:/bin" "HOME=$h" "USER=$user" "LOGNAME=$user" \
-        "LANG=C.UTF-8" "DISPLAY=$DISPLAY" "XDG_CONFIG_HOME=$h/.config" \
-        "XDG_CACHE_HOME=$h/.cache" "XDG_DATA_HOME=$h/.local/share" \
-        "XDG_STATE_HOME=$h/.local/state" "XDG_RUNTIME_DIR=$h/runtime" \
-        "DBUS_SESSION_BUS_ADDRESS=unix:path=$h/runtime/bus"
+    home_env "$tmp/home/$1"
 }
 
 player_command() { # name
