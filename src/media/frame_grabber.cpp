@@ -164,12 +164,17 @@ MovieInput::~MovieInput()
 
 bool MovieInput::open(const QString &path)
 {
-    // Non-blocking, so that opening a pipe cannot wait for a writer; a
-    // regular file reads the same either way.
+    // A device is not even opened: opening some does something of its own
+    // (a tape rewinds).
+    if (!native_path::isFile(path))
+        return false;
+    // Non-blocking, so that a pipe put under the name meanwhile cannot make
+    // the open wait for a writer; what was opened must be a regular file.
     fd_ = ::open(native_path::encode(path).constData(),
                  O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     struct stat info;
-    if (fd_ < 0 || ::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode))
+    if (fd_ < 0 || ::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode) ||
+        ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK) != 0)
         return false;
     auto *buffer = static_cast<unsigned char *>(av_malloc(InputBufferSize));
     if (!buffer)
