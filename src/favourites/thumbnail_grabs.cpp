@@ -40,11 +40,11 @@ enum class Outcome { Written, Failed, Refused };
 // Nor is one for a folder that is not safe to write into (a link, another
 // user's folder beside the movies).
 folder_file::Result openImageFolder(folder_file::Folder &folder, const QString &path,
-                                    std::atomic_bool &failureTold)
+                                    const QString &target, std::atomic_bool &failureTold)
 {
     const folder_file::Result result = folder.open(path, folder_file::Folder::Missing::Make);
     if (result == folder_file::Result::Failed && !failureTold.exchange(true))
-        qCInfo(lcFavourites) << "cannot make the image folder" << path
+        qCInfo(lcFavourites) << "cannot make the image folder" << path::getfiledir(target)
                              << "- thumbnails are not kept";
     return result;
 }
@@ -71,8 +71,10 @@ public:
             movie_ = real ? native_path::decode(real.get()) : moviePath;
             return;
         }
-        movieFolder_ = ::open(native_path::encode(movieFolder).constData(),
-                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        // A handle only for finding names in it: a folder that may be passed
+        // through but not listed serves as well.
+        movieFolder_ =
+            ::open(native_path::encode(movieFolder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         const QString held = QStringLiteral("/proc/self/fd/%1/").arg(movieFolder_);
         movie_ = held + moviePath.mid(movieFolder.size() + 1);
         imageFolder_ = held + QStringLiteral("image");
@@ -118,7 +120,7 @@ Outcome grab(const QString &moviePath, const QString &target, ThumbnailGrabs::Ki
     const GrabPlaces places(moviePath, target);
     folder_file::Folder folder;
     const folder_file::Result opened =
-        openImageFolder(folder, places.imageFolder(), folderFailureTold);
+        openImageFolder(folder, places.imageFolder(), target, folderFailureTold);
     if (opened != folder_file::Result::Written)
         return outcomeOf(opened);
 
