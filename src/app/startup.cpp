@@ -6,6 +6,7 @@
 #include "app/settings_store.h"
 #include "app/wave_volume.h"
 #include "base/command_line.h"
+#include "base/folder_file.h"
 #include "base/key_bindings.h"
 #include "base/movie_ext.h"
 #include "base/native_path.h"
@@ -238,18 +239,26 @@ void Startup::showInBrowser(const QFileInfo &movie)
     p_.browser.bringToTop(movie.fileName());
 }
 
+// The thumbnails and scenes tell what the user watches, like the state files:
+// their folders are the user's alone, also those an earlier version made
+// open to all.
+void Startup::makePrivateFolder(const QString &folder)
+{
+    folder_file::Folder opened;
+    if (opened.open(folder, folder_file::Folder::Missing::Make) != folder_file::Result::Written ||
+        !opened.makePrivate())
+        qCWarning(lcApp) << "cannot make the folder" << folder << "private to this user";
+}
+
 void Startup::createStateFolders()
 {
     imageFolder_ = program_folder::imageFolder(p_.programFolder);
-    // Thumbnails made there are for this user only, like the state files.
-    state_file::setOwnFolder(p_.programFolder);
     sceneFolder_ = program_folder::sceneFolder(p_.programFolder);
     // Asked here so that a folder that takes no files is told at start.
     const bool writable = p_.stateCanBeSaved();
     for (const QString &folder : {imageFolder_, sceneFolder_}) {
-        if (writable && path::checkpath(folder) == -1)
-            if (!QDir().mkpath(folder))
-                qCWarning(lcApp) << "cannot make the folder" << folder;
+        if (writable)
+            makePrivateFolder(folder);
     }
     // This instance holds the folder, so no save of ours runs there now.  Only
     // the names our saves leave go: a portable folder may hold the user's

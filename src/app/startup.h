@@ -109,6 +109,7 @@ private:
     void whenWindowAppears(std::function<void()> next);
     void finishStart(const QString &commandLine, QElapsedTimer clock);
     void createStateFolders();
+    static void makePrivateFolder(const QString &folder);
     void showInBrowser(const QFileInfo &movie);
 
     Parts p_;

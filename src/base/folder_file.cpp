@@ -99,29 +99,44 @@ bool writeAll(int fd, const QByteArray &content)
 
 } // namespace
 
-Result prepareFolder(const QString &folder)
+Folder::~Folder()
 {
-    if (::mkdir(bareFolder(folder).constData(), 0755) != 0 && errno != EEXIST)
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+Result Folder::open(const QString &path, Missing missing)
+{
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    path_ = path;
+    if (missing == Missing::Make && ::mkdir(bareFolder(path).constData(), 0700) != 0 &&
+        errno != EEXIST)
         return Result::Failed;
     Result result;
-    const Descriptor dir(openFolder(folder, result));
+    fd_ = openFolder(path, result);
     return result;
 }
 
-Result write(const QString &folder, const QString &name, const QByteArray &content, unsigned mode)
+bool Folder::makePrivate() const
 {
-    if (!isPlainName(name))
-        return Result::Failed;
-    Result opened;
-    const Descriptor dir(openFolder(folder, opened));
-    if (dir.get() < 0)
-        return opened;
+    struct stat info;
+    if (fd_ < 0 || ::fstat(fd_, &info) != 0)
+        return false;
+    return (info.st_mode & 077) == 0 || ::fchmod(fd_, info.st_mode & 07700) == 0;
+}
 
+Result Folder::write(const QString &name, const QByteArray &content, unsigned mode) const
+{
+    if (fd_ < 0 || !isPlainName(name))
+        return Result::Failed;
     const QByteArray target = native_path::encode(name);
     struct stat info;
-    if (::fstatat(dir.get(), target.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+    if (::fstatat(fd_, target.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
         (!S_ISREG(info.st_mode) || info.st_uid != ::geteuid())) {
-        qCWarning(lcBase) << "not replacing" << folder + u'/' + name
+        qCWarning(lcBase) << "not replacing" << path_ + u'/' + name
                           << ": it is a link or not a file of this user's";
         return Result::Refused;
     }
@@ -133,24 +148,38 @@ Result write(const QString &folder, const QString &name, const QByteArray &conte
     for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
         temporary = '.' + target.left(200) + '.' +
                     QByteArray::number(QRandomGenerator::global()->generate(), 36);
-        fd = ::openat(dir.get(), temporary.constData(),
+        fd = ::openat(fd_, temporary.constData(),
                       O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd < 0 && errno != EEXIST)
             break;
     }
     Descriptor file(fd);
     if (file.get() < 0) {
-        qCInfo(lcBase) << "cannot write into" << folder << ":" << strerror(errno);
+        qCInfo(lcBase) << "cannot write into" << path_ << ":" << strerror(errno);
         return Result::Failed;
     }
     const bool written = writeAll(file.get(), content) && ::fsync(file.get()) == 0;
     if (!file.close() || !written ||
-        ::renameat(dir.get(), temporary.constData(), dir.get(), target.constData()) != 0) {
-        qCInfo(lcBase) << "cannot write" << folder + u'/' + name << ":" << strerror(errno);
-        ::unlinkat(dir.get(), temporary.constData(), 0);
+        ::renameat(fd_, temporary.constData(), fd_, target.constData()) != 0) {
+        qCInfo(lcBase) << "cannot write" << path_ + u'/' + name << ":" << strerror(errno);
+        ::unlinkat(fd_, temporary.constData(), 0);
         return Result::Failed;
     }
     return Result::Written;
+}
+
+Result prepareFolder(const QString &folder)
+{
+    return Folder().open(folder, Folder::Missing::Make);
+}
+
+Result write(const QString &folder, const QString &name, const QByteArray &content, unsigned mode)
+{
+    if (!isPlainName(name))
+        return Result::Failed;
+    Folder opened;
+    const Result result = opened.open(folder);
+    return result == Result::Written ? opened.write(name, content, mode) : result;
 }
 
 Result writePath(const QString &path, const QByteArray &content, unsigned mode)

@@ -30,15 +30,43 @@ enum class Result {
     Failed,
 };
 
-// Makes folder (its last part only, mode 0755) when it is missing, then says
+// A folder opened once and written into by its handle: the files land in the
+// folder that was opened, even when its path is made to lead elsewhere
+// meanwhile (the movie's folder replaced by a link while its thumbnail is
+// decoded).
+class Folder
+{
+public:
+    enum class Missing { Fail, Make };
+
+    Folder() = default;
+    ~Folder();
+    Folder(const Folder &) = delete;
+    Folder &operator=(const Folder &) = delete;
+
+    // Opens path for writing into, after making it (its last part only,
+    // mode 0700: what it will hold is the user's own) when asked to.
+    Result open(const QString &path, Missing missing = Missing::Fail);
+    // Writes content as the file `name`, replacing the file of that name
+    // whole.  The new file gets mode (before the umask): the user's only,
+    // unless asked otherwise.
+    Result write(const QString &name, const QByteArray &content, unsigned mode = 0600) const;
+    // Takes group and other users' permissions away from the folder itself.
+    bool makePrivate() const;
+
+private:
+    int fd_ = -1;
+    QString path_;
+};
+
+// Makes folder (its last part only, mode 0700) when it is missing, then says
 // whether files may be written into it.
 Result prepareFolder(const QString &folder);
 
-// Writes content as the file `name` in folder, replacing the file of that name
-// whole.  The new file gets mode (before the umask).
+// Folder::write() into folder, opened for this one write.
 Result write(const QString &folder, const QString &name, const QByteArray &content,
-             unsigned mode = 0644);
+             unsigned mode = 0600);
 // write() to the folder and name of a full path.
-Result writePath(const QString &path, const QByteArray &content, unsigned mode = 0644);
+Result writePath(const QString &path, const QByteArray &content, unsigned mode = 0600);
 
 } // namespace folder_file

@@ -1,5 +1,7 @@
 #include "base/scene_file.h"
 
+#include "base/folder_file.h"
+
 #include "base/media_time.h"
 #include "base/path.h"
 #include "base/quoted_records.h"
@@ -154,7 +156,7 @@ bool SceneFile::store(const Slots &table)
     if (path_.isEmpty())
         return false;
     // The folder is made at start-up; make it again should it have gone.
-    QDir().mkpath(QFileInfo(path_).absolutePath());
+    folder_file::prepareFolder(path::getfiledir(path_));
     if (!state_file::writeWhole(path_, serialise(table)))
         return false;
     reload();

@@ -40,7 +40,6 @@ struct Shared {
     QMutex mutex;
     QSet<QString> unreadable;
     WriteFailureHandler onFailure;
-    QString ownFolder;
     QHash<QString, Written> written;
     QSet<QString> failing;
     QSet<QString> refused;
@@ -250,24 +249,6 @@ int removeCutShortSaves(const QString &folder, const QStringList &fileNames)
         }
     }
     return removed;
-}
-
-void setOwnFolder(const QString &folder)
-{
-    Shared &s = shared();
-    const QMutexLocker lock(&s.mutex);
-    s.ownFolder = folder.isEmpty() ? QString() : key(folder) + u'/';
-}
-
-unsigned newFileMode(const QString &target)
-{
-    QString own;
-    {
-        Shared &s = shared();
-        const QMutexLocker lock(&s.mutex);
-        own = s.ownFolder;
-    }
-    return !own.isEmpty() && key(target).startsWith(own) ? 0600 : 0644;
 }
 
 ReadResult read(const QString &path, qint64 limit)

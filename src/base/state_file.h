@@ -44,12 +44,6 @@ void setWriteFailureHandler(WriteFailureHandler handler);
 // The number removed.
 int removeCutShortSaves(const QString &folder, const QStringList &fileNames);
 
-// The permissions of a file the program makes outside writeWhole
-// (thumbnails): owner-only in the program's own folder (see setOwnFolder()),
-// the usual ones elsewhere (thumbnails beside the movies).
-unsigned newFileMode(const QString &target);
-void setOwnFolder(const QString &folder);
-
 // What reading a state file found.
 enum class Found {
     Read,      // the content is there

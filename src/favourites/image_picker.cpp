@@ -5,13 +5,12 @@
 #include "base/folder_reader.h"
 #include "base/name_pattern.h"
 #include "base/path.h"
-#include "base/state_file.h"
 #include "base/thumbnail_rules.h"
 #include "library/drive_list.h"
 #include "library/folder_list.h"
+#include "media/frame_grabber.h"
 #include <QMessageBox>
 
-#include <QBuffer>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -123,13 +122,11 @@ bool ImagePicker::save()
     if (preview_.isNull())
         return false;
     // Never through a link planted in an image folder beside the movies.
-    QByteArray bitmap;
-    QBuffer buffer(&bitmap);
+    const QByteArray bitmap = FrameGrabber::bitmap(preview_);
     folder_file::Result result = folder_file::prepareFolder(path::getfiledir(target_));
     if (result == folder_file::Result::Written)
-        result = buffer.open(QIODevice::WriteOnly) && preview_.save(&buffer, "BMP")
-                     ? folder_file::writePath(target_, bitmap, state_file::newFileMode(target_))
-                     : folder_file::Result::Failed;
+        result = bitmap.isEmpty() ? folder_file::Result::Failed
+                                  : folder_file::writePath(target_, bitmap);
     if (result != folder_file::Result::Written) {
         qCInfo(lcFavourites) << "cannot write the thumbnail" << target_;
         const char *why = result == folder_file::Result::Refused

@@ -4,15 +4,17 @@
 #include "base/folder_file.h"
 #include "base/native_path.h"
 #include "base/path.h"
-#include "base/state_file.h"
 #include "base/thumbnail_rules.h"
 #include "favourites/favourites_model.h"
 #include "media/frame_grabber.h"
 
-#include <QBuffer>
 #include <QMutex>
 #include <QThreadPool>
 #include <atomic>
+#include <cstdlib>
+#include <fcntl.h>
+#include <memory>
+#include <unistd.h>
 
 // What the workers share with the queue: the queue may be gone when a grab on
 // a slow disk ends.
@@ -30,71 +32,119 @@ namespace
 // How a grab ended.
 enum class Outcome { Written, Failed, Refused };
 
-// Written whole or not at all, and never through a link, like every
-// thumbnail.
-folder_file::Result writePlaceholder(const QImage &picture, const QString &target)
+// Opened, and made first, before the movie is decoded, and written into by
+// that handle: so the first movie of a new folder gets its frame, and a
+// folder replaced by a link meanwhile (beside the movies, where others may
+// write) does not redirect the write.  Without the folder neither a frame
+// nor a placeholder could be written: no movie is decoded for nothing then.
+// Nor is one for a folder that is not safe to write into (a link, another
+// user's folder beside the movies).
+folder_file::Result openImageFolder(folder_file::Folder &folder, const QString &path,
+                                    const QString &target, std::atomic_bool &failureTold)
 {
-    QByteArray bitmap;
-    QBuffer buffer(&bitmap);
-    if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "BMP"))
-        return folder_file::Result::Failed;
-    return folder_file::writePath(target, bitmap, state_file::newFileMode(target));
-}
-
-// Made first, so the first movie of a new folder gets its frame.  Without the
-// folder neither a frame nor a placeholder could be written: no movie is
-// decoded for nothing then.  Nor is one for a folder that is not safe to
-// write into (a link, another user's folder beside the movies).
-folder_file::Result makeImageFolder(const QString &target, std::atomic_bool &failureTold)
-{
-    const QString folder = path::getfiledir(target);
-    const folder_file::Result result = folder_file::prepareFolder(folder);
+    const folder_file::Result result = folder.open(path, folder_file::Folder::Missing::Make);
     if (result == folder_file::Result::Failed && !failureTold.exchange(true))
-        qCInfo(lcFavourites) << "cannot make the image folder" << folder
+        qCInfo(lcFavourites) << "cannot make the image folder" << path::getfiledir(target)
                              << "- thumbnails are not kept";
     return result;
 }
 
+// Where a grab reads the movie and writes its thumbnail.  Beside the movie
+// both are found from one handle on the movie's folder (through
+// /proc/self/fd), so that a folder on the way replaced by a link meanwhile,
+// or a file system that answers each look-up differently, cannot make them
+// two places: a frame of one of the user's own movies elsewhere would then
+// land in the folder of whoever planted the link.  The grabber itself never
+// follows a link under the movie's name; a thumbnail of the program's own
+// folder stays private, so there a movie kept as a link gets its picture.
+class GrabPlaces
+{
+public:
+    GrabPlaces(const QString &moviePath, const QString &target)
+    {
+        const QString movieFolder = path::getfiledir(moviePath);
+        imageFolder_ = path::getfiledir(target);
+        name_ = target.mid(imageFolder_.size() + 1);
+        if (imageFolder_ != thumbnail_rules::imageFolder({}, movieFolder, true)) {
+            const std::unique_ptr<char, decltype(&::free)> real(
+                ::realpath(native_path::encode(moviePath).constData(), nullptr), &::free);
+            movie_ = real ? native_path::decode(real.get()) : moviePath;
+            return;
+        }
+        // A handle only for finding names in it: a folder that may be passed
+        // through but not listed serves as well.
+        movieFolder_ =
+            ::open(native_path::encode(movieFolder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        const QString held = QStringLiteral("/proc/self/fd/%1/").arg(movieFolder_);
+        movie_ = held + moviePath.mid(movieFolder.size() + 1);
+        imageFolder_ = held + QStringLiteral("image");
+    }
+    ~GrabPlaces()
+    {
+        if (movieFolder_ >= 0)
+            ::close(movieFolder_);
+    }
+    GrabPlaces(const GrabPlaces &) = delete;
+    GrabPlaces &operator=(const GrabPlaces &) = delete;
+
+    const QString &movie() const { return movie_; }
+    const QString &imageFolder() const { return imageFolder_; }
+    const QString &thumbnailName() const { return name_; }
+
+private:
+    int movieFolder_ = -1;
+    QString movie_;
+    QString imageFolder_;
+    QString name_;
+};
+
+Outcome outcomeOf(folder_file::Result result)
+{
+    switch (result) {
+    case folder_file::Result::Written:
+        return Outcome::Written;
+    case folder_file::Result::Refused:
+        return Outcome::Refused;
+    case folder_file::Result::Failed:
+        break;
+    }
+    return Outcome::Failed;
+}
+
 Outcome grab(const QString &moviePath, const QString &target, ThumbnailGrabs::Kind kind,
-             double seconds, const QImage &placeholder, std::atomic_bool &folderFailureTold)
+             double seconds, const QByteArray &placeholder, std::atomic_bool &folderFailureTold)
 {
     // A missing disk is not a broken movie: its picture comes when it is back.
     if (!native_path::isFile(moviePath))
         return Outcome::Failed;
-    switch (makeImageFolder(target, folderFailureTold)) {
-    case folder_file::Result::Refused:
-        return Outcome::Refused;
-    case folder_file::Result::Failed:
-        return Outcome::Failed;
-    case folder_file::Result::Written:
-        break;
-    }
+    const GrabPlaces places(moviePath, target);
+    folder_file::Folder folder;
+    const folder_file::Result opened =
+        openImageFolder(folder, places.imageFolder(), target, folderFailureTold);
+    if (opened != folder_file::Result::Written)
+        return outcomeOf(opened);
 
+    const QString &name = places.thumbnailName();
     const bool fresh = kind == ThumbnailGrabs::Kind::NewThumbnail;
-    if (FrameGrabber::writeBitmap(moviePath, seconds, thumbnail_rules::kSize, target,
-                                  fresh ? FrameGrabber::Start::SkipDarkOpening
-                                        : FrameGrabber::Start::Exact))
-        return Outcome::Written;
+    const QByteArray frame = FrameGrabber::bitmap(FrameGrabber::grab(
+        places.movie(), seconds, thumbnail_rules::kSize,
+        fresh ? FrameGrabber::Start::SkipDarkOpening : FrameGrabber::Start::Exact));
+    if (!frame.isEmpty())
+        return outcomeOf(folder.write(name, frame));
     qCInfo(lcFavourites) << "no frame from" << moviePath;
     if (!fresh)
         return Outcome::Failed;
-    switch (writePlaceholder(placeholder, target)) {
-    case folder_file::Result::Written:
-        return Outcome::Written;
-    case folder_file::Result::Refused:
-        return Outcome::Refused;
-    case folder_file::Result::Failed:
-        break;
-    }
-    qCInfo(lcFavourites) << "cannot write the placeholder" << target;
-    return Outcome::Failed;
+    const Outcome outcome = outcomeOf(folder.write(name, placeholder));
+    if (outcome == Outcome::Failed)
+        qCInfo(lcFavourites) << "cannot write the placeholder" << target;
+    return outcome;
 }
 
 } // namespace
 
 ThumbnailGrabs::ThumbnailGrabs(QObject *parent)
     : QObject(parent), shared_(std::make_shared<Shared>()), pool_(new QThreadPool),
-      placeholder_(FavouritesModel::placeholder().toImage())
+      placeholder_(FrameGrabber::bitmap(FavouritesModel::placeholder().toImage()))
 {
     shared_->owner = this;
     // Each grab may hold pictures as large as the frame grabber takes (up to

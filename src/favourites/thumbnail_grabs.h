@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QImage>
+#include <QByteArray>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -55,7 +55,8 @@ private:
     std::shared_ptr<Shared> shared_;
     QThreadPool *pool_;
     QSet<QString> pending_;
-    QImage placeholder_;
+    // The placeholder as the bytes of its file.
+    QByteArray placeholder_;
     int done_ = 0;
     int total_ = 0;
 };

@@ -2,13 +2,17 @@
 
 #include "base/folder_file.h"
 #include "base/native_path.h"
+#include "base/path.h"
 #include "media/media_log.h"
 
-#include "base/state_file.h"
-
 #include <QBuffer>
+#include <cerrno>
+#include <chrono>
 #include <cmath>
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 extern "C" {
@@ -30,6 +34,20 @@ constexpr double DarkCheckInterval = 0.5;
 // declare frames of any size, and the decoder would allocate (and clear)
 // every one of them; 8192 x 8192 still takes any real movie, 8K included.
 constexpr int64_t MaxFramePixels = int64_t(8192) * 8192;
+
+// The longest a grab may take.  A thumbnail normally takes well under a
+// second; a file built to keep the demuxer busy must not hold one of the
+// few grab threads, and with it every later thumbnail, for ever.
+constexpr std::chrono::seconds GrabTimeLimit(20);
+
+// The demuxers a grab may use: those that read their own file and nothing
+// else, for every type the program counts as a movie.  Playlists, concat
+// lists, HLS and DASH manifests and image sequences name other files and
+// are left out, whatever a file's content makes FFmpeg guess.
+constexpr const char *MovieDemuxers =
+    "avi,mpeg,mpegts,mpegvideo,m4v,h264,hevc,asf,mov,matroska,flv,ogg,rm,dv";
+
+constexpr int InputBufferSize = 64 * 1024;
 
 // What every decoder of a grab is opened with, also those that
 // avformat_find_stream_info() opens to look at the streams.
@@ -103,11 +121,113 @@ bool describesItsStreams(const AVFormatContext &format)
     return video;
 }
 
+// The movie file read through a descriptor of our own, so that the demuxer
+// sees this one file and no name it could resolve to another: nested opens
+// (a playlist's entries, a concat list's files) are refused, and every read
+// after the deadline fails.
+class MovieInput
+{
+public:
+    MovieInput() : deadline_(std::chrono::steady_clock::now() + GrabTimeLimit) {}
+    ~MovieInput();
+    MovieInput(const MovieInput &) = delete;
+    MovieInput &operator=(const MovieInput &) = delete;
+
+    // Opens the regular file at path, never a link, a pipe or a device (a
+    // pipe would block the read for ever).
+    bool open(const QString &path);
+    AVIOContext *context() const { return context_; }
+    bool expired() const { return std::chrono::steady_clock::now() >= deadline_; }
+
+    // For AVFormatContext: refuses every file but the one opened here.
+    static int refuseNestedOpen(AVFormatContext *, AVIOContext **, const char *url, int,
+                                AVDictionary **);
+    static int interrupt(void *input) { return static_cast<MovieInput *>(input)->expired(); }
+
+private:
+    static int read(void *input, uint8_t *buffer, int size);
+    static int64_t seek(void *input, int64_t offset, int whence);
+
+    int fd_ = -1;
+    AVIOContext *context_ = nullptr;
+    std::chrono::steady_clock::time_point deadline_;
+};
+
+MovieInput::~MovieInput()
+{
+    if (context_)
+        av_freep(&context_->buffer);
+    avio_context_free(&context_);
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+bool MovieInput::open(const QString &path)
+{
+    // A device is not even opened: opening some does something of its own
+    // (a tape rewinds).
+    if (!native_path::isFile(path))
+        return false;
+    // Non-blocking, so that a pipe put under the name meanwhile cannot make
+    // the open wait for a writer; what was opened must be a regular file.
+    fd_ = ::open(native_path::encode(path).constData(),
+                 O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    struct stat info;
+    if (fd_ < 0 || ::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode) ||
+        ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK) != 0)
+        return false;
+    auto *buffer = static_cast<unsigned char *>(av_malloc(InputBufferSize));
+    if (!buffer)
+        return false;
+    context_ = avio_alloc_context(buffer, InputBufferSize, 0, this, &MovieInput::read, nullptr,
+                                  &MovieInput::seek);
+    if (!context_)
+        av_free(buffer);
+    return context_ != nullptr;
+}
+
+int MovieInput::read(void *input, uint8_t *buffer, int size)
+{
+    auto *self = static_cast<MovieInput *>(input);
+    if (self->expired())
+        return AVERROR_EXIT;
+    for (;;) {
+        const ssize_t n = ::read(self->fd_, buffer, size_t(size));
+        if (n > 0)
+            return int(n);
+        if (n == 0)
+            return AVERROR_EOF;
+        if (errno != EINTR)
+            return AVERROR(errno);
+    }
+}
+
+int64_t MovieInput::seek(void *input, int64_t offset, int whence)
+{
+    auto *self = static_cast<MovieInput *>(input);
+    if (whence == AVSEEK_SIZE) {
+        struct stat info;
+        return ::fstat(self->fd_, &info) == 0 ? int64_t(info.st_size) : AVERROR(errno);
+    }
+    const off_t at = ::lseek(self->fd_, off_t(offset), whence & ~AVSEEK_FORCE);
+    return at < 0 ? AVERROR(errno) : int64_t(at);
+}
+
+int MovieInput::refuseNestedOpen(AVFormatContext *, AVIOContext **, const char *url, int,
+                                 AVDictionary **)
+{
+    qCInfo(lcMedia) << "a grab does not open" << url << "named inside a movie";
+    return AVERROR(EPERM);
+}
+
 // One movie opened for decoding its video stream.
 class VideoDecoder
 {
 public:
     bool open(const QString &path);
+    // The grab's time ran out: what it decoded is not to be trusted to be the
+    // frame asked for.
+    bool timedOut() const { return input_.expired(); }
     // Positions the decoder so that the next frames are those at or after
     // `seconds`.
     void seekTo(double seconds);
@@ -118,6 +238,8 @@ public:
     QImage scaled(const AVFrame *frame, QSize size);
 
 private:
+    // Declared first: the demuxer reads through it up to its end.
+    MovieInput input_;
     Format format_;
     Codec codec_;
     Packet packet_{av_packet_alloc()};
@@ -129,13 +251,18 @@ private:
 
 bool VideoDecoder::open(const QString &path)
 {
-    if (!packet_ || !frame_)
+    if (!packet_ || !frame_ || !input_.open(path))
         return false;
-    AVFormatContext *raw = nullptr;
-    // Local files only: a playlist or a stream description saved under a
-    // movie's name must not make the grab reach out to the network.
+    AVFormatContext *raw = avformat_alloc_context();
+    if (!raw)
+        return false;
+    raw->pb = input_.context();
+    raw->io_open = &MovieInput::refuseNestedOpen;
+    raw->interrupt_callback = {&MovieInput::interrupt, &input_};
     AVDictionary *formatOptions = nullptr;
-    av_dict_set(&formatOptions, "protocol_whitelist", "file", 0);
+    av_dict_set(&formatOptions, "format_whitelist", MovieDemuxers, 0);
+    // The name only helps the guess of the type; nothing is opened by it.
+    // On failure avformat_open_input() frees the context itself.
     const int opened =
         avformat_open_input(&raw, native_path::encode(path).constData(), nullptr, &formatOptions);
     av_dict_free(&formatOptions);
@@ -187,6 +314,8 @@ void VideoDecoder::seekTo(double seconds)
 AVFrame *VideoDecoder::nextFrame()
 {
     for (;;) {
+        if (timedOut())
+            return nullptr;
         const int received = avcodec_receive_frame(codec_.get(), frame_.get());
         if (received >= 0)
             return frame_.get();
@@ -273,33 +402,44 @@ QImage firstLitFrame(VideoDecoder &decoder, QSize size)
 
 QImage FrameGrabber::grab(const QString &moviePath, double seconds, QSize size, Start start)
 {
-    // Only plain files: a named pipe or a device would never end the read.
-    if (size.isEmpty() || !std::isfinite(seconds) || !native_path::isFile(moviePath))
+    if (size.isEmpty() || !std::isfinite(seconds))
         return {};
     VideoDecoder decoder;
     if (!decoder.open(moviePath)) {
         qCDebug(lcMedia) << "no picture to grab in" << moviePath;
         return {};
     }
-    if (start == Start::SkipDarkOpening && seconds <= 0)
-        return firstLitFrame(decoder, size);
-    return frameAt(decoder, std::max(seconds, 0.0), size);
+    QImage image = start == Start::SkipDarkOpening && seconds <= 0
+                       ? firstLitFrame(decoder, size)
+                       : frameAt(decoder, std::max(seconds, 0.0), size);
+    if (decoder.timedOut()) {
+        qCInfo(lcMedia) << "gave up grabbing a picture of" << moviePath << "after"
+                        << GrabTimeLimit.count() << "seconds";
+        return {};
+    }
+    return image;
+}
+
+QByteArray FrameGrabber::bitmap(const QImage &image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (image.isNull() || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "BMP"))
+        return {};
+    return bytes;
 }
 
 bool FrameGrabber::writeBitmap(const QString &moviePath, double seconds, QSize size,
                                const QString &target, Start start)
 {
-    const QImage image = grab(moviePath, seconds, size, start);
-    if (image.isNull())
+    const QString folderPath = path::getfiledir(target);
+    folder_file::Folder folder;
+    if (folder.open(folderPath) != folder_file::Result::Written)
         return false;
-    QByteArray bitmap;
-    QBuffer buffer(&bitmap);
-    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "BMP"))
+    const QByteArray bytes = bitmap(grab(moviePath, seconds, size, start));
+    if (bytes.isEmpty())
         return false;
-    // The image folder may lie beside the movie, in a folder others can
-    // write: never through a link planted there.
-    if (folder_file::writePath(target, bitmap, state_file::newFileMode(target)) ==
-        folder_file::Result::Written)
+    if (folder.write(target.mid(folderPath.size() + 1), bytes) == folder_file::Result::Written)
         return true;
     qCInfo(lcMedia) << "cannot write the thumbnail" << target;
     return false;

@@ -16,12 +16,19 @@ public:
     enum class Start { Exact, SkipDarkOpening };
 
     // The frame shown at `seconds`, scaled to `size`; a null image on any
-    // failure.  Safe from any thread: every call has its own demuxer and
-    // decoder.
+    // failure.  Only the regular file at moviePath itself is read: not
+    // through a symbolic link in its last part, and never a file that a
+    // playlist, a concat list or a stream description under a movie's name
+    // points to.  A grab that takes too long fails.  Safe from any thread:
+    // every call has its own demuxer and decoder.
     static QImage grab(const QString &moviePath, double seconds, QSize size,
                        Start start = Start::Exact);
+    // The image as the bytes of a BMP file; empty on failure.
+    static QByteArray bitmap(const QImage &image);
     // grab(), then writes it as a BMP file at `target` (replaced whole,
-    // never half-written).  False on any failure; then nothing is written.
+    // never half-written, never through a link, readable by the user only)
+    // into the folder as it was before the decoding began.  False on any
+    // failure; then nothing is written.
     static bool writeBitmap(const QString &moviePath, double seconds, QSize size,
                             const QString &target, Start start = Start::Exact);
 };

@@ -32,6 +32,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -69,6 +70,13 @@ QStringList names(FavouritesList &favourites)
     for (int row = 0; row < favourites.count(); ++row)
         result.append(favourites.model().entry(row).name);
     return result;
+}
+
+mode_t modeOf(const QString &path)
+{
+    struct stat info {
+    };
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
 
 void waitForGrabs(FavouritesList &favourites)
@@ -550,6 +558,55 @@ private slots:
         QCOMPARE(told, 1);
         if (!root)
             QSKIP("the image folder made by another user needs root to run as nobody");
+    }
+
+    // The movie's folder replaced by a link while its thumbnail is decoded:
+    // the thumbnail still goes into the folder the grab began with, never
+    // over the picture in the folder the link leads to.
+    void aFolderSwappedDuringAGrabIsNotFollowed()
+    {
+        QTemporaryDir shared, own, program;
+        const QString ownPicture = own.path() + "/image/e.bmp";
+        QVERIFY(QDir(own.path()).mkdir("image") && test_files::writeFile(ownPicture, "mine"));
+        const QString folder = shared.path() + "/m", moved = shared.path() + "/moved";
+        QVERIFY(QDir(shared.path()).mkdir("m"));
+        QVERIFY(QFile::copy(test_media::clip("darkopening.avi"), folder + "/e.avi"));
+
+        auto fixture = startIn(program.path() + "/");
+        fixture->player().settings().set(Settings::ImagePathRoot, true);
+        FavouritesList &favourites = fixture->player().favourites();
+        favourites.addSelection({folder + "/e.avi"});
+        // The grab makes the image folder before it decodes.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            QFileInfo::exists(folder + "/image") || !favourites.grabs().pending(), 20000);
+        QVERIFY(QFile::rename(folder, moved) && QFile::link(own.path(), folder));
+        waitForGrabs(favourites);
+        QCOMPARE(test_files::readFile(ownPicture), QByteArray("mine"));
+        QVERIFY(QFileInfo::exists(moved + "/image/e.bmp"));
+    }
+
+    // Thumbnails and scenes tell what the user watches: the program's image
+    // and scene folders (also those an earlier version left open to all),
+    // an image folder made beside the movies and the thumbnails in it are the
+    // user's alone.
+    void thumbnailsAreTheUsersAlone()
+    {
+        const mode_t savedMask = ::umask(022);
+        const auto restoreMask = qScopeGuard([savedMask] { ::umask(savedMask); });
+        MovieFolder movies({{"clip.avi", "clip.avi"}, {"b.avi", "clip.avi"}});
+        QTemporaryDir program;
+        QVERIFY(QDir(program.path()).mkdir("image"));
+        QCOMPARE(modeOf(program.path() + "/image"), mode_t(0755));
+
+        auto fixture = startIn(program.path() + "/");
+        QCOMPARE(modeOf(program.path() + "/image"), mode_t(0700));
+        QCOMPARE(modeOf(program.path() + "/seen"), mode_t(0700));
+        fixture->player().settings().set(Settings::ImagePathRoot, true);
+        FavouritesList &favourites = fixture->player().favourites();
+        favourites.addSelection({movies.path("clip.avi")});
+        waitForGrabs(favourites);
+        QCOMPARE(modeOf(movies.path("image")), mode_t(0700));
+        QCOMPARE(modeOf(movies.path("image/clip.bmp")), mode_t(0600));
     }
 
     void keysAddAndDelete()

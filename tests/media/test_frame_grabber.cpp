@@ -5,10 +5,16 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
+#include <fcntl.h>
+#include <memory>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace
 {
@@ -34,6 +40,8 @@ private slots:
     void timeAndDarkOpeningPickTheFrame();
     void whatIsNoMovieGivesNothing();
     void hostileFilesGiveNothing();
+    void onlyTheMovieFileItselfIsRead();
+    void listsNamingAPipeStillEnd();
 };
 
 void TestFrameGrabber::everyContainerGivesAThumbnailFile()
@@ -120,6 +128,53 @@ void TestFrameGrabber::hostileFilesGiveNothing()
     QVERIFY(FrameGrabber::grab(plain, 0, Thumb).isNull());
     QVERIFY(FrameGrabber::grab(live, 0, Thumb).isNull());
     QCOMPARE(web.connections(), 0);
+}
+
+// A frame of the user's own movie must not come out under the name of a file
+// that merely names it (a playlist, a concat list, a link), where the
+// thumbnail would land beside that file, for whoever put it there.
+void TestFrameGrabber::onlyTheMovieFileItselfIsRead()
+{
+    QTemporaryDir dir;
+    QVERIFY(QFile::copy(test_media::clip("clip.avi"), dir.filePath("private.avi")));
+    const QList<std::pair<QString, QByteArray>> indirections = {
+        {"hls.avi", "#EXTM3U\n#EXT-X-TARGETDURATION:3\n#EXTINF:3,\nprivate.avi\n#EXT-X-ENDLIST\n"},
+        {"concat.avi", "ffconcat version 1.0\nfile 'private.avi'\n"},
+    };
+    for (const auto &[name, text] : indirections)
+        QVERIFY(test_files::writeFile(dir.filePath(name), text));
+    QVERIFY(QFile::link(dir.filePath("private.avi"), dir.filePath("link.avi")));
+    QVERIFY(!FrameGrabber::grab(dir.filePath("private.avi"), 0, Thumb).isNull());
+    for (const char *name : {"hls.avi", "concat.avi", "link.avi"})
+        QVERIFY2(FrameGrabber::grab(dir.filePath(name), 0, Thumb).isNull(), name);
+}
+
+// A list naming a named pipe would keep its grab waiting for a writer for
+// ever, and with it a thread of the grabs: every grab ends.
+void TestFrameGrabber::listsNamingAPipeStillEnd()
+{
+    QTemporaryDir dir;
+    const QByteArray pipe = QFile::encodeName(dir.filePath("pipe.avi"));
+    QCOMPARE(mkfifo(pipe.constData(), 0600), 0);
+    // A grab that does block is let go at the end, so that the test can end.
+    const auto release = qScopeGuard([&pipe] {
+        const int writer = ::open(pipe.constData(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0)
+            ::close(writer);
+    });
+    QVERIFY(test_files::writeFile(dir.filePath("hls.avi"),
+                                  "#EXTM3U\n#EXT-X-TARGETDURATION:3\n#EXTINF:3,\npipe.avi\n"
+                                  "#EXT-X-ENDLIST\n"));
+    QVERIFY(test_files::writeFile(dir.filePath("concat.avi"),
+                                  "ffconcat version 1.0\nfile 'pipe.avi'\n"));
+    for (const char *name : {"hls.avi", "concat.avi"}) {
+        auto ended = std::make_shared<std::atomic_bool>(false);
+        std::thread([list = dir.filePath(name), ended] {
+            FrameGrabber::grab(list, 0, Thumb);
+            *ended = true;
+        }).detach();
+        QTRY_VERIFY2_WITH_TIMEOUT(*ended, name, 30000);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestFrameGrabber)
