@@ -6,11 +6,13 @@
 #include "desktop/media_controls.h"
 #include "desktop/screen_saver.h"
 #include "media/cmovie.h"
+#include "playback/play_mode.h"
 #include "playback/play_sequencing.h"
 #include "playback/play_speed.h"
 #include "playback/transport.h"
 
 #include <QSlider>
+#include <QTimer>
 #include <cmath>
 
 namespace
@@ -29,6 +31,41 @@ MediaControls::Status statusOf(const CMovie &movie, bool loops)
     if (movie.playState() == PlayState::Playing && loops)
         return MediaControls::Status::Playing;
     return MediaControls::Status::Stopped;
+}
+
+MediaControls::Loop loopOf(int mode)
+{
+    switch (mode) {
+    case PlayMode::Loop:
+        return MediaControls::Loop::Track;
+    case PlayMode::Continuous:
+    case PlayMode::Random:
+        return MediaControls::Loop::Playlist;
+    default:
+        return MediaControls::Loop::None;
+    }
+}
+
+// The list playing on stays random when it was.
+int modeForLoop(MediaControls::Loop loop, int mode)
+{
+    switch (loop) {
+    case MediaControls::Loop::Track:
+        return PlayMode::Loop;
+    case MediaControls::Loop::Playlist:
+        return mode == PlayMode::Random ? PlayMode::Random : PlayMode::Continuous;
+    case MediaControls::Loop::None:
+        break;
+    }
+    return PlayMode::Normal;
+}
+
+// Shuffle off leaves random play for playing the list on in order.
+int modeForShuffle(bool on, int mode)
+{
+    if (on)
+        return PlayMode::Random;
+    return mode == PlayMode::Random ? PlayMode::Continuous : mode;
 }
 
 } // namespace
@@ -112,6 +149,11 @@ void DesktopLink::connectControls()
     connect(controls, &MediaControls::rateWanted, this, &DesktopLink::setRate);
     connect(controls, &MediaControls::volumeWanted, this,
             [this](double volume) { p_.setVolume(int(std::lround(volume * 100))); });
+    connect(controls, &MediaControls::loopWanted, this, [this](MediaControls::Loop loop) {
+        emit playModeWanted(modeForLoop(loop, playMode()));
+    });
+    connect(controls, &MediaControls::shuffleWanted, this,
+            [this](bool on) { emit playModeWanted(modeForShuffle(on, playMode())); });
 }
 
 void DesktopLink::setMoreFormats(bool on)
@@ -126,7 +168,8 @@ void DesktopLink::refresh()
         return;
     const CMovie &movie = p_.movie;
     MediaControls::State state;
-    state.status = statusOf(movie, p_.loops && p_.loops());
+    const int mode = playMode();
+    state.status = statusOf(movie, mode == PlayMode::Loop);
     if (movie.isOpen()) {
         state.path = movie.filename();
         state.title = path::getbasename(movie.filename());
@@ -140,7 +183,31 @@ void DesktopLink::refresh()
     state.volume = p_.volume.value() / 100.0;
     const PlaySource *source = p_.playingSource ? p_.playingSource() : nullptr;
     state.canGoNext = state.canGoPrevious = source && source->count() > 0;
+    state.loop = loopOf(mode);
+    state.shuffle = mode == PlayMode::Random;
     controls_->update(state);
+}
+
+int DesktopLink::playMode() const
+{
+    return p_.playMode ? p_.playMode() : PlayMode::Normal;
+}
+
+void DesktopLink::listChanged()
+{
+    if (refreshQueued_)
+        return;
+    refreshQueued_ = true;
+    QTimer::singleShot(0, this, [this] {
+        refreshQueued_ = false;
+        refresh();
+    });
+}
+
+void DesktopLink::movieStateChanged()
+{
+    if (controls_ && statusOf(p_.movie, playMode() == PlayMode::Loop) != controls_->state().status)
+        refresh();
 }
 
 void DesktopLink::step(bool next)

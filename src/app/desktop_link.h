@@ -34,8 +34,9 @@ public:
         // The list that plays, which the desktop's next and previous step
         // through whatever page is shown; null when there is none.
         ActivePlaySource playingSource;
-        // The play mode starts the movie again at its end.
-        std::function<bool()> loops;
+        // The play mode (PlayMode::Mode), which the desktop shows as its
+        // loop and shuffle.
+        std::function<int()> playMode;
         // The picture shown for a movie (a favourite's thumbnail); "" for
         // none.
         std::function<QString(const QString &moviePath)> artFor;
@@ -60,9 +61,21 @@ public:
     // The media controls offer mp4, mkv and the others besides the six.
     void setMoreFormats(bool on);
 
+signals:
+    // The desktop set its loop or shuffle: the play mode (PlayMode::Mode)
+    // that stands for it.
+    void playModeWanted(int mode);
+
 public slots:
-    // Something the desktop shows changed: the volume, the speed, the list.
+    // Something the desktop shows changed: the volume, the speed, the list,
+    // the play mode.
     void refresh();
+    // Entries came or went in a list: told once the changes of this turn of
+    // the event loop are over, however many rows a folder brings.
+    void listChanged();
+    // The movie's state changed: told on the desktop when that changes its
+    // status (a stop while paused changes nothing else it shows).
+    void movieStateChanged();
     // The movie started or stopped playing.
     void playingChanged(bool playing);
     // A movie was opened: a new track.
@@ -76,10 +89,12 @@ private:
     void playPause();
     void setRate(double rate);
     void step(bool next);
+    int playMode() const;
 
     Parts p_;
     MediaControls *controls_;
     ScreenSaver *screenSaver_;
     InstanceHandover *handover_;
     int trackNumber_ = 0;
+    bool refreshQueued_ = false;
 };

@@ -29,6 +29,7 @@
 #include "media/cmovie.h"
 #include "panels/key_page.h"
 #include "panels/list_panel.h"
+#include "panels/okini_view.h"
 #include "panels/window_options.h"
 #include "playback/next_movie.h"
 #include "playback/open_and_play.h"
@@ -48,6 +49,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QFrame>
+#include <QListWidget>
 #include <QMenu>
 #include <QScrollBar>
 #include <QSlider>
@@ -240,8 +242,7 @@ void Player::buildParts()
     signals_ = std::make_unique<TerminationSignals>();
     desktop_ = std::make_unique<DesktopLink>(DesktopLink::Parts{
         *movie_, *playSpeed_, *window.vol(), *transport_, *sequencer_,
-        [this] { return playingPlaySource(); },
-        [this] { return playMode_->get_play_mode() == PlayMode::Loop; },
+        [this] { return playingPlaySource(); }, [this] { return playMode_->get_play_mode(); },
         [this](const QString &movie) { return favourites_->thumbnailFileOf(movie); },
         [this](const QString &commandLine) { playCommandLine(commandLine); },
         [this] { raiseWindow(); }, [this](int volume) { dispatch_->setVolume(volume); },
@@ -256,6 +257,7 @@ void Player::buildParts()
     wireWindow();
     wirePanels();
     wireLists();
+    wireDesktop();
     connect(signals_.get(), &TerminationSignals::received, this, &Player::m_exit_Click);
 }
 
@@ -491,6 +493,25 @@ void Player::wireLists()
     };
     favourites.moreFormats = [this] { return settings_.moreFormats(); };
     favourites_->setHooks(favourites);
+}
+
+// The media controls: next and previous are offered as soon as the list that
+// plays has entries, however they came (a folder read, a search, the
+// favourites); the play mode shows as the desktop's loop and shuffle, which
+// set it; a stop while paused shows as a stop.
+void Player::wireDesktop()
+{
+    DesktopLink *desktop = desktop_.get();
+    for (const QListView *view : std::initializer_list<QListView *>{
+             listPanel_->File, listPanel_->List_okini, listPanel_->List_Find}) {
+        const QAbstractItemModel *list = view->model();
+        connect(list, &QAbstractItemModel::rowsInserted, desktop, &DesktopLink::listChanged);
+        connect(list, &QAbstractItemModel::rowsRemoved, desktop, &DesktopLink::listChanged);
+        connect(list, &QAbstractItemModel::modelReset, desktop, &DesktopLink::listChanged);
+    }
+    connect(playMode_.get(), &PlayMode::changed, desktop, &DesktopLink::refresh);
+    connect(desktop, &DesktopLink::playModeWanted, playMode_.get(), &PlayMode::mode_Click);
+    connect(movie_.get(), &CMovie::stateChanged, desktop, &DesktopLink::movieStateChanged);
 }
 
 // The size, speed, mode and window buttons open their menus right under

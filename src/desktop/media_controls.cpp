@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QUrl>
 #include <cmath>
+#include <iterator>
 
 const char *const MediaControls::kService = "org.mpris.MediaPlayer2.sazanami";
 const char *const MediaControls::kObjectPath = "/org/mpris/MediaPlayer2";
@@ -48,6 +49,13 @@ QString statusText(MediaControls::Status status)
         break;
     }
     return QStringLiteral("Stopped");
+}
+
+const char *const kLoopTexts[] = {"None", "Track", "Playlist"};
+
+QString loopText(MediaControls::Loop loop)
+{
+    return QString::fromLatin1(kLoopTexts[int(loop)]);
 }
 
 } // namespace
@@ -92,6 +100,8 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
     Q_PROPERTY(QString PlaybackStatus READ playbackStatus)
     Q_PROPERTY(double Rate READ rate WRITE setRate)
+    Q_PROPERTY(QString LoopStatus READ loopStatus WRITE setLoopStatus)
+    Q_PROPERTY(bool Shuffle READ shuffle WRITE setShuffle)
     Q_PROPERTY(QVariantMap Metadata READ metadata)
     Q_PROPERTY(double Volume READ volume WRITE setVolume)
     Q_PROPERTY(qlonglong Position READ position)
@@ -118,6 +128,17 @@ public:
         else
             emit controls_->rateWanted(rate);
     }
+    QString loopStatus() const { return loopText(controls_->state().loop); }
+    // A name that is not one of the three is ignored.
+    void setLoopStatus(const QString &text)
+    {
+        for (int loop = 0; loop < int(std::size(kLoopTexts)); ++loop) {
+            if (text == QLatin1String(kLoopTexts[loop]))
+                emit controls_->loopWanted(MediaControls::Loop(loop));
+        }
+    }
+    bool shuffle() const { return controls_->state().shuffle; }
+    void setShuffle(bool on) { emit controls_->shuffleWanted(on); }
     QVariantMap metadata() const { return controls_->metadata(); }
     double volume() const { return controls_->state().volume; }
     void setVolume(double volume) { emit controls_->volumeWanted(qBound(0.0, volume, 1.0)); }
@@ -245,9 +266,9 @@ QVariantMap MediaControls::playerProperties() const
 {
     const auto *player = findChild<MprisPlayerAdaptor *>();
     QVariantMap properties;
-    for (const char *name :
-         {"PlaybackStatus", "Rate", "Metadata", "Volume", "MinimumRate", "MaximumRate", "CanGoNext",
-          "CanGoPrevious", "CanPlay", "CanPause", "CanSeek", "CanControl"})
+    for (const char *name : {"PlaybackStatus", "Rate", "LoopStatus", "Shuffle", "Metadata",
+                             "Volume", "MinimumRate", "MaximumRate", "CanGoNext", "CanGoPrevious",
+                             "CanPlay", "CanPause", "CanSeek", "CanControl"})
         properties.insert(name, player->property(name));
     return properties;
 }

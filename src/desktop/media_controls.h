@@ -16,6 +16,9 @@ class MediaControls : public QObject
     Q_OBJECT
 public:
     enum class Status { Stopped, Playing, Paused };
+    // What happens at the end of a movie, as the desktop names it: nothing,
+    // the movie again, or the list plays on.
+    enum class Loop { None, Track, Playlist };
 
     struct State {
         Status status = Status::Stopped;
@@ -33,6 +36,9 @@ public:
         double volume = 1.0;
         bool canGoNext = false;
         bool canGoPrevious = false;
+        Loop loop = Loop::None;
+        // The next movie is picked at random.
+        bool shuffle = false;
 
         bool operator==(const State &) const = default;
     };
@@ -80,6 +86,8 @@ signals:
     void quitWanted();
     void rateWanted(double rate);
     void volumeWanted(double volume);
+    void loopWanted(MediaControls::Loop loop);
+    void shuffleWanted(bool on);
 
 private:
     friend class MprisPlayerAdaptor;

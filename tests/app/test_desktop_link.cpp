@@ -66,6 +66,7 @@ class SignalRecorder : public QObject
 public:
     QStringList heard;
     QList<double> rates;
+    QStringList loops;
 
 public slots:
     void record(const QDBusMessage &message)
@@ -80,6 +81,8 @@ public slots:
             heard.append(changed.value("PlaybackStatus").toString());
         if (changed.contains("Rate"))
             rates.append(changed.value("Rate").toDouble());
+        if (changed.contains("LoopStatus"))
+            loops.append(changed.value("LoopStatus").toString());
     }
 };
 
@@ -100,6 +103,20 @@ class TestDesktopLink : public QObject
         for (int waited = 0; !run.waitForFinished(10) && waited < 10000; waited += 10)
             QCoreApplication::processEvents();
         return QString::fromUtf8(run.readAllStandardOutput()).trimmed();
+    }
+
+    // A property of the media controls' player as the desktop reads it.
+    QVariant playerProperty(const QString &name)
+    {
+        QDBusMessage get = QDBusMessage::createMethodCall("org.mpris.MediaPlayer2.sazanami",
+                                                          "/org/mpris/MediaPlayer2",
+                                                          "org.freedesktop.DBus.Properties", "Get");
+        get << "org.mpris.MediaPlayer2.Player" << name;
+        const QDBusPendingCall call =
+            QDBusConnection::connectToBus(address_, "desktop").asyncCall(get);
+        for (int waited = 0; !call.isFinished() && waited < 10000; waited += 10)
+            QTest::qWait(10);
+        return qdbus_cast<QDBusVariant>(call.reply().arguments().value(0)).variant();
     }
 
     double position(Player &player)
@@ -248,6 +265,47 @@ private slots:
         QTRY_COMPARE(screenSaver.held(), 0);
         // QTemporaryDir cannot name it.
         QCOMPARE(::unlink(sjis.constData()), 0);
+    }
+
+    // Next and previous are offered as soon as the list that plays has
+    // entries, without a change of page; the play mode is the desktop's loop
+    // and shuffle, set from either side; a stop while paused is a stop.
+    void mediaControlsFollowListsAndPlayMode()
+    {
+        PlayerFixture fixture;
+        Player &player = fixture.player();
+        player.listPanel().selectTab(ListPanel::FavouritesPage);
+        QTRY_COMPARE(playerProperty("CanGoNext"), QVariant(false));
+        const QString movie = folder_.filePath("a.avi");
+        QVERIFY(player.favourites().addPath(movie));
+        QTRY_COMPARE(playerProperty("CanGoNext"), QVariant(true));
+        QCOMPARE(playerProperty("CanGoPrevious"), QVariant(true));
+
+        QVERIFY(playAndWait(player, movie));
+        playerctl({"pause"});
+        QTRY_COMPARE(playerctl({"status"}), "Paused");
+        playerctl({"stop"});
+        QTRY_COMPARE(playerctl({"status"}), "Stopped");
+
+        SignalRecorder announced;
+        QVERIFY(QDBusConnection::connectToBus(address_, "desktop")
+                    .connect("org.mpris.MediaPlayer2.sazanami", "/org/mpris/MediaPlayer2",
+                             "org.freedesktop.DBus.Properties", "PropertiesChanged", &announced,
+                             SLOT(record(QDBusMessage))));
+        player.playMode().mode_Click(PlayMode::Loop);
+        QTRY_COMPARE(announced.loops, QStringList({"Track"}));
+        QCOMPARE(playerctl({"shuffle"}), "Off");
+        const std::pair<QStringList, int> fromDesktop[] = {
+            {{"loop", "Playlist"}, PlayMode::Continuous}, {{"shuffle", "On"}, PlayMode::Random},
+            {{"loop", "Track"}, PlayMode::Loop},          {{"shuffle", "On"}, PlayMode::Random},
+            {{"shuffle", "Off"}, PlayMode::Continuous},   {{"loop", "None"}, PlayMode::Normal}};
+        for (const auto &[command, mode] : fromDesktop) {
+            playerctl(command);
+            QTRY_COMPARE(player.playMode().get_play_mode(), mode);
+        }
+        player.playMode().mode_Click(PlayMode::Random);
+        QTRY_COMPARE(playerctl({"loop"}), "Playlist");
+        QCOMPARE(playerctl({"shuffle"}), "On");
     }
 
     // Two real processes on one program folder: the second start's movie

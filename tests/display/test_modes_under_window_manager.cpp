@@ -64,6 +64,17 @@ class TestModesUnderWindowManager : public QObject
         XFlush(x_);
     }
 
+    // Where the X server has the window's client area.
+    QPoint placedAt(const QWidget &window) const
+    {
+        int x = 0;
+        int y = 0;
+        Window child = 0;
+        XTranslateCoordinates(x_, Window(window.winId()), DefaultRootWindow(x_), 0, 0, &x, &y,
+                              &child);
+        return {x, y};
+    }
+
     // The picture keeps coming and the movie goes on playing.
     static void framesKeepComing(CMovie &movie, const char *after)
     {
@@ -124,7 +135,9 @@ private slots:
         QTRY_VERIFY(window.isActiveWindow());
         window.display()->setFocus();
         window.move(60, 50);
-        QTest::qWait(200);
+        // The window manager has carried the move out.
+        QTRY_COMPARE(window.frameGeometry().topLeft(), QPoint(60, 50));
+        QTRY_COMPARE(placedAt(window), window.geometry().topLeft());
         const QRect normal = window.geometry();
 
         // A message box is not hidden behind a window kept on top: the

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """A read-only mirror of a folder whose file reads may be slow or never return.
 
-    stalling_fs.py mirror|slow|hung|hungdir|failing SOURCE MOUNTPOINT
+    stalling_fs.py mirror|slow|hung|hungdir|failing SOURCE MOUNTPOINT [READ_LOG]
 
 mirror: reads answer at once.  slow: every read of file data takes about a
 second.  hung: every read of file data blocks until the file system is
@@ -11,6 +11,8 @@ failing: reads of the second half of a file fail with an I/O error, like a
 disk that goes bad or a share that drops out while a movie plays.
 Listing and stat answer at once in the other modes.  The file system reports no size (statfs answers zeros), so Qt leaves
 it out of the mounted volumes.  Runs in the foreground; ends when unmounted.
+With READ_LOG, each read of file data appends a line "begin" to that file when
+it starts and "end" when it answers, so that a test can tell a read waiting.
 """
 import errno
 import os
@@ -24,10 +26,18 @@ SLOW_READ_SECONDS = 1.0
 
 
 class StallingMirror(Operations):
-    def __init__(self, mode, source):
+    def __init__(self, mode, source, read_log=None):
         self.mode = mode
         self.source = source
         self.never = threading.Event()
+        self.read_log = read_log
+        self.log_lock = threading.Lock()
+
+    def _note(self, what):
+        if not self.read_log:
+            return
+        with self.log_lock, open(self.read_log, "a") as log:
+            log.write(what + "\n")
 
     def _real(self, path):
         return os.path.join(self.source, path.lstrip("/"))
@@ -52,6 +62,13 @@ class StallingMirror(Operations):
         return os.open(self._real(path), os.O_RDONLY)
 
     def read(self, path, size, offset, fh):
+        self._note("begin")
+        try:
+            return self._read(size, offset, fh)
+        finally:
+            self._note("end")
+
+    def _read(self, size, offset, fh):
         if self.mode in ("hung", "hungdir"):
             self.never.wait()
         if self.mode == "slow":
@@ -81,8 +98,9 @@ def end_with_parent():
 
 def main():
     mode, source, mountpoint = sys.argv[1:4]
+    read_log = sys.argv[4] if len(sys.argv) > 4 else None
     end_with_parent()
-    FUSE(StallingMirror(mode, source), mountpoint, foreground=True, ro=True,
+    FUSE(StallingMirror(mode, source, read_log), mountpoint, foreground=True, ro=True,
          nothreads=False)
 
 

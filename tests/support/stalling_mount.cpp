@@ -1,6 +1,7 @@
 #include "stalling_mount.h"
 
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 #include <QStorageInfo>
 #include <QTest>
@@ -19,15 +20,16 @@ bool fuseUsable()
 }
 
 StallingMount::StallingMount(const QString &mode, const QString &source, const QString &mountPoint)
-    : mountPoint_(mountPoint)
+    : mountPoint_(mountPoint), readLog_(mountPoint + ".reads")
 {
+    QFile::remove(readLog_);
     QDir().mkpath(mountPoint);
     // Not the test's own output: a file system left behind would hold it open
     // and keep whatever reads the test's output waiting.
     fs_.setStandardOutputFile(QProcess::nullDevice());
     fs_.setStandardErrorFile(QProcess::nullDevice());
     fs_.start("/usr/bin/python3", {QStringLiteral(SAZANAMI_TEST_SUPPORT_DIR "/stalling_fs.py"),
-                                   mode, source, mountPoint});
+                                   mode, source, mountPoint, readLog_});
 }
 
 StallingMount::~StallingMount()
@@ -36,6 +38,24 @@ StallingMount::~StallingMount()
     fs_.kill();
     fs_.waitForFinished(5000);
     QProcess::execute("fusermount3", {"-u", "-z", mountPoint_});
+    QFile::remove(readLog_);
+}
+
+QByteArray StallingMount::readLog() const
+{
+    QFile log(readLog_);
+    return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+}
+
+int StallingMount::readsBegun() const
+{
+    return int(readLog().count("begin\n"));
+}
+
+int StallingMount::readsWaiting() const
+{
+    const QByteArray log = readLog();
+    return int(log.count("begin\n") - log.count("end\n"));
 }
 
 bool StallingMount::waitMounted()

@@ -23,10 +23,18 @@ public:
     // system, stat included, waits while it is frozen.
     void freeze();
     void thaw();
+    // Reads of file data that have begun, and those begun that have not
+    // answered yet.
+    int readsBegun() const;
+    int readsWaiting() const;
     QString mountPoint() const { return mountPoint_; }
     QString path(const QString &name) const { return mountPoint_ + "/" + name; }
 
 private:
+    QByteArray readLog() const;
+
     QString mountPoint_;
+    // Beside the mount point, where the file system notes its reads.
+    QString readLog_;
     QProcess fs_;
 };
