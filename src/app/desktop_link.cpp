@@ -14,6 +14,7 @@
 #include <QSlider>
 #include <QTimer>
 #include <cmath>
+#include <utility>
 
 namespace
 {
@@ -174,8 +175,9 @@ void DesktopLink::refresh()
         state.path = movie.filename();
         state.title = path::getbasename(movie.filename());
         movie.duration(&state.lengthSeconds);
-        if (p_.artFor)
-            state.artPath = p_.artFor(state.path);
+        if (p_.artFor && std::exchange(artOf_, state.path) != state.path)
+            art_ = p_.artFor(state.path);
+        state.artPath = art_;
     }
     state.trackNumber = trackNumber_;
     const int speed = p_.speed.checkedIndex();

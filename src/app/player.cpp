@@ -294,6 +294,7 @@ void Player::buildSearchParts()
     resume_ = std::make_unique<Resume>(
         *movie_, *openAndPlay_, programFolder_, [this] { return activePlaySource(); },
         [this] { return relativePathsOn(); });
+    resume_->setSteppingQuery([this] { return sequencer_->stepPending(); });
 }
 
 // config.ini, start-up and shut-down: they work on the parts once all are

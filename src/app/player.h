@@ -95,6 +95,7 @@ public:
     FavouritesList &favourites() const { return *favourites_; }
     PlaySequencer &sequencer() const { return *sequencer_; }
     NextMovie &nextMovie() const { return *nextMovie_; }
+    Resume &resume() const { return *resume_; }
     Transport &transport() const { return *transport_; }
     MainMenu &mainMenu() const { return *mainMenu_; }
     SeekControl &seekControl() const { return *seekControl_; }

@@ -27,6 +27,9 @@ public:
     // once, where the answer needs no disk).  A file on a share that gives no
     // answer in time counts as gone.
     virtual void askExists(int index, QObject *context, std::function<void(bool)> then);
+    // Whether every entry is in the list: a large folder or favourites file
+    // is added in pieces.
+    virtual bool complete() const { return true; }
     // The path of the selected entry, "" when none is: what the first frame
     // is shown of.
     virtual QString selectedPath() const { return pathAt(currentIndex()); }

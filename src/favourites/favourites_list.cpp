@@ -104,6 +104,11 @@ QString FavouritesList::okiniPath() const
     return d->programFolder + QStringLiteral("okini.ini");
 }
 
+bool FavouritesList::isAdding() const
+{
+    return !d->waiting.isEmpty();
+}
+
 int FavouritesList::count() const
 {
     return d->model.count();

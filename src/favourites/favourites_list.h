@@ -65,6 +65,8 @@ public:
     QString okiniPath() const;
 
     int count() const;
+    // Entries read or dropped are still being added to the list, in pieces.
+    bool isAdding() const;
     OkiniView *view() const;
     FavouritesModel &model() const;
     QMenu *menu() const;

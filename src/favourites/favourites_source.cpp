@@ -18,6 +18,11 @@ QString FavouritesSource::pathAt(int index) const
     return list_.model().entry(index).path();
 }
 
+bool FavouritesSource::complete() const
+{
+    return !list_.isAdding();
+}
+
 int FavouritesSource::currentIndex() const
 {
     return list_.get_okini_index() - 1;

@@ -13,6 +13,7 @@ public:
 
     int count() const override;
     QString pathAt(int index) const override;
+    bool complete() const override;
     int currentIndex() const override;
     void select(int index, bool toTop) override;
     void askExists(int index, QObject *context, std::function<void(bool)> then) override;

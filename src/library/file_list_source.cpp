@@ -14,6 +14,11 @@ QString FileListSource::pathAt(int index) const
     return browser_.fullPath(index);
 }
 
+bool FileListSource::complete() const
+{
+    return !browser_.isListing();
+}
+
 void FileListSource::missing(int, Direction direction)
 {
     if (direction == Direction::Next)

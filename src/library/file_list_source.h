@@ -12,6 +12,7 @@ public:
     FileListSource(QListWidget *files, FileBrowser &browser);
 
     QString pathAt(int index) const override;
+    bool complete() const override;
     // Going forward onto a file that went away behind our back shows the
     // folder as it is now; nothing is played.
     void missing(int index, Direction direction) override;

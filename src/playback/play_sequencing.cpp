@@ -108,7 +108,8 @@ void PlaySequencer::opened()
 std::optional<PlaySequencer::Plan> PlaySequencer::planNext()
 {
     PlaySource *source = source_ ? source_() : nullptr;
-    if (!source || source->count() == 0)
+    // A list still being filled may not hold the entry that plays yet.
+    if (!source || source->count() == 0 || !source->complete())
         return std::nullopt;
     const int index = playMode_() == PlayMode::Random ? randomPick(*source)
                                                       : nextInOrder(*source, Direction::Next);

@@ -41,8 +41,8 @@ public:
 
     // The entry play_next would play now, without moving the selection: the
     // next in order, or the random pick made ahead and kept until it is
-    // played or the list changes.  Nothing for a page without a list or an
-    // empty list.
+    // played or the list changes.  Nothing for a page without a list, an
+    // empty list or one still being filled.
     struct Plan {
         PlaySource *source = nullptr;
         int index = -1;

@@ -1,12 +1,13 @@
 #include "playback/resume.h"
 
-#include "base/native_path.h"
 #include "base/path.h"
 #include "base/quoted_records.h"
 #include "base/state_file.h"
 #include "media/cmovie.h"
 #include "playback/open_and_play.h"
 #include "playback/playback_log.h"
+
+#include <QTimer>
 
 namespace
 {
@@ -64,15 +65,32 @@ void Resume::load_resume()
         return;
     unused_ = state_file::readWhole(statePath());
     const QString moviePath = path::getabsolutepath(record->path, programFolder_);
-    selectByName(source_ ? source_() : nullptr, nameOf(record->path));
+    selectWhenListed(moviePath, 0);
     if (record->state != 1)
         return;
-    // The session names the movie only once it really opens.
-    if (!native_path::isFile(moviePath)) {
-        qCInfo(lcPlayback) << "resume: the movie is not there:" << moviePath;
+    // A movie that is not there now fails to open, and the record is kept.
+    player_.play_file(moviePath, record->position);
+}
+
+// The entry is selected once the list shown holds every entry, so that a
+// large folder or favourites file, added in pieces, has it, and continuous
+// play goes on from there.  Not if another movie was opened meanwhile.
+void Resume::selectWhenListed(const QString &moviePath, int attempt)
+{
+    constexpr int kPollMs = 50;
+    constexpr int kMostPolls = 1200;
+    PlaySource *source = source_ ? source_() : nullptr;
+    if (!source)
+        return;
+    if (!source->complete() && attempt < kMostPolls) {
+        QTimer::singleShot(kPollMs, this, [this, moviePath, attempt] {
+            selectWhenListed(moviePath, attempt + 1);
+        });
         return;
     }
-    player_.play_file(moviePath, record->position);
+    const QString loaded = movie_.isOpening() ? movie_.openingPath() : movie_.filename();
+    if (loaded.isEmpty() || loaded == moviePath)
+        selectByName(source, nameOf(moviePath));
 }
 
 bool Resume::save_resume() const
@@ -93,31 +111,42 @@ bool Resume::fileMayBeWritten() const
     return !fileUnreadable_;
 }
 
+QList<quoted_records::Record> Resume::recordOf(const QString &path, double position,
+                                               int state) const
+{
+    const bool relative = relativePaths_ && relativePaths_();
+    const QString stored = relative ? path::getrelativepath(path, programFolder_) : path;
+    // A position that cannot be read is written as 0 rather than left out,
+    // which would move the state into the position's line.
+    return {{quoted_records::Field::quotedText(stored)},
+            {quoted_records::Field::real(position)},
+            {quoted_records::Field::integer(state)}};
+}
+
 QByteArray Resume::resumeText() const
 {
-    QList<quoted_records::Record> records;
     const int state = int(movie_.playState());
-    double position = 0;
-    const bool storable = state_file::fitsOnALine(movie_.filename());
-    if (!storable)
-        qCInfo(lcPlayback) << "resume: a name with a line break is not kept:" << movie_.filename();
-    if ((state == 1 || state == 2) && !movie_.filename().isEmpty() && storable) {
-        const bool relative = relativePaths_ && relativePaths_();
-        const QString stored =
-            relative ? path::getrelativepath(movie_.filename(), programFolder_) : movie_.filename();
-        records.append({quoted_records::Field::quotedText(stored)});
-        // A position that cannot be read is written as 0 rather than left
-        // out, which would move the state into the position's line.
+    const QString &loaded = movie_.filename();
+    if (!state_file::fitsOnALine(loaded))
+        qCInfo(lcPlayback) << "resume: a name with a line break is not kept:" << loaded;
+    if ((state == 1 || state == 2) && !loaded.isEmpty() && state_file::fitsOnALine(loaded)) {
+        double position = 0;
         if (!movie_.currentPosition(&position))
             position = 0;
-        records.append({quoted_records::Field::real(position)});
-        records.append({quoted_records::Field::integer(state)});
-    } else if (unused_) {
-        return *unused_;
-    } else {
-        records = {{quoted_records::Field::quotedText(QString())},
-                   {quoted_records::Field::integer(0)},
-                   {quoted_records::Field::integer(4)}};
+        lastPlace_ = quoted_records::write(recordOf(loaded, position, state));
+        return *lastPlace_;
     }
-    return quoted_records::write(records);
+    if (unused_)
+        return *unused_;
+    // Between two movies the place is never lost: it is the movie being
+    // opened, from its start, or the last one's until the next is found.
+    const QString opening = movie_.openingPath();
+    if (!opening.isEmpty() && state_file::fitsOnALine(opening))
+        return quoted_records::write(recordOf(opening, 0, 1));
+    if (lastPlace_ && stepping_ && stepping_())
+        return *lastPlace_;
+    lastPlace_.reset();
+    return quoted_records::write({{quoted_records::Field::quotedText(QString())},
+                                  {quoted_records::Field::integer(0)},
+                                  {quoted_records::Field::integer(4)}});
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/play_source.h"
+#include "base/quoted_records.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -30,6 +31,11 @@ public:
     Resume(CMovie &movie, OpenAndPlay &player, const QString &programFolder,
            ActivePlaySource source, std::function<bool()> relativePaths, QObject *parent = nullptr);
 
+    // Tells whether play is on its way from one movie to the next (the next
+    // movie's file is being looked for): the place is then still the last
+    // movie's.
+    void setSteppingQuery(std::function<bool()> stepping) { stepping_ = std::move(stepping); }
+
     QString statePath() const { return programFolder_ + "resume.ini"; }
 
     // The record in the file; nothing when the file is missing.  Fields that
@@ -50,8 +56,14 @@ private:
     QString programFolder_;
     ActivePlaySource source_;
     std::function<bool()> relativePaths_;
+    QList<quoted_records::Record> recordOf(const QString &path, double position, int state) const;
+    void selectWhenListed(const QString &moviePath, int attempt);
+
     // The file as read at start while its record is still unused.
     std::optional<QByteArray> unused_;
+    std::function<bool()> stepping_;
+    // What was written last while a movie played or was paused.
+    mutable std::optional<QByteArray> lastPlace_;
     mutable bool fileLookedAt_ = false;
     mutable bool fileUnreadable_ = false;
 };

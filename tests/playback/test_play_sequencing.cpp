@@ -262,11 +262,13 @@ private slots:
         movie.videoWidget()->installEventFilter(&hidden);
         QSignalSpy advanced(&movie, &CMovie::advanced);
         QSignalSpy opened(&movie, &CMovie::opened);
+        const QRect window = player.window().geometry();
         QVERIFY(movie.setCurrentPosition(2.5));
         QTRY_COMPARE_WITH_TIMEOUT(playing(player), QString("b.avi"), 10000);
         QCOMPARE(advanced.count(), 1);
         QCOMPARE(opened.count(), 0);
         QCOMPARE(hidden.hides, 0);
+        QCOMPARE(player.window().geometry(), window);
         QVERIFY(!player.window().display()->logo()->isVisible());
         QCOMPARE(player.fileBrowser().fileList()->currentRow(), 1);
         QCOMPARE(player.window().windowTitle(), QString("b"));
