@@ -2,6 +2,7 @@
 #include "library/library_log.h"
 
 #include "base/background_priority.h"
+#include "base/file_probe.h"
 #include "base/folder_reader.h"
 #include "base/movie_ext.h"
 #include "base/native_path.h"
@@ -34,6 +35,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QScopedValueRollback>
 #include <QSet>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -75,6 +77,11 @@ constexpr int kReadingPollMs = 4;
 // A large folder's first names, shown while the rest are sorted: more than
 // the tallest list shows.
 constexpr qsizetype kFirstScreenRows = 200;
+// A refresh's readability check and small reading must answer in this
+// time; a large folder's reading, which on a slow share takes seconds, in
+// the longer one.
+constexpr int kRefreshAnswerMs = file_probe::kDefaultTimeoutMs;
+constexpr int kLargeReadingMs = 60000;
 
 QString parentOf(const QString &folder)
 {
@@ -108,6 +115,14 @@ FileBrowser::FileBrowser(MainWindow &window, ListPanel &panel, CMovie &movie, Op
     d->readingPoll = new QTimer(this);
     d->readingPoll->setInterval(kReadingPollMs);
     connect(d->readingPoll, &QTimer::timeout, this, [this] { d->takeWhatWasRead(); });
+    d->changing = new QTimer(this);
+    d->changing->setInterval(0);
+    connect(d->changing, &QTimer::timeout, this, [this] {
+        if (d->applyPiece())
+            return;
+        d->changing->stop();
+        d->refreshDone();
+    });
     d->pieces = new QTimer(this);
     d->pieces->setInterval(0);
     connect(d->pieces, &QTimer::timeout, this, [this] {
@@ -134,6 +149,12 @@ FileBrowser::FileBrowser(MainWindow &window, ListPanel &panel, CMovie &movie, Op
     files->viewport()->setAcceptDrops(true);
     files->setContextMenuPolicy(Qt::PreventContextMenu);
     files->viewport()->installEventFilter(this);
+    // The user (or a play source) choosing an entry ends a wait to make
+    // another one current.
+    connect(files, &QListWidget::currentRowChanged, this, [this] {
+        if (!d->changingRows)
+            d->waitingCursor.clear();
+    });
 
     folder_list::prepare(d->folders);
     d->folders->setContextMenuPolicy(Qt::PreventContextMenu);
@@ -189,7 +210,7 @@ bool FileBrowser::setFolder(const QString &folder)
         return false;
     }
     d->folder = target;
-    d->listFiles(target);
+    d->listFiles(target, folder_reader::contentsIfFew(target, d->pattern, kListAtOnce));
     d->showDriveOf(target);
     return true;
 }
@@ -204,19 +225,54 @@ void FileBrowser::whenListed(std::function<void()> then)
 
 bool FileBrowser::isListing() const
 {
-    return d->reading || d->pieces->isActive();
+    return d->isPartial() || d->refreshing;
+}
+
+bool FileBrowser::isPartlyListed() const
+{
+    return d->isPartial();
+}
+
+bool FileBrowser::Private::isPartial() const
+{
+    return reading || pieces->isActive();
 }
 
 void FileBrowser::bringToTop(const QString &name)
 {
+    if (isPartlyListed())
+        d->waitingCursor = name;
     whenListed([this, name] {
-        const QList<QListWidgetItem *> found =
-            d->files->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
-        if (found.isEmpty())
+        if (!d->waitingCursor.isEmpty() && d->waitingCursor != name)
             return;
-        const int row = d->files->row(found.first());
+        d->waitingCursor.clear();
+        const int row = int(d->listedNames.indexOf(name));
+        if (row < 0)
+            return;
         list_selection::moveCurrent(d->files, row);
         list_selection::scrollToTop(d->files, row);
+    });
+}
+
+QString FileBrowser::waitingCursor() const
+{
+    return d->waitingCursor;
+}
+
+void FileBrowser::stepWhenListed(PlaySource::Direction direction)
+{
+    whenListed([this, direction] {
+        // A movie that started before its entry was listed (resumed, say)
+        // is where the step goes from.
+        const QString loaded = d->movie.filename();
+        const qsizetype slash = loaded.lastIndexOf(u'/');
+        if (d->files->currentRow() < 0 && slash >= 0 &&
+            loaded.left(slash + 1) == path::addbackslash(d->folder)) {
+            const int row = int(d->listedNames.indexOf(loaded.mid(slash + 1)));
+            if (row >= 0)
+                list_selection::moveCurrent(d->files, row);
+        }
+        emit stepAgainWanted(direction == PlaySource::Direction::Next);
     });
 }
 
@@ -224,35 +280,11 @@ void FileBrowser::refresh()
 {
     if (d->folder.isEmpty())
         return;
-    // A folder that is gone leaves the browser in the nearest one still there.
-    QString target = d->folder;
-    while (!folder_reader::canRead(target) && target != QStringLiteral("/"))
-        target = parentOf(target);
-    if (target != d->folder) {
-        setFolder(target);
+    // A folder whose first reading is still under way is as fresh as a
+    // second one would be.
+    if (d->isPartial())
         return;
-    }
-
-    QListWidget *files = d->files;
-    QSet<QString> selected;
-    for (const QListWidgetItem *item : files->selectedItems())
-        selected.insert(fileNameOf(item));
-    const QString current = files->currentItem() ? fileNameOf(files->currentItem()) : QString();
-    const int top = files->indexAt(QPoint(0, 0)).row();
-
-    d->listFiles(d->folder);
-
-    whenListed([files, selected, current, top] {
-        for (int row = 0; row < files->count(); ++row) {
-            QListWidgetItem *item = files->item(row);
-            if (fileNameOf(item) == current)
-                files->setCurrentRow(row, QItemSelectionModel::NoUpdate);
-            if (!selected.isEmpty() && selected.contains(fileNameOf(item)))
-                item->setSelected(true);
-        }
-        if (top > 0)
-            list_selection::scrollToTop(files, qMin(top, files->count() - 1));
-    });
+    d->startRefresh();
 }
 
 void FileBrowser::setMoreFormats(bool on)
@@ -424,18 +456,23 @@ void FileBrowser::Private::goToParent()
     q.setFolder(parentOf(folder));
 }
 
-void FileBrowser::Private::listFiles(const QString &where)
+void FileBrowser::Private::listFiles(const QString &where,
+                                     std::optional<folder_reader::Contents> few)
 {
+    ++ticket;
     reading.reset();
     readingPoll->stop();
     pieces->stop();
+    changing->stop();
+    hunks.clear();
+    refreshing = false;
     pending.clear();
     pendingNext = 0;
     firstShown.clear();
+    waitingCursor.clear();
     // What waited for the folder shown before is no longer wanted.
     whenListed.clear();
-    if (std::optional<folder_reader::Contents> few =
-            folder_reader::contentsIfFew(where, pattern, kListAtOnce)) {
+    if (few) {
         folder_list::fill(folders, where, few->subfolders);
         showFiles(few->files);
         filled();
@@ -467,10 +504,10 @@ namespace
 
 // Rows in one insertion: a row made with QListWidgetItem(text, list)
 // searches the whole list for itself, so a large folder took time in n².
-void appendRows(QListWidget *files, const QStringList &names)
+// A name whose bytes are not UTF-8 is kept as it is on disk beside the text.
+void insertRows(QListWidget *files, int first, const QStringList &names)
 {
-    const int first = files->count();
-    files->addItems(native_path::displayNames(names));
+    files->insertItems(first, native_path::displayNames(names));
     for (int i = 0; i < names.size(); ++i) {
         if (native_path::hasForeignBytes(names[i]))
             files->item(first + i)->setData(NativeNameRole, names[i]);
@@ -479,12 +516,165 @@ void appendRows(QListWidget *files, const QStringList &names)
 
 } // namespace
 
+void FileBrowser::Private::appendRows(const QStringList &names)
+{
+    const QScopedValueRollback ours(changingRows, true);
+    insertRows(files, files->count(), names);
+    listedNames += names;
+}
+
 void FileBrowser::Private::showFiles(const QStringList &names)
 {
+    const QScopedValueRollback ours(changingRows, true);
     files->setUpdatesEnabled(false);
     files->clear();
-    appendRows(files, names);
+    listedNames.clear();
+    appendRows(names);
     files->setUpdatesEnabled(true);
+}
+
+// ---- Refresh ----
+
+namespace
+{
+
+// The nearest folder from `folder` upwards that can be read, and its
+// contents if it is small.
+FolderAnswer readAgain(const QString &folder, const NamePattern &pattern)
+{
+    QString readable = folder;
+    while (!folder_reader::canRead(readable) && readable != QStringLiteral("/"))
+        readable = parentOf(readable);
+    return {readable, folder_reader::contentsIfFew(readable, pattern, kListAtOnce)};
+}
+
+// A large folder read again: its subfolders, and how its files changed
+// from those shown.
+struct LargeAnswer {
+    QStringList subfolders;
+    QList<folder_reader::Hunk> changes;
+};
+
+} // namespace
+
+void FileBrowser::Private::startRefresh()
+{
+    const quint64 asked = ++ticket;
+    // The changes of a refresh before go with it; the rows and their names
+    // still go together.
+    changing->stop();
+    hunks.clear();
+    refreshing = true;
+    file_probe::ask<FolderAnswer>(
+        folder, [where = folder, pattern = pattern] { return readAgain(where, pattern); }, &q,
+        [this, asked](std::optional<FolderAnswer> answer) { refreshAnswered(asked, answer); },
+        kRefreshAnswerMs);
+}
+
+void FileBrowser::Private::refreshAnswered(quint64 asked, const std::optional<FolderAnswer> &answer)
+{
+    if (asked != ticket)
+        return;
+    if (!answer) {
+        noAnswer();
+        return;
+    }
+    if (answer->folder != folder) {
+        qCInfo(lcLibrary) << "the folder" << folder << "has gone; showing" << answer->folder;
+        folder = answer->folder;
+        listFiles(folder, answer->few);
+        showDriveOf(folder);
+        return;
+    }
+    if (!answer->few) {
+        readLargeFolderAgain(asked);
+        return;
+    }
+    folder_list::fill(folders, folder, answer->few->subfolders);
+    applyChanges(folder_reader::changes(listedNames, answer->few->files));
+}
+
+void FileBrowser::Private::readLargeFolderAgain(quint64 asked)
+{
+    file_probe::ask<LargeAnswer>(
+        folder,
+        [where = folder, pattern = pattern, shown = listedNames] {
+            background_priority::lowerThisThread();
+            std::optional<folder_reader::Contents> now =
+                folder_reader::contentsIfFew(where, pattern, -1);
+            if (!now)
+                return LargeAnswer{};
+            return LargeAnswer{now->subfolders, folder_reader::changes(shown, now->files)};
+        },
+        &q,
+        [this, asked](std::optional<LargeAnswer> answer) {
+            if (asked != ticket)
+                return;
+            if (!answer) {
+                noAnswer();
+                return;
+            }
+            folder_list::fill(folders, folder, answer->subfolders);
+            applyChanges(std::move(answer->changes));
+        },
+        kLargeReadingMs);
+}
+
+void FileBrowser::Private::applyChanges(QList<folder_reader::Hunk> changes)
+{
+    hunks = std::move(changes);
+    hunkInserted = 0;
+    if (applyPiece())
+        changing->start();
+    else
+        refreshDone();
+}
+
+// The last hunk first, so the rows of those before it stay where they were
+// read: its new names go in before its old rows, which then go.  A piece
+// at a time, as many as fit in the time of one pass of the event loop.
+bool FileBrowser::Private::applyPiece()
+{
+    const QScopedValueRollback ours(changingRows, true);
+    QElapsedTimer budget;
+    budget.start();
+    while (!hunks.isEmpty() && budget.elapsed() < kPieceBudgetMs) {
+        folder_reader::Hunk &hunk = hunks.last();
+        const qsizetype row = hunk.row + hunkInserted;
+        if (hunkInserted < hunk.inserted.size()) {
+            const QStringList piece = hunk.inserted.mid(hunkInserted, kPieceRows);
+            insertRows(files, int(row), piece);
+            for (qsizetype i = 0; i < piece.size(); ++i)
+                listedNames.insert(row + i, piece[i]);
+            hunkInserted += piece.size();
+        } else if (hunk.removed > 0) {
+            const qsizetype rows = qMin(kPieceRows, hunk.removed);
+            files->model()->removeRows(int(row), int(rows));
+            listedNames.remove(row, rows);
+            hunk.removed -= rows;
+        } else {
+            hunks.removeLast();
+            hunkInserted = 0;
+        }
+    }
+    return !hunks.isEmpty();
+}
+
+void FileBrowser::Private::refreshDone()
+{
+    refreshing = false;
+    filled();
+}
+
+void FileBrowser::Private::noAnswer()
+{
+    qCInfo(lcLibrary) << "the folder" << folder << "did not answer; its list stays as it was";
+    refreshing = false;
+    // Once, however often F5 was pressed meanwhile.
+    if (!noAnswerNotice)
+        noAnswerNotice =
+            rename_prompt::notice(window, QString::fromUtf8("デバイスの準備ができてません"));
+    filled();
 }
 
 void FileBrowser::Private::takeWhatWasRead()
@@ -528,7 +718,7 @@ bool FileBrowser::Private::addPiece()
     budget.start();
     while (pendingNext < pending.size()) {
         const qsizetype rows = qMin(kPieceRows, pending.size() - pendingNext);
-        appendRows(files, pending.mid(pendingNext, rows));
+        appendRows(pending.mid(pendingNext, rows));
         pendingNext += rows;
         if (budget.elapsed() >= kPieceBudgetMs)
             break;

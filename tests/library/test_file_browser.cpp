@@ -253,10 +253,10 @@ private slots:
         QCOMPARE(sorted(names(player.fileBrowser().fileList())), sorted(six));
         player.windowOptions().Check_more_formats->click();
         QVERIFY(player.settings().moreFormats());
-        QCOMPARE(sorted(names(player.fileBrowser().fileList())), sorted(six + others));
+        QTRY_COMPARE(sorted(names(player.fileBrowser().fileList())), sorted(six + others));
         player.settings().set(Settings::MoreFormats, false);
         QVERIFY(!player.windowOptions().Check_more_formats->isChecked());
-        QCOMPARE(sorted(names(player.fileBrowser().fileList())), sorted(six));
+        QTRY_COMPARE(sorted(names(player.fileBrowser().fileList())), sorted(six));
     }
 
     // A file system that reports no size is left out of Qt's mounted volumes;
@@ -362,7 +362,7 @@ private slots:
         QCOMPARE(rightClick(at(files, 2)), QString("1111 Byte"));
         menu->hide();
         browser.refresh();
-        QCOMPARE(names(files), QStringList({"a.avi", "b.avi"}));
+        QTRY_COMPARE(names(files), QStringList({"a.avi", "b.avi"}));
 
         QStringList entries;
         for (QAction *action : menu->actions())
@@ -405,6 +405,7 @@ private slots:
         QFile::remove(folder.path("a.avi"));
         folder.file("0.avi");
         browser.refresh();
+        QTRY_VERIFY(!browser.isListing());
         QCOMPARE(names(files), QStringList({"0.avi", "b.avi", longName}));
         QCOMPARE(selected(files), QList<int>({1}));
         QCOMPARE(files->currentRow(), 1);
@@ -413,7 +414,7 @@ private slots:
         QVERIFY(browser.setFolder(folder.path("sub")));
         QDir(folder.path("sub")).removeRecursively();
         browser.refresh();
-        QCOMPARE(browser.folder(), folder.path());
+        QTRY_COMPARE(browser.folder(), folder.path());
     }
 
     // A folder too large to list at once is listed in pieces: in the name
@@ -506,7 +507,7 @@ private slots:
         menuFor(browser, "m_rename")->trigger();
         QCOMPARE(stops, QStringList({"before"}));
         QCOMPARE(QFileInfo(folder.path(newName)).size(), size);
-        QCOMPARE(names(files), QStringList({"b.avi", newName}));
+        QTRY_COMPARE(names(files), QStringList({"b.avi", newName}));
         QCOMPARE(selected(files), QList<int>({1}));
         QCOMPARE(files->currentRow(), 1);
     }
@@ -593,6 +594,7 @@ private slots:
         browser.rename_selection();
         QVERIFY(QFileInfo(folder.path(QString::fromUtf8("動画.avi"))).isFile());
         QVERIFY(::access((base + shiftJis).constData(), F_OK) != 0);
+        QTRY_VERIFY(!browser.isListing());
         QCOMPARE(names(files), QStringList({"caf\uFFFD.avi", QString::fromUtf8("動画.avi")}));
     }
 

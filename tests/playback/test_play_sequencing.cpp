@@ -187,7 +187,7 @@ private slots:
         QVERIFY(QFile::remove(folder.path("b.avi")));
 
         player.sequencer().play_next();
-        QCOMPARE(player.fileBrowser().fileList()->count(), 2);
+        QTRY_COMPARE(player.fileBrowser().fileList()->count(), 2);
         QCOMPARE(playing(player), QString("a.avi"));
         QCOMPARE(int(player.movie().playState()), 3);
     }
