@@ -12,6 +12,8 @@
 #include "panels/list_selection.h"
 #include "panels/window_options.h"
 #include "playback/open_and_play.h"
+#include "playback/play_mode.h"
+#include "playback/play_sequencing.h"
 #include "player_fixture.h"
 #include "search/search_page.h"
 #include "stalling_mount.h"
@@ -47,8 +49,11 @@
 #include <QToolBar>
 #include <QToolTip>
 #include <QUrl>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <functional>
+#include <thread>
 #include <unistd.h>
 
 namespace
@@ -444,6 +449,79 @@ private slots:
         QCOMPARE(files->count(), count - 1);
         QCOMPARE(selected(files), QList<int>({4, 2499}));
         QCOMPARE(files->currentRow(), 2499);
+    }
+
+    // A share whose server went away: F5 leaves the window answering and
+    // the list as it was, to step through as before, and says so quietly.
+    void shareThatStopsAnsweringKeepsTheList()
+    {
+        if (!fuseUsable())
+            QSKIP("FUSE is not usable here (/dev/fuse, fusermount3 or python3-fusepy missing)");
+        Folder folder;
+        QDir(folder.path()).mkdir("source");
+        for (const char *name : {"a.avi", "b.avi", "c.avi"})
+            folder.file(QString("source/") + name);
+        StallingMount mount("mirror", folder.path("source"), folder.path("mount"));
+        QVERIFY(mount.waitMounted());
+        PlayerFixture fixture({}, folder.path());
+        FileBrowser &browser = fixture.player().fileBrowser();
+        QVERIFY(browser.setFolder(mount.mountPoint()));
+        list_selection::moveCurrent(browser.fileList(), 1);
+
+        // Thawed once the test has seen what it waits for, or should the
+        // window itself be stuck in the share, after a while all the same.
+        mount.freeze();
+        std::atomic<bool> frozen = true;
+        std::atomic<bool> seen = false;
+        std::thread thawer([&] {
+            for (int i = 0; i < 200 && !seen; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            frozen = false;
+            mount.thaw();
+        });
+        const auto thaw = qScopeGuard([&] {
+            seen = true;
+            thawer.join();
+        });
+        bool answeredWhileFrozen = false;
+        browser.refresh();
+        QTimer::singleShot(0, [&] { answeredWhileFrozen = frozen; });
+        PlaySource &source = browser.playSource();
+        QCOMPARE(source.count(), 3);
+        QCOMPARE(source.currentIndex(), 1);
+        source.select(2, false);
+        QCOMPARE(source.pathAt(source.currentIndex()), mount.path("c.avi"));
+        QTRY_VERIFY(answeredWhileFrozen);
+        QTRY_VERIFY(browser.fileList()->window()->findChild<QMessageBox *>("notice"));
+        QVERIFY(frozen);
+        seen = true;
+        QCOMPARE(names(browser.fileList()), QStringList({"a.avi", "b.avi", "c.avi"}));
+        QCOMPARE(source.currentIndex(), 2);
+        QVERIFY(!browser.isListing());
+    }
+
+    // A movie that ends (or a next key) before its large folder is listed
+    // goes on to the file after it, not to nothing or to the first file.
+    void stepBeforeTheFolderIsListed()
+    {
+        Folder folder;
+        for (int i = 0; i < 3000; ++i)
+            folder.file(QString("take %1.avi").arg(i));
+        Folder start;
+        PlayerFixture fixture({}, start.path());
+        Player &player = fixture.player();
+        player.playMode().mode_Click(PlayMode::Normal);
+        FileBrowser &browser = player.fileBrowser();
+        QSignalSpy wanted(&player.sequencer(), &PlaySequencer::playWanted);
+        // As a dropped movie or one named on the command line: the folder
+        // shown, the movie's entry to come to the top once listed.
+        QVERIFY(browser.setFolder(folder.path()));
+        browser.bringToTop("take 1500.avi");
+        QVERIFY(browser.isPartlyListed());
+        player.sequencer().play_next();
+        QTRY_COMPARE(wanted.size(), 1);
+        QCOMPARE(wanted.first().first().toString(), folder.path("take 1501.avi"));
+        QCOMPARE(browser.fileList()->currentRow(), 1501);
     }
 
     void renaming()
