@@ -77,11 +77,11 @@ constexpr int kReadingPollMs = 4;
 // A large folder's first names, shown while the rest are sorted: more than
 // the tallest list shows.
 constexpr qsizetype kFirstScreenRows = 200;
-// A refresh's readability check and small reading must answer in this
-// time; a large folder's reading, which on a slow share takes seconds, in
-// the longer one.
+// A refresh's readability check must answer in this time; the reading
+// itself, which for a large folder on a slow share takes seconds, in the
+// longer one.
 constexpr int kRefreshAnswerMs = file_probe::kDefaultTimeoutMs;
-constexpr int kLargeReadingMs = 60000;
+constexpr int kReadingAnswerMs = 60000;
 
 QString parentOf(const QString &folder)
 {
@@ -538,19 +538,18 @@ void FileBrowser::Private::showFiles(const QStringList &names)
 namespace
 {
 
-// The nearest folder from `folder` upwards that can be read, and its
-// contents if it is small.
-FolderAnswer readAgain(const QString &folder, const NamePattern &pattern)
+// The nearest folder from `folder` upwards that can be read.
+QString readableFrom(const QString &folder)
 {
     QString readable = folder;
     while (!folder_reader::canRead(readable) && readable != QStringLiteral("/"))
         readable = parentOf(readable);
-    return {readable, folder_reader::contentsIfFew(readable, pattern, kListAtOnce)};
+    return readable;
 }
 
-// A large folder read again: its subfolders, and how its files changed
-// from those shown.
-struct LargeAnswer {
+// A folder read again: its subfolders, and how its files changed from those
+// shown.
+struct Reread {
     QStringList subfolders;
     QList<folder_reader::Hunk> changes;
 };
@@ -565,49 +564,43 @@ void FileBrowser::Private::startRefresh()
     changing->stop();
     hunks.clear();
     refreshing = true;
-    file_probe::ask<FolderAnswer>(
-        folder, [where = folder, pattern = pattern] { return readAgain(where, pattern); }, &q,
-        [this, asked](std::optional<FolderAnswer> answer) { refreshAnswered(asked, answer); },
+    file_probe::ask<QString>(
+        folder, [where = folder] { return readableFrom(where); }, &q,
+        [this, asked](std::optional<QString> readable) { refreshAnswered(asked, readable); },
         kRefreshAnswerMs);
 }
 
-void FileBrowser::Private::refreshAnswered(quint64 asked, const std::optional<FolderAnswer> &answer)
+void FileBrowser::Private::refreshAnswered(quint64 asked, const std::optional<QString> &readable)
 {
     if (asked != ticket)
         return;
-    if (!answer) {
+    if (!readable) {
         noAnswer();
         return;
     }
-    if (answer->folder != folder) {
-        qCInfo(lcLibrary) << "the folder" << folder << "has gone; showing" << answer->folder;
-        folder = answer->folder;
-        listFiles(folder, answer->few);
+    if (*readable != folder) {
+        qCInfo(lcLibrary) << "the folder" << folder << "has gone; showing" << *readable;
+        folder = *readable;
+        listFiles(folder, std::nullopt);
         showDriveOf(folder);
         return;
     }
-    if (!answer->few) {
-        readLargeFolderAgain(asked);
-        return;
-    }
-    folder_list::fill(folders, folder, answer->few->subfolders);
-    applyChanges(folder_reader::changes(listedNames, answer->few->files));
+    readAgain(asked);
 }
 
-void FileBrowser::Private::readLargeFolderAgain(quint64 asked)
+void FileBrowser::Private::readAgain(quint64 asked)
 {
-    file_probe::ask<LargeAnswer>(
+    file_probe::ask<Reread>(
         folder,
         [where = folder, pattern = pattern, shown = listedNames] {
             background_priority::lowerThisThread();
-            std::optional<folder_reader::Contents> now =
-                folder_reader::contentsIfFew(where, pattern, -1);
-            if (!now)
-                return LargeAnswer{};
-            return LargeAnswer{now->subfolders, folder_reader::changes(shown, now->files)};
+            // Any number of entries: no answer at all, only an empty one.
+            const folder_reader::Contents now = folder_reader::contentsIfFew(where, pattern, -1)
+                                                    .value_or(folder_reader::Contents{});
+            return Reread{now.subfolders, folder_reader::changes(shown, now.files)};
         },
         &q,
-        [this, asked](std::optional<LargeAnswer> answer) {
+        [this, asked](std::optional<Reread> answer) {
             if (asked != ticket)
                 return;
             if (!answer) {
@@ -617,7 +610,7 @@ void FileBrowser::Private::readLargeFolderAgain(quint64 asked)
             folder_list::fill(folders, folder, answer->subfolders);
             applyChanges(std::move(answer->changes));
         },
-        kLargeReadingMs);
+        kReadingAnswerMs);
 }
 
 void FileBrowser::Private::applyChanges(QList<folder_reader::Hunk> changes)

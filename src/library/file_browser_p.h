@@ -25,14 +25,6 @@ class QDropEvent;
 class QMessageBox;
 class QWidget;
 
-// What a folder's readability check and a small folder's reading found:
-// the nearest folder from the one asked about upwards that can be read, and
-// its contents when it is small.
-struct FolderAnswer {
-    QString folder;
-    std::optional<folder_reader::Contents> few;
-};
-
 struct FileBrowser::Private {
     Private(FileBrowser &q, MainWindow &window, ListPanel &panel, CMovie &movie,
             OpenAndPlay &player);
@@ -59,8 +51,8 @@ struct FileBrowser::Private {
     // changed is taken out and put in, so the entries that stay keep their
     // selection and the current entry.
     void startRefresh();
-    void refreshAnswered(quint64 ticket, const std::optional<FolderAnswer> &answer);
-    void readLargeFolderAgain(quint64 ticket);
+    void refreshAnswered(quint64 ticket, const std::optional<QString> &readable);
+    void readAgain(quint64 ticket);
     void applyChanges(QList<folder_reader::Hunk> hunks);
     // Applies the next part of the changes; false once all are in.
     bool applyPiece();
