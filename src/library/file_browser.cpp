@@ -293,7 +293,11 @@ void FileBrowser::setMoreFormats(bool on)
         return;
     d->moreFormats = on;
     d->pattern = NamePattern(movie_list_pattern(on));
-    refresh();
+    // A first reading under way went by the old pattern: it starts again.
+    if (d->isPartial())
+        d->listFiles(d->folder, std::nullopt);
+    else
+        refresh();
 }
 
 QString FileBrowser::fullPath(int row) const
@@ -542,7 +546,7 @@ namespace
 QString readableFrom(const QString &folder)
 {
     QString readable = folder;
-    while (!folder_reader::canRead(readable) && readable != QStringLiteral("/"))
+    while (!native_path::listsEntries(readable) && readable != QStringLiteral("/"))
         readable = parentOf(readable);
     return readable;
 }
