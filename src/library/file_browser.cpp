@@ -256,19 +256,27 @@ void FileBrowser::bringToTop(const QString &name)
 
 QString FileBrowser::waitingCursor() const
 {
-    return d->waitingCursor;
+    if (!d->waitingCursor.isEmpty() || !isPartlyListed() || d->files->currentRow() >= 0)
+        return d->waitingCursor;
+    // A movie of this folder that started before its entry was listed
+    // (resumed at start, say) is where a step goes from.
+    return d->loadedName();
+}
+
+QString FileBrowser::Private::loadedName() const
+{
+    const QString loaded = movie.filename();
+    const qsizetype slash = loaded.lastIndexOf(u'/');
+    if (slash < 0 || loaded.left(slash + 1) != path::addbackslash(folder))
+        return QString();
+    return loaded.mid(slash + 1);
 }
 
 void FileBrowser::stepWhenListed(PlaySource::Direction direction)
 {
     whenListed([this, direction] {
-        // A movie that started before its entry was listed (resumed, say)
-        // is where the step goes from.
-        const QString loaded = d->movie.filename();
-        const qsizetype slash = loaded.lastIndexOf(u'/');
-        if (d->files->currentRow() < 0 && slash >= 0 &&
-            loaded.left(slash + 1) == path::addbackslash(d->folder)) {
-            const int row = int(d->listedNames.indexOf(loaded.mid(slash + 1)));
+        if (d->files->currentRow() < 0) {
+            const int row = int(d->listedNames.indexOf(d->loadedName()));
             if (row >= 0)
                 list_selection::moveCurrent(d->files, row);
         }
@@ -337,9 +345,38 @@ FileManager &FileBrowser::fileManager() const
     return *d->fileManager;
 }
 
+namespace
+{
+
+// One file as a play source: the file list's play cursor while that file
+// is not listed yet.
+class OneFile final : public PlaySource
+{
+public:
+    explicit OneFile(QString path) : path_(std::move(path)) {}
+    int count() const override { return 1; }
+    QString pathAt(int index) const override { return index == 0 ? path_ : QString(); }
+    int currentIndex() const override { return 0; }
+    void select(int, bool) override {}
+
+private:
+    QString path_;
+};
+
+} // namespace
+
 void FileBrowser::play_selection()
 {
-    d->player.play_selection(d->hooks.activeSource ? d->hooks.activeSource() : nullptr);
+    PlaySource *source = d->hooks.activeSource ? d->hooks.activeSource() : nullptr;
+    // Enter while the list's play cursor is not listed yet means that
+    // file (the movie playing, as a rule), not the list's first.
+    const QString waiting = waitingCursor();
+    if (source == d->source.get() && !waiting.isEmpty()) {
+        OneFile cursor(path::addbackslash(d->folder) + waiting);
+        d->player.play_selection(&cursor);
+        return;
+    }
+    d->player.play_selection(source);
 }
 
 void FileBrowser::rename_selection()

@@ -74,8 +74,10 @@ public:
     // Makes the file named name current and scrolls it to the top, once it
     // is listed.
     void bringToTop(const QString &name);
-    // The name bringToTop waits to make current, "" when none: until then
-    // the list's play cursor is that file, wherever it will be listed.
+    // The file the list's play cursor is while the folder is still being
+    // listed, wherever that file will be: the name bringToTop waits to make
+    // current, or else, with no entry current, the movie loaded if it is
+    // one of the folder's; "" when none.
     QString waitingCursor() const;
     // Takes a step through the file list again once its folder is listed:
     // from the waiting cursor, or else from the movie playing if it is one

@@ -61,6 +61,8 @@ struct FileBrowser::Private {
     void noAnswer();
     // Whether the rows are a folder's first part, the rest still to come.
     bool isPartial() const;
+    // The name of the movie loaded when it is one of the folder's, else "".
+    QString loadedName() const;
     // Adds the next piece of a large folder's names; false once all are in.
     // A large folder's reading, polled: its first screen, then the whole.
     void takeWhatWasRead();

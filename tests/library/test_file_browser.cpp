@@ -522,6 +522,18 @@ private slots:
         QTRY_COMPARE(wanted.size(), 1);
         QCOMPARE(wanted.first().first().toString(), folder.path("take 1501.avi"));
         QCOMPARE(browser.fileList()->currentRow(), 1501);
+
+        // As a movie resumed at start: playing before its folder is listed,
+        // with no entry to bring to the top.
+        QVERIFY(browser.setFolder(start.path()));
+        QVERIFY(QFile::remove(folder.path("take 2000.avi")));
+        folder.clip("take 2000.avi");
+        QVERIFY(playAndWait(player, folder.path("take 2000.avi"), 0));
+        wanted.clear();
+        QVERIFY(browser.setFolder(folder.path()));
+        player.sequencer().play_next();
+        QTRY_COMPARE(wanted.size(), 1);
+        QCOMPARE(wanted.first().first().toString(), folder.path("take 2001.avi"));
     }
 
     void renaming()
