@@ -195,10 +195,10 @@ bool isReadableDir(const QString &path)
     return isDir(path) && ::access(encode(path).constData(), R_OK | X_OK) == 0;
 }
 
-bool listsEntries(const QString &path)
+bool opensAsFolder(const QString &path)
 {
-    std::unique_ptr<DIR, DirCloser> dir(opendir(encode(path).constData()));
-    return dir && readdir(dir.get()) != nullptr;
+    const std::unique_ptr<DIR, DirCloser> dir(opendir(encode(path).constData()));
+    return bool(dir);
 }
 
 qint64 fileSize(const QString &path)

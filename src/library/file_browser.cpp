@@ -583,7 +583,7 @@ namespace
 QString readableFrom(const QString &folder)
 {
     QString readable = folder;
-    while (!native_path::listsEntries(readable) && readable != QStringLiteral("/"))
+    while (!native_path::opensAsFolder(readable) && readable != QStringLiteral("/"))
         readable = parentOf(readable);
     return readable;
 }
