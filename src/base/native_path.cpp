@@ -195,10 +195,10 @@ bool isReadableDir(const QString &path)
     return isDir(path) && ::access(encode(path).constData(), R_OK | X_OK) == 0;
 }
 
-bool opensAsFolder(const QString &path)
+bool listsEntries(const QString &path)
 {
     const std::unique_ptr<DIR, DirCloser> dir(opendir(encode(path).constData()));
-    return bool(dir);
+    return dir && readdir(dir.get()) != nullptr;
 }
 
 qint64 fileSize(const QString &path)

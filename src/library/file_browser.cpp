@@ -77,10 +77,10 @@ constexpr int kReadingPollMs = 4;
 // A large folder's first names, shown while the rest are sorted: more than
 // the tallest list shows.
 constexpr qsizetype kFirstScreenRows = 200;
-// A refresh's readability check must answer in this time; the reading
-// itself, which for a large folder on a slow share takes seconds, in the
-// longer one.
-constexpr int kRefreshAnswerMs = file_probe::kDefaultTimeoutMs;
+// A refresh's readability check must answer in this time (the first page
+// of a large folder's listing on a slow share can take a few seconds, and
+// the list stays in use meanwhile); the reading itself, in the longer one.
+constexpr int kRefreshAnswerMs = 5000;
 constexpr int kReadingAnswerMs = 60000;
 
 QString parentOf(const QString &folder)
@@ -583,7 +583,7 @@ namespace
 QString readableFrom(const QString &folder)
 {
     QString readable = folder;
-    while (!native_path::opensAsFolder(readable) && readable != QStringLiteral("/"))
+    while (!native_path::listsEntries(readable) && readable != QStringLiteral("/"))
         readable = parentOf(readable);
     return readable;
 }

@@ -474,7 +474,7 @@ private slots:
         std::atomic<bool> frozen = true;
         std::atomic<bool> seen = false;
         std::thread thawer([&] {
-            for (int i = 0; i < 200 && !seen; ++i)
+            for (int i = 0; i < 400 && !seen; ++i)
                 std::this_thread::sleep_for(std::chrono::milliseconds(50));
             frozen = false;
             mount.thaw();
@@ -492,7 +492,8 @@ private slots:
         source.select(2, false);
         QCOMPARE(source.pathAt(source.currentIndex()), mount.path("c.avi"));
         QTRY_VERIFY(answeredWhileFrozen);
-        QTRY_VERIFY(browser.fileList()->window()->findChild<QMessageBox *>("notice"));
+        QTRY_VERIFY_WITH_TIMEOUT(browser.fileList()->window()->findChild<QMessageBox *>("notice"),
+                                 15000);
         QVERIFY(frozen);
         seen = true;
         QCOMPARE(names(browser.fileList()), QStringList({"a.avi", "b.avi", "c.avi"}));
