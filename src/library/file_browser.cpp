@@ -36,7 +36,6 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QScopedValueRollback>
-#include <QSet>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QUrl>
