@@ -494,6 +494,24 @@ void Player::wireLists()
     };
     favourites.moreFormats = [this] { return settings_.moreFormats(); };
     favourites_->setHooks(favourites);
+    wireFileListSteps();
+}
+
+// A step through the file list that had to wait for its folder's listing is
+// taken in that list once it is whole, whatever page is shown by then.
+// Queued: the list's last piece is still being added when it is asked for.
+void Player::wireFileListSteps()
+{
+    connect(
+        fileBrowser_.get(), &FileBrowser::stepAgainWanted, sequencer_.get(),
+        [this](bool forward) {
+            PlaySource *files = &fileBrowser_->playSource();
+            if (forward)
+                sequencer_->play_next_in(files);
+            else
+                sequencer_->play_prev_in(files);
+        },
+        Qt::QueuedConnection);
 }
 
 // The media controls: next and previous are offered as soon as the list that

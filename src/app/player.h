@@ -152,6 +152,7 @@ private:
     void wireWindow();
     void wirePanels();
     void wireLists();
+    void wireFileListSteps();
     void wireDesktop();
     void attachToolbarMenus();
     bool relativePathsOn() const;

@@ -25,10 +25,10 @@ std::atomic<int> waiting{0};
 // comes first.
 struct Question {
     QPointer<QObject> context;
-    std::function<void(Answer)> then;
+    std::function<void(bool)> then;
     std::atomic<bool> answered{false};
 
-    void answer(Answer a)
+    void answer(bool inTime)
     {
         if (answered.exchange(true))
             return;
@@ -37,9 +37,9 @@ struct Question {
             return;
         QMetaObject::invokeMethod(
             target,
-            [then = std::move(then), guard = QPointer<QObject>(target), a] {
+            [then = std::move(then), guard = QPointer<QObject>(target), inTime] {
                 if (guard)
-                    then(a);
+                    then(inTime);
             },
             Qt::QueuedConnection);
     }
@@ -47,33 +47,49 @@ struct Question {
 
 } // namespace
 
-void isFile(const QString &path, QObject *context, std::function<void(Answer)> then, int timeoutMs)
+namespace detail
+{
+
+void askAway(const QString &what, std::function<void()> work, QObject *context,
+             std::function<void(bool)> then, int timeoutMs)
 {
     auto question = std::make_shared<Question>();
     question->context = context;
     question->then = std::move(then);
     if (waiting.load() >= kMostWaiting) {
-        qCWarning(lcBase) << "too many file questions still unanswered; counting" << path
+        qCWarning(lcBase) << "too many file questions still unanswered; counting" << what
                           << "as not answering";
-        question->answer(Answer::NoAnswer);
+        question->answer(false);
         return;
     }
-    QTimer::singleShot(timeoutMs, context, [question, path] {
+    QTimer::singleShot(timeoutMs, context, [question, what] {
         if (!question->answered.load())
-            qCWarning(lcBase) << "no answer about" << path << "in time";
-        question->answer(Answer::NoAnswer);
+            qCWarning(lcBase) << "no answer about" << what << "in time";
+        question->answer(false);
     });
     ++waiting;
     try {
-        std::thread([question, path] {
-            const bool there = native_path::isFile(path);
+        std::thread([question, work = std::move(work)] {
+            work();
             --waiting;
-            question->answer(there ? Answer::File : Answer::Missing);
+            question->answer(true);
         }).detach();
     } catch (const std::system_error &) {
         --waiting;
-        question->answer(Answer::NoAnswer);
+        question->answer(false);
     }
+}
+
+} // namespace detail
+
+void isFile(const QString &path, QObject *context, std::function<void(Answer)> then, int timeoutMs)
+{
+    ask<bool>(
+        path, [path] { return native_path::isFile(path); }, context,
+        [then = std::move(then)](std::optional<bool> there) {
+            then(!there ? Answer::NoAnswer : *there ? Answer::File : Answer::Missing);
+        },
+        timeoutMs);
 }
 
 int stuckQuestions()

@@ -4,6 +4,9 @@
 #include "base/name_pattern.h"
 #include "base/native_path.h"
 
+#include <QSet>
+#include <utility>
+
 namespace folder_reader
 {
 
@@ -68,6 +71,42 @@ QStringList subfolders(const QString &folder)
 void sortNames(QStringList &names)
 {
     name_order::sort(names);
+}
+
+QList<Hunk> changes(const QStringList &shown, const QStringList &now)
+{
+    const QSet<QString> inNow(now.begin(), now.end());
+    const QSet<QString> inShown(shown.begin(), shown.end());
+    QList<Hunk> hunks;
+    std::optional<Hunk> open;
+    const auto hunkAt = [&open](qsizetype row) -> Hunk & {
+        if (!open)
+            open = Hunk{row, 0, {}};
+        return *open;
+    };
+    const auto close = [&open, &hunks] {
+        if (open)
+            hunks.append(std::move(*std::exchange(open, std::nullopt)));
+    };
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < shown.size() || j < now.size()) {
+        if (i < shown.size() && j < now.size() && shown[i] == now[j]) {
+            close();
+            ++i;
+            ++j;
+        } else if (i < shown.size() && !inNow.contains(shown[i])) {
+            ++hunkAt(i).removed;
+            ++i;
+        } else if (j < now.size() && !inShown.contains(now[j])) {
+            hunkAt(i).inserted.append(now[j]);
+            ++j;
+        } else {
+            return {Hunk{0, shown.size(), now}};
+        }
+    }
+    close();
+    return hunks;
 }
 
 } // namespace folder_reader

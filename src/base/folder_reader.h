@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -35,5 +36,18 @@ QStringList subfolders(const QString &folder);
 
 // Sorts names in the name order.
 void sortNames(QStringList &names);
+
+// One place where a list of names differs from the folder as read again: at
+// `row` of the list as it was, `removed` names go and `inserted` ones come.
+struct Hunk {
+    qsizetype row = 0;
+    qsizetype removed = 0;
+    QStringList inserted;
+};
+// What turns the names `shown` into `now`, both in one order, in ascending
+// rows of `shown`; applied from the last, each hunk's rows stay where they
+// were.  Names in both keep their place, so a list showing them keeps its
+// selection on them.  Should the two orders disagree, one hunk replaces all.
+QList<Hunk> changes(const QStringList &shown, const QStringList &now);
 
 } // namespace folder_reader

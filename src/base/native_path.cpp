@@ -195,6 +195,12 @@ bool isReadableDir(const QString &path)
     return isDir(path) && ::access(encode(path).constData(), R_OK | X_OK) == 0;
 }
 
+bool listsEntries(const QString &path)
+{
+    const std::unique_ptr<DIR, DirCloser> dir(opendir(encode(path).constData()));
+    return dir && readdir(dir.get()) != nullptr;
+}
+
 qint64 fileSize(const QString &path)
 {
     struct stat info;

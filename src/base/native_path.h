@@ -33,6 +33,10 @@ bool isFile(const QString &path);
 bool isDir(const QString &path);
 // A folder whose entries can be listed.
 bool isReadableDir(const QString &path);
+// The same, known by listing its first entry: a question that reaches a
+// share's server, where the attributes, and even the opening of the folder,
+// may be answered by the system alone.
+bool listsEntries(const QString &path);
 qint64 fileSize(const QString &path);
 // The content of the regular file at path (links followed) when it holds at
 // most limit bytes; nothing otherwise.

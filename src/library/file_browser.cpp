@@ -2,6 +2,7 @@
 #include "library/library_log.h"
 
 #include "base/background_priority.h"
+#include "base/file_probe.h"
 #include "base/folder_reader.h"
 #include "base/movie_ext.h"
 #include "base/native_path.h"
@@ -34,7 +35,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QSet>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QUrl>
@@ -75,6 +76,11 @@ constexpr int kReadingPollMs = 4;
 // A large folder's first names, shown while the rest are sorted: more than
 // the tallest list shows.
 constexpr qsizetype kFirstScreenRows = 200;
+// A refresh's readability check must answer in this time (the first page
+// of a large folder's listing on a slow share can take a few seconds, and
+// the list stays in use meanwhile); the reading itself, in the longer one.
+constexpr int kRefreshAnswerMs = 5000;
+constexpr int kReadingAnswerMs = 60000;
 
 QString parentOf(const QString &folder)
 {
@@ -108,6 +114,14 @@ FileBrowser::FileBrowser(MainWindow &window, ListPanel &panel, CMovie &movie, Op
     d->readingPoll = new QTimer(this);
     d->readingPoll->setInterval(kReadingPollMs);
     connect(d->readingPoll, &QTimer::timeout, this, [this] { d->takeWhatWasRead(); });
+    d->changing = new QTimer(this);
+    d->changing->setInterval(0);
+    connect(d->changing, &QTimer::timeout, this, [this] {
+        if (d->applyPiece())
+            return;
+        d->changing->stop();
+        d->refreshDone();
+    });
     d->pieces = new QTimer(this);
     d->pieces->setInterval(0);
     connect(d->pieces, &QTimer::timeout, this, [this] {
@@ -134,6 +148,12 @@ FileBrowser::FileBrowser(MainWindow &window, ListPanel &panel, CMovie &movie, Op
     files->viewport()->setAcceptDrops(true);
     files->setContextMenuPolicy(Qt::PreventContextMenu);
     files->viewport()->installEventFilter(this);
+    // The user (or a play source) choosing an entry ends a wait to make
+    // another one current.
+    connect(files, &QListWidget::currentRowChanged, this, [this] {
+        if (!d->changingRows)
+            d->waitingCursor.clear();
+    });
 
     folder_list::prepare(d->folders);
     d->folders->setContextMenuPolicy(Qt::PreventContextMenu);
@@ -189,7 +209,7 @@ bool FileBrowser::setFolder(const QString &folder)
         return false;
     }
     d->folder = target;
-    d->listFiles(target);
+    d->listFiles(target, folder_reader::contentsIfFew(target, d->pattern, kListAtOnce));
     d->showDriveOf(target);
     return true;
 }
@@ -204,19 +224,62 @@ void FileBrowser::whenListed(std::function<void()> then)
 
 bool FileBrowser::isListing() const
 {
-    return d->reading || d->pieces->isActive();
+    return d->isPartial() || d->refreshing;
+}
+
+bool FileBrowser::isPartlyListed() const
+{
+    return d->isPartial();
+}
+
+bool FileBrowser::Private::isPartial() const
+{
+    return reading || pieces->isActive();
 }
 
 void FileBrowser::bringToTop(const QString &name)
 {
+    if (isPartlyListed())
+        d->waitingCursor = name;
     whenListed([this, name] {
-        const QList<QListWidgetItem *> found =
-            d->files->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
-        if (found.isEmpty())
+        if (!d->waitingCursor.isEmpty() && d->waitingCursor != name)
             return;
-        const int row = d->files->row(found.first());
+        d->waitingCursor.clear();
+        const int row = int(d->listedNames.indexOf(name));
+        if (row < 0)
+            return;
         list_selection::moveCurrent(d->files, row);
         list_selection::scrollToTop(d->files, row);
+    });
+}
+
+QString FileBrowser::waitingCursor() const
+{
+    if (!d->waitingCursor.isEmpty() || !isPartlyListed() || d->files->currentRow() >= 0)
+        return d->waitingCursor;
+    // A movie of this folder that started before its entry was listed
+    // (resumed at start, say) is where a step goes from.
+    return d->loadedName();
+}
+
+QString FileBrowser::Private::loadedName() const
+{
+    const QString loaded = movie.filename();
+    const qsizetype slash = loaded.lastIndexOf(u'/');
+    if (slash < 0 || loaded.left(slash + 1) != path::addbackslash(folder))
+        return QString();
+    return loaded.mid(slash + 1);
+}
+
+void FileBrowser::stepWhenListed(PlaySource::Direction direction)
+{
+    whenListed([this, direction] {
+        if (d->files->currentRow() < 0) {
+            const int row = int(d->listedNames.indexOf(d->loadedName()));
+            if (row >= 0)
+                list_selection::moveCurrent(d->files, row);
+        }
+        emit stepAgainWanted(direction == PlaySource::Direction::Next);
     });
 }
 
@@ -224,35 +287,11 @@ void FileBrowser::refresh()
 {
     if (d->folder.isEmpty())
         return;
-    // A folder that is gone leaves the browser in the nearest one still there.
-    QString target = d->folder;
-    while (!folder_reader::canRead(target) && target != QStringLiteral("/"))
-        target = parentOf(target);
-    if (target != d->folder) {
-        setFolder(target);
+    // A folder whose first reading is still under way is as fresh as a
+    // second one would be.
+    if (d->isPartial())
         return;
-    }
-
-    QListWidget *files = d->files;
-    QSet<QString> selected;
-    for (const QListWidgetItem *item : files->selectedItems())
-        selected.insert(fileNameOf(item));
-    const QString current = files->currentItem() ? fileNameOf(files->currentItem()) : QString();
-    const int top = files->indexAt(QPoint(0, 0)).row();
-
-    d->listFiles(d->folder);
-
-    whenListed([files, selected, current, top] {
-        for (int row = 0; row < files->count(); ++row) {
-            QListWidgetItem *item = files->item(row);
-            if (fileNameOf(item) == current)
-                files->setCurrentRow(row, QItemSelectionModel::NoUpdate);
-            if (!selected.isEmpty() && selected.contains(fileNameOf(item)))
-                item->setSelected(true);
-        }
-        if (top > 0)
-            list_selection::scrollToTop(files, qMin(top, files->count() - 1));
-    });
+    d->startRefresh();
 }
 
 void FileBrowser::setMoreFormats(bool on)
@@ -261,7 +300,11 @@ void FileBrowser::setMoreFormats(bool on)
         return;
     d->moreFormats = on;
     d->pattern = NamePattern(movie_list_pattern(on));
-    refresh();
+    // A first reading under way went by the old pattern: it starts again.
+    if (d->isPartial())
+        d->listFiles(d->folder, std::nullopt);
+    else
+        refresh();
 }
 
 QString FileBrowser::fullPath(int row) const
@@ -301,9 +344,38 @@ FileManager &FileBrowser::fileManager() const
     return *d->fileManager;
 }
 
+namespace
+{
+
+// One file as a play source: the file list's play cursor while that file
+// is not listed yet.
+class OneFile final : public PlaySource
+{
+public:
+    explicit OneFile(QString path) : path_(std::move(path)) {}
+    int count() const override { return 1; }
+    QString pathAt(int index) const override { return index == 0 ? path_ : QString(); }
+    int currentIndex() const override { return 0; }
+    void select(int, bool) override {}
+
+private:
+    QString path_;
+};
+
+} // namespace
+
 void FileBrowser::play_selection()
 {
-    d->player.play_selection(d->hooks.activeSource ? d->hooks.activeSource() : nullptr);
+    PlaySource *source = d->hooks.activeSource ? d->hooks.activeSource() : nullptr;
+    // Enter while the list's play cursor is not listed yet means that
+    // file (the movie playing, as a rule), not the list's first.
+    const QString waiting = waitingCursor();
+    if (source == d->source.get() && !waiting.isEmpty()) {
+        OneFile cursor(path::addbackslash(d->folder) + waiting);
+        d->player.play_selection(&cursor);
+        return;
+    }
+    d->player.play_selection(source);
 }
 
 void FileBrowser::rename_selection()
@@ -424,18 +496,23 @@ void FileBrowser::Private::goToParent()
     q.setFolder(parentOf(folder));
 }
 
-void FileBrowser::Private::listFiles(const QString &where)
+void FileBrowser::Private::listFiles(const QString &where,
+                                     std::optional<folder_reader::Contents> few)
 {
+    ++ticket;
     reading.reset();
     readingPoll->stop();
     pieces->stop();
+    changing->stop();
+    hunks.clear();
+    refreshing = false;
     pending.clear();
     pendingNext = 0;
     firstShown.clear();
+    waitingCursor.clear();
     // What waited for the folder shown before is no longer wanted.
     whenListed.clear();
-    if (std::optional<folder_reader::Contents> few =
-            folder_reader::contentsIfFew(where, pattern, kListAtOnce)) {
+    if (few) {
         folder_list::fill(folders, where, few->subfolders);
         showFiles(few->files);
         filled();
@@ -467,10 +544,10 @@ namespace
 
 // Rows in one insertion: a row made with QListWidgetItem(text, list)
 // searches the whole list for itself, so a large folder took time in n².
-void appendRows(QListWidget *files, const QStringList &names)
+// A name whose bytes are not UTF-8 is kept as it is on disk beside the text.
+void insertRows(QListWidget *files, int first, const QStringList &names)
 {
-    const int first = files->count();
-    files->addItems(native_path::displayNames(names));
+    files->insertItems(first, native_path::displayNames(names));
     for (int i = 0; i < names.size(); ++i) {
         if (native_path::hasForeignBytes(names[i]))
             files->item(first + i)->setData(NativeNameRole, names[i]);
@@ -479,12 +556,158 @@ void appendRows(QListWidget *files, const QStringList &names)
 
 } // namespace
 
+void FileBrowser::Private::appendRows(const QStringList &names)
+{
+    const QScopedValueRollback ours(changingRows, true);
+    insertRows(files, files->count(), names);
+    listedNames += names;
+}
+
 void FileBrowser::Private::showFiles(const QStringList &names)
 {
+    const QScopedValueRollback ours(changingRows, true);
     files->setUpdatesEnabled(false);
     files->clear();
-    appendRows(files, names);
+    listedNames.clear();
+    appendRows(names);
     files->setUpdatesEnabled(true);
+}
+
+// ---- Refresh ----
+
+namespace
+{
+
+// The nearest folder from `folder` upwards that can be read.
+QString readableFrom(const QString &folder)
+{
+    QString readable = folder;
+    while (!native_path::listsEntries(readable) && readable != QStringLiteral("/"))
+        readable = parentOf(readable);
+    return readable;
+}
+
+// A folder read again: its subfolders, and how its files changed from those
+// shown.
+struct Reread {
+    QStringList subfolders;
+    QList<folder_reader::Hunk> changes;
+};
+
+} // namespace
+
+void FileBrowser::Private::startRefresh()
+{
+    const quint64 asked = ++ticket;
+    // The changes of a refresh before go with it; the rows and their names
+    // still go together.
+    changing->stop();
+    hunks.clear();
+    refreshing = true;
+    file_probe::ask<QString>(
+        folder, [where = folder] { return readableFrom(where); }, &q,
+        [this, asked](std::optional<QString> readable) { refreshAnswered(asked, readable); },
+        kRefreshAnswerMs);
+}
+
+void FileBrowser::Private::refreshAnswered(quint64 asked, const std::optional<QString> &readable)
+{
+    if (asked != ticket)
+        return;
+    if (!readable) {
+        noAnswer();
+        return;
+    }
+    if (*readable != folder) {
+        qCInfo(lcLibrary) << "the folder" << folder << "has gone; showing" << *readable;
+        folder = *readable;
+        listFiles(folder, std::nullopt);
+        showDriveOf(folder);
+        return;
+    }
+    readAgain(asked);
+}
+
+void FileBrowser::Private::readAgain(quint64 asked)
+{
+    file_probe::ask<Reread>(
+        folder,
+        [where = folder, pattern = pattern, shown = listedNames] {
+            background_priority::lowerThisThread();
+            // Any number of entries: no answer at all, only an empty one.
+            const folder_reader::Contents now = folder_reader::contentsIfFew(where, pattern, -1)
+                                                    .value_or(folder_reader::Contents{});
+            return Reread{now.subfolders, folder_reader::changes(shown, now.files)};
+        },
+        &q,
+        [this, asked](std::optional<Reread> answer) {
+            if (asked != ticket)
+                return;
+            if (!answer) {
+                noAnswer();
+                return;
+            }
+            folder_list::fill(folders, folder, answer->subfolders);
+            applyChanges(std::move(answer->changes));
+        },
+        kReadingAnswerMs);
+}
+
+void FileBrowser::Private::applyChanges(QList<folder_reader::Hunk> changes)
+{
+    hunks = std::move(changes);
+    hunkInserted = 0;
+    if (applyPiece())
+        changing->start();
+    else
+        refreshDone();
+}
+
+// The last hunk first, so the rows of those before it stay where they were
+// read: its new names go in before its old rows, which then go.  A piece
+// at a time, as many as fit in the time of one pass of the event loop.
+bool FileBrowser::Private::applyPiece()
+{
+    const QScopedValueRollback ours(changingRows, true);
+    QElapsedTimer budget;
+    budget.start();
+    while (!hunks.isEmpty() && budget.elapsed() < kPieceBudgetMs) {
+        folder_reader::Hunk &hunk = hunks.last();
+        const qsizetype row = hunk.row + hunkInserted;
+        if (hunkInserted < hunk.inserted.size()) {
+            const QStringList piece = hunk.inserted.mid(hunkInserted, kPieceRows);
+            insertRows(files, int(row), piece);
+            for (qsizetype i = 0; i < piece.size(); ++i)
+                listedNames.insert(row + i, piece[i]);
+            hunkInserted += piece.size();
+        } else if (hunk.removed > 0) {
+            const qsizetype rows = qMin(kPieceRows, hunk.removed);
+            files->model()->removeRows(int(row), int(rows));
+            listedNames.remove(row, rows);
+            hunk.removed -= rows;
+        } else {
+            hunks.removeLast();
+            hunkInserted = 0;
+        }
+    }
+    return !hunks.isEmpty();
+}
+
+void FileBrowser::Private::refreshDone()
+{
+    refreshing = false;
+    filled();
+}
+
+void FileBrowser::Private::noAnswer()
+{
+    qCInfo(lcLibrary) << "the folder" << folder << "did not answer; its list stays as it was";
+    refreshing = false;
+    // Once, however often F5 was pressed meanwhile.
+    if (!noAnswerNotice)
+        noAnswerNotice =
+            rename_prompt::notice(window, QString::fromUtf8("デバイスの準備ができてません"));
+    filled();
 }
 
 void FileBrowser::Private::takeWhatWasRead()
@@ -528,7 +751,7 @@ bool FileBrowser::Private::addPiece()
     budget.start();
     while (pendingNext < pending.size()) {
         const qsizetype rows = qMin(kPieceRows, pending.size() - pendingNext);
-        appendRows(files, pending.mid(pendingNext, rows));
+        appendRows(pending.mid(pendingNext, rows));
         pendingNext += rows;
         if (budget.elapsed() >= kPieceBudgetMs)
             break;

@@ -56,17 +56,33 @@ public:
     // Points the drive, folder and file lists at folder; false when it cannot
     // be read (nothing changes then).
     bool setFolder(const QString &folder);
-    // Reads the file list again from disk.  Entries still there keep their
-    // selection, and the current entry stays current.
+    // Reads the file list again from disk, away from the window's thread;
+    // the list goes on as it was until the new reading replaces it.  Entries
+    // still there keep their selection, and the current entry stays current.
+    // A folder that has gone leaves the browser in the nearest one still
+    // there; one that does not answer leaves the list as it was.
     void refresh();
     // Runs then once the file list holds the whole folder: at once, unless
     // a large folder is still being added.
     void whenListed(std::function<void()> then);
-    // Whether a large folder is still being added to the file list.
+    // Whether a large folder is still being added to the file list, or a
+    // refresh is under way.
     bool isListing() const;
+    // Whether the list holds only the first part of a large folder, the
+    // rest still being read or added.
+    bool isPartlyListed() const;
     // Makes the file named name current and scrolls it to the top, once it
     // is listed.
     void bringToTop(const QString &name);
+    // The file the list's play cursor is while the folder is still being
+    // listed, wherever that file will be: the name bringToTop waits to make
+    // current, or else, with no entry current, the movie loaded if it is
+    // one of the folder's; "" when none.
+    QString waitingCursor() const;
+    // Takes a step through the file list again once its folder is listed:
+    // from the waiting cursor, or else from the movie playing if it is one
+    // of the folder's.
+    void stepWhenListed(PlaySource::Direction direction);
     // addbackslash(folder) + the entry's name; "" for a row out of range.
     QString fullPath(int row) const;
 
@@ -99,6 +115,9 @@ public:
 signals:
     // "お気に入りに追加": full paths of the selected files, in list order.
     void addToFavouritesRequested(const QStringList &paths);
+    // A step through the file list (forward or back) came while its folder
+    // was still being listed; it is to be taken now that the list is whole.
+    void stepAgainWanted(bool forward);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

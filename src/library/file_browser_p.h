@@ -4,6 +4,7 @@
 // (folders, playing, renaming, the menu) and file_browser_events.cpp (mouse,
 // keys, tooltips, drag and drop).
 
+#include "base/folder_reader.h"
 #include "base/name_pattern.h"
 #include "library/file_browser.h"
 #include "library/file_list_source.h"
@@ -11,14 +12,17 @@
 #include <QList>
 #include <QPoint>
 #include <QPointF>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QTimer;
 class QDropEvent;
+class QMessageBox;
 class QWidget;
 
 struct FileBrowser::Private {
@@ -34,11 +38,31 @@ struct FileBrowser::Private {
     void selectDrive(const QString &root);
     void driveChosen(int index);
     void goToParent();
-    // Lists the folder's subfolders and files: a small folder at once, a
-    // large one read on a thread of its own and its files then added in
-    // pieces from the event loop, so the window never waits for it.
-    void listFiles(const QString &folder);
+    // Lists the folder's subfolders and files: a small folder at once (few:
+    // what was read of it), a large one read on a thread of its own and its
+    // files then added in pieces from the event loop, so the window never
+    // waits for it.
+    void listFiles(const QString &folder, std::optional<folder_reader::Contents> few);
     void showFiles(const QStringList &names);
+    void appendRows(const QStringList &names);
+
+    // F5: the folder is read again on threads of its own, while the list
+    // goes on showing (and playing through) what it showed; then only what
+    // changed is taken out and put in, so the entries that stay keep their
+    // selection and the current entry.
+    void startRefresh();
+    void refreshAnswered(quint64 ticket, const std::optional<QString> &readable);
+    void readAgain(quint64 ticket);
+    void applyChanges(QList<folder_reader::Hunk> hunks);
+    // Applies the next part of the changes; false once all are in.
+    bool applyPiece();
+    void refreshDone();
+    // The folder did not answer: the list stays as it was.
+    void noAnswer();
+    // Whether the rows are a folder's first part, the rest still to come.
+    bool isPartial() const;
+    // The name of the movie loaded when it is one of the folder's, else "".
+    QString loadedName() const;
     // Adds the next piece of a large folder's names; false once all are in.
     // A large folder's reading, polled: its first screen, then the whole.
     void takeWhatWasRead();
@@ -94,6 +118,24 @@ struct FileBrowser::Private {
     // a reading that still counts from one a later folder replaced.
     struct Reading;
     std::shared_ptr<Reading> reading;
+    // Each listing and refresh has its number; answers to an earlier one
+    // are dropped.
+    quint64 ticket = 0;
+    // A refresh is under way: reading, or applying its changes.
+    bool refreshing = false;
+    QTimer *changing = nullptr;
+    // The changes not yet applied, the last first, and how far the last one
+    // has come.
+    QList<folder_reader::Hunk> hunks;
+    qsizetype hunkInserted = 0;
+    QPointer<QMessageBox> noAnswerNotice;
+    // The names of the rows as on disk, row for row.
+    QStringList listedNames;
+    // The entry to become current once listed (bringToTop while the folder
+    // is still being listed); "" when none is waiting.
+    QString waitingCursor;
+    // The rows are being changed here, not by the user.
+    bool changingRows = false;
     QTimer *readingPoll = nullptr;
     QTimer *pieces = nullptr;
     QStringList pending;

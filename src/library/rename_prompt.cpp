@@ -67,7 +67,7 @@ std::optional<QString> askAndRename(MainWindow &window, const QString &folder,
     return answer;
 }
 
-void notice(MainWindow &window, const QString &text)
+QMessageBox *notice(MainWindow &window, const QString &text)
 {
     auto *box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Sazanami"), text,
                                 QMessageBox::Ok, &window);
@@ -75,6 +75,7 @@ void notice(MainWindow &window, const QString &text)
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     box->show();
+    return box;
 }
 
 void message(MainWindow &window, const QString &text)

@@ -5,6 +5,7 @@
 #include <optional>
 
 class MainWindow;
+class QMessageBox;
 
 // The rename of a file from a list: the input box "ファイル名を変更" and the
 // rename on disk, shared by the file page and the favourites.
@@ -31,6 +32,7 @@ std::optional<QString> askAndRename(MainWindow &window, const QString &folder,
 void message(MainWindow &window, const QString &text);
 // The same box that does not wait for its answer (objectName "notice"): for
 // what is told while the user goes on, such as names that were not added.
-void notice(MainWindow &window, const QString &text);
+// The box closes itself when answered.
+QMessageBox *notice(MainWindow &window, const QString &text);
 
 } // namespace rename_prompt

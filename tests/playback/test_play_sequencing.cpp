@@ -129,7 +129,7 @@ private slots:
         Player &player = fixture.player();
         QCOMPARE(player.fileBrowser().fileList()->count(), 0);
         player.settings().set(Settings::MoreFormats, true);
-        QCOMPARE(player.fileBrowser().fileList()->count(), 3);
+        QTRY_COMPARE(player.fileBrowser().fileList()->count(), 3);
         player.playMode().mode_Click(PlayMode::Continuous);
         playRow(player, 0);
         for (int next = 1; next <= 3; ++next) {
