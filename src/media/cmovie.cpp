@@ -4,6 +4,7 @@
 #include "base/media_time.h"
 #include "base/native_path.h"
 #include "media/audio_outputs.h"
+#include "media/frame_limits.h"
 #include "media/media_log.h"
 #include "media/video_surface.h"
 
@@ -197,6 +198,10 @@ mpv_handle *createPlayer()
     setOption(mpv, "input-vo-keyboard", "no");
     setOption(mpv, "vo", "libmpv");
     setOption(mpv, "hwdec", hardwareDecoding().constData());
+    // Pictures beyond the program's limit are not decoded: a small file may
+    // claim pictures of any size, and each would be allocated and cleared.
+    setOption(mpv, "vd-lavc-o",
+              QByteArray("max_pixels=" + QByteArray::number(frame_limits::kMaxPixels)).constData());
     // The program places and sizes the picture itself.
     setOption(mpv, "keepaspect", "no");
     // A file stays loaded at its end, and the player waits for files.
@@ -306,7 +311,9 @@ const Observed kObserved[] = {
      [](MediaState &s, const void *v) { s.videoWidth = v ? intOf(v) : 0; }},
     {"dheight", MPV_FORMAT_INT64,
      [](MediaState &s, const void *v) { s.videoHeight = v ? intOf(v) : 0; }},
-    {"video-out-params/rotate", MPV_FORMAT_INT64,
+    // The turn the frames ask for as they come out of the decoder, from the
+    // container or from the frames themselves.
+    {"video-params/rotate", MPV_FORMAT_INT64,
      [](MediaState &s, const void *v) { s.videoRotation = v ? intOf(v) : 0; }},
     {"volume", MPV_FORMAT_DOUBLE,
      [](MediaState &s, const void *v) { s.volume = v ? doubleOf(v) : 100; }},
@@ -316,53 +323,23 @@ const Observed kObserved[] = {
      }},
 };
 
-// The turn the first video track of the file asks for when it is shown, in
-// degrees clockwise; 0 when there is none.  Read while mpv waits in a hook.
-int firstVideoRotation(mpv_handle *mpv)
+int64_t intProperty(mpv_handle *mpv, const char *name)
 {
-    mpv_node list{};
-    if (!checkRead(
-            waitedFor("reading", "track-list",
-                      [&] { return mpv_get_property(mpv, "track-list", MPV_FORMAT_NODE, &list); }),
-            "track-list"))
-        return 0;
-    const auto freeList = qScopeGuard([&list] { mpv_free_node_contents(&list); });
-    if (list.format != MPV_FORMAT_NODE_ARRAY)
-        return 0;
-    for (int i = 0; i < list.u.list->num; ++i) {
-        const mpv_node &entry = list.u.list->values[i];
-        if (entry.format != MPV_FORMAT_NODE_MAP)
-            continue;
-        const mpv_node_list &fields = *entry.u.list;
-        bool video = false;
-        int rotation = 0;
-        for (int f = 0; f < fields.num; ++f) {
-            const QByteArray key(fields.keys[f]);
-            if (key == "type")
-                video = nodeText(fields.values[f]) == "video";
-            else if (key == "demux-rotation" && fields.values[f].format == MPV_FORMAT_INT64)
-                rotation = int(fields.values[f].u.int64);
-        }
-        if (video)
-            return rotation;
-    }
-    return 0;
+    int64_t value = 0;
+    const bool read =
+        checkRead(waitedFor("reading", name,
+                            [&] { return mpv_get_property(mpv, name, MPV_FORMAT_INT64, &value); }),
+                  name);
+    return read ? value : 0;
 }
 
-// The filter that turns a picture by degrees clockwise; empty when none is
-// needed (or the turn is not a quarter, which mpv makes by itself).
-QByteArray turnFilter(int degrees)
+// The picture track chosen to play declares pictures larger than the
+// program decodes.  Read while mpv waits in a hook.
+bool declaresHugePictures(mpv_handle *mpv)
 {
-    switch (degrees) {
-    case 90:
-        return "lavfi=[transpose=clock]";
-    case 180:
-        return "lavfi=[hflip,vflip]";
-    case 270:
-        return "lavfi=[transpose=cclock]";
-    default:
-        return {};
-    }
+    const int64_t width = intProperty(mpv, "current-tracks/video/demux-w");
+    const int64_t height = intProperty(mpv, "current-tracks/video/demux-h");
+    return width > 0 && height > 0 && width * height > frame_limits::kMaxPixels;
 }
 
 // Reply tags of observed properties are their place in kObserved plus this.
@@ -458,7 +435,6 @@ void CMovie::releasePlayer()
     entry_ = -1;
     entryEnded_ = true;
     ownTempoFilter_ = false;
-    turnFilter_ = false;
 }
 
 // At the end of the program, or of a player that is replaced, mpv is given a
@@ -581,22 +557,16 @@ void CMovie::handleEvent(const mpv_event &event)
     }
 }
 
-// The file is open and its decoders are about to start.  libmpv hands its
-// software renderer the upright size of a picture stored on its side, which
-// that renderer cannot turn: it aborts the program on the first frame of a
-// phone's movie.  Drawn in software, the picture is turned by a filter
-// instead and mpv told that nothing is left to turn; OpenGL turns it itself.
-// The settings are made before mpv goes on, so they are waited for; mpv
-// only waits for this hook meanwhile.
+// The file is open and its decoders are about to start.  A movie whose
+// pictures are larger than the decoders may make is refused before they
+// start, rather than played as sound to a black window.  mpv only waits for
+// this hook meanwhile.
 void CMovie::onPreloaded(uint64_t hook)
 {
-    QByteArray filter;
-    if (surface_ && surface_->backend() == VideoSurface::Backend::Software)
-        filter = turnFilter(firstVideoRotation(mpv_));
-    if (!filter.isEmpty() || turnFilter_) {
-        setNow("vf", filter);
-        setNow("video-rotate", filter.isEmpty() ? QByteArray("0") : QByteArray("no"));
-        turnFilter_ = !filter.isEmpty();
+    if (declaresHugePictures(mpv_)) {
+        qCWarning(lcMedia) << "pictures larger than" << frame_limits::kMaxPixels
+                           << "pixels are not played";
+        sendStop();
     }
     check(mpv_hook_continue(mpv_, hook), "continuing hook", "on_preloaded");
 }
@@ -628,13 +598,6 @@ bool CMovie::hasOutput()
     return heard;
 }
 
-void CMovie::setNow(const char *name, const QByteArray &value)
-{
-    check(waitedFor("setting", name,
-                    [&] { return mpv_set_property_string(mpv_, name, value.constData()); }),
-          "setting property", name);
-}
-
 void CMovie::handlePropertyChange(const mpv_event &event)
 {
     const uint64_t index = event.reply_userdata - kObservedBase;
@@ -658,6 +621,8 @@ void CMovie::setState(const MediaState &next)
     if (next == state_)
         return;
     const bool newTracks = next.tracks != state_.tracks;
+    if (surface_ && next.videoRotation != state_.videoRotation)
+        surface_->setTurn(next.videoRotation);
     state_ = next;
     if (leftEnd)
         endTold_ = false;
@@ -948,6 +913,7 @@ VideoSurface *CMovie::createSurface(int backendValue, QWidget *screen)
         },
         Qt::SingleShotConnection);
     surface->setGeometry(0, 0, screen->width(), screen->height());
+    surface->setTurn(state_.videoRotation);
     return surface;
 }
 

@@ -2,6 +2,7 @@
 
 #include "base/folder_file.h"
 #include "base/native_path.h"
+#include "media/frame_limits.h"
 #include "media/media_log.h"
 
 #include "base/state_file.h"
@@ -26,17 +27,12 @@ namespace
 constexpr double DarkOpeningSeconds = 5.0;
 constexpr double DarkCheckInterval = 0.5;
 
-// The largest picture decoded for a thumbnail, in pixels.  A small file may
-// declare frames of any size, and the decoder would allocate (and clear)
-// every one of them; 8192 x 8192 still takes any real movie, 8K included.
-constexpr int64_t MaxFramePixels = int64_t(8192) * 8192;
-
 // What every decoder of a grab is opened with, also those that
 // avformat_find_stream_info() opens to look at the streams.
 AVDictionary *decoderOptions()
 {
     AVDictionary *options = nullptr;
-    av_dict_set_int(&options, "max_pixels", MaxFramePixels, 0);
+    av_dict_set_int(&options, "max_pixels", frame_limits::kMaxPixels, 0);
     return options;
 }
 

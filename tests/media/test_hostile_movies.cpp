@@ -1,0 +1,77 @@
+#include "media/cmovie.h"
+#include "test_media.h"
+
+#include <QApplication>
+#include <QSignalSpy>
+#include <QTest>
+#include <clocale>
+
+// Movies that turn their picture in unusual ways, or ask for more than the
+// player should give, play or are refused without taking the program down.
+// The turns are run with both drawings (OpenGL here, software in a second
+// run of this test).
+class TestHostileMovies : public QObject
+{
+    Q_OBJECT
+
+    static double position(const CMovie &movie)
+    {
+        double seconds = 0;
+        return movie.currentPosition(&seconds) ? seconds : -1;
+    }
+
+private slots:
+    void initTestCase() { CMovie::setAudioOutput("null"); }
+
+    void turnedPicturesShowUpright_data()
+    {
+        QTest::addColumn<QString>("clip");
+        // Empty where the turn changes as it plays.
+        QTest::addColumn<QSize>("shown");
+        // Made from clip.mov, so rotated.png is what it looks like upright.
+        QTest::addColumn<bool>("likeRotatedMov");
+        QTest::newRow("container") << "rotated.mov" << QSize(240, 320) << true;
+        QTest::newRow("second track") << "turnedsecond.mov" << QSize(240, 320) << true;
+        QTest::newRow("odd size") << "turnedodd.mov" << QSize(181, 241) << false;
+        QTest::newRow("frame in avi") << "turnedframes.avi" << QSize() << false;
+        QTest::newRow("frame in mp4") << "turnedframes.mp4" << QSize() << false;
+        QTest::newRow("frame in ts") << "turnedframes.ts" << QSize() << false;
+    }
+
+    void turnedPicturesShowUpright()
+    {
+        QFETCH(QString, clip);
+        QFETCH(QSize, shown);
+        QFETCH(bool, likeRotatedMov);
+        QWidget screen;
+        screen.resize(240, 320);
+        screen.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&screen));
+        CMovie movie;
+        QSignalSpy frames(&movie, &CMovie::frameShown);
+        QVERIFY(test_media::openAndWait(movie, test_media::clip(clip), &screen) > 0);
+        if (shown.isValid())
+            QCOMPARE(QSize(movie.sourceWidth(), movie.sourceHeight()), shown);
+        // Drawn again and again while it plays.
+        QTRY_VERIFY(position(movie) > 1.0);
+        QVERIFY(frames.count() > 5);
+        if (!likeRotatedMov)
+            return;
+        movie.MediaPlay(PlayCommand::Stop);
+        frames.clear();
+        QTRY_VERIFY(!frames.isEmpty());
+        QTest::qWait(100);
+        const double distance = test_media::distanceFromUpright(movie);
+        QVERIFY2(distance >= 0 && distance < 12, qPrintable(QString::number(distance)));
+    }
+};
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    TestHostileMovies test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_hostile_movies.moc"
