@@ -323,23 +323,41 @@ const Observed kObserved[] = {
      }},
 };
 
-int64_t intProperty(mpv_handle *mpv, const char *name)
+// The field key of a track of track-list, when it is a number.
+std::optional<int64_t> trackNumber(const mpv_node_list &fields, const char *key)
 {
-    int64_t value = 0;
-    const bool read =
-        checkRead(waitedFor("reading", name,
-                            [&] { return mpv_get_property(mpv, name, MPV_FORMAT_INT64, &value); }),
-                  name);
-    return read ? value : 0;
+    for (int i = 0; i < fields.num; ++i)
+        if (qstrcmp(fields.keys[i], key) == 0 && fields.values[i].format == MPV_FORMAT_INT64)
+            return fields.values[i].u.int64;
+    return std::nullopt;
 }
 
-// The picture track chosen to play declares pictures larger than the
-// program decodes.  Read while mpv waits in a hook.
-bool declaresHugePictures(mpv_handle *mpv)
+// Each picture track of the file declares pictures larger than the program
+// decodes, so nothing of it could be shown.  mpv has not chosen a track yet
+// when its hooks run.  Read while mpv waits in a hook.
+bool declaresOnlyHugePictures(mpv_handle *mpv)
 {
-    const int64_t width = intProperty(mpv, "current-tracks/video/demux-w");
-    const int64_t height = intProperty(mpv, "current-tracks/video/demux-h");
-    return width > 0 && height > 0 && width * height > frame_limits::kMaxPixels;
+    mpv_node list{};
+    if (!checkRead(
+            waitedFor("reading", "track-list",
+                      [&] { return mpv_get_property(mpv, "track-list", MPV_FORMAT_NODE, &list); }),
+            "track-list"))
+        return false;
+    const auto freeList = qScopeGuard([&list] { mpv_free_node_contents(&list); });
+    if (list.format != MPV_FORMAT_NODE_ARRAY)
+        return false;
+    int huge = 0;
+    for (int i = 0; i < list.u.list->num; ++i) {
+        const mpv_node &entry = list.u.list->values[i];
+        if (entry.format != MPV_FORMAT_NODE_MAP || trackOf(entry).kind != MediaTrack::Kind::Video)
+            continue;
+        const int64_t width = trackNumber(*entry.u.list, "demux-w").value_or(0);
+        const int64_t height = trackNumber(*entry.u.list, "demux-h").value_or(0);
+        if (width <= 0 || height <= 0 || width * height <= frame_limits::kMaxPixels)
+            return false;
+        ++huge;
+    }
+    return huge > 0;
 }
 
 // Reply tags of observed properties are their place in kObserved plus this.
@@ -563,7 +581,7 @@ void CMovie::handleEvent(const mpv_event &event)
 // this hook meanwhile.
 void CMovie::onPreloaded(uint64_t hook)
 {
-    if (declaresHugePictures(mpv_)) {
+    if (declaresOnlyHugePictures(mpv_)) {
         qCWarning(lcMedia) << "pictures larger than" << frame_limits::kMaxPixels
                            << "pixels are not played";
         sendStop();

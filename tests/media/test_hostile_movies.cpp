@@ -5,6 +5,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <clocale>
+#include <sys/resource.h>
 
 // Movies that turn their picture in unusual ways, or ask for more than the
 // player should give, play or are refused without taking the program down.
@@ -63,6 +64,27 @@ private slots:
         QTest::qWait(100);
         const double distance = test_media::distanceFromUpright(movie);
         QVERIFY2(distance >= 0 && distance < 12, qPrintable(QString::number(distance)));
+    }
+
+    // Pictures beyond the frame limit are refused like a movie that cannot
+    // be opened, whether the file's header or only its pictures claim the
+    // size, and without the memory such pictures would take.
+    void hugePicturesAreRefused()
+    {
+        QWidget screen;
+        screen.resize(320, 240);
+        screen.show();
+        CMovie movie;
+        for (const char *name : {"hugeframes.avi", "hugeheader.avi"}) {
+            QCOMPARE(test_media::openAndWait(movie, test_media::clip(name), &screen), qint16(0));
+            QVERIFY(!movie.isOpen());
+        }
+        rusage usage{};
+        QCOMPARE(getrusage(RUSAGE_SELF, &usage), 0);
+        const long peakMegabytes = usage.ru_maxrss / 1024;
+        // libavformat decodes one such picture to learn the stream's format
+        // (768 MB); played, a few of them would be queued as well.
+        QVERIFY2(peakMegabytes < 1200, qPrintable(QString("peak %1 MB").arg(peakMegabytes)));
     }
 };
 

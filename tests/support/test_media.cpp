@@ -275,6 +275,19 @@ bool makeHugeFrames(const QString &output)
     return headers > 0 && writeBytes(output, avi);
 }
 
+// hugeframes.avi whose picture format in its own header says 16000x16000
+// as well: biWidth and biHeight of the stream's BITMAPINFOHEADER.
+bool makeHugeHeader(const QString &output)
+{
+    QByteArray avi = test_files::readFile(clip("hugeframes.avi"));
+    const qsizetype strf = avi.indexOf("strf");
+    if (strf < 0 || strf + 20 > avi.size())
+        return false;
+    qToLittleEndian(quint32(16000), avi.data() + strf + 12);
+    qToLittleEndian(quint32(16000), avi.data() + strf + 16);
+    return writeBytes(output, avi);
+}
+
 bool make(const QString &name, const QString &output)
 {
     if (name == "rotated.mov")
@@ -285,6 +298,8 @@ bool make(const QString &name, const QString &output)
         return makeUprightPicture(output);
     if (name == "hugeframes.avi")
         return makeHugeFrames(output);
+    if (name == "hugeheader.avi")
+        return makeHugeHeader(output);
     if (name == "turnedframes.avi" || name == "turnedframes.mp4" || name == "turnedframes.ts")
         return makeTurnedFrames(name == "turnedframes.ts" ? "mpegts" : QFileInfo(name).suffix(),
                                 output);

@@ -41,6 +41,7 @@ namespace test_media
 //   turnedodd.mov oddsize.mov stored on its side, shown 181x241
 //   audioonly.wmv 3 s of tone, no picture
 //   hugeframes.avi a few kB of PNG pictures that claim to be 16000x16000
+//   hugeheader.avi the same, its header claiming that size as well
 QString clip(const QString &name);
 
 // How far apart two pictures of the same size are: the mean difference of
