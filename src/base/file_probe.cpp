@@ -25,10 +25,10 @@ std::atomic<int> waiting{0};
 // comes first.
 struct Question {
     QPointer<QObject> context;
-    std::function<void(Answer)> then;
+    std::function<void(std::optional<QVariant>)> then;
     std::atomic<bool> answered{false};
 
-    void answer(Answer a)
+    void answer(std::optional<QVariant> a)
     {
         if (answered.exchange(true))
             return;
@@ -37,7 +37,7 @@ struct Question {
             return;
         QMetaObject::invokeMethod(
             target,
-            [then = std::move(then), guard = QPointer<QObject>(target), a] {
+            [then = std::move(then), guard = QPointer<QObject>(target), a = std::move(a)] {
                 if (guard)
                     then(a);
             },
@@ -47,33 +47,44 @@ struct Question {
 
 } // namespace
 
-void isFile(const QString &path, QObject *context, std::function<void(Answer)> then, int timeoutMs)
+void ask(std::function<QVariant()> work, QObject *context,
+         std::function<void(std::optional<QVariant>)> then, int timeoutMs)
 {
     auto question = std::make_shared<Question>();
     question->context = context;
     question->then = std::move(then);
     if (waiting.load() >= kMostWaiting) {
-        qCWarning(lcBase) << "too many file questions still unanswered; counting" << path
-                          << "as not answering";
-        question->answer(Answer::NoAnswer);
+        qCWarning(lcBase) << "too many file questions still unanswered; giving up on one more";
+        question->answer(std::nullopt);
         return;
     }
-    QTimer::singleShot(timeoutMs, context, [question, path] {
+    QTimer::singleShot(timeoutMs, context, [question] {
         if (!question->answered.load())
-            qCWarning(lcBase) << "no answer about" << path << "in time";
-        question->answer(Answer::NoAnswer);
+            qCDebug(lcBase) << "a question about files got no answer in time";
+        question->answer(std::nullopt);
     });
     ++waiting;
     try {
-        std::thread([question, path] {
-            const bool there = native_path::isFile(path);
+        std::thread([question, work = std::move(work)] {
+            QVariant answer = work();
             --waiting;
-            question->answer(there ? Answer::File : Answer::Missing);
+            question->answer(std::move(answer));
         }).detach();
     } catch (const std::system_error &) {
         --waiting;
-        question->answer(Answer::NoAnswer);
+        question->answer(std::nullopt);
     }
+}
+
+void isFile(const QString &path, QObject *context, std::function<void(Answer)> then, int timeoutMs)
+{
+    ask([path] { return QVariant(native_path::isFile(path)); }, context,
+        [path, then = std::move(then)](std::optional<QVariant> there) {
+            if (!there)
+                qCWarning(lcBase) << "no answer about" << path << "in time";
+            then(!there ? Answer::NoAnswer : there->toBool() ? Answer::File : Answer::Missing);
+        },
+        timeoutMs);
 }
 
 int stuckQuestions()

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
 #include <functional>
+#include <optional>
 
 class QObject;
 
@@ -21,6 +23,12 @@ constexpr int kDefaultTimeoutMs = 2000;
 // once, later, on context's thread, unless context is gone by then.
 void isFile(const QString &path, QObject *context, std::function<void(Answer)> then,
             int timeoutMs = kDefaultTimeoutMs);
+
+// Any other question about files, asked the same way: work runs on a
+// thread of its own, and its answer reaches `then` on context's thread;
+// std::nullopt when none came in time.
+void ask(std::function<QVariant()> work, QObject *context,
+         std::function<void(std::optional<QVariant>)> then, int timeoutMs = kDefaultTimeoutMs);
 
 // Questions whose thread has not returned yet, for the log and the tests.
 int stuckQuestions();

@@ -1,8 +1,10 @@
 #include "media/cmovie.h"
 
 #include "base/audio_gain.h"
+#include "base/file_probe.h"
 #include "base/media_time.h"
 #include "base/native_path.h"
+#include "base/subtitle_screen.h"
 #include "media/audio_outputs.h"
 #include "media/frame_limits.h"
 #include "media/media_log.h"
@@ -48,6 +50,8 @@ constexpr uint64_t kSetReply = 2;
 constexpr uint64_t kSeekReply = 3;
 // Tags the hook run once a file is open and before its decoders start.
 constexpr uint64_t kPreloadedHook = 4;
+// Tags the hook run before a file is opened.
+constexpr uint64_t kLoadHook = 5;
 
 // Reports a failed mpv call; returns whether it succeeded.
 bool check(int result, const char *call, const char *name)
@@ -184,9 +188,9 @@ mpv_handle *createPlayer()
     setOption(mpv, "load-unsafe-playlists", "no");
     setOption(mpv, "demuxer-lavf-o", "protocol_whitelist=file");
     // Subtitles kept beside the movie under its own name (clip.srt, clip.ass,
-    // clip.en.vtt) come with it; mpv looks for them in the movie's folder
-    // only, and loads no sound from other files.
-    setOption(mpv, "sub-auto", "exact");
+    // clip.en.vtt) come with it, once looked at (see onLoad); mpv loads no
+    // sound from other files.
+    setOption(mpv, "sub-auto", "no");
     setOption(mpv, "sub-file-paths", "");
     setOption(mpv, "audio-file-auto", "no");
     // mpv's own scripts (statistics page, console, profiles) would start a
@@ -406,6 +410,7 @@ mpv_handle *CMovie::player()
     }
     mpv_set_wakeup_callback(mpv_, &CMovie::onWakeup, this);
     observeProperties();
+    check(mpv_hook_add(mpv_, kLoadHook, "on_load", 0), "adding hook", "on_load");
     check(mpv_hook_add(mpv_, kPreloadedHook, "on_preloaded", 0), "adding hook", "on_preloaded");
     // Whatever mpv said while it started (its log) is waiting already.
     drainEvents();
@@ -437,6 +442,9 @@ void CMovie::releasePlayer()
 {
     if (mpv_)
         mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
+    // A file waiting for its subtitles to be looked at would never be let go.
+    if (mpv_ && loadHook_)
+        continueLoad({});
     delete surface_.data();
     if (!mpv_)
         return;
@@ -558,7 +566,7 @@ void CMovie::handleEvent(const mpv_event &event)
         handleEndFile(event);
         break;
     case MPV_EVENT_HOOK:
-        onPreloaded(static_cast<const mpv_event_hook *>(event.data)->id);
+        onHook(event);
         break;
     case MPV_EVENT_IDLE:
         if (!awaitingStart_) {
@@ -573,6 +581,68 @@ void CMovie::handleEvent(const mpv_event &event)
     default:
         break;
     }
+}
+
+void CMovie::onHook(const mpv_event &event)
+{
+    const uint64_t id = static_cast<const mpv_event_hook *>(event.data)->id;
+    if (event.reply_userdata == kLoadHook)
+        onLoad(id);
+    else
+        onPreloaded(id);
+}
+
+// A file is about to be opened.  The subtitle files beside it are looked at
+// first, off the window's thread, and only those that can be drawn within
+// bounds are given to mpv with it (see subtitle_screen).  mpv waits for the
+// answer; the window does not.
+void CMovie::onLoad(uint64_t hook)
+{
+    char *path = nullptr;
+    const bool read = checkRead(
+        waitedFor("reading", "path",
+                  [&] { return mpv_get_property(mpv_, "path", MPV_FORMAT_STRING, &path); }),
+        "path");
+    const QString movie = read ? native_path::decode(QByteArray(path)) : QString();
+    mpv_free(path);
+    loadHook_ = hook;
+    file_probe::ask([movie] { return QVariant(subtitle_screen::safeFilesBeside(movie)); }, this,
+                    [this, player = mpv_, hook](std::optional<QVariant> subtitles) {
+                        if (player != mpv_ || loadHook_ != hook)
+                            return;
+                        if (!subtitles)
+                            qCWarning(lcMedia) << "no answer about subtitles in time; none shown";
+                        continueLoad(subtitles ? subtitles->toStringList() : QStringList());
+                    });
+}
+
+// Gives mpv the subtitle files to load with the file and lets it go on.
+// Set before mpv goes on, so waited for; mpv only waits for this hook
+// meanwhile.
+void CMovie::continueLoad(const QStringList &subtitles)
+{
+    if (!loadHook_)
+        return;
+    std::vector<QByteArray> paths;
+    for (const QString &subtitle : subtitles)
+        paths.push_back(native_path::encode(subtitle));
+    std::vector<mpv_node> items(paths.size());
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        items[i].format = MPV_FORMAT_STRING;
+        items[i].u.string = const_cast<char *>(paths[i].constData());
+    }
+    mpv_node_list list{int(items.size()), items.data(), nullptr};
+    mpv_node files{};
+    files.format = MPV_FORMAT_NODE_ARRAY;
+    files.u.list = &list;
+    check(waitedFor("setting", "sub-files",
+                    [&] {
+                        return mpv_set_property(mpv_, "file-local-options/sub-files",
+                                                MPV_FORMAT_NODE, &files);
+                    }),
+          "setting property", "file-local-options/sub-files");
+    check(mpv_hook_continue(mpv_, *std::exchange(loadHook_, std::nullopt)), "continuing hook",
+          "on_load");
 }
 
 // The file is open and its decoders are about to start.  A movie whose

@@ -158,6 +158,9 @@ private:
     void handleEvent(const mpv_event &event);
     void handlePropertyChange(const mpv_event &event);
     void handleEndFile(const mpv_event &event);
+    void onHook(const mpv_event &event);
+    void onLoad(uint64_t hook);
+    void continueLoad(const QStringList &subtitles);
     void onPreloaded(uint64_t hook);
     bool hasOutput();
     void drainEvents();
@@ -224,4 +227,7 @@ private:
     // on to the file until that read returns, which on a dead mount may be
     // never, and meanwhile it would not answer a call that waits for it.
     bool stalled_ = false;
+    // The hook that holds a file mpv is about to open while its subtitles
+    // are looked at.
+    std::optional<uint64_t> loadHook_;
 };

@@ -1,11 +1,16 @@
 #include "media/cmovie.h"
+#include "test_files.h"
 #include "test_media.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <clocale>
 #include <sys/resource.h>
+#include <tuple>
 
 // Movies that turn their picture in unusual ways, or ask for more than the
 // player should give, play or are refused without taking the program down.
@@ -64,6 +69,47 @@ private slots:
         QTest::qWait(100);
         const double distance = test_media::distanceFromUpright(movie);
         QVERIFY2(distance >= 0 && distance < 12, qPrintable(QString::number(distance)));
+    }
+
+    // Subtitle files that would keep libass busy for minutes or take
+    // gigabytes are left out, and the movie plays without them; ordinary
+    // ones are shown.
+    void hostileSubtitlesAreLeftOut()
+    {
+        const QByteArray script = "[Script Info]\nScriptType: v4.00+\nPlayResY: 240\n\n"
+                                  "[Events]\nFormat: Layer, Start, End, Style, Name, MarginL, "
+                                  "MarginR, MarginV, Effect, Text\n";
+        const auto dialogue = [](const QByteArray &text) {
+            return "Dialogue: 0,0:00:00.00,0:00:10.00,Default,,0,0,0,," + text + "\n";
+        };
+        QByteArray manyLines;
+        for (int i = 0; i < 200000; ++i)
+            manyLines += QByteArray::number(i + 1) + "\n00:00:00,000 --> 00:00:10,000\nline\n\n";
+        const QList<std::tuple<QByteArray, QByteArray, bool>> cases{
+            {"srt", "1\n00:00:00,000 --> 00:00:10,000\nHello\n", true},
+            {"ass", script + dialogue("{\\blur2}Hello"), true},
+            {"ass", script + dialogue("{\\fscx100000\\fscy100000}W"), false},
+            {"ass", script + dialogue("{\\t(\\blur100\\be100)\\fs200}WWWWWWWW").repeated(50),
+             false},
+            {"srt", manyLines, false},
+        };
+        QWidget screen;
+        screen.resize(640, 480);
+        screen.show();
+        CMovie movie;
+        for (const auto &[extension, text, shown] : cases) {
+            QTemporaryDir folder;
+            const QString path = folder.filePath("movie.avi");
+            QVERIFY(QFile::copy(test_media::clip("clip.avi"), path));
+            QVERIFY(test_files::writeFile(folder.filePath("movie." + extension), text));
+            QCOMPARE(test_media::openAndWait(movie, path, &screen), qint16(300));
+            const auto tracks = movie.state().tracks;
+            const bool loaded = std::any_of(tracks.begin(), tracks.end(), [](const auto &track) {
+                return track.kind == MediaTrack::Kind::Subtitle;
+            });
+            QCOMPARE(loaded, shown);
+            QTRY_VERIFY(position(movie) > 1.0);
+        }
     }
 
     // Pictures beyond the frame limit are refused like a movie that cannot
