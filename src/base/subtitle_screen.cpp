@@ -143,7 +143,8 @@ QStringList besideFiles(const QString &movieName, const QStringList &names)
         const QString rest = name.mid(base.size() + 1);
         const QStringList parts = rest.split('.');
         const bool plain = parts.size() == 1;
-        const bool withLanguage = parts.size() == 2 && !parts[0].isEmpty();
+        static const QRegularExpression language(R"(^[A-Za-z]{2,3}(-[A-Za-z]{2})?$)");
+        const bool withLanguage = parts.size() == 2 && language.match(parts[0]).hasMatch();
         if ((plain || withLanguage) && kExtensions.contains(parts.last(), Qt::CaseInsensitive))
             found.append(name);
     }

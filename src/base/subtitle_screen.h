@@ -27,7 +27,8 @@ QString refusal(const QByteArray &text);
 
 // The subtitle files among names (a folder's file names) that belong to
 // the movie named movieName: its name without the extension, optionally a
-// language (".en"), and a subtitle extension (srt, ass, ssa, vtt, sub).
+// language (".en", ".jpn", ".pt-BR"), and a subtitle extension (srt, ass,
+// ssa, vtt, sub).
 QStringList besideFiles(const QString &movieName, const QStringList &names);
 
 // The subtitle files beside the movie at moviePath that may be shown, as
