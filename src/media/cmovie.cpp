@@ -606,6 +606,10 @@ void CMovie::onLoad(uint64_t hook)
     const QString movie = read ? native_path::decode(QByteArray(path)) : QString();
     mpv_free(path);
     loadHook_ = hook;
+    if (movie.isEmpty()) {
+        continueLoad({});
+        return;
+    }
     file_probe::ask([movie] { return QVariant(subtitle_screen::safeFilesBeside(movie)); }, this,
                     [this, player = mpv_, hook](std::optional<QVariant> subtitles) {
                         if (player != mpv_ || loadHook_ != hook)
