@@ -5,8 +5,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <algorithm>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -29,52 +31,16 @@ qint64 milliseconds(const QRegularExpressionMatch &m, int first)
     return ((hours * 60 + minutes) * 60 + seconds) * 1000 + part;
 }
 
-// Each line's start and end: ASS and SSA dialogue lines, SRT and VTT cues,
-// MicroDVD's {start}{end} frames.
-std::vector<std::pair<qint64, qint64>> shownSpans(const QString &text)
-{
-    static const QRegularExpression dialogue(
-        R"(^Dialogue:[^,\n]*,\s*(\d+):(\d+):(\d+)[.,](\d+)\s*,\s*(\d+):(\d+):(\d+)[.,](\d+))",
-        QRegularExpression::MultilineOption | QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression cue(
-        R"((?:(\d+):)?(\d+):(\d+)[.,](\d+)\s*-->\s*(?:(\d+):)?(\d+):(\d+)[.,](\d+))");
-    static const QRegularExpression frames(R"(^\{(\d+)\}\{(\d+)\})",
-                                           QRegularExpression::MultilineOption);
-    std::vector<std::pair<qint64, qint64>> spans;
-    for (auto it = dialogue.globalMatch(text); it.hasNext();) {
-        const auto m = it.next();
-        spans.emplace_back(milliseconds(m, 1), milliseconds(m, 5));
-    }
-    for (auto it = cue.globalMatch(text); it.hasNext();) {
-        const auto m = it.next();
-        spans.emplace_back(milliseconds(m, 1), milliseconds(m, 5));
-    }
-    for (auto it = frames.globalMatch(text); it.hasNext();) {
-        const auto m = it.next();
-        spans.emplace_back(m.captured(1).toLongLong(), m.captured(2).toLongLong());
-    }
-    return spans;
-}
+// One line of subtitles: when it is shown, and the height of its largest
+// letter as a multiple of the picture's height.
+struct Line {
+    qint64 start = 0;
+    qint64 end = 0;
+    double letter = 0;
+};
 
-// The most lines shown at one moment.
-int mostAtOnce(std::vector<std::pair<qint64, qint64>> spans)
-{
-    std::vector<std::pair<qint64, int>> edges;
-    edges.reserve(spans.size() * 2);
-    for (const auto &[start, end] : spans) {
-        if (end <= start)
-            continue;
-        edges.emplace_back(start, 1);
-        edges.emplace_back(end, -1);
-    }
-    // An end before a start at the same moment.
-    std::sort(edges.begin(), edges.end());
-    int now = 0;
-    int most = 0;
-    for (const auto &edge : edges)
-        most = std::max(most, now += edge.second);
-    return most;
-}
+// mpv's own size of a letter, 55 at a height of 720, for lines without one.
+constexpr double kPlainLetter = 55.0 / 720.0;
 
 double largest(const QString &text, const QRegularExpression &pattern, double none)
 {
@@ -84,36 +50,126 @@ double largest(const QString &text, const QRegularExpression &pattern, double no
     return most;
 }
 
-// An ASS or SSA script's largest letter, as a multiple of the picture's
-// height: the largest font size and the largest stretch anywhere (styles
-// and override tags), over the script's height.
-double largestLetter(const QString &text)
+// A style's font size and largest stretch in percent.
+struct Style {
+    double size = 0;
+    double stretch = 100;
+};
+
+// The styles of an ASS or SSA script by name: name, font, size, four
+// colours, bold, italic, underline, strike-out, stretch x, stretch y (SSA
+// has no stretch).
+QHash<QString, Style> stylesOf(const QString &text)
+{
+    static const QRegularExpression line(R"(^Style:([^\n]*))", QRegularExpression::MultilineOption);
+    QHash<QString, Style> styles;
+    for (auto it = line.globalMatch(text); it.hasNext();) {
+        const QStringList fields = it.next().captured(1).split(',');
+        Style style;
+        if (fields.size() > 2)
+            style.size = fields[2].trimmed().toDouble();
+        if (fields.size() > 12)
+            style.stretch = std::max(
+                {style.stretch, fields[11].trimmed().toDouble(), fields[12].trimmed().toDouble()});
+        styles.insert(fields[0].trimmed().remove('*'), style);
+    }
+    return styles;
+}
+
+// The dialogue lines of an ASS or SSA script, each with its style and its
+// own size and stretch tags.
+std::vector<Line> scriptLines(const QString &text)
 {
     static const QRegularExpression height(R"(^PlayResY:\s*(\d+))",
                                            QRegularExpression::MultilineOption);
+    static const QRegularExpression dialogue(
+        R"(^Dialogue:[^,\n]*,\s*(\d+):(\d+):(\d+)[.,](\d+)\s*,\s*(\d+):(\d+):(\d+)[.,](\d+)\s*,([^,\n]*),([^\n]*))",
+        QRegularExpression::MultilineOption | QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression sizeTag(R"(\\fs(\d+(?:\.\d+)?))");
     static const QRegularExpression stretchTag(R"(\\fsc[xy](\d+(?:\.\d+)?))");
-    static const QRegularExpression style(R"(^Style:([^\n]*))",
-                                          QRegularExpression::MultilineOption);
-    double size = largest(text, sizeTag, 0);
-    double stretch = largest(text, stretchTag, 100);
-    for (auto it = style.globalMatch(text); it.hasNext();) {
-        // Name, font, size, four colours, bold, italic, underline,
-        // strike-out, stretch x, stretch y (ASS); SSA has no stretch.
-        const QStringList fields = it.next().captured(1).split(',');
-        if (fields.size() > 2)
-            size = std::max(size, fields[2].trimmed().toDouble());
-        if (fields.size() > 12)
-            stretch = std::max(
-                {stretch, fields[11].trimmed().toDouble(), fields[12].trimmed().toDouble()});
-    }
-    // libass's own height of a script that does not give one.
+    const QHash<QString, Style> styles = stylesOf(text);
+    // libass gives a line of a style it does not know another one; taken
+    // here as the largest.
+    Style unknown;
+    for (const Style &style : styles)
+        if (style.size * style.stretch > unknown.size * unknown.stretch)
+            unknown = style;
     const double given = largest(text, height, 0);
+    // libass's own height of a script that does not give one.
     const double scriptHeight = given > 0 ? given : 288.0;
-    // Without a size of its own a line gets mpv's, 55 at a height of 720.
-    if (size <= 0)
-        size = scriptHeight * 55.0 / 720.0;
-    return size * stretch / 100.0 / scriptHeight;
+    std::vector<Line> lines;
+    for (auto it = dialogue.globalMatch(text); it.hasNext();) {
+        const auto m = it.next();
+        const Style style = styles.value(m.captured(9).trimmed().remove('*'), unknown);
+        const QString rest = m.captured(10);
+        const double size = std::max(largest(rest, sizeTag, 0), style.size);
+        const double stretch = std::max(largest(rest, stretchTag, 0), style.stretch);
+        const double letter =
+            size > 0 ? size * stretch / 100.0 / scriptHeight : kPlainLetter * stretch / 100.0;
+        lines.push_back({milliseconds(m, 1), milliseconds(m, 5), letter});
+    }
+    return lines;
+}
+
+// SRT and VTT cues, MicroDVD's {start}{end} frames: plain lines.
+std::vector<Line> plainLines(const QString &text)
+{
+    static const QRegularExpression cue(
+        R"((?:(\d+):)?(\d+):(\d+)[.,](\d+)\s*-->\s*(?:(\d+):)?(\d+):(\d+)[.,](\d+))");
+    static const QRegularExpression frames(R"(^\{(\d+)\}\{(\d+)\})",
+                                           QRegularExpression::MultilineOption);
+    std::vector<Line> lines;
+    for (auto it = cue.globalMatch(text); it.hasNext();) {
+        const auto m = it.next();
+        lines.push_back({milliseconds(m, 1), milliseconds(m, 5), kPlainLetter});
+    }
+    for (auto it = frames.globalMatch(text); it.hasNext();) {
+        const auto m = it.next();
+        lines.push_back({m.captured(1).toLongLong(), m.captured(2).toLongLong(), kPlainLetter});
+    }
+    return lines;
+}
+
+// The most lines on screen at one moment, and the most room their letters
+// take at one moment, in pictures (a letter as high as the picture takes
+// one).
+struct Peak {
+    int lines = 0;
+    double room = 0;
+    double letter = 0;
+};
+
+Peak peakOf(const std::vector<Line> &lines)
+{
+    struct Edge {
+        qint64 at;
+        int lines;
+        double room;
+    };
+    std::vector<Edge> edges;
+    edges.reserve(lines.size() * 2);
+    Peak peak;
+    for (const Line &line : lines) {
+        if (line.end <= line.start)
+            continue;
+        const double room = line.letter * line.letter;
+        edges.push_back({line.start, 1, room});
+        edges.push_back({line.end, -1, -room});
+        peak.letter = std::max(peak.letter, line.letter);
+    }
+    // A line that ends makes room for one that starts at the same moment.
+    std::sort(edges.begin(), edges.end(), [](const Edge &a, const Edge &b) {
+        return std::tie(a.at, a.lines) < std::tie(b.at, b.lines);
+    });
+    int shown = 0;
+    double room = 0;
+    for (const Edge &edge : edges) {
+        shown += edge.lines;
+        room += edge.room;
+        peak.lines = std::max(peak.lines, shown);
+        peak.room = std::max(peak.room, room);
+    }
+    return peak;
 }
 
 } // namespace
@@ -123,10 +179,16 @@ QString refusal(const QByteArray &bytes)
     if (bytes.size() > kMaxFileBytes)
         return QStringLiteral("larger than %1 bytes").arg(kMaxFileBytes);
     const QString text = QString::fromUtf8(bytes);
-    if (const int lines = mostAtOnce(shownSpans(text)); lines > kMaxLinesAtOnce)
-        return QStringLiteral("%1 lines at once").arg(lines);
-    if (const double letter = largestLetter(text); letter > kMaxLetterToPicture)
-        return QStringLiteral("letters %1 times the picture's height").arg(letter);
+    std::vector<Line> lines = scriptLines(text);
+    if (lines.empty())
+        lines = plainLines(text);
+    const Peak peak = peakOf(lines);
+    if (peak.lines > kMaxLinesAtOnce)
+        return QStringLiteral("%1 lines at once").arg(peak.lines);
+    if (peak.letter > kMaxLetterToPicture)
+        return QStringLiteral("letters %1 times the picture's height").arg(peak.letter);
+    if (peak.room > kMaxLetterRoom)
+        return QStringLiteral("letters filling %1 pictures at once").arg(peak.room);
     static const QRegularExpression blur(R"(\\(?:blur|be)(\d+(?:\.\d+)?))");
     if (const double radius = largest(text, blur, 0); radius > kMaxBlur)
         return QStringLiteral("blurred by %1").arg(radius);

@@ -15,11 +15,14 @@ namespace subtitle_screen
 // Larger subtitle files are not read at all.
 inline constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
 // More lines than this on screen at one moment are refused.
-inline constexpr int kMaxLinesAtOnce = 500;
+inline constexpr int kMaxLinesAtOnce = 200;
 // A letter may be this many times as high (or wide) as the picture.
-inline constexpr double kMaxLetterToPicture = 4.0;
+inline constexpr double kMaxLetterToPicture = 1.5;
+// The letters shown at one moment may take this much room, in pictures: a
+// letter as high as the picture takes one, a letter half as high a quarter.
+inline constexpr double kMaxLetterRoom = 4.0;
 // Blurring beyond this radius or count of passes is refused.
-inline constexpr double kMaxBlur = 40.0;
+inline constexpr double kMaxBlur = 20.0;
 
 // What keeps text, a subtitle file's contents, from being shown; "" when
 // nothing does.
