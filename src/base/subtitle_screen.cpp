@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
+#include <QStringDecoder>
 #include <algorithm>
 #include <tuple>
 #include <utility>
@@ -178,7 +179,11 @@ QString refusal(const QByteArray &bytes)
 {
     if (bytes.size() > kMaxFileBytes)
         return QStringLiteral("larger than %1 bytes").arg(kMaxFileBytes);
-    const QString text = QString::fromUtf8(bytes);
+    // UTF-16 and UTF-32 files say so in their first bytes; the rest (UTF-8,
+    // Shift JIS and the like) write times and tags in ASCII.
+    QStringDecoder decode(
+        QStringConverter::encodingForData(bytes).value_or(QStringConverter::Utf8));
+    const QString text = decode(bytes);
     std::vector<Line> lines = scriptLines(text);
     if (lines.empty())
         lines = plainLines(text);
