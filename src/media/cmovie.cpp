@@ -4,7 +4,9 @@
 #include "base/file_probe.h"
 #include "base/media_time.h"
 #include "base/native_path.h"
+#include "base/subtitle_screen.h"
 #include "media/audio_outputs.h"
+#include "media/frame_limits.h"
 #include "media/media_log.h"
 #include "media/video_surface.h"
 
@@ -48,8 +50,10 @@ constexpr uint64_t kSetReply = 2;
 constexpr uint64_t kSeekReply = 3;
 // Tags the hook run once a file is open and before its decoders start.
 constexpr uint64_t kPreloadedHook = 4;
+// Tags the hook run before a file is opened.
+constexpr uint64_t kLoadHook = 5;
 // Tags the replies to the movies added to follow the open one.
-constexpr uint64_t kAppendReply = 5;
+constexpr uint64_t kAppendReply = 6;
 
 // Reports a failed mpv call; returns whether it succeeded.
 bool check(int result, const char *call, const char *name)
@@ -186,9 +190,9 @@ mpv_handle *createPlayer()
     setOption(mpv, "load-unsafe-playlists", "no");
     setOption(mpv, "demuxer-lavf-o", "protocol_whitelist=file");
     // Subtitles kept beside the movie under its own name (clip.srt, clip.ass,
-    // clip.en.vtt) come with it; mpv looks for them in the movie's folder
-    // only, and loads no sound from other files.
-    setOption(mpv, "sub-auto", "exact");
+    // clip.en.vtt) come with it, once looked at (see onLoad); mpv loads no
+    // sound from other files.
+    setOption(mpv, "sub-auto", "no");
     setOption(mpv, "sub-file-paths", "");
     setOption(mpv, "audio-file-auto", "no");
     // mpv's own scripts (statistics page, console, profiles) would start a
@@ -200,6 +204,10 @@ mpv_handle *createPlayer()
     setOption(mpv, "input-vo-keyboard", "no");
     setOption(mpv, "vo", "libmpv");
     setOption(mpv, "hwdec", hardwareDecoding().constData());
+    // Pictures beyond the program's limit are not decoded: a small file may
+    // claim pictures of any size, and each would be allocated and cleared.
+    setOption(mpv, "vd-lavc-o",
+              QByteArray("max_pixels=" + QByteArray::number(frame_limits::kMaxPixels)).constData());
     // The program places and sizes the picture itself.
     setOption(mpv, "keepaspect", "no");
     // A file stays loaded at its end, and the player waits for files.
@@ -312,7 +320,9 @@ const Observed kObserved[] = {
      [](MediaState &s, const void *v) { s.videoWidth = v ? intOf(v) : 0; }},
     {"dheight", MPV_FORMAT_INT64,
      [](MediaState &s, const void *v) { s.videoHeight = v ? intOf(v) : 0; }},
-    {"video-out-params/rotate", MPV_FORMAT_INT64,
+    // The turn the frames ask for as they come out of the decoder, from the
+    // container or from the frames themselves.
+    {"video-params/rotate", MPV_FORMAT_INT64,
      [](MediaState &s, const void *v) { s.videoRotation = v ? intOf(v) : 0; }},
     {"volume", MPV_FORMAT_DOUBLE,
      [](MediaState &s, const void *v) { s.volume = v ? doubleOf(v) : 100; }},
@@ -322,53 +332,41 @@ const Observed kObserved[] = {
      }},
 };
 
-// The turn the first video track of the file asks for when it is shown, in
-// degrees clockwise; 0 when there is none.  Read while mpv waits in a hook.
-int firstVideoRotation(mpv_handle *mpv)
+// The field key of a track of track-list, when it is a number.
+std::optional<int64_t> trackNumber(const mpv_node_list &fields, const char *key)
+{
+    for (int i = 0; i < fields.num; ++i)
+        if (qstrcmp(fields.keys[i], key) == 0 && fields.values[i].format == MPV_FORMAT_INT64)
+            return fields.values[i].u.int64;
+    return std::nullopt;
+}
+
+// Each picture track of the file declares pictures larger than the program
+// decodes, so nothing of it could be shown.  mpv has not chosen a track yet
+// when its hooks run.  Read while mpv waits in a hook.
+bool declaresOnlyHugePictures(mpv_handle *mpv)
 {
     mpv_node list{};
     if (!checkRead(
             waitedFor("reading", "track-list",
                       [&] { return mpv_get_property(mpv, "track-list", MPV_FORMAT_NODE, &list); }),
             "track-list"))
-        return 0;
+        return false;
     const auto freeList = qScopeGuard([&list] { mpv_free_node_contents(&list); });
     if (list.format != MPV_FORMAT_NODE_ARRAY)
-        return 0;
+        return false;
+    int huge = 0;
     for (int i = 0; i < list.u.list->num; ++i) {
         const mpv_node &entry = list.u.list->values[i];
-        if (entry.format != MPV_FORMAT_NODE_MAP)
+        if (entry.format != MPV_FORMAT_NODE_MAP || trackOf(entry).kind != MediaTrack::Kind::Video)
             continue;
-        const mpv_node_list &fields = *entry.u.list;
-        bool video = false;
-        int rotation = 0;
-        for (int f = 0; f < fields.num; ++f) {
-            const QByteArray key(fields.keys[f]);
-            if (key == "type")
-                video = nodeText(fields.values[f]) == "video";
-            else if (key == "demux-rotation" && fields.values[f].format == MPV_FORMAT_INT64)
-                rotation = int(fields.values[f].u.int64);
-        }
-        if (video)
-            return rotation;
+        const int64_t width = trackNumber(*entry.u.list, "demux-w").value_or(0);
+        const int64_t height = trackNumber(*entry.u.list, "demux-h").value_or(0);
+        if (width <= 0 || height <= 0 || width * height <= frame_limits::kMaxPixels)
+            return false;
+        ++huge;
     }
-    return 0;
-}
-
-// The filter that turns a picture by degrees clockwise; empty when none is
-// needed (or the turn is not a quarter, which mpv makes by itself).
-QByteArray turnFilter(int degrees)
-{
-    switch (degrees) {
-    case 90:
-        return "lavfi=[transpose=clock]";
-    case 180:
-        return "lavfi=[hflip,vflip]";
-    case 270:
-        return "lavfi=[transpose=cclock]";
-    default:
-        return {};
-    }
+    return huge > 0;
 }
 
 // Reply tags of observed properties are their place in kObserved plus this.
@@ -417,6 +415,7 @@ mpv_handle *CMovie::player()
     }
     mpv_set_wakeup_callback(mpv_, &CMovie::onWakeup, this);
     observeProperties();
+    check(mpv_hook_add(mpv_, kLoadHook, "on_load", 0), "adding hook", "on_load");
     check(mpv_hook_add(mpv_, kPreloadedHook, "on_preloaded", 0), "adding hook", "on_preloaded");
     // Whatever mpv said while it started (its log) is waiting already.
     drainEvents();
@@ -448,6 +447,9 @@ void CMovie::releasePlayer()
 {
     if (mpv_)
         mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
+    // A file waiting for its subtitles to be looked at would never be let go.
+    if (mpv_ && loadHook_)
+        continueLoad({});
     delete surface_.data();
     if (!mpv_)
         return;
@@ -464,7 +466,6 @@ void CMovie::releasePlayer()
     entry_ = -1;
     entryEnded_ = true;
     ownTempoFilter_ = false;
-    turnFilter_ = false;
 }
 
 // At the end of the program, or of a player that is replaced, mpv is given a
@@ -582,7 +583,7 @@ void CMovie::handleEvent(const mpv_event &event)
         handleEndFile(event);
         break;
     case MPV_EVENT_HOOK:
-        onPreloaded(static_cast<const mpv_event_hook *>(event.data)->id);
+        onHook(event);
         break;
     case MPV_EVENT_IDLE:
         if (!awaitingStart_) {
@@ -602,22 +603,84 @@ void CMovie::handleEvent(const mpv_event &event)
     }
 }
 
-// The file is open and its decoders are about to start.  libmpv hands its
-// software renderer the upright size of a picture stored on its side, which
-// that renderer cannot turn: it aborts the program on the first frame of a
-// phone's movie.  Drawn in software, the picture is turned by a filter
-// instead and mpv told that nothing is left to turn; OpenGL turns it itself.
-// The settings are made before mpv goes on, so they are waited for; mpv
-// only waits for this hook meanwhile.
+void CMovie::onHook(const mpv_event &event)
+{
+    const uint64_t id = static_cast<const mpv_event_hook *>(event.data)->id;
+    if (event.reply_userdata == kLoadHook)
+        onLoad(id);
+    else
+        onPreloaded(id);
+}
+
+// A file is about to be opened.  The subtitle files beside it are looked at
+// first, off the window's thread, and only those that can be drawn within
+// bounds are given to mpv with it (see subtitle_screen).  mpv waits for the
+// answer; the window does not.
+void CMovie::onLoad(uint64_t hook)
+{
+    char *path = nullptr;
+    const bool read = checkRead(
+        waitedFor("reading", "path",
+                  [&] { return mpv_get_property(mpv_, "path", MPV_FORMAT_STRING, &path); }),
+        "path");
+    const QString movie = read ? native_path::decode(QByteArray(path)) : QString();
+    mpv_free(path);
+    loadHook_ = hook;
+    if (movie.isEmpty()) {
+        continueLoad({});
+        return;
+    }
+    file_probe::ask<QStringList>(
+        "the subtitles beside " + movie,
+        [movie] { return subtitle_screen::safeFilesBeside(movie); }, this,
+        [this, player = mpv_, hook](std::optional<QStringList> subtitles) {
+            if (player != mpv_ || loadHook_ != hook)
+                return;
+            if (!subtitles)
+                qCWarning(lcMedia) << "no answer about subtitles in time; none shown";
+            continueLoad(subtitles.value_or(QStringList()));
+        });
+}
+
+// Gives mpv the subtitle files to load with the file and lets it go on.
+// Set before mpv goes on, so waited for; mpv only waits for this hook
+// meanwhile.
+void CMovie::continueLoad(const QStringList &subtitles)
+{
+    if (!loadHook_)
+        return;
+    std::vector<QByteArray> paths;
+    for (const QString &subtitle : subtitles)
+        paths.push_back(native_path::encode(subtitle));
+    std::vector<mpv_node> items(paths.size());
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        items[i].format = MPV_FORMAT_STRING;
+        items[i].u.string = const_cast<char *>(paths[i].constData());
+    }
+    mpv_node_list list{int(items.size()), items.data(), nullptr};
+    mpv_node files{};
+    files.format = MPV_FORMAT_NODE_ARRAY;
+    files.u.list = &list;
+    check(waitedFor("setting", "sub-files",
+                    [&] {
+                        return mpv_set_property(mpv_, "file-local-options/sub-files",
+                                                MPV_FORMAT_NODE, &files);
+                    }),
+          "setting property", "file-local-options/sub-files");
+    check(mpv_hook_continue(mpv_, *std::exchange(loadHook_, std::nullopt)), "continuing hook",
+          "on_load");
+}
+
+// The file is open and its decoders are about to start.  A movie whose
+// pictures are larger than the decoders may make is refused before they
+// start, rather than played as sound to a black window.  mpv only waits for
+// this hook meanwhile.
 void CMovie::onPreloaded(uint64_t hook)
 {
-    QByteArray filter;
-    if (surface_ && surface_->backend() == VideoSurface::Backend::Software)
-        filter = turnFilter(firstVideoRotation(mpv_));
-    if (!filter.isEmpty() || turnFilter_) {
-        setNow("vf", filter);
-        setNow("video-rotate", filter.isEmpty() ? QByteArray("0") : QByteArray("no"));
-        turnFilter_ = !filter.isEmpty();
+    if (declaresOnlyHugePictures(mpv_)) {
+        qCWarning(lcMedia) << "pictures larger than" << frame_limits::kMaxPixels
+                           << "pixels are not played";
+        sendStop();
     }
     check(mpv_hook_continue(mpv_, hook), "continuing hook", "on_preloaded");
 }
@@ -649,13 +712,6 @@ bool CMovie::hasOutput()
     return heard;
 }
 
-void CMovie::setNow(const char *name, const QByteArray &value)
-{
-    check(waitedFor("setting", name,
-                    [&] { return mpv_set_property_string(mpv_, name, value.constData()); }),
-          "setting property", name);
-}
-
 void CMovie::handlePropertyChange(const mpv_event &event)
 {
     const uint64_t index = event.reply_userdata - kObservedBase;
@@ -679,6 +735,8 @@ void CMovie::setState(const MediaState &next)
     if (next == state_)
         return;
     const bool newTracks = next.tracks != state_.tracks;
+    if (surface_ && next.videoRotation != state_.videoRotation)
+        surface_->setTurn(next.videoRotation);
     state_ = next;
     if (leftEnd)
         endTold_ = false;
@@ -993,6 +1051,7 @@ VideoSurface *CMovie::createSurface(int backendValue, QWidget *screen)
         },
         Qt::SingleShotConnection);
     surface->setGeometry(0, 0, screen->width(), screen->height());
+    surface->setTurn(state_.videoRotation);
     return surface;
 }
 

@@ -173,10 +173,11 @@ private:
     void handleEvent(const mpv_event &event);
     void handlePropertyChange(const mpv_event &event);
     void handleEndFile(const mpv_event &event);
+    void onHook(const mpv_event &event);
+    void onLoad(uint64_t hook);
+    void continueLoad(const QStringList &subtitles);
     void onPreloaded(uint64_t hook);
     bool hasOutput();
-    // Sets a property and waits for mpv to have done it.
-    void setNow(const char *name, const QByteArray &value);
     void drainEvents();
     void readWholeState();
     void setState(const MediaState &state);
@@ -263,11 +264,11 @@ private:
     // The older tempo filter is in mpv's audio chain in place of its own
     // (see setSpeed).
     bool ownTempoFilter_ = false;
-    // A filter turns the picture of the file, since the software renderer
-    // cannot (see onPreloaded).
-    bool turnFilter_ = false;
     // mpv may be stuck in a read of a file that stopped answering: it holds
     // on to the file until that read returns, which on a dead mount may be
     // never, and meanwhile it would not answer a call that waits for it.
     bool stalled_ = false;
+    // The hook that holds a file mpv is about to open while its subtitles
+    // are looked at.
+    std::optional<uint64_t> loadHook_;
 };

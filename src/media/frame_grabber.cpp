@@ -3,6 +3,7 @@
 #include "base/folder_file.h"
 #include "base/native_path.h"
 #include "base/path.h"
+#include "media/frame_limits.h"
 #include "media/media_log.h"
 
 #include <QBuffer>
@@ -30,11 +31,6 @@ namespace
 constexpr double DarkOpeningSeconds = 5.0;
 constexpr double DarkCheckInterval = 0.5;
 
-// The largest picture decoded for a thumbnail, in pixels.  A small file may
-// declare frames of any size, and the decoder would allocate (and clear)
-// every one of them; 8192 x 8192 still takes any real movie, 8K included.
-constexpr int64_t MaxFramePixels = int64_t(8192) * 8192;
-
 // The longest a grab may take.  A thumbnail normally takes well under a
 // second; a file built to keep the demuxer busy must not hold one of the
 // few grab threads, and with it every later thumbnail, for ever.
@@ -54,7 +50,7 @@ constexpr int InputBufferSize = 64 * 1024;
 AVDictionary *decoderOptions()
 {
     AVDictionary *options = nullptr;
-    av_dict_set_int(&options, "max_pixels", MaxFramePixels, 0);
+    av_dict_set_int(&options, "max_pixels", frame_limits::kMaxPixels, 0);
     return options;
 }
 

@@ -39,6 +39,9 @@ public:
         return ready();
     }
 
+    // The turn of the picture, degrees clockwise.
+    virtual void setTurn(int) {}
+
 protected:
     // Makes the render context for the player, through attach().
     virtual void createContext() = 0;
@@ -281,6 +284,19 @@ private:
     VideoSurface *surface_;
 };
 
+// mpv's software renderer aborts the program on a picture that is to be
+// turned by a quarter: it cuts the stored picture to its turned size.  While
+// this view draws, a filter at the end of mpv's chain tells the renderer
+// that nothing is to be turned, whatever the container, the frames or the
+// track chosen say, and the view turns the picture itself.
+constexpr const char *kUprightFilter = "@sazanami-upright:format=rotate=0";
+
+// The nearest quarter turn of degrees clockwise: 0, 90, 180 or 270.
+int quarterTurn(int degrees)
+{
+    return ((degrees % 360 + 360 + 45) / 90 % 4) * 90;
+}
+
 class SoftwareView final : public QWidget, public RenderLink
 {
 public:
@@ -292,7 +308,20 @@ public:
 
     bool canDraw() const override { return true; }
 
-    ~SoftwareView() override { release(); }
+    ~SoftwareView() override
+    {
+        release();
+        setFilter("");
+    }
+
+    void setTurn(int degrees) override
+    {
+        const int turn = quarterTurn(degrees);
+        if (turn == turn_)
+            return;
+        turn_ = turn;
+        update();
+    }
 
 protected:
     void paintEvent(QPaintEvent *) override
@@ -302,7 +331,7 @@ protected:
             painter.fillRect(rect(), Qt::black);
             return;
         }
-        painter.drawImage(QPoint(0, 0), frame_);
+        painter.drawImage(QPoint(0, 0), turned());
         afterRender(surface_);
     }
 
@@ -310,6 +339,9 @@ protected:
 
     void createContext() override
     {
+        // Asked for before anything is played in this view: mpv carries out
+        // requests in order.
+        setFilter(kUprightFilter);
         mpv_render_param params[] = {
             {MPV_RENDER_PARAM_API_TYPE, const_cast<char *>(MPV_RENDER_API_TYPE_SW)},
             {MPV_RENDER_PARAM_INVALID, nullptr},
@@ -318,11 +350,34 @@ protected:
     }
 
 private:
-    // Into frame_, sized to the widget; false when there is nothing to draw.
+    // Not waited for; a failure is only logged.
+    void setFilter(const char *chain)
+    {
+        if (!player())
+            return;
+        if (const int error = mpv_set_property_async(player(), 0, "vf", MPV_FORMAT_STRING, &chain);
+            error < 0)
+            qCWarning(lcMedia) << "setting the video filters failed:" << mpv_error_string(error);
+    }
+
+    // frame_ as it is shown.
+    QImage turned() const
+    {
+        if (turn_ == 0)
+            return frame_;
+        QImage image = frame_.transformed(QTransform().rotate(turn_));
+        image.setDevicePixelRatio(frame_.devicePixelRatio());
+        return image;
+    }
+
+    // Into frame_, sized to the widget before the turn; false when there is
+    // nothing to draw.
     bool render()
     {
         const qreal ratio = devicePixelRatioF();
-        const QSize pixels = size() * ratio;
+        QSize pixels = size() * ratio;
+        if (turn_ % 180 == 90)
+            pixels.transpose();
         if (!ctx_ || pixels.isEmpty())
             return false;
         // RGB32 is B, G, R, 0xff in memory on the little-endian machines we
@@ -346,6 +401,7 @@ private:
 
     VideoSurface *surface_;
     QImage frame_;
+    int turn_ = 0;
 };
 
 RenderLink *linkOf(QWidget *view)
@@ -392,6 +448,12 @@ bool VideoSurface::attachPlayer(mpv_handle *mpv)
 {
     RenderLink *link = linkOf(view_);
     return link && link->attachPlayer(mpv);
+}
+
+void VideoSurface::setTurn(int degrees)
+{
+    if (RenderLink *link = linkOf(view_))
+        link->setTurn(degrees);
 }
 
 void VideoSurface::setCursorHidden(bool hidden)

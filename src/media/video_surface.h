@@ -33,6 +33,11 @@ public:
     // when mpv can draw into the surface.
     bool attachPlayer(mpv_handle *mpv);
 
+    // The turn mpv reports for the picture, in degrees clockwise.  OpenGL
+    // turns it inside mpv; in software the surface turns it, since mpv's
+    // software renderer cannot.
+    void setTurn(int degrees);
+
     // A blank pointer over the picture.  Since events pass through to the
     // hosting window, that window's pointer is blanked as well and restored
     // afterwards.

@@ -126,6 +126,21 @@ QStringList recipe(const QString &name)
                 "-c:v", "mpeg4", "-f", "avi"};
     if (name == "audioonly.wmv")
         return {"-f", "lavfi", "-i", "sine=frequency=440:duration=3", "-c:a", "wmav2", "-f", "asf"};
+    if (name == "oddsize.mov")
+        return {"-f",
+                "lavfi",
+                "-i",
+                "testsrc=size=241x181:rate=25:duration=3",
+                "-c:v",
+                "libx264",
+                "-preset",
+                "ultrafast",
+                "-pix_fmt",
+                "yuv444p",
+                "-metadata:s:v:0",
+                "rotate=90",
+                "-f",
+                "mov"};
     if (name == "long3.avi")
         return longClip(180);
     if (name == "long10.avi")
@@ -188,17 +203,41 @@ bool makeLyingAvi(quint32 frames, const QString &output)
            put(strh + 40, frames) && put(dmlh + 8, frames) && writeBytes(output, avi);
 }
 
-// clip.mov as a phone stores a movie filmed upright: 320x240 pictures with
+// A movie (clip.mov) as a phone stores one filmed upright: its pictures with
 // the instruction to turn them a quarter.  Newer ffmpeg takes the turn as an
 // input option; older ones keep the rotate tag of the stream.
-bool makeRotatedMovie(const QString &output)
+bool makeRotatedMovie(const QString &source, const QString &output)
 {
-    const QString movie = clip("clip.mov");
+    const QString movie = clip(source);
     return !movie.isEmpty() &&
            (runFfmpeg({"-display_rotation:v:0", "90", "-i", movie, "-c", "copy", "-f", "mov"},
                       output) ||
             runFfmpeg({"-i", movie, "-c", "copy", "-metadata:s:v:0", "rotate=90", "-f", "mov"},
                       output));
+}
+
+// clip.mov whose pictures carry the turn themselves (a display-orientation
+// message in every frame), in a container that knows nothing of it.
+bool makeTurnedFrames(const QString &format, const QString &output)
+{
+    const QString movie = clip("clip.mov");
+    return !movie.isEmpty() &&
+           runFfmpeg({"-i", movie, "-c", "copy", "-bsf:v",
+                      "h264_metadata=display_orientation=insert:rotate=90", "-f", format},
+                     output);
+}
+
+// Two picture tracks: clip.mov's upright one first, rotated.mov's turned one
+// second and marked as the one to play.
+bool makeTurnedSecondTrack(const QString &output)
+{
+    const QString upright = clip("clip.mov");
+    const QString turned = clip("rotated.mov");
+    return !upright.isEmpty() && !turned.isEmpty() &&
+           runFfmpeg({"-i", upright, "-i", turned, "-map", "0:v", "-map", "1:v", "-map", "0:a",
+                      "-c", "copy", "-disposition:v:0", "0", "-disposition:v:1", "default", "-f",
+                      "mov"},
+                     output);
 }
 
 // The first picture of rotated.mov the way ffmpeg itself shows it, turned.
@@ -241,14 +280,36 @@ bool makeHugeFrames(const QString &output)
     return headers > 0 && writeBytes(output, avi);
 }
 
+// hugeframes.avi whose picture format in its own header says 16000x16000
+// as well: biWidth and biHeight of the stream's BITMAPINFOHEADER.
+bool makeHugeHeader(const QString &output)
+{
+    QByteArray avi = test_files::readFile(clip("hugeframes.avi"));
+    const qsizetype strf = avi.indexOf("strf");
+    if (strf < 0 || strf + 20 > avi.size())
+        return false;
+    qToLittleEndian(quint32(16000), avi.data() + strf + 12);
+    qToLittleEndian(quint32(16000), avi.data() + strf + 16);
+    return writeBytes(output, avi);
+}
+
 bool make(const QString &name, const QString &output)
 {
     if (name == "rotated.mov")
-        return makeRotatedMovie(output);
+        return makeRotatedMovie("clip.mov", output);
+    if (name == "turnedodd.mov")
+        return makeRotatedMovie("oddsize.mov", output);
     if (name == "rotated.png")
         return makeUprightPicture(output);
     if (name == "hugeframes.avi")
         return makeHugeFrames(output);
+    if (name == "hugeheader.avi")
+        return makeHugeHeader(output);
+    if (name == "turnedframes.avi" || name == "turnedframes.mp4" || name == "turnedframes.ts")
+        return makeTurnedFrames(name == "turnedframes.ts" ? "mpegts" : QFileInfo(name).suffix(),
+                                output);
+    if (name == "turnedsecond.mov")
+        return makeTurnedSecondTrack(output);
     if (name == "notmovie.avi")
         return writeBytes(output, "This is a note, not a movie.\nIt only has a movie's name.\n");
     if (name == "resize.mpg")

@@ -31,8 +31,17 @@ namespace test_media
 //   resize.mpg   an MPEG-2 stream whose pictures go from 3840x2160 to 16x16
 //   rotated.mov  clip.mov filmed upright: stored 320x240, shown 240x320
 //   rotated.png  its first picture as ffmpeg shows it, upright
+//   turnedframes.avi, turnedframes.mp4, turnedframes.ts
+//                clip.mov whose first frame asks to be turned a quarter (a
+//                display-orientation message), in a container that knows
+//                nothing of it
+//   turnedsecond.mov two picture tracks: clip.mov's first, rotated.mov's
+//                second and chosen to play
+//   oddsize.mov  3 s of 241x181 test picture (4:4:4), no sound
+//   turnedodd.mov oddsize.mov stored on its side, shown 181x241
 //   audioonly.wmv 3 s of tone, no picture
 //   hugeframes.avi a few kB of PNG pictures that claim to be 16000x16000
+//   hugeheader.avi the same, its header claiming that size as well
 QString clip(const QString &name);
 
 // How far apart two pictures of the same size are: the mean difference of
