@@ -76,16 +76,19 @@ QString Startup::programFolderFor(const StartupOptions &options)
 }
 
 std::unique_ptr<SingleInstance> Startup::claim(const QString &programFolder,
-                                               const StartupOptions &options)
+                                               const StartupOptions &options, bool &handedOver)
 {
     auto instance = std::make_unique<SingleInstance>(programFolder);
+    handedOver = false;
     if (instance->acquire())
         return instance;
     qCInfo(lcApp) << "another instance runs for" << programFolder;
-    // It plays this start's movie, or just comes to the front.
-    if (!InstanceHandover::handOver(SingleInstance::socketPathFor(programFolder),
-                                    absoluteCommandLine(options), kHandOverMs))
-        qCInfo(lcApp) << "the running instance did not take the command line";
+    // It plays this start's movie, or just comes to the front.  One started
+    // in another session (another runtime folder) cannot be reached.
+    handedOver = InstanceHandover::handOver(SingleInstance::socketPathFor(programFolder),
+                                            absoluteCommandLine(options), kHandOverMs);
+    if (!handedOver)
+        qCWarning(lcApp) << "the running instance did not take the command line";
     return nullptr;
 }
 
@@ -246,9 +249,10 @@ void Startup::createStateFolders()
     sceneFolder_ = program_folder::sceneFolder(p_.programFolder);
     // Asked here so that a folder that takes no files is told at start.
     const bool writable = p_.stateCanBeSaved();
+    // Made the user's alone, like the state files in them.
     for (const QString &folder : {imageFolder_, sceneFolder_}) {
         if (writable && path::checkpath(folder) == -1)
-            if (!QDir().mkpath(folder))
+            if (!QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
                 qCWarning(lcApp) << "cannot make the folder" << folder;
     }
     // This instance holds the folder, so no save of ours runs there now.  Only

@@ -34,11 +34,39 @@ enum class Result {
 // whether files may be written into it.
 Result prepareFolder(const QString &folder);
 
+// What a write asks of the folder and of the file's permissions.
+struct Rules {
+    // Of a new file, before the umask.
+    unsigned mode = 0644;
+    // A file replaced keeps its permissions exactly; a new one gets mode
+    // exactly, whatever the umask.
+    bool exactMode = false;
+    // The folder must be closed to other users too (see isClosedToOthers()),
+    // as the program's own state folder must be.
+    bool closedFolder = false;
+};
+
 // Writes content as the file `name` in folder, replacing the file of that name
 // whole.  The new file gets mode (before the umask).
 Result write(const QString &folder, const QString &name, const QByteArray &content,
              unsigned mode = 0644);
+Result write(const QString &folder, const QString &name, const QByteArray &content,
+             const Rules &rules);
 // write() to the folder and name of a full path.
 Result writePath(const QString &path, const QByteArray &content, unsigned mode = 0644);
+Result writePath(const QString &path, const QByteArray &content, const Rules &rules);
+
+// True when folder (links followed) is a folder of this user's that no other
+// user can write: neither writable by all, nor by a group that has anyone
+// else in it (the user's own private group is fine).
+bool isClosedToOthers(const QString &folder);
+
+// The name a write is made under before it is renamed over `name`: a prefix
+// no user gives a file of their own, so that what a crash leaves behind can be
+// told from anything else in the folder.
+QString temporaryNameFor(const QString &name);
+// The name a temporary name of temporaryNameFor() stands for; "" for any
+// other name.
+QString savedNameOf(const QString &temporaryName);
 
 } // namespace folder_file

@@ -9,6 +9,33 @@
 #include <QThread>
 #include <QTimer>
 
+namespace
+{
+
+// The listener's answer once it took a line.
+constexpr char kTaken[] = "taken\n";
+
+int remaining(const QDeadlineTimer &deadline)
+{
+    return int(qMax<qint64>(deadline.remainingTime(), 0));
+}
+
+// One try: connected, the line sent, the answer read.  False when the
+// listener turned the caller away or did not answer in time.
+bool deliver(QLocalSocket &socket, const QByteArray &line, const QDeadlineTimer &deadline)
+{
+    socket.write(line);
+    if (!socket.waitForBytesWritten(remaining(deadline)))
+        return false;
+    while (!socket.canReadLine()) {
+        if (!socket.waitForReadyRead(remaining(deadline)))
+            return false;
+    }
+    return socket.readLine() == kTaken;
+}
+
+} // namespace
+
 InstanceHandover::InstanceHandover(QObject *parent)
     : QObject(parent), server_(new QLocalServer(this)), check_(new QTimer(this))
 {
@@ -102,6 +129,9 @@ void InstanceHandover::readFrom(QLocalSocket *socket)
         return;
     }
     const QString commandLine = native_path::decode(socket->read(end + 1).chopped(1));
+    // Sent before the socket is let go: the caller waits for it.
+    socket->write(kTaken);
+    socket->flush();
     drop(socket);
     qCDebug(lcDesktop) << "handed over:" << commandLine;
     // Not from inside the socket's own signal: playing the movie waits in an
@@ -114,19 +144,17 @@ bool InstanceHandover::handOver(const QString &socketPath, const QString &comman
                                 int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
-    QLocalSocket socket;
-    for (;;) {
-        socket.connectToServer(socketPath);
-        if (socket.waitForConnected(int(qMax<qint64>(deadline.remainingTime(), 0))))
-            break;
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(50);
-    }
     // A path holding a line break cannot be handed over, but neither can it
     // be typed on a command line.
-    socket.write(native_path::encode(commandLine) + '\n');
-    // Once written the line waits in the socket for the running instance,
-    // which may be busy just now; no need to wait for it to read.
-    return socket.waitForBytesWritten(int(qMax<qint64>(deadline.remainingTime(), 100)));
+    const QByteArray line = native_path::encode(commandLine) + '\n';
+    for (;;) {
+        QLocalSocket socket;
+        socket.connectToServer(socketPath);
+        if (socket.waitForConnected(remaining(deadline)) && deliver(socket, line, deadline))
+            return true;
+        if (deadline.hasExpired())
+            return false;
+        // Not there yet, or serving as many callers as it takes.
+        QThread::msleep(50);
+    }
 }
