@@ -4,6 +4,7 @@
 
 #include "app/desktop_options.h"
 #include "app/save_notice.h"
+#include "base/folder_file.h"
 #include "base/folder_slots.h"
 #include "base/key_bindings.h"
 #include "base/program_folder.h"
@@ -65,7 +66,9 @@ class SmallDisk
 public:
     explicit SmallDisk(qint64 bytes) : path_(base_.path() + "/disk")
     {
-        const QByteArray options = "size=" + QByteArray::number(bytes);
+        // The user's own, as a program folder must be (a tmpfs root is open
+        // to all by default).
+        const QByteArray options = "mode=0700,size=" + QByteArray::number(bytes);
         mounted_ = QDir().mkpath(path_) && ::mount("tmpfs", QFile::encodeName(path_).constData(),
                                                    "tmpfs", 0, options.constData()) == 0;
     }
@@ -311,10 +314,18 @@ private slots:
         }
         // What a kill between writing and renaming leaves beside a file is
         // swept away by the next start; nothing else of the folder goes.
-        // Names of the user's own that look alike stay.
-        const QStringList usersOwn = {"notes.ini.bak", "notes.txt.backup", "todo.txt.Backup",
-                                      "thesis.txt.v2copy", "desktop.ini.orig01"};
-        State leftovers = {{"okini.ini.Ab3xY9", "cut short"}, {"seen/a.txt.Q1w2E3", "cut short"}};
+        // Names of the user's own that look alike stay, whatever their case
+        // and ending.
+        const QStringList usersOwn = {"notes.ini.bak",     "notes.txt.backup",   "todo.txt.Backup",
+                                      "thesis.txt.v2copy", "desktop.ini.orig01", "okini.ini.backup",
+                                      "config.ini.old123", "CONFIG.INI.abcdef",  "resume.ini.2024ab",
+                                      "okini.ini.Ab3xY9"};
+        const QString cutShort = folder_file::temporaryNameFor("okini.ini");
+        const QString cutShortScenes = "seen/" + folder_file::temporaryNameFor("a.txt");
+        State leftovers = {{cutShort, "cut short"},
+                           {cutShortScenes, "cut short"},
+                           {"seen/notes.txt.backup", "mine"},
+                           {"seen/" + folder_file::temporaryNameFor("notes.TXT"), "mine"}};
         for (const QString &name : usersOwn)
             leftovers[name] = "mine";
         QVERIFY(writeState(folder, leftovers));
@@ -330,7 +341,8 @@ private slots:
         expected.sort();
         const QStringList found = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
         QVERIFY2(found == expected, qPrintable(found.join(' ')));
-        QVERIFY(!QFileInfo::exists(folder + "seen/a.txt.Q1w2E3"));
+        QVERIFY(!QFileInfo::exists(folder + cutShortScenes));
+        QCOMPARE(QDir(folder + "seen").entryList(QDir::Files | QDir::Hidden).size(), 3);
         qInfo("runs killed between the first and the last file saved: %d of 30", landedWhileSaving);
     }
 
