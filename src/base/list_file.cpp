@@ -24,7 +24,7 @@ QString localFileOf(const QString &line)
     if (!url.host().isEmpty() &&
         url.host().compare(QLatin1String("localhost"), Qt::CaseInsensitive))
         return QString();
-    const QString local = url.toLocalFile();
+    const QString local = url.path(QUrl::FullyDecoded);
     return local.startsWith(u'/') ? local : QString();
 }
 
