@@ -211,10 +211,9 @@ bool writeWhole(const QString &path, const QByteArray &content)
     // State goes only where no one else can change it behind the program:
     // the program's folder and the one the file is in (seen/) closed to
     // other users.
-    const QString own = ownFolderOf(path);
-    if (!own.isEmpty() && !folder_file::isClosedToOthers(own))
+    if (inUnsafeOwnFolder(path))
         return refused(path, "lies in a program folder other users can write,");
-    rules.closedFolder = !own.isEmpty();
+    rules.closedFolder = !ownFolderOf(path).isEmpty();
     switch (folder_file::write(folder, file.fileName(), content, rules)) {
     case folder_file::Result::Written:
         rememberWritten(path, content);
@@ -264,6 +263,12 @@ void setOwnFolder(const QString &folder)
     Shared &s = shared();
     const QMutexLocker lock(&s.mutex);
     s.ownFolder = folder.isEmpty() ? QString() : key(folder) + u'/';
+}
+
+bool inUnsafeOwnFolder(const QString &target)
+{
+    const QString own = ownFolderOf(target);
+    return !own.isEmpty() && !folder_file::isClosedToOthers(own);
 }
 
 unsigned newFileMode(const QString &target)

@@ -53,6 +53,9 @@ int removeCutShortSaves(const QString &folder, const QStringList &fileNames);
 // the usual ones elsewhere (thumbnails beside the movies).
 unsigned newFileMode(const QString &target);
 void setOwnFolder(const QString &folder);
+// True when target lies in the program's own folder and other users can
+// write that folder: nothing of the program's goes there then.
+bool inUnsafeOwnFolder(const QString &target);
 
 // What reading a state file found.
 enum class Found {

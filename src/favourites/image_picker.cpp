@@ -125,7 +125,9 @@ bool ImagePicker::save()
     // Never through a link planted in an image folder beside the movies.
     QByteArray bitmap;
     QBuffer buffer(&bitmap);
-    folder_file::Result result = folder_file::prepareFolder(path::getfiledir(target_));
+    folder_file::Result result = state_file::inUnsafeOwnFolder(target_)
+                                     ? folder_file::Result::Refused
+                                     : folder_file::prepareFolder(path::getfiledir(target_));
     if (result == folder_file::Result::Written)
         result = buffer.open(QIODevice::WriteOnly) && preview_.save(&buffer, "BMP")
                      ? folder_file::writePath(target_, bitmap, state_file::newFileMode(target_))

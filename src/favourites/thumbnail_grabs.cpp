@@ -48,6 +48,13 @@ folder_file::Result writePlaceholder(const QImage &picture, const QString &targe
 folder_file::Result makeImageFolder(const QString &target, std::atomic_bool &failureTold)
 {
     const QString folder = path::getfiledir(target);
+    // The user is told already that nothing of the session is saved there.
+    if (state_file::inUnsafeOwnFolder(folder)) {
+        if (!failureTold.exchange(true))
+            qCInfo(lcFavourites) << "thumbnails are not kept in" << folder
+                                 << "- other users can write the program folder";
+        return folder_file::Result::Failed;
+    }
     const folder_file::Result result = folder_file::prepareFolder(folder);
     if (result == folder_file::Result::Failed && !failureTold.exchange(true))
         qCInfo(lcFavourites) << "cannot make the image folder" << folder

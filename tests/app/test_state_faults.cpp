@@ -316,10 +316,10 @@ private slots:
         // swept away by the next start; nothing else of the folder goes.
         // Names of the user's own that look alike stay, whatever their case
         // and ending.
-        const QStringList usersOwn = {"notes.ini.bak",     "notes.txt.backup",   "todo.txt.Backup",
-                                      "thesis.txt.v2copy", "desktop.ini.orig01", "okini.ini.backup",
-                                      "config.ini.old123", "CONFIG.INI.abcdef",  "resume.ini.2024ab",
-                                      "okini.ini.Ab3xY9"};
+        const QStringList usersOwn = {
+            "notes.ini.bak",      "notes.txt.backup", "todo.txt.Backup",   "thesis.txt.v2copy",
+            "desktop.ini.orig01", "okini.ini.backup", "config.ini.old123", "CONFIG.INI.abcdef",
+            "resume.ini.2024ab",  "okini.ini.Ab3xY9"};
         const QString cutShort = folder_file::temporaryNameFor("okini.ini");
         const QString cutShortScenes = "seen/" + folder_file::temporaryNameFor("a.txt");
         State leftovers = {{cutShort, "cut short"},
@@ -517,6 +517,83 @@ private slots:
             player.Form_Unload();
             if (broken.contains("okini.ini"))
                 QCOMPARE(QFileInfo(folder + "okini.ini").size(), qint64(100) << 20);
+        }
+    }
+
+    // Under a state file's name, something that is not the program's file:
+    // random bytes (1 KB, 10 MB) or pages of comment lines.  Whatever its size
+    // it is not read as an empty list, and it is never written over.
+    void filesOfAnotherKindAreLeftAloneWhateverTheirSize()
+    {
+        QRandomGenerator random(7);
+        const auto junk = [&random](qsizetype size) {
+            QByteArray bytes(size, 0);
+            random.fillRange(reinterpret_cast<quint32 *>(bytes.data()), size / 4);
+            return bytes;
+        };
+        QByteArray comments;
+        while (comments.size() < (10 << 20))
+            comments += "# someone else's notes, not a list of movies\n";
+        const QList<State> layouts = {
+            {{"okini.ini", junk(1024)}, {"searchData.ini", comments}, {"config.ini", comments}},
+            {{"okini.ini", comments}, {"searchData.ini", junk(10 << 20)}, {"dir.ini", junk(1024)}},
+        };
+        for (const State &files : layouts) {
+            QTemporaryDir program;
+            const QString folder = program.path() + "/";
+            QVERIFY(writeState(folder, files));
+            {
+                auto fixture = PlayerFixture::start({folder, {}, program.path()});
+                QVERIFY(fixture->started());
+                Player &player = fixture->player();
+                QCOMPARE(player.favourites().count(), 0);
+                QVERIFY(player.favourites().addPath(test_media::clip("clip.avi")));
+                player.Form_Unload();
+            }
+            QCOMPARE(readState(folder, files.keys()), files);
+        }
+    }
+
+    // Links planted under the state files' names, in a program folder that
+    // others can write and in one of the user's own: the files they point to
+    // are never written.  Into the open folder nothing is written at all;
+    // the user is told once and the session keeps its changes.
+    void stateNeverGoesThroughLinksNorIntoAFolderOthersCanWrite()
+    {
+        QTemporaryDir base;
+        const QString home = base.path() + "/home/";
+        QVERIFY(QDir().mkpath(home));
+        const State pointedTo = {{"config.ini", "[other]\r\nsoutai=0\r\n"},
+                                 {"okini.ini", "/home/aki/notes.txt\r\n"},
+                                 {"searchData.ini", "\"/home/aki/\",\".profile\"\r\n"}};
+        QVERIFY(writeState(home, pointedTo));
+        for (const mode_t mode : {mode_t(0777), mode_t(0700)}) {
+            const QString folder = base.path() + "/program" + QString::number(mode, 8) + "/";
+            QVERIFY(QDir().mkpath(folder));
+            QCOMPARE(::chmod(QFile::encodeName(folder).constData(), mode), 0);
+            for (const QString &name : pointedTo.keys())
+                QVERIFY(QFile::link(home + name, folder + name));
+            {
+                auto fixture = PlayerFixture::start({folder, {}, base.path()});
+                QVERIFY(fixture->started());
+                Player &player = fixture->player();
+                QVERIFY(player.favourites().addPath(test_media::clip("clip.mpg")));
+                QCOMPARE(player.favourites().count(), 2);
+                QCOMPARE(noticesShown(), mode == 0777 ? 1 : 0);
+                if (mode == 0777)
+                    QCOMPARE(player.saveNotice().box()->text(), SaveNotice::notPrivateText(folder));
+                player.Form_Unload();
+            }
+            QCOMPARE(readState(home, pointedTo.keys()), pointedTo);
+            for (const QString &name : pointedTo.keys())
+                QVERIFY(QFileInfo(folder + name).isSymLink());
+            if (mode == 0777)
+                QCOMPARE(QDir(folder)
+                             .entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                            QDir::NoDotAndDotDot,
+                                        QDir::Name)
+                             .join(' '),
+                         pointedTo.keys().join(' '));
         }
     }
 
