@@ -12,26 +12,36 @@
 namespace
 {
 
-// The listener's answer once it took a line.
+// The listener's answers: it took the line, or it serves as many callers as
+// it takes just now.
 constexpr char kTaken[] = "taken\n";
+constexpr char kBusy[] = "busy\n";
 
 int remaining(const QDeadlineTimer &deadline)
 {
     return int(qMax<qint64>(deadline.remainingTime(), 0));
 }
 
-// One try: connected, the line sent, the answer read.  False when the
-// listener turned the caller away or did not answer in time.
-bool deliver(QLocalSocket &socket, const QByteArray &line, const QDeadlineTimer &deadline)
+enum class Delivery { Taken, TurnedAway, NoAnswer };
+
+// One try on a connected socket: the line sent, the answer read.
+Delivery deliver(QLocalSocket &socket, const QByteArray &line, const QDeadlineTimer &deadline)
 {
+    // A caller turned away may find the socket closed before it writes.
     socket.write(line);
-    if (!socket.waitForBytesWritten(remaining(deadline)))
-        return false;
-    while (!socket.canReadLine()) {
+    socket.waitForBytesWritten(remaining(deadline));
+    while (!socket.canReadLine() && socket.state() == QLocalSocket::ConnectedState) {
         if (!socket.waitForReadyRead(remaining(deadline)))
-            return false;
+            break;
     }
-    return socket.readLine() == kTaken;
+    if (socket.canReadLine())
+        return socket.readLine() == kTaken ? Delivery::Taken : Delivery::TurnedAway;
+    if (socket.state() == QLocalSocket::ConnectedState)
+        return Delivery::NoAnswer;
+    // Closed without a word: a running instance of an earlier make, which
+    // reads the line and closes without answering.  Sending again would
+    // play the movie twice.
+    return Delivery::Taken;
 }
 
 } // namespace
@@ -82,6 +92,10 @@ void InstanceHandover::accept()
     while (QLocalSocket *socket = server_->nextPendingConnection()) {
         if (callers_.size() >= kMostCallers) {
             qCInfo(lcDesktop) << "too many second starts at once; one is turned away";
+            // Told, so that it tries again rather than take the close for a
+            // line taken.
+            socket->write(kBusy);
+            socket->flush();
             socket->abort();
             socket->deleteLater();
             continue;
@@ -150,8 +164,16 @@ bool InstanceHandover::handOver(const QString &socketPath, const QString &comman
     for (;;) {
         QLocalSocket socket;
         socket.connectToServer(socketPath);
-        if (socket.waitForConnected(remaining(deadline)) && deliver(socket, line, deadline))
-            return true;
+        if (socket.waitForConnected(remaining(deadline))) {
+            switch (deliver(socket, line, deadline)) {
+            case Delivery::Taken:
+                return true;
+            case Delivery::NoAnswer:
+                return false;
+            case Delivery::TurnedAway:
+                break;
+            }
+        }
         if (deadline.hasExpired())
             return false;
         // Not there yet, or serving as many callers as it takes.
