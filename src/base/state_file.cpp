@@ -198,8 +198,9 @@ bool writeWhole(const QString &path, const QByteArray &content)
     if (alreadyWritten(path, content))
         return true;
     // The folder as the user reaches it (links of the user's own on the way
-    // are followed); the name itself never is: the new file is renamed over
-    // whatever entry has the name, a link included.
+    // are followed); the name itself never is: a link under the name is left
+    // alone and the write refused, and the new file is renamed into place, so
+    // nothing is ever written through a link.
     const QFileInfo file(path);
     const QString folder = QFileInfo(file.absolutePath()).canonicalFilePath();
     if (folder.isEmpty())
