@@ -131,6 +131,11 @@ const char kNoDisplay[] =
     "画面が見つかりません。デスクトップのセッションの中で起動してください / "
     "No display found: run Sazanami in a desktop session (DISPLAY or WAYLAND_DISPLAY set).\n";
 
+const char kNotHandedOver[] =
+    "Sazanami はすでに動いていますが、動画を渡せませんでした / "
+    "Sazanami already runs for this folder but did not take the movie (busy, or started in "
+    "another session).\n";
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -161,7 +166,11 @@ int main(int argc, char *argv[])
     options.currentDir = QDir::currentPath();
 
     Player player;
-    if (!player.Form_Load(options))
-        return 0;
+    if (!player.Form_Load(options)) {
+        if (player.handedOver())
+            return 0;
+        std::fputs(kNotHandedOver, stderr);
+        return 1;
+    }
     return QApplication::exec();
 }

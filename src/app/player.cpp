@@ -71,7 +71,7 @@ bool Player::Form_Load(const StartupOptions &options)
     // Only the folder is needed to tell whether another instance runs; nothing
     // is created or shown before that is known.
     programFolder_ = Startup::programFolderFor(options);
-    instance_ = Startup::claim(programFolder_, options);
+    instance_ = Startup::claim(programFolder_, options, handedOver_);
     if (!instance_)
         return false;
 

@@ -66,6 +66,9 @@ public:
     // lists, the first movie) follows from the event loop once the window is
     // on screen, and `started` tells when it is through.
     bool Form_Load(const StartupOptions &options);
+    // After a Form_Load that returned false: whether the instance running
+    // took this start's command line.
+    bool handedOver() const { return handedOver_; }
     bool isStarting() const;
     // Shut-down: saves state and ends the session.  Runs once.
     void Form_Unload();
@@ -191,6 +194,7 @@ private:
     std::unique_ptr<WaveVolume> waveVolume_;
     std::unique_ptr<CommandDispatch> dispatch_;
     std::unique_ptr<SingleInstance> instance_;
+    bool handedOver_ = false;
     std::unique_ptr<TerminationSignals> signals_;
     std::unique_ptr<DesktopLink> desktop_;
     std::unique_ptr<DesktopOptions> desktopOptions_;

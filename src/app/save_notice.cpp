@@ -24,6 +24,12 @@ QString SaveNotice::folderText(const QString &folder)
            QString::fromUtf8("\nには書き込めません。\n設定やリストの変更は保存されません。");
 }
 
+QString SaveNotice::notPrivateText(const QString &folder)
+{
+    return folder + QString::fromUtf8("\nはほかのユーザーも書き込めるフォルダです。\n"
+                                      "設定やリストの変更は保存しません。");
+}
+
 QString SaveNotice::fileText(const QString &path)
 {
     return path + QString::fromUtf8("\nに保存できませんでした。\n前の内容はそのまま残っています。");
@@ -32,6 +38,11 @@ QString SaveNotice::fileText(const QString &path)
 void SaveNotice::cannotSaveIn(const QString &folder)
 {
     tell(folderText(folder));
+}
+
+void SaveNotice::notPrivate(const QString &folder)
+{
+    tell(notPrivateText(folder));
 }
 
 void SaveNotice::cannotWrite(const QString &path)

@@ -21,6 +21,9 @@ public:
     // The program folder takes no files: the state read from it stays for
     // the session only.
     void cannotSaveIn(const QString &folder);
+    // The program folder is another user's or open to others: nothing is
+    // written there, the state stays for the session only.
+    void notPrivate(const QString &folder);
     // A state file could not be written; the old one is still there.
     void cannotWrite(const QString &path);
     void sessionEnding() { ending_ = true; }
@@ -29,6 +32,7 @@ public:
     QMessageBox *box() const { return box_; }
 
     static QString folderText(const QString &folder);
+    static QString notPrivateText(const QString &folder);
     static QString fileText(const QString &path);
 
 private:

@@ -77,16 +77,19 @@ QString Startup::programFolderFor(const StartupOptions &options)
 }
 
 std::unique_ptr<SingleInstance> Startup::claim(const QString &programFolder,
-                                               const StartupOptions &options)
+                                               const StartupOptions &options, bool &handedOver)
 {
     auto instance = std::make_unique<SingleInstance>(programFolder);
+    handedOver = false;
     if (instance->acquire())
         return instance;
     qCInfo(lcApp) << "another instance runs for" << programFolder;
-    // It plays this start's movie, or just comes to the front.
-    if (!InstanceHandover::handOver(SingleInstance::socketPathFor(programFolder),
-                                    absoluteCommandLine(options), kHandOverMs))
-        qCInfo(lcApp) << "the running instance did not take the command line";
+    // It plays this start's movie, or just comes to the front.  One started
+    // in another session (another runtime folder) cannot be reached.
+    handedOver = InstanceHandover::handOver(SingleInstance::socketPathFor(programFolder),
+                                            absoluteCommandLine(options), kHandOverMs);
+    if (!handedOver)
+        qCWarning(lcApp) << "the running instance did not take the command line";
     return nullptr;
 }
 
@@ -253,9 +256,12 @@ void Startup::makePrivateFolder(const QString &folder)
 void Startup::createStateFolders()
 {
     imageFolder_ = program_folder::imageFolder(p_.programFolder);
+    // State is written there only while no other user can write there.
+    state_file::setOwnFolder(p_.programFolder);
     sceneFolder_ = program_folder::sceneFolder(p_.programFolder);
     // Asked here so that a folder that takes no files is told at start.
     const bool writable = p_.stateCanBeSaved();
+    // Made the user's alone, like the state files in them.
     for (const QString &folder : {imageFolder_, sceneFolder_}) {
         if (writable)
             makePrivateFolder(folder);

@@ -75,9 +75,10 @@ public:
     // The program folder a start with options runs in.
     static QString programFolderFor(const StartupOptions &options);
     // Holds programFolder for this instance; null when another instance runs
-    // for it, which is handed this start's command line.
+    // for it, which is handed this start's command line.  handedOver tells
+    // then whether that instance took it.
     static std::unique_ptr<SingleInstance> claim(const QString &programFolder,
-                                                 const StartupOptions &options);
+                                                 const StartupOptions &options, bool &handedOver);
 
     explicit Startup(Parts parts);
 

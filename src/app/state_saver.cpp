@@ -4,6 +4,7 @@
 #include "app/desktop_options.h"
 #include "app/save_notice.h"
 #include "app/settings_store.h"
+#include "base/folder_file.h"
 #include "base/key_bindings.h"
 #include "base/program_folder.h"
 #include "base/settings.h"
@@ -137,12 +138,22 @@ void StateSaver::writeLater(const QString &path, std::function<QByteArray()> tex
 
 bool StateSaver::stateCanBeSaved()
 {
-    if (program_folder::canWriteIn(p_.programFolder))
+    // Another user who can write the folder could put a link under a state
+    // file's name, or change the state behind the program's back.
+    const bool closed = folder_file::isClosedToOthers(p_.programFolder);
+    if (closed && program_folder::canWriteIn(p_.programFolder))
         return true;
     if (!unwritableFolderTold_) {
-        qCWarning(lcApp) << "cannot write the program folder" << p_.programFolder
-                         << "- the settings and lists of this session are not saved";
-        p_.notice.cannotSaveIn(p_.programFolder);
+        if (closed) {
+            qCWarning(lcApp) << "cannot write the program folder" << p_.programFolder
+                             << "- the settings and lists of this session are not saved";
+            p_.notice.cannotSaveIn(p_.programFolder);
+        } else {
+            qCWarning(lcApp) << "the program folder" << p_.programFolder
+                             << "is not this user's alone (another user's, or others can write"
+                             << "it) - the settings and lists of this session are not saved";
+            p_.notice.notPrivate(p_.programFolder);
+        }
     }
     unwritableFolderTold_ = true;
     return false;

@@ -57,8 +57,8 @@ public:
     void saveAll();
     // The same, but the long lists only when they changed since.
     void saveChanges();
-    // Whether the program folder takes files now; says once in the log when
-    // it does not.
+    // Whether the program folder takes files now, and is this user's alone;
+    // says once in the log and to the user when it is not.
     bool stateCanBeSaved();
 
 private:

@@ -1,5 +1,6 @@
 #include "base/key_bindings.h"
 
+#include "base/quoted_records.h"
 #include "base/state_file.h"
 #include "base/virtual_keys.h"
 
@@ -182,8 +183,8 @@ QByteArray KeyBindings::toBytes() const
 
 KeyBindings KeyBindings::load(const QString &programFolder)
 {
-    const std::optional<QByteArray> bytes =
-        state_file::readWhole(programFolder + QLatin1String(kFileName), kMaxFileSize);
+    const std::optional<QByteArray> bytes = state_file::readWhole(
+        programFolder + QLatin1String(kFileName), kMaxFileSize, quoted_records::isRecordFormat);
     return bytes ? fromBytes(*bytes) : KeyBindings();
 }
 

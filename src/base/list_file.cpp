@@ -13,6 +13,21 @@ namespace list_file
 namespace
 {
 
+// The local file a file: URL names; "" for one that names something else
+// ("file:http://..." is a web address in disguise, "file://host/..." a
+// file on another machine).
+QString localFileOf(const QString &line)
+{
+    const QUrl url(line, QUrl::StrictMode);
+    if (!url.isValid() || !url.isLocalFile())
+        return QString();
+    if (!url.host().isEmpty() &&
+        url.host().compare(QLatin1String("localhost"), Qt::CaseInsensitive))
+        return QString();
+    const QString local = url.path(QUrl::FullyDecoded);
+    return local.startsWith(u'/') ? local : QString();
+}
+
 // A line as a path: relative forms resolved, URLs turned into their local
 // file; "" for what names no file here.
 QString resolve(const QString &line, const QString &base)
@@ -20,7 +35,7 @@ QString resolve(const QString &line, const QString &base)
     if (line.startsWith(u'/') || line.startsWith(u'#'))
         return line;
     if (line.startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
-        return QUrl(line).toLocalFile();
+        return localFileOf(line);
     if (line.contains(QLatin1String("://")))
         return QString();
     if (line.startsWith(QLatin1String("./")) || line.startsWith(QLatin1String("../")))
@@ -51,11 +66,19 @@ QStringList paths(const QByteArray &content, const QString &base)
         if (line.isEmpty())
             continue;
         const QString resolved = resolve(line, base);
-        if (resolved.isEmpty() || resolved.startsWith(u'#') || !split(resolved))
+        // A NUL ends the name where the system reads it: "shadow.bmp\0.avi"
+        // would stand for another file.
+        if (resolved.isEmpty() || resolved.startsWith(u'#') || resolved.contains(QChar(0)) ||
+            !split(resolved))
             continue;
         result.append(resolved);
     }
     return result;
+}
+
+bool isListFormat(const QByteArray &content)
+{
+    return state_file::holdsLineStartingWith(content, "/.");
 }
 
 QByteArray write(const QList<Entry> &entries, const QString &listFolder, bool relative)

@@ -29,8 +29,14 @@ std::optional<Entry> split(const QString &path);
 // lines ("./" and "../" forms, absolute paths) it takes what other players
 // write: a UTF-8 byte-order mark, CR LF or LF, #EXTM3U and #EXTINF lines,
 // paths relative to the list file's folder without "./", and file:// URLs
-// with percent-encoding.  Other URLs (http:// ...) are left out.
+// with percent-encoding.  Other URLs (http:// ..., file:http://..., files on
+// other hosts) and names holding a NUL are left out.
 QStringList paths(const QByteArray &content, const QString &base);
+
+// Whether content can be the favourites file: blank, or holding a line of a
+// path as the program writes it (absolute, or in the "./" and "../" forms).
+// Pages of "#" comments or of other text are someone else's file.
+bool isListFormat(const QByteArray &content);
 
 // The text of a list file: one line per entry, CR LF ends, in order.  With
 // relative on, folders at or below listFolder, or below its parent, take the

@@ -48,9 +48,15 @@ PrivateProfile PrivateProfile::load(const QString &path)
     return read(path).value_or(PrivateProfile());
 }
 
+bool PrivateProfile::isProfileFormat(const QByteArray &content)
+{
+    return state_file::holdsLineStartingWith(content, "[");
+}
+
 std::optional<PrivateProfile> PrivateProfile::read(const QString &path)
 {
-    const std::optional<QByteArray> content = state_file::readWhole(path);
+    const std::optional<QByteArray> content =
+        state_file::readWhole(path, state_file::kDefaultReadLimit, isProfileFormat);
     if (!content)
         return std::nullopt;
     return parse(*content);

@@ -35,6 +35,9 @@ public:
     // The document, or nothing when the file cannot be read as a state file
     // (see state_file::readWhole): callers fall back to their defaults then.
     static std::optional<PrivateProfile> read(const QString &path);
+    // Whether content can be an INI file: blank, or with a section line.
+    // Lines of other text only (comments, someone else's file) are not.
+    static bool isProfileFormat(const QByteArray &content);
     static PrivateProfile parse(const QByteArray &content);
 
     // Replaces the file whole (see state_file::writeWhole); false on failure,

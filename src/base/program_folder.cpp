@@ -1,5 +1,6 @@
 #include "base/program_folder.h"
 
+#include "base/folder_file.h"
 #include "base/path.h"
 
 #include <QDir>
@@ -99,7 +100,11 @@ QString forExecutableDir(const QString &executableDir)
         return userDataFolder();
     // A portable copy that cannot be written still starts from its own state
     // rather than from nothing; that its changes are not kept is told then.
-    if (!executableDir.isEmpty() && (canWriteIn(executableDir) || holdsState(executableDir)))
+    // A folder other users can write is no place for new state; one that
+    // holds state already is read (and told of) rather than ignored.
+    if (!executableDir.isEmpty() &&
+        ((canWriteIn(executableDir) && folder_file::isClosedToOthers(executableDir)) ||
+         holdsState(executableDir)))
         return path::addbackslash(executableDir);
     return userDataFolder();
 }

@@ -4,12 +4,11 @@
 #include <QStringList>
 
 // Where the program keeps its state files: the executable's folder when it is
-// writable (a portable install) or already holds state files of the program
-// (a portable copy on a read-only disk, whose state is read and kept for the
-// session only), otherwise $XDG_DATA_HOME/sazanami/, made private to the user
-// when it is made.  An installed copy (<prefix>/bin beside
-// <prefix>/share/sazanami) always uses the latter, even where root could
-// write to the executable's folder.  Every folder returned ends with "/".
+// writable and no other user can write it (a portable install) or already holds state files of the
+// program (a portable copy on a read-only disk, whose state is read and kept for the session only),
+// otherwise $XDG_DATA_HOME/sazanami/, made private to the user when it is made.  An installed copy
+// (<prefix>/bin beside <prefix>/share/sazanami) always uses the latter, even where root could write
+// to the executable's folder.  Every folder returned ends with "/".
 namespace program_folder
 {
 

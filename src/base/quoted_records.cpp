@@ -47,12 +47,16 @@ QString writableText(const Field &field)
 {
     QString text = field.text;
     if (field.quoted) {
-        text.replace(u'"', QChar(0x201D)).replace(u'\r', u' ').replace(u'\n', u' ');
+        // A NUL would make the whole file read as not text.
+        text.replace(u'"', QChar(0x201D))
+            .replace(u'\r', u' ')
+            .replace(u'\n', u' ')
+            .replace(QChar(0), u' ');
         return u'"' + text + u'"';
     }
     // A quote inside a bare field reads back as it is; one at its start would
     // open a text field.
-    text.remove(u',').remove(u'\r').remove(u'\n');
+    text.remove(u',').remove(u'\r').remove(u'\n').remove(QChar(0));
     qsizetype start = 0;
     while (start < text.size() && (text[start] == u'"' || state_file::isBlank(text[start])))
         ++start;
@@ -96,7 +100,8 @@ QList<Record> parse(const QByteArray &content)
 {
     QList<Record> records;
     for (const QByteArray &bytes : state_file::splitLines(content)) {
-        const QString line = native_path::decode(bytes);
+        // As the writer writes it: no field holds a NUL.
+        const QString line = native_path::decode(bytes).replace(QChar(0), u' ');
         if (!state_file::trimBlanks(line).isEmpty())
             records.append(parseLine(line));
     }
@@ -123,9 +128,15 @@ const Field &fieldAt(const Record &record, qsizetype index)
     return index >= 0 && index < record.size() ? record[index] : empty;
 }
 
+bool isRecordFormat(const QByteArray &content)
+{
+    return state_file::holdsLineStartingWith(content, "\"");
+}
+
 QList<Record> load(const QString &path)
 {
-    const std::optional<QByteArray> content = state_file::readWhole(path);
+    const std::optional<QByteArray> content =
+        state_file::readWhole(path, state_file::kDefaultReadLimit, isRecordFormat);
     return content ? parse(*content) : QList<Record>();
 }
 

@@ -29,11 +29,13 @@
 //
 // Writing never produces a line whose fields read back split or shifted.  In a
 // text field, a double quote becomes the closing typographic quote "”"
-// (U+201D), and CR and LF become blanks: an unescaped quote would end the field
-// early and shift every field after it.  Bare fields are meant for numbers;
+// (U+201D), and CR and LF become blanks: an unescaped quote would end the
+// field early and shift every field after it.  A NUL becomes a blank too: a
+// file holding one is not read as text.  Bare fields are meant for numbers;
 // the writer drops from them what would change their reading: commas, line
-// breaks, quotes at their start (a quote there opens a text field) and blanks
-// around them.  Whatever parse() returns, write() gives it back unchanged.  A
+// breaks, NULs, quotes at their start (a quote there opens a text field) and
+// blanks around them; a NUL reads as a blank.  Whatever parse() returns,
+// write() gives it back unchanged.  A
 // record that comes out as a blank line (no fields, or one empty bare field)
 // reads back as no record.
 namespace quoted_records
@@ -67,8 +69,13 @@ QByteArray write(const QList<Record> &records);
 // Field index of record, or an empty bare field when the record is shorter.
 const Field &fieldAt(const Record &record, qsizetype index);
 
+// Whether content can be a record file of the program's: blank, or with a
+// line that opens a text field, as every file the program writes has.  Lines
+// of other text ("#" comments, someone else's file) are not.
+bool isRecordFormat(const QByteArray &content);
+
 // parse() of the file at path; a missing, unreadable or oversized file has no
-// records.
+// records, nor has one that is not a record file (see isRecordFormat()).
 QList<Record> load(const QString &path);
 // Replaces the file whole with write(records); false on failure, the old file
 // untouched.

@@ -145,7 +145,8 @@ std::optional<double> SceneFile::jumpTarget(int n) const
 void SceneFile::reload()
 {
     const state_file::ReadResult file =
-        path_.isEmpty() ? state_file::ReadResult() : state_file::read(path_, kMaxFileSize);
+        path_.isEmpty() ? state_file::ReadResult()
+                        : state_file::read(path_, kMaxFileSize, quoted_records::isRecordFormat);
     exists_ = file.found == state_file::Found::Read;
     unreadable_ = file.found == state_file::Found::Unreadable;
     slots_ = parse(file.content);

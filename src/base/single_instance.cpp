@@ -1,12 +1,16 @@
 #include "base/single_instance.h"
 
 #include "base/base_log.h"
+#include "base/folder_file.h"
 #include "base/native_path.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QLockFile>
 #include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,11 +29,16 @@ bool isPrivateFolder(const QString &folder)
 
 } // namespace
 
-SingleInstance::SingleInstance(const QString &programFolder) : lockPath_(lockPathFor(programFolder))
+SingleInstance::SingleInstance(const QString &programFolder)
+    : programFolder_(programFolder), lockPath_(lockPathFor(programFolder))
 {
 }
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance()
+{
+    if (folderLock_ >= 0)
+        ::close(folderLock_);
+}
 
 QString SingleInstance::lockPathFor(const QString &programFolder)
 {
@@ -74,6 +83,42 @@ QString SingleInstance::pathFor(const QString &programFolder)
 }
 
 bool SingleInstance::acquire()
+{
+    if (!lockRuntime())
+        return false;
+    if (lockFolder())
+        return true;
+    lock_.reset();
+    return false;
+}
+
+// flock(), not a lock file: it goes with the process however it ends, leaves
+// nothing in the user's folder, and other opens and closes of the folder (its
+// listings, its writes) do not let it go as they would a POSIX record lock.
+bool SingleInstance::lockFolder()
+{
+    // Nothing is written into a folder other users can write, so two
+    // instances cannot spoil each other's state there; nor is a lock of
+    // theirs on it trusted.
+    if (programFolder_.isEmpty() || !folder_file::isClosedToOthers(programFolder_))
+        return true;
+    const int fd =
+        ::open(native_path::encode(programFolder_).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        folderLock_ = fd;
+        return true;
+    }
+    const bool heldElsewhere = fd >= 0 && errno == EWOULDBLOCK;
+    if (!heldElsewhere)
+        qCWarning(lcBase) << "cannot lock the program folder" << programFolder_ << ":"
+                          << ::strerror(errno) << "- the runtime folder's lock alone keeps"
+                          << "a second instance out";
+    if (fd >= 0)
+        ::close(fd);
+    return !heldElsewhere;
+}
+
+bool SingleInstance::lockRuntime()
 {
     if (lockPath_.isEmpty())
         return true;

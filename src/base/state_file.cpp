@@ -1,5 +1,6 @@
 #include "base/state_file.h"
 #include "base/base_log.h"
+#include "base/folder_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,8 +8,8 @@
 #include <QHash>
 #include <QMutex>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QSet>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -43,6 +44,8 @@ struct Shared {
     QHash<QString, Written> written;
     QSet<QString> failing;
     QSet<QString> refused;
+    // The program's own folder, with a "/" at its end; "" until it is known.
+    QString ownFolder;
 };
 
 Shared &shared()
@@ -75,25 +78,6 @@ bool wasUnreadable(const QString &path)
     Shared &s = shared();
     const QMutexLocker lock(&s.mutex);
     return s.unreadable.contains(key(path));
-}
-
-bool exists(const QString &path)
-{
-    struct stat info {
-    };
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
-}
-
-// The rename is made lasting too: without it a power cut could bring back
-// the old file, or none for a new one.
-void syncFolderOf(const QString &path)
-{
-    const int fd = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
-                          O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
 }
 
 std::optional<Written> identityOf(const QString &path)
@@ -147,11 +131,10 @@ bool startsFailing(QSet<QString> &set, const QString &path)
     return set.size() != before;
 }
 
-bool failed(QSaveFile &file, const QString &path, const QString &why)
+bool failed(const QString &path)
 {
     if (startsFailing(shared().failing, path))
-        qCWarning(lcBase) << "cannot write" << path << ":" << why << "- the old file is kept";
-    file.cancelWriting();
+        qCWarning(lcBase) << "cannot write" << path << "- the old file is kept";
     WriteFailureHandler handler;
     {
         Shared &s = shared();
@@ -185,43 +168,64 @@ bool holdsOtherThanAFile(const QString &path)
     return !S_ISREG(info.st_mode);
 }
 
+bool refused(const QString &path, const char *why)
+{
+    if (startsFailing(shared().refused, path))
+        qCWarning(lcBase) << "not written:" << path << why << "and is left as it is";
+    return false;
+}
+
+// The program's own folder when path lies in it, else "".
+QString ownFolderOf(const QString &path)
+{
+    Shared &s = shared();
+    const QMutexLocker lock(&s.mutex);
+    return !s.ownFolder.isEmpty() && key(path).startsWith(s.ownFolder) ? s.ownFolder : QString();
+}
+
+// Something that looks like text, not like random bytes: no text file, and
+// no file or folder name, holds a NUL.
+bool isText(const QByteArray &block)
+{
+    return !block.contains('\0');
+}
+
 } // namespace
 
 bool writeWhole(const QString &path, const QByteArray &content)
 {
-    if (wasUnreadable(path) || holdsOtherThanAFile(path)) {
-        if (startsFailing(shared().refused, path))
-            qCWarning(lcBase) << "not written:" << path
-                              << "was there but could not be read, and is left as it is";
-        return false;
-    }
+    if (wasUnreadable(path) || holdsOtherThanAFile(path))
+        return refused(path, "was there but could not be read as a state file,");
     if (alreadyWritten(path, content))
         return true;
-    const bool isNew = !exists(path);
-    QSaveFile file(path);
-    // Never fall back to writing the target in place: that is the very
-    // truncate-then-write that could lose the old file.
-    file.setDirectWriteFallback(false);
-    // Unbuffered, so that every write reaches the file system here and its
-    // failure is seen: QSaveFile's commit() takes a buffer it could not flush
-    // (a full disk) for success, and puts an empty file in place of the old.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return failed(file, path, file.errorString());
-    if (isNew)
-        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (file.write(content) != content.size())
-        return failed(file, path, file.errorString());
-    // A file system that allocates late tells of a full disk only when the
-    // data goes to the disk, which commit() does without looking at the
-    // result.
-    if (::fdatasync(file.handle()) != 0)
-        return failed(file, path, QString::fromLocal8Bit(::strerror(errno)));
-    // commit() renames; it removes the temporary file on failure.
-    if (!file.commit())
-        return failed(file, path, file.errorString());
-    syncFolderOf(path);
-    rememberWritten(path, content);
-    return true;
+    // The folder as the user reaches it (links of the user's own on the way
+    // are followed); the name itself never is: a link under the name is left
+    // alone and the write refused, and the new file is renamed into place, so
+    // nothing is ever written through a link.
+    const QFileInfo file(path);
+    const QString folder = QFileInfo(file.absolutePath()).canonicalFilePath();
+    if (folder.isEmpty())
+        return failed(path);
+    folder_file::Rules rules;
+    // A new file is the user's alone; one replaced keeps its permissions.
+    rules.mode = 0600;
+    rules.exactMode = true;
+    // State goes only where no one else can change it behind the program:
+    // the program's folder and the one the file is in (seen/) closed to
+    // other users.
+    if (inUnsafeOwnFolder(path))
+        return refused(path, "lies in a program folder other users can write,");
+    rules.closedFolder = !ownFolderOf(path).isEmpty();
+    switch (folder_file::write(folder, file.fileName(), content, rules)) {
+    case folder_file::Result::Written:
+        rememberWritten(path, content);
+        return true;
+    case folder_file::Result::Refused:
+        return refused(path, "is a link, another user's, or in a folder others can write,");
+    case folder_file::Result::Failed:
+        break;
+    }
+    return failed(path);
 }
 
 void setWriteFailureHandler(WriteFailureHandler handler)
@@ -233,15 +237,20 @@ void setWriteFailureHandler(WriteFailureHandler handler)
 
 int removeCutShortSaves(const QString &folder, const QStringList &fileNames)
 {
-    static const QRegularExpression temporaryEnd(QStringLiteral(R"(\.[A-Za-z0-9]{6}$)"));
-    QStringList filters;
+    QList<QRegularExpression> ours;
     for (const QString &name : fileNames)
-        filters.append(name + QStringLiteral(".??????"));
+        ours.append(QRegularExpression(QRegularExpression::wildcardToRegularExpression(name)));
+    const auto isOurs = [&ours](const QString &saved) {
+        return std::any_of(ours.cbegin(), ours.cend(), [&saved](const QRegularExpression &name) {
+            return name.match(saved).hasMatch();
+        });
+    };
     int removed = 0;
     QDir dir(folder);
-    const QStringList names = dir.entryList(filters, QDir::Files | QDir::Hidden | QDir::System);
+    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString &name : names) {
-        if (!temporaryEnd.match(name).hasMatch())
+        const QString saved = folder_file::savedNameOf(name);
+        if (saved.isEmpty() || !isOurs(saved))
             continue;
         if (dir.remove(name)) {
             qCInfo(lcBase) << "removed what a cut-short save left:" << dir.filePath(name);
@@ -251,7 +260,20 @@ int removeCutShortSaves(const QString &folder, const QStringList &fileNames)
     return removed;
 }
 
-ReadResult read(const QString &path, qint64 limit)
+void setOwnFolder(const QString &folder)
+{
+    Shared &s = shared();
+    const QMutexLocker lock(&s.mutex);
+    s.ownFolder = folder.isEmpty() ? QString() : key(folder) + u'/';
+}
+
+bool inUnsafeOwnFolder(const QString &target)
+{
+    const QString own = ownFolderOf(target);
+    return !own.isEmpty() && !folder_file::isClosedToOthers(own);
+}
+
+ReadResult read(const QString &path, qint64 limit, FormatCheck isInFormat)
 {
     const QByteArray native = QFile::encodeName(path);
     struct stat info {
@@ -278,25 +300,28 @@ ReadResult read(const QString &path, qint64 limit)
     }
     if (file.size() > limit)
         return unreadable(path, "too large for a state file");
-    // A file beyond the size of the small state files (a long list of search
-    // results) is read only when it is text: a NUL byte in its first block
-    // tells random bytes from it before the rest is read and parsed.  A small
-    // file with a stray NUL, as a crash may leave, still gives its good lines.
+    // Random bytes are told by their first block, before the rest is read.
+    // The program's saves never leave a stray NUL (they replace files
+    // whole), so whatever holds one was not written by it.
     constexpr qint64 kFirstBlock = 64 * 1024;
     QByteArray content = file.read(kFirstBlock);
-    if (file.size() > kDefaultReadLimit && content.contains('\0'))
+    if (!isText(content))
         return unreadable(path, "not a text file");
     content += file.readAll();
     // The file may have grown since size() was asked.
     if (file.error() != QFileDevice::NoError || content.size() > limit)
         return unreadable(path, "read failed");
+    if (!isText(content))
+        return unreadable(path, "not a text file");
+    if (isInFormat && !isInFormat(content))
+        return unreadable(path, "not in the format of the program's file");
     remember(path, Found::Read);
     return {Found::Read, content};
 }
 
-std::optional<QByteArray> readWhole(const QString &path, qint64 limit)
+std::optional<QByteArray> readWhole(const QString &path, qint64 limit, FormatCheck isInFormat)
 {
-    ReadResult result = read(path, limit);
+    ReadResult result = read(path, limit, isInFormat);
     if (result.found != Found::Read)
         return std::nullopt;
     return std::move(result.content);
@@ -329,6 +354,23 @@ bool isBlank(QChar c)
 bool fitsOnALine(QStringView text)
 {
     return !text.contains(u'\r') && !text.contains(u'\n');
+}
+
+bool holdsLineStartingWith(const QByteArray &content, const QByteArray &starts)
+{
+    bool blank = true;
+    for (const QByteArray &line : splitLines(content)) {
+        const QByteArray trimmed = line.startsWith("\xEF\xBB\xBF") ? line.mid(3) : line;
+        qsizetype i = 0;
+        while (i < trimmed.size() && (trimmed[i] == ' ' || trimmed[i] == '\t'))
+            ++i;
+        if (i == trimmed.size())
+            continue;
+        blank = false;
+        if (starts.contains(trimmed[i]))
+            return true;
+    }
+    return blank;
 }
 
 QStringView trimBlanks(QStringView text)

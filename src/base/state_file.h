@@ -20,7 +20,10 @@ inline constexpr qint64 kDefaultReadLimit = 16 * 1024 * 1024;
 // a crash, a full disk or an unwritable folder never leaves a half-written
 // file: either the new content is in place or the old file is untouched.  A
 // new file is made readable by its owner only; an existing one keeps its
-// permissions.  A file that was there but could not be read when last read
+// permissions.  Never through a link: a link under the name, or a file of
+// another user's, is left alone and the write refused; in the program's own
+// folder (see setOwnFolder()) so is any write while other users can write
+// that folder.  A file that was there but could not be read when last read
 // (see read()) is never written over: what it holds was never seen, so the
 // content cannot be a change of it.  False on any failure; a failure to
 // write, though not a refusal, goes to the handler below too.  The same
@@ -36,13 +39,21 @@ using WriteFailureHandler = std::function<void(const QString &path)>;
 void setWriteFailureHandler(WriteFailureHandler handler);
 
 // Removes from folder the temporary files of saves a crash cut short: a
-// process killed between writing and renaming leaves "<name>.XXXXXX" (six
-// letters or digits: QSaveFile's naming) beside the untouched old file.  Only
-// the temporary names of the given file names are touched; a name may be a
-// wildcard ("*.txt" for a folder that holds only the program's files).
+// process killed between writing and renaming leaves its temporary name
+// (folder_file::temporaryNameFor(), a prefix no user chooses) beside the
+// untouched old file.  Only the temporary names of the given file names are
+// touched, matched exactly, case included; a name may be a wildcard ("*.txt"
+// for a folder that holds only the program's files).
 // Only to be called while no save of this program can be running there.
 // The number removed.
 int removeCutShortSaves(const QString &folder, const QStringList &fileNames);
+
+// The program's own folder, where state is written only while no other
+// user can write there.
+void setOwnFolder(const QString &folder);
+// True when target lies in the program's own folder and other users can
+// write that folder: nothing of the program's goes there then.
+bool inUnsafeOwnFolder(const QString &target);
 
 // What reading a state file found.
 enum class Found {
@@ -55,16 +66,29 @@ struct ReadResult {
     QByteArray content; // empty unless Read
 };
 
+// Whether a text read is in the format of the file expected there: a file
+// that is not (someone else's file under the name, pages of comments) is not
+// the program's to read, nor to write over.
+using FormatCheck = bool (*)(const QByteArray &content);
+
 // Reads the regular file at path whole (symbolic links followed).
 // Unreadable when it is not a regular file (a folder, a pipe, a device, a
 // loop of links, a link to nothing), cannot be opened, is larger than limit
-// bytes, or, when larger than the default limit, is not text: a NUL byte in
-// its first block (random bytes) tells that before the rest is read.  Never
-// blocks on a pipe.  The outcome is remembered for writeWhole().
-ReadResult read(const QString &path, qint64 limit = kDefaultReadLimit);
+// bytes, is not text (a NUL byte anywhere: random bytes, whatever their
+// size), or fails isInFormat.  Never blocks on a pipe.  The outcome is
+// remembered for writeWhole(), which leaves an unreadable file alone.
+ReadResult read(const QString &path, qint64 limit = kDefaultReadLimit,
+                FormatCheck isInFormat = nullptr);
 
 // The content read(); nothing when the file is missing or unreadable.
-std::optional<QByteArray> readWhole(const QString &path, qint64 limit = kDefaultReadLimit);
+std::optional<QByteArray> readWhole(const QString &path, qint64 limit = kDefaultReadLimit,
+                                    FormatCheck isInFormat = nullptr);
+
+// A format check for the program's line formats: true when the content is
+// blank, or when one of its lines (blanks and a byte-order mark before it
+// aside) starts with one of the bytes in starts, as every line of the
+// format's records does ('"' for the record files, '[' for the INI files).
+bool holdsLineStartingWith(const QByteArray &content, const QByteArray &starts);
 
 // The lines of a state file's text, without their ends.  CR LF, LF and a lone
 // CR each end a line, so files written on any system read alike and no line

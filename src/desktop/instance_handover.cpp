@@ -9,6 +9,43 @@
 #include <QThread>
 #include <QTimer>
 
+namespace
+{
+
+// The listener's answers: it took the line, or it serves as many callers as
+// it takes just now.
+constexpr char kTaken[] = "taken\n";
+constexpr char kBusy[] = "busy\n";
+
+int remaining(const QDeadlineTimer &deadline)
+{
+    return int(qMax<qint64>(deadline.remainingTime(), 0));
+}
+
+enum class Delivery { Taken, TurnedAway, NoAnswer };
+
+// One try on a connected socket: the line sent, the answer read.
+Delivery deliver(QLocalSocket &socket, const QByteArray &line, const QDeadlineTimer &deadline)
+{
+    // A caller turned away may find the socket closed before it writes.
+    socket.write(line);
+    socket.waitForBytesWritten(remaining(deadline));
+    while (!socket.canReadLine() && socket.state() == QLocalSocket::ConnectedState) {
+        if (!socket.waitForReadyRead(remaining(deadline)))
+            break;
+    }
+    if (socket.canReadLine())
+        return socket.readLine() == kTaken ? Delivery::Taken : Delivery::TurnedAway;
+    if (socket.state() == QLocalSocket::ConnectedState)
+        return Delivery::NoAnswer;
+    // Closed without a word: a running instance of an earlier make, which
+    // reads the line and closes without answering.  Sending again would
+    // play the movie twice.
+    return Delivery::Taken;
+}
+
+} // namespace
+
 InstanceHandover::InstanceHandover(QObject *parent)
     : QObject(parent), server_(new QLocalServer(this)), check_(new QTimer(this))
 {
@@ -55,6 +92,10 @@ void InstanceHandover::accept()
     while (QLocalSocket *socket = server_->nextPendingConnection()) {
         if (callers_.size() >= kMostCallers) {
             qCInfo(lcDesktop) << "too many second starts at once; one is turned away";
+            // Told, so that it tries again rather than take the close for a
+            // line taken.
+            socket->write(kBusy);
+            socket->flush();
             socket->abort();
             socket->deleteLater();
             continue;
@@ -102,6 +143,9 @@ void InstanceHandover::readFrom(QLocalSocket *socket)
         return;
     }
     const QString commandLine = native_path::decode(socket->read(end + 1).chopped(1));
+    // Sent before the socket is let go: the caller waits for it.
+    socket->write(kTaken);
+    socket->flush();
     drop(socket);
     qCDebug(lcDesktop) << "handed over:" << commandLine;
     // Not from inside the socket's own signal: playing the movie waits in an
@@ -114,19 +158,25 @@ bool InstanceHandover::handOver(const QString &socketPath, const QString &comman
                                 int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
-    QLocalSocket socket;
-    for (;;) {
-        socket.connectToServer(socketPath);
-        if (socket.waitForConnected(int(qMax<qint64>(deadline.remainingTime(), 0))))
-            break;
-        if (deadline.hasExpired())
-            return false;
-        QThread::msleep(50);
-    }
     // A path holding a line break cannot be handed over, but neither can it
     // be typed on a command line.
-    socket.write(native_path::encode(commandLine) + '\n');
-    // Once written the line waits in the socket for the running instance,
-    // which may be busy just now; no need to wait for it to read.
-    return socket.waitForBytesWritten(int(qMax<qint64>(deadline.remainingTime(), 100)));
+    const QByteArray line = native_path::encode(commandLine) + '\n';
+    for (;;) {
+        QLocalSocket socket;
+        socket.connectToServer(socketPath);
+        if (socket.waitForConnected(remaining(deadline))) {
+            switch (deliver(socket, line, deadline)) {
+            case Delivery::Taken:
+                return true;
+            case Delivery::NoAnswer:
+                return false;
+            case Delivery::TurnedAway:
+                break;
+            }
+        }
+        if (deadline.hasExpired())
+            return false;
+        // Not there yet, or serving as many callers as it takes.
+        QThread::msleep(50);
+    }
 }

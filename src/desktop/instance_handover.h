@@ -12,9 +12,12 @@ class QTimer;
 // for the same program folder, through a local socket in the runtime folder.
 // The running instance listens; the second start sends and ends.
 //
-// A caller sends one line and goes.  One that sends nothing, or too much,
-// must not wear the listener down: a few callers at a time, each closed when
-// its line is not whole soon, a line longer than kLongestMessage refused.
+// A caller sends one line and waits for the listener's answer that it took
+// it; a caller turned away (too many at once) tries again until its time is
+// up, and then says the line was not delivered.  One that sends nothing, or
+// too much, must not wear the listener down: a few callers at a time, each
+// closed when its line is not whole soon, a line longer than kLongestMessage
+// refused.
 // Should the listener stop all the same (the system refused it a descriptor),
 // it listens again.
 class InstanceHandover : public QObject
@@ -38,7 +41,9 @@ public:
 
     // Sends commandLine (absolute; "" only asks for the window) to the
     // instance listening at socketPath, trying for up to timeoutMs while
-    // that instance may still be starting.  True when it was delivered.
+    // that instance may still be starting or busy with other callers.  True
+    // once the instance answered that it took the line.  Blocks: never to be
+    // called on the thread of the listener.
     static bool handOver(const QString &socketPath, const QString &commandLine, int timeoutMs);
 
 signals:

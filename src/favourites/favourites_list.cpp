@@ -229,7 +229,10 @@ std::optional<QList<list_file::Entry>> FavouritesList::Private::readListFile(con
                                                                              Missing missing) const
 {
     QList<list_file::Entry> entries;
-    const state_file::ReadResult file = state_file::read(path);
+    // The favourites file must be one; a playlist of another player need not.
+    const state_file::ReadResult file =
+        state_file::read(path, state_file::kDefaultReadLimit,
+                         missing == Missing::Keep ? list_file::isListFormat : nullptr);
     // No file is an empty list; a file that is there and cannot be read (a
     // loop of links too) is not.
     if (file.found == state_file::Found::Missing)

@@ -5,6 +5,7 @@
 #include "base/folder_reader.h"
 #include "base/name_pattern.h"
 #include "base/path.h"
+#include "base/state_file.h"
 #include "base/thumbnail_rules.h"
 #include "library/drive_list.h"
 #include "library/folder_list.h"
@@ -123,7 +124,9 @@ bool ImagePicker::save()
         return false;
     // Never through a link planted in an image folder beside the movies.
     const QByteArray bitmap = FrameGrabber::bitmap(preview_);
-    folder_file::Result result = folder_file::prepareFolder(path::getfiledir(target_));
+    folder_file::Result result = state_file::inUnsafeOwnFolder(target_)
+                                     ? folder_file::Result::Refused
+                                     : folder_file::prepareFolder(path::getfiledir(target_));
     if (result == folder_file::Result::Written)
         result = bitmap.isEmpty() ? folder_file::Result::Failed
                                   : folder_file::writePath(target_, bitmap);

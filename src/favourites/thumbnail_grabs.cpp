@@ -4,6 +4,7 @@
 #include "base/folder_file.h"
 #include "base/native_path.h"
 #include "base/path.h"
+#include "base/state_file.h"
 #include "base/thumbnail_rules.h"
 #include "favourites/favourites_model.h"
 #include "media/frame_grabber.h"
@@ -42,6 +43,13 @@ enum class Outcome { Written, Failed, Refused };
 folder_file::Result openImageFolder(folder_file::Folder &folder, const QString &path,
                                     const QString &target, std::atomic_bool &failureTold)
 {
+    // The user is told already that nothing of the session is saved there.
+    if (state_file::inUnsafeOwnFolder(path)) {
+        if (!failureTold.exchange(true))
+            qCInfo(lcFavourites) << "thumbnails are not kept in" << path
+                                 << "- other users can write the program folder";
+        return folder_file::Result::Failed;
+    }
     const folder_file::Result result = folder.open(path, folder_file::Folder::Missing::Make);
     if (result == folder_file::Result::Failed && !failureTold.exchange(true))
         qCInfo(lcFavourites) << "cannot make the image folder" << path::getfiledir(target)

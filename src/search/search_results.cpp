@@ -55,7 +55,8 @@ void SearchResults::clear()
 
 bool SearchResults::load(const QString &file, const QString &programFolder)
 {
-    const std::optional<QByteArray> content = state_file::readWhole(file, kMostBytes);
+    const std::optional<QByteArray> content =
+        state_file::readWhole(file, kMostBytes, quoted_records::isRecordFormat);
     if (!content)
         return false;
     QList<Entry> read;

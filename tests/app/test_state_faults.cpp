@@ -4,6 +4,7 @@
 
 #include "app/desktop_options.h"
 #include "app/save_notice.h"
+#include "base/folder_file.h"
 #include "base/folder_slots.h"
 #include "base/key_bindings.h"
 #include "base/program_folder.h"
@@ -67,7 +68,9 @@ class SmallDisk
 public:
     explicit SmallDisk(qint64 bytes) : path_(base_.path() + "/disk")
     {
-        const QByteArray options = "size=" + QByteArray::number(bytes);
+        // The user's own, as a program folder must be (a tmpfs root is open
+        // to all by default).
+        const QByteArray options = "mode=0700,size=" + QByteArray::number(bytes);
         mounted_ = QDir().mkpath(path_) && ::mount("tmpfs", QFile::encodeName(path_).constData(),
                                                    "tmpfs", 0, options.constData()) == 0;
     }
@@ -345,10 +348,18 @@ private slots:
         }
         // What a kill between writing and renaming leaves beside a file is
         // swept away by the next start; nothing else of the folder goes.
-        // Names of the user's own that look alike stay.
-        const QStringList usersOwn = {"notes.ini.bak", "notes.txt.backup", "todo.txt.Backup",
-                                      "thesis.txt.v2copy", "desktop.ini.orig01"};
-        State leftovers = {{"okini.ini.Ab3xY9", "cut short"}, {"seen/a.txt.Q1w2E3", "cut short"}};
+        // Names of the user's own that look alike stay, whatever their case
+        // and ending.
+        const QStringList usersOwn = {
+            "notes.ini.bak",      "notes.txt.backup", "todo.txt.Backup",   "thesis.txt.v2copy",
+            "desktop.ini.orig01", "okini.ini.backup", "config.ini.old123", "CONFIG.INI.abcdef",
+            "resume.ini.2024ab",  "okini.ini.Ab3xY9"};
+        const QString cutShort = folder_file::temporaryNameFor("okini.ini");
+        const QString cutShortScenes = "seen/" + folder_file::temporaryNameFor("a.txt");
+        State leftovers = {{cutShort, "cut short"},
+                           {cutShortScenes, "cut short"},
+                           {"seen/notes.txt.backup", "mine"},
+                           {"seen/" + folder_file::temporaryNameFor("notes.TXT"), "mine"}};
         for (const QString &name : usersOwn)
             leftovers[name] = "mine";
         QVERIFY(writeState(folder, leftovers));
@@ -364,7 +375,8 @@ private slots:
         expected.sort();
         const QStringList found = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
         QVERIFY2(found == expected, qPrintable(found.join(' ')));
-        QVERIFY(!QFileInfo::exists(folder + "seen/a.txt.Q1w2E3"));
+        QVERIFY(!QFileInfo::exists(folder + cutShortScenes));
+        QCOMPARE(QDir(folder + "seen").entryList(QDir::Files | QDir::Hidden).size(), 3);
         QVERIFY2(landedWhileSaving >= enoughLanded,
                  qPrintable(QString("runs killed between the first and the last file saved: %1 "
                                     "of %2")
@@ -543,6 +555,83 @@ private slots:
             player.Form_Unload();
             if (broken.contains("okini.ini"))
                 QCOMPARE(QFileInfo(folder + "okini.ini").size(), qint64(100) << 20);
+        }
+    }
+
+    // Under a state file's name, something that is not the program's file:
+    // random bytes (1 KB, 10 MB) or pages of comment lines.  Whatever its size
+    // it is not read as an empty list, and it is never written over.
+    void filesOfAnotherKindAreLeftAloneWhateverTheirSize()
+    {
+        QRandomGenerator random(7);
+        const auto junk = [&random](qsizetype size) {
+            QByteArray bytes(size, 0);
+            random.fillRange(reinterpret_cast<quint32 *>(bytes.data()), size / 4);
+            return bytes;
+        };
+        QByteArray comments;
+        while (comments.size() < (10 << 20))
+            comments += "# someone else's notes, not a list of movies\n";
+        const QList<State> layouts = {
+            {{"okini.ini", junk(1024)}, {"searchData.ini", comments}, {"config.ini", comments}},
+            {{"okini.ini", comments}, {"searchData.ini", junk(10 << 20)}, {"dir.ini", junk(1024)}},
+        };
+        for (const State &files : layouts) {
+            QTemporaryDir program;
+            const QString folder = program.path() + "/";
+            QVERIFY(writeState(folder, files));
+            {
+                auto fixture = PlayerFixture::start({folder, {}, program.path()});
+                QVERIFY(fixture->started());
+                Player &player = fixture->player();
+                QCOMPARE(player.favourites().count(), 0);
+                QVERIFY(player.favourites().addPath(test_media::clip("clip.avi")));
+                player.Form_Unload();
+            }
+            QCOMPARE(readState(folder, files.keys()), files);
+        }
+    }
+
+    // Links planted under the state files' names, in a program folder that
+    // others can write and in one of the user's own: the files they point to
+    // are never written.  Into the open folder nothing is written at all;
+    // the user is told once and the session keeps its changes.
+    void stateNeverGoesThroughLinksNorIntoAFolderOthersCanWrite()
+    {
+        QTemporaryDir base;
+        const QString home = base.path() + "/home/";
+        QVERIFY(QDir().mkpath(home));
+        const State pointedTo = {{"config.ini", "[other]\r\nsoutai=0\r\n"},
+                                 {"okini.ini", "/home/aki/notes.txt\r\n"},
+                                 {"searchData.ini", "\"/home/aki/\",\".profile\"\r\n"}};
+        QVERIFY(writeState(home, pointedTo));
+        for (const mode_t mode : {mode_t(0777), mode_t(0700)}) {
+            const QString folder = base.path() + "/program" + QString::number(mode, 8) + "/";
+            QVERIFY(QDir().mkpath(folder));
+            QCOMPARE(::chmod(QFile::encodeName(folder).constData(), mode), 0);
+            for (const QString &name : pointedTo.keys())
+                QVERIFY(QFile::link(home + name, folder + name));
+            {
+                auto fixture = PlayerFixture::start({folder, {}, base.path()});
+                QVERIFY(fixture->started());
+                Player &player = fixture->player();
+                QVERIFY(player.favourites().addPath(test_media::clip("clip.mpg")));
+                QCOMPARE(player.favourites().count(), 2);
+                QCOMPARE(noticesShown(), mode == 0777 ? 1 : 0);
+                if (mode == 0777)
+                    QCOMPARE(player.saveNotice().box()->text(), SaveNotice::notPrivateText(folder));
+                player.Form_Unload();
+            }
+            QCOMPARE(readState(home, pointedTo.keys()), pointedTo);
+            for (const QString &name : pointedTo.keys())
+                QVERIFY(QFileInfo(folder + name).isSymLink());
+            if (mode == 0777)
+                QCOMPARE(QDir(folder)
+                             .entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                            QDir::NoDotAndDotDot,
+                                        QDir::Name)
+                             .join(' '),
+                         pointedTo.keys().join(' '));
         }
     }
 

@@ -67,6 +67,19 @@ private slots:
         QVERIFY(!list_file::split("x.avi"));
     }
 
+    // Lines that would name another file than they seem to: a NUL, where the
+    // system ends the name ("shadow.bmp"), and URLs that are not local files.
+    void linesNamingSomethingElseAreLeftOut()
+    {
+        const QByteArray playlist = QByteArray("/m/shadow.bmp\0.avi\r\n", 20) +
+                                    "file:///m/a%00b.avi\r\n"
+                                    "file:http://example.com/c.avi\r\n"
+                                    "FILE:http://example.com/d.avi\r\n"
+                                    "file://server/share/e.avi\r\n"
+                                    "file://localhost/m/f.avi\r\n";
+        QCOMPARE(list_file::paths(playlist, "/lists"), QStringList{"/m/f.avi"});
+    }
+
     void thumbnailPlacesAndFitting()
     {
         using namespace thumbnail_rules;

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -93,6 +94,36 @@ private slots:
         QVERIFY(alsoAlone.acquire());
         QCOMPARE(QDir(planted).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
                  QStringList{"x.lock"});
+    }
+
+    // One program folder, one instance, whatever runtime folder each start
+    // has: a desktop start and one from an ssh shell, or a start whose
+    // runtime folder another user planted.
+    void oneFolderHasOneInstanceWhateverTheRuntimeFolder()
+    {
+        QTemporaryDir program, firstRuntime, secondRuntime, shared;
+        const QString folder = program.path() + "/";
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(firstRuntime.path()));
+        auto desktop = std::make_unique<SingleInstance>(folder);
+        QVERIFY(desktop->acquire());
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(secondRuntime.path()));
+        SingleInstance shell(folder);
+        QVERIFY(!shell.acquire());
+
+        if (::geteuid() == 0) {
+            QVERIFY(::chmod(QFile::encodeName(shared.path()).constData(), 01777) == 0);
+            qputenv("TMPDIR", QFile::encodeName(shared.path()));
+            qunsetenv("XDG_RUNTIME_DIR");
+            QVERIFY(asNobody({"mkdir", "-m", "0777",
+                              shared.path() + "/sazanami-" + QString::number(::geteuid())}));
+            SingleInstance planted(folder);
+            QVERIFY(!planted.acquire());
+        }
+        // Free again once the first ends.
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(secondRuntime.path()));
+        desktop.reset();
+        SingleInstance after(folder);
+        QVERIFY(after.acquire());
     }
 };
 

@@ -4,12 +4,14 @@
 
 #include "desktop/instance_handover.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <fcntl.h>
+#include <future>
 #include <memory>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -32,6 +34,22 @@ std::unique_ptr<QLocalSocket> caller(const QString &path)
     socket->connectToServer(path);
     socket->waitForConnected(5000);
     return socket;
+}
+
+// A second start's hand-over, which waits for the listener's answer: from a
+// thread of its own, as from another process, while this one listens.
+std::future<bool> handOverLater(const QString &path, const QString &line, int timeoutMs)
+{
+    return std::async(std::launch::async,
+                      [=] { return InstanceHandover::handOver(path, line, timeoutMs); });
+}
+
+bool handOver(const QString &path, const QString &line, int timeoutMs)
+{
+    std::future<bool> result = handOverLater(path, line, timeoutMs);
+    while (result.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
+        QCoreApplication::processEvents();
+    return result.get();
 }
 
 // Takes every descriptor the process may still open but `left`, for the
@@ -104,7 +122,7 @@ private slots:
         silent->write("/m/half");
         QTRY_COMPARE(silent->state(), QLocalSocket::UnconnectedState);
 
-        QVERIFY(InstanceHandover::handOver(path, "/m/b.avi", 5000));
+        QVERIFY(handOver(path, "/m/b.avi", 5000));
         QTRY_COMPARE(received, QStringList{"/m/b.avi"});
 
         // No descriptor left when a caller comes: the server stops (and
@@ -116,9 +134,33 @@ private slots:
             QTRY_VERIFY(!QFile::exists(path));
         }
         QTRY_VERIFY(QFile::exists(path));
-        QVERIFY(InstanceHandover::handOver(path, "/m/c.avi", 5000));
+        QVERIFY(handOver(path, "/m/c.avi", 5000));
         QTRY_COMPARE(received.last(), QString("/m/c.avi"));
         QCOMPARE(received.join(" "), QString("/m/b.avi /m/c.avi"));
+    }
+
+    // While every slot is held a second start waits for one; when none comes
+    // in its time it says the line was not taken, never that it was.
+    void aSecondStartWaitsForASlotOrSaysItWasNotTaken()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.path() + "/handover.socket";
+        InstanceHandover handover;
+        handover.setCallerTimeout(60'000);
+        QStringList received;
+        connect(&handover, &InstanceHandover::received, this,
+                [&received](const QString &line) { received.append(line); });
+        QVERIFY(handover.listen(path));
+        std::vector<std::unique_ptr<QLocalSocket>> idle;
+        for (int i = 0; i < InstanceHandover::kMostCallers; ++i)
+            idle.push_back(caller(path));
+        QTRY_COMPARE(connectedOf(idle), InstanceHandover::kMostCallers);
+
+        QVERIFY(!handOver(path, "/m/lost.avi", 300));
+        std::future<bool> waiting = handOverLater(path, "/m/a.avi", 10'000);
+        idle.pop_back();
+        QTRY_COMPARE(received, QStringList{"/m/a.avi"});
+        QVERIFY(waiting.get());
     }
 };
 
