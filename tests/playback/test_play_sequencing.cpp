@@ -341,6 +341,36 @@ private slots:
         }
     }
 
+    // Next on a share whose server went away: the window goes on answering
+    // while the file is asked after, and the step gives up in time.
+    void nextOnAShareThatStoppedAnsweringKeepsTheWindowAnswering()
+    {
+        if (!fuseUsable())
+            QSKIP("FUSE is not usable here");
+        ClipFolder source({"a.avi", "b.avi"});
+        QTemporaryDir mountParent;
+        StallingMount mount("mirror", source.path(), mountParent.filePath("share"));
+        QVERIFY(mount.waitMounted());
+        PlayerFixture fixture({}, mount.mountPoint());
+        Player &player = fixture.player();
+        playRow(player, 0);
+
+        mount.freeze();
+        // What the kernel knows of the files from the listing is kept a
+        // second; after that every question goes to the server.
+        QTest::qWait(1200);
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+        ticker.start(10);
+        player.sequencer().play_next();
+        QVERIFY(player.sequencer().stepPending());
+        QTRY_VERIFY_WITH_TIMEOUT(!player.sequencer().stepPending(), 10000);
+        QVERIFY2(ticks > 20, qPrintable(QString::number(ticks)));
+        QVERIFY(!player.movie().isOpening());
+        mount.thaw();
+    }
+
     // A movie whose reads start failing half way counts as played to its
     // end: continuous play goes on with the next.
     void aMovieThatCannotBeReadToItsEndIsFollowed()
