@@ -175,7 +175,8 @@ void DesktopLink::refresh()
         state.path = movie.filename();
         state.title = path::getbasename(movie.filename());
         movie.duration(&state.lengthSeconds);
-        if (p_.artFor && std::exchange(artOf_, state.path) != state.path)
+        // Looked up again until the movie's picture has been made.
+        if (p_.artFor && (std::exchange(artOf_, state.path) != state.path || art_.isEmpty()))
             art_ = p_.artFor(state.path);
         state.artPath = art_;
     }

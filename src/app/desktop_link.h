@@ -97,8 +97,8 @@ private:
     InstanceHandover *handover_;
     int trackNumber_ = 0;
     bool refreshQueued_ = false;
-    // The picture of the movie last shown, looked up once a movie: finding
-    // it reads the disk, and the state is refreshed at every change.
+    // The picture of the movie last shown, kept once found: finding it reads
+    // the disk, and the state is refreshed at every change.
     QString artOf_;
     QString art_;
 };
