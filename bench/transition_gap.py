@@ -190,11 +190,11 @@ def classify(grab, dims, log, scale, colours_text, label, clip_set, round_no):
     return result
 
 
-def fmt(value, spec):
-    """value in the format spec, or "-" as wide."""
+def fmt(value, layout):
+    """value in the format layout, or "-" as wide."""
     if value is not None:
-        return format(value, spec)
-    return "-".rjust(int(re.match(r"\D*(\d*)", spec).group(1) or 0))
+        return format(value, layout)
+    return "-".rjust(int(re.match(r"\D*(\d*)", layout).group(1) or 0))
 
 
 def report(results, players):

@@ -40,7 +40,7 @@ bool validFunction(int function)
 }
 
 // One line of key.ini as text.  The file is UTF-8; a line that is not (a
-// file carried over from the Windows program, whose keys above 127 are single
+// key.ini written in a single-byte encoding, whose keys above 127 are single
 // bytes equal to their codes) is taken byte for byte.
 QString decodeLine(const QByteArray &line)
 {
