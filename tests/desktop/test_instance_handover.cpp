@@ -85,6 +85,21 @@ private:
     std::vector<int> taken_;
 };
 
+// A listener whose idle callers are not closed by time, and what it took.
+struct Listener {
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/handover.socket";
+    InstanceHandover handover;
+    QStringList received;
+
+    Listener()
+    {
+        handover.setCallerTimeout(60'000);
+        QObject::connect(&handover, &InstanceHandover::received,
+                         [this](const QString &line) { received.append(line); });
+    }
+};
+
 } // namespace
 
 class TestInstanceHandover : public QObject
@@ -94,14 +109,11 @@ class TestInstanceHandover : public QObject
 private slots:
     void idleAndOversizedCallersDoNotWearTheListenerDown()
     {
-        QTemporaryDir dir;
-        const QString path = dir.path() + "/handover.socket";
-        InstanceHandover handover;
-        // Long enough that only the cap closes idle callers at first.
-        handover.setCallerTimeout(60'000);
-        QStringList received;
-        connect(&handover, &InstanceHandover::received, this,
-                [&received](const QString &line) { received.append(line); });
+        // Idle callers are closed only by the cap at first.
+        Listener listener;
+        const QString &path = listener.path;
+        InstanceHandover &handover = listener.handover;
+        QStringList &received = listener.received;
         QVERIFY(handover.listen(path));
 
         // Callers beyond the few served at a time are turned away at once.
@@ -143,14 +155,10 @@ private slots:
     // in its time it says the line was not taken, never that it was.
     void aSecondStartWaitsForASlotOrSaysItWasNotTaken()
     {
-        QTemporaryDir dir;
-        const QString path = dir.path() + "/handover.socket";
-        InstanceHandover handover;
-        handover.setCallerTimeout(60'000);
-        QStringList received;
-        connect(&handover, &InstanceHandover::received, this,
-                [&received](const QString &line) { received.append(line); });
-        QVERIFY(handover.listen(path));
+        Listener listener;
+        const QString &path = listener.path;
+        QStringList &received = listener.received;
+        QVERIFY(listener.handover.listen(path));
         std::vector<std::unique_ptr<QLocalSocket>> idle;
         for (int i = 0; i < InstanceHandover::kMostCallers; ++i)
             idle.push_back(caller(path));

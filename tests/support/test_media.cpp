@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QStringList>
+#include <QTest>
 #include <QUuid>
 #include <QWidget>
 #include <QtEndian>
@@ -347,6 +348,17 @@ double distanceFromUpright(CMovie &movie)
         return -1;
     return pictureDistance(
         movie.videoWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32), upright);
+}
+
+double distanceFromUprightAtStart(CMovie &movie)
+{
+    QSignalSpy frames(&movie, &CMovie::frameShown);
+    movie.MediaPlay(PlayCommand::Stop);
+    if (!frames.wait(5000))
+        return -1;
+    // The picture settles on the first frame after the seek.
+    QTest::qWait(100);
+    return distanceFromUpright(movie);
 }
 
 double pictureDistance(const QImage &a, const QImage &b)

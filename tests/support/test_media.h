@@ -50,6 +50,9 @@ double pictureDistance(const QImage &a, const QImage &b);
 // How far the picture movie shows now is from rotated.png, the upright
 // first picture of rotated.mov; negative when that picture is not 240x320.
 double distanceFromUpright(CMovie &movie);
+// The same once movie is stopped, back on its first picture; negative when
+// no picture was drawn.
+double distanceFromUprightAtStart(CMovie &movie);
 
 // The folder of the generated clips.
 QString mediaDir();
