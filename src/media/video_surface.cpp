@@ -4,13 +4,14 @@
 #include "media/opengl_check.h"
 
 #include <QImage>
+#include <QOffscreenSurface>
 #include <QOpenGLContext>
-#include <QOpenGLFunctions>
-#include <QOpenGLWidget>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QWindow>
 #include <atomic>
-#include <optional>
+#include <functional>
+#include <memory>
 
 #include <mpv/client.h>
 #include <mpv/render.h>
@@ -60,43 +61,9 @@ protected:
         ctx_ = ctx;
         view_ = view;
         mpv_render_context_set_update_callback(ctx_, &RenderLink::onUpdate, this);
-        resumeVideo();
     }
 
     mpv_handle *player() const { return mpv_; }
-
-    // Takes the picture away from mpv before the render context goes.  Freeing
-    // the context under a playing video makes mpv drop the video track for
-    // the rest of the file (and end a file without sound); without a track
-    // there is nothing to drop.
-    void suspendVideo()
-    {
-        if (!ctx_ || !mpv_ || suspendedTrack_)
-            return;
-        char *track = mpv_get_property_string(mpv_, "vid");
-        if (!track)
-            return;
-        const QByteArray id(track);
-        mpv_free(track);
-        // Only a track of a loaded file is put aside; "auto" or "no" without
-        // a file would otherwise keep the next file from showing its video.
-        bool number = false;
-        id.toInt(&number);
-        if (!number)
-            return;
-        if (setTrack("no"))
-            suspendedTrack_ = id;
-    }
-
-    // Gives the picture back once a render context exists again; mpv picks
-    // the track up at the current position.
-    void resumeVideo()
-    {
-        if (!ctx_ || !suspendedTrack_)
-            return;
-        setTrack(*suspendedTrack_);
-        suspendedTrack_.reset();
-    }
 
     void release()
     {
@@ -121,6 +88,16 @@ protected:
     // Draws mpv's current picture outside a paint event.
     virtual void renderNow() = 0;
 
+    // mpv has a new frame.  By default the view paints it at its next paint
+    // event; mpv's output waits until its frame is drawn, and a hidden view
+    // gets no paint events, so that one draws it here.
+    virtual void showFrame()
+    {
+        if (!view_->isVisible())
+            renderNow();
+        view_->update();
+    }
+
     mpv_render_context *ctx_ = nullptr;
 
 private:
@@ -134,15 +111,6 @@ private:
             link->view_, [link] { link->poll(); }, Qt::QueuedConnection);
     }
 
-    bool setTrack(const QByteArray &id)
-    {
-        const int error = mpv_set_property_string(mpv_, "vid", id.constData());
-        if (error < 0)
-            qCWarning(lcMedia) << "setting property vid to" << id
-                               << "failed:" << mpv_error_string(error);
-        return error >= 0;
-    }
-
     void poll()
     {
         updateQueued_ = false;
@@ -150,11 +118,7 @@ private:
             return;
         if (mpv_render_context_update(ctx_) & MPV_RENDER_UPDATE_FRAME) {
             framePending_ = true;
-            // mpv's output waits until its frame is drawn; a hidden view gets
-            // no paint events, so draw it here.
-            if (!view_->isVisible())
-                renderNow();
-            view_->update();
+            showFrame();
         }
     }
 
@@ -163,8 +127,6 @@ private:
     std::atomic<bool> updateQueued_{false};
     // A new frame is announced and not shown yet.
     bool framePending_ = false;
-    // The video track taken away while the render context was gone.
-    std::optional<QByteArray> suspendedTrack_;
 };
 
 void *glProcAddress(void *, const char *name)
@@ -179,74 +141,83 @@ void passEventsThrough(QWidget *w)
     w->setFocusPolicy(Qt::NoFocus);
 }
 
-class GlView final : public QOpenGLWidget, public RenderLink
+// The picture's own native window inside the video area, drawn with a
+// context of its own.  The rest of the main window stays a plain raster
+// window: no framebuffer between mpv and the screen, no second composition of
+// the whole window through OpenGL, and Qt's OpenGL widget modules are not
+// loaded.  Input passes through it to the window below, as the widgets'
+// events pass through the surface.
+class GlWindow final : public QWindow
 {
 public:
-    explicit GlView(VideoSurface *surface) : QOpenGLWidget(surface), surface_(surface)
+    explicit GlWindow(std::function<void()> draw) : draw_(std::move(draw))
     {
-        passEventsThrough(this);
+        setSurfaceType(QSurface::OpenGLSurface);
+        setFlags(Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
+        setFormat(pictureFormat());
     }
 
-    bool canDraw() const override { return context() && context()->isValid(); }
-
-    ~GlView() override
+    // mpv draws its picture with neither depth nor stencil.
+    static QSurfaceFormat pictureFormat()
     {
-        if (context())
-            QObject::disconnect(context(), nullptr, this, nullptr);
-        releaseCurrent();
+        QSurfaceFormat format = QSurfaceFormat::defaultFormat();
+        format.setDepthBufferSize(0);
+        format.setStencilBufferSize(0);
+        format.setAlphaBufferSize(0);
+        return format;
     }
 
 protected:
-    void initializeGL() override
+    void exposeEvent(QExposeEvent *) override
     {
-        // The GL context goes away when the widget dies and whenever its
-        // window is made anew (window flags, some ways to full screen);
-        // mpv's GL objects must be freed while it is still current.
-        connect(
-            context(), &QOpenGLContext::aboutToBeDestroyed, this,
-            [this] {
-                suspendVideo();
-                releaseCurrent();
-            },
-            Qt::DirectConnection);
-        // A context made anew gets the player's render context back at once,
-        // and with it the picture.
-        if (player())
-            createCurrent();
+        if (isExposed())
+            draw_();
     }
 
-    void createContext() override
+    void resizeEvent(QResizeEvent *) override
     {
-        makeCurrent();
-        createCurrent();
-        doneCurrent();
-    }
-
-    void paintGL() override
-    {
-        if (!ctx_) {
-            QOpenGLFunctions *f = context()->functions();
-            f->glClearColor(0, 0, 0, 1);
-            f->glClear(GL_COLOR_BUFFER_BIT);
-            return;
-        }
-        render();
-        afterRender(surface_);
-    }
-
-    void renderNow() override
-    {
-        if (!ctx_)
-            return;
-        makeCurrent();
-        render();
-        doneCurrent();
+        if (isExposed())
+            draw_();
     }
 
 private:
-    // The GL context must be current.
-    void createCurrent()
+    std::function<void()> draw_;
+};
+
+class GlView final : public QWidget, public RenderLink
+{
+public:
+    explicit GlView(VideoSurface *surface)
+        : QWidget(surface), surface_(surface), window_(new GlWindow([this] { renderNow(); }))
     {
+        passEventsThrough(this);
+        container_ = QWidget::createWindowContainer(window_, this);
+        passEventsThrough(container_);
+        // Made with the view rather than at the first frame: creating a
+        // context loads the driver, which the first picture should not wait
+        // for.
+        context_.setFormat(window_->requestedFormat());
+        if (!context_.create())
+            qCWarning(lcMedia) << "no OpenGL context for the picture";
+    }
+
+    bool canDraw() const override { return context_.isValid(); }
+
+    ~GlView() override
+    {
+        if (ctx_ && makeCurrent()) {
+            release();
+            context_.doneCurrent();
+        }
+    }
+
+protected:
+    void resizeEvent(QResizeEvent *) override { container_->setGeometry(rect()); }
+
+    void createContext() override
+    {
+        if (!makeCurrent())
+            return;
         mpv_opengl_init_params init{&glProcAddress, nullptr};
         mpv_render_param params[] = {
             {MPV_RENDER_PARAM_API_TYPE, const_cast<char *>(MPV_RENDER_API_TYPE_OPENGL)},
@@ -254,15 +225,24 @@ private:
             {MPV_RENDER_PARAM_INVALID, nullptr},
         };
         attach(params, this);
+        context_.doneCurrent();
     }
 
-    // Into the widget's framebuffer; the GL context must be current.
-    void render()
+    // A new frame is drawn at once, straight into the window.
+    void showFrame() override { renderNow(); }
+
+    // Into the window when it is on screen; otherwise mpv still gets its
+    // frame drawn, off screen, since its output waits for that.
+    void renderNow() override
     {
-        const qreal ratio = devicePixelRatioF();
-        mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()),
-                           static_cast<int>(width() * ratio), static_cast<int>(height() * ratio),
-                           0};
+        if (!ctx_)
+            return;
+        const bool onScreen = window_->isExposed();
+        if (!(onScreen ? context_.makeCurrent(window_) : makeCurrent()))
+            return;
+        const QSize pixels = onScreen ? window_->size() * window_->devicePixelRatio() : QSize(1, 1);
+        mpv_opengl_fbo fbo{static_cast<int>(context_.defaultFramebufferObject()), pixels.width(),
+                           pixels.height(), 0};
         int flipY = 1;
         mpv_render_param params[] = {
             {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
@@ -270,18 +250,35 @@ private:
             {MPV_RENDER_PARAM_INVALID, nullptr},
         };
         mpv_render_context_render(ctx_, params);
+        if (onScreen)
+            context_.swapBuffers(window_);
+        // Never left current: the window's native surface may go with its
+        // top-level window (new flags, a new parent) at any time.
+        context_.doneCurrent();
+        if (onScreen)
+            afterRender(surface_);
     }
 
-    void releaseCurrent()
+private:
+    // Current on a small off-screen surface, for work that needs the context
+    // but not the window (making and freeing mpv's render context).
+    bool makeCurrent()
     {
-        if (!ctx_)
-            return;
-        makeCurrent();
-        release();
-        doneCurrent();
+        if (!context_.isValid())
+            return false;
+        if (!offscreen_) {
+            offscreen_ = std::make_unique<QOffscreenSurface>();
+            offscreen_->setFormat(context_.format());
+            offscreen_->create();
+        }
+        return context_.makeCurrent(offscreen_.get());
     }
 
     VideoSurface *surface_;
+    GlWindow *window_;
+    QWidget *container_ = nullptr;
+    QOpenGLContext context_;
+    std::unique_ptr<QOffscreenSurface> offscreen_;
 };
 
 // mpv's software renderer aborts the program on a picture that is to be
@@ -381,14 +378,16 @@ private:
         if (!ctx_ || pixels.isEmpty())
             return false;
         // RGB32 is B, G, R, 0xff in memory on the little-endian machines we
-        // run on, which is mpv's "bgr0".
+        // run on: mpv's "bgra", whose alpha mpv fills opaque for a movie.
+        // Its "bgr0" leaves that byte 0, and where the window's buffer keeps
+        // alpha (Wayland) the picture would then be a transparent hole.
         if (frame_.size() != pixels)
             frame_ = QImage(pixels, QImage::Format_RGB32);
         int sizeParam[2] = {pixels.width(), pixels.height()};
         size_t stride = static_cast<size_t>(frame_.bytesPerLine());
         mpv_render_param params[] = {
             {MPV_RENDER_PARAM_SW_SIZE, sizeParam},
-            {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char *>("bgr0")},
+            {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char *>("bgra")},
             {MPV_RENDER_PARAM_SW_STRIDE, &stride},
             {MPV_RENDER_PARAM_SW_POINTER, frame_.bits()},
             {MPV_RENDER_PARAM_INVALID, nullptr},

@@ -11,7 +11,6 @@
 #include "window/video_area.h"
 
 #include <QApplication>
-#include <QOpenGLWidget>
 #include <QSignalSpy>
 #include <QTest>
 #include <functional>
@@ -43,7 +42,7 @@ private slots:
         CMovie &movie = fixture.player().movie();
         QCOMPARE(movie.filename(), clip);
         const bool wantGl = qgetenv("QT_XCB_GL_INTEGRATION") != "none";
-        QCOMPARE(window.display()->findChild<QOpenGLWidget *>() != nullptr, wantGl);
+        QCOMPARE(test_media::drawsWithOpenGL(window.display()), wantGl);
 
         QWidget *display = window.display();
         QWidget *displayParent = display->parentWidget();

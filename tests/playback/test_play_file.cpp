@@ -14,7 +14,6 @@
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
-#include <QOpenGLWidget>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
@@ -40,8 +39,8 @@ private slots:
         QCOMPARE(player.openAndPlay().lastOpenResult(), 300);
         QVERIFY(!window.display()->logo()->isVisible());
         // Drawn with OpenGL, not by the software stand-in, in an X session.
-        const auto *gl = window.display()->findChild<QOpenGLWidget *>();
-        QVERIFY(gl && gl->isValid() && gl->isVisible());
+        QVERIFY(test_media::drawsWithOpenGL(window.display()));
+        QVERIFY(player.movie().videoWidget()->isVisible());
         QVERIFY(player.positionTimer().isActive());
         QCOMPARE(player.positionTimer().tmrPosition()->interval(), 500);
 

@@ -1,6 +1,7 @@
 #include "test_media.h"
 
 #include "media/cmovie.h"
+#include "media/video_surface.h"
 
 #include <QSignalSpy>
 
@@ -10,8 +11,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QImage>
+#include <QPixmap>
 #include <QProcess>
+#include <QScreen>
 #include <QStringList>
 #include <QTest>
 #include <QUuid>
@@ -341,13 +345,31 @@ bool generate(const QString &name, const QString &target)
 
 } // namespace
 
+QImage shownPicture(QWidget *video)
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb") || !video->screen())
+        return video->grab().toImage();
+    const QPoint at = video->mapTo(video->window(), QPoint());
+    return video->screen()
+        ->grabWindow(video->window()->winId(), at.x(), at.y(), video->width(), video->height())
+        .toImage();
+}
+
+bool drawsWithOpenGL(QWidget *area)
+{
+    auto *surface = qobject_cast<VideoSurface *>(area);
+    if (!surface)
+        surface = area->findChild<VideoSurface *>();
+    return surface && surface->backend() == VideoSurface::Backend::OpenGL && surface->canDraw();
+}
+
 double distanceFromUpright(CMovie &movie)
 {
     const QImage upright(clip("rotated.png"));
     if (upright.size() != QSize(240, 320))
         return -1;
-    return pictureDistance(
-        movie.videoWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32), upright);
+    return pictureDistance(shownPicture(movie.videoWidget()).convertToFormat(QImage::Format_RGB32),
+                           upright);
 }
 
 double distanceFromUprightAtStart(CMovie &movie)

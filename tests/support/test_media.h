@@ -3,6 +3,7 @@
 #include <QString>
 
 class QImage;
+class QWidget;
 
 class CMovie;
 class QWidget;
@@ -47,6 +48,13 @@ QString clip(const QString &name);
 // How far apart two pictures of the same size are: the mean difference of
 // their grey levels, 0..255.
 double pictureDistance(const QImage &a, const QImage &b);
+// The picture as the screen shows it over video (the movie's surface or an
+// area holding it).  OpenGL draws into a native window of its own, which a
+// grab of the widgets does not see; under X the screen is read instead.
+QImage shownPicture(QWidget *video);
+// Whether the movie's picture in area (its surface or a widget holding it)
+// is drawn with OpenGL.
+bool drawsWithOpenGL(QWidget *area);
 // How far the picture movie shows now is from rotated.png, the upright
 // first picture of rotated.mov; negative when that picture is not 240x320.
 double distanceFromUpright(CMovie &movie);
