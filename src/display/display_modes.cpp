@@ -17,10 +17,12 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 
 namespace
@@ -41,6 +43,11 @@ constexpr int kNarrowestZoomTwips = window_geometry::kNarrowestControlsTwips;
 constexpr int kNarrowestSmallZoomTwips = 2000;
 // Full screen: the control bar shows with the pointer this near the top.
 constexpr int kPanelReachTwips = 50;
+
+bool onWayland()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
 
 } // namespace
 
@@ -288,6 +295,7 @@ void DisplayModes::enter_full_screen()
     savedNormal_ =
         window_.windowState() == Qt::WindowNoState ? window_.geometry() : window_.normalGeometry();
     qCDebug(lcDisplay) << "full screen from" << savedNormal_;
+    restoreAfterFullScreen_.reset();
     window_.layoutSuspended = true;
     menu_.m_window->setEnabled(false);
     window_.setFullScreenLayout(true);
@@ -295,7 +303,9 @@ void DisplayModes::enter_full_screen()
     // Covering the screen first also serves where no window manager does
     // it; placed after the request, the window would leave the window
     // manager's full-screen state and keep its frame, pushed down by it.
-    if (const QScreen *screen = window_.screen())
+    // A Wayland compositor always does it, and would take that size for the
+    // one to give back when full screen ends.
+    if (const QScreen *screen = window_.screen(); screen && !onWayland())
         window_.setGeometry(screen->geometry());
     window_.showFullScreen();
     window_.layoutSuspended = false;
@@ -337,12 +347,29 @@ void DisplayModes::leave_full_screen()
     const QRect back = keptOnScreen(savedNormal_);
     window_.showNormal();
     window_.setGeometry(back);
+    restoreAfterFullScreen_ = back;
     if (!smallMode_)
         setCaptionForMovie();
     set_topmost(settings_.alwaysOnTop());
     window_.layoutSuspended = false;
     menu_.m_window->setEnabled(true);
     window_.layout_window();
+}
+
+// A window manager or compositor that answers the end of full screen later
+// may size the window itself then: a Wayland compositor leaves the size to
+// the client, and Qt gives it the one it noted when full screen began, which
+// need not be the window's.  The rectangle left is given back once more.
+void DisplayModes::windowStateApplied()
+{
+    if (!restoreAfterFullScreen_)
+        return;
+    const QRect back = *std::exchange(restoreAfterFullScreen_, std::nullopt);
+    QTimer::singleShot(0, this, [this, back] {
+        if (!fullScreen() && window_.windowState() == Qt::WindowNoState &&
+            window_.geometry() != back)
+            window_.setGeometry(back);
+    });
 }
 
 void DisplayModes::toggleFullScreen()
@@ -481,6 +508,10 @@ bool DisplayModes::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseMove:
         if (watched == window_.display())
             pointerOverVideo(static_cast<QMouseEvent *>(event)->position().toPoint());
+        break;
+    case QEvent::WindowStateChange:
+        if (watched == window_.windowHandle())
+            windowStateApplied();
         break;
     case QEvent::Show:
     case QEvent::Hide: {

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QRect>
 #include <functional>
+#include <optional>
 
 class CMovie;
 class ListPanel;
@@ -94,6 +95,7 @@ private:
     void dialogShown(QWidget *dialog);
     void dialogHidden(QWidget *dialog);
     void afterLayout();
+    void windowStateApplied();
     void setCaptionForMovie();
 
     CMovie &movie_;
@@ -107,6 +109,9 @@ private:
     bool fullScreen_ = false;
     bool listWasVisible_ = false;
     QRect savedNormal_;
+    // Left full screen for this rectangle; the window's new state is not yet
+    // confirmed by the window system.
+    std::optional<QRect> restoreAfterFullScreen_;
     ListOverlay listOverlay_;
     bool optimising_ = false;
     // Around a modal dialog: the modes it was dropped from.

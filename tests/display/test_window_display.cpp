@@ -20,8 +20,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFrame>
 #include <QListWidget>
+#include <QProcess>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QSlider>
@@ -30,6 +32,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWindow>
 
 namespace
 {
@@ -273,12 +276,49 @@ private slots:
         QTest::keyClick(display, Qt::Key_Escape);
         QVERIFY(!modes.fullScreen());
         QTRY_COMPARE(window.geometry(), normal);
+        // A compositor answers the change later and may size the window
+        // itself then: the rectangle must still be the same once it did.
+        QTRY_VERIFY(window.windowHandle()->isExposed());
+        QTest::qWait(300);
+        QCOMPARE(window.geometry(), normal);
         QVERIFY(window.control()->isVisible());
         QVERIFY(!window.directory()->isVisible());
         QCOMPARE(window.directory()->geometry(), display->geometry());
         QVERIFY(panel.File->isVisible());
         QCOMPARE(movie.filename(), clip);
         QCOMPARE(int(movie.playState()), 1);
+    }
+
+    // A compositor blends windows by their alpha: the picture must be
+    // opaque where the screen shows it, whichever way it is drawn.
+    void pictureIsOpaqueOnScreen()
+    {
+        const QString shooter = qEnvironmentVariable("SAZANAMI_TEST_SCREENSHOOTER");
+        if (shooter.isEmpty())
+            QSKIP("needs the compositor's screenshooter (tools/run_under_weston.sh)");
+        PlayerFixture fixture({test_media::clip("magenta.avi")});
+        Player &player = fixture.player();
+        QVERIFY(waitForOpen(player));
+        QSignalSpy frames(&player.movie(), &CMovie::frameShown);
+        QTRY_VERIFY(frames.count() > 3);
+        QTemporaryDir shots;
+        QProcess shot;
+        shot.setWorkingDirectory(shots.path());
+        shot.start(shooter);
+        QTRY_COMPARE_WITH_TIMEOUT(shot.state(), QProcess::NotRunning, 10000);
+        const QStringList files = QDir(shots.path()).entryList({"*.png"});
+        QCOMPARE(files.size(), 1);
+        const QImage screen =
+            QImage(shots.filePath(files.first())).convertToFormat(QImage::Format_RGB32);
+        int magenta = 0;
+        for (int y = 0; y < screen.height(); y += 4)
+            for (int x = 0; x < screen.width(); x += 4) {
+                const QRgb pixel = screen.pixel(x, y);
+                magenta += qRed(pixel) > 200 && qGreen(pixel) < 60 && qBlue(pixel) > 200;
+            }
+        const QSize picture = pictureOf(player.movie()).size();
+        QVERIFY2(magenta >= picture.width() * picture.height() / 16 * 9 / 10,
+                 qPrintable(QString::number(magenta)));
     }
 
     // Closed in small mode: the next start is in small mode again, and

@@ -111,6 +111,9 @@ QStringList recipe(const QString &name)
     if (name == "noaudio.avi")
         return {"-f",   "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=3",
                 "-c:v", "mpeg4", "-f", "avi"};
+    if (name == "magenta.avi")
+        return {"-f",   "lavfi", "-i", "color=c=0xFF00FF:s=320x240:r=25:d=3",
+                "-c:v", "mpeg4", "-f", "avi"};
     if (name == "fadein.avi")
         return {"-f",
                 "lavfi",

@@ -22,6 +22,7 @@ namespace test_media
 //   tracks.mkv   clip.mkv with two sound tracks: 440 Hz "jpn" titled "Main",
 //                880 Hz "eng" titled "Commentary"
 //   noaudio.avi  the same picture without sound
+//   magenta.avi  3 s of solid magenta, 320x240, no sound
 //   fadein.avi   2 s of black, then 2 s of test picture, no sound
 //   play60.avi   60 s, 160x120 at 25 fps, no sound
 //   long3.avi    exactly 180 s, 64x48 at one frame a second, no sound

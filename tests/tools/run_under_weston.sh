@@ -7,8 +7,9 @@ runtime=$(mktemp -d)
 chmod 700 "$runtime"
 export XDG_RUNTIME_DIR="$runtime"
 socket=sazanami-test
-weston --backend=headless-backend.so --socket="$socket" --width=1280 --height=1024 \
-  --idle-time=0 >"$runtime/weston.log" 2>&1 &
+# Pixman draws what the screenshooter reads; --debug lets clients use it.
+weston --backend=headless-backend.so --use-pixman --debug --socket="$socket" --width=1280 \
+  --height=1024 --idle-time=0 >"$runtime/weston.log" 2>&1 &
 weston_pid=$!
 for _ in $(seq 200); do
   [ -S "$runtime/$socket" ] && break
@@ -20,6 +21,10 @@ if [ ! -S "$runtime/$socket" ]; then
   kill "$weston_pid" 2>/dev/null
   rm -rf "$runtime"
   exit 1
+fi
+if command -v weston-screenshooter >/dev/null 2>&1; then
+  SAZANAMI_TEST_SCREENSHOOTER=$(command -v weston-screenshooter)
+  export SAZANAMI_TEST_SCREENSHOOTER
 fi
 WAYLAND_DISPLAY="$socket" QT_QPA_PLATFORM=wayland "$@"
 status=$?
