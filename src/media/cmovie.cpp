@@ -8,6 +8,8 @@
 #include "media/audio_outputs.h"
 #include "media/frame_limits.h"
 #include "media/media_log.h"
+#include "media/renderer_choice.h"
+#include "media/shader_cache.h"
 #include "media/video_surface.h"
 
 #include <QDeadlineTimer>
@@ -224,6 +226,10 @@ mpv_handle *createPlayer()
     // which would freeze the window for most of every frame; announced on
     // time, a frame is drawn at once.
     setOption(mpv, "video-timing-offset", "0");
+    // Only OpenGL compiles programs for the picture.
+    if (renderer_choice::forThisMachine() == renderer_choice::Renderer::OpenGL)
+        if (const QString shaders = shader_cache::folder(); !shaders.isEmpty())
+            setOption(mpv, "gpu-shader-cache-dir", native_path::encode(shaders).constData());
     const QByteArray outputs =
         !audioOutputName().isEmpty()
             ? audioOutputName().toUtf8()
