@@ -3,9 +3,12 @@
 #include "media/media_log.h"
 #include "media/opengl_check.h"
 
+#include <QApplication>
+#include <QGuiApplication>
 #include <QImage>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
+#include <QOpenGLFunctions>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QWindow>
@@ -157,14 +160,21 @@ public:
         setFormat(pictureFormat());
     }
 
-    // mpv draws its picture with neither depth nor stencil.
+    // mpv draws its picture with neither depth nor stencil.  On Wayland the
+    // window keeps an alpha channel: what covers the picture is shown
+    // through pixels left transparent (see GlView::clearCovered).
     static QSurfaceFormat pictureFormat()
     {
         QSurfaceFormat format = QSurfaceFormat::defaultFormat();
         format.setDepthBufferSize(0);
         format.setStencilBufferSize(0);
-        format.setAlphaBufferSize(0);
+        format.setAlphaBufferSize(onWayland() ? 8 : 0);
         return format;
+    }
+
+    static bool onWayland()
+    {
+        return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
     }
 
 protected:
@@ -193,6 +203,8 @@ public:
         passEventsThrough(this);
         container_ = QWidget::createWindowContainer(window_, this);
         passEventsThrough(container_);
+        // Sees the window's widgets move, come and go over the picture.
+        qApp->installEventFilter(this);
         // Made with the view rather than at the first frame: creating a
         // context loads the driver, which the first picture should not wait
         // for.
@@ -212,7 +224,29 @@ public:
     }
 
 protected:
-    void resizeEvent(QResizeEvent *) override { container_->setGeometry(rect()); }
+    void resizeEvent(QResizeEvent *) override
+    {
+        container_->setGeometry(rect());
+        coverChanged();
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::Show:
+        case QEvent::Hide:
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::ZOrderChange:
+        case QEvent::ParentChange:
+            if (watched->isWidgetType() && static_cast<QWidget *>(watched)->window() == window())
+                coverChanged();
+            break;
+        default:
+            break;
+        }
+        return QWidget::eventFilter(watched, event);
+    }
 
     void createContext() override
     {
@@ -250,8 +284,10 @@ protected:
             {MPV_RENDER_PARAM_INVALID, nullptr},
         };
         mpv_render_context_render(ctx_, params);
-        if (onScreen)
+        if (onScreen) {
+            clearCovered();
             context_.swapBuffers(window_);
+        }
         // Never left current: the window's native surface may go with its
         // top-level window (new flags, a new parent) at any time.
         context_.doneCurrent();
@@ -260,6 +296,78 @@ protected:
     }
 
 private:
+    // The picture's native window lies above every widget of the window,
+    // while widgets stacked above the picture (the full-screen control bar,
+    // lists laid over it) must stay in sight: the window leaves their places
+    // out.  Worked out once the changes of one turn of the event loop are in.
+    void coverChanged()
+    {
+        if (coverQueued_)
+            return;
+        coverQueued_ = true;
+        QMetaObject::invokeMethod(
+            this, [this] { applyCover(); }, Qt::QueuedConnection);
+    }
+
+    void applyCover()
+    {
+        coverQueued_ = false;
+        const QRegion covered = coveredRegion();
+        if (covered == covered_)
+            return;
+        covered_ = covered;
+        window_->setMask(covered.isEmpty() ? QRegion() : QRegion(rect()) - covered);
+        // A Wayland compositor does not clip the window to its mask; the
+        // covered pixels are made transparent at the next drawing instead.
+        if (GlWindow::onWayland())
+            renderNow();
+    }
+
+    // The places of the visible widgets stacked above this view, in its
+    // coordinates: the later siblings of the view and of each of its
+    // ancestors up to the window.
+    QRegion coveredRegion() const
+    {
+        QRegion covered;
+        const QWidget *top = window();
+        const QPoint origin = mapTo(top, QPoint());
+        const QWidget *child = this;
+        for (const QWidget *parent = parentWidget(); parent && child != top;
+             child = parent, parent = parent->parentWidget()) {
+            const QObjectList &siblings = parent->children();
+            for (qsizetype i = siblings.indexOf(child) + 1; i < siblings.size(); ++i) {
+                const auto *widget = qobject_cast<const QWidget *>(siblings.at(i));
+                if (!widget || widget->isWindow() || !widget->isVisible())
+                    continue;
+                QRegion place = widget->mask().isEmpty() ? QRegion(widget->rect()) : widget->mask();
+                place.translate(widget->mapTo(top, QPoint()) - origin);
+                covered += place;
+            }
+        }
+        return covered & rect();
+    }
+
+    // Wayland: the covered places of the picture drawn transparent, so that
+    // what lies there shows through.  The context must be current.
+    void clearCovered()
+    {
+        if (covered_.isEmpty() || !GlWindow::onWayland())
+            return;
+        QOpenGLFunctions *gl = context_.functions();
+        const qreal ratio = window_->devicePixelRatio();
+        const int height = qRound(window_->height() * ratio);
+        gl->glEnable(GL_SCISSOR_TEST);
+        gl->glClearColor(0, 0, 0, 0);
+        for (const QRect &place : covered_) {
+            const QRect pixels(qRound(place.x() * ratio), qRound(place.y() * ratio),
+                               qRound(place.width() * ratio), qRound(place.height() * ratio));
+            gl->glScissor(pixels.x(), height - pixels.bottom() - 1, pixels.width(),
+                          pixels.height());
+            gl->glClear(GL_COLOR_BUFFER_BIT);
+        }
+        gl->glDisable(GL_SCISSOR_TEST);
+    }
+
     // Current on a small off-screen surface, for work that needs the context
     // but not the window (making and freeing mpv's render context).
     bool makeCurrent()
@@ -279,6 +387,8 @@ private:
     QWidget *container_ = nullptr;
     QOpenGLContext context_;
     std::unique_ptr<QOffscreenSurface> offscreen_;
+    QRegion covered_;
+    bool coverQueued_ = false;
 };
 
 // mpv's software renderer aborts the program on a picture that is to be

@@ -252,6 +252,9 @@ private slots:
         QTest::mouseMove(display, QPoint(screen.width() / 2, screen.height() - 2));
         QTRY_VERIFY(panel.File->isVisible());
         QVERIFY(panel.List_okini->isVisible());
+        // On the screen too, over the picture's own window.
+        QTRY_VERIFY(test_media::pictureDistance(test_media::shownPicture(panel.List_okini),
+                                                panel.List_okini->grab().toImage()) < 2);
         QVERIFY(!window.list()->isVisible());
         const QRect files(panel.File->mapTo(&window, QPoint()), panel.File->size());
         const QRect favourites(panel.List_okini->mapTo(&window, QPoint()),
