@@ -387,7 +387,8 @@ bool CommandDispatch::wants(int key, int shift) const
 }
 
 // The key-up table.  Order matters where a binding is also a fixed key: the
-// row that comes first wins (a play binding on F1 plays).
+// row that comes first wins (a play binding on F1 plays, a capture binding on
+// a keypad digit jumps to the scene, a winding binding on Delete deletes).
 std::span<const CommandDispatch::KeyUpRow> CommandDispatch::keyUpRows()
 {
     using D = CommandDispatch;
@@ -440,9 +441,9 @@ std::span<const CommandDispatch::KeyUpRow> CommandDispatch::keyUpRows()
          [](D &d, int) { d.p_.speed.bai_Click(0); },
          Focus::Stays},
         {{bound(KeyBindings::HalfSpeed)}, [](D &d, int) { d.p_.speed.bai_Click(3); }, Focus::Stays},
-        {{fixedKey(F1)}, [](D &d, int) { d.openHelp(); }, Focus::Stays},
         {{fixedKey(PageUp)}, [](D &d, int) { d.p_.modes.zoomStep(1); }, Focus::Stays},
         {{fixedKey(PageDown)}, [](D &d, int) { d.p_.modes.zoomStep(-1); }, Focus::Stays},
+        {{fixedKey(F1)}, [](D &d, int) { d.openHelp(); }, Focus::Stays},
         {{fixedKey(F2)}, [](D &d, int) { d.p_.browser.rename_selection(); }, Focus::Stays},
         {{fixedKey(F4)}, [](D &d, int) { d.p_.browser.toggleDirectory(); }, Focus::Stays},
         {{fixedKey(F5)}, [](D &d, int) { d.p_.browser.refresh(); }, Focus::Stays},
@@ -459,24 +460,24 @@ std::span<const CommandDispatch::KeyUpRow> CommandDispatch::keyUpRows()
                  d.p_.modes.zoom(1.0);
          },
          Focus::Stays},
-        {{bound(KeyBindings::FastForward), bound(KeyBindings::Rewind)},
-         [](D &d, int) { d.stopWinding(); },
-         Focus::Stays},
         {{fixedKey(Delete)},
          [](D &d, int) {
              if (d.p_.panel.selectedTab() == ListPanel::FavouritesPage)
                  d.p_.favourites.delete_selected_okini();
          },
          Focus::Stays},
-        {{bound(KeyBindings::Capture)},
-         [](D &d, int) { d.p_.favourites.capture(); },
-         Focus::ToVideo},
+        {{bound(KeyBindings::FastForward), bound(KeyBindings::Rewind)},
+         [](D &d, int) { d.stopWinding(); },
+         Focus::Stays},
         // Registering enables the slot's jump entry when it succeeds.
         {{keyWhere(isKeypadDigit, ControlBit)},
          [](D &d, int key) { d.p_.scenes.registerScene(key - Keypad0); },
          Focus::ToVideo},
         {{keyWhere(isKeypadDigit)},
          [](D &d, int key) { d.p_.scenes.jump(key - Keypad0); },
+         Focus::ToVideo},
+        {{bound(KeyBindings::Capture)},
+         [](D &d, int) { d.p_.favourites.capture(); },
          Focus::ToVideo},
     };
     return rows;
