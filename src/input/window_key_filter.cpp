@@ -104,12 +104,14 @@ bool WindowKeyFilter::eventFilter(QObject *watched, QEvent *event)
 
     auto *key = static_cast<QKeyEvent *>(event);
     if (receiver->window() != &window_) {
+        if (key->type() == QEvent::KeyRelease && !key->isAutoRepeat())
+            heldShift_.remove(virtual_keys::fromKeyEvent(*key));
         tellReleasedElsewhere(*key);
         return false;
     }
 
     const int code = virtual_keys::fromKeyEvent(*key);
-    const int shift = virtual_keys::shiftState(key->modifiers());
+    const int shift = shiftOfPress(*key, code, virtual_keys::shiftState(key->modifiers()));
     const Route route = routeOf(*receiver, *key, code, shift);
     const QPointer<WindowKeyFilter> self(this);
     const QPointer<QWidget> control(receiver);
@@ -149,6 +151,24 @@ void WindowKeyFilter::tellReleasedElsewhere(const QKeyEvent &key)
 {
     if (key.type() == QEvent::KeyRelease && !key.isAutoRepeat() && handlers_.releasedElsewhere)
         handlers_.releasedElsewhere(virtual_keys::fromKeyEvent(key));
+}
+
+// Noted at the press, given back at the release.  A release without a press
+// seen here (the key went down in another window) keeps its own shift.
+int WindowKeyFilter::shiftOfPress(const QKeyEvent &key, int code, int shift)
+{
+    if (key.type() == QEvent::KeyPress) {
+        if (!key.isAutoRepeat())
+            heldShift_.insert(code, shift);
+        return heldShift_.value(code, shift);
+    }
+    const auto held = heldShift_.constFind(code);
+    if (held == heldShift_.cend())
+        return shift;
+    const int atPress = *held;
+    if (!key.isAutoRepeat())
+        heldShift_.erase(held);
+    return atPress;
 }
 
 // notify() rather than sendEvent(): the event stays spontaneous, as the
