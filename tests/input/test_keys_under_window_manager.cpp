@@ -141,9 +141,8 @@ private slots:
         QTRY_VERIFY(window.directory()->isVisible());
     }
 
-    // The Menu key and Shift+F10 open the main popup menu at the video; a
-    // click on the video whose press and release come together leaves the
-    // window where it was and the keys working.
+    // The Menu key and Shift+F10 open the main popup menu at the video; the
+    // video moves the window when dragged, not when clicked.
     void menuKeysAndClicksOnTheVideo()
     {
         auto fixture = startPlaying();
@@ -161,13 +160,27 @@ private slots:
         x_.chord({XK_Escape});
         QTRY_VERIFY(!menu->isVisible());
 
-        const QPoint centre = window.display()->mapToGlobal(window.display()->rect().center());
-        const QPoint placed = window.frameGeometry().topLeft();
+        // A press moved with the button held moves the window.
+        QPoint centre = window.display()->mapToGlobal(window.display()->rect().center());
+        QPoint placed = window.frameGeometry().topLeft();
         x_.moveTo(centre);
         x_.button(1, true);
+        for (int step = 1; step <= 6; ++step) {
+            QTest::qWait(30);
+            x_.moveTo(centre + QPoint(10 * step, 5 * step));
+        }
         x_.button(1, false);
-        // The pointer moves on after the click: the window stays, and the
-        // keys, which come after the click, work.
+        QTRY_VERIFY(window.frameGeometry().left() > placed.x() + 20);
+        QTRY_VERIFY(window.frameGeometry().top() > placed.y() + 10);
+
+        // A click whose press and release come together (away from the last
+        // press, so that it is no double click) moves nothing, and the keys
+        // that come after it work.
+        placed = window.frameGeometry().topLeft();
+        centre = window.display()->mapToGlobal(window.display()->rect().center());
+        x_.moveTo(centre - QPoint(40, 40));
+        x_.button(1, true);
+        x_.button(1, false);
         x_.moveTo(centre + QPoint(60, 40));
         x_.chord({XK_Control_L, XK_i});
         QTRY_COMPARE(player.listPanel().selectedTab(), int(ListPanel::FavouritesPage));
