@@ -71,6 +71,14 @@ bool movesInControl(int qtKey)
     }
 }
 
+// A closed drop-down list takes the entry a moving key lands on at once (Home
+// in the drive list would open the first drive and drop the file list): the
+// window's keys are the window's alone there.
+bool choosesAtOnce(const QWidget &widget)
+{
+    return qobject_cast<const QComboBox *>(&widget) != nullptr;
+}
+
 } // namespace
 
 WindowKeyFilter::WindowKeyFilter(QWidget &window, Handlers handlers, QObject *parent)
@@ -132,7 +140,8 @@ WindowKeyFilter::Route WindowKeyFilter::routeOf(const QWidget &receiver, const Q
         return Route::ControlOnly;
     if (!hasKeysOfItsOwn(receiver))
         return Route::WindowOnly;
-    if (!movesInControl(key.key()) && handlers_.wanted && handlers_.wanted(code, shift))
+    if (handlers_.wanted && handlers_.wanted(code, shift) &&
+        (!movesInControl(key.key()) || choosesAtOnce(receiver)))
         return Route::WindowOnly;
     return Route::WindowThenControl;
 }

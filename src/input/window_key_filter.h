@@ -18,7 +18,8 @@ class QWidget;
 //    buttons, tab strips) get the key after the window's handling, except a
 //    key the window has a use for that does not move or select in them: a
 //    bound letter never ends in a list's type-ahead, F4 never opens a
-//    drop-down list;
+//    drop-down list.  A drop-down list, which takes the entry a moving key
+//    lands on at once, gets none of the window's keys;
 //  - everything else (the video area, frames, the window itself) gives its
 //    keys to the window's handling alone.
 // Dialogs and popup menus are windows of their own and keep their keys.

@@ -16,6 +16,7 @@
 #include "window/video_area.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QFrame>
 #include <QMenu>
@@ -101,7 +102,8 @@ private slots:
 
     // F6 hides the picture while it goes to the first frame, in full screen
     // too: the keys stay the window's, and the folder box shown with F4 takes
-    // none of them (Home sizes the picture and Enter plays, the folder stays).
+    // none of them, even with the focus in its drive list (Page Down and Home
+    // size the picture rather than open another drive, Enter plays).
     // After another page, the first F4 on the file page shows the box.
     void keysStayTheWindowsAroundTheFolderBox()
     {
@@ -123,9 +125,15 @@ private slots:
 
         x_.chord({XK_F4});
         QTRY_VERIFY(window.directory()->isVisible());
+        // The drive list takes the focus from a turn of the wheel over it.
+        browser.driveList()->setFocus();
+        QTRY_VERIFY(browser.driveList()->hasFocus());
+        const int drive = browser.driveList()->currentIndex();
         x_.chord({XK_Home});
+        x_.chord({XK_Next});
         x_.chord({XK_Return});
         QTRY_COMPARE(int(player.movie().playState()), 1);
+        QCOMPARE(browser.driveList()->currentIndex(), drive);
         QCOMPARE(browser.folder(), folder);
         x_.chord({XK_F4});
         QTRY_VERIFY(!window.directory()->isVisible());
