@@ -100,6 +100,10 @@ void WindowKeyFilter::keepOwnKeys(QWidget *control, const QList<int> &qtKeys)
 // the control's parents is done here, which ends the outer propagation.
 bool WindowKeyFilter::eventFilter(QObject *watched, QEvent *event)
 {
+    // Keys held when the window goes to the background are let go where
+    // this filter does not see them.
+    if (event->type() == QEvent::WindowDeactivate && watched == &window_)
+        heldShift_.clear();
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
         return false;
     if (event == passingOn_)
