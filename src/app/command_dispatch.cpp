@@ -25,6 +25,7 @@
 #include "window/video_area.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -173,6 +174,11 @@ bool CommandDispatch::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
         return handleMouse(qobject_cast<QWidget *>(watched), static_cast<QMouseEvent *>(event));
+    case QEvent::MouseMove:
+        return dragWindowOnMove(static_cast<QMouseEvent *>(event));
+    case QEvent::MouseButtonRelease:
+        dragFrom_.reset();
+        return QObject::eventFilter(watched, event);
     default:
         return QObject::eventFilter(watched, event);
     }
@@ -196,7 +202,7 @@ bool CommandDispatch::handleMouse(QWidget *source, QMouseEvent *event)
 
     if (event->button() == Qt::LeftButton) {
         if (!(videoArea && fullScreen))
-            dragWindow();
+            dragFrom_ = event->globalPosition().toPoint();
         return true;
     }
     if (videoArea && event->button() == Qt::RightButton) {
@@ -211,11 +217,27 @@ bool CommandDispatch::handleMouse(QWidget *source, QMouseEvent *event)
     return false;
 }
 
-// Dragging the video or the control panel moves the window.
-void CommandDispatch::dragWindow()
+// Dragging the video or the control panel moves the window.  The window
+// manager's move starts once the pointer moves with the button held: started
+// at the press, a click whose release came with it (a touchpad tap) would
+// leave the window manager moving the window until the next click.
+bool CommandDispatch::dragWindowOnMove(QMouseEvent *event)
 {
+    if (!dragFrom_ || !event->buttons().testFlag(Qt::LeftButton))
+        return false;
+    const QPoint moved = event->globalPosition().toPoint() - *dragFrom_;
+    if (moved.manhattanLength() < QApplication::startDragDistance())
+        return true;
+    dragFrom_.reset();
     if (QWindow *handle = p_.window.windowHandle())
         handle->startSystemMove();
+    return true;
+}
+
+void CommandDispatch::popupMenuAtVideo()
+{
+    QWidget *display = p_.window.display();
+    popupMenu(display->mapToGlobal(display->rect().center()));
 }
 
 void CommandDispatch::popupMenu(const QPoint &globalPos)
@@ -235,7 +257,6 @@ void CommandDispatch::focus_video()
 
 void CommandDispatch::on_key_down(int key, int shift)
 {
-    lastShift_ = shift;
     if (p_.timer.tag() == 0 && startWinding(key, shift))
         focus_video();
 
@@ -349,10 +370,11 @@ void CommandDispatch::on_key_up(int key, int shift)
     // the winding key ends the winding.
     if (isWindingKey(key))
         stopWinding();
-    // Alt makes every key inert but Enter, which toggles full screen.  It is
-    // the Alt of the last press that counts: the release's own state is not
-    // used.
-    if (lastShift_ == AltBit) {
+    // Alt makes every key inert but Enter, which toggles full screen.  The
+    // shift is the one held when this key went down (see WindowKeyFilter),
+    // so letting go of Alt before Enter still toggles, and a key pressed
+    // before Alt is not made inert by it.
+    if (shift == AltBit) {
         if (key == Enter)
             p_.modes.toggleFullScreen();
         return;
@@ -387,7 +409,8 @@ bool CommandDispatch::wants(int key, int shift) const
 }
 
 // The key-up table.  Order matters where a binding is also a fixed key: the
-// row that comes first wins (a play binding on F1 plays).
+// row that comes first wins (a play binding on F1 plays, a capture binding on
+// a keypad digit jumps to the scene, a winding binding on Delete deletes).
 std::span<const CommandDispatch::KeyUpRow> CommandDispatch::keyUpRows()
 {
     using D = CommandDispatch;
@@ -440,9 +463,9 @@ std::span<const CommandDispatch::KeyUpRow> CommandDispatch::keyUpRows()
          [](D &d, int) { d.p_.speed.bai_Click(0); },
          Focus::Stays},
         {{bound(KeyBindings::HalfSpeed)}, [](D &d, int) { d.p_.speed.bai_Click(3); }, Focus::Stays},
-        {{fixedKey(F1)}, [](D &d, int) { d.openHelp(); }, Focus::Stays},
         {{fixedKey(PageUp)}, [](D &d, int) { d.p_.modes.zoomStep(1); }, Focus::Stays},
         {{fixedKey(PageDown)}, [](D &d, int) { d.p_.modes.zoomStep(-1); }, Focus::Stays},
+        {{fixedKey(F1)}, [](D &d, int) { d.openHelp(); }, Focus::Stays},
         {{fixedKey(F2)}, [](D &d, int) { d.p_.browser.rename_selection(); }, Focus::Stays},
         {{fixedKey(F4)}, [](D &d, int) { d.p_.browser.toggleDirectory(); }, Focus::Stays},
         {{fixedKey(F5)}, [](D &d, int) { d.p_.browser.refresh(); }, Focus::Stays},
@@ -459,18 +482,15 @@ std::span<const CommandDispatch::KeyUpRow> CommandDispatch::keyUpRows()
                  d.p_.modes.zoom(1.0);
          },
          Focus::Stays},
-        {{bound(KeyBindings::FastForward), bound(KeyBindings::Rewind)},
-         [](D &d, int) { d.stopWinding(); },
-         Focus::Stays},
         {{fixedKey(Delete)},
          [](D &d, int) {
              if (d.p_.panel.selectedTab() == ListPanel::FavouritesPage)
                  d.p_.favourites.delete_selected_okini();
          },
          Focus::Stays},
-        {{bound(KeyBindings::Capture)},
-         [](D &d, int) { d.p_.favourites.capture(); },
-         Focus::ToVideo},
+        {{bound(KeyBindings::FastForward), bound(KeyBindings::Rewind)},
+         [](D &d, int) { d.stopWinding(); },
+         Focus::Stays},
         // Registering enables the slot's jump entry when it succeeds.
         {{keyWhere(isKeypadDigit, ControlBit)},
          [](D &d, int key) { d.p_.scenes.registerScene(key - Keypad0); },
@@ -478,6 +498,14 @@ std::span<const CommandDispatch::KeyUpRow> CommandDispatch::keyUpRows()
         {{keyWhere(isKeypadDigit)},
          [](D &d, int key) { d.p_.scenes.jump(key - Keypad0); },
          Focus::ToVideo},
+        {{bound(KeyBindings::Capture)},
+         [](D &d, int) { d.p_.favourites.capture(); },
+         Focus::ToVideo},
+        // The keyboard's way to the main popup menu, and so to the menus of
+        // the sound tracks and subtitles.
+        {{fixedKey(Apps), fixedKey(F10, ShiftBit)},
+         [](D &d, int) { d.popupMenuAtVideo(); },
+         Focus::Stays},
     };
     return rows;
 }

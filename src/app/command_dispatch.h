@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 #include <functional>
+#include <optional>
 #include <span>
 
 class CMovie;
@@ -64,6 +66,7 @@ public:
     void setVolume(int value);
     // The main popup menu at a point on the screen.
     void popupMenu(const QPoint &globalPos);
+    void popupMenuAtVideo();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -83,9 +86,10 @@ private:
     void changeVolume(int step);
     void openHelp();
     bool handleMouse(QWidget *source, QMouseEvent *event);
-    void dragWindow();
+    bool dragWindowOnMove(QMouseEvent *event);
     void addToFavourites();
 
     Parts p_;
-    int lastShift_ = 0;
+    // Where the left button went down on a surface that drags the window.
+    std::optional<QPoint> dragFrom_;
 };

@@ -16,9 +16,11 @@ class QScrollBar;
 class Settings;
 class WaveVolume;
 
-// The settings kept in config.ini: read once at start-up, written once at
-// shut-down.  Values that belong to parts of the window not built here are
-// passed through unchanged, so nothing a user set is lost.
+// The settings kept in config.ini: read once at start-up, written at
+// shut-down and, while the program runs, every few seconds by the state saver
+// (a text that has not changed is not written again).  Values that belong to
+// parts of the window not built here are passed through unchanged, so nothing
+// a user set is lost.
 class SettingsStore
 {
 public:

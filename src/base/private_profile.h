@@ -6,9 +6,8 @@
 #include <QStringList>
 #include <optional>
 
-// An INI document read and written with the rules of the Windows
-// private-profile calls (GetPrivateProfileString, GetPrivateProfileInt,
-// WritePrivateProfileString) that config.ini and color.ini were made with.
+// An INI document, the format of config.ini and color.ini, read and written
+// by the rules below.
 //
 // The text is UTF-8, except that bytes that are not (a path in another
 // encoding) are kept as they are: see native_path.  Lines end with CR LF when written, and CR LF,

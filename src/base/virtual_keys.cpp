@@ -77,6 +77,7 @@ constexpr KeyPair keys[] = {
     {Qt::Key_BraceRight, OemCloseBracket},
     {Qt::Key_Apostrophe, OemQuote},
     {Qt::Key_QuoteDbl, OemQuote},
+    {Qt::Key_Menu, Apps},
 };
 
 template <std::size_t N> int lookUp(const KeyPair (&table)[N], int qtKey)
@@ -114,6 +115,7 @@ constexpr NamePair names[] = {
     {Down, "Down"},
     {Insert, "Insert"},
     {Delete, "Delete"},
+    {Apps, "Menu"},
     {KeypadMultiply, "Num *"},
     {KeypadAdd, "Num +"},
     {KeypadSubtract, "Num -"},

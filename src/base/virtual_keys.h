@@ -33,6 +33,7 @@ enum Code : int {
     Down = 40,
     Insert = 45,
     Delete = 46,
+    Apps = 93, // the Menu key
     Keypad0 = 96,
     Keypad9 = 105,
     KeypadMultiply = 106,
@@ -48,6 +49,7 @@ enum Code : int {
     F6 = 117,
     F7 = 118,
     F8 = 119,
+    F10 = 121,
     F24 = 135,
     OemSemicolon = 186, // ; :
     OemPlus = 187,      // = +

@@ -71,6 +71,14 @@ bool movesInControl(int qtKey)
     }
 }
 
+// A closed drop-down list takes the entry a moving key lands on at once (Home
+// in the drive list would open the first drive and drop the file list): the
+// window's keys are the window's alone there.
+bool choosesAtOnce(const QWidget &widget)
+{
+    return qobject_cast<const QComboBox *>(&widget) != nullptr;
+}
+
 } // namespace
 
 WindowKeyFilter::WindowKeyFilter(QWidget &window, Handlers handlers, QObject *parent)
@@ -92,6 +100,10 @@ void WindowKeyFilter::keepOwnKeys(QWidget *control, const QList<int> &qtKeys)
 // the control's parents is done here, which ends the outer propagation.
 bool WindowKeyFilter::eventFilter(QObject *watched, QEvent *event)
 {
+    // Keys held when the window goes to the background are let go where
+    // this filter does not see them.
+    if (event->type() == QEvent::WindowDeactivate && watched == &window_)
+        heldShift_.clear();
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
         return false;
     if (event == passingOn_)
@@ -104,12 +116,14 @@ bool WindowKeyFilter::eventFilter(QObject *watched, QEvent *event)
 
     auto *key = static_cast<QKeyEvent *>(event);
     if (receiver->window() != &window_) {
+        if (key->type() == QEvent::KeyRelease && !key->isAutoRepeat())
+            heldShift_.remove(virtual_keys::fromKeyEvent(*key));
         tellReleasedElsewhere(*key);
         return false;
     }
 
     const int code = virtual_keys::fromKeyEvent(*key);
-    const int shift = virtual_keys::shiftState(key->modifiers());
+    const int shift = shiftOfPress(*key, code, virtual_keys::shiftState(key->modifiers()));
     const Route route = routeOf(*receiver, *key, code, shift);
     const QPointer<WindowKeyFilter> self(this);
     const QPointer<QWidget> control(receiver);
@@ -130,7 +144,8 @@ WindowKeyFilter::Route WindowKeyFilter::routeOf(const QWidget &receiver, const Q
         return Route::ControlOnly;
     if (!hasKeysOfItsOwn(receiver))
         return Route::WindowOnly;
-    if (!movesInControl(key.key()) && handlers_.wanted && handlers_.wanted(code, shift))
+    if (handlers_.wanted && handlers_.wanted(code, shift) &&
+        (!movesInControl(key.key()) || choosesAtOnce(receiver)))
         return Route::WindowOnly;
     return Route::WindowThenControl;
 }
@@ -149,6 +164,24 @@ void WindowKeyFilter::tellReleasedElsewhere(const QKeyEvent &key)
 {
     if (key.type() == QEvent::KeyRelease && !key.isAutoRepeat() && handlers_.releasedElsewhere)
         handlers_.releasedElsewhere(virtual_keys::fromKeyEvent(key));
+}
+
+// Noted at the press, given back at the release.  A release without a press
+// seen here (the key went down in another window) keeps its own shift.
+int WindowKeyFilter::shiftOfPress(const QKeyEvent &key, int code, int shift)
+{
+    if (key.type() == QEvent::KeyPress) {
+        if (!key.isAutoRepeat())
+            heldShift_.insert(code, shift);
+        return heldShift_.value(code, shift);
+    }
+    const auto held = heldShift_.constFind(code);
+    if (held == heldShift_.cend())
+        return shift;
+    const int atPress = *held;
+    if (!key.isAutoRepeat())
+        heldShift_.erase(held);
+    return atPress;
 }
 
 // notify() rather than sendEvent(): the event stays spontaneous, as the

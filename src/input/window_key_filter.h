@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <functional>
@@ -17,7 +18,8 @@ class QWidget;
 //    buttons, tab strips) get the key after the window's handling, except a
 //    key the window has a use for that does not move or select in them: a
 //    bound letter never ends in a list's type-ahead, F4 never opens a
-//    drop-down list;
+//    drop-down list.  A drop-down list, which takes the entry a moving key
+//    lands on at once, gets none of the window's keys;
 //  - everything else (the video area, frames, the window itself) gives its
 //    keys to the window's handling alone.
 // Dialogs and popup menus are windows of their own and keep their keys.
@@ -25,6 +27,9 @@ class WindowKeyFilter : public QObject
 {
 public:
     // Codes are virtual-key codes, shift the sum of virtual_keys::ShiftBits.
+    // A release carries the shift of its key's press: a chord is the keys
+    // held when its key went down, whatever is let go first (Ctrl let go
+    // before W is still Ctrl+W).
     struct Handlers {
         // Auto-repeated presses included.
         std::function<void(int code, int shift, bool autoRepeat)> pressed;
@@ -54,9 +59,12 @@ private:
     void tellWindow(const QKeyEvent &key, int code, int shift);
     void tellReleasedElsewhere(const QKeyEvent &key);
     void passOn(QWidget *receiver, QKeyEvent *key);
+    int shiftOfPress(const QKeyEvent &key, int code, int shift);
 
     QWidget &window_;
     Handlers handlers_;
     // The event being handed to its control, which this filter lets by.
     const QEvent *passingOn_ = nullptr;
+    // The shift of each key held down, by its code.
+    QHash<int, int> heldShift_;
 };

@@ -1484,12 +1484,10 @@ bool CMovie::setAudioVolume(qint32 value)
 {
     if (!isOpen() || !state_.hasAudio())
         return false;
-    double percent = audio_gain::mpvVolumeFromHundredthsDb(value);
-    if (!check(waitedFor(
-                   "setting", "volume",
-                   [&] { return mpv_set_property(mpv_, "volume", MPV_FORMAT_DOUBLE, &percent); }),
-               "setting property", "volume"))
-        return false;
+    // Asked without waiting, like the other properties: mpv carries requests
+    // out in order, and the state already holds the value asked for.
+    const double percent = audio_gain::mpvVolumeFromHundredthsDb(value);
+    setDouble(mpv_, "volume", percent);
     MediaState next = state_;
     next.volume = percent;
     setState(next);

@@ -14,7 +14,8 @@ class PositionTimer;
 // play_file: the one way a movie is opened and started.  It asks the media
 // session to open the file inside the video area and returns; once the movie
 // is open it restores the volume on it, scales the seek bar to its length,
-// starts the position timer and names the window after the movie.
+// starts the position timer and emits movieOpened, whose receivers do the
+// rest (the window's caption is the display modes' to set).
 class OpenAndPlay : public QObject
 {
     Q_OBJECT

@@ -33,7 +33,7 @@ public:
     SeekBar *seekBarForFullscreen() const { return seekBarForFullscreen_; }
     // `lblMedia` entries 3 (length) and 4 (elapsed time).
     QLabel *lblMedia(int index) const;
-    // The time box; its caption keeps the last open result.
+    // The time box around the elapsed time and the length.
     QFrame *time() const { return time_; }
     QLabel *timeForFullscreen() const { return timeForFullscreen_; }
     QSlider *vol() const { return vol_; }

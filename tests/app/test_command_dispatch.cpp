@@ -2,6 +2,8 @@
 
 #include "app/command_dispatch.h"
 #include "app/desktop_options.h"
+#include "base/key_bindings.h"
+#include "base/virtual_keys.h"
 #include "desktop/tray_icon.h"
 #include "input/main_menu.h"
 #include "library/file_browser.h"
@@ -171,6 +173,27 @@ private slots:
         QCOMPARE(player.playSpeed().checkedIndex(), 3);
         QTest::keyClick(display, Qt::Key_1);
         QCOMPARE(player.playSpeed().checkedIndex(), 2);
+    }
+
+    // The keypad's scene rows come before the capture binding: a capture key
+    // on a keypad digit registers and jumps to scenes.
+    void keypadScenesComeBeforeTheCaptureKey()
+    {
+        PlayerFixture fixture({test_media::clip("long3.avi")});
+        Player &player = fixture.player();
+        CMovie &movie = player.movie();
+        QWidget *display = player.window().display();
+        QVERIFY(waitForOpen(player));
+        QCOMPARE(
+            player.keyBindings().trySet(KeyBindings::Capture, virtual_keys::Keypad0 + 3).result,
+            KeyBindings::Result::Ok);
+        movie.MediaPlay(PlayCommand::Pause);
+        movie.setCurrentPosition(20);
+
+        QTest::keyClick(display, Qt::Key_3, Qt::ControlModifier | Qt::KeypadModifier);
+        movie.setCurrentPosition(0);
+        QTest::keyClick(display, Qt::Key_3, Qt::KeypadModifier);
+        QTRY_VERIFY(qAbs(positionOf(movie) - 20) < 0.5);
     }
 
     void altMakesKeysInertAndPagesFollowTheirKeys()

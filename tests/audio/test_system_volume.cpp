@@ -4,6 +4,7 @@
 // start; a level the user set meanwhile stays.
 
 #include "audio/system_volume.h"
+#include "audio/system_volume_queue.h"
 #include "base/audio_gain.h"
 #include "test_files.h"
 #include "test_media.h"
@@ -12,9 +13,11 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <csignal>
 
 namespace
@@ -91,6 +94,44 @@ private slots:
             QCOMPARE(outputVolume(), 50000);
             QVERIFY(!QFile::exists(restoreFile));
         }
+    }
+
+    // A server that stops answering holds up no one who asks for a change:
+    // the caller's events go on while the changes wait, and of the changes
+    // asked meanwhile the latest is the one carried out.
+    void changesGoOnWhileTheServerDoesNotAnswer()
+    {
+        QTemporaryDir folder;
+        setOutputVolume(30000);
+        // Connected, as the program's is by the read at start.
+        auto volume = std::make_unique<SystemVolume>(folder.filePath("waveout.ini"));
+        QVERIFY(volume->get_wave_volume() != 0);
+        SystemVolumeQueue queue(std::move(volume));
+        // Told on this thread, as the window is.
+        QList<std::uint32_t> changed;
+        connect(&queue, &SystemVolumeQueue::changed, this,
+                [&changed](std::uint32_t word) { changed << word; });
+        const pid_t server =
+            pid_t(test_files::readFile(runtime_.filePath("pulse/pid")).trimmed().toLongLong());
+        QVERIFY(server > 0);
+
+        ::kill(server, SIGSTOP);
+        // Whatever happens below, the server answers again after.
+        const auto resume = qScopeGuard([server] { ::kill(server, SIGCONT); });
+        int changedBeforeTheTimer = -1;
+        for (int level : {-20000, -10000, 0})
+            queue.set(audio_gain::waveWord(level));
+        QTimer::singleShot(0, this, [&] { changedBeforeTheTimer = int(changed.count()); });
+        QTRY_VERIFY(changedBeforeTheTimer >= 0);
+        ::kill(server, SIGCONT);
+        QCOMPARE(changedBeforeTheTimer, 0);
+
+        QTRY_VERIFY_WITH_TIMEOUT(!changed.isEmpty() && changed.last() == audio_gain::waveWord(0),
+                                 10000);
+        QVERIFY(changed.count() <= 2);
+        QTRY_COMPARE(outputVolume(), int(audio_gain::pulseVolumeFromLevel(0x8000)));
+        queue.restore();
+        QCOMPARE(outputVolume(), 30000);
     }
 
     void theProgramLeavesTheVolumeAsItFoundIt()

@@ -4,6 +4,7 @@
 #include "input/window_key_filter.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
 #include <QListWidget>
@@ -22,6 +23,7 @@ struct KeyedWindow {
     QListWidget *list = new QListWidget(&window);
     QLineEdit *box = new QLineEdit(&window);
     QPushButton *button = new QPushButton("button", &window);
+    QComboBox *drives = new QComboBox(&window);
     QStringList told;
 
     KeyedWindow()
@@ -30,12 +32,16 @@ struct KeyedWindow {
         column->addWidget(list);
         column->addWidget(box);
         column->addWidget(button);
+        column->addWidget(drives);
+        drives->addItems({"/", "/media/disk"});
         list->addItems({"apple", "walnut", "zucchini"});
         list->setCurrentRow(0);
         WindowKeyFilter::Handlers handlers;
         handlers.pressed = [this](int code, int, bool) { told << QString("down %1").arg(code); };
         handlers.released = [this](int code, int) { told << QString("up %1").arg(code); };
-        handlers.wanted = [](int code, int) { return code == 'W' || code == 38 || code == 13; };
+        handlers.wanted = [](int code, int) {
+            return code == 'W' || code == 38 || code == 13 || code == 34;
+        };
         handlers.releasedElsewhere = [this](int code) { told << QString("away %1").arg(code); };
         new WindowKeyFilter(window, handlers, &window);
         window.show();
@@ -71,6 +77,16 @@ private slots:
         keyed.told.clear();
         QTest::keyClick(keyed.button, Qt::Key_F7);
         QCOMPARE(keyed.told, QStringList({"down 118", "up 118"}));
+
+        // A drop-down list takes the entry a key lands on at once: the
+        // window's keys stay the window's (Page Down does not open the next
+        // drive); others still choose in it.
+        keyed.told.clear();
+        QTest::keyClick(keyed.drives, Qt::Key_PageDown);
+        QCOMPARE(keyed.drives->currentIndex(), 0);
+        QTest::keyClick(keyed.drives, Qt::Key_End);
+        QCOMPARE(keyed.drives->currentIndex(), 1);
+        QCOMPARE(keyed.told, QStringList({"down 34", "up 34", "down 35", "up 35"}));
 
         // A text box keeps every key for its typing; its releases are told
         // as happening elsewhere.
