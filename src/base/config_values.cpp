@@ -12,8 +12,9 @@ struct Key {
     const char *section;
     const char *name;
     Member member;
-    // Written only while on or once the file has it: the files of those who
-    // never turn the option on stay as they have always been.
+    // Written only once it differs from its default or the file has it: the
+    // files of those who never change the option stay as they have always
+    // been.  Missing, it reads as its default.
     bool onlyOnceSet = false;
 };
 
@@ -36,6 +37,7 @@ const Key kKeys[] = {
     {"option", "HidePopup", &ConfigValues::hidePopup},
     {"option", "SeekTop", &ConfigValues::seekTop},
     {"option", "MoreFormats", &ConfigValues::moreFormats, true},
+    {"option", "SeekPreview", &ConfigValues::seekPreview, true},
     {"other", "WindowState", &ConfigValues::windowState},
     {"other", "PlayMode", &ConfigValues::playMode},
     {"other", "SmallMode", &ConfigValues::smallMode},
@@ -63,6 +65,8 @@ ConfigValues ConfigValues::read(const PrivateProfile &profile)
     for (const Key &key : kKeys) {
         const QString section = QString::fromLatin1(key.section);
         const QString name = QString::fromLatin1(key.name);
+        if (key.onlyOnceSet && !profile.contains(section, name))
+            continue;
         if (auto text = std::get_if<QString ConfigValues::*>(&key.member))
             values.*(*text) = profile.readString(section, name);
         else if (auto number = std::get_if<int ConfigValues::*>(&key.member))
@@ -82,7 +86,8 @@ ConfigValues ConfigValues::read(const PrivateProfile &profile)
 void ConfigValues::write(PrivateProfile &profile) const
 {
     for (const Key &key : kKeys) {
-        if (key.onlyOnceSet && !(this->*std::get<bool ConfigValues::*>(key.member)) &&
+        const auto flag = std::get<bool ConfigValues::*>(key.member);
+        if (key.onlyOnceSet && this->*flag == ConfigValues().*flag &&
             !profile.contains(QString::fromLatin1(key.section), QString::fromLatin1(key.name)))
             continue;
         QString value;
