@@ -6,7 +6,7 @@
 namespace
 {
 
-using Member = std::variant<QString ConfigValues::*, int ConfigValues::*, bool ConfigValues::*>;
+using Member = ConfigValues::Member;
 
 struct Key {
     const char *section;
@@ -83,11 +83,16 @@ ConfigValues ConfigValues::read(const PrivateProfile &profile)
     return values;
 }
 
+bool ConfigValues::isDefault(const Member &member) const
+{
+    static const ConfigValues defaults;
+    return std::visit([&](auto field) { return this->*field == defaults.*field; }, member);
+}
+
 void ConfigValues::write(PrivateProfile &profile) const
 {
     for (const Key &key : kKeys) {
-        const auto flag = std::get<bool ConfigValues::*>(key.member);
-        if (key.onlyOnceSet && this->*flag == ConfigValues().*flag &&
+        if (key.onlyOnceSet && isDefault(key.member) &&
             !profile.contains(QString::fromLatin1(key.section), QString::fromLatin1(key.name)))
             continue;
         QString value;

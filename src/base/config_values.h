@@ -3,6 +3,7 @@
 #include "base/private_profile.h"
 
 #include <QString>
+#include <variant>
 
 // The settings kept in config.ini, one field per key, in the file's order.
 //
@@ -96,4 +97,12 @@ struct ConfigValues {
     // first run keeps the window's designed size and place and leaves the
     // system volume alone.
     static ConfigValues firstRun(const QString &programFolder);
+
+    // One field, of whichever type.
+    using Member =
+        std::variant<QString ConfigValues::*, int ConfigValues::*, bool ConfigValues::*>;
+
+private:
+    // The field holds what a file without its key reads as.
+    bool isDefault(const Member &member) const;
 };

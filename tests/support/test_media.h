@@ -20,6 +20,9 @@ namespace test_media
 //                the same in the other containers of today
 //   tracks.mkv   clip.mkv with two sound tracks: 440 Hz "jpn" titled "Main",
 //                880 Hz "eng" titled "Commentary"
+//   chapters.mkv, chapters.mp4
+//                12 s of test picture, no sound, in three chapters: "Opening"
+//                at 0, "Middle" at 4 s, "End" at 8 s
 //   noaudio.avi  the same picture without sound
 //   fadein.avi   2 s of black, then 2 s of test picture, no sound
 //   play60.avi   60 s, 160x120 at 25 fps, no sound
