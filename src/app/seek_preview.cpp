@@ -47,16 +47,24 @@ public:
         setObjectName("SeekPreview");
         setAttribute(Qt::WA_ShowWithoutActivating);
         setAttribute(Qt::WA_TransparentForMouseEvents);
+        // Its window is made now rather than at the first hover.
+        winId();
     }
 
+    // Only what changed is redrawn: most moves of the pointer change the
+    // place of the popup and nothing else.
     void set(const QImage &picture, QSize pictureSize, const QString &time)
     {
+        if (picture.cacheKey() == picture_.cacheKey() && pictureSize == pictureSize_ &&
+            time == time_)
+            return;
         picture_ = picture;
-        pictureSize_ = pictureSize;
         time_ = time;
-        const int textHeight = fontMetrics().height();
-        resize(pictureSize.width() + 2 * kPadding,
-               pictureSize.height() + textHeight + 3 * kPadding);
+        if (pictureSize != pictureSize_) {
+            pictureSize_ = pictureSize;
+            resize(pictureSize.width() + 2 * kPadding,
+                   pictureSize.height() + fontMetrics().height() + 3 * kPadding);
+        }
         update();
     }
 
@@ -150,7 +158,8 @@ void SeekPreview::showAt(SeekBar *bar, int x)
                            std::max(area.left(), area.right() + 1 - popup_->width())));
         at.setY(std::max(at.y(), area.top()));
     }
-    popup_->move(at);
+    if (popup_->pos() != at)
+        popup_->move(at);
     if (!popup_->isVisible()) {
         popup_->show();
         popup_->raise();

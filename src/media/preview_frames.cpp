@@ -32,7 +32,10 @@ PreviewFrames::PreviewFrames(QObject *parent)
     // One grab at a time: a sweep over the bar asks for many pictures, of
     // which only the last is wanted, and the thumbnails grab beside it.
     pool_->setMaxThreadCount(1);
-    pool_->setThreadPriority(QThread::LowPriority);
+    // Idle: on Linux the scheduler then gives the grab only what the window
+    // and the player leave (a low priority alone would still take turns
+    // with them).
+    pool_->setThreadPriority(QThread::IdlePriority);
 }
 
 PreviewFrames::~PreviewFrames()
