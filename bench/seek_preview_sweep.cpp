@@ -11,7 +11,8 @@
 //   last_picture_ms from the last move until its picture shows
 //   cached         pictures kept for the movie at the end
 // PREVIEW=0 runs the same sweep with the picture off, for comparison;
-// SWEEP_TRACE=1 tells each move that took over 10 ms.  Needs an X server and
+// SWEEP_TRACE=1 tells each move that took over 10 ms; SWEEP_SHOT=file.png
+// keeps a screenshot taken at the end.  Needs an X server and
 // ffmpeg.
 
 #include "app/player.h"
@@ -27,6 +28,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
@@ -79,13 +81,17 @@ void run(const QString &movie)
     for (int x = bar->width() - 1; x >= bar->width() / 3; x -= 3)
         moveTo(x);
     clock.start();
-    // The picture of the last place: it is kept once it has come.
+    // The picture of the last place.
     QElapsedTimer limit;
     limit.start();
-    const int before = frames.cached();
-    while (frames.cached() == before && limit.elapsed() < 20000)
+    while (!player.seekPreview().pictureShown() && limit.elapsed() < 20000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    const double lastPicture = frames.cached() > before ? clock.nsecsElapsed() / 1e6 : -1;
+    const double lastPicture =
+        player.seekPreview().pictureShown() ? clock.nsecsElapsed() / 1e6 : -1;
+    QTest::qWait(50);
+    // SWEEP_SHOT=file.png keeps the screen as it is now, picture and all.
+    if (const QString shot = qEnvironmentVariable("SWEEP_SHOT"); !shot.isEmpty())
+        bar->screen()->grabWindow(0).save(shot);
     std::printf("{\"moves\": %d, \"stall_ms\": %.1f, \"move_ms_max\": %.1f, "
                 "\"last_picture_ms\": %.1f, \"cached\": %d, \"popup_shown\": %s}\n",
                 moves, meter.longest(), moveMax, lastPicture, frames.cached(),

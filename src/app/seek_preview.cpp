@@ -68,6 +68,8 @@ public:
         update();
     }
 
+    bool hasPicture() const { return !picture_.isNull(); }
+
     void setPicture(const QImage &picture)
     {
         picture_ = picture;
@@ -124,6 +126,11 @@ SeekPreview::~SeekPreview()
 QWidget *SeekPreview::popup() const
 {
     return popup_;
+}
+
+bool SeekPreview::pictureShown() const
+{
+    return popup_->isVisible() && popup_->hasPicture();
 }
 
 bool SeekPreview::wanted() const

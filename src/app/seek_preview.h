@@ -31,6 +31,9 @@ public:
     // The window that shows the picture and the time, shown or not.
     QWidget *popup() const;
     const PreviewFrames &frames() const { return *frames_; }
+    // The popup shows the picture of the place under the pointer (not only
+    // the time, while the picture is being made).
+    bool pictureShown() const;
 
 private:
     void showAt(SeekBar *bar, int x);

@@ -82,7 +82,8 @@ QImage PreviewFrames::request(double seconds)
     asked_ = {key};
     pool_->start(
         [shared = shared_, path = movie_, size = size_, generation = generation_, seconds] {
-            const QImage image = FrameGrabber::grab(path, seconds, size);
+            const QImage image =
+                FrameGrabber::grab(path, seconds, size, FrameGrabber::Start::KeyFrameBefore);
             const QMutexLocker lock(&shared->mutex);
             if (!shared->owner)
                 return;

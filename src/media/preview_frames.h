@@ -12,7 +12,8 @@ class QThreadPool;
 
 // Small pictures of the playing movie for the seek bars, grabbed off the
 // window's thread by the frame grabber (its limits on frame size and time
-// hold) and kept for as long as the movie plays.  Only the latest request
+// hold) from the key frame at or before each time, as quick as a picture
+// can be had, and kept for as long as the movie plays.  Only the latest request
 // counts: one that waits is dropped when another comes, and a grab already
 // under way finishes into the cache.
 class PreviewFrames : public QObject

@@ -9,7 +9,6 @@
 #include "input/main_menu.h"
 #include "media/cmovie.h"
 #include "media/frame_grabber.h"
-#include "media/preview_frames.h"
 #include "playback/seek_control.h"
 #include "player_fixture.h"
 #include "test_media.h"
@@ -105,11 +104,8 @@ private slots:
 
         // What the screen shows where the picture is, once it has come.
         const auto hoverAndLook = [&](int x) {
-            const int cached = player.seekPreview().frames().cached();
             QTest::mouseMove(bar, QPoint(x, bar->height() / 2));
-            if (!QTest::qWaitFor([&] {
-                    return popup->isVisible() && player.seekPreview().frames().cached() > cached;
-                }))
+            if (!QTest::qWaitFor([&] { return player.seekPreview().pictureShown(); }))
                 return QImage();
             QTest::qWait(100);
             const QRect area(popup->mapToGlobal(QPoint(3, 3)), QSize(160, 120));
