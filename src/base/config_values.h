@@ -99,8 +99,7 @@ struct ConfigValues {
     static ConfigValues firstRun(const QString &programFolder);
 
     // One field, of whichever type.
-    using Member =
-        std::variant<QString ConfigValues::*, int ConfigValues::*, bool ConfigValues::*>;
+    using Member = std::variant<QString ConfigValues::*, int ConfigValues::*, bool ConfigValues::*>;
 
 private:
     // The field holds what a file without its key reads as.

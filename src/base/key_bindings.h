@@ -4,7 +4,8 @@
 #include <QString>
 #include <array>
 
-// The eleven functions the user can put on keys of their choice, with the
+// The functions the user can put on keys of their choice (eleven with a key
+// from the start, two chapter moves without one), with the
 // rules of the key page (which keys are allowed, which clash) and the file
 // key.ini that keeps them between runs.  Each binding is one character whose
 // code point is the virtual-key code of its key (see virtual_keys.h).
