@@ -1,6 +1,7 @@
 #include "app/command_dispatch.h"
 
 #include "app/app_log.h"
+#include "app/chapter_menus.h"
 #include "base/key_bindings.h"
 #include "base/program_folder.h"
 #include "base/virtual_keys.h"
@@ -463,6 +464,12 @@ std::span<const CommandDispatch::KeyUpRow> CommandDispatch::keyUpRows()
          [](D &d, int) { d.p_.speed.bai_Click(0); },
          Focus::Stays},
         {{bound(KeyBindings::HalfSpeed)}, [](D &d, int) { d.p_.speed.bai_Click(3); }, Focus::Stays},
+        {{bound(KeyBindings::NextChapter)},
+         [](D &d, int) { ChapterMenus::jumpToNext(d.p_.movie); },
+         Focus::Stays},
+        {{bound(KeyBindings::PreviousChapter)},
+         [](D &d, int) { ChapterMenus::jumpToPrevious(d.p_.movie); },
+         Focus::Stays},
         {{fixedKey(PageUp)}, [](D &d, int) { d.p_.modes.zoomStep(1); }, Focus::Stays},
         {{fixedKey(PageDown)}, [](D &d, int) { d.p_.modes.zoomStep(-1); }, Focus::Stays},
         {{fixedKey(F1)}, [](D &d, int) { d.openHelp(); }, Focus::Stays},

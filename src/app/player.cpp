@@ -1,10 +1,12 @@
 #include "app/player.h"
 #include "app/app_log.h"
+#include "app/chapter_menus.h"
 
 #include "app/command_dispatch.h"
 #include "app/desktop_link.h"
 #include "app/desktop_options.h"
 #include "app/save_notice.h"
+#include "app/seek_preview.h"
 #include "app/settings_binding.h"
 #include "app/settings_store.h"
 #include "app/shutdown.h"
@@ -227,8 +229,13 @@ void Player::buildParts()
     sceneMenus_ =
         std::make_unique<SceneMenus>(*movie_, window, *mainMenu_, *fileBrowser_, *openAndPlay_);
     trackMenus_ = std::make_unique<TrackMenus>(*movie_, *mainMenu_);
+    chapterMenus_ = std::make_unique<ChapterMenus>(*movie_, *mainMenu_, *window_->seekBar(),
+                                                   *window_->seekBarForFullscreen());
     keyPage_ = std::make_unique<KeyPage>(keys_, listPanel_->config);
     buildDisplayParts();
+    seekPreview_ = std::make_unique<SeekPreview>(*movie_, *seekControl_, *window.seekBar(),
+                                                 *window.seekBarForFullscreen(), settings_,
+                                                 [this] { return displayModes_->smallMode(); });
     desktopOptions_ = std::make_unique<DesktopOptions>(window, *listPanel_, *windowOptions_,
                                                        settings_, *mainMenu_->menu(),
                                                        QCoreApplication::applicationFilePath());

@@ -38,6 +38,8 @@ class PlaySpeed;
 class PositionTimer;
 class SceneMenus;
 class TrackMenus;
+class ChapterMenus;
+class SeekPreview;
 class SeekControl;
 class SettingsBinding;
 class SaveNotice;
@@ -103,6 +105,7 @@ public:
     MainMenu &mainMenu() const { return *mainMenu_; }
     SeekControl &seekControl() const { return *seekControl_; }
     SceneMenus &sceneMenus() const { return *sceneMenus_; }
+    SeekPreview &seekPreview() const { return *seekPreview_; }
     SaveNotice &saveNotice() const { return *saveNotice_; }
     KeyPage &keyPage() const { return *keyPage_; }
     CommandDispatch &dispatch() const { return *dispatch_; }
@@ -185,6 +188,8 @@ private:
     std::unique_ptr<SeekControl> seekControl_;
     std::unique_ptr<SceneMenus> sceneMenus_;
     std::unique_ptr<TrackMenus> trackMenus_;
+    std::unique_ptr<ChapterMenus> chapterMenus_;
+    std::unique_ptr<SeekPreview> seekPreview_;
     std::unique_ptr<KeyPage> keyPage_;
     std::unique_ptr<WindowOptions> windowOptions_;
     std::unique_ptr<SettingsBinding> settingsBinding_;

@@ -6,14 +6,15 @@
 namespace
 {
 
-using Member = std::variant<QString ConfigValues::*, int ConfigValues::*, bool ConfigValues::*>;
+using Member = ConfigValues::Member;
 
 struct Key {
     const char *section;
     const char *name;
     Member member;
-    // Written only while on or once the file has it: the files of those who
-    // never turn the option on stay as they have always been.
+    // Written only once it differs from its default or the file has it: the
+    // files of those who never change the option stay as they have always
+    // been.  Missing, it reads as its default.
     bool onlyOnceSet = false;
 };
 
@@ -36,6 +37,7 @@ const Key kKeys[] = {
     {"option", "HidePopup", &ConfigValues::hidePopup},
     {"option", "SeekTop", &ConfigValues::seekTop},
     {"option", "MoreFormats", &ConfigValues::moreFormats, true},
+    {"option", "SeekPreview", &ConfigValues::seekPreview, true},
     {"other", "WindowState", &ConfigValues::windowState},
     {"other", "PlayMode", &ConfigValues::playMode},
     {"other", "SmallMode", &ConfigValues::smallMode},
@@ -63,6 +65,8 @@ ConfigValues ConfigValues::read(const PrivateProfile &profile)
     for (const Key &key : kKeys) {
         const QString section = QString::fromLatin1(key.section);
         const QString name = QString::fromLatin1(key.name);
+        if (key.onlyOnceSet && !profile.contains(section, name))
+            continue;
         if (auto text = std::get_if<QString ConfigValues::*>(&key.member))
             values.*(*text) = profile.readString(section, name);
         else if (auto number = std::get_if<int ConfigValues::*>(&key.member))
@@ -79,10 +83,16 @@ ConfigValues ConfigValues::read(const PrivateProfile &profile)
     return values;
 }
 
+bool ConfigValues::isDefault(const Member &member) const
+{
+    static const ConfigValues defaults;
+    return std::visit([&](auto field) { return this->*field == defaults.*field; }, member);
+}
+
 void ConfigValues::write(PrivateProfile &profile) const
 {
     for (const Key &key : kKeys) {
-        if (key.onlyOnceSet && !(this->*std::get<bool ConfigValues::*>(key.member)) &&
+        if (key.onlyOnceSet && isDefault(key.member) &&
             !profile.contains(QString::fromLatin1(key.section), QString::fromLatin1(key.name)))
             continue;
         QString value;

@@ -3,6 +3,7 @@
 #include "base/private_profile.h"
 
 #include <QString>
+#include <variant>
 
 // The settings kept in config.ini, one field per key, in the file's order.
 //
@@ -12,6 +13,7 @@
 //   [volume]    volume waveout
 //   [option]    Resume AutoAdjust NoTaskBar AutoListHide HidePopup SeekTop
 //               MoreFormats (only once turned on: see write)
+//               SeekPreview (only once turned off)
 //   [other]     WindowState PlayMode SmallMode ListMode ListVisible PlaySpeed
 //               OriginalSize Temae upper_clip under_clip image_path_root soutai
 //
@@ -57,6 +59,7 @@ struct ConfigValues {
     bool hidePopup = false; // despite its name: true shows the balloon help
     bool seekTop = false;
     bool moreFormats = false; // mp4, mkv, webm and the others count as movies
+    bool seekPreview = true;  // a picture of the movie over the seek bars
 
     // [other]
     int windowState = 0; // 0 normal, 1 minimised, 2 maximised
@@ -79,8 +82,9 @@ struct ConfigValues {
 
     // Writes every key in the order above.  Keys already in the profile keep
     // their place, so writing into the loaded file keeps the user's own lines.
-    // MoreFormats is left out while off unless the profile has it, so a file
-    // is written as it always was until the option is first turned on.
+    // MoreFormats is left out while off and SeekPreview while on, unless the
+    // profile has them, so a file is written as it always was until the
+    // option is first changed.
     void write(PrivateProfile &profile) const;
 
     // The values of a first run, when there is no config.ini: movie volume
@@ -93,4 +97,11 @@ struct ConfigValues {
     // first run keeps the window's designed size and place and leaves the
     // system volume alone.
     static ConfigValues firstRun(const QString &programFolder);
+
+    // One field, of whichever type.
+    using Member = std::variant<QString ConfigValues::*, int ConfigValues::*, bool ConfigValues::*>;
+
+private:
+    // The field holds what a file without its key reads as.
+    bool isDefault(const Member &member) const;
 };

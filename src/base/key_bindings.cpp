@@ -29,7 +29,16 @@ constexpr FunctionInfo functions[KeyBindings::kCount] = {
     {"han", "Text_han", u"１／２倍速", u'3'},
     {"add", "Text_add", u"お気に入りに追加", u' '},
     {"cap", "Text_cap", u"サムネイルキャプチャー", u'C'},
+    {"nextChapter", "Text_next_chapter", u"次のチャプター", 0},
+    {"preChapter", "Text_pre_chapter", u"前のチャプター", 0},
 };
+
+// The functions that may not share a key: the nine playback ones and the
+// chapter ones.  The add and capture keys never count.
+bool isExclusive(int function)
+{
+    return function < KeyBindings::kPlaybackCount || function >= KeyBindings::kClassicCount;
+}
 
 // A real key.ini is a few hundred bytes.
 constexpr qint64 kMaxFileSize = 1 << 20;
@@ -91,7 +100,9 @@ QString KeyBindings::label(int function)
 
 QString KeyBindings::defaultText(int function)
 {
-    return validFunction(function) ? QString(QChar(functions[function].defaultKey)) : QString();
+    if (!validFunction(function) || functions[function].defaultKey == 0)
+        return QString();
+    return QString(QChar(functions[function].defaultKey));
 }
 
 bool KeyBindings::isUsable(int code)
@@ -121,12 +132,14 @@ KeyBindings::Assignment KeyBindings::trySet(int function, int code)
     if (!validFunction(function) || !isUsable(code))
         return {Result::Unusable, messageFor(Result::Unusable), function};
     const QString candidate = virtual_keys::storedText(code);
-    for (int other = 0; other < kPlaybackCount; ++other) {
-        if (other != function && texts_[other] == candidate)
+    for (int other = 0; other < kCount; ++other) {
+        if (other != function && isExclusive(other) && texts_[other] == candidate)
             return {Result::Clash, messageFor(Result::Clash), function};
     }
     texts_[function] = candidate;
-    return {Result::Ok, messageFor(Result::Ok), function == Capture ? Capture : function + 1};
+    // The chain ends at the capture box, and again at the last chapter box.
+    const bool last = function == Capture || function == kCount - 1;
+    return {Result::Ok, messageFor(Result::Ok), last ? function : function + 1};
 }
 
 QString KeyBindings::messageFor(Result result)
@@ -144,8 +157,10 @@ QString KeyBindings::messageFor(Result result)
 
 void KeyBindings::resetPlaybackKeys()
 {
-    for (int i = 0; i < kPlaybackCount; ++i)
-        texts_[i] = defaultText(i);
+    for (int i = 0; i < kCount; ++i) {
+        if (isExclusive(i))
+            texts_[i] = defaultText(i);
+    }
 }
 
 KeyBindings KeyBindings::fromBytes(const QByteArray &bytes)
@@ -176,8 +191,12 @@ QByteArray KeyBindings::toBytes() const
         bytes += "\"\r\n";
     };
     addLine(QStringLiteral("このファイルを編集しないでください"));
-    for (const QString &text : texts_)
-        addLine(text);
+    bool extraKeys = false;
+    for (int i = kClassicCount; i < kCount; ++i)
+        extraKeys = extraKeys || !texts_[i].isEmpty();
+    const int written = extraKeys ? kCount : kClassicCount;
+    for (int i = 0; i < written; ++i)
+        addLine(texts_[i]);
     return bytes;
 }
 

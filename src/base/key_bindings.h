@@ -4,7 +4,8 @@
 #include <QString>
 #include <array>
 
-// The eleven functions the user can put on keys of their choice, with the
+// The functions the user can put on keys of their choice (eleven with a key
+// from the start, two chapter moves without one), with the
 // rules of the key page (which keys are allowed, which clash) and the file
 // key.ini that keeps them between runs.  Each binding is one character whose
 // code point is the virtual-key code of its key (see virtual_keys.h).
@@ -24,8 +25,14 @@ public:
         HalfSpeed,
         AddFavourite,
         Capture,
+        // Without a key until the user gives them one; key.ini has their
+        // lines only once one of them has a key.
+        NextChapter,
+        PreviousChapter,
     };
-    static constexpr int kCount = 11;
+    static constexpr int kCount = 13;
+    // The functions key.ini has always held, and which always have a key.
+    static constexpr int kClassicCount = 11;
     // Play .. HalfSpeed: the keys that must not share a key with each other,
     // and that "back to defaults" resets.
     static constexpr int kPlaybackCount = 9;
@@ -65,12 +72,13 @@ public:
     static QString messageFor(Result result);
 
     // Puts the nine playback functions back to their defaults; the add and
-    // capture keys stay.
+    // capture keys stay.  The chapter functions lose their keys.
     void resetPlaybackKeys();
 
     // key.ini: a comment line and the eleven keys, one quoted character a
-    // line.  Reading never fails: a missing file, line or value gives that
-    // function its default.
+    // line, then the two chapter keys ("" for none) when either has a key.
+    // Reading never fails: a missing file, line or value gives that function
+    // its default.
     static KeyBindings fromBytes(const QByteArray &bytes);
     QByteArray toBytes() const;
     static KeyBindings load(const QString &programFolder);

@@ -2,7 +2,10 @@
 
 #include "base/config_values.h"
 
-Settings::Settings(QObject *parent) : QObject(parent) {}
+Settings::Settings(QObject *parent) : QObject(parent)
+{
+    values_[SeekPreview] = 1;
+}
 
 void Settings::set(Option option, int value)
 {
@@ -27,6 +30,7 @@ void Settings::readFrom(const ConfigValues &values)
     set(ImagePathRoot, values.imagePathRoot);
     set(Soutai, values.soutai);
     set(MoreFormats, values.moreFormats);
+    set(SeekPreview, values.seekPreview);
 }
 
 void Settings::writeTo(ConfigValues &values) const
@@ -44,4 +48,5 @@ void Settings::writeTo(ConfigValues &values) const
     values.imagePathRoot = imageBesideMovie();
     values.soutai = relativePaths();
     values.moreFormats = moreFormats();
+    values.seekPreview = seekPreview();
 }

@@ -33,6 +33,7 @@ public:
         ImagePathRoot, // thumbnail pictures in a folder beside the movie
         Soutai,        // store paths in relative form
         MoreFormats,   // mp4, mkv, webm and the other types count as movies
+        SeekPreview,   // a picture of the movie over the seek bars
         OptionCount
     };
     Q_ENUM(Option)
@@ -59,6 +60,7 @@ public:
     bool imageBesideMovie() const { return isOn(ImagePathRoot); }
     bool relativePaths() const { return isOn(Soutai); }
     bool moreFormats() const { return isOn(MoreFormats); }
+    bool seekPreview() const { return isOn(SeekPreview); }
 
     // From the values read from config.ini, and back into the values to be
     // written.  A fit rule outside 0-2 is written as 2, the rule the window
@@ -72,7 +74,7 @@ signals:
 private:
     bool isOn(Option option) const { return values_[option] != 0; }
 
-    // Every option off, the fit rule 0: what a file without these keys
-    // reads as.
+    // Every option off but the seek preview, the fit rule 0: what a file
+    // without these keys reads as.
     std::array<int, OptionCount> values_{};
 };

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <utility>
 
 namespace
 {
@@ -84,6 +85,9 @@ MainMenu::MainMenu(QWidget *parent, QMenu *speedMenu, QMenu *modeMenu)
     m_subtitle = new QMenu(QString::fromUtf8("字幕"), menu_);
     m_subtitle->setObjectName("m_subtitle");
     m_subtitle->menuAction()->setObjectName("m_subtitle_entry");
+    m_chapter = new QMenu(QString::fromUtf8("チャプター"), menu_);
+    m_chapter->setObjectName("m_chapter");
+    m_chapter->menuAction()->setObjectName("m_chapter_entry");
     trackSeparator_ = new QAction(menu_);
     trackSeparator_->setSeparator(true);
     trackSeparator_->setObjectName("sep_tracks");
@@ -91,15 +95,32 @@ MainMenu::MainMenu(QWidget *parent, QMenu *speedMenu, QMenu *modeMenu)
 
 void MainMenu::showTrackMenus(bool audio, bool subtitles)
 {
-    for (QAction *entry : {trackSeparator_, m_audio_track->menuAction(), m_subtitle->menuAction()})
-        menu_->removeAction(entry);
-    if (!audio && !subtitles)
+    audioShown_ = audio;
+    subtitlesShown_ = subtitles;
+    placeMovieMenus();
+}
+
+void MainMenu::showChapterMenu(bool shown)
+{
+    chaptersShown_ = shown;
+    placeMovieMenus();
+}
+
+// The movie's own menus, in one order whichever changed last.
+void MainMenu::placeMovieMenus()
+{
+    const std::pair<QMenu *, bool> menus[] = {
+        {m_audio_track, audioShown_}, {m_subtitle, subtitlesShown_}, {m_chapter, chaptersShown_}};
+    menu_->removeAction(trackSeparator_);
+    for (const auto &[submenu, shown] : menus)
+        menu_->removeAction(submenu->menuAction());
+    if (!audioShown_ && !subtitlesShown_ && !chaptersShown_)
         return;
     menu_->addAction(trackSeparator_);
-    if (audio)
-        menu_->addAction(m_audio_track->menuAction());
-    if (subtitles)
-        menu_->addAction(m_subtitle->menuAction());
+    for (const auto &[submenu, shown] : menus) {
+        if (shown)
+            menu_->addAction(submenu->menuAction());
+    }
 }
 
 void MainMenu::prepare(bool movieOpen)

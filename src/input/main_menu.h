@@ -52,13 +52,21 @@ public:
     // the entries above.
     QMenu *m_audio_track = nullptr;
     QMenu *m_subtitle = nullptr;
+    // The movie's chapters "チャプター", after the track menus, only while the
+    // movie has chapters.
+    QMenu *m_chapter = nullptr;
 
     // Before the menu opens: the scene submenus are usable only with a movie.
     void prepare(bool movieOpen);
     // Puts each track submenu at the end of the menu, or takes it out.
     void showTrackMenus(bool audio, bool subtitles);
+    void showChapterMenu(bool shown);
 
 private:
     QMenu *menu_;
     QAction *trackSeparator_ = nullptr;
+    bool audioShown_ = false;
+    bool subtitlesShown_ = false;
+    bool chaptersShown_ = false;
+    void placeMovieMenus();
 };

@@ -20,6 +20,7 @@
 #include <QScopeGuard>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <future>
@@ -275,6 +276,39 @@ MediaTrack trackOf(const mpv_node &entry)
     return track;
 }
 
+Chapter chapterOf(const mpv_node &entry)
+{
+    Chapter chapter;
+    if (entry.format != MPV_FORMAT_NODE_MAP)
+        return chapter;
+    const mpv_node_list &fields = *entry.u.list;
+    for (int i = 0; i < fields.num; ++i) {
+        const QByteArray key(fields.keys[i]);
+        const mpv_node &value = fields.values[i];
+        if (key == "time" && value.format == MPV_FORMAT_DOUBLE)
+            chapter.start = value.u.double_;
+        else if (key == "time" && value.format == MPV_FORMAT_INT64)
+            chapter.start = double(value.u.int64);
+        else if (key == "title")
+            chapter.title = nodeText(value);
+    }
+    return chapter;
+}
+
+// A file may list any number of chapters; the menu and the seek bars show
+// the first of them, as many as a real movie has and more.
+constexpr int kMaxChapters = 500;
+
+QList<Chapter> chaptersOf(const mpv_node &list)
+{
+    QList<Chapter> chapters;
+    if (list.format != MPV_FORMAT_NODE_ARRAY)
+        return chapters;
+    for (int i = 0; i < std::min(list.u.list->num, kMaxChapters); ++i)
+        chapters.append(chapterOf(list.u.list->values[i]));
+    return chapters;
+}
+
 QList<MediaTrack> tracksOf(const mpv_node &list)
 {
     QList<MediaTrack> tracks;
@@ -306,6 +340,10 @@ struct Observed {
     const char *name;
     mpv_format format;
     void (*apply)(MediaState &state, const void *value);
+    // Read with the rest when a movie has opened.  The chapters are not: a
+    // long list would hold up the window, and mpv reports them by itself
+    // once the file is loaded.
+    bool readAtOpen = true;
 };
 
 const Observed kObserved[] = {
@@ -338,6 +376,13 @@ const Observed kObserved[] = {
      [](MediaState &s, const void *v) {
          s.tracks = v ? tracksOf(*static_cast<const mpv_node *>(v)) : QList<MediaTrack>();
      }},
+    {"chapter-list", MPV_FORMAT_NODE,
+     [](MediaState &s, const void *v) {
+         s.chapters = v ? chaptersOf(*static_cast<const mpv_node *>(v)) : QList<Chapter>();
+     },
+     false},
+    {"chapter", MPV_FORMAT_INT64,
+     [](MediaState &s, const void *v) { s.chapter = v ? intOf(v) : -1; }, false},
 };
 
 // The field key of a track of track-list, when it is a number.
@@ -743,6 +788,7 @@ void CMovie::setState(const MediaState &next)
     if (next == state_)
         return;
     const bool newTracks = next.tracks != state_.tracks;
+    const bool newChapters = next.chapters != state_.chapters || next.chapter != state_.chapter;
     if (surface_ && next.videoRotation != state_.videoRotation)
         surface_->setTurn(next.videoRotation);
     state_ = next;
@@ -751,6 +797,8 @@ void CMovie::setState(const MediaState &next)
     emit stateChanged();
     if (newTracks)
         emit tracksChanged();
+    if (newChapters)
+        emit chaptersChanged();
     notePlaying();
     if (reachedEnd)
         noteEnd();
@@ -830,6 +878,8 @@ void CMovie::readWholeState()
 {
     MediaState next = state_;
     for (const Observed &observed : kObserved) {
+        if (!observed.readAtOpen)
+            continue;
         if (observed.format == MPV_FORMAT_NODE) {
             mpv_node node{};
             const bool read = checkRead(

@@ -148,6 +148,8 @@ signals:
     void stateChanged();
     // The tracks in state() changed: others, or another one chosen.
     void tracksChanged();
+    // The chapters in state() changed: others, or another one playing.
+    void chaptersChanged();
     // A new picture has been drawn on screen (first frame and after).
     void frameShown();
     // The movie started or stopped playing: opened, paused, resumed, stopped,

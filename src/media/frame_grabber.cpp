@@ -371,6 +371,15 @@ QImage frameAt(VideoDecoder &decoder, double seconds, QSize size)
     return last;
 }
 
+// The first frame the decoder gives after a seek to the key frame at or
+// before the time.
+QImage keyFrameBefore(VideoDecoder &decoder, double seconds, QSize size)
+{
+    decoder.seekTo(seconds);
+    AVFrame *frame = decoder.nextFrame();
+    return frame ? decoder.scaled(frame, size) : QImage();
+}
+
 // The first frame, unless it is dark: then the first frame within the
 // opening seconds that is not, checked every half second.  A movie dark
 // all through its opening keeps its first frame.
@@ -405,8 +414,9 @@ QImage FrameGrabber::grab(const QString &moviePath, double seconds, QSize size, 
         qCDebug(lcMedia) << "no picture to grab in" << moviePath;
         return {};
     }
-    QImage image = start == Start::SkipDarkOpening && seconds <= 0
-                       ? firstLitFrame(decoder, size)
+    QImage image = start == Start::SkipDarkOpening && seconds <= 0 ? firstLitFrame(decoder, size)
+                   : start == Start::KeyFrameBefore
+                       ? keyFrameBefore(decoder, std::max(seconds, 0.0), size)
                        : frameAt(decoder, std::max(seconds, 0.0), size);
     if (decoder.timedOut()) {
         qCInfo(lcMedia) << "gave up grabbing a picture of" << moviePath << "after"

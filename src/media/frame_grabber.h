@@ -13,7 +13,9 @@ public:
     // for a new thumbnail at the start of a movie, the first frame within
     // the opening seconds that is not almost uniformly dark (many movies
     // fade in from black).
-    enum class Start { Exact, SkipDarkOpening };
+    // KeyFrameBefore: the frame the decoder can start from at or before the
+    // time, quick to get and close enough for a picture over the seek bar.
+    enum class Start { Exact, SkipDarkOpening, KeyFrameBefore };
 
     // The frame shown at `seconds`, scaled to `size`; a null image on any
     // failure.  Only the regular file at moviePath itself is read: not

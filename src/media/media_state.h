@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/chapters.h"
+
 #include <QList>
 #include <QString>
 
@@ -46,6 +48,9 @@ struct MediaState {
     // mpv's volume in percent, when there is sound.
     double volume = 100.0;
     QList<MediaTrack> tracks;
+    // The movie's chapters, in order, and the one playing (-1 none).
+    QList<Chapter> chapters;
+    int chapter = -1;
 
     // The size the picture is shown at, upright.
     int shownWidth() const { return videoRotation % 180 == 90 ? videoHeight : videoWidth; }

@@ -10,7 +10,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// The key page `Frame_Key` of the options: the eleven key boxes, their
+// The key page `Frame_Key` of the options: the key boxes, their
 // labels, the status label and "デフォルトに戻す".
 //
 // A key box takes every key released in it as the new key of its function;

@@ -109,11 +109,18 @@ void SeekControl::SeekBarForFullscreen_MouseDown(Qt::MouseButton button, Qt::Key
 {
     if (button != Qt::LeftButton)
         return;
+    if (const std::optional<int> value = valueUnder(window_.seekBarForFullscreen(), x))
+        seek(*value, true);
+}
+
+std::optional<int> SeekControl::valueUnder(const SeekBar *bar, int x) const
+{
+    if (bar != window_.seekBarForFullscreen())
+        return seekBarValueAt(x);
     double duration = 0;
     if (!movie_.duration(&duration))
-        return;
-    const int width = window_.seekBarForFullscreen()->width();
-    seek(seek_geometry::fullscreenValueAt(x, width, duration), true);
+        return std::nullopt;
+    return seek_geometry::fullscreenValueAt(x, bar->width(), duration);
 }
 
 void SeekControl::SeekBarForFullscreen_MouseMove(Qt::MouseButtons buttons,

@@ -28,6 +28,10 @@ public:
     void SeekBarForFullscreen_MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers,
                                         int x);
 
+    // The value of either bar under x, by that bar's rule; nothing when no
+    // movie gives a duration.
+    std::optional<int> valueUnder(const SeekBar *bar, int x) const;
+
 private:
     // The seek bar's value under x, or nothing when no movie gives a duration.
     std::optional<int> seekBarValueAt(int x) const;

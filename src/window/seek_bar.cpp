@@ -20,6 +20,16 @@ SeekBar::SeekBar(QWidget *parent) : QSlider(Qt::Horizontal, parent)
 {
     setRange(0, 0);
     setFocusPolicy(Qt::NoFocus);
+    // The picture over the bar follows the pointer without a button.
+    setMouseTracking(true);
+}
+
+void SeekBar::setChapterMarks(const QList<int> &values)
+{
+    if (chapterMarks_ == values)
+        return;
+    chapterMarks_ = values;
+    update();
 }
 
 void SeekBar::setSelStart(int value)
@@ -41,12 +51,17 @@ void SeekBar::setSelLength(int value)
 void SeekBar::mousePressEvent(QMouseEvent *event)
 {
     event->accept();
+    emit hoverEnded();
     emit mouseDown(event->button(), event->modifiers(), pointerX(event));
 }
 
 void SeekBar::mouseMoveEvent(QMouseEvent *event)
 {
     event->accept();
+    if (event->buttons() == Qt::NoButton) {
+        emit hovered(pointerX(event));
+        return;
+    }
     emit mouseMove(event->buttons(), event->modifiers(), pointerX(event));
 }
 
@@ -69,27 +84,60 @@ void SeekBar::focusInEvent(QFocusEvent *event)
     emit gotFocus();
 }
 
-void SeekBar::paintEvent(QPaintEvent *event)
+void SeekBar::leaveEvent(QEvent *event)
 {
-    QSlider::paintEvent(event);
-    if (selLength_ == 0 || maximum() <= minimum())
-        return;
+    QSlider::leaveEvent(event);
+    emit hoverEnded();
+}
 
+int SeekBar::xOfValue(int value) const
+{
     QStyleOptionSlider option;
     initStyleOption(&option);
     const QRect groove =
         style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
     const QRect handle =
         style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
-    // The band runs between the handle's centres at the section's two ends.
     const int span = qMax(0, groove.width() - handle.width());
-    auto xOf = [&](int value) {
-        return groove.left() + handle.width() / 2 +
-               QStyle::sliderPositionFromValue(minimum(), maximum(), value, span);
-    };
-    const int from = xOf(qMax(minimum(), selStart_));
-    const int to = xOf(qMin(maximum(), selStart_ + selLength_));
+    return groove.left() + handle.width() / 2 +
+           QStyle::sliderPositionFromValue(minimum(), maximum(), value, span);
+}
+
+// One pixel wide across the groove, in the text colour so that they show on
+// the groove and on the section band alike.
+void SeekBar::paintChapterMarks(QPainter &painter) const
+{
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    const QRect groove =
+        style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
+    QColor ink = palette().color(QPalette::WindowText);
+    ink.setAlpha(200);
+    for (const int value : chapterMarks_) {
+        if (value <= minimum() || value >= maximum())
+            continue;
+        const int x = xOfValue(value);
+        painter.fillRect(QRect(x, groove.top() - 2, 1, groove.height() + 4), ink);
+    }
+}
+
+void SeekBar::paintEvent(QPaintEvent *event)
+{
+    QSlider::paintEvent(event);
+    if (maximum() <= minimum())
+        return;
     QPainter painter(this);
+    paintChapterMarks(painter);
+    if (selLength_ == 0)
+        return;
+
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    const QRect groove =
+        style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
+    // The band runs between the handle's centres at the section's two ends.
+    const int from = xOfValue(qMax(minimum(), selStart_));
+    const int to = xOfValue(qMin(maximum(), selStart_ + selLength_));
     QColor band = palette().color(QPalette::Highlight);
     band.setAlpha(140);
     painter.fillRect(QRect(QPoint(from, groove.top()), QPoint(to, groove.bottom())), band);

@@ -63,6 +63,24 @@ private slots:
         QCOMPARE(ConfigValues::read(ini), values);
     }
 
+    // The seek-bar picture: on in a file without it, written once turned
+    // off, and kept (as 1) once turned on again.
+    void seekPreviewOnceTurnedOff()
+    {
+        QVERIFY(ConfigValues::read(PrivateProfile()).seekPreview);
+        QVERIFY(ConfigValues::read(PrivateProfile::parse("[option]\nSeekPreview=\n")).seekPreview ==
+                false);
+        ConfigValues values = ConfigValues::firstRun("/p/");
+        values.seekPreview = false;
+        PrivateProfile ini;
+        values.write(ini);
+        QVERIFY(ini.toBytes().contains("SeekTop=0\r\nSeekPreview=0\r\n[other]"));
+        QCOMPARE(ConfigValues::read(ini), values);
+        values.seekPreview = true;
+        values.write(ini);
+        QVERIFY(ini.toBytes().contains("SeekTop=0\r\nSeekPreview=1\r\n[other]"));
+    }
+
     void missingAndDamagedValues()
     {
         // Missing keys read as "" and 0, except that ListMode 0 names no page.

@@ -49,6 +49,12 @@ QStringList longClip(int seconds)
             "-c:v", "mpeg4", "-f", "avi"};
 }
 
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+}
+
 // The ffmpeg arguments between the global options and the output file.
 QStringList recipe(const QString &name)
 {
@@ -163,12 +169,6 @@ bool runFfmpeg(const QStringList &body, const QString &output)
                  QStringList{"-v", "error", "-nostdin", "-y"} + body + QStringList{output});
     return ffmpeg.waitForFinished(60000) && ffmpeg.exitStatus() == QProcess::NormalExit &&
            ffmpeg.exitCode() == 0;
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
 }
 
 // Two MPEG-2 program streams one after the other, as a cut-together file has
@@ -301,8 +301,49 @@ bool makeHugeHeader(const QString &output)
     return writeBytes(output, avi);
 }
 
+// 12 s of test picture in three chapters, "Opening" at 0, "Middle" at 4 s and
+// "End" at 8 s, read from an ffmetadata file.
+bool makeChapters(const QString &format, const QString &output)
+{
+    const QString metadata = output + ".chapters";
+    QByteArray text = ";FFMETADATA1\n";
+    const char *const titles[] = {"Opening", "Middle", "End"};
+    for (int i = 0; i < 3; ++i)
+        text += QString("[CHAPTER]\nTIMEBASE=1/1000\nSTART=%1\nEND=%2\ntitle=%3\n")
+                    .arg(i * 4000)
+                    .arg((i + 1) * 4000)
+                    .arg(titles[i])
+                    .toUtf8();
+    const bool made =
+        writeBytes(metadata, text) && runFfmpeg({"-f",
+                                                 "lavfi",
+                                                 "-i",
+                                                 "testsrc=size=320x240:rate=25:duration=12",
+                                                 "-i",
+                                                 metadata,
+                                                 "-map_metadata",
+                                                 "1",
+                                                 "-map_chapters",
+                                                 "1",
+                                                 "-c:v",
+                                                 "libx264",
+                                                 "-preset",
+                                                 "ultrafast",
+                                                 "-pix_fmt",
+                                                 "yuv420p",
+                                                 "-g",
+                                                 "25",
+                                                 "-f",
+                                                 format},
+                                                output);
+    QFile::remove(metadata);
+    return made;
+}
+
 bool make(const QString &name, const QString &output)
 {
+    if (name == "chapters.mkv" || name == "chapters.mp4")
+        return makeChapters(name.endsWith(".mkv") ? "matroska" : "mp4", output);
     if (name == "rotated.mov")
         return makeRotatedMovie("clip.mov", output);
     if (name == "turnedodd.mov")

@@ -21,6 +21,9 @@ namespace test_media
 //                the same in the other containers of today
 //   tracks.mkv   clip.mkv with two sound tracks: 440 Hz "jpn" titled "Main",
 //                880 Hz "eng" titled "Commentary"
+//   chapters.mkv, chapters.mp4
+//                12 s of test picture, no sound, in three chapters: "Opening"
+//                at 0, "Middle" at 4 s, "End" at 8 s
 //   noaudio.avi  the same picture without sound
 //   magenta.avi  3 s of solid magenta, 320x240, no sound
 //   fadein.avi   2 s of black, then 2 s of test picture, no sound
