@@ -12,6 +12,7 @@
 #include "app/termination_signals.h"
 #include "app/track_menus.h"
 #include "app/wave_volume.h"
+#include "base/native_path.h"
 #include "base/path.h"
 #include "base/private_profile.h"
 #include "base/renamed_movie.h"
@@ -229,9 +230,9 @@ void Player::buildParts()
     trackMenus_ = std::make_unique<TrackMenus>(*movie_, *mainMenu_);
     keyPage_ = std::make_unique<KeyPage>(keys_, listPanel_->config);
     buildDisplayParts();
-    desktopOptions_ = std::make_unique<DesktopOptions>(window, *listPanel_, *windowOptions_,
-                                                       settings_, *mainMenu_->menu(),
-                                                       QCoreApplication::applicationFilePath());
+    desktopOptions_ =
+        std::make_unique<DesktopOptions>(window, *listPanel_, *windowOptions_, settings_,
+                                         *mainMenu_->menu(), native_path::executablePath());
     // The tray's menu is the window's: the scene entries follow the movie.
     desktopOptions_->trayIcon().setBeforeMenu(
         [this] { mainMenu_->prepare(!movie_->filename().isEmpty()); });

@@ -9,8 +9,6 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QFileInfo>
-#include <QUrl>
 #include <cmath>
 #include <iterator>
 
@@ -339,9 +337,10 @@ void MediaControls::setPosition(const QString &trackId, qint64 microseconds)
 
 void MediaControls::openUri(const QString &uri)
 {
-    const QUrl url(uri);
-    const QString path = url.isLocalFile() ? url.toLocalFile() : uri;
-    if (!QFileInfo(path).isFile()) {
+    // By the bytes of the name, which need not be UTF-8 ("%93%AE" in the
+    // address).
+    const QString path = uri.startsWith(u'/') ? uri : native_path::fromFileUrl(uri);
+    if (!native_path::isFile(path)) {
         qCInfo(lcDesktop) << "OpenUri: not a local file:" << uri;
         return;
     }
