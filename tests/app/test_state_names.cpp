@@ -4,13 +4,11 @@
 
 #include "base/folder_slots.h"
 #include "base/list_file.h"
-#include "base/native_path.h"
 #include "base/quoted_records.h"
 #include "favourites/favourites_list.h"
 #include "favourites/favourites_model.h"
 #include "library/file_browser.h"
 #include "library/registered_folders.h"
-#include "panels/list_panel.h"
 #include "playback/resume.h"
 #include "player_fixture.h"
 #include "search/search_page.h"
@@ -18,14 +16,12 @@
 #include "test_files.h"
 #include "test_media.h"
 #include "window/main_window.h"
-#include "window/video_area.h"
 
 #include <QAction>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
-#include <QListWidget>
 #include <QMessageBox>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -157,9 +153,8 @@ private slots:
     }
 
     // A portable copy in a folder whose name is Shift_JIS, started from a
-    // Shift_JIS folder on a movie named relative to it: the movie plays, its
-    // state stays in the program's own folder, and Space (add) keeps the
-    // movie's bytes.
+    // Shift_JIS folder on a movie named relative to it: the movie plays, and
+    // its state stays in the program's own folder.
     void bytesNotInUtf8SurviveEveryRoadIn()
     {
         QTemporaryDir install;
@@ -168,12 +163,13 @@ private slots:
         QVERIFY(QDir().mkdir(install.path() + "/p"));
         QVERIFY(!test_files::installProgramCopy(install.path() + "/p").isEmpty());
         QCOMPARE(::rename((base + "p").constData(), programFolder.constData()), 0);
-        const QByteArray folder = base + "\x93\xae\x89\xe6"; // 動画
+        const QByteArray folder = base + "\x93\xae\x89\xe6";    // 動画
         const QByteArray name = "\x83\x65\x83\x58\x83\x67.avi"; // テスト
         QVERIFY(::mkdir(folder.constData(), 0755) == 0);
-        QVERIFY(writeBytes(folder + "/" + name, test_files::readFile(test_media::clip("play60.avi"))));
+        QVERIFY(
+            writeBytes(folder + "/" + name, test_files::readFile(test_media::clip("play60.avi"))));
         QVERIFY(writeBytes(base + "start.sh", "cd '" + folder + "' && exec '" + programFolder +
-                                                   "/sazanami' '" + name + "'\n"));
+                                                  "/sazanami' '" + name + "'\n"));
 
         QProcess run;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -191,17 +187,9 @@ private slots:
         QVERIFY2(readBytes(programFolder + "/resume.ini").contains(folder + "/" + name),
                  log.constData());
 
-        // Space on the movie in the file page.
-        QTemporaryDir state;
-        auto fixture = PlayerFixture::start({state.path() + "/", {}, {}});
-        Player &player = fixture->player();
-        QVERIFY(player.fileBrowser().setFolder(native_path::decode(folder)));
-        player.fileBrowser().fileList()->setCurrentRow(0);
-        player.listPanel().selectTab(ListPanel::FilePage);
-        QTest::keyClick(player.window().display(), Qt::Key_Space);
-        player.Form_Unload();
-        QCOMPARE(readBytes(QFile::encodeName(state.path()) + "/okini.ini"),
-                 folder + "/" + name + "\r\n");
+        // Names QTemporaryDir can remove.
+        ::rename(programFolder.constData(), (base + "p").constData());
+        ::rename(folder.constData(), (base + "m").constData());
     }
 
     // The real program started on a movie whose folder and name are
