@@ -206,6 +206,9 @@ QString fromFileUrl(const QUrl &url)
 
 QUrl toFileUrl(const QString &path)
 {
+    // Qt's own form for a name in UTF-8, as other programs write it.
+    if (!hasForeignBytes(path))
+        return QUrl::fromLocalFile(path);
     return QUrl::fromEncoded("file://" + encode(path).toPercentEncoding("/"));
 }
 

@@ -9,6 +9,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
+#include <QUrl>
 #include <cmath>
 #include <iterator>
 
@@ -26,14 +27,12 @@ qint64 microseconds(double seconds)
     return qint64(std::llround(seconds * 1e6));
 }
 
-// A file URI of the path's own bytes, every byte but the unreserved ones and
-// "/" percent-encoded: valid whatever the name holds (blanks, Japanese, or
-// bytes that are not UTF-8, which a QString round trip would turn into
-// U+FFFD).
+// A file URI of the path's own bytes: valid whatever the name holds (blanks,
+// Japanese, or bytes that are not UTF-8, which a QString round trip would
+// turn into U+FFFD).
 QString fileUri(const QString &path)
 {
-    return QStringLiteral("file://") +
-           QString::fromLatin1(native_path::encode(path).toPercentEncoding("/"));
+    return native_path::toFileUrl(path).toString(QUrl::FullyEncoded);
 }
 
 QString statusText(MediaControls::Status status)
