@@ -3,6 +3,7 @@
 #include "app/app_log.h"
 #include "app/chapter_menus.h"
 #include "base/key_bindings.h"
+#include "base/native_path.h"
 #include "base/program_folder.h"
 #include "base/virtual_keys.h"
 #include "display/display_modes.h"
@@ -161,12 +162,12 @@ void CommandDispatch::connectMenus()
 // data folder.
 void CommandDispatch::openHelp()
 {
-    const QString help = program_folder::helpFile(QCoreApplication::applicationDirPath());
+    const QString help = program_folder::helpFile(native_path::executableDir());
     if (help.isEmpty()) {
         qCInfo(lcApp) << "no help.html beside the program or in its data folder";
         return;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(help));
+    QDesktopServices::openUrl(native_path::toFileUrl(help));
 }
 
 bool CommandDispatch::eventFilter(QObject *watched, QEvent *event)

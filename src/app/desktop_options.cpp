@@ -1,6 +1,7 @@
 #include "app/desktop_options.h"
 #include "app/app_log.h"
 
+#include "base/native_path.h"
 #include "base/program_folder.h"
 #include "base/settings.h"
 #include "desktop/balloon_help.h"
@@ -26,8 +27,7 @@ namespace
 // section about the program.
 QUrl homepage()
 {
-    QUrl page =
-        QUrl::fromLocalFile(program_folder::helpFile(QCoreApplication::applicationDirPath()));
+    QUrl page = native_path::toFileUrl(program_folder::helpFile(native_path::executableDir()));
     page.setFragment("about");
     return page;
 }

@@ -7,7 +7,6 @@
 #include "version.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <clocale>
 #include <cstdio>
@@ -96,7 +95,7 @@ QStringList argumentsOf(int argc, char *argv[])
 
 bool answeredWithText(int argc, char *argv[])
 {
-    switch (command_line::request(argumentsOf(argc, argv), QDir::currentPath())) {
+    switch (command_line::request(argumentsOf(argc, argv), native_path::currentDir())) {
     case command_line::Request::Help:
         std::fputs(kHelp, stdout);
         return true;
@@ -163,7 +162,7 @@ int main(int argc, char *argv[])
     // What QApplication left of the command line once it took its own
     // options.
     options.arguments = argumentsOf(argc, argv);
-    options.currentDir = QDir::currentPath();
+    options.currentDir = native_path::currentDir();
 
     Player player;
     if (!player.Form_Load(options)) {

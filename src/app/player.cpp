@@ -14,6 +14,7 @@
 #include "app/termination_signals.h"
 #include "app/track_menus.h"
 #include "app/wave_volume.h"
+#include "base/native_path.h"
 #include "base/path.h"
 #include "base/private_profile.h"
 #include "base/renamed_movie.h"
@@ -236,9 +237,9 @@ void Player::buildParts()
     seekPreview_ = std::make_unique<SeekPreview>(*movie_, *seekControl_, *window.seekBar(),
                                                  *window.seekBarForFullscreen(), settings_,
                                                  [this] { return displayModes_->smallMode(); });
-    desktopOptions_ = std::make_unique<DesktopOptions>(window, *listPanel_, *windowOptions_,
-                                                       settings_, *mainMenu_->menu(),
-                                                       QCoreApplication::applicationFilePath());
+    desktopOptions_ =
+        std::make_unique<DesktopOptions>(window, *listPanel_, *windowOptions_, settings_,
+                                         *mainMenu_->menu(), native_path::executablePath());
     // The tray's menu is the window's: the scene entries follow the movie.
     desktopOptions_->trayIcon().setBeforeMenu(
         [this] { mainMenu_->prepare(!movie_->filename().isEmpty()); });

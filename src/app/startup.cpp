@@ -72,7 +72,7 @@ bool hasMovieExtension(const QString &fileName, bool moreFormats)
 QString Startup::programFolderFor(const StartupOptions &options)
 {
     return options.programFolder.isEmpty()
-               ? program_folder::forExecutableDir(QCoreApplication::applicationDirPath())
+               ? program_folder::forExecutableDir(native_path::executableDir())
                : path::addbackslash(options.programFolder);
 }
 

@@ -2,10 +2,10 @@
 
 #include "audio/audio_log.h"
 #include "base/audio_gain.h"
+#include "base/native_path.h"
 #include "base/private_profile.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QStringList>
 #include <functional>
 #include <pulse/pulseaudio.h>
@@ -128,7 +128,7 @@ private:
 SystemVolume::SystemVolume(QString restoreFile) : restoreFile_(std::move(restoreFile))
 {
     // Left behind by a run that ended before it could give the volume back.
-    if (QFile::exists(restoreFile_)) {
+    if (native_path::isTaken(restoreFile_)) {
         recorded_ = true;
         restore();
     }
@@ -265,7 +265,7 @@ void SystemVolume::restore()
     if (!connection_->ready())
         return; // no server now: given back at the next start
     recorded_ = false;
-    QFile::remove(restoreFile_);
+    native_path::removeFile(restoreFile_);
     if (sink.isEmpty() || found.empty())
         return;
     // Only if the output is still there with the volume the program gave it:

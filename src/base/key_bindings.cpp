@@ -179,9 +179,10 @@ KeyBindings KeyBindings::fromBytes(const QByteArray &bytes)
     return keys;
 }
 
-// Written by hand rather than by the record writer, which would turn the
-// PageDown key's double quote into a typographic one: a key line holds only
-// one value, so reading takes everything between its outer quotes.
+// Written by hand rather than by the record writer, which would double the
+// PageDown key's double quote: a key line holds only one value, so reading
+// takes everything between its outer quotes, and """ is the key as key.ini
+// has always held it.
 QByteArray KeyBindings::toBytes() const
 {
     QByteArray bytes;

@@ -5,28 +5,11 @@
 #include "base/path.h"
 #include "base/state_file.h"
 
-#include <QUrl>
-
 namespace list_file
 {
 
 namespace
 {
-
-// The local file a file: URL names; "" for one that names something else
-// ("file:http://..." is a web address in disguise, "file://host/..." a
-// file on another machine).
-QString localFileOf(const QString &line)
-{
-    const QUrl url(line, QUrl::StrictMode);
-    if (!url.isValid() || !url.isLocalFile())
-        return QString();
-    if (!url.host().isEmpty() &&
-        url.host().compare(QLatin1String("localhost"), Qt::CaseInsensitive))
-        return QString();
-    const QString local = url.path(QUrl::FullyDecoded);
-    return local.startsWith(u'/') ? local : QString();
-}
 
 // A line as a path: relative forms resolved, URLs turned into their local
 // file; "" for what names no file here.
@@ -35,7 +18,7 @@ QString resolve(const QString &line, const QString &base)
     if (line.startsWith(u'/') || line.startsWith(u'#'))
         return line;
     if (line.startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
-        return localFileOf(line);
+        return native_path::fromFileUrl(line);
     if (line.contains(QLatin1String("://")))
         return QString();
     if (line.startsWith(QLatin1String("./")) || line.startsWith(QLatin1String("../")))

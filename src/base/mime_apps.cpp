@@ -1,5 +1,7 @@
 #include "base/mime_apps.h"
 
+#include "base/native_path.h"
+
 #include <QList>
 #include <QStringList>
 #include <functional>
@@ -218,7 +220,7 @@ QByteArray giveBackDefault(const QByteArray &text, const QString &mimeType,
 
 bool canRunFromDesktopEntry(const QString &programPath)
 {
-    return !programPath.contains(u'%');
+    return !programPath.contains(u'%') && !native_path::hasForeignBytes(programPath);
 }
 
 QByteArray desktopEntry(const QString &programPath, const QStringList &mimeTypes)

@@ -35,8 +35,9 @@ QByteArray giveBackDefault(const QByteArray &text, const QString &mimeType,
                            const QString &desktopId);
 
 // Whether a desktop entry can run programPath: GLib refuses an Exec whose
-// program holds a "%", even written "%%", and such an entry would open
-// nothing.
+// program holds a "%", even written "%%", and a desktop entry is UTF-8 text,
+// with no way to write a path's bytes that are not; such an entry would open
+// nothing, or another program.
 bool canRunFromDesktopEntry(const QString &programPath);
 // The text of the program's desktop entry: Exec runs programPath (quoted
 // only where the desktop entry specification asks for it) with the file as

@@ -1,9 +1,11 @@
 #include "base/native_path.h"
 
+#include <QCoreApplication>
 #include <QStringDecoder>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
@@ -138,6 +140,102 @@ QByteArray encode(const QString &path)
     return bytes;
 }
 
+QString currentDir()
+{
+    // getcwd() with no buffer allocates one of the length needed.
+    char *dir = ::getcwd(nullptr, 0);
+    if (!dir)
+        return QString();
+    const QString path = decode(QByteArray(dir));
+    ::free(dir);
+    return path;
+}
+
+QString executablePath()
+{
+    QByteArray target(4096, Qt::Uninitialized);
+    while (true) {
+        const ssize_t n = ::readlink("/proc/self/exe", target.data(), size_t(target.size()));
+        if (n < 0)
+            return QCoreApplication::applicationFilePath();
+        if (n < target.size())
+            return decode(target.left(n));
+        target.resize(target.size() * 2);
+    }
+}
+
+QString executableDir()
+{
+    const QString program = executablePath();
+    const qsizetype slash = program.lastIndexOf(u'/');
+    return slash <= 0 ? QStringLiteral("/") : program.left(slash);
+}
+
+QString fromEnvironment(const char *name)
+{
+    return decode(qgetenv(name));
+}
+
+QString fromFileUrl(const QString &url)
+{
+    // QUrl takes the bytes beyond ASCII as percent-encoded ones, and gives
+    // them back so.
+    QByteArray escaped;
+    for (const char byte : encode(url)) {
+        if (static_cast<unsigned char>(byte) < 0x80)
+            escaped += byte;
+        else
+            escaped += '%' + QByteArray::number(static_cast<unsigned char>(byte), 16).toUpper();
+    }
+    return fromFileUrl(QUrl::fromEncoded(escaped, QUrl::StrictMode));
+}
+
+QString fromFileUrl(const QUrl &url)
+{
+    if (!url.isValid() || !url.isLocalFile())
+        return QString();
+    if (!url.host().isEmpty() &&
+        url.host().compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0)
+        return QString();
+    const QByteArray bytes =
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    if (!bytes.startsWith('/') || bytes.contains('\0'))
+        return QString();
+    return decode(bytes);
+}
+
+QUrl toFileUrl(const QString &path)
+{
+    // Qt's own form for a name in UTF-8, as other programs write it.
+    if (!hasForeignBytes(path))
+        return QUrl::fromLocalFile(path);
+    return QUrl::fromEncoded("file://" + encode(path).toPercentEncoding("/"));
+}
+
+QString canonicalPath(const QString &path)
+{
+    char *resolved = path.isEmpty() ? nullptr : ::realpath(encode(path).constData(), nullptr);
+    if (!resolved)
+        return QString();
+    const QString canonical = decode(QByteArray(resolved));
+    ::free(resolved);
+    return canonical;
+}
+
+bool makeFolders(const QString &path)
+{
+    const QByteArray bytes = encode(path);
+    for (qsizetype slash = bytes.indexOf('/', 1); slash > 0; slash = bytes.indexOf('/', slash + 1))
+        ::mkdir(bytes.left(slash).constData(), 0777);
+    ::mkdir(bytes.constData(), 0777);
+    return isDir(path);
+}
+
+bool removeFile(const QString &path)
+{
+    return !path.isEmpty() && ::unlink(encode(path).constData()) == 0;
+}
+
 bool hasForeignBytes(const QString &name)
 {
     return std::any_of(name.begin(), name.end(), isEscape);
@@ -238,7 +336,10 @@ namespace
 
 // The names of the kinds wanted; none once the folder holds more than `most`
 // entries (no limit when negative).
-std::optional<Listing> readListing(const QString &folder, qsizetype most, bool files, bool folders)
+enum class Dotted { Skip, Only };
+
+std::optional<Listing> readListing(const QString &folder, qsizetype most, bool files, bool folders,
+                                   Dotted dotted = Dotted::Skip)
 {
     Listing listing;
     const QByteArray base = encode(folder);
@@ -250,7 +351,9 @@ std::optional<Listing> readListing(const QString &folder, qsizetype most, bool f
     while (const dirent *entry = readdir(dir.get())) {
         if (most >= 0 && ++seen > most)
             return std::nullopt;
-        if (entry->d_name[0] == '.')
+        const bool hidden = entry->d_name[0] == '.';
+        if (hidden != (dotted == Dotted::Only) || !qstrcmp(entry->d_name, ".") ||
+            !qstrcmp(entry->d_name, ".."))
             continue;
         const std::optional<Kind> kind = kindOf(fd, *entry);
         const QByteArray name = QByteArray::fromRawData(entry->d_name, qstrlen(entry->d_name));
@@ -274,6 +377,11 @@ QStringList entries(const QString &folder, Kind kind)
     const bool files = kind == Kind::Files;
     Listing listing = *readListing(folder, -1, files, !files);
     return files ? listing.files : listing.folders;
+}
+
+QStringList hiddenFiles(const QString &folder)
+{
+    return readListing(folder, -1, true, false, Dotted::Only)->files;
 }
 
 bool renameNoReplace(const QString &from, const QString &to)

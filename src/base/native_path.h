@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <optional>
 
 // File names on Linux are bytes.  Nearly all are UTF-8, but old archives
@@ -17,6 +18,33 @@ namespace native_path
 
 QString decode(const QByteArray &bytes);
 QByteArray encode(const QString &path);
+
+// Where the process runs and what it runs, and a path from the environment,
+// with their bytes kept: Qt's own answers (QDir::currentPath(),
+// QCoreApplication::applicationDirPath()) turn bytes that are not UTF-8 into
+// U+FFFD, which names another file or none.
+QString currentDir();
+QString executablePath();
+// The executable's folder, without a "/" at its end (except for the root).
+QString executableDir();
+QString fromEnvironment(const char *name);
+
+// The local file a file: URL names, its percent-encoding read as the bytes
+// of the name ("%93%AE" is a Shift_JIS name, as Qt's toLocalFile() would
+// not give back); raw bytes beyond ASCII in the text stand for themselves.
+// "" for what names no local file: another scheme, "file:http://...", a file
+// on another host, a name with a NUL, which the system would end there.
+QString fromFileUrl(const QString &url);
+QString fromFileUrl(const QUrl &url);
+// The file: URL of a path, its bytes percent-encoded.
+QUrl toFileUrl(const QString &path);
+
+// The path with its links, "." and ".." resolved; "" when it does not exist.
+QString canonicalPath(const QString &path);
+// Makes the folder and the missing folders above it; true when it is there.
+bool makeFolders(const QString &path);
+// Removes a file (or a link, not what it points to).
+bool removeFile(const QString &path);
 
 // True when the name holds bytes that are not UTF-8.
 bool hasForeignBytes(const QString &name);
@@ -47,6 +75,8 @@ std::optional<QByteArray> readFile(const QString &path, qint64 limit);
 // gives them.
 enum class Kind { Files, Folders };
 QStringList entries(const QString &folder, Kind kind);
+// The files of a folder whose names start with a dot.
+QStringList hiddenFiles(const QString &folder);
 // Both kinds in one reading of the folder, when it holds at most `most`
 // entries of any kind (any number for -1), so that a caller can tell a small
 // folder quickly; nothing otherwise.

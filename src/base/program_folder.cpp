@@ -1,11 +1,11 @@
 #include "base/program_folder.h"
 
 #include "base/folder_file.h"
+#include "base/native_path.h"
 #include "base/path.h"
 
 #include <QDir>
-#include <QFileInfo>
-#include <QTemporaryFile>
+#include <QRandomGenerator>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -19,15 +19,19 @@ namespace
 
 QString userDataFolder()
 {
-    QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    QString dataHome = native_path::fromEnvironment("XDG_DATA_HOME");
     // A relative XDG_DATA_HOME is invalid and must be ignored.
-    if (dataHome.isEmpty() || QDir::isRelativePath(dataHome))
-        dataHome = QDir::homePath() + QStringLiteral("/.local/share");
+    if (dataHome.isEmpty() || QDir::isRelativePath(dataHome)) {
+        QString home = native_path::fromEnvironment("HOME");
+        if (home.isEmpty())
+            home = QDir::homePath();
+        dataHome = home + QStringLiteral("/.local/share");
+    }
     const QString folder = QDir::cleanPath(dataHome + QStringLiteral("/sazanami"));
     // The favourites, the resume point and the thumbnails tell what the user
     // watches: nobody else is let in.
-    if (!QFileInfo::exists(folder) && QDir().mkpath(QFileInfo(folder).absolutePath()))
-        ::mkdir(QFile::encodeName(folder).constData(), 0700);
+    if (!native_path::isTaken(folder) && native_path::makeFolders(path::getfiledir(folder)))
+        ::mkdir(native_path::encode(folder).constData(), 0700);
     return path::addbackslash(folder);
 }
 
@@ -35,8 +39,8 @@ QString userDataFolder()
 bool holdsState(const QString &dir)
 {
     for (const QString &name : stateFileNames()) {
-        const QFileInfo file(path::addbackslash(dir) + name);
-        if (file.isFile() && file.isReadable())
+        const QString file = path::addbackslash(dir) + name;
+        if (native_path::isFile(file) && ::access(native_path::encode(file).constData(), R_OK) == 0)
             return true;
     }
     return false;
@@ -49,30 +53,35 @@ bool holdsState(const QString &dir)
 // can really be created in it.
 bool canWriteIn(const QString &dir)
 {
-    const QFileInfo info(dir);
-    if (!info.isDir() || !info.isWritable())
+    const QByteArray folder = native_path::encode(dir);
+    if (!native_path::isDir(dir) || ::access(folder.constData(), W_OK) != 0)
         return false;
     // An unnamed file where the file system has them: nothing is left behind
     // even when the program is killed meanwhile.
-    const int fd =
-        ::open(QFile::encodeName(dir).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    int fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
     if (fd >= 0) {
         ::close(fd);
         return true;
     }
     if (errno != EOPNOTSUPP && errno != EISDIR)
         return false;
-    QTemporaryFile probe(path::addbackslash(dir) + QStringLiteral(".sazanami-write-XXXXXX"));
-    return probe.open();
+    const QByteArray probe = folder + "/.sazanami-write-" +
+                             QByteArray::number(QRandomGenerator::global()->generate(), 36);
+    fd = ::open(probe.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    ::unlink(probe.constData());
+    return true;
 }
 
 QString installedDataFolder(const QString &executableDir)
 {
-    const QDir bin(executableDir);
-    if (executableDir.isEmpty() || bin.dirName() != QLatin1String("bin"))
+    const QString bin = path::removebackslash(executableDir);
+    if (executableDir.isEmpty() || bin.mid(bin.lastIndexOf(u'/') + 1) != QLatin1String("bin"))
         return QString();
-    const QString data = QDir::cleanPath(bin.absoluteFilePath(QStringLiteral("../share/sazanami")));
-    return QFileInfo(data).isDir() ? path::addbackslash(data) : QString();
+    const QString data = QDir::cleanPath(bin + QStringLiteral("/../share/sazanami"));
+    return native_path::isDir(data) ? path::addbackslash(data) : QString();
 }
 
 QString helpFile(const QString &executableDir)
@@ -80,7 +89,7 @@ QString helpFile(const QString &executableDir)
     const QString name = QStringLiteral("help.html");
     for (const QString &folder :
          {path::addbackslash(executableDir), installedDataFolder(executableDir)}) {
-        if (!executableDir.isEmpty() && !folder.isEmpty() && QFileInfo(folder + name).isFile())
+        if (!executableDir.isEmpty() && !folder.isEmpty() && native_path::isFile(folder + name))
             return folder + name;
     }
     return QString();

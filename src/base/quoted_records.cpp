@@ -11,6 +11,25 @@ namespace quoted_records
 namespace
 {
 
+// The text of a field opened by the quote before `from`, a doubled quote
+// read as one; the position of the closing quote, or -1 when the line ends
+// first.
+qsizetype readQuotedText(QStringView line, qsizetype from, QString &text)
+{
+    while (true) {
+        const qsizetype quote = line.indexOf(u'"', from);
+        if (quote < 0) {
+            text += line.sliced(from);
+            return -1;
+        }
+        text += line.sliced(from, quote - from);
+        if (quote + 1 >= line.size() || line[quote + 1] != u'"')
+            return quote;
+        text += u'"';
+        from = quote + 2;
+    }
+}
+
 Record parseLine(QStringView line)
 {
     Record record;
@@ -23,14 +42,8 @@ Record parseLine(QStringView line)
         qsizetype comma;
         if (pos < n && line[pos] == u'"') {
             field.quoted = true;
-            const qsizetype close = line.indexOf(u'"', pos + 1);
-            if (close < 0) {
-                field.text = line.sliced(pos + 1).toString();
-                comma = -1;
-            } else {
-                field.text = line.sliced(pos + 1, close - pos - 1).toString();
-                comma = line.indexOf(u',', close + 1);
-            }
+            const qsizetype close = readQuotedText(line, pos + 1, field.text);
+            comma = close < 0 ? -1 : line.indexOf(u',', close + 1);
         } else {
             comma = line.indexOf(u',', pos);
             const qsizetype end = comma < 0 ? n : comma;
@@ -48,7 +61,7 @@ QString writableText(const Field &field)
     QString text = field.text;
     if (field.quoted) {
         // A NUL would make the whole file read as not text.
-        text.replace(u'"', QChar(0x201D))
+        text.replace(u'"', QStringLiteral("\"\""))
             .replace(u'\r', u' ')
             .replace(u'\n', u' ')
             .replace(QChar(0), u' ');

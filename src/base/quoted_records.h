@@ -10,9 +10,12 @@
 //
 // Format.  UTF-8 text, one record per line, lines ending with CR LF (CR LF, LF
 // or a lone CR when read), no sections.  A record is a list of fields
-// separated by commas.  A text field stands in double quotes, with no escape
-// of any kind: it runs from its opening quote to the next quote, so it may
-// hold commas but never a double quote or a line break.  A number stands bare,
+// separated by commas.  A text field stands in double quotes and runs to the
+// next quote that is not doubled: it may hold commas, and a double quote is
+// written as two ("clip""A.avi" is clip"A.avi), but never a line break.
+// Files written before quotes were doubled hold "”" (U+201D) where a name had
+// a double quote; it reads as itself, since it may as well be a real "”".  A
+// number stands bare,
 // in C notation ("12", "-1", "83.5").  Bytes that are not UTF-8 (a path in
 // another encoding) are kept as they are, as native_path keeps them.
 // Example:
@@ -28,10 +31,9 @@
 // empty field for the missing ones.  No input makes the reader fail.
 //
 // Writing never produces a line whose fields read back split or shifted.  In a
-// text field, a double quote becomes the closing typographic quote "”"
-// (U+201D), and CR and LF become blanks: an unescaped quote would end the
-// field early and shift every field after it.  A NUL becomes a blank too: a
-// file holding one is not read as text.  Bare fields are meant for numbers;
+// text field, a double quote is doubled, and CR and LF become blanks (callers
+// that store names refuse names with line breaks instead).  A NUL becomes a
+// blank too: a file holding one is not read as text.  Bare fields are meant for numbers;
 // the writer drops from them what would change their reading: commas, line
 // breaks, NULs, quotes at their start (a quote there opens a text field) and
 // blanks around them; a NUL reads as a blank.  Whatever parse() returns,

@@ -3,13 +3,11 @@
 #include "base/folder_file.h"
 
 #include "base/media_time.h"
+#include "base/native_path.h"
 #include "base/path.h"
 #include "base/quoted_records.h"
 #include "base/state_file.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <cmath>
 #include <limits>
 
@@ -194,7 +192,7 @@ bool SceneFile::remove(int n)
             return store(changed);
     }
     // No scene left: the file goes instead of being rewritten.
-    if (QFileInfo::exists(path_) && !QFile::remove(path_))
+    if (native_path::isTaken(path_) && !native_path::removeFile(path_))
         return false;
     reload();
     return true;

@@ -1,6 +1,7 @@
 #include "base/state_file.h"
 #include "base/base_log.h"
 #include "base/folder_file.h"
+#include "base/native_path.h"
 
 #include <QDir>
 #include <QFile>
@@ -84,7 +85,7 @@ std::optional<Written> identityOf(const QString &path)
 {
     struct stat info {
     };
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+    if (::stat(native_path::encode(path).constData(), &info) != 0)
         return std::nullopt;
     return Written{{}, info.st_dev, info.st_ino, info.st_size, info.st_mtim};
 }
@@ -158,7 +159,7 @@ ReadResult unreadable(const QString &path, const char *why)
 // links): not a state file of ours, whether or not it was read.
 bool holdsOtherThanAFile(const QString &path)
 {
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = native_path::encode(path);
     struct stat info {
     };
     if (::lstat(native.constData(), &info) != 0)
@@ -202,8 +203,10 @@ bool writeWhole(const QString &path, const QByteArray &content)
     // are followed); the name itself never is: a link under the name is left
     // alone and the write refused, and the new file is renamed into place, so
     // nothing is ever written through a link.
-    const QFileInfo file(path);
-    const QString folder = QFileInfo(file.absolutePath()).canonicalFilePath();
+    const QString absolute = key(path);
+    const qsizetype slash = absolute.lastIndexOf(u'/');
+    const QString folder =
+        native_path::canonicalPath(slash == 0 ? QStringLiteral("/") : absolute.left(slash));
     if (folder.isEmpty())
         return failed(path);
     folder_file::Rules rules;
@@ -216,7 +219,7 @@ bool writeWhole(const QString &path, const QByteArray &content)
     if (inUnsafeOwnFolder(path))
         return refused(path, "lies in a program folder other users can write,");
     rules.closedFolder = !ownFolderOf(path).isEmpty();
-    switch (folder_file::write(folder, file.fileName(), content, rules)) {
+    switch (folder_file::write(folder, absolute.mid(slash + 1), content, rules)) {
     case folder_file::Result::Written:
         rememberWritten(path, content);
         return true;
@@ -246,14 +249,14 @@ int removeCutShortSaves(const QString &folder, const QStringList &fileNames)
         });
     };
     int removed = 0;
-    QDir dir(folder);
-    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString &name : names) {
+    // The temporary names start with a dot.
+    for (const QString &name : native_path::hiddenFiles(folder)) {
         const QString saved = folder_file::savedNameOf(name);
         if (saved.isEmpty() || !isOurs(saved))
             continue;
-        if (dir.remove(name)) {
-            qCInfo(lcBase) << "removed what a cut-short save left:" << dir.filePath(name);
+        const QString file = QDir::cleanPath(folder + u'/' + name);
+        if (native_path::removeFile(file)) {
+            qCInfo(lcBase) << "removed what a cut-short save left:" << file;
             ++removed;
         }
     }
@@ -275,7 +278,7 @@ bool inUnsafeOwnFolder(const QString &target)
 
 ReadResult read(const QString &path, qint64 limit, FormatCheck isInFormat)
 {
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = native_path::encode(path);
     struct stat info {
     };
     if (::lstat(native.constData(), &info) != 0) {

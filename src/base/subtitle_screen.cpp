@@ -1,9 +1,8 @@
 #include "base/subtitle_screen.h"
 
 #include "base/base_log.h"
+#include "base/native_path.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
@@ -220,21 +219,24 @@ QStringList besideFiles(const QString &movieName, const QStringList &names)
 
 QStringList safeFilesBeside(const QString &moviePath)
 {
-    const QFileInfo movie(moviePath);
-    const QDir folder = movie.dir();
-    const QStringList names = folder.entryList(QDir::Files | QDir::Readable, QDir::Name);
+    // By the names' bytes: a movie named in Shift_JIS has its subtitles so.
+    const qsizetype slash = moviePath.lastIndexOf(u'/');
+    const QString folder = moviePath.left(slash + 1);
+    QStringList names = native_path::entries(folder.isEmpty() ? QStringLiteral(".") : folder,
+                                             native_path::Kind::Files);
+    names.sort();
     QStringList safe;
-    for (const QString &name : besideFiles(movie.fileName(), names)) {
-        const QString path = folder.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        if (file.size() > kMaxFileBytes) {
+    for (const QString &name : besideFiles(moviePath.mid(slash + 1), names)) {
+        const QString path = folder + name;
+        if (native_path::fileSize(path) > kMaxFileBytes) {
             qCWarning(lcBase) << "subtitles" << path << "not shown: larger than" << kMaxFileBytes
                               << "bytes";
             continue;
         }
-        if (const QString why = refusal(file.read(kMaxFileBytes + 1)); !why.isEmpty()) {
+        const std::optional<QByteArray> content = native_path::readFile(path, kMaxFileBytes);
+        if (!content)
+            continue;
+        if (const QString why = refusal(*content); !why.isEmpty()) {
             qCWarning(lcBase).noquote() << "subtitles" << path << "not shown:" << why;
             continue;
         }

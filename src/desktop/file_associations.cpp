@@ -60,7 +60,8 @@ bool FileAssociations::writeDesktopEntry() const
 {
     if (!mime_apps::canRunFromDesktopEntry(programPath_)) {
         qCWarning(lcDesktop) << "cannot associate movies with" << programPath_
-                             << "- a desktop entry cannot run a program whose path holds a %";
+                             << "- a desktop entry cannot run a program whose path holds a % or "
+                                "bytes that are not UTF-8";
         return false;
     }
     QStringList types;

@@ -1,6 +1,8 @@
 #include "desktop/file_manager.h"
 #include "desktop/desktop_log.h"
 
+#include "base/native_path.h"
+
 #include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -35,7 +37,7 @@ void FileManager::showFolder(const QString &folder)
 {
     call(QStringLiteral("ShowFolders"), folder, [this, folder] {
         if (openFolder_)
-            openFolder_(QUrl::fromLocalFile(folder));
+            openFolder_(native_path::toFileUrl(folder));
     });
 }
 
@@ -58,7 +60,7 @@ void FileManager::call(const QString &method, const QString &path, std::function
     QDBusMessage message = QDBusMessage::createMethodCall(QString::fromLatin1(kService),
                                                           QString::fromLatin1(kObjectPath),
                                                           QString::fromLatin1(kInterface), method);
-    const QStringList uris{QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded)};
+    const QStringList uris{native_path::toFileUrl(path).toString(QUrl::FullyEncoded)};
     message << uris << QString();
 
     auto *watcher = new QDBusPendingCallWatcher(bus_->asyncCall(message), this);

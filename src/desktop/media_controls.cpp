@@ -9,7 +9,6 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QFileInfo>
 #include <QUrl>
 #include <cmath>
 #include <iterator>
@@ -28,14 +27,12 @@ qint64 microseconds(double seconds)
     return qint64(std::llround(seconds * 1e6));
 }
 
-// A file URI of the path's own bytes, every byte but the unreserved ones and
-// "/" percent-encoded: valid whatever the name holds (blanks, Japanese, or
-// bytes that are not UTF-8, which a QString round trip would turn into
-// U+FFFD).
+// A file URI of the path's own bytes: valid whatever the name holds (blanks,
+// Japanese, or bytes that are not UTF-8, which a QString round trip would
+// turn into U+FFFD).
 QString fileUri(const QString &path)
 {
-    return QStringLiteral("file://") +
-           QString::fromLatin1(native_path::encode(path).toPercentEncoding("/"));
+    return native_path::toFileUrl(path).toString(QUrl::FullyEncoded);
 }
 
 QString statusText(MediaControls::Status status)
@@ -339,9 +336,10 @@ void MediaControls::setPosition(const QString &trackId, qint64 microseconds)
 
 void MediaControls::openUri(const QString &uri)
 {
-    const QUrl url(uri);
-    const QString path = url.isLocalFile() ? url.toLocalFile() : uri;
-    if (!QFileInfo(path).isFile()) {
+    // By the bytes of the name, which need not be UTF-8 ("%93%AE" in the
+    // address).
+    const QString path = uri.startsWith(u'/') ? uri : native_path::fromFileUrl(uri);
+    if (!native_path::isFile(path)) {
         qCInfo(lcDesktop) << "OpenUri: not a local file:" << uri;
         return;
     }

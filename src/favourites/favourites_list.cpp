@@ -480,7 +480,7 @@ void FavouritesList::dropData(const QMimeData *data)
     QSet<QString> known = d->paths();
     QList<list_file::Entry> added;
     for (const QUrl &url : data->urls()) {
-        const QString dropped = url.toLocalFile();
+        const QString dropped = native_path::fromFileUrl(url);
         if (dropped.isEmpty())
             continue;
         // Every path is judged by its own extension.

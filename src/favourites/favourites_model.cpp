@@ -4,7 +4,6 @@
 #include "base/thumbnail_rules.h"
 
 #include <QBrush>
-#include <QFileInfo>
 #include <QMimeData>
 #include <QPainter>
 #include <QPalette>
@@ -83,7 +82,7 @@ QMimeData *FavouritesModel::mimeData(const QModelIndexList &indexes) const
     QList<QUrl> urls;
     for (const QModelIndex &index : indexes) {
         if (index.column() == 0 && index.row() < count())
-            urls.append(QUrl::fromLocalFile(entries_.at(index.row()).path()));
+            urls.append(native_path::toFileUrl(entries_.at(index.row()).path()));
     }
     auto *data = new QMimeData;
     data->setUrls(urls);

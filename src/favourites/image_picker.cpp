@@ -4,6 +4,7 @@
 #include "base/folder_file.h"
 #include "base/folder_reader.h"
 #include "base/name_pattern.h"
+#include "base/native_path.h"
 #include "base/path.h"
 #include "base/state_file.h"
 #include "base/thumbnail_rules.h"
@@ -77,7 +78,7 @@ ImagePicker::ImagePicker(QWidget *parent, const QString &target, const QString &
     });
     connect(cancel, &QPushButton::clicked, this, &QWidget::close);
 
-    setFolder(QFileInfo(startFolder).isDir() ? startFolder : programFolder);
+    setFolder(native_path::isDir(startFolder) ? startFolder : programFolder);
     resize(520, 360);
 }
 
@@ -103,8 +104,12 @@ void ImagePicker::setFolder(const QString &folder)
 
 bool ImagePicker::preview(const QString &picturePath)
 {
+    // By the name's bytes, which need not be UTF-8; no picture file comes
+    // near this size.
+    constexpr qint64 kMostPictureBytes = 256 * 1024 * 1024;
+    const std::optional<QByteArray> bytes = native_path::readFile(picturePath, kMostPictureBytes);
     QImage picture;
-    if (!picture.load(picturePath))
+    if (!bytes || !picture.loadFromData(*bytes))
         return false;
     QImage fitted(thumbnail_rules::kSize, QImage::Format_RGB32);
     fitted.fill(Qt::black);

@@ -28,7 +28,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QFrame>
 #include <QInputDialog>
 #include <QListWidget>
@@ -408,12 +407,12 @@ void FileBrowser::toggleDirectory()
 
 bool FileBrowser::openDroppedMovie(const QString &dropped)
 {
-    const QFileInfo info(dropped);
-    const QString name = info.fileName();
+    const QString name = dropped.mid(dropped.lastIndexOf(u'/') + 1);
     const qsizetype dot = name.lastIndexOf(u'.');
-    if (dot < 0 || !is_movie_ext(name.mid(dot + 1), d->moreFormats) || !info.isFile())
+    if (dot < 0 || !is_movie_ext(name.mid(dot + 1), d->moreFormats) ||
+        !native_path::isFile(dropped))
         return false;
-    if (!setFolder(info.absolutePath()))
+    if (!setFolder(path::getfiledir(dropped) + u'/'))
         return false;
 
     d->player.play_file(path::addbackslash(d->folder) + name, 0);
@@ -430,7 +429,7 @@ QMimeData *FileBrowser::selectionMimeData() const
 {
     QList<QUrl> urls;
     for (const QString &file : d->selectedPaths())
-        urls.append(QUrl::fromLocalFile(file));
+        urls.append(native_path::toFileUrl(file));
     auto *data = new QMimeData;
     data->setUrls(urls);
     return data;

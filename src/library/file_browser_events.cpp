@@ -2,6 +2,7 @@
 
 #include "library/file_browser.h"
 
+#include "base/native_path.h"
 #include "base/selection_info.h"
 #include "library/file_browser_p.h"
 #include "library/folder_list.h"
@@ -33,8 +34,8 @@ QString firstLocalFile(const QMimeData *data)
     if (!data || !data->hasUrls())
         return QString();
     for (const QUrl &url : data->urls()) {
-        if (url.isLocalFile())
-            return url.toLocalFile();
+        if (const QString file = native_path::fromFileUrl(url); !file.isEmpty())
+            return file;
     }
     return QString();
 }

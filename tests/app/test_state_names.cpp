@@ -2,6 +2,7 @@
 // names with a line break, which their one-name-a-line formats cannot hold,
 // and names whose bytes are not UTF-8, which must come back byte for byte.
 
+#include "base/folder_slots.h"
 #include "base/list_file.h"
 #include "base/quoted_records.h"
 #include "favourites/favourites_list.h"
@@ -119,6 +120,76 @@ private slots:
         const std::optional<Resume::Record> resumed = Resume::read(folder + "resume.ini");
         QVERIFY(resumed);
         QCOMPARE(resumed->path, QString());
+    }
+
+    // A double quote in a name comes back as it is, never as another
+    // character that names another file (clip”A.avi beside clip"A.avi).
+    void quotesInNamesComeBackAsTheyWere()
+    {
+        QTemporaryDir movies, program;
+        const QString folder = movies.path() + "/say \"hi\"";
+        const QString quoted = folder + "/clip\"A.avi";
+        QVERIFY(QDir().mkdir(folder));
+        QVERIFY(QFile::copy(test_media::clip("play60.avi"), quoted));
+        QVERIFY(QFile::copy(test_media::clip("clip.avi"), folder + "/clip”A.avi"));
+
+        auto fixture = PlayerFixture::start({program.path() + "/", {}, {}});
+        Player &player = fixture->player();
+        QVERIFY(player.fileBrowser().setFolder(folder));
+        player.registeredFolders().registerSlot(0);
+        player.searchPage().results().append({{folder + "/", "clip\"A.avi"}});
+        QVERIFY(playAndWait(player, quoted, 1.0));
+        player.Form_Unload();
+
+        const QString state = program.path() + "/";
+        QCOMPARE(Resume::read(state + "resume.ini")->path, quoted);
+        SearchResults found;
+        QVERIFY(found.load(state + "searchData.ini", state));
+        QCOMPARE(found.pathAt(0), quoted);
+        FolderSlots folders;
+        folders.load(state + "dir.ini", state);
+        QCOMPARE(folders.at(0).folder, folder);
+        QCOMPARE(folders.at(0).caption, FolderSlots::registeredCaption(0, folder));
+    }
+
+    // A portable copy in a folder whose name is Shift_JIS, started from a
+    // Shift_JIS folder on a movie named relative to it: the movie plays, and
+    // its state stays in the program's own folder.
+    void bytesNotInUtf8SurviveEveryRoadIn()
+    {
+        QTemporaryDir install;
+        const QByteArray base = QFile::encodeName(install.path()) + "/";
+        const QByteArray programFolder = base + "\x83\x76\x83\x8d"; // プロ
+        QVERIFY(QDir().mkdir(install.path() + "/p"));
+        QVERIFY(!test_files::installProgramCopy(install.path() + "/p").isEmpty());
+        QCOMPARE(::rename((base + "p").constData(), programFolder.constData()), 0);
+        const QByteArray folder = base + "\x93\xae\x89\xe6";    // 動画
+        const QByteArray name = "\x83\x65\x83\x58\x83\x67.avi"; // テスト
+        QVERIFY(::mkdir(folder.constData(), 0755) == 0);
+        QVERIFY(
+            writeBytes(folder + "/" + name, test_files::readFile(test_media::clip("play60.avi"))));
+        QVERIFY(writeBytes(base + "start.sh", "cd '" + folder + "' && exec '" + programFolder +
+                                                  "/sazanami' '" + name + "'\n"));
+
+        QProcess run;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_LOGGING_RULES", "sazanami.app.debug=true");
+        environment.insert("XDG_DATA_HOME", install.path() + "/data");
+        run.setProcessEnvironment(environment);
+        run.start("sh", {QFile::decodeName(base + "start.sh")});
+        QVERIFY(run.waitForStarted());
+        QByteArray log;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (log += run.readAllStandardError()).contains("start-up: command-line movie opened"),
+            20000);
+        run.terminate();
+        QVERIFY(run.waitForFinished(20000));
+        QVERIFY2(readBytes(programFolder + "/resume.ini").contains(folder + "/" + name),
+                 log.constData());
+
+        // Names QTemporaryDir can remove.
+        ::rename(programFolder.constData(), (base + "p").constData());
+        ::rename(folder.constData(), (base + "m").constData());
     }
 
     // The real program started on a movie whose folder and name are

@@ -2,6 +2,7 @@
 // the texts of the software-information page.
 
 #include "base/mime_apps.h"
+#include "base/native_path.h"
 #include "base/system_info.h"
 
 #include <QTest>
@@ -86,6 +87,8 @@ private slots:
                     .contains(QString::fromUtf8("\nExec=/opt/動画-1.0/sazanami %f\n").toUtf8()));
         QVERIFY(!mime_apps::canRunFromDesktopEntry("/home/a/100%/sazanami"));
         QVERIFY(mime_apps::canRunFromDesktopEntry("/home/a/100/sazanami"));
+        // Bytes that are not UTF-8 cannot be written in the entry's text.
+        QVERIFY(!mime_apps::canRunFromDesktopEntry(native_path::decode("/opt/\x93\xae/sazanami")));
         QVERIFY(entry.contains("\nMimeType=video/mpeg;video/x-msvideo;\n"));
         QVERIFY(entry.contains("\nCategories=AudioVideo;Video;Player;\n"));
         QVERIFY(entry.contains(QString::fromUtf8("\nComment=Sazanamiで開く\n").toUtf8()));

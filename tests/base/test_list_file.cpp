@@ -1,6 +1,7 @@
 // The favourites file and M3U line format, and the thumbnail rules.
 
 #include "base/list_file.h"
+#include "base/native_path.h"
 #include "base/selection_info.h"
 #include "base/thumbnail_rules.h"
 
@@ -56,12 +57,15 @@ private slots:
                                     "./b.avi\r\n"
                                     "sub/c d.mpg\n"
                                     "file:///movies/%E6%98%A0%E7%94%BB%20e.avi\r\n"
+                                    "file:///movies/%93%AE%89%E6.avi\r\n" // Shift_JIS
                                     "http://example.com/stream.avi\n"
                                     "\n"
                                     "bare\r\n";
         QCOMPARE(list_file::paths(playlist, base),
                  QStringList({"/movies/a.avi", "/music/lists/b.avi", "/music/lists/sub/c d.mpg",
-                              QString::fromUtf8("/movies/映画 e.avi"), "/music/lists/bare"}));
+                              QString::fromUtf8("/movies/映画 e.avi"),
+                              native_path::decode("/movies/\x93\xae\x89\xe6.avi"),
+                              "/music/lists/bare"}));
         QCOMPARE(list_file::split("/m/x.avi"), std::optional<Entry>(Entry{"/m/", "x.avi"}));
         QVERIFY(!list_file::split("/m/"));
         QVERIFY(!list_file::split("x.avi"));

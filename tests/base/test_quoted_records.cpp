@@ -44,18 +44,29 @@ private slots:
 
     void textThatCannotStandInTheFormat()
     {
-        // An unescaped quote would end the text early and shift every later
-        // field: it becomes a typographic quote.  Line breaks become blanks,
-        // and a bare field loses what would make it read differently.
+        // A quote is doubled, so that it neither ends the text early nor
+        // comes back as another character: clip"A.avi and clip”A.avi are two
+        // files.  Line breaks become blanks, and a bare field loses what would
+        // make it read differently.
         const QByteArray bytes = write({
             {text("say \"hi\", then\r\nleave"), Field::integer(7), text("next")},
             {bare(" \"1,2\"3\n "), Field::real(std::nan(""))},
+            {text("/m/clip\"A.avi"), text("/m/clip”A.avi"), text("\""), text("\"\"x\"")},
         });
-        QCOMPARE(bytes, QByteArray("\"say \xe2\x80\x9dhi\xe2\x80\x9d, then  leave\",7,\"next\"\r\n"
-                                   "12\"3,0\r\n"));
+        QCOMPARE(bytes, QByteArray("\"say \"\"hi\"\", then  leave\",7,\"next\"\r\n"
+                                   "12\"3,0\r\n"
+                                   "\"/m/clip\"\"A.avi\",\"/m/clip\xe2\x80\x9d"
+                                   "A.avi\","
+                                   "\"\"\"\",\"\"\"\"\"x\"\"\"\r\n"));
         QCOMPARE(parse(bytes),
-                 QList<Record>({{text("say ”hi”, then  leave"), bare("7"), text("next")},
-                                {bare("12\"3"), bare("0")}}));
+                 QList<Record>({{text("say \"hi\", then  leave"), bare("7"), text("next")},
+                                {bare("12\"3"), bare("0")},
+                                {text("/m/clip\"A.avi"), text("/m/clip”A.avi"), text("\""),
+                                 text("\"\"x\"")}}));
+        // Files written before quotes were doubled read as they always did.
+        QCOMPARE(parse("\"/m/clip\xe2\x80\x9d"
+                       "A.avi\",\"\",\"b\"\r\n"),
+                 QList<Record>({{text("/m/clip”A.avi"), text(""), text("b")}}));
     }
 
     void forgivingReader()

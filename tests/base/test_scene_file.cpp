@@ -86,7 +86,7 @@ private slots:
         // A quote must not end the caption early and shift the fields after it.
         QVERIFY(scenes.rename(2, "say \"hi\",\"99\"\nthere"));
         const SceneFile back(scenes.path());
-        QCOMPARE(back.slot(2), (SceneSlot{"say ”hi”,”99” there", "10.5"}));
+        QCOMPARE(back.slot(2), (SceneSlot{"say \"hi\",\"99\" there", "10.5"}));
         QCOMPARE(back.slot(3), (SceneSlot{"[3] 0:20", "20"}));
         QCOMPARE(scenes.slot(2), back.slot(2));
         QVERIFY(scenes.rename(5, "free, but named"));

@@ -193,13 +193,13 @@ private slots:
         menu.m_chg_seen[4]->trigger();
         QVERIFY(player.window().swallow_enter);
         QCOMPARE(prompt, QString("シーン名変更|scene 4のシーン名を変更します|scene 4"));
-        // The quotes cannot be stored as typed, but they do not spill over
-        // into the position or the other slots.
+        // The quotes are kept as typed, and do not spill over into the
+        // position or the other slots.
         const SceneFile &scenes = player.sceneMenus().movieScenes();
-        QCOMPARE(scenes.slot(4), (SceneSlot{"say ”hi”,”99” & go", "40.25"}));
+        QCOMPARE(scenes.slot(4), (SceneSlot{"say \"hi\",\"99\" & go", "40.25"}));
         QCOMPARE(scenes.slot(1), (SceneSlot{"scene 1", "10"}));
         QCOMPARE(scenes.slot(5), (SceneSlot{"[5] -----", ""}));
-        QCOMPARE(menu.m_seen[4]->text(), QString("say ”hi”,”99” && go"));
+        QCOMPARE(menu.m_seen[4]->text(), QString("say \"hi\",\"99\" && go"));
     }
 
     void fileMenuShowsTheFilesScenesAndPlaysFromThem()
