@@ -86,8 +86,8 @@ void TrayIcon::hideToTray()
     // Without a notification area a hidden window could not be brought back.
     if (!window_.isMinimized() || !isShown() || !QSystemTrayIcon::isSystemTrayAvailable())
         return;
+    // Withdrawn as it is, still minimised: taking the state back now would
+    // map the hidden window again, an empty frame on the screen.  It comes
+    // back as a normal window when shown from the icon.
     window_.hide();
-    // Hidden, it is no longer minimised: shown from the icon, it comes back
-    // as a normal window, not as an icon of the window manager's.
-    window_.setWindowState(window_.windowState() & ~Qt::WindowMinimized);
 }
