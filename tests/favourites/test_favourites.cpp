@@ -37,7 +37,9 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <csignal>
 #include <memory>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -607,6 +609,41 @@ private slots:
         waitForGrabs(favourites);
         QCOMPARE(modeOf(movies.path("image")), mode_t(0700));
         QCOMPARE(modeOf(movies.path("image/clip.bmp")), mode_t(0600));
+    }
+
+    // A movie without a picture gets no thumbnail file, so it gets its own
+    // once it is a movie; one that could not be written (a full disk, here
+    // a file size limit) comes when there is room again.
+    void aThumbnailIsOnlyEverAPicture()
+    {
+        MovieFolder movies({{"good.avi", "clip.avi"}, {"other.avi", "clip.avi"}});
+        QVERIFY(test_files::writeFile(movies.path("late.avi"), "not yet copied"));
+        QTemporaryDir program;
+        const QString image = program.path() + "/image/";
+        auto fixture = startIn(program.path() + "/");
+        FavouritesList &favourites = fixture->player().favourites();
+        favourites.addPath(movies.path("late.avi"));
+        waitForGrabs(favourites);
+        QVERIFY(!QFile::exists(image + "late.bmp"));
+        QVERIFY(QFile::remove(movies.path("late.avi")) &&
+                QFile::copy(test_media::clip("clip.avi"), movies.path("late.avi")));
+        favourites.remove_okini(1);
+        favourites.addPath(movies.path("late.avi"));
+        waitForGrabs(favourites);
+        QCOMPARE(QImage(image + "late.bmp").size(), QSize(100, 75));
+
+        struct rlimit saved {
+        };
+        QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
+        ::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit full = saved;
+        full.rlim_cur = 1000;
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &full) == 0);
+        favourites.addPath(movies.path("good.avi"));
+        waitForGrabs(favourites);
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &saved) == 0);
+        QVERIFY(!QFile::exists(image + "good.bmp"));
+        QTRY_COMPARE_WITH_TIMEOUT(QImage(image + "good.bmp").size(), QSize(100, 75), 20000);
     }
 
     void keysAddAndDelete()
