@@ -2,6 +2,7 @@
 // exit, thumbnails, M3U playlists, editing the list, capture, and playing
 // the favourites through.
 
+#include "base/scene_file.h"
 #include "base/selection_info.h"
 #include "base/settings.h"
 #include "favourites/favourites_list.h"
@@ -644,6 +645,38 @@ private slots:
         QVERIFY(::setrlimit(RLIMIT_FSIZE, &saved) == 0);
         QVERIFY(!QFile::exists(image + "good.bmp"));
         QTRY_COMPARE_WITH_TIMEOUT(QImage(image + "good.bmp").size(), QSize(100, 75), 20000);
+    }
+
+    // A movie's thumbnail and scenes, named by its base name, stay where
+    // they are when it is renamed while a same-named movie elsewhere shares
+    // them; alone, they go with it.
+    void aRenameLeavesWhatAnotherMovieShares()
+    {
+        const QList<std::pair<QString, QString>> one = {{"b.avi", "clip.avi"}};
+        MovieFolder here(one), there(one);
+        QTemporaryDir program;
+        auto fixture = startIn(program.path() + "/");
+        Player &player = fixture->player();
+        FavouritesList &favourites = player.favourites();
+        favourites.addPath(here.path("b.avi"));
+        favourites.addPath(there.path("b.avi"));
+        waitForGrabs(favourites);
+        const QString image = program.path() + "/image/";
+        const QString scenes = SceneFile::pathFor(player.sceneFolder(), here.path("b.avi"));
+        QVERIFY(QFile::exists(image + "b.bmp") && test_files::writeFile(scenes, "scenes"));
+
+        player.listPanel().selectTab(ListPanel::FavouritesPage);
+        favourites.select_okini(1);
+        auto said = Answer::text("c.avi");
+        player.fileBrowser().rename_selection();
+        QCOMPARE(favourites.model().entry(0).name, QString("c.avi"));
+        QVERIFY(QFile::exists(image + "b.bmp") && QFile::exists(scenes));
+        favourites.select_okini(2);
+        said = Answer::text("d.avi");
+        player.fileBrowser().rename_selection();
+        QCOMPARE(favourites.model().entry(1).name, QString("d.avi"));
+        QVERIFY(QFile::exists(image + "d.bmp") && !QFile::exists(image + "b.bmp"));
+        QVERIFY(QFile::exists(SceneFile::pathFor(player.sceneFolder(), "d.avi")));
     }
 
     void keysAddAndDelete()
