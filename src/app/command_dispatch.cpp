@@ -2,6 +2,7 @@
 
 #include "app/app_log.h"
 #include "base/key_bindings.h"
+#include "base/native_path.h"
 #include "base/program_folder.h"
 #include "base/virtual_keys.h"
 #include "display/display_modes.h"
@@ -10,6 +11,7 @@
 #include "input/main_menu.h"
 #include "input/window_key_filter.h"
 #include "library/file_browser.h"
+#include "library/rename_prompt.h"
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
 #include "panels/okini_view.h"
@@ -27,12 +29,12 @@
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QSlider>
 #include <QTimer>
 #include <QUrl>
@@ -156,15 +158,39 @@ void CommandDispatch::connectMenus()
 }
 
 // The help page shipped with the program: beside it, or in its installed
-// data folder.
+// data folder, shown by the desktop's browser.  Where none opens it, the user
+// is told where the page is.
 void CommandDispatch::openHelp()
 {
     const QString help = program_folder::helpFile(QCoreApplication::applicationDirPath());
     if (help.isEmpty()) {
         qCInfo(lcApp) << "no help.html beside the program or in its data folder";
+        rename_prompt::notice(p_.window, QString::fromUtf8("ヘルプ (help.html) が見つかりません"));
         return;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(help));
+    // xdg-open says whether a browser took the page; Qt's own call only
+    // whether xdg-open could be started.
+    auto *opener = new QProcess(this);
+    const auto tell = [this, opener, help] {
+        opener->deleteLater();
+        qCInfo(lcApp) << "no browser opened" << help;
+        rename_prompt::notice(p_.window,
+                              QString::fromUtf8("ヘルプを開くブラウザが見つかりません。\n"
+                                                "ヘルプはこちらです: ") +
+                                  native_path::displayName(help));
+    };
+    connect(opener, &QProcess::errorOccurred, this, [tell](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            tell();
+    });
+    connect(opener, &QProcess::finished, this,
+            [opener, tell](int exitCode, QProcess::ExitStatus status) {
+                if (exitCode != 0 || status != QProcess::NormalExit)
+                    tell();
+                else
+                    opener->deleteLater();
+            });
+    opener->start(QStringLiteral("xdg-open"), {help});
 }
 
 bool CommandDispatch::eventFilter(QObject *watched, QEvent *event)

@@ -53,8 +53,13 @@ SearchPage::SearchPage(ListPanel &panel, QWidget *directory, QWidget *display,
     // The history is offered below the box, never written into it: an entry
     // completed inline would be what Enter searches for instead of what was
     // typed.
-    if (QCompleter *completer = panel_.FindText->completer())
+    // Offered by case too: the box takes a history entry that differs only
+    // by case in place of what was typed once Enter is pressed ("ep2"
+    // becoming "EP2").  The search itself ignores case all the same.
+    if (QCompleter *completer = panel_.FindText->completer()) {
         completer->setCompletionMode(QCompleter::PopupCompletion);
+        completer->setCaseSensitivity(Qt::CaseSensitive);
+    }
     if (QLineEdit *edit = panel_.FindText->lineEdit()) {
         edit->installEventFilter(this);
         // Enter while the history's popup is open reaches the box past the

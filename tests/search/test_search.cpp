@@ -244,6 +244,10 @@ private slots:
         search(player, "clip_000?");
         QTRY_VERIFY(!player.searchPage().isSearching());
         QCOMPARE(shown(panel.List_Find).size(), 1);
+        // What was typed stays, though the history has it in other case.
+        search(player, "CLIP_000?");
+        QCOMPARE(panel.FindText->currentText(), QString("CLIP_000?"));
+        QTRY_VERIFY(!player.searchPage().isSearching());
 
         QLineEdit *edit = panel.FindText->lineEdit();
         edit->clear();
