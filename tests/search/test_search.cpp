@@ -244,10 +244,6 @@ private slots:
         search(player, "clip_000?");
         QTRY_VERIFY(!player.searchPage().isSearching());
         QCOMPARE(shown(panel.List_Find).size(), 1);
-        // What was typed stays, though the history has it in other case.
-        search(player, "CLIP_000?");
-        QCOMPARE(panel.FindText->currentText(), QString("CLIP_000?"));
-        QTRY_VERIFY(!player.searchPage().isSearching());
 
         QLineEdit *edit = panel.FindText->lineEdit();
         edit->clear();
@@ -256,6 +252,13 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&player.window()));
         edit->setFocus();
         QTRY_VERIFY(edit->hasFocus());
+        // What was typed stays, though the history has it in other case.
+        QTest::keyClicks(edit, "CLIP_000?");
+        QWidget *offered = QApplication::activePopupWidget();
+        QTest::keyClick(offered ? offered : edit, Qt::Key_Return);
+        QCOMPARE(panel.FindText->currentText(), QString("CLIP_000?"));
+        QTRY_VERIFY(!player.searchPage().isSearching());
+        edit->clear();
         QTest::keyClicks(edit, "clip");
         QCOMPARE(edit->text(), QString("clip"));
         // Enter goes where the window system would send it: to the open
