@@ -12,6 +12,7 @@
 #include "input/main_menu.h"
 #include "input/window_key_filter.h"
 #include "library/file_browser.h"
+#include "library/rename_prompt.h"
 #include "media/cmovie.h"
 #include "panels/list_panel.h"
 #include "panels/okini_view.h"
@@ -30,12 +31,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QSlider>
 #include <QTimer>
 #include <QUrl>
@@ -159,15 +160,41 @@ void CommandDispatch::connectMenus()
 }
 
 // The help page shipped with the program: beside it, or in its installed
-// data folder.
+// data folder, shown by the desktop's browser.  Where none opens it, the user
+// is told where the page is.
 void CommandDispatch::openHelp()
 {
     const QString help = program_folder::helpFile(native_path::executableDir());
     if (help.isEmpty()) {
         qCInfo(lcApp) << "no help.html beside the program or in its data folder";
+        rename_prompt::notice(p_.window, QString::fromUtf8("ヘルプ (help.html) が見つかりません"));
         return;
     }
-    QDesktopServices::openUrl(native_path::toFileUrl(help));
+    // xdg-open says whether a browser took the page; Qt's own call only
+    // whether xdg-open could be started.
+    auto *opener = new QProcess(this);
+    const auto tell = [this, opener, help] {
+        opener->deleteLater();
+        qCInfo(lcApp) << "no browser opened" << help;
+        rename_prompt::notice(p_.window,
+                              QString::fromUtf8("ヘルプを開くブラウザが見つかりません。\n"
+                                                "ヘルプはこちらです: ") +
+                                  native_path::displayName(help));
+    };
+    connect(opener, &QProcess::errorOccurred, this, [tell](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            tell();
+    });
+    connect(opener, &QProcess::finished, this,
+            [opener, tell](int exitCode, QProcess::ExitStatus status) {
+                if (exitCode != 0 || status != QProcess::NormalExit)
+                    tell();
+                else
+                    opener->deleteLater();
+            });
+    // The address, not the name, so that bytes that are not UTF-8 survive.
+    opener->start(QStringLiteral("xdg-open"),
+                  {QString::fromLatin1(native_path::toFileUrl(help).toEncoded())});
 }
 
 bool CommandDispatch::eventFilter(QObject *watched, QEvent *event)

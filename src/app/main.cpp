@@ -3,6 +3,7 @@
 #include "app/qt_language.h"
 #include "base/command_line.h"
 #include "base/native_path.h"
+#include "base/single_instance.h"
 #include "media/renderer_choice.h"
 #include "version.h"
 
@@ -57,6 +58,18 @@ void keepTheHeapFromHoarding()
     mallopt(M_ARENA_MAX, 4);
     mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
 #endif
+}
+
+// Qt looks for a runtime folder as well and, finding none, says so on every
+// start and makes /tmp/runtime-<user>: it gets the private one the program
+// keeps its lock and socket in (made 0700, checked to be this user's alone).
+void shareTheRuntimeFolderWithQt()
+{
+    if (qEnvironmentVariableIsSet("XDG_RUNTIME_DIR"))
+        return;
+    const QString own = SingleInstance::runtimeFolder();
+    if (!own.isEmpty())
+        qputenv("XDG_RUNTIME_DIR", native_path::encode(own));
 }
 
 const char kHelp[] = "使い方: sazanami [動画ファイル]\n"
@@ -147,6 +160,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     chooseOpenGLIntegration();
+    shareTheRuntimeFolderWithQt();
 
     QApplication app(argc, argv);
     // libmpv parses numbers the C way.

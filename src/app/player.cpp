@@ -174,7 +174,8 @@ PlaySource *Player::activePlaySource() const
 }
 
 // A renamed movie was stopped and let go first: nothing of it stays on show.
-// Its thumbnail and scenes go along with it.
+// Its thumbnail and scenes go along with it, unless a movie of the same name
+// in the favourites or the search results shares them.
 void Player::fileRenamed(const QString &from, const QString &to, bool wasLoaded)
 {
     if (wasLoaded) {
@@ -182,9 +183,16 @@ void Player::fileRenamed(const QString &from, const QString &to, bool wasLoaded)
             window_->setWindowTitle(QStringLiteral("Sazanami"));
         positionTimer_->clearTimes();
     }
+    QStringList known;
+    const PlaySource *favourites = &favourites_->playSource();
+    const PlaySource *results = searchPage_ ? &searchPage_->playSource() : nullptr;
+    for (const PlaySource *list : {favourites, results}) {
+        for (int i = 0; list && i < list->count(); ++i)
+            known.append(list->pathAt(i));
+    }
     const QString imageFolder = thumbnail_rules::imageFolder(programFolder_, path::getfiledir(from),
                                                              settings_.imageBesideMovie());
-    renamed_movie::follow(from, to, imageFolder, sceneFolder());
+    renamed_movie::follow(from, to, imageFolder, sceneFolder(), known);
 }
 
 PlaySource *Player::playingPlaySource() const

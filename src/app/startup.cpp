@@ -21,6 +21,7 @@
 #include "favourites/favourites_list.h"
 #include "library/file_browser.h"
 #include "library/registered_folders.h"
+#include "library/rename_prompt.h"
 #include "media/cmovie.h"
 #include "panels/key_page.h"
 #include "panels/list_panel.h"
@@ -40,6 +41,7 @@
 #include <QLabel>
 #include <QTimer>
 #include <QWindow>
+#include <utility>
 
 namespace
 {
@@ -289,7 +291,24 @@ void Startup::playCommandLine(const QString &commandLine)
 
     // A file that is not a movie is shown in the file page but not played:
     // the movie loaded goes on as it was.
-    if (hasMovieExtension(info.fileName(), p_.settings.moreFormats()))
+    const bool moreFormats = p_.settings.moreFormats();
+    if (hasMovieExtension(info.fileName(), moreFormats))
         p_.player.play_file(moviePath, 0);
+    else if (!moreFormats && hasMovieExtension(info.fileName(), true))
+        tellOtherFormatsOff(moviePath);
     showInBrowser(info);
+}
+
+// An mp4 or mkv handed over by the desktop while the option for such files
+// is off: the user is told why nothing plays, once a session.
+void Startup::tellOtherFormatsOff(const QString &moviePath)
+{
+    qCInfo(lcApp) << "not playing" << moviePath << "- mp4, mkv and the like are off in the options";
+    if (std::exchange(otherFormatsTold_, true))
+        return;
+    rename_prompt::notice(
+        p_.window,
+        native_path::displayName(moviePath) +
+            QString::fromUtf8("\nは再生しません。この形式を再生するには、設定の「基本」で"
+                              "「mp4・mkv・webm などの形式も扱う」を選んでください"));
 }

@@ -112,6 +112,7 @@ private:
     void createStateFolders();
     static void makePrivateFolder(const QString &folder);
     void showInBrowser(const QFileInfo &movie);
+    void tellOtherFormatsOff(const QString &moviePath);
 
     Parts p_;
     QString imageFolder_;
@@ -121,4 +122,5 @@ private:
     bool exitRequested_ = false;
     // okini.ini is written back only once it was read.
     bool favouritesLoaded_ = false;
+    bool otherFormatsTold_ = false;
 };

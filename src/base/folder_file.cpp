@@ -19,6 +19,23 @@ namespace folder_file
 namespace
 {
 
+// A path as the log shows it: one reached through a held folder
+// (/proc/self/fd/N/...) names that folder, not the handle.
+QString shown(const QString &path)
+{
+    static const QString held = QStringLiteral("/proc/self/fd/");
+    if (!path.startsWith(held))
+        return path;
+    const qsizetype end = path.indexOf(u'/', held.size());
+    const QString handle = end < 0 ? path : path.left(end);
+    char target[4096];
+    const ssize_t length =
+        ::readlink(native_path::encode(handle).constData(), target, sizeof target - 1);
+    if (length <= 0)
+        return path;
+    return native_path::decode(QByteArray(target, length)) + (end < 0 ? QString() : path.mid(end));
+}
+
 class Descriptor
 {
 public:
@@ -96,18 +113,19 @@ int openFolder(const QString &folder, Result &result, bool closedFolder = false)
         const bool planted = errno == ELOOP || errno == ENOTDIR;
         result = planted ? Result::Refused : Result::Failed;
         if (planted)
-            qCWarning(lcBase) << "not writing into" << folder << ": it is a link or no folder";
+            qCWarning(lcBase) << "not writing into" << shown(folder)
+                              << ": it is a link or no folder";
         return -1;
     }
     struct stat info;
     if (::fstat(fd, &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid()) {
-        qCWarning(lcBase) << "not writing into" << folder << ": it belongs to another user";
+        qCWarning(lcBase) << "not writing into" << shown(folder) << ": it belongs to another user";
         ::close(fd);
         result = Result::Refused;
         return -1;
     }
     if (closedFolder && !closedToOthers(info)) {
-        qCWarning(lcBase) << "not writing into" << folder << ": other users can write there";
+        qCWarning(lcBase) << "not writing into" << shown(folder) << ": other users can write there";
         ::close(fd);
         result = Result::Refused;
         return -1;
@@ -178,7 +196,7 @@ Result Folder::write(const QString &name, const QByteArray &content, const Rules
     unsigned mode = rules.mode;
     if (::fstatat(fd_, target.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
         if (!S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
-            qCWarning(lcBase) << "not replacing" << path_ + u'/' + name
+            qCWarning(lcBase) << "not replacing" << shown(path_ + u'/' + name)
                               << ": it is a link or not a file of this user's";
             return Result::Refused;
         }

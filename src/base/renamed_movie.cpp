@@ -31,11 +31,15 @@ bool move(const QString &from, const QString &to)
 } // namespace
 
 int follow(const QString &oldPath, const QString &newPath, const QString &imageFolder,
-           const QString &sceneFolder)
+           const QString &sceneFolder, const QStringList &otherMovies)
 {
     const QString oldBase = path::getbasename(oldPath);
     if (oldBase == path::getbasename(newPath))
         return 0;
+    for (const QString &other : otherMovies) {
+        if (other != oldPath && other != newPath && path::getbasename(other) == oldBase)
+            return 0;
+    }
     for (const QString &name :
          native_path::entries(path::getfiledir(newPath), native_path::Kind::Files)) {
         if (path::getbasename(name) == oldBase)

@@ -7,6 +7,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
+#include <utility>
 
 TrayIcon::TrayIcon(QWidget &window, QMenu &menu, QObject *parent)
     : QObject(parent), window_(window), menu_(menu), icon_(new QSystemTrayIcon(this))
@@ -66,6 +67,7 @@ void TrayIcon::toggleWindow()
         window_.hide();
         return;
     }
+    restoring_ = window_.isMinimized();
     window_.setWindowState(window_.windowState() & ~Qt::WindowMinimized);
     window_.show();
     window_.raise();
@@ -74,8 +76,20 @@ void TrayIcon::toggleWindow()
 
 bool TrayIcon::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == &window_ && event->type() == QEvent::WindowStateChange &&
-        window_.isMinimized() && hideOnMinimise_ && hideOnMinimise_())
+    if (watched != &window_)
+        return QObject::eventFilter(watched, event);
+    if (event->type() == QEvent::WindowActivate)
+        restoring_ = false;
+    if (event->type() != QEvent::WindowStateChange || !window_.isMinimized())
+        return QObject::eventFilter(watched, event);
+    // A window brought back from the icon may first be mapped as the icon it
+    // was (the window manager keeps the hidden state of a window withdrawn
+    // while minimised): that is no minimising of the user's.
+    if (std::exchange(restoring_, false)) {
+        QTimer::singleShot(0, &window_, &QWidget::showNormal);
+        return QObject::eventFilter(watched, event);
+    }
+    if (hideOnMinimise_ && hideOnMinimise_())
         // After the window system has finished minimising.
         QTimer::singleShot(0, this, &TrayIcon::hideToTray);
     return QObject::eventFilter(watched, event);
@@ -86,8 +100,8 @@ void TrayIcon::hideToTray()
     // Without a notification area a hidden window could not be brought back.
     if (!window_.isMinimized() || !isShown() || !QSystemTrayIcon::isSystemTrayAvailable())
         return;
+    // Withdrawn as it is, still minimised: taking the state back now would
+    // map the hidden window again, an empty frame on the screen.  It comes
+    // back as a normal window when shown from the icon.
     window_.hide();
-    // Hidden, it is no longer minimised: shown from the icon, it comes back
-    // as a normal window, not as an icon of the window manager's.
-    window_.setWindowState(window_.windowState() & ~Qt::WindowMinimized);
 }

@@ -41,4 +41,6 @@ private:
     QSystemTrayIcon *icon_ = nullptr;
     std::function<bool()> hideOnMinimise_;
     std::function<void()> beforeMenu_;
+    // Shown from the icon after it was minimised, not yet active.
+    bool restoring_ = false;
 };

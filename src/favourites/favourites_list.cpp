@@ -71,9 +71,9 @@ FavouritesList::FavouritesList(MainWindow &window, ListPanel &panel, CMovie &mov
         d->updateProgress();
     });
     connect(&d->grabs, &ThumbnailGrabs::idle, this, [this] { d->updateProgress(); });
+    // The refusal and its reason are in the log already, said where the
+    // folder was looked at.
     connect(&d->grabs, &ThumbnailGrabs::refused, this, [this](const QString &folder) {
-        qCWarning(lcFavourites) << "thumbnails are not written into" << folder
-                                << "- a link or another user's folder is there";
         // Once a session: a list of movies on a shared disk would say it for
         // every one of them.
         if (d->refusalTold)
@@ -419,9 +419,7 @@ bool FavouritesList::addPath(const QString &fullPath)
 void FavouritesList::addSelection(const QStringList &paths)
 {
     QSet<QString> known = d->paths();
-    // From the bottom up, as the lists are walked.
-    QStringList reversed(paths.crbegin(), paths.crend());
-    d->append(d->newEntries(reversed, known), false);
+    d->append(d->newEntries(paths, known), false);
     d->tellRefused();
 }
 

@@ -97,8 +97,8 @@ public:
     void moveFavourite(int from, int to);
     // Adds a movie unless it is a favourite already; false when not added.
     bool addPath(const QString &fullPath);
-    // Adds the files chosen on the file page or the search page (in their
-    // list order): the last first, duplicates left out.
+    // Adds the files chosen on the file page or the search page in their
+    // list order, duplicates left out.
     void addSelection(const QStringList &paths);
     // The selected results of the search page.
     void addSearchSelection();

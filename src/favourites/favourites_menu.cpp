@@ -121,6 +121,9 @@ void FavouritesList::Private::prepareMenu()
     for (int row : rows)
         bytes += double(native_path::fileSize(model.entry(row).path()));
     info->setText(selection_info::favouritesInfoCaption(int(rows.size()), bytes));
+    // Nothing selected: no empty entry to click at the menu's end.
+    info->setEnabled(!rows.isEmpty());
+    info->setVisible(!rows.isEmpty());
     if (rows.size() == 1 && hooks.buildSceneMenu)
         hooks.buildSceneMenu(model.entry(rows.first()).path(), sceneMenu);
 }

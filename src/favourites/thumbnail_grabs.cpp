@@ -6,16 +6,17 @@
 #include "base/path.h"
 #include "base/state_file.h"
 #include "base/thumbnail_rules.h"
-#include "favourites/favourites_model.h"
 #include "media/frame_grabber.h"
 
 #include <QMutex>
 #include <QThreadPool>
+#include <QTimer>
 #include <atomic>
 #include <cstdlib>
 #include <fcntl.h>
 #include <memory>
 #include <unistd.h>
+#include <utility>
 
 // What the workers share with the queue: the queue may be gone when a grab on
 // a slow disk ends.
@@ -31,13 +32,25 @@ namespace
 {
 
 // How a grab ended.
-enum class Outcome { Written, Failed, Refused };
+enum class Outcome {
+    Written,
+    // No movie file, or no picture in it: nothing is written.
+    NoFrame,
+    // The thumbnail could not be written (a full disk, no image folder).
+    Unwritten,
+    Refused
+};
+
+// A thumbnail that could not be written is tried again after this, then
+// after twice as long each time, up to the longest wait.
+constexpr int kFirstRetryMs = 2000;
+constexpr int kLongestRetryMs = 64000;
 
 // Opened, and made first, before the movie is decoded, and written into by
 // that handle: so the first movie of a new folder gets its frame, and a
 // folder replaced by a link meanwhile (beside the movies, where others may
-// write) does not redirect the write.  Without the folder neither a frame
-// nor a placeholder could be written: no movie is decoded for nothing then.
+// write) does not redirect the write.  Without the folder no frame could be
+// written: no movie is decoded for nothing then.
 // Nor is one for a folder that is not safe to write into (a link, another
 // user's folder beside the movies).
 folder_file::Result openImageFolder(folder_file::Folder &folder, const QString &path,
@@ -116,15 +129,18 @@ Outcome outcomeOf(folder_file::Result result)
     case folder_file::Result::Failed:
         break;
     }
-    return Outcome::Failed;
+    return Outcome::Unwritten;
 }
 
+// The placeholder is never written under a movie's name: a movie that gives
+// no picture today (not copied whole yet, a codec missing) gets its own the
+// next time it is added or the list is read.
 Outcome grab(const QString &moviePath, const QString &target, ThumbnailGrabs::Kind kind,
-             double seconds, const QByteArray &placeholder, std::atomic_bool &folderFailureTold)
+             double seconds, std::atomic_bool &folderFailureTold)
 {
     // A missing disk is not a broken movie: its picture comes when it is back.
     if (!native_path::isFile(moviePath))
-        return Outcome::Failed;
+        return Outcome::NoFrame;
     const GrabPlaces places(moviePath, target);
     folder_file::Folder folder;
     const folder_file::Result opened =
@@ -137,14 +153,13 @@ Outcome grab(const QString &moviePath, const QString &target, ThumbnailGrabs::Ki
     const QByteArray frame = FrameGrabber::bitmap(FrameGrabber::grab(
         places.movie(), seconds, thumbnail_rules::kSize,
         fresh ? FrameGrabber::Start::SkipDarkOpening : FrameGrabber::Start::Exact));
-    if (!frame.isEmpty())
-        return outcomeOf(folder.write(name, frame));
-    qCInfo(lcFavourites) << "no frame from" << moviePath;
-    if (!fresh)
-        return Outcome::Failed;
-    const Outcome outcome = outcomeOf(folder.write(name, placeholder));
-    if (outcome == Outcome::Failed)
-        qCInfo(lcFavourites) << "cannot write the placeholder" << target;
+    if (frame.isEmpty()) {
+        qCInfo(lcFavourites) << "no frame from" << moviePath;
+        return Outcome::NoFrame;
+    }
+    const Outcome outcome = outcomeOf(folder.write(name, frame));
+    if (outcome == Outcome::Unwritten)
+        qCInfo(lcFavourites) << "cannot write the thumbnail" << target;
     return outcome;
 }
 
@@ -152,9 +167,11 @@ Outcome grab(const QString &moviePath, const QString &target, ThumbnailGrabs::Ki
 
 ThumbnailGrabs::ThumbnailGrabs(QObject *parent)
     : QObject(parent), shared_(std::make_shared<Shared>()), pool_(new QThreadPool),
-      placeholder_(FrameGrabber::bitmap(FavouritesModel::placeholder().toImage()))
+      retry_(new QTimer(this)), retryDelayMs_(kFirstRetryMs)
 {
     shared_->owner = this;
+    retry_->setSingleShot(true);
+    connect(retry_, &QTimer::timeout, this, &ThumbnailGrabs::tryUnwrittenAgain);
     // Each grab may hold pictures as large as the frame grabber takes (up to
     // 8192x8192); two at a time bound what the pool can take of the memory,
     // whatever the movies declare.
@@ -187,17 +204,20 @@ void ThumbnailGrabs::request(const QString &moviePath, const QString &target, Ki
         done_ = total_ = 0;
     pending_.insert(target);
     ++total_;
-    pool_->start([shared = shared_, moviePath, target, kind, seconds, placeholder = placeholder_] {
-        const Outcome outcome =
-            grab(moviePath, target, kind, seconds, placeholder, shared->folderFailureTold);
+    pool_->start([shared = shared_, moviePath, target, kind, seconds] {
+        const Outcome outcome = grab(moviePath, target, kind, seconds, shared->folderFailureTold);
         const QMutexLocker lock(&shared->mutex);
         if (!shared->owner)
             return;
         QMetaObject::invokeMethod(
             shared->owner,
-            [owner = shared->owner, target, outcome] {
+            [owner = shared->owner, moviePath, target, kind, outcome] {
                 if (outcome == Outcome::Refused)
                     emit owner->refused(path::getfiledir(target));
+                if (outcome == Outcome::Unwritten && kind == Kind::NewThumbnail)
+                    owner->keepUnwritten(moviePath, target);
+                if (outcome == Outcome::Written)
+                    owner->tryUnwrittenNow();
                 owner->onFinished(target, outcome == Outcome::Written);
             },
             Qt::QueuedConnection);
@@ -211,4 +231,38 @@ void ThumbnailGrabs::onFinished(const QString &target, bool written)
     emit finished(target, written);
     if (pending_.isEmpty())
         emit idle();
+}
+
+// While the disk stays full, one of the thumbnails waits for the next try
+// at a time, ever less often: a whole list of new favourites would
+// otherwise be decoded again every time.
+void ThumbnailGrabs::keepUnwritten(const QString &moviePath, const QString &target)
+{
+    if (!unwritten_.contains(target))
+        unwritten_.insert(target, moviePath);
+    if (retry_->isActive())
+        return;
+    retry_->start(retryDelayMs_);
+    retryDelayMs_ = std::min(retryDelayMs_ * 2, kLongestRetryMs);
+}
+
+void ThumbnailGrabs::tryUnwrittenAgain()
+{
+    if (unwritten_.isEmpty())
+        return;
+    const auto first = unwritten_.begin();
+    const QString moviePath = first.value();
+    const QString target = first.key();
+    unwritten_.erase(first);
+    request(moviePath, target, Kind::NewThumbnail);
+}
+
+// A thumbnail was written, so there is room again: the others go now.
+void ThumbnailGrabs::tryUnwrittenNow()
+{
+    retry_->stop();
+    retryDelayMs_ = kFirstRetryMs;
+    const QHash<QString, QString> waiting = std::exchange(unwritten_, {});
+    for (auto it = waiting.begin(); it != waiting.end(); ++it)
+        request(it.value(), it.key(), Kind::NewThumbnail);
 }

@@ -1,12 +1,13 @@
 #pragma once
 
-#include <QByteArray>
+#include <QHash>
 #include <QObject>
 #include <QSet>
 #include <QString>
 #include <memory>
 
 class QThreadPool;
+class QTimer;
 
 // Thumbnail grabs off the GUI thread.  Each grab writes one thumbnail file
 // from a movie's frame; the window stays responsive meanwhile and hears of
@@ -17,8 +18,10 @@ class ThumbnailGrabs : public QObject
 public:
     enum class Kind {
         // A new favourite's thumbnail: the first frame that is not dark at the
-        // start; when the movie cannot be grabbed the placeholder is written
-        // under the name, so the grab is not tried again at the next start.
+        // start.  When the movie gives no picture nothing is written (the
+        // list shows the placeholder, and the next start tries again); a
+        // thumbnail that could not be written (a full disk) is tried again
+        // later in the session, and all such at once when one is written.
         NewThumbnail,
         // The frame at the time asked for; a failure keeps the old picture.
         Capture,
@@ -45,18 +48,23 @@ signals:
     void idle();
     // A thumbnail was not written because its image folder is not safe to
     // write into (a link, a folder of another user's, a link under the
-    // thumbnail's name): the placeholder stays.
+    // thumbnail's name): the placeholder shows.
     void refused(const QString &imageFolder);
 
 private:
     struct Shared;
     void onFinished(const QString &target, bool written);
+    void keepUnwritten(const QString &moviePath, const QString &target);
+    void tryUnwrittenAgain();
+    void tryUnwrittenNow();
 
     std::shared_ptr<Shared> shared_;
     QThreadPool *pool_;
     QSet<QString> pending_;
-    // The placeholder as the bytes of its file.
-    QByteArray placeholder_;
+    // New thumbnails that could not be written, by target, with their movies.
+    QHash<QString, QString> unwritten_;
+    QTimer *retry_;
+    int retryDelayMs_;
     int done_ = 0;
     int total_ = 0;
 };

@@ -141,6 +141,7 @@ FileBrowser::FileBrowser(MainWindow &window, ListPanel &panel, CMovie &movie, Op
     // A press toggles the entry under it; dragging inverts a range (see the
     // events file), so Qt's own drag start stays off.
     files->setSelectionMode(QAbstractItemView::MultiSelection);
+    d->clicks = std::make_unique<list_selection::ToggleClicks>(files);
     files->setUniformItemSizes(true);
     files->setDragEnabled(false);
     files->setAcceptDrops(true);
@@ -872,10 +873,7 @@ void FileBrowser::Private::prepareMenu()
 
 void FileBrowser::Private::showMenuAt(const QPoint &viewportPos, const QPoint &globalPos)
 {
-    if (QListWidgetItem *item = files->itemAt(viewportPos); item && !item->isSelected()) {
-        files->clearSelection();
-        list_selection::moveCurrent(files, files->row(item));
-    }
+    list_selection::selectForMenu(files, files->indexAt(viewportPos).row());
     prepareMenu();
     menu->popup(globalPos);
 }

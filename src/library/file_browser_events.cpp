@@ -3,7 +3,6 @@
 #include "library/file_browser.h"
 
 #include "base/native_path.h"
-#include "base/selection_info.h"
 #include "library/file_browser_p.h"
 #include "library/folder_list.h"
 #include "media/cmovie.h"
@@ -83,36 +82,24 @@ bool FileBrowser::eventFilter(QObject *watched, QEvent *event)
 // The file list's entries live in its viewport: the mouse, tooltips and drops
 // arrive there.
 //
-// Left button: a press toggles the entry under it, except that unselecting
-// an entry waits for the release (the press may start a drag of the
-// selection).  Releasing on another entry inverts every entry from there
-// towards the pressed one, not including it.  Leaving the list with the button
-// down drags the selected files out.
+// Left button: the program's click, toggle and range rules (see
+// list_selection).  Leaving the list with the button down drags the selected
+// files out.
 bool FileBrowser::Private::fileViewportEvent(QEvent *event)
 {
     switch (event->type()) {
     case QEvent::MouseButtonPress: {
         auto *mouse = static_cast<QMouseEvent *>(event);
         files->setFocus(Qt::MouseFocusReason);
-        if (mouse->button() != Qt::LeftButton)
-            return true;
-        leftDown = true;
-        releaseAfterDoubleClick = false;
-        pressRow = files->indexAt(mouse->position().toPoint()).row();
-        if (pressRow < 0)
-            return true;
-        QListWidgetItem *item = files->item(pressRow);
-        pressedWasSelected = item->isSelected();
-        files->setCurrentRow(pressRow, QItemSelectionModel::NoUpdate);
-        if (!pressedWasSelected)
-            item->setSelected(true);
+        if (mouse->button() == Qt::LeftButton)
+            clicks->press(files->indexAt(mouse->position().toPoint()).row());
         return true;
     }
     case QEvent::MouseMove: {
         auto *mouse = static_cast<QMouseEvent *>(event);
-        if (!leftDown || !(mouse->buttons() & Qt::LeftButton))
+        if (!clicks->isDown() || !(mouse->buttons() & Qt::LeftButton))
             return false;
-        if (!draggingOut && pressRow >= 0 &&
+        if (!draggingOut && clicks->pressedRow() >= 0 &&
             !files->viewport()->rect().contains(mouse->position().toPoint()) &&
             !selectedRows().isEmpty())
             startDragOut();
@@ -124,28 +111,9 @@ bool FileBrowser::Private::fileViewportEvent(QEvent *event)
             showMenuAt(mouse->position().toPoint(), mouse->globalPosition().toPoint());
             return true;
         }
-        if (mouse->button() != Qt::LeftButton || !leftDown)
+        if (mouse->button() != Qt::LeftButton ||
+            !clicks->release(files->indexAt(mouse->position().toPoint()).row()))
             return true;
-        leftDown = false;
-        if (releaseAfterDoubleClick) {
-            releaseAfterDoubleClick = false;
-            return true;
-        }
-        // The list may have been read again while the button was down.
-        if (pressRow < 0 || pressRow >= files->count())
-            return true;
-
-        const int under = files->indexAt(mouse->position().toPoint()).row();
-        // The press's toggle of an entry that was selected, held back until
-        // it was clear that no drag followed.
-        if (pressedWasSelected)
-            files->item(pressRow)->setSelected(false);
-        for (int row : selection_info::rangeToggleRows(pressRow, under)) {
-            QListWidgetItem *item = files->item(row);
-            item->setSelected(!item->isSelected());
-        }
-        pressRow = -1;
-
         // A click on the file page makes it the page shown and closes the
         // folder frame.
         if (panel.selectedTab() != ListPanel::FilePage)
@@ -157,15 +125,12 @@ bool FileBrowser::Private::fileViewportEvent(QEvent *event)
         auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() != Qt::LeftButton)
             return true;
-        leftDown = true;
-        releaseAfterDoubleClick = true;
         const int row = files->indexAt(mouse->position().toPoint()).row();
+        // The entry played stays selected, whatever the first click did.
+        clicks->doubleClick(row);
         if (row < 0)
             return true;
         directory->hide();
-        // The entry played stays selected, whatever the first click did.
-        files->setCurrentRow(row, QItemSelectionModel::NoUpdate);
-        files->item(row)->setSelected(true);
         playRow(row);
         return true;
     }
@@ -320,6 +285,5 @@ void FileBrowser::Private::startDragOut()
     drag->exec(Qt::CopyAction, Qt::CopyAction);
     draggingOut = false;
     // The drag took the button's release.
-    leftDown = false;
-    pressRow = -1;
+    clicks->cancel();
 }

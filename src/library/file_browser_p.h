@@ -8,6 +8,7 @@
 #include "base/name_pattern.h"
 #include "library/file_browser.h"
 #include "library/file_list_source.h"
+#include "panels/list_selection.h"
 
 #include <QList>
 #include <QPoint>
@@ -156,12 +157,7 @@ struct FileBrowser::Private {
     QAction *properties = nullptr;
     QAction *info = nullptr;
 
-    // The left button's way through the file list: the row it went down on
-    // (-1 off the entries) and whether that row was selected already, in
-    // which case the press leaves it to the release to unselect it.
-    bool leftDown = false;
-    int pressRow = -1;
-    bool pressedWasSelected = false;
+    // The left button's way through the file list.
+    std::unique_ptr<list_selection::ToggleClicks> clicks;
     bool draggingOut = false;
-    bool releaseAfterDoubleClick = false;
 };

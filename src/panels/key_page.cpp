@@ -11,7 +11,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSet>
+#include <QTimer>
 #include <functional>
 
 namespace
@@ -180,6 +182,15 @@ void KeyPage::assign(int function, int code)
         boxes_[assignment.nextFocus]->setFocus(Qt::OtherFocusReason);
     }
     message_->setText(assignment.message);
+    // On a low window the page scrolls: the answer must not stay below it.
+    QTimer::singleShot(0, message_, [label = message_] {
+        for (QWidget *up = label->parentWidget(); up; up = up->parentWidget()) {
+            if (auto *area = qobject_cast<QScrollArea *>(up)) {
+                area->ensureWidgetVisible(label);
+                return;
+            }
+        }
+    });
 }
 
 void KeyPage::bt_default_Click()

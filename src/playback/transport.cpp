@@ -50,6 +50,8 @@ void Transport::stop_Click()
     emit leavingPicture();
     movie_.MediaClose();
     window_.seekBar()->setValue(0);
+    // The times read as the seek bar does, not as the movie was left.
+    timer_.clearTimes();
 }
 
 void Transport::show_first_frame()

@@ -39,11 +39,13 @@ constexpr int kShowWithinMs = 100;
 SearchPage::SearchPage(ListPanel &panel, QWidget *directory, QWidget *display,
                        const QString &programFolder, Hooks hooks, QObject *parent)
     : QObject(parent), panel_(panel), directory_(directory), display_(display),
-      programFolder_(programFolder), hooks_(std::move(hooks)), source_(results_, panel_.List_Find)
+      programFolder_(programFolder), hooks_(std::move(hooks)), source_(results_, panel_.List_Find),
+      clicks_(panel_.List_Find)
 {
     QListView *list = panel_.List_Find;
     list->setModel(&results_);
-    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // A click toggles, a drag inverts a range, as in the file list.
+    list->setSelectionMode(QAbstractItemView::MultiSelection);
     // Long result lists stay quick to add to and to scroll.
     list->setUniformItemSizes(true);
     list->viewport()->installEventFilter(this);
@@ -51,8 +53,13 @@ SearchPage::SearchPage(ListPanel &panel, QWidget *directory, QWidget *display,
     // The history is offered below the box, never written into it: an entry
     // completed inline would be what Enter searches for instead of what was
     // typed.
-    if (QCompleter *completer = panel_.FindText->completer())
+    // Offered by case too: the box takes a history entry that differs only
+    // by case in place of what was typed once Enter is pressed ("ep2"
+    // becoming "EP2").  The search itself ignores case all the same.
+    if (QCompleter *completer = panel_.FindText->completer()) {
         completer->setCompletionMode(QCompleter::PopupCompletion);
+        completer->setCaseSensitivity(Qt::CaseSensitive);
+    }
     if (QLineEdit *edit = panel_.FindText->lineEdit()) {
         edit->installEventFilter(this);
         // Enter while the history's popup is open reaches the box past the
@@ -260,34 +267,8 @@ void SearchPage::showMenuAt(const QPoint &globalPos)
 bool SearchPage::eventFilter(QObject *watched, QEvent *event)
 {
     QListView *list = panel_.List_Find;
-    if (watched == list->viewport()) {
-        if (event->type() == QEvent::MouseButtonPress)
-            leftDown_ = static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
-        if (event->type() == QEvent::MouseMove && leftDown_) {
-            // Leaving the list with the button down drags the selection out.
-            auto *mouse = static_cast<QMouseEvent *>(event);
-            if (!list->viewport()->rect().contains(mouse->position().toPoint()) &&
-                list->selectionModel()->hasSelection()) {
-                leftDown_ = false;
-                dragSelection();
-                return true;
-            }
-        }
-        if (event->type() != QEvent::MouseButtonRelease)
-            return false;
-        leftDown_ = false;
-        auto *mouse = static_cast<QMouseEvent *>(event);
-        if (mouse->button() == Qt::RightButton) {
-            const QModelIndex under = list->indexAt(mouse->position().toPoint());
-            if (under.isValid() && !list->selectionModel()->isSelected(under))
-                list->selectionModel()->setCurrentIndex(under, QItemSelectionModel::SelectCurrent);
-            showMenuAt(mouse->globalPosition().toPoint());
-            return true;
-        }
-        if (mouse->button() == Qt::LeftButton)
-            List_Find_Click();
-        return false;
-    }
+    if (watched == list->viewport())
+        return resultsViewportEvent(event);
     if (event->type() != QEvent::KeyPress)
         return false;
     auto *key = static_cast<QKeyEvent *>(event);
@@ -299,6 +280,59 @@ bool SearchPage::eventFilter(QObject *watched, QEvent *event)
         return false;
     searchTyped();
     return true;
+}
+
+// The results select as the file list does; leaving the list with the
+// button down drags the selection out.
+bool SearchPage::resultsViewportEvent(QEvent *event)
+{
+    QListView *list = panel_.List_Find;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() != Qt::LeftButton)
+            return false;
+        list->setFocus(Qt::MouseFocusReason);
+        clicks_.press(list->indexAt(mouse->position().toPoint()).row());
+        return true;
+    }
+    case QEvent::MouseMove: {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (!clicks_.isDown() || !(mouse->buttons() & Qt::LeftButton))
+            return false;
+        if (!list->viewport()->rect().contains(mouse->position().toPoint()) &&
+            list->selectionModel()->hasSelection()) {
+            clicks_.cancel();
+            dragSelection();
+        }
+        return true;
+    }
+    case QEvent::MouseButtonRelease: {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::RightButton) {
+            list_selection::selectForMenu(list, list->indexAt(mouse->position().toPoint()).row());
+            showMenuAt(mouse->globalPosition().toPoint());
+            return true;
+        }
+        if (mouse->button() != Qt::LeftButton)
+            return false;
+        if (clicks_.release(list->indexAt(mouse->position().toPoint()).row()))
+            List_Find_Click();
+        return true;
+    }
+    case QEvent::MouseButtonDblClick: {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() != Qt::LeftButton)
+            return false;
+        const int row = list->indexAt(mouse->position().toPoint()).row();
+        clicks_.doubleClick(row);
+        if (row >= 0)
+            playCurrent();
+        return true;
+    }
+    default:
+        return false;
+    }
 }
 
 void SearchPage::searchTyped()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "panels/list_selection.h"
 #include "search/search_results.h"
 #include "search/search_results_source.h"
 #include "search/search_run.h"
@@ -78,6 +79,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    bool resultsViewportEvent(QEvent *event);
     void buildMenu();
     void showMenuAt(const QPoint &globalPos);
     void addToHistory(const QString &text);
@@ -108,5 +110,6 @@ private:
     // The counts shown last.
     folder_walk::Progress shown_;
     bool busy_ = false;
-    bool leftDown_ = false;
+    // The left button, by the file list's rules.
+    list_selection::ToggleClicks clicks_;
 };

@@ -12,6 +12,7 @@
 #include "playback/play_speed.h"
 #include "playback/position_timer.h"
 #include "player_fixture.h"
+#include "test_files.h"
 #include "test_media.h"
 #include "window/main_window.h"
 #include "window/video_area.h"
@@ -25,6 +26,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
+#include <QScopeGuard>
 #include <QSlider>
 #include <QStringList>
 #include <QSystemTrayIcon>
@@ -50,6 +53,30 @@ class TestCommandDispatch : public QObject
     Q_OBJECT
 
 private slots:
+    // Where no browser takes the help page, the user is told where it is.
+    void helpWithoutABrowserSaysWhereItIs()
+    {
+        QTemporaryDir bin;
+        QVERIFY(test_files::writeFile(bin.filePath("xdg-open"), "#!/bin/sh\nexit 3\n"));
+        QVERIFY(
+            QFile::setPermissions(bin.filePath("xdg-open"), QFile::ReadOwner | QFile::ExeOwner));
+        const QByteArray path = qgetenv("PATH");
+        const QString help = QCoreApplication::applicationDirPath() + "/help.html";
+        const bool shipped = QFile::exists(help);
+        QVERIFY(shipped || test_files::writeFile(help, "<html></html>"));
+        const auto restore = qScopeGuard([&] {
+            qputenv("PATH", path);
+            if (!shipped)
+                QFile::remove(help);
+        });
+        qputenv("PATH", QFile::encodeName(bin.path()) + ":" + path);
+        PlayerFixture fixture;
+        fixture.player().window().findChild<QAction *>("help")->trigger();
+        QTRY_VERIFY(!fixture.player().window().findChildren<QMessageBox *>("notice").isEmpty());
+        QVERIFY(
+            fixture.player().window().findChild<QMessageBox *>("notice")->text().contains(help));
+    }
+
     void enterAfterAnInputBoxIsSwallowedOnce()
     {
         PlayerFixture fixture({test_media::clip("clip.avi")});

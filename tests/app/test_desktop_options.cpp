@@ -305,14 +305,30 @@ private slots:
         doubleClick();
         QTRY_VERIFY(window.isVisible());
 
-        // Minimised with the option on, only the icon is left; it brings the
-        // window back.
+        // Minimised with the option on, only the icon is left, not a blank
+        // window still on the screen; it brings the window back whole.
         fixture.player().windowOptions().Check_noTaskbar->setChecked(true);
+        const auto viewable = [x, &window] {
+            XWindowAttributes attributes{};
+            return XGetWindowAttributes(x, window.windowHandle()->winId(), &attributes) &&
+                   attributes.map_state == IsViewable;
+        };
         window.showMinimized();
         QTRY_VERIFY(!window.isVisible());
+        QTest::qWait(300);
+        QVERIFY(!viewable());
         doubleClick();
         QTRY_VERIFY(window.isVisible());
         QVERIFY(!window.isMinimized());
+        QTRY_VERIFY(viewable());
+        QWidget *tabs = fixture.player().listPanel().Tab1;
+        const QRect onScreen(tabs->mapToGlobal(QPoint(0, 0)), tabs->size());
+        QTRY_COMPARE(
+            QGuiApplication::primaryScreen()
+                ->grabWindow(0, onScreen.x(), onScreen.y(), onScreen.width(), onScreen.height())
+                .toImage()
+                .convertToFormat(QImage::Format_RGB32),
+            tabs->grab().toImage().convertToFormat(QImage::Format_RGB32));
 
         fixture.player().Form_Unload();
         QVERIFY(!icon->isVisible());

@@ -183,6 +183,15 @@ private slots:
         double position = 0;
         QVERIFY(movie.currentPosition(&position) && position >= 1.4);
         QCOMPARE(opened.count(), 0);
+        // An mkv with the other formats off: the user hears why, once.
+        const QString mkv = folder.path() + "/film.mkv";
+        QVERIFY(QFile::copy(test_media::clip("clip.avi"), mkv));
+        player.playCommandLine(mkv);
+        player.playCommandLine(mkv);
+        QCOMPARE(movie.filename(), test_media::clip("clip.avi"));
+        const QList<QMessageBox *> told = player.window().findChildren<QMessageBox *>("notice");
+        QCOMPARE(told.size(), 1);
+        QVERIFY(told.first()->text().contains("film.mkv"));
 
         player.playCommandLine(test_media::clip("clip.mov"));
         QVERIFY(waitForOpen(player));
@@ -218,7 +227,12 @@ private slots:
         const QString program = test_files::installProgramCopy(install.path());
         QVERIFY(!program.isEmpty());
 
+        // Without a runtime folder of the session's, Qt uses the program's
+        // own and does not complain.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("XDG_RUNTIME_DIR");
         QProcess firstStart;
+        firstStart.setProcessEnvironment(environment);
         firstStart.start(program, {});
         QVERIFY(firstStart.waitForStarted());
         // The state folders appear once start-up is past the instance check.
@@ -237,6 +251,7 @@ private slots:
         QVERIFY(firstStart.waitForFinished(10000));
         QCOMPARE(firstStart.exitStatus(), QProcess::NormalExit);
         QCOMPARE(firstStart.exitCode(), 0);
+        QVERIFY(!firstStart.readAllStandardError().contains("XDG_RUNTIME_DIR"));
     }
 
     // Started where there is no display: one line says so, in both

@@ -2,6 +2,7 @@
 // exit, thumbnails, M3U playlists, editing the list, capture, and playing
 // the favourites through.
 
+#include "base/scene_file.h"
 #include "base/selection_info.h"
 #include "base/settings.h"
 #include "favourites/favourites_list.h"
@@ -37,7 +38,9 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <csignal>
 #include <memory>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -145,6 +148,16 @@ QStringList menuAsShown(FavouritesList &favourites)
     });
     emit favourites.view()->customContextMenuRequested(QPoint(1, 1));
     return shown;
+}
+
+// Warnings logged while it is set, passed on as well.
+QStringList *caughtWarnings = nullptr;
+QtMessageHandler passOn = nullptr;
+void catchWarnings(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (caughtWarnings && type == QtWarningMsg)
+        caughtWarnings->append(text);
+    passOn(type, context, text);
 }
 
 QMimeData *filesData(const QStringList &paths)
@@ -294,20 +307,20 @@ private slots:
         auto fixture = startIn(program.path() + "/");
         FavouritesList &favourites = fixture->player().favourites();
 
-        // Files chosen on the file page are added from the last up; one
+        // Files chosen on the file page are added in the list's order; one
         // already there is not added again.
         const QStringList chosen = {movies.path("a.avi"), movies.path("b.avi"),
                                     movies.path(QString::fromUtf8("c 映画.mpg"))};
         favourites.addSelection(chosen);
         favourites.addSelection({movies.path("a.avi")});
         QVERIFY(!favourites.addPath(movies.path("b.avi")));
-        const QStringList added = {QString::fromUtf8("c 映画.mpg"), "b.avi", "a.avi"};
+        const QStringList added = {"a.avi", "b.avi", QString::fromUtf8("c 映画.mpg")};
         QCOMPARE(names(favourites), added);
 
         const QString exported = program.path() + "/list.m3u";
         QVERIFY(favourites.exportM3u(exported));
-        QVERIFY(test_files::readFile(exported).startsWith(
-            (movies.path(QString::fromUtf8("c 映画.mpg")) + "\r\n").toUtf8()));
+        QVERIFY(
+            test_files::readFile(exported).startsWith((movies.path("a.avi") + "\r\n").toUtf8()));
         favourites.delete_all_okini();
         QVERIFY(favourites.importM3u(exported));
         QCOMPARE(names(favourites), added);
@@ -364,10 +377,9 @@ private slots:
         FavouritesList &favourites = player.favourites();
         // On an empty list only the view switch and the playlist import
         // are offered.
-        QCOMPARE(menuAsShown(favourites),
-                 QStringList({"m_changeView", "m_openM3u", "m_info2", ""}));
-        favourites.addSelection({movies.path("e.wmv"), movies.path("d.avi"), movies.path("c.avi"),
-                                 movies.path("b.avi"), movies.path("a.avi")});
+        QCOMPARE(menuAsShown(favourites), QStringList({"m_changeView", "m_openM3u", ""}));
+        favourites.addSelection({movies.path("a.avi"), movies.path("b.avi"), movies.path("c.avi"),
+                                 movies.path("d.avi"), movies.path("e.wmv")});
         QCOMPARE(names(favourites), QStringList({"a.avi", "b.avi", "c.avi", "d.avi", "e.wmv"}));
         waitForGrabs(favourites);
 
@@ -383,7 +395,7 @@ private slots:
         favourites.delete_selected_okini();
         QCOMPARE(names(favourites), QStringList({"a.avi", "b.avi", "c.avi"}));
         QCOMPARE(favourites.get_okini_index(), 0);
-        favourites.addSelection({movies.path("e.wmv"), movies.path("d.avi")});
+        favourites.addSelection({movies.path("d.avi"), movies.path("e.wmv")});
         favourites.select_okini(1);
         favourites.delete_selected_okini();
         QCOMPARE(names(favourites), QStringList({"b.avi", "c.avi", "d.avi", "e.wmv"}));
@@ -437,7 +449,7 @@ private slots:
         QVERIFY(wide.save(pictures.path() + "/wide.png"));
         auto fixture = startIn(program.path() + "/");
         FavouritesList &favourites = fixture->player().favourites();
-        favourites.addSelection({movies.path("c.avi"), movies.path("b.wmv"), movies.path("a.avi")});
+        favourites.addSelection({movies.path("a.avi"), movies.path("b.wmv"), movies.path("c.avi")});
         waitForGrabs(favourites);
 
         // A wide picture is fitted whole into the thumbnail of the .wmv, with
@@ -518,14 +530,22 @@ private slots:
         Player &player = fixture->player();
         player.settings().set(Settings::ImagePathRoot, true);
         FavouritesList &favourites = player.favourites();
+        QStringList warnings;
+        caughtWarnings = &warnings;
+        passOn = qInstallMessageHandler(catchWarnings);
         favourites.addSelection(movies);
         waitForGrabs(favourites);
+        qInstallMessageHandler(passOn);
+        caughtWarnings = nullptr;
         QCOMPARE(favourites.count(), int(movies.size()));
+        // Each refusal is logged once, under the folder's own name.
+        QCOMPARE(warnings.size(), movies.size());
+        for (const QString &line : warnings)
+            QVERIFY2(line.contains(shared.path()), qPrintable(line));
 
         // A capture of the playing favourite goes the same way.
-        // (The selection adds from the last up: the first movie is last.)
         player.listPanel().selectTab(ListPanel::FavouritesPage);
-        favourites.select_okini(int(movies.size()));
+        favourites.select_okini(1);
         favourites.noteMovieRequested();
         QVERIFY(playAndWait(player, linkedName, 1.0));
         favourites.capture();
@@ -609,6 +629,73 @@ private slots:
         QCOMPARE(modeOf(movies.path("image/clip.bmp")), mode_t(0600));
     }
 
+    // A movie without a picture gets no thumbnail file, so it gets its own
+    // once it is a movie; one that could not be written (a full disk, here
+    // a file size limit) comes when there is room again.
+    void aThumbnailIsOnlyEverAPicture()
+    {
+        MovieFolder movies({{"good.avi", "clip.avi"}, {"other.avi", "clip.avi"}});
+        QVERIFY(test_files::writeFile(movies.path("late.avi"), "not yet copied"));
+        QTemporaryDir program;
+        const QString image = program.path() + "/image/";
+        auto fixture = startIn(program.path() + "/");
+        FavouritesList &favourites = fixture->player().favourites();
+        favourites.addPath(movies.path("late.avi"));
+        waitForGrabs(favourites);
+        QVERIFY(!QFile::exists(image + "late.bmp"));
+        QVERIFY(QFile::remove(movies.path("late.avi")) &&
+                QFile::copy(test_media::clip("clip.avi"), movies.path("late.avi")));
+        favourites.remove_okini(1);
+        favourites.addPath(movies.path("late.avi"));
+        waitForGrabs(favourites);
+        QCOMPARE(QImage(image + "late.bmp").size(), QSize(100, 75));
+
+        struct rlimit saved {
+        };
+        QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
+        ::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit full = saved;
+        full.rlim_cur = 1000;
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &full) == 0);
+        favourites.addPath(movies.path("good.avi"));
+        waitForGrabs(favourites);
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &saved) == 0);
+        QVERIFY(!QFile::exists(image + "good.bmp"));
+        QTRY_COMPARE_WITH_TIMEOUT(QImage(image + "good.bmp").size(), QSize(100, 75), 20000);
+    }
+
+    // A movie's thumbnail and scenes, named by its base name, stay where
+    // they are when it is renamed while a same-named movie elsewhere shares
+    // them; alone, they go with it.
+    void aRenameLeavesWhatAnotherMovieShares()
+    {
+        const QList<std::pair<QString, QString>> one = {{"b.avi", "clip.avi"}};
+        MovieFolder here(one), there(one);
+        QTemporaryDir program;
+        auto fixture = startIn(program.path() + "/");
+        Player &player = fixture->player();
+        FavouritesList &favourites = player.favourites();
+        favourites.addPath(here.path("b.avi"));
+        favourites.addPath(there.path("b.avi"));
+        waitForGrabs(favourites);
+        const QString image = program.path() + "/image/";
+        const QString scenes = SceneFile::pathFor(player.sceneFolder(), here.path("b.avi"));
+        QVERIFY(QFile::exists(image + "b.bmp") && test_files::writeFile(scenes, "scenes"));
+
+        player.listPanel().selectTab(ListPanel::FavouritesPage);
+        favourites.select_okini(1);
+        auto said = Answer::text("c.avi");
+        player.fileBrowser().rename_selection();
+        QCOMPARE(favourites.model().entry(0).name, QString("c.avi"));
+        QVERIFY(QFile::exists(image + "b.bmp") && QFile::exists(scenes));
+        favourites.select_okini(2);
+        said = Answer::text("d.avi");
+        player.fileBrowser().rename_selection();
+        QCOMPARE(favourites.model().entry(1).name, QString("d.avi"));
+        QVERIFY(QFile::exists(image + "d.bmp") && !QFile::exists(image + "b.bmp"));
+        QVERIFY(QFile::exists(SceneFile::pathFor(player.sceneFolder(), "d.avi")));
+    }
+
     void keysAddAndDelete()
     {
         QTemporaryDir program;
@@ -637,7 +724,7 @@ private slots:
         auto fixture = startIn(program.path() + "/");
         Player &player = fixture->player();
         FavouritesList &favourites = player.favourites();
-        favourites.addSelection({movies.path("c.avi"), movies.path("b.avi"), movies.path("a.avi")});
+        favourites.addSelection({movies.path("a.avi"), movies.path("b.avi"), movies.path("c.avi")});
         player.listPanel().selectTab(ListPanel::FavouritesPage);
         player.playMode().mode_Click(PlayMode::Continuous);
         const auto playing = [&player] { return QFileInfo(player.movie().filename()).fileName(); };

@@ -105,9 +105,13 @@ private slots:
         Player &player = fixture.player();
         const auto keyOf = [&](int function) { return player.keyBindings().text(function); };
         QLineEdit *play = box(player, KeyBindings::Play);
+        // A low window: the page scrolls to show the answer.
+        showOptions(player);
+        player.window().resize(player.window().width(), 300);
 
         QTest::keyClick(play, Qt::Key_W);
         QCOMPARE(message(player), clash);
+        QTRY_VERIFY(!player.window().findChild<QLabel *>("message")->visibleRegion().isEmpty());
         QCOMPARE(keyOf(KeyBindings::Play), QString("Q"));
         for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape, Qt::Key_Shift, Qt::Key_Backspace}) {
             QTest::keyClick(box(player, KeyBindings::Previous), Qt::Key_J); // shows "OK"

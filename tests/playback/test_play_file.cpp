@@ -5,6 +5,7 @@
 #include "playback/open_and_play.h"
 #include "playback/play_mode.h"
 #include "playback/position_timer.h"
+#include "playback/transport.h"
 #include "player_fixture.h"
 #include "test_media.h"
 #include "window/main_window.h"
@@ -51,6 +52,10 @@ private slots:
         QCOMPARE(window.timeForFullscreen()->text(), window.lblMedia(4)->text());
         // Outside full screen the full-screen bar does not follow.
         QCOMPARE(window.seekBarForFullscreen()->value(), 0);
+        // Stopped, the time reads as the seek bar does.
+        player.transport().stop_Click();
+        QCOMPARE(window.seekBar()->value(), 0);
+        QCOMPARE(window.lblMedia(4)->text(), QString(" 00:00 "));
     }
 
     void normalModeStopsAndRewindsAtTheEnd()

@@ -27,6 +27,7 @@
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 
 namespace
 {
@@ -189,6 +190,45 @@ private slots:
         QCOMPARE(resumeFile(program), gone);
     }
 
+    // The results select as the file list does: a click toggles, a drag
+    // inverts the range up to the pressed entry, a right click over an
+    // unselected result selects only it.
+    void resultsSelectAsTheFileListDoes()
+    {
+        QTemporaryDir dir;
+        for (const char *name : {"r0.avi", "r1.avi", "r2.avi", "r3.avi", "r4.avi"})
+            QVERIFY(test_files::writeFile(dir.filePath(name), "x"));
+        PlayerFixture fixture;
+        Player &player = fixture.player();
+        QVERIFY(player.fileBrowser().setFolder(dir.path()));
+        search(player, "r");
+        QTRY_VERIFY(!player.searchPage().isSearching());
+        QListView *results = player.listPanel().List_Find;
+        QWidget *view = results->viewport();
+        const auto at = [results](int row) {
+            return results->visualRect(results->model()->index(row, 0)).center();
+        };
+        const auto selected = [results] {
+            QList<int> rows;
+            for (const QModelIndex &index : results->selectionModel()->selectedIndexes())
+                rows.append(index.row());
+            std::sort(rows.begin(), rows.end());
+            return rows;
+        };
+        results->clearSelection();
+        QTest::mouseClick(view, Qt::LeftButton, {}, at(1));
+        QTest::mouseClick(view, Qt::LeftButton, {}, at(3));
+        QTest::mouseClick(view, Qt::LeftButton, {}, at(1));
+        QCOMPARE(selected(), QList<int>({3}));
+        QTest::mousePress(view, Qt::LeftButton, {}, at(2));
+        QTest::mouseRelease(view, Qt::LeftButton, {}, at(4));
+        QCOMPARE(selected(), QList<int>({2, 4}));
+        QCOMPARE(results->currentIndex().row(), 2);
+        QTest::mouseClick(view, Qt::RightButton, {}, at(0));
+        player.searchPage().m_findMenu->hide();
+        QCOMPARE(selected(), QList<int>({0}));
+    }
+
     // Typing a beginning of an earlier text searches what was typed, with
     // the earlier text only offered; Esc says the search was cancelled, with
     // its counts, in full.
@@ -212,6 +252,13 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&player.window()));
         edit->setFocus();
         QTRY_VERIFY(edit->hasFocus());
+        // What was typed stays, though the history has it in other case.
+        QTest::keyClicks(edit, "CLIP_000?");
+        QWidget *offered = QApplication::activePopupWidget();
+        QTest::keyClick(offered ? offered : edit, Qt::Key_Return);
+        QCOMPARE(panel.FindText->currentText(), QString("CLIP_000?"));
+        QTRY_VERIFY(!player.searchPage().isSearching());
+        edit->clear();
         QTest::keyClicks(edit, "clip");
         QCOMPARE(edit->text(), QString("clip"));
         // Enter goes where the window system would send it: to the open
