@@ -36,6 +36,7 @@ const Key kKeys[] = {
     {"option", "HidePopup", &ConfigValues::hidePopup},
     {"option", "SeekTop", &ConfigValues::seekTop},
     {"option", "MoreFormats", &ConfigValues::moreFormats, true},
+    {"option", "ResumeEach", &ConfigValues::resumeEach, true},
     {"other", "WindowState", &ConfigValues::windowState},
     {"other", "PlayMode", &ConfigValues::playMode},
     {"other", "SmallMode", &ConfigValues::smallMode},

@@ -27,6 +27,7 @@ void Settings::readFrom(const ConfigValues &values)
     set(ImagePathRoot, values.imagePathRoot);
     set(Soutai, values.soutai);
     set(MoreFormats, values.moreFormats);
+    set(ResumeEach, values.resumeEach);
 }
 
 void Settings::writeTo(ConfigValues &values) const
@@ -44,4 +45,5 @@ void Settings::writeTo(ConfigValues &values) const
     values.imagePathRoot = imageBesideMovie();
     values.soutai = relativePaths();
     values.moreFormats = moreFormats();
+    values.resumeEach = resumeEach();
 }

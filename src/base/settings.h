@@ -33,6 +33,7 @@ public:
         ImagePathRoot, // thumbnail pictures in a folder beside the movie
         Soutai,        // store paths in relative form
         MoreFormats,   // mp4, mkv, webm and the other types count as movies
+        ResumeEach,    // each movie resumes where it was left
         OptionCount
     };
     Q_ENUM(Option)
@@ -59,6 +60,7 @@ public:
     bool imageBesideMovie() const { return isOn(ImagePathRoot); }
     bool relativePaths() const { return isOn(Soutai); }
     bool moreFormats() const { return isOn(MoreFormats); }
+    bool resumeEach() const { return isOn(ResumeEach); }
 
     // From the values read from config.ini, and back into the values to be
     // written.  A fit rule outside 0-2 is written as 2, the rule the window
