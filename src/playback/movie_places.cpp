@@ -10,7 +10,15 @@ MoviePlaces::MoviePlaces(CMovie &movie, const QString &programFolder, QObject *p
     // A movie is left when another is opened or prepared one follows it, or
     // when it is closed: the session's file changes.
     connect(&movie_, &CMovie::stateChanged, this, &MoviePlaces::onStateChanged);
+    // The state may have been the next movie's already.
+    connect(&movie_, &CMovie::advanced, this, &MoviePlaces::onStateChanged);
     connect(&movie_, &CMovie::endReached, this, &MoviePlaces::onEnd);
+    // A jump near the end may run into it before the next tick.  A stop
+    // rewinds to 0 first, which is no place to keep.
+    connect(&movie_, &CMovie::seeked, this, [this](double seconds) {
+        if (seconds > 0)
+            notePlace();
+    });
 }
 
 void MoviePlaces::setOn(bool on)
@@ -98,6 +106,7 @@ void MoviePlaces::onEnd()
 
 void MoviePlaces::keep(const Place &place)
 {
+    qCDebug(lcPlayback) << "left" << place.path << "at" << place.position << "of" << place.length;
     if (on_ && places_.leave(place.path, place.position, place.length))
         emit changed();
 }

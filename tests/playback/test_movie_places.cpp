@@ -7,12 +7,14 @@
 #include "media/cmovie.h"
 #include "panels/list_colours.h"
 #include "panels/list_panel.h"
+#include "panels/list_selection.h"
 #include "panels/okini_view.h"
 #include "playback/movie_places.h"
 #include "playback/play_mode.h"
 #include "playback/transport.h"
 #include "player_fixture.h"
 #include "test_media.h"
+#include "window/main_window.h"
 
 #include <QApplication>
 #include <QFile>
@@ -82,12 +84,17 @@ private slots:
             player.settings().set(Settings::ResumeEach, true);
             player.playMode().mode_Click(PlayMode::Continuous);
 
+            QTRY_COMPARE(player.fileBrowser().fileList()->count(), 2);
             QVERIFY(playAndWait(player, a));
             QVERIFY(movie.setCurrentPosition(90));
             QVERIFY(playAndWait(player, b));
             QVERIFY(positionOf(movie) < 5);
             QVERIFY(movie.setCurrentPosition(100));
-            QVERIFY(playAndWait(player, a));
+            // From the list, where continuous play goes on.
+            list_selection::moveCurrent(player.fileBrowser().fileList(), 0);
+            player.transport().play_Click();
+            QVERIFY(waitForOpen(player));
+            QCOMPARE(movie.filename(), a);
             QVERIFY(qAbs(positionOf(movie) - 90) < 2);
 
             // b follows a, prepared to start at its place.
@@ -123,7 +130,9 @@ private slots:
         for (const char *name : {"a.avi", "b.avi", "c.avi"})
             QVERIFY(QFile::copy(test_media::clip("clip.avi"), folder.filePath(name)));
         QTemporaryDir program;
-        writeFile(program.filePath("config.ini"), "[option]\r\nResumeEach=1\r\n");
+        writeFile(program.filePath("config.ini"),
+                  "[directory]\r\nLastDir=" + folder.path().toUtf8() +
+                      "\r\n[option]\r\nResumeEach=1\r\n[other]\r\nListVisible=1\r\n");
         writeFile(program.filePath("positions.ini"),
                   "90.000\t180.000\t" + folder.filePath("a.avi").toUtf8() + "\n-1\t180.000\t" +
                       folder.filePath("b.avi").toUtf8() + "\n");
