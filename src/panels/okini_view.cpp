@@ -38,9 +38,13 @@ public:
                 OkiniView::shownName(cell.text, cell.fontMetrics, nameWidth(view_, cell.rect));
             view_->style()->drawControl(QStyle::CE_ItemViewItem, &cell, painter, view_);
             if (view_->markPainter()) {
-                // Under the one line of the name.
+                // Under the one line of the name, as wide as the cell, so
+                // that the check of a short name stays clear of it.
                 QRect name =
                     view_->style()->subElementRect(QStyle::SE_ItemViewItemText, &cell, view_);
+                const int margin = (cell.rect.width() - nameWidth(view_, cell.rect)) / 2;
+                name.setLeft(cell.rect.left() + margin);
+                name.setRight(cell.rect.right() - margin);
                 name.setBottom(
                     qMin(cell.rect.bottom(), name.top() + cell.fontMetrics.height() + 2));
                 view_->markPainter()(painter, cell, index.row(), name);

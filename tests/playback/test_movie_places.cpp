@@ -14,7 +14,6 @@
 #include "playback/transport.h"
 #include "player_fixture.h"
 #include "test_media.h"
-#include "window/main_window.h"
 
 #include <QApplication>
 #include <QFile>
@@ -176,12 +175,6 @@ private slots:
         check(player.listPanel().List_okini, false);
         favourites.setViewMode(false);
         check(player.listPanel().List_okini, false);
-        if (qEnvironmentVariableIsSet("SAZANAMI_SHOT")) {
-            player.settings().set(Settings::ResumeEach, true);
-            favourites.setViewMode(true);
-            QTest::qWait(200);
-            player.window().grab().save(qEnvironmentVariable("SAZANAMI_SHOT"));
-        }
     }
 };
 
