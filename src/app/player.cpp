@@ -33,7 +33,9 @@
 #include "panels/key_page.h"
 #include "panels/list_panel.h"
 #include "panels/okini_view.h"
+#include "panels/watch_marks.h"
 #include "panels/window_options.h"
+#include "playback/movie_places.h"
 #include "playback/next_movie.h"
 #include "playback/open_and_play.h"
 #include "playback/play_mode.h"
@@ -274,6 +276,7 @@ void Player::buildParts()
     wirePanels();
     wireLists();
     wireDesktop();
+    wireMoviePlaces();
     connect(signals_.get(), &TerminationSignals::received, this, &Player::m_exit_Click);
 }
 
@@ -311,6 +314,7 @@ void Player::buildSearchParts()
         *movie_, *openAndPlay_, programFolder_, [this] { return activePlaySource(); },
         [this] { return relativePathsOn(); });
     resume_->setSteppingQuery([this] { return sequencer_->stepPending(); });
+    places_ = std::make_unique<MoviePlaces>(*movie_, programFolder_);
 }
 
 // config.ini, start-up and shut-down: they work on the parts once all are
@@ -321,10 +325,10 @@ void Player::buildLifeCycle()
         *window_, *listPanel_, *fileBrowser_, *playMode_, *playSpeed_, *displayModes_, *favourites_,
         *windowOptions_->vol_control, *waveVolume_, settings_, programFolder_});
     saveNotice_ = std::make_unique<SaveNotice>(*window_);
-    saver_ = std::make_unique<StateSaver>(
-        StateSaver::Parts{*favourites_, *searchPage_, *store_, *resume_, keys_, *registeredFolders_,
-                          *desktopOptions_, settings_, programFolder_,
-                          [this] { return startup_->favouritesWereRead(); }, *saveNotice_});
+    saver_ = std::make_unique<StateSaver>(StateSaver::Parts{
+        *favourites_, *searchPage_, *store_, *resume_, keys_, *registeredFolders_, *desktopOptions_,
+        settings_, programFolder_, [this] { return startup_->favouritesWereRead(); }, *saveNotice_,
+        *places_});
     shutdown_ = std::make_unique<Shutdown>(
         Shutdown::Parts{*favourites_, *searchPage_, *saver_, *waveVolume_, *desktopOptions_,
                         *movie_, *desktop_, *positionTimer_, *saveNotice_});
@@ -547,6 +551,29 @@ void Player::wireDesktop()
     connect(playMode_.get(), &PlayMode::changed, desktop, &DesktopLink::refresh);
     connect(desktop, &DesktopLink::playModeWanted, playMode_.get(), &PlayMode::mode_Click);
     connect(movie_.get(), &CMovie::stateChanged, desktop, &DesktopLink::movieStateChanged);
+}
+
+// Each movie resumes where it was left while the option is on, also the one
+// prepared to follow; the lists mark how far each was watched.
+void Player::wireMoviePlaces()
+{
+    MoviePlaces *places = places_.get();
+    places->setOn(settings_.resumeEach());
+    connect(&settings_, &Settings::changed, places, [this](Settings::Option option) {
+        if (option == Settings::ResumeEach)
+            places_->setOn(settings_.resumeEach());
+    });
+    connect(positionTimer_->tmrPosition(), &QTimer::timeout, places, &MoviePlaces::notePlace);
+    openAndPlay_->setStartFinder([places](const QString &path) { return places->startFor(path); });
+    nextMovie_->setStartFinder([places](const QString &path) { return places->startAfter(path); });
+
+    watchMarks_ = std::make_unique<WatchMarks>(
+        [places](const QString &path) { return places->markOf(path); });
+    watchMarks_->attach(listPanel_->File, fileBrowser_->playSource());
+    watchMarks_->attach(listPanel_->List_Find, searchPage_->playSource());
+    watchMarks_->attach(listPanel_->List_okini, favourites_->playSource());
+    connect(places, &MoviePlaces::changed, watchMarks_.get(), &WatchMarks::refresh);
+    connect(places, &MoviePlaces::marksChanged, watchMarks_.get(), &WatchMarks::refresh);
 }
 
 // The size, speed, mode and window buttons open their menus right under

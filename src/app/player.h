@@ -18,6 +18,8 @@ class DesktopOptions;
 class FavouritesList;
 class DisplayModes;
 class MovieVolume;
+class MoviePlaces;
+class WatchMarks;
 class PictureFit;
 class WindowOptions;
 class FileBrowser;
@@ -101,6 +103,7 @@ public:
     PlaySequencer &sequencer() const { return *sequencer_; }
     NextMovie &nextMovie() const { return *nextMovie_; }
     Resume &resume() const { return *resume_; }
+    MoviePlaces &moviePlaces() const { return *places_; }
     Transport &transport() const { return *transport_; }
     MainMenu &mainMenu() const { return *mainMenu_; }
     SeekControl &seekControl() const { return *seekControl_; }
@@ -160,6 +163,7 @@ private:
     void wireLists();
     void wireFileListSteps();
     void wireDesktop();
+    void wireMoviePlaces();
     void attachToolbarMenus();
     bool relativePathsOn() const;
 
@@ -180,6 +184,8 @@ private:
     std::unique_ptr<SearchPage> searchPage_;
     std::unique_ptr<RegisteredFolders> registeredFolders_;
     std::unique_ptr<Resume> resume_;
+    std::unique_ptr<MoviePlaces> places_;
+    std::unique_ptr<WatchMarks> watchMarks_;
     std::unique_ptr<FavouritesList> favourites_;
     std::unique_ptr<PlaySequencer> sequencer_;
     std::unique_ptr<NextMovie> nextMovie_;

@@ -26,6 +26,7 @@ SettingsBinding::SettingsBinding(Settings &settings, WindowOptions &options, Mai
     bind(options.Check_imagedirchange, Settings::ImagePathRoot);
     bind(options.Check_soutai, Settings::Soutai);
     bind(options.Check_more_formats, Settings::MoreFormats);
+    bind(options.Check_resume_each, Settings::ResumeEach);
     bind(options.Check_seek_preview, Settings::SeekPreview);
     bindFitRule(options);
 }

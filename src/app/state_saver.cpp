@@ -12,6 +12,7 @@
 #include "favourites/favourites_list.h"
 #include "library/registered_folders.h"
 #include "panels/list_colours.h"
+#include "playback/movie_places.h"
 #include "playback/resume.h"
 #include "search/search_page.h"
 
@@ -51,6 +52,7 @@ StateSaver::StateSaver(Parts parts, QObject *parent) : QObject(parent), p_(std::
     watchNames(p_.search.results(), this, resultsChanged_);
     // Folders are written relative to the program folder or not by this
     // option.
+    connect(&p_.places, &MoviePlaces::changed, this, [this] { placesChanged_ = true; });
     connect(&p_.settings, &Settings::changed, this, [this](Settings::Option option) {
         if (option == Settings::Soutai)
             favouritesChanged_ = resultsChanged_ = true;
@@ -113,6 +115,7 @@ void StateSaver::save(bool everything)
     else if (p_.resume.fileMayBeWritten())
         writeLater(
             p_.resume.statePath(), [text = p_.resume.resumeText()] { return text; }, resumeFailed_);
+    savePlaces(everything);
     p_.keys.save(p_.programFolder);
     p_.folders.save_dirs(p_.settings.relativePaths());
     p_.desktopOptions.listColours().save(p_.programFolder + "color.ini");
@@ -122,6 +125,22 @@ void StateSaver::save(bool everything)
         qCInfo(lcApp) << "saving the state files took" << clock.elapsed() << "ms";
     else
         qCDebug(lcApp) << "state files saved in" << clock.elapsed() << "ms";
+}
+
+// Changes only as movies are left: written whole when one was, on the writer
+// thread while the program runs.  At the end the movie loaded is left too.
+void StateSaver::savePlaces(bool everything)
+{
+    if (everything)
+        p_.places.keepLoadedPlace();
+    if (!placesChanged_ || !p_.places.fileMayBeWritten())
+        return;
+    if (everything) {
+        placesChanged_ = !state_file::writeWhole(p_.places.statePath(), p_.places.text());
+        return;
+    }
+    writeLater(
+        p_.places.statePath(), [text = p_.places.text()] { return text; }, placesChanged_);
 }
 
 void StateSaver::writeLater(const QString &path, std::function<QByteArray()> text, bool &flag)

@@ -8,6 +8,7 @@
 class DesktopOptions;
 class FavouritesList;
 class KeyBindings;
+class MoviePlaces;
 class RegisteredFolders;
 class Resume;
 class SaveNotice;
@@ -43,6 +44,8 @@ public:
         std::function<bool()> favouritesWereRead;
         // Tells the user once that the state is not saved.
         SaveNotice &notice;
+        // Where each movie was left (positions.ini).
+        MoviePlaces &places;
     };
 
     static constexpr int kIntervalMs = 3000;
@@ -63,6 +66,7 @@ public:
 
 private:
     void save(bool everything);
+    void savePlaces(bool everything);
     // Puts a long list into text and writes it on the writer thread; flag is
     // set again when that fails, so a later save tries again.
     void writeLater(const QString &path, std::function<QByteArray()> text, bool &flag);
@@ -75,6 +79,7 @@ private:
     bool unreadFavouritesTold_ = false;
     bool favouritesChanged_ = false;
     bool resultsChanged_ = false;
+    bool placesChanged_ = false;
     // Only told: the resume point is written at every save anyway.
     bool resumeFailed_ = false;
 };

@@ -37,6 +37,7 @@ const Key kKeys[] = {
     {"option", "HidePopup", &ConfigValues::hidePopup},
     {"option", "SeekTop", &ConfigValues::seekTop},
     {"option", "MoreFormats", &ConfigValues::moreFormats, true},
+    {"option", "ResumeEach", &ConfigValues::resumeEach, true},
     {"option", "SeekPreview", &ConfigValues::seekPreview, true},
     {"other", "WindowState", &ConfigValues::windowState},
     {"other", "PlayMode", &ConfigValues::playMode},

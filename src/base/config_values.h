@@ -12,7 +12,7 @@
 //   [Position]  Left Top Width Height ListWidth
 //   [volume]    volume waveout
 //   [option]    Resume AutoAdjust NoTaskBar AutoListHide HidePopup SeekTop
-//               MoreFormats (only once turned on: see write)
+//               MoreFormats ResumeEach (only once turned on: see write)
 //               SeekPreview (only once turned off)
 //   [other]     WindowState PlayMode SmallMode ListMode ListVisible PlaySpeed
 //               OriginalSize Temae upper_clip under_clip image_path_root soutai
@@ -59,6 +59,7 @@ struct ConfigValues {
     bool hidePopup = false; // despite its name: true shows the balloon help
     bool seekTop = false;
     bool moreFormats = false; // mp4, mkv, webm and the others count as movies
+    bool resumeEach = false;  // each movie resumes where it was left
     bool seekPreview = true;  // a picture of the movie over the seek bars
 
     // [other]
@@ -82,9 +83,9 @@ struct ConfigValues {
 
     // Writes every key in the order above.  Keys already in the profile keep
     // their place, so writing into the loaded file keeps the user's own lines.
-    // MoreFormats is left out while off and SeekPreview while on, unless the
-    // profile has them, so a file is written as it always was until the
-    // option is first changed.
+    // MoreFormats and ResumeEach are left out while off and SeekPreview while
+    // on, unless the profile has them, so a file is written as it always was
+    // until an option is first changed.
     void write(PrivateProfile &profile) const;
 
     // The values of a first run, when there is no config.ini: movie volume

@@ -100,7 +100,8 @@ QStringList stateFileNames()
     return {QStringLiteral("config.ini"),     QStringLiteral("okini.ini"),
             QStringLiteral("searchData.ini"), QStringLiteral("key.ini"),
             QStringLiteral("dir.ini"),        QStringLiteral("color.ini"),
-            QStringLiteral("resume.ini"),     QStringLiteral("waveout.ini")};
+            QStringLiteral("resume.ini"),     QStringLiteral("waveout.ini"),
+            QStringLiteral("positions.ini")};
 }
 
 QString forExecutableDir(const QString &executableDir)

@@ -30,6 +30,7 @@ void Settings::readFrom(const ConfigValues &values)
     set(ImagePathRoot, values.imagePathRoot);
     set(Soutai, values.soutai);
     set(MoreFormats, values.moreFormats);
+    set(ResumeEach, values.resumeEach);
     set(SeekPreview, values.seekPreview);
 }
 
@@ -48,5 +49,6 @@ void Settings::writeTo(ConfigValues &values) const
     values.imagePathRoot = imageBesideMovie();
     values.soutai = relativePaths();
     values.moreFormats = moreFormats();
+    values.resumeEach = resumeEach();
     values.seekPreview = seekPreview();
 }

@@ -33,6 +33,7 @@ public:
         ImagePathRoot, // thumbnail pictures in a folder beside the movie
         Soutai,        // store paths in relative form
         MoreFormats,   // mp4, mkv, webm and the other types count as movies
+        ResumeEach,    // each movie resumes where it was left
         SeekPreview,   // a picture of the movie over the seek bars
         OptionCount
     };
@@ -60,6 +61,7 @@ public:
     bool imageBesideMovie() const { return isOn(ImagePathRoot); }
     bool relativePaths() const { return isOn(Soutai); }
     bool moreFormats() const { return isOn(MoreFormats); }
+    bool resumeEach() const { return isOn(ResumeEach); }
     bool seekPreview() const { return isOn(SeekPreview); }
 
     // From the values read from config.ini, and back into the values to be

@@ -129,6 +129,26 @@ QByteArray number(double value)
     return QByteArray::number(value, 'f', 6);
 }
 
+// Adds file to the end of mpv's playlist, to start at start seconds.  By
+// named arguments: the place of loadfile's options among its plain ones
+// differs between mpv's versions.
+bool appendAsync(mpv_handle *mpv, uint64_t reply, const QByteArray &file, double start)
+{
+    const QByteArray options = start > 0 ? "start=" + number(start) : QByteArray();
+    const char *keys[4] = {"name", "url", "flags", "options"};
+    const char *values[4] = {"loadfile", file.constData(), "append", options.constData()};
+    mpv_node nodes[4]{};
+    for (int i = 0; i < 4; ++i) {
+        nodes[i].format = MPV_FORMAT_STRING;
+        nodes[i].u.string = const_cast<char *>(values[i]);
+    }
+    mpv_node_list list{options.isEmpty() ? 3 : 4, nodes, const_cast<char **>(keys)};
+    mpv_node command{};
+    command.format = MPV_FORMAT_NODE_MAP;
+    command.u.list = &list;
+    return check(mpv_command_node_async(mpv, reply, &command), "command", "loadfile");
+}
+
 // mpv's log goes to ours: everything the category lets through when its
 // debug output is on, warnings and errors otherwise.
 void requestLog(mpv_handle *mpv)
@@ -1213,9 +1233,9 @@ void CMovie::onProbed(quint64 serial, bool isFile)
     letGoOfFile();
 }
 
-void CMovie::prepareNext(const QString &path)
+void CMovie::prepareNext(const QString &path, double start)
 {
-    if (advance_ != Advance::None || path == nextPath_ || !mpv_)
+    if (advance_ != Advance::None || (path == nextPath_ && start == nextStart_) || !mpv_)
         return;
     if (!path.isEmpty() && (!isOpen() || isOpening()))
         return;
@@ -1223,10 +1243,10 @@ void CMovie::prepareNext(const QString &path)
     if (path.isEmpty())
         return;
     const QByteArray file = native_path::encode(QDir::current().absoluteFilePath(path));
-    const char *append[] = {"loadfile", file.constData(), "append", nullptr};
-    if (!commandAsync(mpv_, kAppendReply, append))
+    if (!appendAsync(mpv_, kAppendReply, file, start))
         return;
     nextPath_ = path;
+    nextStart_ = start;
     appendsUnanswered_.append(path);
     qCDebug(lcMedia) << "prepared to follow:" << path;
 }
@@ -1239,6 +1259,7 @@ void CMovie::forgetNext(bool tellPlayer)
         commandAsync(mpv_, 0, clear);
     }
     nextPath_.clear();
+    nextStart_ = 0;
     nextEntries_.clear();
     // Their replies are still to come; the entries they name are stale.
     for (QString &unanswered : appendsUnanswered_)
@@ -1274,6 +1295,7 @@ void CMovie::startAdvance()
     advance_ = Advance::Starting;
     advancingPath_.clear();
     nextPath_.clear();
+    nextStart_ = 0;
     seekTarget_.reset();
     // Told to OnOpenTimeout, which gives up on it.
     openTimer_->start(kLoadTimeoutMs);

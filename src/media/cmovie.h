@@ -52,10 +52,14 @@ public:
     // has no seam: mpv opens it ahead and goes on to it by itself, keeping
     // the picture and the sound output, and `advanced` tells once it shows.
     // "" names none (the open movie stays at its end, as always).  Any open
-    // or close forgets it.  Ignored while nothing is open.
-    void prepareNext(const QString &path);
+    // or close forgets it.  Ignored while nothing is open.  It starts at
+    // start seconds.
+    void prepareNext(const QString &path, double start = 0);
     // The movie named to follow, "" when none is.
     const QString &preparedNext() const { return nextPath_; }
+    // The movie ended and mpv is going on to the one prepared: what it
+    // reports meanwhile is already the next movie's.
+    bool isAdvancing() const { return advance_ != Advance::None; }
     void MediaClear();
     // An open was asked for and has not given its result yet.
     bool isOpening() const;
@@ -256,6 +260,7 @@ private:
     // entries mpv was given for it, by entry id; and those given whose id
     // has not come back yet, oldest first.
     QString nextPath_;
+    double nextStart_ = 0;
     QHash<int64_t, QString> nextEntries_;
     QStringList appendsUnanswered_;
     // How far mpv has come in going on from a movie that ended to the one

@@ -37,6 +37,18 @@ public:
             cell.text =
                 OkiniView::shownName(cell.text, cell.fontMetrics, nameWidth(view_, cell.rect));
             view_->style()->drawControl(QStyle::CE_ItemViewItem, &cell, painter, view_);
+            if (view_->markPainter()) {
+                // Under the one line of the name, as wide as the cell, so
+                // that the check of a short name stays clear of it.
+                QRect name =
+                    view_->style()->subElementRect(QStyle::SE_ItemViewItemText, &cell, view_);
+                const int margin = (cell.rect.width() - nameWidth(view_, cell.rect)) / 2;
+                name.setLeft(cell.rect.left() + margin);
+                name.setRight(cell.rect.right() - margin);
+                name.setBottom(
+                    qMin(cell.rect.bottom(), name.top() + cell.fontMetrics.height() + 2));
+                view_->markPainter()(painter, cell, index.row(), name);
+            }
             return;
         }
         const QHeaderView *header = view_->header();
@@ -49,6 +61,12 @@ public:
             cell.rect.setLeft(header->sectionViewportPosition(column));
             cell.rect.setWidth(header->sectionSize(column));
             view_->style()->drawControl(QStyle::CE_ItemViewItem, &cell, painter, view_);
+            if (column == 0 && view_->markPainter()) {
+                QRect name =
+                    view_->style()->subElementRect(QStyle::SE_ItemViewItemText, &cell, view_);
+                name.moveBottom(cell.rect.bottom());
+                view_->markPainter()(painter, cell, index.row(), name);
+            }
         }
     }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QListView>
+#include <functional>
 
 class QFontMetrics;
 class QHeaderView;
@@ -26,6 +27,13 @@ public:
     void setThumbnailView(bool thumbnails);
     bool isThumbnailView() const { return thumbnails_; }
     QHeaderView *header() const { return header_; }
+
+    // Draws a mark on the entry of a row once it is drawn; name is where
+    // its name went.
+    using MarkPainter =
+        std::function<void(QPainter *, const QStyleOptionViewItem &, int row, const QRect &name)>;
+    void setMarkPainter(MarkPainter painter) { markPainter_ = std::move(painter); }
+    const MarkPainter &markPainter() const { return markPainter_; }
 
     // Whether the last button pressed on the list was the left one: a double
     // click plays only then.
@@ -55,4 +63,5 @@ private:
     int pressRow_ = -1;
     QPoint pressPos_;
     bool reordering_ = false;
+    MarkPainter markPainter_;
 };

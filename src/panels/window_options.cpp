@@ -67,6 +67,7 @@ void WindowOptions::buildBasicPage(QFrame *config)
         check("Check_noTaskbar", "最小化時にタスクバーにいれない（タスクトレイのみ）");
     check_resume = check("check_resume", "再生情報の復元（リジューム再生）");
     Check_more_formats = check("Check_more_formats", "mp4・mkv・webm などの形式も扱う");
+    Check_resume_each = check("Check_resume_each", "動画ごとに続きから再生する");
     Check_seek_preview = check("Check_seek_preview", "シークバーにプレビューを表示する");
     column->addWidget(new QLabel(QString::fromUtf8("WaveOutのボリューム音量設定"), Frame_basic));
     vol_control = named(new QScrollBar(Qt::Horizontal, Frame_basic), "vol_control");

@@ -34,6 +34,7 @@ public:
     QCheckBox *Check_noTaskbar = nullptr;
     QCheckBox *check_resume = nullptr;
     QCheckBox *Check_more_formats = nullptr;
+    QCheckBox *Check_resume_each = nullptr;
     QCheckBox *Check_seek_preview = nullptr;
     QScrollBar *vol_control = nullptr;
 

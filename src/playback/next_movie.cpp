@@ -21,7 +21,7 @@ void NextMovie::replan()
         if (const std::optional<PlaySequencer::Plan> plan = sequencer_.planNext())
             next = plan->path;
     }
-    movie_.prepareNext(next);
+    movie_.prepareNext(next, !next.isEmpty() && startFinder_ ? startFinder_(next) : 0);
 }
 
 void NextMovie::followAdvance(const QString &path, qint16 result)

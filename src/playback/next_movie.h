@@ -22,6 +22,12 @@ public:
     NextMovie(CMovie &movie, PlaySequencer &sequencer, std::function<bool()> stepsOn,
               QObject *parent = nullptr);
 
+    // Where the movie prepared starts (where it was left); without one, at 0.
+    void setStartFinder(std::function<double(const QString &path)> finder)
+    {
+        startFinder_ = std::move(finder);
+    }
+
     // Decides the next movie again and prepares it, or none.
     void replan();
     // The session went on to the movie prepared: the sequence follows it when
@@ -41,4 +47,5 @@ private:
     CMovie &movie_;
     PlaySequencer &sequencer_;
     std::function<bool()> stepsOn_;
+    std::function<double(const QString &)> startFinder_;
 };

@@ -27,9 +27,21 @@ OpenAndPlay::OpenAndPlay(CMovie &movie, MainWindow &window, PositionTimer &timer
 
 void OpenAndPlay::play_file(const QString &path, double pos, Then then)
 {
+    if (pos == 0 && startFinder_ && !resumesPaused(path))
+        pos = startFinder_(path);
+    play_file_at(path, pos, std::move(then));
+}
+
+bool OpenAndPlay::resumesPaused(const QString &path) const
+{
+    return movie_.playState() == PlayState::Paused && path == movie_.filename() &&
+           !movie_.isOpening();
+}
+
+void OpenAndPlay::play_file_at(const QString &path, double pos, Then then)
+{
     // A paused movie asked for again goes on where it was.
-    if (movie_.playState() == PlayState::Paused && path == movie_.filename() &&
-        !movie_.isOpening()) {
+    if (resumesPaused(path)) {
         movie_.MediaPlay(PlayCommand::Play);
         if (then)
             then(true);
@@ -76,11 +88,15 @@ void OpenAndPlay::followAdvance(const QString &path, qint16 result)
         requestWatcher_(path);
     lastResult_ = result;
     qCDebug(lcPlayback) << "went on to" << path << "result" << result;
-    showOpenedMovie(Request{path, 0, {}});
+    // It may have been prepared to start where it was left.
+    double start = 0;
+    movie_.currentPosition(&start);
+    showOpenedMovie(Request{path, start, {}});
 }
 
 void OpenAndPlay::showOpenedMovie(const Request &request)
 {
+    lastStart_ = request.pos;
     fitVideo();
     restoreVolume();
     speed_.applyToOpenMovie();

@@ -29,8 +29,20 @@ public:
 
     // Opens path and plays it from pos seconds; resumes instead when path is
     // the paused movie.  Failure is silent: the session's filename stays "".
-    // Asked while another open is in progress, it replaces that open.
+    // Asked while another open is in progress, it replaces that open.  A
+    // movie asked for from its start (pos 0) starts where the start finder
+    // says.
     void play_file(const QString &path, double pos, Then then = {});
+    // The same at exactly pos: a scene names its own place.
+    void play_file_at(const QString &path, double pos, Then then = {});
+    // Where a movie asked for from its start starts instead (where it was
+    // left); without one, at 0.
+    void setStartFinder(std::function<double(const QString &path)> finder)
+    {
+        startFinder_ = std::move(finder);
+    }
+    // Where the movie opened last was asked to start.
+    double lastStart() const { return lastStart_; }
 
     // The media session went on by itself to path, prepared to follow the
     // movie that ended: it is shown as play_file shows a movie it opened,
@@ -79,6 +91,7 @@ private:
     void showOpenedMovie(const Request &request);
     bool scaleSeekBar(double pos);
     void togglePause();
+    bool resumesPaused(const QString &path) const;
     static void tell(const Request &request, bool playing);
 
     CMovie &movie_;
@@ -93,4 +106,6 @@ private:
     int lastResult_ = 0;
     std::function<void(const QString &)> requestWatcher_;
     std::function<void()> sizer_;
+    std::function<double(const QString &)> startFinder_;
+    double lastStart_ = 0;
 };

@@ -93,8 +93,9 @@ void Transport::showFirstFrameOf(const QString &path)
 
     player_.play_file(path, 0, [this, display](bool playing) {
         if (playing) {
+            // Where play will go on from: its start, or where it was left.
             movie_.MediaPlay(PlayCommand::Pause);
-            movie_.setCurrentPosition(0);
+            movie_.setCurrentPosition(player_.lastStart());
         }
         display->show();
         blackShape_->hide();

@@ -246,7 +246,7 @@ void SceneMenus::playListAt(ListMenu &list, int n)
         return;
     const std::optional<double> target = list.scenes.jumpTarget(n);
     if (path != movie_.filename()) {
-        player_.play_file(path, target.value_or(0));
+        player_.play_file_at(path, target.value_or(0));
         return;
     }
     if (target)

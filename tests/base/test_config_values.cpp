@@ -61,6 +61,12 @@ private slots:
         values.write(ini);
         QVERIFY(ini.toBytes().contains("SeekTop=0\r\nMoreFormats=0\r\n[other]"));
         QCOMPARE(ConfigValues::read(ini), values);
+
+        // Each movie's place: the same, after it.
+        values.resumeEach = true;
+        values.write(ini);
+        QVERIFY(ini.toBytes().contains("MoreFormats=0\r\nResumeEach=1\r\n[other]"));
+        QCOMPARE(ConfigValues::read(ini), values);
     }
 
     // The seek-bar picture: on in a file without it, written once turned
