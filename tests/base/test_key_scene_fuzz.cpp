@@ -30,6 +30,9 @@ QByteArray randomBytes(QRandomGenerator &random, int maxSize)
 bool allUsable(const KeyBindings &keys)
 {
     for (int i = 0; i < KeyBindings::kCount; ++i) {
+        // The functions added after the classic ones may be left without a key.
+        if (i >= KeyBindings::kClassicCount && keys.text(i).isEmpty())
+            continue;
         if (!KeyBindings::isUsable(keys.code(i)) ||
             keys.text(i) != virtual_keys::storedText(keys.code(i)))
             return false;
@@ -70,7 +73,8 @@ private slots:
         // the line cut is its own or the default, the rest are defaults.
         KeyBindings custom;
         const int codes[] = {'E', 34, 112, 186, 'R', '0', 96, 'T', 223, 160, 33};
-        for (int i = 0; i < KeyBindings::kCount; ++i)
+        static_assert(std::size(codes) == KeyBindings::kClassicCount);
+        for (int i = 0; i < KeyBindings::kClassicCount; ++i)
             QCOMPARE(custom.trySet(i, codes[i]).result, KeyBindings::Result::Ok);
         const QByteArray whole = custom.toBytes();
         const KeyBindings defaults;
