@@ -7,26 +7,16 @@
 #include "base/state_file.h"
 #include "base/thumbnail_rules.h"
 #include "media/frame_grabber.h"
+#include "media/grab_pool.h"
 
-#include <QMutex>
-#include <QThreadPool>
 #include <QTimer>
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <fcntl.h>
 #include <memory>
 #include <unistd.h>
 #include <utility>
-
-// What the workers share with the queue: the queue may be gone when a grab on
-// a slow disk ends.
-struct ThumbnailGrabs::Shared {
-    QMutex mutex;
-    ThumbnailGrabs *owner = nullptr;
-    // An image folder that cannot be made (a read-only program folder) is
-    // told once, not once a favourite.
-    std::atomic_bool folderFailureTold = false;
-};
 
 namespace
 {
@@ -166,34 +156,20 @@ Outcome grab(const QString &moviePath, const QString &target, ThumbnailGrabs::Ki
 } // namespace
 
 ThumbnailGrabs::ThumbnailGrabs(QObject *parent)
-    : QObject(parent), shared_(std::make_shared<Shared>()), pool_(new QThreadPool),
+    : QObject(parent), folderFailureTold_(std::make_shared<std::atomic_bool>(false)),
+      // Each grab may hold pictures as large as the frame grabber takes (up
+      // to 8192x8192); two at a time bound what the pool can take of the
+      // memory, whatever the movies declare.  The window comes first on a
+      // machine with few cores.
+      pool_(std::make_unique<GrabPool>(*this, std::clamp(QThread::idealThreadCount(), 1, 2),
+                                       QThread::LowPriority, "thumbnail")),
       retry_(new QTimer(this)), retryDelayMs_(kFirstRetryMs)
 {
-    shared_->owner = this;
     retry_->setSingleShot(true);
     connect(retry_, &QTimer::timeout, this, &ThumbnailGrabs::tryUnwrittenAgain);
-    // Each grab may hold pictures as large as the frame grabber takes (up to
-    // 8192x8192); two at a time bound what the pool can take of the memory,
-    // whatever the movies declare.
-    pool_->setMaxThreadCount(std::clamp(QThread::idealThreadCount(), 1, 2));
-    // The window comes first on a machine with few cores.
-    pool_->setThreadPriority(QThread::LowPriority);
 }
 
-ThumbnailGrabs::~ThumbnailGrabs()
-{
-    {
-        const QMutexLocker lock(&shared_->mutex);
-        shared_->owner = nullptr;
-    }
-    pool_->clear();
-    // A grab stuck on a dead mount must not hold up the exit: its pool is
-    // left to it.
-    if (pool_->waitForDone(2000))
-        delete pool_;
-    else
-        qCInfo(lcFavourites) << "a thumbnail grab did not end; leaving it";
-}
+ThumbnailGrabs::~ThumbnailGrabs() = default;
 
 void ThumbnailGrabs::request(const QString &moviePath, const QString &target, Kind kind,
                              double seconds)
@@ -204,24 +180,17 @@ void ThumbnailGrabs::request(const QString &moviePath, const QString &target, Ki
         done_ = total_ = 0;
     pending_.insert(target);
     ++total_;
-    pool_->start([shared = shared_, moviePath, target, kind, seconds] {
-        const Outcome outcome = grab(moviePath, target, kind, seconds, shared->folderFailureTold);
-        const QMutexLocker lock(&shared->mutex);
-        if (!shared->owner)
-            return;
-        QMetaObject::invokeMethod(
-            shared->owner,
-            [owner = shared->owner, moviePath, target, kind, outcome] {
-                if (outcome == Outcome::Refused)
-                    emit owner->refused(path::getfiledir(target));
-                if (outcome == Outcome::Unwritten && kind == Kind::NewThumbnail)
-                    owner->keepUnwritten(moviePath, target);
-                if (outcome == Outcome::Written)
-                    owner->tryUnwrittenNow();
-                owner->onFinished(target, outcome == Outcome::Written);
-            },
-            Qt::QueuedConnection);
-    });
+    pool_->start([told = folderFailureTold_, moviePath, target, kind,
+                  seconds] { return grab(moviePath, target, kind, seconds, *told); },
+                 [this, moviePath, target, kind](Outcome outcome) {
+                     if (outcome == Outcome::Refused)
+                         emit refused(path::getfiledir(target));
+                     if (outcome == Outcome::Unwritten && kind == Kind::NewThumbnail)
+                         keepUnwritten(moviePath, target);
+                     if (outcome == Outcome::Written)
+                         tryUnwrittenNow();
+                     onFinished(target, outcome == Outcome::Written);
+                 });
 }
 
 void ThumbnailGrabs::onFinished(const QString &target, bool written)

@@ -4,9 +4,10 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <atomic>
 #include <memory>
 
-class QThreadPool;
+class GrabPool;
 class QTimer;
 
 // Thumbnail grabs off the GUI thread.  Each grab writes one thumbnail file
@@ -52,14 +53,15 @@ signals:
     void refused(const QString &imageFolder);
 
 private:
-    struct Shared;
     void onFinished(const QString &target, bool written);
     void keepUnwritten(const QString &moviePath, const QString &target);
     void tryUnwrittenAgain();
     void tryUnwrittenNow();
 
-    std::shared_ptr<Shared> shared_;
-    QThreadPool *pool_;
+    // An image folder that cannot be made (a read-only program folder) is
+    // told once, not once a favourite; the grabs tell it.
+    std::shared_ptr<std::atomic_bool> folderFailureTold_;
+    std::unique_ptr<GrabPool> pool_;
     QSet<QString> pending_;
     // New thumbnails that could not be written, by target, with their movies.
     QHash<QString, QString> unwritten_;

@@ -1,18 +1,10 @@
 #include "media/preview_frames.h"
 
 #include "media/frame_grabber.h"
+#include "media/grab_pool.h"
 #include "media/media_log.h"
 
-#include <QMutex>
-#include <QThreadPool>
 #include <cmath>
-
-// What a grab shares with the queue, which may be gone when a grab on a slow
-// disk ends.
-struct PreviewFrames::Shared {
-    QMutex mutex;
-    PreviewFrames *owner = nullptr;
-};
 
 namespace
 {
@@ -26,31 +18,17 @@ qint64 keyOf(double seconds)
 } // namespace
 
 PreviewFrames::PreviewFrames(QObject *parent)
-    : QObject(parent), shared_(std::make_shared<Shared>()), pool_(new QThreadPool)
+    : QObject(parent),
+      // One grab at a time: a sweep over the bar asks for many pictures, of
+      // which only the last is wanted, and the thumbnails grab beside it.
+      // Idle: on Linux the scheduler then gives the grab only what the window
+      // and the player leave (a low priority alone would still take turns
+      // with them).
+      pool_(std::make_unique<GrabPool>(*this, 1, QThread::IdlePriority, "seek-bar picture"))
 {
-    shared_->owner = this;
-    // One grab at a time: a sweep over the bar asks for many pictures, of
-    // which only the last is wanted, and the thumbnails grab beside it.
-    pool_->setMaxThreadCount(1);
-    // Idle: on Linux the scheduler then gives the grab only what the window
-    // and the player leave (a low priority alone would still take turns
-    // with them).
-    pool_->setThreadPriority(QThread::IdlePriority);
 }
 
-PreviewFrames::~PreviewFrames()
-{
-    {
-        const QMutexLocker lock(&shared_->mutex);
-        shared_->owner = nullptr;
-    }
-    pool_->clear();
-    // A grab stuck on a dead mount must not hold up the exit.
-    if (pool_->waitForDone(2000))
-        delete pool_;
-    else
-        qCInfo(lcMedia) << "a seek-bar picture grab did not end; leaving it";
-}
+PreviewFrames::~PreviewFrames() = default;
 
 void PreviewFrames::setMovie(const QString &path, QSize size)
 {
@@ -81,18 +59,11 @@ QImage PreviewFrames::request(double seconds)
     pool_->clear();
     asked_ = {key};
     pool_->start(
-        [shared = shared_, path = movie_, size = size_, generation = generation_, seconds] {
-            const QImage image =
-                FrameGrabber::grab(path, seconds, size, FrameGrabber::Start::KeyFrameBefore);
-            const QMutexLocker lock(&shared->mutex);
-            if (!shared->owner)
-                return;
-            QMetaObject::invokeMethod(
-                shared->owner,
-                [owner = shared->owner, generation, seconds, image] {
-                    owner->store(generation, seconds, image);
-                },
-                Qt::QueuedConnection);
+        [path = movie_, size = size_, seconds] {
+            return FrameGrabber::grab(path, seconds, size, FrameGrabber::Start::KeyFrameBefore);
+        },
+        [this, generation = generation_, seconds](const QImage &image) {
+            store(generation, seconds, image);
         });
     return {};
 }

@@ -8,7 +8,7 @@
 #include <QString>
 #include <memory>
 
-class QThreadPool;
+class GrabPool;
 
 // Small pictures of the playing movie for the seek bars, grabbed off the
 // window's thread by the frame grabber (its limits on frame size and time
@@ -43,11 +43,9 @@ signals:
     void ready(double seconds);
 
 private:
-    struct Shared;
     void store(quint64 generation, double seconds, const QImage &image);
 
-    std::shared_ptr<Shared> shared_;
-    QThreadPool *pool_;
+    std::unique_ptr<GrabPool> pool_;
     QString movie_;
     QSize size_;
     // Tells the grabs of the movie shown now from those of an earlier one.
