@@ -69,6 +69,9 @@ public:
         XFlush(x_);
     }
 
+    // The test's own connection, for questions to the X server.
+    Display *display() const { return x_; }
+
 private:
     void sendKey(KeySym key, bool pressed)
     {
