@@ -10,6 +10,7 @@
 #include "base/settings.h"
 #include "base/state_file.h"
 #include "favourites/favourites_list.h"
+#include "favourites/favourites_store.h"
 #include "library/registered_folders.h"
 #include "panels/list_colours.h"
 #include "playback/movie_places.h"
@@ -92,17 +93,7 @@ void StateSaver::save(bool everything)
         return;
     QElapsedTimer clock;
     clock.start();
-    if (!p_.favouritesWereRead()) {
-        if (!unreadFavouritesTold_)
-            qCWarning(lcApp) << "favourites not saved:" << p_.favourites.okiniPath()
-                             << "could not be read at start and is left as it is";
-        unreadFavouritesTold_ = true;
-    } else if (everything) {
-        p_.favourites.save_okini(p_.favourites.okiniPath());
-    } else if (favouritesChanged_) {
-        const QString path = p_.favourites.okiniPath();
-        writeLater(path, p_.favourites.listText(path), favouritesChanged_);
-    }
+    saveFavourites(everything);
     if (everything)
         p_.search.save_search_results();
     else if (resultsChanged_)
@@ -125,6 +116,32 @@ void StateSaver::save(bool everything)
         qCInfo(lcApp) << "saving the state files took" << clock.elapsed() << "ms";
     else
         qCDebug(lcApp) << "state files saved in" << clock.elapsed() << "ms";
+}
+
+// okini.ini, never over a file that could not be read at start.  The long
+// list is put into text on the writer thread while the program runs.
+void StateSaver::saveFavourites(bool everything)
+{
+    const FavouritesStore &store = p_.favourites.store();
+    if (!p_.favouritesWereRead()) {
+        if (!unreadFavouritesTold_)
+            qCWarning(lcApp) << "favourites not saved:" << store.okiniPath()
+                             << "could not be read at start and is left as it is";
+        unreadFavouritesTold_ = true;
+        return;
+    }
+    const bool relative = p_.settings.relativePaths();
+    if (everything) {
+        FavouritesStore::write(store.okiniPath(), p_.favourites.entries(), relative);
+    } else if (favouritesChanged_) {
+        const QString path = store.okiniPath();
+        writeLater(
+            path,
+            [path, entries = p_.favourites.entries(), relative] {
+                return FavouritesStore::text(entries, path, relative);
+            },
+            favouritesChanged_);
+    }
 }
 
 // Changes only as movies are left: written whole when one was, on the writer

@@ -66,6 +66,7 @@ public:
 
 private:
     void save(bool everything);
+    void saveFavourites(bool everything);
     void savePlaces(bool everything);
     // Puts a long list into text and writes it on the writer thread; flag is
     // set again when that fails, so a later save tries again.

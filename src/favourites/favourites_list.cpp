@@ -97,11 +97,17 @@ void FavouritesList::setHooks(Hooks hooks)
 void FavouritesList::setProgramFolder(const QString &folder)
 {
     d->programFolder = path::addbackslash(folder);
+    d->store.setProgramFolder(folder);
 }
 
 QString FavouritesList::okiniPath() const
 {
-    return d->programFolder + QStringLiteral("okini.ini");
+    return d->store.okiniPath();
+}
+
+const FavouritesStore &FavouritesList::store() const
+{
+    return d->store;
 }
 
 bool FavouritesList::isAdding() const
@@ -204,12 +210,12 @@ void FavouritesList::Private::addWaiting(qsizetype most, bool timed)
     updateProgress();
 }
 
-QList<list_file::Entry> FavouritesList::Private::allEntries() const
+FavouritesStore::Entries FavouritesList::entries() const
 {
-    QList<list_file::Entry> entries = model.listEntries();
-    entries.reserve(entries.size() + waiting.size() - waitingNext);
-    for (qsizetype i = waitingNext; i < waiting.size(); ++i)
-        entries.append(waiting.at(i).entry);
+    FavouritesStore::Entries entries = d->model.listEntries();
+    entries.reserve(entries.size() + d->waiting.size() - d->waitingNext);
+    for (qsizetype i = d->waitingNext; i < d->waiting.size(); ++i)
+        entries.append(d->waiting.at(i).entry);
     return entries;
 }
 
@@ -223,37 +229,11 @@ void FavouritesList::add_okini(const QString &folder, const QString &name)
     d->append({entry}, false);
 }
 
-// ---- The store ----
-
-std::optional<QList<list_file::Entry>> FavouritesList::Private::readListFile(const QString &path,
-                                                                             Missing missing) const
-{
-    QList<list_file::Entry> entries;
-    // The favourites file must be one; a playlist of another player need not.
-    const state_file::ReadResult file =
-        state_file::read(path, state_file::kDefaultReadLimit,
-                         missing == Missing::Keep ? list_file::isListFormat : nullptr);
-    // No file is an empty list; a file that is there and cannot be read (a
-    // loop of links too) is not.
-    if (file.found == state_file::Found::Missing)
-        return entries;
-    if (file.found == state_file::Found::Unreadable) {
-        qCWarning(lcFavourites) << "cannot read" << path;
-        return std::nullopt;
-    }
-    for (const QString &moviePath : list_file::paths(file.content, path::getfiledir(path))) {
-        // Only regular files are taken from a playlist (a pipe would hang).
-        if (missing == Missing::Drop && !native_path::isFile(moviePath))
-            continue;
-        if (const std::optional<list_file::Entry> entry = list_file::split(moviePath))
-            entries.append(*entry);
-    }
-    return entries;
-}
+// ---- Loading and saving ----
 
 int FavouritesList::load_okini(const QString &path, Missing missing)
 {
-    const std::optional<QList<list_file::Entry>> entries = d->readListFile(path, missing);
+    const std::optional<FavouritesStore::Entries> entries = FavouritesStore::read(path, missing);
     if (!entries)
         return -1;
     d->append(*entries, missing == Missing::Keep);
@@ -262,15 +242,7 @@ int FavouritesList::load_okini(const QString &path, Missing missing)
 
 bool FavouritesList::save_okini(const QString &path)
 {
-    // A failure is logged where the file is written.
-    return state_file::writeWhole(path, listText(path)());
-}
-
-std::function<QByteArray()> FavouritesList::listText(const QString &path) const
-{
-    return [entries = d->allEntries(), folder = path::getfiledir(path), relative = d->relative()] {
-        return list_file::write(entries, folder, relative);
-    };
+    return FavouritesStore::write(path, entries(), d->relative());
 }
 
 // ---- Editing ----
@@ -517,8 +489,8 @@ void FavouritesList::setViewMode(bool thumbnails)
 bool FavouritesList::importM3u(const QString &path)
 {
     // Read first: a playlist without usable entries leaves the list alone.
-    const QList<list_file::Entry> entries =
-        d->readListFile(path, Missing::Drop).value_or(QList<list_file::Entry>());
+    const FavouritesStore::Entries entries =
+        FavouritesStore::read(path, Missing::Drop).value_or(FavouritesStore::Entries());
     if (entries.isEmpty()) {
         d->message(QString::fromUtf8("m3uファイルに追加できる動画がありません"));
         return false;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/list_file.h"
+#include "favourites/favourites_store.h"
 
 #include <QObject>
 #include <QString>
@@ -21,9 +21,10 @@ class QProgressBar;
 class QPushButton;
 class ThumbnailGrabs;
 
-// The favourites page: the list `List_okini` with its thumbnails, its file
-// okini.ini, M3U playlists, the context menu "お気に入り", adding, deleting,
-// moving and renaming favourites, frame capture and the thumbnail picker.
+// The favourites page: the list `List_okini` with its thumbnails, kept in
+// okini.ini and exchanged as M3U playlists through FavouritesStore, the
+// context menu "お気に入り", adding, deleting, moving and renaming favourites,
+// frame capture and the thumbnail picker.
 // Positions in this interface are 1-based, 0 meaning none.
 class FavouritesList : public QObject
 {
@@ -50,9 +51,7 @@ public:
         std::function<bool()> moreFormats;
     };
 
-    // Whether entries whose movie is missing are kept (the program's own
-    // favourites file) or left out (someone else's playlist).
-    enum class Missing { Keep, Drop };
+    using Missing = FavouritesStore::Missing;
 
     FavouritesList(MainWindow &window, ListPanel &panel, CMovie &movie, OpenAndPlay &player,
                    QObject *parent = nullptr);
@@ -63,6 +62,7 @@ public:
     // dialogs start.
     void setProgramFolder(const QString &folder);
     QString okiniPath() const;
+    const FavouritesStore &store() const;
 
     int count() const;
     // Entries read or dropped are still being added to the list, in pieces.
@@ -73,14 +73,14 @@ public:
     PlaySource &playSource() const;
     ThumbnailGrabs &grabs() const;
 
-    // The store.  load_okini appends the entries of a list file and returns
-    // how many (0 when there is no file, -1 when it is there but cannot be
-    // read); save_okini writes the whole list (false on failure).
+    // load_okini appends the entries of a list file and returns how many (0
+    // when there is no file, -1 when it is there but cannot be read);
+    // save_okini writes the whole list (false on failure).
     int load_okini(const QString &path, Missing missing);
     bool save_okini(const QString &path);
-    // The text save_okini writes to path, made when called (on any thread)
-    // from the list as it is now.
-    std::function<QByteArray()> listText(const QString &path) const;
+    // The list as it is saved: the entries shown, then those still waiting
+    // to be added, in order.
+    FavouritesStore::Entries entries() const;
 
     void add_okini(const QString &folder, const QString &name);
     void remove_okini(int position);

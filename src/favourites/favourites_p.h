@@ -23,6 +23,7 @@ struct FavouritesList::Private {
     OpenAndPlay &player;
     Hooks hooks;
     QString programFolder;
+    FavouritesStore store;
     // `okini_index`: the position of the favourite opened last from the
     // favourites page (1-based; 0 for none), which frame capture works on.
     int okiniIndex = 0;
@@ -69,10 +70,6 @@ struct FavouritesList::Private {
     QList<Waiting> waiting;
     qsizetype waitingNext = 0;
     QTimer *addPieces = nullptr;
-    QList<list_file::Entry> allEntries() const;
-    // The entries of a list file; none for no file, nothing when the file is
-    // there but cannot be read.
-    std::optional<QList<list_file::Entry>> readListFile(const QString &path, Missing missing) const;
     QSet<QString> paths() const;
     QList<int> selectedRows() const;
     // The row of the entry with this path, preferring `hint`; -1 when none.
