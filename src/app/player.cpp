@@ -324,6 +324,8 @@ void Player::buildLifeCycle()
     store_ = std::make_unique<SettingsStore>(SettingsStore::Parts{
         *window_, *listPanel_, *fileBrowser_, *playMode_, *playSpeed_, *displayModes_, *favourites_,
         *windowOptions_->vol_control, *waveVolume_, settings_, programFolder_});
+    connect(waveVolume_.get(), &WaveVolume::startLevelFound, this,
+            [this](int level) { store_->showSystemLevel(level); });
     saveNotice_ = std::make_unique<SaveNotice>(*window_);
     saver_ = std::make_unique<StateSaver>(StateSaver::Parts{
         *favourites_, *searchPage_, *store_, *resume_, keys_, *registeredFolders_, *desktopOptions_,

@@ -54,10 +54,8 @@ void SettingsStore::applyFirstRunValues()
     applyWindowOptions();
     // The system volume bar starts where the system volume is, and leaves it
     // there.
-    if (const std::optional<int> level = p_.wave.startLevel()) {
-        const QSignalBlocker quiet(p_.waveBar);
-        p_.waveBar.setValue(*level);
-    }
+    if (const std::optional<int> level = p_.wave.startLevel())
+        showSystemLevel(*level);
     p_.window.vol()->setValue(100);
     p_.window.volForFullscreen()->setValue(100);
     p_.mode.mode_Click(PlayMode::Continuous);
@@ -127,6 +125,12 @@ void SettingsStore::applyWaveLevel()
     } else if (const std::optional<int> level = p_.wave.startLevel()) {
         bar.setValue(*level);
     }
+}
+
+void SettingsStore::showSystemLevel(int level)
+{
+    const QSignalBlocker quiet(p_.waveBar);
+    p_.waveBar.setValue(level);
 }
 
 void SettingsStore::save_config()

@@ -53,6 +53,10 @@ public:
     void applyFirstRunValues();
     // Writes config.ini from the window's state and the settings.
     void save_config();
+    // The system volume bar shows the system volume found at start, where
+    // the settings leave the system volume as it is (none kept, or a first
+    // run); it arrives once the sound server has answered.
+    void showSystemLevel(int level);
 
 private:
     bool applyConfig(const QString &folder);

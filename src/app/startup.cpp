@@ -111,7 +111,8 @@ void Startup::run(const StartupOptions &options, QElapsedTimer clock)
     phase("window built");
 
     // The system volume as it is before the settings change it: given back at
-    // the end.  A change a run ended without giving back is given back now.
+    // the end.  A change a run ended without giving back is given back first.
+    // Both are asked of the sound server off the window's thread.
     p_.wave.open(p_.programFolder + "waveout.ini");
 
     loading_ = true;

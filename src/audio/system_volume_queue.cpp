@@ -8,6 +8,21 @@
 SystemVolumeQueue::SystemVolumeQueue(std::unique_ptr<SystemVolume> volume, QObject *parent)
     : QObject(parent), volume_(std::move(volume))
 {
+    startThread();
+}
+
+SystemVolumeQueue::SystemVolumeQueue(const QString &restoreFile, QObject *parent)
+    : QObject(parent), restoreFile_(restoreFile)
+{
+    startThread();
+    QMetaObject::invokeMethod(worker_, [this] {
+        volume_ = std::make_unique<SystemVolume>(restoreFile_);
+        emit found(volume_->get_wave_volume());
+    });
+}
+
+void SystemVolumeQueue::startThread()
+{
     thread_.setObjectName("system volume");
     worker_ = new QObject;
     worker_->moveToThread(&thread_);
@@ -51,6 +66,9 @@ void SystemVolumeQueue::restore()
     // left is carried out here.
     thread_.quit();
     thread_.wait();
+    // A thread ended before it made the volume leaves it to be made here.
+    if (!volume_)
+        volume_ = std::make_unique<SystemVolume>(restoreFile_);
     carryOutLatest();
     volume_->restore();
 }

@@ -2,6 +2,7 @@
 
 #include <QMutex>
 #include <QObject>
+#include <QString>
 #include <QThread>
 #include <cstdint>
 #include <memory>
@@ -21,6 +22,10 @@ class SystemVolumeQueue : public QObject
 public:
     // Takes over volume, which no one else uses from now on.
     explicit SystemVolumeQueue(std::unique_ptr<SystemVolume> volume, QObject *parent = nullptr);
+    // Makes the volume on the queue's thread (which gives back a change a run
+    // ended without giving back), then reads the volume as it is and tells
+    // it by found().  Changes asked meanwhile are carried out after.
+    explicit SystemVolumeQueue(const QString &restoreFile, QObject *parent = nullptr);
     ~SystemVolumeQueue() override;
 
     // Sets the system volume to the word (see SystemVolume::set_wave_volume).
@@ -31,13 +36,19 @@ public:
     void restore();
 
 signals:
+    // The volume found at start, as a word (0 when it could not be read).
+    void found(std::uint32_t word);
     // A change was carried out (whether the server took it or not).
     void changed(std::uint32_t word);
 
 private:
+    void startThread();
     void carryOutLatest();
 
+    // Made on the queue's thread when only its file is given; used there
+    // alone until the thread has ended.
     std::unique_ptr<SystemVolume> volume_;
+    QString restoreFile_;
     QThread thread_;
     QObject *worker_ = nullptr;
     QMutex mutex_;

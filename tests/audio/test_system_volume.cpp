@@ -134,6 +134,30 @@ private slots:
         QCOMPARE(outputVolume(), 30000);
     }
 
+    // The read at start waits for the server no more than the changes do.
+    void theStartReadWaitsForNoOne()
+    {
+        QTemporaryDir folder;
+        setOutputVolume(30000);
+        const pid_t server =
+            pid_t(test_files::readFile(runtime_.filePath("pulse/pid")).trimmed().toLongLong());
+        QVERIFY(server > 0);
+        ::kill(server, SIGSTOP);
+        const auto resume = qScopeGuard([server] { ::kill(server, SIGCONT); });
+
+        SystemVolumeQueue queue(folder.filePath("waveout.ini"));
+        QList<std::uint32_t> found;
+        connect(&queue, &SystemVolumeQueue::found, this,
+                [&found](std::uint32_t word) { found << word; });
+        bool timerFired = false;
+        QTimer::singleShot(0, this, [&] { timerFired = found.isEmpty(); });
+        QTRY_VERIFY(timerFired);
+        ::kill(server, SIGCONT);
+        QTRY_COMPARE_WITH_TIMEOUT(found.count(), 1, 10000);
+        QCOMPARE(audio_gain::scrollValueOfWord(found.first()),
+                 audio_gain::levelFromPulseVolume(30000) - 32768);
+    }
+
     void theProgramLeavesTheVolumeAsItFoundIt()
     {
         QTemporaryDir install;
