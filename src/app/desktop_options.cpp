@@ -8,15 +8,24 @@
 #include "desktop/file_associations.h"
 #include "desktop/tray_icon.h"
 #include "panels/association_page.h"
-#include "panels/hover_cue.h"
 #include "panels/list_colours.h"
 #include "panels/list_panel.h"
+#include "panels/okini_view.h"
 #include "panels/soft_info_page.h"
 #include "panels/window_options.h"
 #include "window/main_window.h"
+#include "window/seek_bar.h"
+#include "window/video_area.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSlider>
 #include <QTabBar>
 #include <QUrl>
 
@@ -37,16 +46,16 @@ QUrl homepage()
 DesktopOptions::DesktopOptions(MainWindow &window, ListPanel &panel, WindowOptions &options,
                                const Settings &settings, QMenu &menu, const QString &programPath,
                                QObject *parent)
-    : QObject(parent), window_(window), panel_(panel),
+    : QObject(parent), window_(window), panel_(panel), options_(options),
       associations_(std::make_unique<FileAssociations>(programPath)),
       associationPage_(std::make_unique<AssociationPage>(panel.config, *associations_)),
-      listColours_(std::make_unique<ListColours>(*options.Frame_clip, window)),
+      listColours_(std::make_unique<ListColours>(
+          *options.Frame_clip,
+          QList<QWidget *>{window.drives(), window.folders(), panel.File, panel.List_okini,
+                           panel.List_Find, panel.labelFind, panel.FindText})),
       softInfo_(std::make_unique<SoftInfoPage>(panel.soft_info, homepage())),
       tray_(std::make_unique<TrayIcon>(window, menu))
 {
-    if (auto *keyDefaults = panel.config->findChild<QWidget *>("bt_default"))
-        new HoverCue(keyDefaults, HoverCue::Bold,
-                     {panel.config, panel.config->findChild<QWidget *>("Frame_Key")});
     tray_->setHideOnMinimise([&settings] { return settings.noTaskBar(); });
     connect(&settings, &Settings::changed, this, [this, &settings](Settings::Option option) {
         if (option != Settings::MoreFormats)
@@ -68,7 +77,28 @@ void DesktopOptions::start(const QString &colorIni, bool balloonHelp)
     listColours_->load(colorIni);
     tray_->show();
     if (balloonHelp)
-        balloon_help::install(window_);
+        balloon_help::install(balloonHelpControls());
+}
+
+balloon_help::Controls DesktopOptions::balloonHelpControls() const
+{
+    balloon_help::Controls controls;
+    controls.display = window_.display();
+    controls.favourites = panel_.List_okini;
+    controls.files = panel_.File;
+    controls.found = panel_.List_Find;
+    controls.findText = panel_.FindText;
+    controls.folders = window_.folders();
+    controls.tabs = panel_.Tab1;
+    controls.systemVolume = options_.vol_control;
+    controls.resume = options_.check_resume;
+    controls.moreFormats = options_.Check_more_formats;
+    controls.autoAdjust = options_.check_auto_adjust;
+    controls.noTaskbar = options_.Check_noTaskbar;
+    controls.autoHide = options_.Check_auto_hide;
+    controls.seekBar = window_.seekBar();
+    controls.volume = window_.vol();
+    return controls;
 }
 
 void DesktopOptions::stop()

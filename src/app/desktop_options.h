@@ -1,5 +1,7 @@
 #pragma once
 
+#include "desktop/balloon_help.h"
+
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -42,8 +44,11 @@ public:
     TrayIcon &trayIcon() const { return *tray_; }
 
 private:
+    balloon_help::Controls balloonHelpControls() const;
+
     MainWindow &window_;
     ListPanel &panel_;
+    WindowOptions &options_;
     std::unique_ptr<FileAssociations> associations_;
     std::unique_ptr<AssociationPage> associationPage_;
     std::unique_ptr<ListColours> listColours_;
