@@ -41,6 +41,30 @@ QUrl homepage()
     return page;
 }
 
+// The controls with a balloon help, from the window, the list panel and the
+// options that own them.
+balloon_help::Controls balloonHelpControls(const MainWindow &window, const ListPanel &panel,
+                                           const WindowOptions &options)
+{
+    balloon_help::Controls controls;
+    controls.display = window.display();
+    controls.favourites = panel.List_okini;
+    controls.files = panel.File;
+    controls.found = panel.List_Find;
+    controls.findText = panel.FindText;
+    controls.folders = window.folders();
+    controls.tabs = panel.Tab1;
+    controls.systemVolume = options.vol_control;
+    controls.resume = options.check_resume;
+    controls.moreFormats = options.Check_more_formats;
+    controls.autoAdjust = options.check_auto_adjust;
+    controls.noTaskbar = options.Check_noTaskbar;
+    controls.autoHide = options.Check_auto_hide;
+    controls.seekBar = window.seekBar();
+    controls.volume = window.vol();
+    return controls;
+}
+
 } // namespace
 
 DesktopOptions::DesktopOptions(MainWindow &window, ListPanel &panel, WindowOptions &options,
@@ -77,28 +101,7 @@ void DesktopOptions::start(const QString &colorIni, bool balloonHelp)
     listColours_->load(colorIni);
     tray_->show();
     if (balloonHelp)
-        balloon_help::install(balloonHelpControls());
-}
-
-balloon_help::Controls DesktopOptions::balloonHelpControls() const
-{
-    balloon_help::Controls controls;
-    controls.display = window_.display();
-    controls.favourites = panel_.List_okini;
-    controls.files = panel_.File;
-    controls.found = panel_.List_Find;
-    controls.findText = panel_.FindText;
-    controls.folders = window_.folders();
-    controls.tabs = panel_.Tab1;
-    controls.systemVolume = options_.vol_control;
-    controls.resume = options_.check_resume;
-    controls.moreFormats = options_.Check_more_formats;
-    controls.autoAdjust = options_.check_auto_adjust;
-    controls.noTaskbar = options_.Check_noTaskbar;
-    controls.autoHide = options_.Check_auto_hide;
-    controls.seekBar = window_.seekBar();
-    controls.volume = window_.vol();
-    return controls;
+        balloon_help::install(balloonHelpControls(window_, panel_, options_));
 }
 
 void DesktopOptions::stop()

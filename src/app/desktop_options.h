@@ -1,7 +1,5 @@
 #pragma once
 
-#include "desktop/balloon_help.h"
-
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -44,8 +42,6 @@ public:
     TrayIcon &trayIcon() const { return *tray_; }
 
 private:
-    balloon_help::Controls balloonHelpControls() const;
-
     MainWindow &window_;
     ListPanel &panel_;
     WindowOptions &options_;
