@@ -44,6 +44,7 @@ public:
 private:
     MainWindow &window_;
     ListPanel &panel_;
+    WindowOptions &options_;
     std::unique_ptr<FileAssociations> associations_;
     std::unique_ptr<AssociationPage> associationPage_;
     std::unique_ptr<ListColours> listColours_;

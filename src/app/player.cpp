@@ -215,13 +215,16 @@ void Player::buildParts()
     window_ = std::make_unique<MainWindow>();
     MainWindow &window = *window_;
 
-    listPanel_ = std::make_unique<ListPanel>(
-        window.list(), window.directory(), window.display(), window.button("capture"),
-        [this] { return displayModes_ && displayModes_->fullScreen(); });
+    listPanel_ =
+        std::make_unique<ListPanel>(window.list(), window.directory(), window.display(),
+                                    window.button(MainWindow::Button::Capture), [this] {
+                                        return displayModes_ && displayModes_->fullScreen();
+                                    });
     listPanel_->leaveRoomRightOfTabs(window.sizeBar()->width() + 4);
-    playMode_ = std::make_unique<PlayMode>(&window, window.button("mode"));
+    playMode_ = std::make_unique<PlayMode>(&window, window.button(MainWindow::Button::Mode));
     positionTimer_ = std::make_unique<PositionTimer>(*movie_, window, *playMode_);
-    playSpeed_ = std::make_unique<PlaySpeed>(*movie_, &window, window.button("speed"));
+    playSpeed_ =
+        std::make_unique<PlaySpeed>(*movie_, &window, window.button(MainWindow::Button::Speed));
     openAndPlay_ = std::make_unique<OpenAndPlay>(*movie_, window, *positionTimer_, *playSpeed_);
     fileBrowser_ = std::make_unique<FileBrowser>(window, *listPanel_, *movie_, *openAndPlay_);
     favourites_ = std::make_unique<FavouritesList>(window, *listPanel_, *movie_, *openAndPlay_);
@@ -453,7 +456,7 @@ void Player::wireWindow()
     MainWindow &window = *window_;
     connect(&window, &MainWindow::closing, this, &Player::Form_Unload);
     attachToolbarMenus();
-    connect(window.button("capture"), &QAction::triggered, favourites_.get(),
+    connect(window.button(MainWindow::Button::Capture), &QAction::triggered, favourites_.get(),
             &FavouritesList::capture);
     connect(window.vol(), &QSlider::valueChanged, desktop_.get(), &DesktopLink::refresh);
 }
@@ -582,10 +585,11 @@ void Player::wireMoviePlaces()
 // themselves.
 void Player::attachToolbarMenus()
 {
-    const std::pair<const char *, QMenu *> menus[] = {{"size", mainMenu_->m_size},
-                                                      {"speed", playSpeed_->menu()},
-                                                      {"mode", playMode_->menu()},
-                                                      {"temae", mainMenu_->m_window}};
+    using Button = MainWindow::Button;
+    const std::pair<Button, QMenu *> menus[] = {{Button::Size, mainMenu_->m_size},
+                                                {Button::Speed, playSpeed_->menu()},
+                                                {Button::Mode, playMode_->menu()},
+                                                {Button::Temae, mainMenu_->m_window}};
     QToolBar *toolbar = window_->panel();
     for (const auto &[key, menu] : menus) {
         QAction *button = window_->button(key);

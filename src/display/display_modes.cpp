@@ -70,7 +70,7 @@ void DisplayModes::connectControls()
     connect(menu_.original, &QAction::triggered, this, &DisplayModes::original_Click);
     for (int i = 0; i < menu_.size.size(); ++i)
         connect(menu_.size[i], &QAction::triggered, this, [this, i] { size_Click(i); });
-    connect(window_.button("fullscreen"), &QAction::triggered, this,
+    connect(window_.button(MainWindow::Button::Fullscreen), &QAction::triggered, this,
             &DisplayModes::enter_full_screen);
     // Always on top and the original size set on the options page change the
     // window only at the next use of the menu or key; fitting the window to
@@ -172,7 +172,7 @@ void DisplayModes::keepCaption(const QString &moviePath)
 void DisplayModes::set_topmost(bool on)
 {
     settings_.set(Settings::Temae, on);
-    if (QAction *button = window_.button("temae"))
+    if (QAction *button = window_.button(MainWindow::Button::Temae))
         button->setIcon(button_images::image(on ? "temae" : "usiro"));
     setWindowFlagLive(Qt::WindowStaysOnTopHint, on);
 }

@@ -131,8 +131,8 @@ FileBrowser::FileBrowser(MainWindow &window, ListPanel &panel, CMovie &movie, Op
     });
 
     d->directory = window.directory();
-    d->drives = d->directory->findChild<QComboBox *>("Drive1");
-    d->folders = d->directory->findChild<QListWidget *>("Dir1");
+    d->drives = window.drives();
+    d->folders = window.folders();
     d->files = panel.File;
     d->fileManager = new FileManager(this);
     d->source = std::make_unique<FileListSource>(d->files, *this);
@@ -322,6 +322,16 @@ QListWidget *FileBrowser::fileList() const
 QMenu *FileBrowser::fileMenu() const
 {
     return d->menu;
+}
+
+QMenu *FileBrowser::folderJumpMenu() const
+{
+    return d->jumpMenu;
+}
+
+QMenu *FileBrowser::folderEditMenu() const
+{
+    return d->editMenu;
 }
 
 QComboBox *FileBrowser::driveList() const

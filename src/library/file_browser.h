@@ -90,6 +90,10 @@ public:
     // The file list as a play source.
     PlaySource &playSource() const;
     QMenu *fileMenu() const;
+    // The submenus "ディレクトリ移動" and "ディレクトリ編集" of the file menu,
+    // which the registered folders fill.
+    QMenu *folderJumpMenu() const;
+    QMenu *folderEditMenu() const;
     QComboBox *driveList() const;
     QListWidget *folderList() const;
     FileManager &fileManager() const;

@@ -15,9 +15,8 @@ RegisteredFolders::RegisteredFolders(MainWindow &window, FileBrowser &browser,
                                      const QString &programFolder, QObject *parent)
     : QObject(parent), window_(window), browser_(browser), programFolder_(programFolder)
 {
-    QMenu *fileMenu = browser_.fileMenu();
-    jumpMenu_ = fileMenu->findChild<QMenu *>("m_jmp_directory");
-    QMenu *editMenu = fileMenu->findChild<QMenu *>("m_edit_directory");
+    jumpMenu_ = browser_.folderJumpMenu();
+    QMenu *editMenu = browser_.folderEditMenu();
     const auto submenu = [editMenu](const char *name, const char *caption) {
         return named_menu::addSubmenu(editMenu, name, caption);
     };

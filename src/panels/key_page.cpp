@@ -2,6 +2,7 @@
 
 #include "base/virtual_keys.h"
 #include "input/key_events.h"
+#include "panels/hover_cue.h"
 
 #include <QBoxLayout>
 #include <QFrame>
@@ -150,6 +151,8 @@ KeyPage::KeyPage(KeyBindings &keys, QFrame *config, QObject *parent)
     bt_default_->installEventFilter(this);
     grid->addWidget(bt_default_, KeyBindings::kCount + 1, 0, 1, 2, Qt::AlignLeft);
     connect(bt_default_, &QPushButton::clicked, this, &KeyPage::bt_default_Click);
+    // Bold under the pointer, plain again once the pointer is back on the page.
+    new HoverCue(bt_default_, HoverCue::Bold, {config, frame_});
 
     if (auto *layout = qobject_cast<QBoxLayout *>(config->layout()))
         layout->insertWidget(0, frame_);

@@ -13,10 +13,6 @@
 namespace
 {
 
-// The lists and the search row that take the colours.
-const char *const kListNames[] = {"Drive1",    "Dir1",      "File",    "List_okini",
-                                  "List_Find", "labelFind", "FindText"};
-
 QColor fromColourValue(int value)
 {
     return QColor(value & 0xff, (value >> 8) & 0xff, (value >> 16) & 0xff);
@@ -46,8 +42,8 @@ QPushButton *swatchButton(const char *name, QWidget *parent)
 const QColor ListColours::kDefaultFore(119, 150, 230);
 const QColor ListColours::kDefaultBack(0, 0, 0);
 
-ListColours::ListColours(QFrame &clipPage, QWidget &window, QObject *parent)
-    : QObject(parent), window_(window)
+ListColours::ListColours(QFrame &clipPage, QList<QWidget *> lists, QObject *parent)
+    : QObject(parent), lists_(std::move(lists))
 {
     auto *group = new QGroupBox(QString::fromUtf8("カラー設定"), &clipPage);
     auto *grid = new QGridLayout(group);
@@ -75,21 +71,11 @@ ListColours::ListColours(QFrame &clipPage, QWidget &window, QObject *parent)
     });
 }
 
-QList<QWidget *> ListColours::lists() const
-{
-    QList<QWidget *> found;
-    for (const char *name : kListNames) {
-        if (auto *widget = window_.findChild<QWidget *>(name))
-            found << widget;
-    }
-    return found;
-}
-
 void ListColours::CngListForeColor(const QColor &colour)
 {
     fore_ = colour;
     paintSwatch(bt_cngForeColor, colour);
-    for (QWidget *list : lists()) {
+    for (QWidget *list : lists_) {
         QPalette palette = list->palette();
         palette.setColor(QPalette::Text, colour);
         palette.setColor(QPalette::WindowText, colour);
@@ -102,7 +88,7 @@ void ListColours::CngListbackColor(const QColor &colour)
 {
     back_ = colour;
     paintSwatch(bt_cngBackColor, colour);
-    for (QWidget *list : lists()) {
+    for (QWidget *list : lists_) {
         QPalette palette = list->palette();
         palette.setColor(QPalette::Base, colour);
         palette.setColor(QPalette::Window, colour);
@@ -115,7 +101,7 @@ void ListColours::CngListbackColor(const QColor &colour)
 void ListColours::choose(bool fore)
 {
     // The dialog starts from black each time and remembers no custom colours.
-    const QColor chosen = QColorDialog::getColor(Qt::black, window_.window());
+    const QColor chosen = QColorDialog::getColor(Qt::black, bt_cngForeColor->window());
     if (!chosen.isValid())
         return;
     if (fore)

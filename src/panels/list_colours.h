@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QList>
 #include <QObject>
 
 class QFrame;
@@ -9,7 +10,7 @@ class QWidget;
 
 // The colours of the side panel's lists: the group "カラー設定" on the clip
 // page with the text and background swatches and "デフォルトに戻す", applied
-// to the lists found by name under the window, and kept in color.ini.
+// to the lists it is given, and kept in color.ini.
 class ListColours : public QObject
 {
     Q_OBJECT
@@ -18,7 +19,8 @@ public:
     static const QColor kDefaultFore;
     static const QColor kDefaultBack;
 
-    ListColours(QFrame &clipPage, QWidget &window, QObject *parent = nullptr);
+    // lists: the lists and the search row that take the colours.
+    ListColours(QFrame &clipPage, QList<QWidget *> lists, QObject *parent = nullptr);
 
     void CngListForeColor(const QColor &colour);
     void CngListbackColor(const QColor &colour);
@@ -37,9 +39,7 @@ public:
 
 private:
     void choose(bool fore);
-    QList<QWidget *> lists() const;
-
-    QWidget &window_;
+    QList<QWidget *> lists_;
     QColor fore_ = kDefaultFore;
     QColor back_ = kDefaultBack;
 };

@@ -29,10 +29,14 @@ Transport::Transport(CMovie &movie, MainWindow &window, ActivePlaySource source,
 
 void Transport::connectToolbar()
 {
-    connect(window_.button("play"), &QAction::triggered, this, &Transport::play_Click);
-    connect(window_.button("stop"), &QAction::triggered, this, &Transport::stop_Click);
-    connect(window_.button("pre"), &QAction::triggered, &sequencer_, &PlaySequencer::pre_Click);
-    connect(window_.button("next"), &QAction::triggered, &sequencer_, &PlaySequencer::next_Click);
+    connect(window_.button(MainWindow::Button::Play), &QAction::triggered, this,
+            &Transport::play_Click);
+    connect(window_.button(MainWindow::Button::Stop), &QAction::triggered, this,
+            &Transport::stop_Click);
+    connect(window_.button(MainWindow::Button::Pre), &QAction::triggered, &sequencer_,
+            &PlaySequencer::pre_Click);
+    connect(window_.button(MainWindow::Button::Next), &QAction::triggered, &sequencer_,
+            &PlaySequencer::next_Click);
 }
 
 void Transport::play_Click()

@@ -39,6 +39,7 @@ constexpr int kLeastSeekWidth = 100;
 
 const char *const kButtonKeys[] = {"play",  "stop", "pre",   "next",    "size",
                                    "speed", "mode", "temae", "capture", "fullscreen"};
+static_assert(std::size(kButtonKeys) == std::size_t(MainWindow::Button::Fullscreen) + 1);
 
 QString buttonImageFor(const QString &key)
 {
@@ -194,13 +195,15 @@ void MainWindow::buildToolbar()
         {"capture", QString::fromUtf8("キャプチャ")},
         {"fullscreen", QString::fromUtf8("フルスクリーン")},
     };
-    for (const char *key : kButtonKeys) {
+    for (std::size_t i = 0; i < buttons_.size(); ++i) {
+        const char *key = kButtonKeys[i];
         auto *action =
             panel_->addAction(button_images::image(buttonImageFor(key)), tips.value(key));
-        // Toolbar buttons are found by "panel_" + their key; the bare names
+        // Toolbar buttons are named "panel_" + their key; the bare names
         // belong to the menus.
         action->setObjectName(QString("panel_") + key);
         action->setData(QString(key));
+        buttons_[i] = action;
     }
 }
 
@@ -210,10 +213,10 @@ void MainWindow::buildFullscreenBar(QWidget *central)
     fullscreenControl_->setObjectName("fullscreen_control");
     auto *row = new QHBoxLayout(fullscreenControl_);
     // The transport buttons of the toolbar, which is hidden in full screen.
-    for (const char *key : {"play", "stop", "pre", "next"}) {
+    for (const Button which : {Button::Play, Button::Stop, Button::Pre, Button::Next}) {
         auto *tool = new QToolButton(fullscreenControl_);
-        tool->setObjectName(QString("fullscreen_") + key);
-        tool->setDefaultAction(button(key));
+        tool->setObjectName(QString("fullscreen_") + kButtonKeys[std::size_t(which)]);
+        tool->setDefaultAction(button(which));
         tool->setAutoRaise(true);
         tool->setFocusPolicy(Qt::NoFocus);
         tool->setIconSize(QSize(20, 20));
@@ -242,18 +245,13 @@ void MainWindow::buildDirectoryFrame(QWidget *central)
     directory_->setAutoFillBackground(true);
     auto *column = new QVBoxLayout(directory_);
     column->setContentsMargins(0, 0, 0, 0);
-    auto *drives = new QComboBox(directory_);
-    drives->setObjectName("Drive1");
-    auto *folders = new QListWidget(directory_);
-    folders->setObjectName("Dir1");
-    column->addWidget(drives);
-    column->addWidget(folders, 1);
+    drives_ = new QComboBox(directory_);
+    drives_->setObjectName("Drive1");
+    folders_ = new QListWidget(directory_);
+    folders_->setObjectName("Dir1");
+    column->addWidget(drives_);
+    column->addWidget(folders_, 1);
     directory_->hide();
-}
-
-QAction *MainWindow::button(const QString &key) const
-{
-    return panel_->findChild<QAction *>("panel_" + key, Qt::FindDirectChildrenOnly);
 }
 
 QLabel *MainWindow::lblMedia(int index) const

@@ -3,10 +3,14 @@
 #include "window/screen_metrics.h"
 
 #include <QElapsedTimer>
+
 #include <QMainWindow>
+#include <array>
 
 class QAction;
+class QComboBox;
 class QFrame;
+class QListWidget;
 class QLabel;
 class QSlider;
 class QToolBar;
@@ -27,8 +31,9 @@ public:
     VideoArea *display() const { return display_; }
     QFrame *control() const { return control_; }
     QToolBar *panel() const { return panel_; }
-    // The toolbar button with the given key ("play", "stop", "mode", ...).
-    QAction *button(const QString &key) const;
+    // The toolbar buttons, in their order on the toolbar.
+    enum class Button { Play, Stop, Pre, Next, Size, Speed, Mode, Temae, Capture, Fullscreen };
+    QAction *button(Button which) const { return buttons_[std::size_t(which)]; }
     SeekBar *seekBar() const { return seekBar_; }
     SeekBar *seekBarForFullscreen() const { return seekBarForFullscreen_; }
     // `lblMedia` entries 3 (length) and 4 (elapsed time).
@@ -41,6 +46,9 @@ public:
     QFrame *kyoukai() const { return kyoukai_; }
     QFrame *list() const { return list_; }
     QFrame *directory() const { return directory_; }
+    // The drive list `Drive1` and the folder list `Dir1` of the directory box.
+    QComboBox *drives() const { return drives_; }
+    QListWidget *folders() const { return folders_; }
     QWidget *sel() const { return sel_; }
     QToolButton *btList() const { return btList_; }
     QFrame *fullscreenControl() const { return fullscreenControl_; }
@@ -141,6 +149,9 @@ private:
     QFrame *kyoukai_ = nullptr;
     QFrame *list_ = nullptr;
     QFrame *directory_ = nullptr;
+    QComboBox *drives_ = nullptr;
+    QListWidget *folders_ = nullptr;
+    std::array<QAction *, 10> buttons_{};
     QFrame *fullscreenControl_ = nullptr;
     QList<QWidget *> fullscreenButtons_;
     QWidget *sel_ = nullptr;

@@ -213,6 +213,14 @@ private slots:
         QVERIFY(fresh.player().window().findChild<QWidget *>("SeekBar")->toolTip().startsWith(
             QString::fromUtf8("　シークバー\n・CTRL＋ドラッグ")));
         QCOMPARE(QToolTip::palette().color(QPalette::ToolTipBase), QColor(40, 80, 140));
+        // Each part hands its controls over: every one has its tip.
+        for (const char *name :
+             {"display", "List_okini", "File", "List_Find", "FindText", "Dir1", "Tab1",
+              "vol_control", "check_resume", "Check_more_formats", "check_auto_adjust",
+              "Check_noTaskbar", "Check_auto_hide", "vol"}) {
+            const auto *control = fresh.player().window().findChild<QWidget *>(name);
+            QVERIFY2(control && !control->toolTip().isEmpty(), name);
+        }
         QCOMPARE(fresh.player().listPanel().List_Find->palette().color(QPalette::Text),
                  QColor(119, 150, 230));
         QCOMPARE(fresh.player().listPanel().List_Find->palette().color(QPalette::Base),

@@ -12,6 +12,7 @@
 #include "window/main_window.h"
 #include "window/video_area.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -27,6 +28,7 @@
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
 #include <csignal>
 
 namespace
@@ -106,7 +108,7 @@ private slots:
             QVERIFY2(window.findChild<QObject *>(name), name);
         for (const char *key : {"play", "stop", "pre", "next", "size", "speed", "mode", "temae",
                                 "capture", "fullscreen"})
-            QVERIFY2(window.button(key), key);
+            QVERIFY2(window.panel()->findChild<QAction *>(QString("panel_") + key), key);
         QCOMPARE(window.lblMedia(3)->text(), QString("00:00"));
         QCOMPARE(window.lblMedia(4)->text(), QString(" 00:00 "));
         QVERIFY(!window.volForFullscreen()->isVisible());

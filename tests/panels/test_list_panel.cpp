@@ -51,7 +51,7 @@ private slots:
     {
         PlayerFixture fixture;
         ListPanel &panel = fixture.player().listPanel();
-        QAction *capture = fixture.player().window().button("capture");
+        QAction *capture = fixture.player().window().button(MainWindow::Button::Capture);
         fixture.player().window().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&fixture.player().window()));
 

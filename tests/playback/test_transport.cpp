@@ -70,7 +70,7 @@ private slots:
         speed.entry(1)->trigger();
         QVERIFY(waitForOpen(player));
         QCOMPARE(rateOf(player.movie()), 1.5);
-        QVERIFY(showsImage(player.window().button("speed"), "bai15"));
+        QVERIFY(showsImage(player.window().button(MainWindow::Button::Speed), "bai15"));
 
         QVERIFY(playAndWait(player, clip("b.avi"), 0));
         QCOMPARE(rateOf(player.movie()), 1.5);
@@ -92,8 +92,9 @@ private slots:
         Player &player = fixture.player();
         QToolBar *toolbar = player.window().panel();
         for (QMenu *menu : {player.playSpeed().menu(), player.playMode().menu()}) {
-            QAction *button =
-                player.window().button(menu == player.playMode().menu() ? "mode" : "speed");
+            QAction *button = player.window().button(menu == player.playMode().menu()
+                                                         ? MainWindow::Button::Mode
+                                                         : MainWindow::Button::Speed);
             button->trigger();
             QTRY_VERIFY(menu->isVisible());
             // Opened with its left edge at the button's, just under the toolbar.
@@ -110,7 +111,7 @@ private slots:
             for (int i = 0; i < 4; ++i)
                 QCOMPARE(player.playMode().entry(i)->isChecked(), i == 3);
         }
-        QVERIFY(showsImage(player.window().button("mode"), "rnd"));
+        QVERIFY(showsImage(player.window().button(MainWindow::Button::Mode), "rnd"));
     }
 
     void stopClosesTheMovieAndPlayStartsItAgain()
@@ -124,7 +125,7 @@ private slots:
         const QRect normal = player.window().geometry();
         player.displayModes().enter_full_screen();
         QVERIFY(player.displayModes().fullScreen());
-        player.window().button("stop")->trigger();
+        player.window().button(MainWindow::Button::Stop)->trigger();
         QVERIFY(waitForOpen(player));
         QCOMPARE(movie.filename(), QString());
         QVERIFY(!player.displayModes().fullScreen());
@@ -134,7 +135,7 @@ private slots:
         QCOMPARE(player.window().seekBar()->value(), 0);
         QVERIFY(!player.positionTimer().isActive());
 
-        player.window().button("play")->trigger();
+        player.window().button(MainWindow::Button::Play)->trigger();
         QVERIFY(waitForOpen(player));
         QCOMPARE(movie.filename(), clip("a.avi"));
         QCOMPARE(int(movie.playState()), 1);
@@ -176,10 +177,10 @@ private slots:
     {
         PlayerFixture fixture({clip("a.avi")});
         Player &player = fixture.player();
-        player.window().button("next")->trigger();
+        player.window().button(MainWindow::Button::Next)->trigger();
         QVERIFY(waitForOpen(player));
         QCOMPARE(QFileInfo(player.movie().filename()).fileName(), QString("b.avi"));
-        player.window().button("pre")->trigger();
+        player.window().button(MainWindow::Button::Pre)->trigger();
         QVERIFY(waitForOpen(player));
         QCOMPARE(QFileInfo(player.movie().filename()).fileName(), QString("a.avi"));
     }
