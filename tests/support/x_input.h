@@ -5,6 +5,7 @@
 // raises and focuses windows as on a desktop.  Built only with XTest
 // (SAZANAMI_HAVE_XTEST), the tests that use it link X11 and Xtst.
 
+#include <QGuiApplication>
 #include <QPoint>
 #include <QProcess>
 #include <QStandardPaths>
@@ -32,6 +33,8 @@ public:
     // Why real input cannot be had here, or "" once the window manager runs.
     QString start()
     {
+        if (QGuiApplication::platformName() != "xcb")
+            return "needs an X server";
         for (const char *tool : {"openbox", "wmctrl"})
             if (QStandardPaths::findExecutable(tool).isEmpty())
                 return "needs openbox and wmctrl";
